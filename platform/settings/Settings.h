@@ -1,0 +1,17 @@
+#pragma once
+// Per-user settings store: text values by application name, section and key,
+// kept in one INI file per application under the XDG config folder.
+// Sections and keys match without regard to case.
+#include <QString>
+#include <QStringList>
+
+QString GetSetting(const QString &appName, const QString &section, const QString &key,
+                   const QString &defaultValue = QString());
+void SaveSetting(const QString &appName, const QString &section, const QString &key,
+                 const QString &value);
+// An empty key deletes the whole section.
+void DeleteSetting(const QString &appName, const QString &section, const QString &key = QString());
+// Keys of a section in stored order (empty when the section is absent).
+QStringList GetSettingKeys(const QString &appName, const QString &section);
+// Path of the INI file that holds an application's settings.
+QString SettingsFilePath(const QString &appName);

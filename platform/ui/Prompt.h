@@ -1,0 +1,130 @@
+#pragma once
+// Message boxes and common dialogs. Every window asks through MsgBox and
+// CommonDialog; both go through one replaceable PromptProvider, so tests
+// install a ScriptedPromptProvider and no test ever waits on a real dialog.
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QPrinter;
+class QWidget;
+
+// Message box styles (added together) and results.
+namespace Vb {
+constexpr int OKOnly = 0, OKCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4, RetryCancel = 5;
+constexpr int Critical = 16, Question = 32, Exclamation = 48, Information = 64;
+constexpr int DefaultButton2 = 256, DefaultButton3 = 512;
+constexpr int OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7;
+}
+
+// What a file dialog is asked to show.
+struct FileDialogRequest {
+    QString title;
+    QString filter;        // "desc|*.ext|desc2|*.a;*.b"
+    int filterIndex = 1;   // 1-based
+    QString defaultExt;    // without the dot
+    QString initDir;
+    QString fileName;      // proposed name (may hold a folder)
+    int flags = 0;
+    bool save = false;
+};
+
+struct FileDialogResult {
+    QString fileName;      // full path
+    int filterIndex = 1;
+};
+
+class PromptProvider {
+public:
+    virtual ~PromptProvider() = default;
+    // Returns one of Vb::OK ... Vb::No.
+    virtual int messageBox(const QString &text, int style, const QString &title) = 0;
+    // nullopt when the user cancels.
+    virtual std::optional<FileDialogResult> fileDialog(const FileDialogRequest &request) = 0;
+    virtual std::optional<QColor> colorDialog(const QColor &initial) = 0;
+    virtual std::optional<QFont> fontDialog(const QFont &initial) = 0;
+    // Printer set-up on the given printer; false when cancelled.
+    virtual bool printerDialog(QPrinter *printer) = 0;
+    // command: 3 contents, 0x105 search for keyword, 2 quit.
+    virtual void help(const QString &helpFile, int command, const QString &keyword) = 0;
+};
+
+// The provider in use; the default one shows real Qt dialogs.
+PromptProvider &Prompts();
+// Installs a provider (nullptr restores the real dialogs). Returns the previous one.
+std::shared_ptr<PromptProvider> SetPromptProvider(std::shared_ptr<PromptProvider> provider);
+
+// The product name shown as a message box's title when it has none of its own.
+void SetPromptAppTitle(const QString &title);
+QString PromptAppTitle();
+// The window that owns the real dialogs (the main window).
+void SetPromptParent(QWidget *parent);
+
+int MsgBox(const QString &text, int style = Vb::OKOnly, const QString &title = QString());
+
+// The common dialog control cmDlg1.
+class CommonDialog {
+public:
+    QString DialogTitle;
+    QString Filter;
+    int FilterIndex = 1;
+    QString DefaultExt;
+    QString InitDir;
+    int Flags = 0;
+    QString FileName;
+    QString FileTitle;      // the name part of FileName after a file dialog
+    bool CancelError = true;
+    int Color = 0;          // 24-bit RGB, red in the low byte
+    QString FontName;
+    double FontSize = 8.25;
+    bool FontBold = false, FontItalic = false, FontUnderline = false, FontStrikethru = false;
+    QString HelpFile;
+    int HelpCommand = 0;
+    QString HelpKey;
+    QPrinter *Printer = nullptr;   // printer set up by ShowPrinter
+
+    // Each throws VbError(32755) on cancel when CancelError is set,
+    // otherwise returns leaving the properties unchanged.
+    void ShowOpen();
+    void ShowSave();
+    void ShowColor();
+    void ShowFont();
+    void ShowPrinter();
+    void ShowHelp();
+};
+
+// A provider that answers from a script, for tests. Unscripted questions get
+// the first button (OK / Yes) and cancelled dialogs; every prompt is recorded.
+class ScriptedPromptProvider : public PromptProvider {
+public:
+    struct Shown {
+        QString kind;      // "msgbox", "open", "save", "color", "font", "printer", "help"
+        QString text;      // message text or dialog title
+        int style = 0;
+        QString title;
+        FileDialogRequest request;
+    };
+
+    std::deque<int> answers;                           // message box results
+    std::deque<std::optional<QString>> files;          // file dialog answers (nullopt = cancel)
+    std::deque<std::optional<QColor>> colors;
+    std::deque<std::optional<QFont>> fonts;
+    std::deque<bool> printers;
+    std::vector<Shown> shown;
+
+    int messageBox(const QString &text, int style, const QString &title) override;
+    std::optional<FileDialogResult> fileDialog(const FileDialogRequest &request) override;
+    std::optional<QColor> colorDialog(const QColor &initial) override;
+    std::optional<QFont> fontDialog(const QFont &initial) override;
+    bool printerDialog(QPrinter *printer) override;
+    void help(const QString &helpFile, int command, const QString &keyword) override;
+
+    // Texts of the message boxes shown so far.
+    QStringList messages() const;
+};

@@ -1,0 +1,36 @@
+#include "TestSupport.h"
+
+namespace TestSupport {
+
+namespace {
+std::shared_ptr<ScriptedPromptProvider> g_script;
+
+class ResetListener : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo &) override { ResetScript(); }
+};
+}
+
+void Install()
+{
+    ResetScript();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ResetListener);
+}
+
+ScriptedPromptProvider &Script()
+{
+    if (!g_script)
+        ResetScript();
+    return *g_script;
+}
+
+ScriptedPromptProvider &ResetScript()
+{
+    g_script = std::make_shared<ScriptedPromptProvider>();
+    SetPromptProvider(g_script);
+    return *g_script;
+}
+
+QString DataDir() { return QStringLiteral(VETTARO_TEST_DATA); }
+QString BinDir() { return QStringLiteral(VETTARO_BIN_DIR); }
+
+}
