@@ -1,15 +1,85 @@
+// Vettaro: the main window is the program. main() registers the windows of
+// each subsystem by name, builds the main window and runs its start-up.
+#include "core/DbFile.h"
+#include "core/MDIfrmBike.h"
+
 #include <QApplication>
-#include <QMainWindow>
-#include <QMdiArea>
+#include <QScreen>
+#include <QStringList>
+
+// Each subsystem registers its child windows with the window registry
+// (core/WindowRegistry.h) from one function; a subsystem that is not part of
+// the build simply contributes no windows.
+#if __has_include("records/RegisterWindows.h")
+#include "records/RegisterWindows.h"
+#define VETTARO_HAVE_RECORDS 1
+#endif
+#if __has_include("profile/RegisterWindows.h")
+#include "profile/RegisterWindows.h"
+#define VETTARO_HAVE_PROFILE 1
+#endif
+#if __has_include("athletes/RegisterWindows.h")
+#include "athletes/RegisterWindows.h"
+#define VETTARO_HAVE_ATHLETES 1
+#endif
+#if __has_include("recordings/RegisterWindows.h")
+#include "recordings/RegisterWindows.h"
+#define VETTARO_HAVE_RECORDINGS 1
+#endif
+#if __has_include("tools/RegisterWindows.h")
+#include "tools/RegisterWindows.h"
+#define VETTARO_HAVE_TOOLS 1
+#endif
+
+namespace {
+void RegisterWindows()
+{
+#ifdef VETTARO_HAVE_RECORDS
+    RegisterRecordsWindows();
+#endif
+#ifdef VETTARO_HAVE_PROFILE
+    RegisterProfileWindows();
+#endif
+#ifdef VETTARO_HAVE_ATHLETES
+    RegisterAthletesWindows();
+#endif
+#ifdef VETTARO_HAVE_RECORDINGS
+    RegisterRecordingsWindows();
+#endif
+#ifdef VETTARO_HAVE_TOOLS
+    RegisterToolsWindows();
+#endif
+}
+
+// The last safety net: an error that no handler caught is reported, and the
+// program goes on.
+class VettaroApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            ShowDataError();
+            return false;
+        }
+    }
+};
+}
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("MDIfrmBike"));
-    window.setWindowTitle(QStringLiteral("Vettaro "));
-    window.setCentralWidget(new QMdiArea(&window));
-    window.resize(1024, 720);
-    window.show();
+    VettaroApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vettaro"));
+    RegisterWindows();
+
+    MDIfrmBike window;
+    // The whole command line after the program's name is the database to open.
+    window.MDIForm_Load(app.arguments().mid(1).join(QLatin1Char(' ')));
+    // Without a window manager a maximised window keeps its size: take the screen.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        window.setGeometry(screen->availableGeometry());
+    window.showMaximized();
     return app.exec();
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -65,6 +66,11 @@ void SetPromptAppTitle(const QString &title);
 QString PromptAppTitle();
 // The window that owns the real dialogs (the main window).
 void SetPromptParent(QWidget *parent);
+
+// What the real provider does for ShowHelp: the main window installs a handler
+// that shows its help pages. Returns the previous handler.
+using HelpHandler = std::function<void(const QString &helpFile, int command, const QString &keyword)>;
+HelpHandler SetHelpHandler(HelpHandler handler);
 
 int MsgBox(const QString &text, int style = Vb::OKOnly, const QString &title = QString());
 

@@ -1,0 +1,138 @@
+// Database layer figures on a large file: 1,000 climbs with 200 samples each,
+// 100 routes, 200 athletes, 50,000 climb times and 50,000 training times.
+// Usage: dao_bench [template]   (default: the program folder's ZidoVodu.dat)
+#include "platform/dao/Dao.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+double timeMs(const std::function<void()> &fn)
+{
+    QElapsedTimer t;
+    t.start();
+    fn();
+    return t.nsecsElapsed() / 1e6;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+void fill(dao::Database &db)
+{
+    db.BeginTrans();
+    db.ExecuteScript(R"SQL(
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)
+INSERT INTO "Dati Personali" (IDPersonale, Cognome, Nome, Datanascita, Peso, Fqped, Fcmax, Pesobici, Circonfruota)
+SELECT 'ATH' || i, 'Surname ' || i, 'Name ' || i, '1970-01-01', 55 + i % 30, 60 + i % 30, 170 + i % 20, 8 + i % 4, 2.1
+FROM n;
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000)
+INSERT INTO "Dati Salite" (IDPercorso, Lunghezza, Quotainiziale, Quotafinale, Regione, "Località", Provincia)
+SELECT 'Climb ' || i, 5 + i % 20, 200 + i % 500, 900 + i % 1200, 'Region', 'Town ' || i, 'PR' FROM n;
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100)
+INSERT INTO "Dati Percorsi" (IDPercorso, Lunghezza, Regione) SELECT 'Route ' || i, 40 + i, 'Region' FROM n;
+WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < 1000),
+               s(j) AS (SELECT 0 UNION ALL SELECT j + 1 FROM s WHERE j < 199)
+INSERT INTO CampioniSalite (IDPercorso, DistParz, Altezza, Note)
+SELECT 'Climb ' || i, j * 0.1, 200 + i % 500 + j * 3, 'Sample ' || j FROM c, s;
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 49999)
+INSERT INTO "Tempi Salita" (IDPersonale, IDPercorso, Data, Tempo, Anteriore, Posteriore, Note)
+SELECT 'ATH' || (1 + i % 200), 'Climb ' || (1 + (i * 7) % 1000), date('2000-01-01', '+' || (i % 5000) || ' days'),
+       time(1800 + (i * 37) % 7200, 'unixepoch'), 39, 21 + i % 7, NULL FROM n;
+WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 49999)
+INSERT INTO "Tempi Allenamento" (IDPersonale, IDPercorso, Data, Tempo, Note)
+SELECT 'ATH' || (1 + i % 200), 'Route ' || (1 + (i * 3) % 100), date('2000-01-01', '+' || (i % 5000) || ' days'),
+       time(3600 + (i * 53) % 14400, 'unixepoch'), NULL FROM n;
+)SQL");
+    db.CommitTrans();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString templ = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(VETTARO_BIN_DIR "/ZidoVodu.dat");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.mdb"));
+    if (!QFile::copy(templ, path)) {
+        std::fprintf(stderr, "cannot copy the template %s\n", qPrintable(templ));
+        return 1;
+    }
+    QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    try {
+        {
+            auto db = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
+            std::printf("build the database:                %9.1f ms\n", timeMs([&] { fill(*db); }));
+            db->Close();
+        }
+        std::printf("file size:                         %9.1f MB\n", QFile(path).size() / 1048576.0);
+
+        std::vector<double> opens;
+        dao::DatabasePtr db;
+        for (int k = 0; k < 7; ++k) {
+            if (db) db->Close();
+            opens.push_back(timeMs([&] { db = dao::OpenDatabase(path, true, false, dao::DefaultConnect()); }));
+        }
+        std::printf("open with password (median of 7):  %9.2f ms   (target < 50)\n", median(opens));
+
+        int rows = 0;
+        double walk = timeMs([&] {
+            auto rs = db->OpenRecordset(QStringLiteral("SELECT * FROM [Tempi Salita] ORDER BY Data"));
+            for (; !rs->EOF_(); rs->MoveNext()) {
+                if (!rs->Value(QStringLiteral("Tempo")).isNull()) ++rows;
+            }
+        });
+        std::printf("open and walk %d rows:          %9.1f ms\n", rows, walk);
+
+        auto run = [&](const char *label, const QString &sql) {
+            int n = 0;
+            const double ms = timeMs([&] {
+                auto rs = db->OpenRecordset(sql);
+                n = rs->RecordCount();
+            });
+            std::printf("%-34s %9.1f ms   (%d rows; target < 100)\n", label, ms, n);
+        };
+        run("query Riepilogo Salite:", QStringLiteral("Riepilogo Salite"));
+        run("query Riepilogo Tempi Allenamento:", QStringLiteral("Riepilogo Tempi Allenamento"));
+        run("query Riepilogo per Atleta:", QStringLiteral("Riepilogo per Atleta"));
+        run("one athlete's climb list:",
+            QStringLiteral("SELECT * FROM [Riepilogo Salite] WHERE [IDPersonale] = \"ATH7\""));
+        const QString secs = QStringLiteral("avg((3600*hour([Tempo]))+(60*minute([Tempo]))+second([Tempo])) AS [Secondi], ");
+        run("climb list statistics, all times:",
+            QStringLiteral("SELECT count(*) AS [NumeroSal], sum([Lunghezzau]) AS [Kmtot], ") + secs
+                + QStringLiteral("avg([VAMA]) AS [MedVam], avg(cdbl([Velocità])) AS [kmh] FROM [Riepilogo Salite]"));
+        run("training list statistics, all:",
+            QStringLiteral("SELECT count(*) AS [NumeroAll], sum([Dist2]) AS [Kmtot], ") + secs
+                + QStringLiteral("avg(cdbl([Velocità media])) AS [kmh] FROM [Riepilogo Tempi Allenamento]"));
+        run("climb statistics, one athlete:",
+            QStringLiteral("SELECT count(*) AS [NumeroSal], sum([Lunghezzau]) AS [Kmtot], ") + secs
+                + QStringLiteral("avg([VAMA]) AS [MedVam], avg(cdbl([Velocità])) AS [kmh] FROM [Riepilogo Salite] "
+                                 "WHERE [IDPersonale] = \"ATH7\""));
+        run("ranking of one climb:",
+            QStringLiteral("SELECT R2.* FROM [Riepilogo Salite] AS R2 WHERE EXISTS (SELECT R1.IDPercorso, R1.IDPersonale, "
+                           "Min(R1.Tempo) AS MinTime FROM [Riepilogo Salite] AS R1 WHERE R1.IDPercorso =\"Climb 8\" And "
+                           "R1.IDpersonale = R2.IDpersonale AND  R1.IDPercorso = R2.IDpercorso AND R1.Tempo >= R2.Tempo "
+                           "GROUP BY R1.IDPercorso, R1.IDPersonale) AND R2.Tempo <= ALL (SELECT Min(Tempo) FROM "
+                           "[Riepilogo Salite] AS R3 WHERE R3.IDPercorso = \"Climb 8\" AND R3.IDPersonale = R2.IDpersonale "
+                           "AND  R3.IDPercorso = R2.IDpercorso GROUP BY R3.IDPercorso, R3.IDPersonale) ORDER By Tempo;"));
+        run("samples of one climb:",
+            QStringLiteral("SELECT * FROM [CampioniSalite] WHERE [IDPercorso]= \"Climb 500\" ORDER BY [DistParz] ASC"));
+        db->Close();
+    } catch (const VbError &e) {
+        std::fprintf(stderr, "error %d: %s\n", e.Number(), qPrintable(e.Description()));
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,249 @@
+#include "core/DbFile.h"
+
+#include "core/Globals.h"
+#include "core/LangClient.h"
+#include "core/MDIfrmBike.h"
+#include "platform/ui/Prompt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPixmap>
+#include <QTemporaryFile>
+
+#include <exception>
+
+using namespace dao;
+
+namespace {
+const QString SampleTables[] = {QStringLiteral("CampioniSalite"), QStringLiteral("CampioniPercorsi")};
+const QString CardTables[] = {QStringLiteral("Dati Salite"), QStringLiteral("Dati Percorsi")};
+
+FieldDef TextField(const QString &name, bool allowZeroLength)
+{
+    FieldDef f;
+    f.name = name;
+    f.type = dbText;
+    f.size = 250;
+    f.allowZeroLength = allowZeroLength;
+    return f;
+}
+
+QString ProgramFolder()
+{
+    return AppPath.isEmpty() ? QStringLiteral(".") : AppPath;
+}
+}
+
+QString TemplatePath()
+{
+    return QDir(ProgramFolder()).filePath(QStringLiteral("ZidoVodu.dat"));
+}
+
+QString IconFolder()
+{
+    return QDir(ProgramFolder()).filePath(QStringLiteral("Icons"));
+}
+
+void CreateFromTemplate(const QString &path)
+{
+    const QString source = TemplatePath();
+    if (!QFileInfo::exists(source))
+        throw VbError(VbErr::FileNotFound, QStringLiteral("File not found: %1").arg(source));
+
+    const QFileInfo target(path);
+    // The copy is made beside the target so that the final rename stays on one
+    // file system and either leaves the old file or puts the whole new one.
+    QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".vettaro-new-XXXXXX")));
+    QFile in(source);
+    if (!temp.open() || !in.open(QIODevice::ReadOnly))
+        throw VbError(75, QStringLiteral("Path/File access error: %1").arg(path));
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 16);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
+            throw VbError(57, QStringLiteral("Device I/O error: %1").arg(source));
+        if (temp.write(chunk) != chunk.size())
+            throw VbError(61, QStringLiteral("Disk full: %1").arg(path));
+    }
+    if (!temp.flush())
+        throw VbError(61, QStringLiteral("Disk full: %1").arg(path));
+    temp.close();
+    if (target.exists() && !QFile::remove(target.absoluteFilePath()))
+        throw VbError(70, QStringLiteral("Permission denied: %1").arg(path));
+    if (!temp.rename(target.absoluteFilePath()))
+        throw VbError(75, QStringLiteral("Path/File access error: %1").arg(path));
+    temp.setAutoRemove(false);
+}
+
+void UpgradeDatabase(Database &db)
+{
+    for (const QString &table : SampleTables)
+        if (db.TableDefinition(table).FieldCount() == 5)
+            db.AppendField(table, TextField(QStringLiteral("image"), true));
+
+    if (!db.TableExists(QStringLiteral("States"))) {
+        TableDef states;
+        states.name = QStringLiteral("States");
+        states.fields << TextField(QStringLiteral("State"), false);
+        IndexDef key;
+        key.name = QStringLiteral("keyState");
+        key.fields << QStringLiteral("State");
+        key.primary = true;
+        key.unique = true;
+        states.indexes << key;
+        db.CreateTable(states);
+        for (const QString &table : CardTables)
+            db.AppendField(table, TextField(QStringLiteral("Stato"), true));
+    }
+}
+
+void LoadIcons(Database &db)
+{
+    ImageList2.SetImageSize(16, 16);
+    const QDir folder(IconFolder());
+    const QStringList files = folder.entryList({QStringLiteral("*.ico")}, QDir::Files, QDir::Name);
+    db.BeginTrans();
+    try {
+        for (const QString &file : files) {
+            QImageReader reader(folder.filePath(file));
+            const QImage image = reader.read();
+            if (image.isNull())
+                continue;   // no icon in the file
+            const QString key = file.left(file.size() - 4).toLower();
+            try {
+                ImageList2.Add(key, QPixmap::fromImage(image));
+            } catch (const VbError &e) {
+                // A key in use or not usable as a key: the name still goes
+                // into the table, without a picture.
+                if (e.Number() != 35602 && e.Number() != 35603)
+                    throw;
+            }
+            db.Execute(QStringLiteral("INSERT INTO [Icons] ([IconName]) VALUES (?)"), 0, {key});
+        }
+    } catch (...) {
+        // What was added so far is kept.
+        db.CommitTrans();
+        throw;
+    }
+    db.CommitTrans();
+}
+
+void RebuildIcons(Database &db)
+{
+    if (db.TableExists(QStringLiteral("Icons")))
+        db.DeleteTable(QStringLiteral("Icons"));
+    TableDef icons;
+    icons.name = QStringLiteral("Icons");
+    icons.fields << TextField(QStringLiteral("IconName"), true);
+    db.CreateTable(icons);
+    LoadIcons(db);
+}
+
+void OpenDatabaseFile(const QString &path)
+{
+    DatabasePtr db;
+    try {
+        const bool exists = QFileInfo::exists(path);
+        if (!exists)
+            CreateFromTemplate(path);
+        db = OpenDatabase(path, true, false, DefaultConnect());
+        // A file of the first program version has no climb samples; it is
+        // converted by the tool, never here.
+        if (exists && !db->TableExists(QStringLiteral("CampioniSalite")))
+            throw VbError(JetErr::TableNotFound,
+                          QStringLiteral("The Microsoft Jet database engine cannot find the input table or query 'CampioniSalite'."));
+        UpgradeDatabase(*db);
+        RebuildIcons(*db);
+        CurrentDb = db;
+    } catch (...) {
+        ImageList2.Clear();
+        if (db) {
+            try {
+                db->Close();
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+}
+
+int OpenDb(const QString &path)
+{
+    SetStatus(FormatLangString(GetLangString(28007), {path}), true);
+    try {
+        OpenDatabaseFile(path);
+        if (MDIfrmBike *w = MDIfrmBike::instance()) {
+            w->AddRecentFile(path);
+            w->setWindowTitle(ProductCaption + FileTitle(path));
+            w->SetToolbar2Visible(true);
+            w->SetDatabaseCommands(true);
+        }
+        SetStatus(QString());
+        return 1;
+    } catch (const VbError &e) {
+        switch (e.Number()) {
+        case JetErr::NotValidPassword:
+            MsgBox(GetLangString(28008), Vb::Critical, GetLangString(28009));
+            break;
+        case JetErr::TableNotFound:
+            MsgBox(GetLangString(28012) + QLatin1Char('\n') + GetLangString(28013), Vb::Critical);
+            break;
+        case JetErr::UnrecognizedFormat:
+            MsgBox(GetLangString(28010), Vb::Critical, GetLangString(28011));
+            break;
+        default:
+            ShowDataError(e);
+        }
+    } catch (const std::exception &e) {
+        ShowDataError(VbError(VbErr::InvalidProcedureCall, QString::fromLocal8Bit(e.what())));
+    }
+    SetStatus(QString());
+    return 0;
+}
+
+void CloseDb()
+{
+    CloseSharedRecordsets();
+    if (CurrentDb && CurrentDb->IsOpen()) {
+        // A file at rest holds no icon table; it is rebuilt at every opening,
+        // so failing to drop it must not keep the file open.
+        try {
+            if (CurrentDb->TableExists(QStringLiteral("Icons")))
+                CurrentDb->DeleteTable(QStringLiteral("Icons"));
+        } catch (...) {
+        }
+        CurrentDb->Close();
+    }
+    if (MDIfrmBike *w = MDIfrmBike::instance())
+        w->SetDatabaseCommands(false);
+    ImageList2.Clear();
+}
+
+QString FileTitle(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return name.left(qMax(0, int(name.size()) - 4));
+}
+
+void ShowDataError(const VbError &error)
+{
+    MsgBox(QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") + error.Description(),
+           Vb::Exclamation);
+}
+
+void ShowDataError()
+{
+    const std::exception_ptr current = std::current_exception();
+    if (!current)
+        return;
+    try {
+        std::rethrow_exception(current);
+    } catch (const VbError &e) {
+        ShowDataError(e);
+    } catch (const std::exception &e) {
+        ShowDataError(VbError(VbErr::InvalidProcedureCall, QString::fromLocal8Bit(e.what())));
+    } catch (...) {
+        ShowDataError(VbError(VbErr::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument")));
+    }
+}

@@ -1,0 +1,393 @@
+#include "core/LangClient.h"
+
+#include "core/DbFile.h"
+#include "core/Globals.h"
+#include "platform/error/VbError.h"
+#include "platform/settings/Settings.h"
+#include "platform/shell/Shell.h"
+#include "platform/ui/Prompt.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMenu>
+#include <optional>
+
+ColSuppLang Languages;
+QString LangId;
+Com::ObjectPtr LangStrings;
+
+namespace {
+
+const QString kLibraryMark = QStringLiteral("VettaroLang");
+constexpr int kLocaleUserDefault = 0x400;
+constexpr int kLocaleSystemDefault = 0x800;
+constexpr int kLocaleSLanguage = 2;
+constexpr int kLocaleSDecimal = 14;
+
+QString NotFound(int id)
+{
+    return QStringLiteral("No") + QString::number(id);
+}
+
+QString SettingsAppName()
+{
+    if (!AppName.isEmpty())
+        return AppName;
+    return QCoreApplication::applicationName();
+}
+
+// The language a library file stands for, from its name alone:
+// "VettaroLang1040.so" -> 1040, Italian, VettaroLang1040.clsResLang.
+// Nothing when the name gives no number or one the system knows as no locale.
+std::optional<SuppLang> LanguageFromFileName(const QString &fileName)
+{
+    const QString suffix = LangLibrarySuffix();
+    const int mark = fileName.indexOf(kLibraryMark);
+    if (mark < 0 || !fileName.endsWith(suffix))
+        return std::nullopt;
+    const int start = mark + kLibraryMark.size();
+    const QString localeText = fileName.mid(start, fileName.size() - suffix.size() - start);
+    if (localeText.isEmpty())
+        return std::nullopt;
+    for (QChar c : localeText)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    bool ok = false;
+    const int lcid = localeText.toInt(&ok);
+    // The number as the system writes it: "01033" would be a second name of 1033.
+    if (!ok || QString::number(lcid) != localeText)
+        return std::nullopt;
+    const QString name = GetLocaleString(lcid, kLocaleSLanguage);
+    if (name.isEmpty())
+        return std::nullopt;
+    const QString base = fileName.left(fileName.size() - suffix.size());
+    return SuppLang(localeText, name, fileName, base + QStringLiteral(".clsResLang"));
+}
+
+} // namespace
+
+// ---- texts -----------------------------------------------------------------
+
+QString GetLangString(int id)
+{
+    if (!LangStrings)
+        return NotFound(id);
+    try {
+        QVariantList args{id};
+        const QVariant text = LangStrings->Invoke(QStringLiteral("GetResourceString"), args);
+        return text.toString();
+    } catch (...) {
+        // The library holds no text of that number, or the object has gone.
+        return NotFound(id);
+    }
+}
+
+QString FormatLangString(const QString &text, const QStringList &args)
+{
+    // One pass over the text: a "%" with the longest run of digits after it
+    // names one value, so "%10" is the tenth value and never "%1" and "0";
+    // placeholders without a value, and values' own "%n", stay as they are.
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('%')) {
+            qsizetype j = i + 1;
+            while (j < n && text.at(j).isDigit() && text.at(j).unicode() < 128)
+                ++j;
+            if (j > i + 1) {
+                bool ok = false;
+                const qlonglong number = QStringView(text).mid(i + 1, j - i - 1).toLongLong(&ok);
+                if (ok && number >= 1 && number <= args.size()) {
+                    out += args.at(qsizetype(number - 1));
+                    i = j - 1;
+                    continue;
+                }
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+// ---- the collection --------------------------------------------------------
+
+SuppLangPtr ColSuppLang::Add(const QString &localeId, const QString &englishName,
+                             const QString &dllName, const QString &exportDllName,
+                             const QString &key)
+{
+    auto item = std::make_shared<SuppLang>(localeId, englishName, dllName, exportDllName);
+    Append(item, key);
+    return item;
+}
+
+SuppLangPtr ColSuppLang::Item(int index) const
+{
+    if (index < 1 || index > Count())
+        RaiseError(VbErr::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
+    return m_items.at(index - 1);
+}
+
+SuppLangPtr ColSuppLang::Item(const QString &key) const
+{
+    for (qsizetype i = 0; i < m_keys.size(); ++i)
+        if (!m_keys.at(i).isEmpty() && m_keys.at(i).compare(key, Qt::CaseInsensitive) == 0)
+            return m_items.at(i);
+    RaiseError(VbErr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+}
+
+void ColSuppLang::Remove(int index)
+{
+    if (index < 1 || index > Count())
+        RaiseError(VbErr::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
+    m_items.removeAt(index - 1);
+    m_keys.removeAt(index - 1);
+}
+
+void ColSuppLang::Remove(const QString &key)
+{
+    for (qsizetype i = 0; i < m_keys.size(); ++i)
+        if (!m_keys.at(i).isEmpty() && m_keys.at(i).compare(key, Qt::CaseInsensitive) == 0) {
+            m_items.removeAt(i);
+            m_keys.removeAt(i);
+            return;
+        }
+    RaiseError(VbErr::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+}
+
+void ColSuppLang::Append(const SuppLangPtr &item, const QString &key)
+{
+    if (!key.isEmpty())
+        for (const QString &k : m_keys)
+            if (k.compare(key, Qt::CaseInsensitive) == 0)
+                RaiseError(457, QStringLiteral("This key is already associated with an element of this collection"));
+    m_items.append(item);
+    m_keys.append(key);
+}
+
+bool ColSuppLang::Find(const QString &localeId) const
+{
+    for (const SuppLangPtr &item : m_items)
+        if (item->LocaleID() == localeId)
+            return true;
+    return false;
+}
+
+// ---- choosing the language --------------------------------------------------
+
+QString LangLibrarySuffix()
+{
+    return QStringLiteral(".so");
+}
+
+QString LangFolder(const QString &appPath)
+{
+    return QDir(appPath).filePath(QStringLiteral("Lang"));
+}
+
+void LoadLanguages(const QString &appPath)
+{
+    Languages = ColSuppLang();
+    const QDir folder(LangFolder(appPath));
+    const QStringList files = folder.entryList({QLatin1Char('*') + LangLibrarySuffix()},
+                                               QDir::Files, QDir::Name);
+    for (const QString &file : files) {
+        // A stray file (no locale in its name, an unknown locale, a second
+        // library of one locale) is passed over; the others are still listed.
+        const std::optional<SuppLang> lang = LanguageFromFileName(file);
+        if (!lang || Languages.Find(lang->LocaleID()))
+            continue;
+        Languages.Append(std::make_shared<SuppLang>(*lang), lang->LocaleID());
+    }
+}
+
+QString SelectLanguage(const QString &localeId, const QString &defaultLocale)
+{
+    const QString userLocale = QString::number(Shell::UserDefaultLcid());
+    QString chosen;
+    if (!localeId.isEmpty() && Languages.Find(localeId))
+        chosen = localeId;
+    // Exact locales only: an English (UK) user does not get English (US).
+    if (chosen.isEmpty() && Languages.Find(userLocale))
+        chosen = userLocale;
+    if (chosen.isEmpty())
+        chosen = defaultLocale;
+    try {
+        Com::ObjectPtr object = Com::CreateObject(Languages.Item(chosen)->ExportDllName());
+        LangStrings = std::move(object);
+        return chosen;
+    } catch (...) {
+        // Not listed, not registered or not loadable: the current texts stay.
+        return QString();
+    }
+}
+
+QString GetLocaleString(int lcid, int infoType)
+{
+    const bool user = lcid == kLocaleUserDefault || lcid == kLocaleSystemDefault;
+    const int number = user ? Shell::UserDefaultLcid() : lcid;
+    switch (infoType) {
+    case kLocaleSLanguage:
+        return Shell::LanguageName(number);
+    case kLocaleSDecimal: {
+        if (user)
+            return QString(Shell::DecimalSeparator());
+        const QString name = Shell::LocaleNameFromLcid(number);
+        return name.isEmpty() ? QString() : QLocale(name).decimalPoint();
+    }
+    default:
+        return QString();
+    }
+}
+
+bool RegisterLangDll(const QString &path, bool doRegister)
+{
+    // A library the user adds is registered for that user.
+    return Com::RegisterServer(path, doRegister, Com::UserRegistryFile()) == VT_S_OK;
+}
+
+void ResetLanguages()
+{
+    Languages = ColSuppLang();
+    LangId.clear();
+    LangStrings.reset();
+}
+
+// ---- the Language menu ------------------------------------------------------
+
+LanguageMenu::LanguageMenu(QMenu *menu, UpdateControlsFn updateControls)
+    : m_menu(menu), m_updateControls(std::move(updateControls))
+{
+    QAction *separator = nullptr;
+    for (QAction *a : menu->actions())
+        if (a->objectName() == QLatin1String("mnuLanguages(0)"))
+            separator = a;
+    if (!separator) {
+        separator = menu->addSeparator();
+        separator->setObjectName(QStringLiteral("mnuLanguages(0)"));
+    }
+    separator->setVisible(false);
+    m_items.append(separator);
+}
+
+QAction *LanguageMenu::Item(int index) const
+{
+    return (index >= 0 && index < m_items.size()) ? m_items.at(index) : nullptr;
+}
+
+QAction *LanguageMenu::AddLanguageItem(const SuppLang &lang)
+{
+    const int index = int(m_items.size());
+    QAction *item = m_menu->addAction(lang.EnglishName());
+    item->setObjectName(QStringLiteral("mnuLanguages(%1)").arg(index));
+    item->setData(lang.LocaleID());
+    item->setCheckable(true);
+    item->setChecked(lang.LocaleID() == LangId);
+    QObject::connect(item, &QAction::triggered, m_menu, [this, index] { LanguageClicked(index); });
+    m_items.append(item);
+    return item;
+}
+
+void LanguageMenu::CheckCurrent()
+{
+    for (int i = 1; i < m_items.size(); ++i)
+        m_items.at(i)->setChecked(m_items.at(i)->data().toString() == LangId);
+}
+
+void LanguageMenu::Build()
+{
+    m_items.at(0)->setVisible(true);
+    for (const SuppLangPtr &lang : Languages)
+        AddLanguageItem(*lang);
+}
+
+void LanguageMenu::ChangeLanguage(int index)
+{
+    QAction *item = index >= 1 ? Item(index) : nullptr;
+    if (!item)
+        return;
+    const QString chosen = SelectLanguage(item->data().toString(), QStringLiteral("1033"));
+    // A language that cannot be created leaves the current one in place, and
+    // the menu and the stored choice keep saying which one that is.
+    if (!chosen.isEmpty()) {
+        LangId = chosen;
+        SaveSetting(SettingsAppName(), QStringLiteral("Settings"), QStringLiteral("Language"), LangId);
+    }
+    CheckCurrent();
+}
+
+void LanguageMenu::LanguageClicked(int index)
+{
+    ChangeLanguage(index);
+    if (m_updateControls)
+        m_updateControls();
+}
+
+void LanguageMenu::AddLanguageClicked()
+{
+    const QString app = SettingsAppName();
+    const QString section = QStringLiteral("MDIfrmBike");
+    const QString key = QStringLiteral("AddLangMod");
+    try {
+        CommonDialog dialog;
+        dialog.InitDir = GetSetting(app, section, key, Shell::DocumentsFolder());
+        dialog.DefaultExt = LangLibrarySuffix().mid(1);
+        dialog.DialogTitle = GetLangString(501);
+        dialog.FileName.clear();
+        dialog.Filter = GetLangString(502);
+        dialog.Flags = 0x81404;
+        dialog.CancelError = true;
+        dialog.ShowOpen();
+        SaveSetting(app, section, key, QFileInfo(dialog.FileName).absolutePath());
+        const int index = AddLanguageDll(dialog.FileName, AppPath);
+        if (index == 0) {
+            MsgBox(GetLangString(503), Vb::Critical);
+            return;
+        }
+        ChangeLanguage(index);
+        if (m_updateControls)
+            m_updateControls();
+    } catch (const VbError &e) {
+        if (e.Number() != VbErr::CancelError)
+            ShowDataError(e);
+    }
+}
+
+int LanguageMenu::AddLanguageDll(const QString &sourcePath, const QString &appPath)
+{
+    try {
+        const QString folder = LangFolder(appPath);
+        const QString fileName = QFileInfo(sourcePath).fileName();
+        // The name decides, not the folder it comes from.
+        if (!fileName.contains(kLibraryMark))
+            return 0;
+        const QString target = QDir(folder).filePath(fileName);
+        if (QFileInfo::exists(target))
+            return 0;
+        // A file that could never be listed is neither copied nor registered.
+        const std::optional<SuppLang> lang = LanguageFromFileName(fileName);
+        if (!lang || Languages.Find(lang->LocaleID()))
+            return 0;
+        if (!QFileInfo::exists(sourcePath))
+            RaiseError(VbErr::FileNotFound, QStringLiteral("File not found"));
+        QDir().mkpath(folder);
+        if (!QFile::copy(sourcePath, target))
+            RaiseError(75, QStringLiteral("Path/File access error"));
+        if (!RegisterLangDll(target, true)) {
+            QFile::remove(target);
+            return 0;
+        }
+        Languages.Append(std::make_shared<SuppLang>(*lang), lang->LocaleID());
+        const int index = int(m_items.size());
+        AddLanguageItem(*lang);
+        return index;
+    } catch (const VbError &e) {
+        ShowDataError(e);
+        return 0;
+    }
+}

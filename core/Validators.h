@@ -1,0 +1,80 @@
+#pragma once
+// Key-press filters and lost-focus checks shared by every data window's text
+// fields. A refused key or value only beeps; Enter moves the focus to the next
+// control and types nothing.
+//
+// The filters take the typed character's code by reference (KeyAscii; 0
+// swallows the key) and tell what happened. The checks take the field.
+// FieldValidator applies both to a QLineEdit from its events.
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class QKeyEvent;
+class QLineEdit;
+class QTime;
+
+enum class KeyVerdict { Accepted, Refused, Enter };
+
+KeyVerdict KeyPressInteger(int16_t &KeyAscii, const QString &Text, int16_t MaxLen);
+// Digits, backspace, "," and "."; the keypad's decimal key (KeyAscii 110 while
+// LastKeyCode is 110) types the user's decimal separator. A letter "n" typed
+// (KeyAscii 110 from any other key) is refused like any letter.
+KeyVerdict KeyPressDecimal(int16_t &KeyAscii);
+KeyVerdict KeyPressTime(int16_t &KeyAscii, const QString &Text);
+KeyVerdict KeyPressMaxLen(int16_t &KeyAscii, const QString &Text, int16_t MaxLen);
+
+// Lost-focus checks. An empty field is left alone. An invalid one beeps, is
+// cleared and gets the focus back. Each returns whether the text was valid.
+bool CheckNumeric(QLineEdit *Box, int16_t MaxLen);
+bool CheckDecimal(QLineEdit *Box);
+bool CheckTime(QLineEdit *Box);
+
+// The character code of the user's decimal separator, or Default.
+int16_t GetDecimalSeparator(int16_t Default);
+// Every "," becomes ".".
+QString CommaToPoint(const QString &Text);
+
+// Reads a number written with either decimal mark ("3,5" or "3.5"), in the
+// user's locale first; group separators are not accepted. False when the text
+// is not a number.
+bool ParseDecimal(const QString &Text, double *Value);
+// Reads a date, a time or both in the user's locale (and ISO forms). hasTime
+// tells whether a time part was given; a date alone is midnight.
+bool ParseDateTime(const QString &Text, QTime *TimeOfDay, bool *hasDate = nullptr, bool *hasTime = nullptr);
+// A time of day in the user's time format.
+QString FormatTimeOfDay(const QTime &t);
+
+// The Windows key code of a key event (keypad decimal 110, keypad digits 96..105,
+// letters 65..90, Enter 13, backspace 8 ...) and the character code it types
+// (0 for keys that type nothing).
+int16_t VirtualKeyCode(const QKeyEvent *e);
+int16_t KeyAsciiOf(const QKeyEvent *e);
+
+// What a refused key and Enter do. Defaults: the system beep, and a Tab
+// keystroke posted to the focused widget. Tests replace them.
+void SetValidatorEffects(std::function<void()> beep, std::function<void()> nextControl);
+void ResetValidatorEffects();
+
+// Applies a filter and a check to a line edit through its events: key-down
+// stores LastKeyCode, key-press runs the filter, focus-out runs the check.
+class FieldValidator : public QObject {
+    Q_OBJECT
+public:
+    enum Filter { NoFilter, Integer, Decimal, Time, MaxLen };
+    enum Check { NoCheck, Numeric, DecimalCheck, TimeCheck };
+
+    FieldValidator(QLineEdit *box, Filter filter, int maxLen = 0, Check check = NoCheck);
+    // Convenience: installs a validator owned by the box.
+    static FieldValidator *Install(QLineEdit *box, Filter filter, int maxLen = 0, Check check = NoCheck);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QLineEdit *m_box;
+    Filter m_filter;
+    int m_maxLen;
+    Check m_check;
+};

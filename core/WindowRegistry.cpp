@@ -1,0 +1,190 @@
+#include "core/WindowRegistry.h"
+
+#include "core/MDIfrmBike.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QEventLoop>
+#include <QHash>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+namespace {
+struct Registry {
+    QHash<QString, WindowRegistry::Factory> factories;
+    QHash<QString, QPointer<QWidget>> loaded;
+};
+
+Registry &registry()
+{
+    static Registry r;
+    return r;
+}
+
+// Ends a modal run when the window hides or goes, noting whether it was closed.
+class ModalWatcher : public QObject {
+public:
+    ModalWatcher(QWidget *w, QEventLoop *loop) : m_loop(loop)
+    {
+        w->installEventFilter(this);
+        connect(w, &QObject::destroyed, loop, &QEventLoop::quit);
+    }
+    bool closed = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Close)
+            closed = true;
+        else if (event->type() == QEvent::Hide)
+            m_loop->quit();
+        return false;
+    }
+
+private:
+    QEventLoop *m_loop;
+};
+
+QMdiSubWindow *subWindowOf(QWidget *w)
+{
+    return w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr;
+}
+}
+
+namespace WindowRegistry {
+
+void Register(const QString &name, Factory factory)
+{
+    registry().factories.insert(name, std::move(factory));
+}
+
+void Unregister(const QString &name)
+{
+    registry().factories.remove(name);
+}
+
+bool IsRegistered(const QString &name)
+{
+    return registry().factories.contains(name);
+}
+
+QStringList RegisteredNames()
+{
+    return registry().factories.keys();
+}
+
+QWidget *Find(const QString &name)
+{
+    auto it = registry().loaded.find(name);
+    if (it == registry().loaded.end())
+        return nullptr;
+    if (it.value().isNull()) {
+        registry().loaded.erase(it);
+        return nullptr;
+    }
+    return it.value().data();
+}
+
+QWidget *Load(const QString &name)
+{
+    if (QWidget *w = Find(name))
+        return w;
+    auto factory = registry().factories.value(name);
+    if (!factory)
+        return nullptr;
+    MDIfrmBike *main = MDIfrmBike::instance();
+    QWidget *w = factory(main);
+    if (!w)
+        return nullptr;
+    w->setObjectName(name);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    registry().loaded.insert(name, w);
+    if (!qobject_cast<QDialog *>(w) && main) {
+        QMdiSubWindow *sub = main->mdiArea()->addSubWindow(w);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->setWindowIcon(w->windowIcon());
+        // The window closing itself takes its frame with it.
+        QObject::connect(w, &QObject::destroyed, sub, [sub]() { sub->deleteLater(); });
+    } else if (main && w->parentWidget() != main) {
+        w->setParent(main, w->windowFlags() | Qt::Dialog);
+    }
+    QObject::connect(w, &QObject::destroyed, [name]() {
+        Find(name);   // drops the stale entry
+        if (MDIfrmBike *m = MDIfrmBike::instance())
+            m->FormUnloaded(name);
+    });
+    return w;
+}
+
+QWidget *Show(const QString &name, bool modal)
+{
+    QWidget *w = Load(name);
+    if (!w)
+        return nullptr;
+    if (modal) {
+        QPointer<QWidget> guard(w);
+        bool closed = false;
+        if (auto *dialog = qobject_cast<QDialog *>(w)) {
+            dialog->exec();   // deletes the dialog when it ends (delete on close)
+        } else {
+            w->setWindowModality(Qt::ApplicationModal);
+            if (QMdiSubWindow *sub = subWindowOf(w))
+                sub->show();
+            w->show();
+            QEventLoop loop;
+            ModalWatcher watcher(w, &loop);
+            loop.exec();
+            closed = watcher.closed;
+        }
+        if (guard && !guard->isVisible()) {
+            if (closed) {
+                // Its close handler has run; only the deletion is left.
+                registry().loaded.remove(name);
+                delete guard.data();
+            } else {
+                Unload(name);   // it only hid itself: unloading runs its handler
+            }
+        }
+        return nullptr;
+    }
+    if (QMdiSubWindow *sub = subWindowOf(w)) {
+        sub->show();
+        w->show();
+        if (MDIfrmBike *main = MDIfrmBike::instance())
+            main->mdiArea()->setActiveSubWindow(sub);
+    } else {
+        w->show();
+        w->raise();
+        w->activateWindow();
+    }
+    return w;
+}
+
+bool Unload(const QString &name)
+{
+    QPointer<QWidget> w = Find(name);
+    if (!w)
+        return true;
+    // Closing the frame closes the window inside it, which runs its handler once.
+    QMdiSubWindow *sub = subWindowOf(w);
+    const bool closed = sub ? sub->close() : w->close();
+    if (!closed)
+        return false;
+    // Delete at once, so that the name is free again before the caller goes on.
+    registry().loaded.remove(name);
+    if (w)
+        delete w.data();
+    return true;
+}
+
+QStringList LoadedNames()
+{
+    QStringList names;
+    for (auto it = registry().loaded.cbegin(); it != registry().loaded.cend(); ++it)
+        if (!it.value().isNull())
+            names << it.key();
+    return names;
+}
+
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The child windows of the program by name. Each subsystem registers a factory
+// for its windows ("frmDatiSal", "frmDatiPers", "frmAltimetria", ...) from the
+// registration function that main() calls; a window that nobody registered is
+// simply absent: showing it does nothing and finding it gives nullptr.
+//
+// A factory creates the window (its load runs in the constructor) with the
+// given parent. A QDialog is shown as a dialog of the main window; any other
+// widget becomes a child window of the main window's workspace. The registry
+// sets the window's object name to its registered name and deletes it when
+// it closes, so a closed window is unloaded and the next Show loads it anew.
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace WindowRegistry {
+
+using Factory = std::function<QWidget *(QWidget *parent)>;
+
+void Register(const QString &name, Factory factory);
+void Unregister(const QString &name);
+bool IsRegistered(const QString &name);
+QStringList RegisteredNames();
+
+// The loaded window of that name, or nullptr.
+QWidget *Find(const QString &name);
+// Loads the window without showing it (nullptr when not registered).
+// An already loaded window is returned as it is.
+QWidget *Load(const QString &name);
+// Loads (when needed) and shows the window; modal shows it as a modal dialog
+// and returns after it closed (then the result is nullptr, the window being
+// unloaded). Returns the shown window, nullptr when not registered.
+QWidget *Show(const QString &name, bool modal = false);
+// Closes the window, which runs its own close handler. A window that is not
+// loaded is left alone. Returns false when the window refused to close.
+bool Unload(const QString &name);
+// Names of the loaded windows.
+QStringList LoadedNames();
+
+}

@@ -1,0 +1,1684 @@
+#include "platform/dao/Dao.h"
+#include "platform/dao/JetSql.h"
+
+#include <QCryptographicHash>
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTime>
+
+#include <sqlite3.h>
+
+#include <climits>
+#include <deque>
+#include <cmath>
+#include <vector>
+
+namespace dao {
+
+const QString DatabasePassword = QStringLiteral("K#T7740P\u00A3%%W");
+
+QString DefaultConnect() { return QStringLiteral(";PWD=") + DatabasePassword; }
+
+QString SqlLiteral(const QString &text)
+{
+    QString s = text;
+    s.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+
+namespace {
+
+const QString kMeta = QStringLiteral("__VettaroDb");
+const QString kRowid = QStringLiteral("__rowid__");
+
+QString qi(const QString &name)
+{
+    QString s = name;
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}
+
+QString u8(const char *s) { return QString::fromUtf8(s ? s : ""); }
+
+} // namespace
+
+// ------------------------------------------------------------------ connection
+
+struct Conn {
+    sqlite3 *h = nullptr;
+    QString path;
+    bool readOnly = false;
+    int transDepth = 0;
+    int lastChanges = 0;
+    // Names of the schema holding letters outside ASCII, by case-folded spelling.
+    QHash<QString, QString> wideNames;
+    bool wideNamesValid = false;
+    QString translate(const QString &jet, int paramOffset = 0);
+    void schemaChanged() { wideNamesValid = false; }
+    ~Conn()
+    {
+        if (h) sqlite3_close_v2(h);
+    }
+};
+
+namespace {
+
+std::vector<std::weak_ptr<Conn>> &registry()
+{
+    static std::vector<std::weak_ptr<Conn>> r;
+    return r;
+}
+
+enum class Ctx { Query, Insert, Update, Delete, Open };
+
+[[noreturn]] void raiseSqlite(sqlite3 *h, int rc, const QString &sql, Ctx ctx = Ctx::Query)
+{
+    const int ext = h ? sqlite3_extended_errcode(h) : rc;
+    const QString msg = h ? u8(sqlite3_errmsg(h)) : u8(sqlite3_errstr(rc));
+    // Errors raised by our own functions carry "#number#description".
+    static const QRegularExpression own(QStringLiteral(R"(^#(\d+)#(.*)$)"));
+    if (auto m = own.match(msg); m.hasMatch()) RaiseError(m.captured(1).toInt(), m.captured(2));
+
+    if (msg.startsWith(QLatin1String("no such table: ")) || msg.startsWith(QLatin1String("no such view: "))) {
+        QString name = msg.section(QLatin1String(": "), 1);
+        if (name.startsWith(QLatin1String("main."))) name = name.mid(5);
+        RaiseError(JetErr::TableNotFound,
+                   QStringLiteral("The database engine cannot find the input table or query '%1'. "
+                                  "Make sure it exists and that its name is spelled correctly.").arg(name));
+    }
+    if (msg.startsWith(QLatin1String("no such column: ")))
+        RaiseError(JetErr::TooFewParameters, QStringLiteral("Too few parameters. Expected 1."));
+    if (msg.startsWith(QLatin1String("no such function: ")))
+        RaiseError(3085, QStringLiteral("Undefined function '%1' in expression.").arg(msg.section(QLatin1String(": "), 1)));
+    if (msg.startsWith(QLatin1String("table ")) && msg.endsWith(QLatin1String(" already exists")))
+        RaiseError(JetErr::TableExists, QStringLiteral("Table '%1' already exists.").arg(msg.mid(6, msg.size() - 21).remove(QLatin1Char('"'))));
+
+    switch (ext) {
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+        RaiseError(JetErr::DuplicateKey,
+                   QStringLiteral("The changes you requested to the table were not successful because they would "
+                                  "create duplicate values in the index, primary key, or relationship. Change the "
+                                  "data in the field or fields that contain duplicate data, remove the index, or "
+                                  "redefine the index to permit duplicate entries and try again."));
+    case SQLITE_CONSTRAINT_FOREIGNKEY:
+        if (ctx == Ctx::Delete)
+            RaiseError(JetErr::RecordHasRelated,
+                       QStringLiteral("The record cannot be deleted or changed because a related table includes related records."));
+        RaiseError(JetErr::RelatedRecordRequired,
+                   QStringLiteral("You cannot add or change a record because a related record is required in another table."));
+    case SQLITE_CONSTRAINT_NOTNULL: {
+        const QString f = msg.section(QLatin1String(": "), 1);
+        RaiseError(JetErr::FieldIsRequired,
+                   QStringLiteral("The field '%1' cannot contain a Null value because the Required property for "
+                                  "this field is set to True. Enter a value in this field.").arg(f));
+    }
+    case SQLITE_CONSTRAINT_CHECK: {
+        const QString c = msg.section(QLatin1String(": "), 1);
+        const QString f = c.section(QLatin1Char(':'), 1);
+        if (c.startsWith(QLatin1String("zls:")))
+            RaiseError(JetErr::ZeroLengthString, QStringLiteral("Field '%1' cannot be a zero-length string.").arg(f));
+        if (c.startsWith(QLatin1String("len:")))
+            RaiseError(JetErr::FieldTooSmall,
+                       QStringLiteral("The field is too small to accept the amount of data you attempted to add. "
+                                      "Try inserting or pasting less data."));
+        if (c.startsWith(QLatin1String("type:")))
+            RaiseError(3421, QStringLiteral("Data type conversion error."));
+        RaiseError(3317, QStringLiteral("One or more values are prohibited by the validation rule set for '%1'.").arg(c));
+    }
+    default:
+        break;
+    }
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        if (ctx == Ctx::Open)
+            RaiseError(JetErr::FileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(sql));
+        RaiseError(3260, QStringLiteral("Couldn't update; currently locked."));
+    case SQLITE_READONLY:
+        RaiseError(JetErr::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
+    case SQLITE_NOTADB:
+        RaiseError(JetErr::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(sql));
+    case SQLITE_CORRUPT:
+        RaiseError(JetErr::CannotOpen,
+                   QStringLiteral("Cannot open database '%1'. It may not be a database that your application "
+                                  "recognizes, or the file may be corrupt.").arg(sql));
+    case SQLITE_CANTOPEN:
+        RaiseError(3044, QStringLiteral("'%1' isn't a valid path.").arg(sql));
+    case SQLITE_ERROR:
+        if (msg.contains(QLatin1String("syntax error")) || msg.contains(QLatin1String("incomplete input"))
+            || msg.contains(QLatin1String("unrecognized token")))
+            RaiseError(JetErr::SyntaxErrorInQuery,
+                       QStringLiteral("Syntax error (missing operator) in query expression '%1'.").arg(sql));
+        break;
+    default:
+        break;
+    }
+    RaiseError(JetErr::GenericEngine, QStringLiteral("Database engine error: %1").arg(msg));
+}
+
+[[noreturn]] void raiseClosed()
+{
+    RaiseError(JetErr::ObjectClosed, QStringLiteral("Object invalid or no longer set."));
+}
+
+[[noreturn]] void raiseNoCurrent()
+{
+    RaiseError(JetErr::NoCurrentRecord, QStringLiteral("No current record."));
+}
+
+[[noreturn]] void raiseTableNotFound(const QString &name)
+{
+    RaiseError(JetErr::TableNotFound,
+               QStringLiteral("The database engine cannot find the input table or query '%1'. "
+                              "Make sure it exists and that its name is spelled correctly.").arg(name));
+}
+
+// A prepared statement that finalizes itself.
+class Stmt {
+public:
+    Stmt(sqlite3 *h, const QString &sql, Ctx ctx = Ctx::Query, const QString &shownSql = QString())
+        : m_h(h)
+    {
+        const QByteArray b = sql.toUtf8();
+        const char *tail = nullptr;
+        const int rc = sqlite3_prepare_v2(h, b.constData(), int(b.size()), &m_s, &tail);
+        if (rc != SQLITE_OK) raiseSqlite(h, rc, shownSql.isEmpty() ? sql : shownSql, ctx);
+        if (!m_s) RaiseError(JetErr::SyntaxErrorInQuery, QStringLiteral("Invalid SQL statement."));
+        for (; tail && *tail; ++tail) {
+            if (*tail != ';' && !isspace(static_cast<unsigned char>(*tail))) {
+                sqlite3_finalize(m_s);
+                m_s = nullptr;
+                RaiseError(3142, QStringLiteral("Characters found after end of SQL statement."));
+            }
+        }
+    }
+    ~Stmt() { if (m_s) sqlite3_finalize(m_s); }
+    Stmt(const Stmt &) = delete;
+    sqlite3_stmt *get() const { return m_s; }
+    operator sqlite3_stmt *() const { return m_s; }
+
+private:
+    sqlite3 *m_h;
+    sqlite3_stmt *m_s = nullptr;
+};
+
+void bindValue(sqlite3_stmt *s, int idx, const QVariant &v)
+{
+    if (!v.isValid() || v.isNull()) { sqlite3_bind_null(s, idx); return; }
+    auto text = [&](const QString &t) {
+        const QByteArray b = t.toUtf8();
+        sqlite3_bind_text(s, idx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+    };
+    switch (v.typeId()) {
+    case QMetaType::Bool: sqlite3_bind_int(s, idx, v.toBool() ? 1 : 0); break;
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Long: case QMetaType::ULong:
+    case QMetaType::Char: case QMetaType::SChar: case QMetaType::UChar:
+        sqlite3_bind_int64(s, idx, v.toLongLong());
+        break;
+    case QMetaType::Double: case QMetaType::Float:
+        sqlite3_bind_double(s, idx, v.toDouble());
+        break;
+    case QMetaType::QDate: text(v.toDate().toString(QStringLiteral("yyyy-MM-dd"))); break;
+    case QMetaType::QTime: text(v.toTime().toString(QStringLiteral("hh:mm:ss"))); break;
+    case QMetaType::QDateTime: text(v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))); break;
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        sqlite3_bind_blob(s, idx, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default: text(v.toString()); break;
+    }
+}
+
+void bindAll(sqlite3_stmt *s, const QVariantList &params, int offset = 0)
+{
+    const int n = sqlite3_bind_parameter_count(s);
+    for (int i = 0; i < params.size() && offset + i < n; ++i) bindValue(s, offset + i + 1, params[i]);
+}
+
+// How stored values are read back for a column.
+enum class VK { Auto, Date, Time, Bool };
+
+FieldType typeFromDecl(const QString &declIn, int *size = nullptr)
+{
+    const QString decl = declIn.trimmed().toUpper();
+    static const QRegularExpression re(QStringLiteral(R"(^([A-Z_ ]+?)\s*(?:\(\s*(\d+)\s*\))?$)"));
+    const auto m = re.match(decl);
+    const QString base = m.hasMatch() ? m.captured(1).trimmed() : decl;
+    const int n = m.hasMatch() && !m.captured(2).isEmpty() ? m.captured(2).toInt() : 0;
+    if (size) *size = 0;
+    if (base == QLatin1String("BIT") || base == QLatin1String("BOOLEAN") || base == QLatin1String("YESNO")) return dbBoolean;
+    if (base == QLatin1String("TINYINT") || base == QLatin1String("BYTE")) return dbByte;
+    if (base == QLatin1String("SMALLINT") || base == QLatin1String("SHORT")) return dbInteger;
+    if (base == QLatin1String("INTEGER") || base == QLatin1String("INT") || base == QLatin1String("LONG")
+        || base == QLatin1String("BIGINT")) return dbLong;
+    if (base == QLatin1String("CURRENCY") || base == QLatin1String("MONEY")) return dbCurrency;
+    if (base == QLatin1String("FLOAT") || base == QLatin1String("SINGLE") || base == QLatin1String("REAL")) return dbSingle;
+    if (base == QLatin1String("DOUBLE") || base == QLatin1String("NUMERIC") || base == QLatin1String("DECIMAL")) return dbDouble;
+    if (base == QLatin1String("DATE") || base == QLatin1String("DATETIME") || base == QLatin1String("TIMESTAMP")) return dbDate;
+    if (base == QLatin1String("TIME")) return dbTime;
+    if ((base == QLatin1String("TEXT") || base == QLatin1String("VARCHAR") || base == QLatin1String("CHAR")) && n > 0) {
+        if (size) *size = n;
+        return dbText;
+    }
+    if (base.contains(QLatin1String("TEXT")) || base == QLatin1String("MEMO") || base == QLatin1String("CLOB")) return dbMemo;
+    return dbText;
+}
+
+QString declFor(const FieldDef &f)
+{
+    switch (f.type) {
+    case dbBoolean: return QStringLiteral("BIT");
+    case dbByte: return QStringLiteral("TINYINT");
+    case dbInteger: return QStringLiteral("SMALLINT");
+    case dbLong: return QStringLiteral("INTEGER");
+    case dbCurrency: return QStringLiteral("CURRENCY");
+    case dbSingle: return QStringLiteral("FLOAT");
+    case dbDouble: return QStringLiteral("DOUBLE");
+    case dbDate: return QStringLiteral("DATETIME");
+    case dbTime: return QStringLiteral("TIME");
+    case dbMemo: return QStringLiteral("LONGTEXT");
+    case dbText: default: return QStringLiteral("TEXT(%1)").arg(f.size > 0 ? f.size : 255);
+    }
+}
+
+bool isNumericType(FieldType t)
+{
+    return t == dbBoolean || t == dbByte || t == dbInteger || t == dbLong || t == dbCurrency || t == dbSingle
+        || t == dbDouble;
+}
+
+bool isTextType(FieldType t) { return t == dbText || t == dbMemo; }
+
+QString columnDef(const FieldDef &f, bool notNull)
+{
+    QString s = qi(f.name) + QLatin1Char(' ') + declFor(f);
+    if (isTextType(f.type)) s += QStringLiteral(" COLLATE NOCASE");
+    if (notNull || f.required) s += QStringLiteral(" NOT NULL");
+    if (f.defaultValue.isValid() && !f.defaultValue.isNull()) {
+        const QVariant &d = f.defaultValue;
+        if (d.typeId() == QMetaType::QString) s += QStringLiteral(" DEFAULT ") + SqlLiteral(d.toString());
+        else if (d.typeId() == QMetaType::Bool) s += d.toBool() ? QStringLiteral(" DEFAULT 1") : QStringLiteral(" DEFAULT 0");
+        else s += QStringLiteral(" DEFAULT ") + d.toString();
+    }
+    if (isTextType(f.type) && !f.allowZeroLength)
+        s += QStringLiteral(" CONSTRAINT %1 CHECK (%2 <> '')").arg(qi(QStringLiteral("zls:") + f.name), qi(f.name));
+    if (f.type == dbText)
+        s += QStringLiteral(" CONSTRAINT %1 CHECK (length(%2) <= %3)")
+                 .arg(qi(QStringLiteral("len:") + f.name), qi(f.name)).arg(f.size > 0 ? f.size : 255);
+    if (isNumericType(f.type))
+        s += QStringLiteral(" CONSTRAINT %1 CHECK (typeof(%2) IN ('integer','real','null'))")
+                 .arg(qi(QStringLiteral("type:") + f.name), qi(f.name));
+    return s;
+}
+
+QVariant readColumn(sqlite3_stmt *s, int i, VK kind)
+{
+    switch (sqlite3_column_type(s, i)) {
+    case SQLITE_NULL: return QVariant();
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(s, i);
+        if (kind == VK::Bool) return QVariant(v != 0);
+        if (v >= INT_MIN && v <= INT_MAX) return QVariant(int(v));
+        return QVariant(qlonglong(v));
+    }
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(s, i));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(s, i)), sqlite3_column_bytes(s, i));
+    default: {
+        const QString t = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, i)),
+                                            sqlite3_column_bytes(s, i));
+        if (kind == VK::Date || kind == VK::Time) {
+            // Fast paths for the stored forms; anything else goes through the parsers below.
+            const char *p = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
+            const int n = sqlite3_column_bytes(s, i);
+            auto dig = [p](int k) { return p[k] >= '0' && p[k] <= '9'; };
+            auto num2 = [p](int k) { return (p[k] - '0') * 10 + (p[k + 1] - '0'); };
+            auto isTime = [&](int o) {
+                return dig(o) && dig(o + 1) && p[o + 2] == ':' && dig(o + 3) && dig(o + 4) && p[o + 5] == ':'
+                    && dig(o + 6) && dig(o + 7);
+            };
+            auto isDate = [&]() {
+                return dig(0) && dig(1) && dig(2) && dig(3) && p[4] == '-' && dig(5) && dig(6) && p[7] == '-'
+                    && dig(8) && dig(9);
+            };
+            if (kind == VK::Time && n == 8 && isTime(0)) {
+                const QTime q(num2(0), num2(3), num2(6));
+                if (q.isValid()) return q;
+            } else if (kind == VK::Date && n == 10 && isDate()) {
+                const QDate d(num2(0) * 100 + num2(2), num2(5), num2(8));
+                if (d.isValid()) return d;
+            } else if (kind == VK::Date && n == 19 && p[10] == ' ' && isDate() && isTime(11)) {
+                const QDateTime dt(QDate(num2(0) * 100 + num2(2), num2(5), num2(8)),
+                                   QTime(num2(11), num2(14), num2(17)));
+                if (dt.isValid()) return dt;
+            }
+        }
+        if (kind == VK::Date) {
+            if (t.size() == 10) {
+                const QDate d = QDate::fromString(t, Qt::ISODate);
+                if (d.isValid()) return d;
+            } else if (t.size() >= 16) {
+                QDateTime dt = QDateTime::fromString(t.left(19), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+                if (!dt.isValid()) dt = QDateTime::fromString(t.left(16), QStringLiteral("yyyy-MM-dd hh:mm"));
+                if (dt.isValid()) return dt;
+            }
+        } else if (kind == VK::Time) {
+            const QString tt = t.size() > 10 && t[10] == QLatin1Char(' ') ? t.mid(11) : t;
+            QTime q = QTime::fromString(tt, QStringLiteral("hh:mm:ss"));
+            if (!q.isValid()) q = QTime::fromString(tt, QStringLiteral("h:mm:ss"));
+            if (!q.isValid()) q = QTime::fromString(tt, QStringLiteral("hh:mm"));
+            if (q.isValid()) return q;
+        }
+        return t;
+    }
+    }
+}
+
+VK kindFor(FieldType t)
+{
+    switch (t) {
+    case dbDate: return VK::Date;
+    case dbTime: return VK::Time;
+    case dbBoolean: return VK::Bool;
+    default: return VK::Auto;
+    }
+}
+
+// Jet-like conversion of a value assigned to a field of a given type: texts
+// typed into bound controls become numbers or dates; an empty text in a
+// non-text field is Null.
+QVariant coerce(const QVariant &v, FieldType t, const QString &fieldName)
+{
+    if (!v.isValid() || v.isNull()) return QVariant();
+    auto fail = [&]() -> QVariant {
+        RaiseError(3421, QStringLiteral("Data type conversion error."));
+    };
+    const bool isText = v.typeId() == QMetaType::QString;
+    if (isTextType(t)) {
+        if (v.typeId() == QMetaType::QDate) return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+        if (v.typeId() == QMetaType::QTime) return v.toTime().toString(QStringLiteral("hh:mm:ss"));
+        if (v.typeId() == QMetaType::QDateTime) return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        if (v.typeId() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
+        return v.toString();
+    }
+    if (isText && v.toString().trimmed().isEmpty()) return QVariant();
+    if (isNumericType(t)) {
+        double d = 0;
+        bool ok = false;
+        if (isText) {
+            const QString s = v.toString().trimmed();
+            d = QLocale().toDouble(s, &ok);
+            if (!ok) d = QLocale::c().toDouble(s, &ok);
+            if (!ok && t == dbBoolean) {
+                if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) { d = 1; ok = true; }
+                else if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) { d = 0; ok = true; }
+            }
+        } else if (v.typeId() == QMetaType::Bool) {
+            d = v.toBool() ? 1 : 0;
+            ok = true;
+        } else {
+            d = v.toDouble(&ok);
+        }
+        if (!ok || !std::isfinite(d)) fail();
+        switch (t) {
+        case dbBoolean: return QVariant(d != 0);
+        case dbByte:
+        case dbInteger:
+        case dbLong: {
+            const double r = std::nearbyint(d);
+            const double lo = t == dbByte ? 0 : t == dbInteger ? -32768 : -2147483648.0;
+            const double hi = t == dbByte ? 255 : t == dbInteger ? 32767 : 2147483647.0;
+            if (r < lo || r > hi) RaiseError(VbErr::Overflow, QStringLiteral("Overflow"));
+            return QVariant(int(r));
+        }
+        default: return QVariant(d);   // singles too: kept as typed, so 12.3 reads back as 12.3
+        }
+    }
+    if (t == dbDate) {
+        if (v.typeId() == QMetaType::QDate) return v;
+        if (v.typeId() == QMetaType::QDateTime) {
+            const QDateTime dt = v.toDateTime();
+            return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
+        }
+        if (isText) {
+            const QString s = v.toString().trimmed();
+            QDate d = QDate::fromString(s, Qt::ISODate);
+            if (!d.isValid()) d = QLocale().toDate(s, QLocale::ShortFormat);
+            if (!d.isValid()) d = QLocale().toDate(s, QStringLiteral("d/M/yyyy"));
+            if (d.isValid()) return d;
+            QDateTime dt = QDateTime::fromString(s, Qt::ISODate);
+            if (!dt.isValid()) dt = QLocale().toDateTime(s, QLocale::ShortFormat);
+            if (dt.isValid()) return dt.time() == QTime(0, 0) ? QVariant(dt.date()) : QVariant(dt);
+            const QString iso = jetsql::DateLiteralToIso(s);
+            if (iso.size() == 10) return QDate::fromString(iso, Qt::ISODate);
+            if (iso.size() > 10) return QDateTime::fromString(iso, QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        }
+        fail();
+    }
+    if (t == dbTime) {
+        if (v.typeId() == QMetaType::QTime) return v;
+        if (v.typeId() == QMetaType::QDateTime) return v.toDateTime().time();
+        if (isText) {
+            const QString s = v.toString().trimmed();
+            for (const char *f : {"hh:mm:ss", "h:mm:ss", "hh:mm", "h:mm", "hh.mm.ss", "h.mm.ss"}) {
+                const QTime q = QTime::fromString(s, QLatin1String(f));
+                if (q.isValid()) return q;
+            }
+        }
+        fail();
+    }
+    Q_UNUSED(fieldName);
+    return v;
+}
+
+QString passwordFromConnect(const QString &connect)
+{
+    // ";PWD=secret" (key without regard to case; the value runs to the next ';').
+    const QStringList parts = connect.split(QLatin1Char(';'));
+    for (const QString &p : parts) {
+        const int eq = p.indexOf(QLatin1Char('='));
+        if (eq > 0 && p.left(eq).trimmed().compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0)
+            return p.mid(eq + 1);
+    }
+    return {};
+}
+
+QString hashPassword(const QString &salt, const QString &password)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash((salt + password).toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+void execRaw(sqlite3 *h, const QString &sql, Ctx ctx = Ctx::Query)
+{
+    char *err = nullptr;
+    const int rc = sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    if (err) sqlite3_free(err);
+    if (rc != SQLITE_OK) raiseSqlite(h, rc, sql, ctx);
+}
+
+void writePassword(sqlite3 *h, const QString &password)
+{
+    QByteArray saltBytes(16, Qt::Uninitialized);
+    for (auto &c : saltBytes) c = char(QRandomGenerator::global()->bounded(256));
+    const QString salt = QString::fromLatin1(saltBytes.toHex());
+    Stmt s(h, QStringLiteral("INSERT OR REPLACE INTO \"%1\" (\"Key\", \"Value\") VALUES (?1, ?2)").arg(kMeta));
+    for (const auto &kv : {std::pair{QStringLiteral("salt"), salt},
+                           std::pair{QStringLiteral("pwd"), hashPassword(salt, password)}}) {
+        sqlite3_reset(s);
+        bindValue(s, 1, kv.first);
+        bindValue(s, 2, kv.second);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) raiseSqlite(h, rc, QString());
+    }
+}
+
+QString metaValue(sqlite3 *h, const QString &key)
+{
+    Stmt s(h, QStringLiteral("SELECT \"Value\" FROM \"%1\" WHERE \"Key\" = ?1").arg(kMeta));
+    bindValue(s, 1, key);
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) return u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+    if (rc != SQLITE_DONE) raiseSqlite(h, rc, QString());
+    return {};
+}
+
+void configure(sqlite3 *h)
+{
+    sqlite3_extended_result_codes(h, 1);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(h, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_busy_timeout(h, 0);
+    jetsql::RegisterFunctions(h);
+    execRaw(h, QStringLiteral("PRAGMA foreign_keys = ON"));
+}
+
+std::shared_ptr<Conn> openConn(const QString &path, bool exclusive, bool readOnly, bool create)
+{
+    auto c = std::make_shared<Conn>();
+    c->path = path;
+    c->readOnly = readOnly;
+    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (create) flags |= SQLITE_OPEN_CREATE;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->h, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const int r = rc;
+        sqlite3_close_v2(c->h);
+        c->h = nullptr;
+        raiseSqlite(nullptr, r, path, Ctx::Open);
+    }
+    configure(c->h);
+    if (exclusive) {
+        execRaw(c->h, QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+        // Take the lock now: in exclusive locking mode it is kept until the file closes
+        // (a shared lock for reading; for writing, the lock of a first write).
+        try {
+            execRaw(c->h, QStringLiteral("BEGIN; SELECT count(*) FROM sqlite_master; COMMIT"), Ctx::Open);
+        } catch (const VbError &e) {
+            if (e.Number() == JetErr::FileInUse)
+                RaiseError(JetErr::FileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(path));
+            if (e.Number() == JetErr::UnrecognizedFormat || e.Number() == JetErr::GenericEngine)
+                RaiseError(JetErr::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(path));
+            throw;
+        }
+    }
+    return c;
+}
+
+void checkPassword(Conn &c, const QString &connect)
+{
+    QString salt, pwd;
+    try {
+        salt = metaValue(c.h, QStringLiteral("salt"));
+        pwd = metaValue(c.h, QStringLiteral("pwd"));
+    } catch (const VbError &e) {
+        if (e.Number() == JetErr::FileInUse || e.Number() == 3260)
+            RaiseError(JetErr::FileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(c.path));
+        // Not one of our files (no metadata table) or not an SQLite file at all.
+        RaiseError(JetErr::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(c.path));
+    }
+    if (pwd.isEmpty()) RaiseError(JetErr::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(c.path));
+    if (hashPassword(salt, passwordFromConnect(connect)) != pwd)
+        RaiseError(JetErr::NotValidPassword, QStringLiteral("Not a valid password."));
+}
+
+// A write in exclusive locking mode leaves the file locked against every other
+// connection, in this process or another, until it is closed.
+void takeWriteLock(Conn &c)
+{
+    try {
+        execRaw(c.h, QStringLiteral("BEGIN EXCLUSIVE; UPDATE \"%1\" SET \"Value\" = \"Value\" WHERE \"Key\" = 'salt'; COMMIT")
+                         .arg(kMeta), Ctx::Open);
+    } catch (const VbError &e) {
+        sqlite3_exec(c.h, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (e.Number() == JetErr::FileInUse || e.Number() == 3260)
+            RaiseError(JetErr::FileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(c.path));
+        throw;
+    }
+}
+
+} // namespace
+
+QString Conn::translate(const QString &jet, int paramOffset)
+{
+    if (!wideNamesValid && h) {
+        wideNames.clear();
+        Stmt s(h, QStringLiteral("SELECT m.name, p.name FROM sqlite_master AS m, pragma_table_info(m.name) AS p "
+                                 "WHERE m.type IN ('table', 'view')"));
+        auto add = [&](const QString &n) {
+            for (QChar ch : n)
+                if (ch.unicode() > 127) { wideNames.insert(n.toCaseFolded(), n); return; }
+        };
+        QString lastTable;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            const QString table = u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+            if (table != lastTable) { add(table); lastTable = table; }
+            add(u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 1))));
+        }
+        wideNamesValid = true;
+    }
+    if (wideNames.isEmpty()) return jetsql::Translate(jet, paramOffset);
+    return jetsql::Translate(jet, paramOffset, [this](const QString &n) { return wideNames.value(n.toCaseFolded()); });
+}
+
+namespace {
+
+void registerConn(const std::shared_ptr<Conn> &c)
+{
+    auto &r = registry();
+    r.erase(std::remove_if(r.begin(), r.end(), [](const std::weak_ptr<Conn> &w) { return w.expired(); }), r.end());
+    r.push_back(c);
+}
+
+} // namespace
+
+// ------------------------------------------------------------------ database
+
+struct Database::Impl {
+    std::shared_ptr<Conn> c;
+    Conn &conn() const
+    {
+        if (!c || !c->h) raiseClosed();
+        return *c;
+    }
+};
+
+Database::Database() : d(std::make_unique<Impl>()) {}
+Database::~Database()
+{
+    try { Close(); } catch (...) {}
+}
+
+DatabasePtr OpenDatabase(const QString &path, bool exclusive, bool readOnly, const QString &connect)
+{
+    const QFileInfo fi(path);
+    if (!fi.exists() || fi.isDir())
+        RaiseError(JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    // The file is not read here by other means: closing any other descriptor of
+    // it would drop this process's locks on it. SQLite tells a foreign file.
+    auto c = openConn(path, exclusive, readOnly, false);
+    checkPassword(*c, connect);
+    if (exclusive && !readOnly) takeWriteLock(*c);
+    registerConn(c);
+    DatabasePtr db(new Database());
+    db->d->c = c;
+    return db;
+}
+
+DatabasePtr CreateDatabase(const QString &path, const QString &connect)
+{
+    if (QFileInfo::exists(path)) RaiseError(3204, QStringLiteral("Database already exists."));
+    auto c = openConn(path, true, false, true);
+    execRaw(c->h, QStringLiteral("CREATE TABLE \"%1\" (\"Key\" TEXT PRIMARY KEY, \"Value\" TEXT)").arg(kMeta));
+    writePassword(c->h, passwordFromConnect(connect));
+    registerConn(c);
+    DatabasePtr db(new Database());
+    db->d->c = c;
+    return db;
+}
+
+void CompactDatabase(const QString &source, const QString &destination, const QString &srcConnect)
+{
+    if (QFileInfo::exists(destination)) RaiseError(3204, QStringLiteral("Database already exists."));
+    DatabasePtr db = OpenDatabase(source, true, false, srcConnect);
+    execRaw(db->impl()->conn().h, QStringLiteral("VACUUM INTO ") + SqlLiteral(destination));
+    db->Close();
+}
+
+void RepairDatabase(const QString &path, const QString &connect)
+{
+    Q_UNUSED(connect);
+    const QFileInfo fi(path);
+    if (!fi.exists()) RaiseError(JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    auto c = openConn(path, true, false, false);
+    auto ok = [&]() {
+        Stmt s(c->h, QStringLiteral("PRAGMA integrity_check"));
+        return sqlite3_step(s) == SQLITE_ROW && u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0))) == QLatin1String("ok");
+    };
+    if (ok()) return;
+    execRaw(c->h, QStringLiteral("REINDEX"));
+    if (!ok())
+        RaiseError(JetErr::CannotOpen, QStringLiteral("Cannot open database '%1'. The file may be corrupt.").arg(path));
+}
+
+QString Database::Name() const { return d->c ? d->c->path : QString(); }
+bool Database::IsOpen() const { return d->c && d->c->h; }
+bool Database::IsReadOnly() const { return d->conn().readOnly; }
+
+void Database::Close()
+{
+    if (!d->c || !d->c->h) return;
+    if (d->c->transDepth > 0) sqlite3_exec(d->c->h, "ROLLBACK", nullptr, nullptr, nullptr);
+    d->c->transDepth = 0;
+    sqlite3_close_v2(d->c->h);
+    d->c->h = nullptr;
+}
+
+int Database::Execute(const QString &sql, int options, const QVariantList &params)
+{
+    Q_UNUSED(options);
+    Conn &c = d->conn();
+    const QString tr = c.translate(sql);
+    const QString kw = jetsql::FirstKeyword(tr);
+    if (kw == QLatin1String("SELECT")) RaiseError(3065, QStringLiteral("Cannot execute a select query."));
+    const Ctx ctx = kw == QLatin1String("DELETE") ? Ctx::Delete
+                  : kw == QLatin1String("INSERT") ? Ctx::Insert
+                  : kw == QLatin1String("UPDATE") ? Ctx::Update : Ctx::Query;
+    Stmt s(c.h, tr, ctx, sql);
+    bindAll(s, params);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) raiseSqlite(c.h, rc, sql, ctx);
+    c.lastChanges = sqlite3_changes(c.h);
+    if (kw == QLatin1String("CREATE") || kw == QLatin1String("ALTER") || kw == QLatin1String("DROP")) c.schemaChanged();
+    return c.lastChanges;
+}
+
+int Database::RecordsAffected() const { return d->conn().lastChanges; }
+
+void Database::ExecuteScript(const QString &sqliteSql)
+{
+    d->conn().schemaChanged();
+    execRaw(d->conn().h, sqliteSql);
+}
+
+void Database::SetPassword(const QString &newPassword) { writePassword(d->conn().h, newPassword); }
+
+namespace {
+
+QStringList masterNames(sqlite3 *h, const char *type)
+{
+    Stmt s(h, QStringLiteral("SELECT name FROM sqlite_master WHERE type = ?1 AND substr(name, 1, 7) <> 'sqlite_' "
+                             "AND name <> '%1' ORDER BY rowid").arg(kMeta));
+    bindValue(s, 1, QString::fromLatin1(type));
+    QStringList out;
+    while (sqlite3_step(s) == SQLITE_ROW) out << u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+    return out;
+}
+
+QString findName(const QStringList &names, const QString &name)
+{
+    for (const QString &n : names)
+        if (n.compare(name, Qt::CaseInsensitive) == 0) return n;
+    return {};
+}
+
+} // namespace
+
+QStringList Database::TableNames() const { return masterNames(d->conn().h, "table"); }
+QStringList Database::QueryNames() const { return masterNames(d->conn().h, "view"); }
+bool Database::TableExists(const QString &name) const { return !findName(TableNames(), name).isEmpty(); }
+bool Database::QueryExists(const QString &name) const { return !findName(QueryNames(), name).isEmpty(); }
+
+TableDef Database::TableDefinition(const QString &nameIn) const
+{
+    Conn &c = d->conn();
+    const QString name = findName(TableNames(), nameIn);
+    if (name.isEmpty()) raiseTableNotFound(nameIn);
+    TableDef def;
+    def.name = name;
+    QString createSql;
+    {
+        Stmt s(c.h, QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?1"));
+        bindValue(s, 1, name);
+        if (sqlite3_step(s) == SQLITE_ROW) createSql = u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+    }
+    {
+        Stmt s(c.h, QStringLiteral("SELECT name, type, \"notnull\", dflt_value FROM pragma_table_info(?1)"));
+        bindValue(s, 1, name);
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            FieldDef f;
+            f.name = u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+            int size = 0;
+            f.type = typeFromDecl(u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 1))), &size);
+            f.size = f.type == dbText ? size : 0;
+            f.required = sqlite3_column_int(s, 2) != 0;
+            if (sqlite3_column_type(s, 3) != SQLITE_NULL) f.defaultValue = u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 3)));
+            f.allowZeroLength = !createSql.contains(qi(QStringLiteral("zls:") + f.name), Qt::CaseInsensitive);
+            def.fields << f;
+        }
+    }
+    const QString primary = metaValue(c.h, QStringLiteral("pk:") + name);
+    {
+        Stmt s(c.h, QStringLiteral("SELECT name, \"unique\" FROM pragma_index_list(?1) ORDER BY seq DESC"));
+        bindValue(s, 1, name);
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            IndexDef ix;
+            const QString full = u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+            ix.name = full.startsWith(name + QLatin1Char('.'), Qt::CaseInsensitive) ? full.mid(name.size() + 1) : full;
+            ix.unique = sqlite3_column_int(s, 1) != 0;
+            ix.primary = !primary.isEmpty() && ix.name.compare(primary, Qt::CaseInsensitive) == 0;
+            Stmt cols(c.h, QStringLiteral("SELECT name FROM pragma_index_info(?1) ORDER BY seqno"));
+            bindValue(cols, 1, full);
+            while (sqlite3_step(cols) == SQLITE_ROW) ix.fields << u8(reinterpret_cast<const char *>(sqlite3_column_text(cols, 0)));
+            def.indexes << ix;
+        }
+    }
+    return def;
+}
+
+void Database::CreateTable(const TableDef &def)
+{
+    Conn &c = d->conn();
+    if (def.name.isEmpty()) RaiseError(3125, QStringLiteral("'' isn't a valid name."));
+    if (TableExists(def.name) || QueryExists(def.name))
+        RaiseError(JetErr::TableExists, QStringLiteral("Table '%1' already exists.").arg(def.name));
+    if (def.fields.isEmpty()) RaiseError(3264, QStringLiteral("No field defined--cannot append TableDef or Index."));
+    QStringList seen, cols;
+    QStringList primaryFields;
+    for (const IndexDef &ix : def.indexes)
+        if (ix.primary) primaryFields << ix.fields;
+    for (const FieldDef &f : def.fields) {
+        for (const QString &s : seen)
+            if (s.compare(f.name, Qt::CaseInsensitive) == 0)
+                RaiseError(JetErr::FieldDefinedTwice, QStringLiteral("Cannot define field more than once."));
+        seen << f.name;
+        bool pk = false;
+        for (const QString &p : primaryFields) pk = pk || p.compare(f.name, Qt::CaseInsensitive) == 0;
+        cols << columnDef(f, pk);
+    }
+    c.schemaChanged();
+    const bool outer = c.transDepth == 0;
+    if (outer) execRaw(c.h, QStringLiteral("SAVEPOINT create_table"));
+    try {
+        execRaw(c.h, QStringLiteral("CREATE TABLE %1 (%2)").arg(qi(def.name), cols.join(QStringLiteral(", "))));
+        for (const IndexDef &ix : def.indexes) CreateIndex(def.name, ix);
+    } catch (...) {
+        if (outer) sqlite3_exec(c.h, "ROLLBACK TO create_table; RELEASE create_table", nullptr, nullptr, nullptr);
+        throw;
+    }
+    if (outer) execRaw(c.h, QStringLiteral("RELEASE create_table"));
+}
+
+void Database::AppendField(const QString &tableIn, const FieldDef &field)
+{
+    Conn &c = d->conn();
+    const TableDef def = TableDefinition(tableIn);
+    for (const FieldDef &f : def.fields)
+        if (f.name.compare(field.name, Qt::CaseInsensitive) == 0)
+            RaiseError(JetErr::FieldDefinedTwice, QStringLiteral("Cannot define field more than once."));
+    FieldDef f = field;
+    // SQLite cannot add a NOT NULL column without a default to a table.
+    if (f.required && (!f.defaultValue.isValid() || f.defaultValue.isNull())) f.required = false;
+    c.schemaChanged();
+    execRaw(c.h, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(qi(def.name), columnDef(f, false)));
+}
+
+void Database::CreateIndex(const QString &tableIn, const IndexDef &index)
+{
+    Conn &c = d->conn();
+    const QString table = findName(TableNames(), tableIn);
+    if (table.isEmpty()) raiseTableNotFound(tableIn);
+    if (index.fields.isEmpty()) RaiseError(3264, QStringLiteral("No field defined--cannot append TableDef or Index."));
+    QStringList cols;
+    for (const QString &f : index.fields) cols << qi(f);
+    execRaw(c.h, QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                     .arg(index.unique || index.primary ? QStringLiteral("UNIQUE ") : QString(),
+                          qi(table + QLatin1Char('.') + index.name), qi(table), cols.join(QStringLiteral(", "))));
+    if (index.primary) {
+        Stmt s(c.h, QStringLiteral("INSERT OR REPLACE INTO \"%1\" (\"Key\", \"Value\") VALUES (?1, ?2)").arg(kMeta));
+        bindValue(s, 1, QStringLiteral("pk:") + table);
+        bindValue(s, 2, index.name);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) raiseSqlite(c.h, rc, QString());
+    }
+}
+
+void Database::DeleteTable(const QString &nameIn)
+{
+    Conn &c = d->conn();
+    const QString name = findName(TableNames(), nameIn);
+    if (name.isEmpty()) raiseTableNotFound(nameIn);
+    c.schemaChanged();
+    execRaw(c.h, QStringLiteral("DROP TABLE %1").arg(qi(name)), Ctx::Delete);
+    Stmt s(c.h, QStringLiteral("DELETE FROM \"%1\" WHERE \"Key\" = ?1").arg(kMeta));
+    bindValue(s, 1, QStringLiteral("pk:") + name);
+    sqlite3_step(s);
+}
+
+void Database::CreateQuery(const QString &name, const QString &jetSql)
+{
+    Conn &c = d->conn();
+    if (TableExists(name) || QueryExists(name))
+        RaiseError(3012, QStringLiteral("Object '%1' already exists.").arg(name));
+    QString sql = c.translate(jetSql).trimmed();
+    while (sql.endsWith(QLatin1Char(';'))) sql.chop(1);
+    c.schemaChanged();
+    execRaw(c.h, QStringLiteral("CREATE VIEW %1 AS %2").arg(qi(name), sql));
+}
+
+void Database::DeleteQuery(const QString &nameIn)
+{
+    Conn &c = d->conn();
+    const QString name = findName(QueryNames(), nameIn);
+    if (name.isEmpty()) raiseTableNotFound(nameIn);
+    c.schemaChanged();
+    execRaw(c.h, QStringLiteral("DROP VIEW %1").arg(qi(name)));
+}
+
+void Database::BeginTrans()
+{
+    Conn &c = d->conn();
+    execRaw(c.h, c.transDepth == 0 ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT t%1").arg(c.transDepth));
+    ++c.transDepth;
+}
+
+void Database::CommitTrans()
+{
+    Conn &c = d->conn();
+    if (c.transDepth == 0)
+        RaiseError(3034, QStringLiteral("You tried to commit or rollback a transaction without first beginning a transaction."));
+    --c.transDepth;
+    execRaw(c.h, c.transDepth == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE t%1").arg(c.transDepth));
+}
+
+void Database::Rollback()
+{
+    Conn &c = d->conn();
+    if (c.transDepth == 0)
+        RaiseError(3034, QStringLiteral("You tried to commit or rollback a transaction without first beginning a transaction."));
+    --c.transDepth;
+    if (c.transDepth == 0) execRaw(c.h, QStringLiteral("ROLLBACK"));
+    else execRaw(c.h, QStringLiteral("ROLLBACK TO t%1; RELEASE t%1").arg(c.transDepth));
+}
+
+bool Database::InTransaction() const { return d->conn().transDepth > 0; }
+
+// ------------------------------------------------------------------ workspace
+
+namespace {
+std::vector<std::weak_ptr<Conn>> &workspaceTrans()
+{
+    static std::vector<std::weak_ptr<Conn>> t;
+    return t;
+}
+void forEachOpen(const std::function<void(Conn &)> &fn)
+{
+    for (auto &w : registry())
+        if (auto c = w.lock(); c && c->h) fn(*c);
+}
+} // namespace
+
+Workspace &Workspace::Default()
+{
+    static Workspace w;
+    return w;
+}
+
+void Workspace::BeginTrans()
+{
+    forEachOpen([](Conn &c) {
+        execRaw(c.h, c.transDepth == 0 ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT t%1").arg(c.transDepth));
+        ++c.transDepth;
+    });
+    workspaceTrans().clear();
+    for (auto &w : registry())
+        if (auto c = w.lock(); c && c->h) workspaceTrans().push_back(c);
+}
+
+void Workspace::CommitTrans()
+{
+    bool any = false;
+    for (auto &w : workspaceTrans())
+        if (auto c = w.lock(); c && c->h && c->transDepth > 0) {
+            any = true;
+            --c->transDepth;
+            execRaw(c->h, c->transDepth == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE t%1").arg(c->transDepth));
+        }
+    workspaceTrans().clear();
+    if (!any) RaiseError(3034, QStringLiteral("You tried to commit or rollback a transaction without first beginning a transaction."));
+}
+
+void Workspace::Rollback()
+{
+    bool any = false;
+    for (auto &w : workspaceTrans())
+        if (auto c = w.lock(); c && c->h && c->transDepth > 0) {
+            any = true;
+            --c->transDepth;
+            if (c->transDepth == 0) execRaw(c->h, QStringLiteral("ROLLBACK"));
+            else execRaw(c->h, QStringLiteral("ROLLBACK TO t%1; RELEASE t%1").arg(c->transDepth));
+        }
+    workspaceTrans().clear();
+    if (!any) RaiseError(3034, QStringLiteral("You tried to commit or rollback a transaction without first beginning a transaction."));
+}
+
+// ------------------------------------------------------------------ recordset
+
+namespace {
+
+// Rows of a recordset and its clones, cells in one block (row after row).
+struct Storage {
+    quint32 id = 0;
+    int ncols = 0;
+    std::deque<QVariant> cells;   // grows without copying: large result sets touch their memory once
+    std::vector<qint64> rowids;
+    std::vector<char> del;
+    int deleted = 0;
+    int size() const { return int(del.size()); }
+    int live() const { return size() - deleted; }
+    bool isDeleted(int i) const { return del[i] != 0; }
+    void markDeleted(int i)
+    {
+        if (!del[i]) { del[i] = 1; ++deleted; }
+    }
+    QVariant &at(int row, int col) { return cells[size_t(row) * ncols + col]; }
+    const QVariant &at(int row, int col) const { return cells[size_t(row) * ncols + col]; }
+    QVector<QVariant> row(int i) const
+    {
+        return QVector<QVariant>(cells.begin() + size_t(i) * ncols, cells.begin() + size_t(i + 1) * ncols);
+    }
+    void setRow(int i, const QVector<QVariant> &v)
+    {
+        for (int k = 0; k < ncols; ++k) at(i, k) = v[k];
+    }
+    void append(qint64 rowid, const QVector<QVariant> &v)
+    {
+        rowids.push_back(rowid);
+        del.push_back(0);
+        cells.insert(cells.end(), v.begin(), v.end());
+    }
+};
+
+quint32 nextStorageId()
+{
+    static quint32 n = 0;
+    return ++n;
+}
+
+constexpr int kBOF = -1;
+constexpr int kEOF = INT_MAX;
+constexpr int kNone = -2;  // a fresh clone: no current row, neither BOF nor EOF
+
+} // namespace
+
+struct Recordset::Impl {
+    std::shared_ptr<Conn> conn;
+    QString name;        // source as given
+    QString sql;         // SQLite text that is run
+    QVariantList params;
+    int type = dbOpenDynaset;
+    bool updatable = false;
+    QString table;       // base table when updatable
+    QList<FieldInfo> fields;
+    QVector<VK> kinds;
+    QVector<FieldType> types;
+    QHash<QString, int> byName;  // case-folded name -> index
+    std::shared_ptr<Storage> st;
+    int cur = kBOF;
+    bool open = true;
+    bool noMatch = false;
+    int editMode = dbEditNone;
+    QVector<QVariant> buf;
+    QVector<bool> dirty;
+    int lastModified = -1;
+    struct Listener { int id; std::function<void()> before, after; };
+    std::vector<Listener> listeners;
+    int nextListener = 1;
+
+    Conn &c() const
+    {
+        if (!open || !conn || !conn->h) raiseClosed();
+        return *conn;
+    }
+    void checkOpen() const
+    {
+        if (!open) raiseClosed();
+    }
+    int count() const { return st->size(); }
+    bool valid(int i) const { return i >= 0 && i < count(); }
+    int firstLive(int from) const
+    {
+        for (int i = qMax(0, from); i < count(); ++i)
+            if (!st->isDeleted(i)) return i;
+        return -1;
+    }
+    int lastLive(int from) const
+    {
+        for (int i = qMin(from, count() - 1); i >= 0; --i)
+            if (!st->isDeleted(i)) return i;
+        return -1;
+    }
+    void before()
+    {
+        for (size_t i = 0; i < listeners.size(); ++i)
+            if (listeners[i].before) listeners[i].before();
+    }
+    void after()
+    {
+        for (size_t i = 0; i < listeners.size(); ++i)
+            if (listeners[i].after) listeners[i].after();
+    }
+    void moveTo(int target)
+    {
+        before();
+        editMode = dbEditNone;
+        cur = target;
+        after();
+    }
+    // The index of the current row; 3021 without one, 3167 when it was deleted.
+    int currentRow() const
+    {
+        checkOpen();
+        if (!valid(cur)) raiseNoCurrent();
+        if (st->isDeleted(cur)) RaiseError(JetErr::RecordDeleted, QStringLiteral("Record is deleted."));
+        return cur;
+    }
+    int fieldIndex(const QString &name) const { return byName.value(name.toCaseFolded(), -1); }
+    int requireField(const QString &name) const
+    {
+        const int i = fieldIndex(name);
+        if (i < 0) RaiseError(JetErr::ItemNotFound, QStringLiteral("Item not found in this collection."));
+        return i;
+    }
+    void load();
+    void readBack(int row);
+};
+
+void Recordset::Impl::load()
+{
+    Conn &cn = c();
+    Stmt s(cn.h, sql, Ctx::Query, name);
+    bindAll(s, params);
+    const int ncol = sqlite3_column_count(s);
+    const int first = updatable ? 1 : 0;
+    fields.clear();
+    kinds.clear();
+    types.clear();
+    byName.clear();
+    for (int i = first; i < ncol; ++i) {
+        FieldInfo f;
+        f.name = u8(sqlite3_column_name(s, i));
+        const char *decl = sqlite3_column_decltype(s, i);
+        f.type = decl ? typeFromDecl(u8(decl)) : dbText;
+        if (updatable) {
+            const char *t = sqlite3_column_table_name(s, i);
+            const char *o = sqlite3_column_origin_name(s, i);
+            if (t && o && u8(t).compare(table, Qt::CaseInsensitive) == 0) {
+                f.sourceTable = table;
+                f.sourceField = u8(o);
+            }
+        }
+        const QString key = f.name.toCaseFolded();
+        if (!byName.contains(key)) byName.insert(key, int(fields.size()));
+        kinds << (decl ? kindFor(f.type) : VK::Auto);
+        types << f.type;
+        fields << f;
+    }
+    auto storage = std::make_shared<Storage>();
+    storage->id = nextStorageId();
+    const int nf = int(fields.size());
+    QVector<bool> typed(nf, false);
+    for (int i = 0; i < nf; ++i) typed[i] = sqlite3_column_decltype(s, i + first) != nullptr;
+    storage->ncols = nf;
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        storage->rowids.push_back(updatable ? sqlite3_column_int64(s, 0) : 0);
+        storage->del.push_back(0);
+        for (int i = 0; i < nf; ++i) {
+            storage->cells.push_back(readColumn(s, i + first, kinds[i]));
+            if (!typed[i] && !storage->cells.back().isNull()) {
+                // Computed column: its type is that of its first value.
+                typed[i] = true;
+                const int ct = sqlite3_column_type(s, i + first);
+                types[i] = ct == SQLITE_INTEGER ? dbLong : ct == SQLITE_FLOAT ? dbDouble : dbText;
+                fields[i].type = types[i];
+            }
+        }
+    }
+    if (rc != SQLITE_DONE) raiseSqlite(cn.h, rc, name);
+    st = storage;
+    cur = st->size() == 0 ? kEOF : 0;
+    editMode = dbEditNone;
+    lastModified = -1;
+}
+
+void Recordset::Impl::readBack(int row)
+{
+    Conn &cn = c();
+    QStringList cols;
+    QVector<int> idx;
+    for (int i = 0; i < fields.size(); ++i)
+        if (!fields[i].sourceField.isEmpty()) { cols << qi(fields[i].sourceField); idx << i; }
+    if (cols.isEmpty()) return;
+    Stmt s(cn.h, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(cols.join(QStringLiteral(", ")), qi(table)));
+    sqlite3_bind_int64(s, 1, st->rowids[row]);
+    if (sqlite3_step(s) != SQLITE_ROW) return;
+    for (int k = 0; k < idx.size(); ++k) st->at(row, idx[k]) = readColumn(s, k, kinds[idx[k]]);
+}
+
+Recordset::Recordset() : d(std::make_unique<Impl>()) {}
+Recordset::~Recordset() = default;
+
+RecordsetPtr Database::OpenRecordset(const QString &source, int type, int options, const QVariantList &params)
+{
+    Conn &c = d->conn();
+    RecordsetPtr rs(new Recordset());
+    auto &r = *rs->d;
+    r.conn = d->c;
+    r.name = source;
+    r.params = params;
+    QString sql;
+    QString baseTable;
+    if (jetsql::LooksLikeSql(source)) {
+        if (type == dbOpenTable) RaiseError(3219, QStringLiteral("Invalid operation."));
+        if (type == dbOpenDefault) type = dbOpenDynaset;
+        sql = c.translate(source).trimmed();
+        while (sql.endsWith(QLatin1Char(';'))) sql.chop(1);
+    } else {
+        QString name = source.trimmed();
+        if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']'))) name = name.mid(1, name.size() - 2);
+        const QString table = findName(TableNames(), name);
+        const QString view = table.isEmpty() ? findName(QueryNames(), name) : QString();
+        if (table.isEmpty() && view.isEmpty()) raiseTableNotFound(name);
+        if (type == dbOpenDefault) type = table.isEmpty() ? dbOpenDynaset : dbOpenTable;
+        if (type == dbOpenTable && table.isEmpty()) RaiseError(3219, QStringLiteral("Invalid operation."));
+        sql = QStringLiteral("SELECT * FROM %1").arg(qi(table.isEmpty() ? view : table));
+    }
+    r.type = type == dbOpenForwardOnly ? dbOpenSnapshot : type;
+    const bool wantUpdates = (r.type == dbOpenTable || r.type == dbOpenDynaset) && !(options & dbReadOnly) && !c.readOnly;
+    if (wantUpdates) {
+        jetsql::SimpleSource src;
+        if (jetsql::AnalyzeSimpleSelect(sql, &src)) {
+            baseTable = findName(TableNames(), src.table);
+            if (!baseTable.isEmpty()) {
+                sql.insert(src.insertPos, QStringLiteral(" %1.rowid AS %2,").arg(qi(src.qualifier), qi(kRowid)));
+                r.updatable = true;
+                r.table = baseTable;
+            }
+        }
+    }
+    r.sql = sql;
+    r.load();
+    return rs;
+}
+
+QString Recordset::Name() const { return d->name; }
+int Recordset::Type() const { return d->type; }
+bool Recordset::Updatable() const { return d->updatable; }
+bool Recordset::IsOpen() const { return d->open; }
+
+void Recordset::Close()
+{
+    d->open = false;
+    d->listeners.clear();
+    d->editMode = dbEditNone;
+}
+
+bool Recordset::EOF_() const
+{
+    d->checkOpen();
+    return d->st->live() == 0 || d->cur == kEOF;
+}
+
+bool Recordset::BOF() const
+{
+    d->checkOpen();
+    return d->st->live() == 0 || d->cur == kBOF;
+}
+
+void Recordset::MoveFirst()
+{
+    d->checkOpen();
+    const int i = d->firstLive(0);
+    if (i < 0) raiseNoCurrent();
+    d->moveTo(i);
+}
+
+void Recordset::MoveLast()
+{
+    d->checkOpen();
+    const int i = d->lastLive(d->count() - 1);
+    if (i < 0) raiseNoCurrent();
+    d->moveTo(i);
+}
+
+void Recordset::MoveNext()
+{
+    d->checkOpen();
+    if (EOF_()) raiseNoCurrent();
+    const int from = d->cur == kBOF || d->cur == kNone ? 0 : d->cur + 1;
+    const int i = d->firstLive(from);
+    d->moveTo(i < 0 ? kEOF : i);
+}
+
+void Recordset::MovePrevious()
+{
+    d->checkOpen();
+    if (BOF()) raiseNoCurrent();
+    const int from = d->cur == kEOF || d->cur == kNone ? d->count() - 1 : d->cur - 1;
+    const int i = d->lastLive(from);
+    d->moveTo(i < 0 ? kBOF : i);
+}
+
+void Recordset::Move(int rows)
+{
+    if (rows == 0) {
+        d->currentRow();
+        d->moveTo(d->cur);
+        return;
+    }
+    d->checkOpen();
+    int pos = d->cur;
+    if (pos == kNone) pos = kBOF;
+    for (int k = 0; k < std::abs(rows); ++k) {
+        if (rows > 0) {
+            if (pos == kEOF) raiseNoCurrent();
+            const int i = d->firstLive(pos == kBOF ? 0 : pos + 1);
+            pos = i < 0 ? kEOF : i;
+            if (pos == kEOF) break;
+        } else {
+            if (pos == kBOF) raiseNoCurrent();
+            const int i = d->lastLive(pos == kEOF ? d->count() - 1 : pos - 1);
+            pos = i < 0 ? kBOF : i;
+            if (pos == kBOF) break;
+        }
+    }
+    d->moveTo(pos);
+}
+
+int Recordset::RecordCount() const
+{
+    d->checkOpen();
+    return d->st->live();
+}
+
+int Recordset::AbsolutePosition() const
+{
+    d->checkOpen();
+    if (!d->valid(d->cur) || d->st->isDeleted(d->cur)) return -1;
+    if (d->st->deleted == 0) return d->cur;
+    int n = 0;
+    for (int i = 0; i < d->cur; ++i)
+        if (!d->st->isDeleted(i)) ++n;
+    return n;
+}
+
+void Recordset::SetAbsolutePosition(int pos)
+{
+    d->checkOpen();
+    if (pos < 0 || pos >= d->st->live()) RaiseError(3001, QStringLiteral("Invalid argument."));
+    int target = pos;
+    if (d->st->deleted > 0) {
+        int n = -1;
+        for (int i = 0; i < d->count(); ++i)
+            if (!d->st->isDeleted(i) && ++n == pos) { target = i; break; }
+    }
+    d->moveTo(target);
+}
+
+double Recordset::PercentPosition() const
+{
+    const int n = RecordCount();
+    const int p = AbsolutePosition();
+    if (n == 0 || p < 0) return 0.0;
+    return double(p) / double(n) * 100.0;
+}
+
+void Recordset::SetPercentPosition(double pct)
+{
+    const int n = RecordCount();
+    if (n == 0) raiseNoCurrent();
+    if (pct < 0 || pct > 100) RaiseError(3001, QStringLiteral("Invalid argument."));
+    SetAbsolutePosition(qBound(0, int(pct / 100.0 * n), n - 1));
+}
+
+namespace {
+QByteArray makeBookmark(quint32 storage, int index)
+{
+    QByteArray b(8, '\0');
+    for (int k = 0; k < 4; ++k) {
+        b[k] = char((storage >> (8 * k)) & 0xff);
+        b[4 + k] = char((quint32(index) >> (8 * k)) & 0xff);
+    }
+    return b;
+}
+bool readBookmark(const QByteArray &b, quint32 *storage, int *index)
+{
+    if (b.size() != 8) return false;
+    quint32 s = 0, i = 0;
+    for (int k = 0; k < 4; ++k) {
+        s |= quint32(quint8(b[k])) << (8 * k);
+        i |= quint32(quint8(b[4 + k])) << (8 * k);
+    }
+    *storage = s;
+    *index = int(i);
+    return true;
+}
+} // namespace
+
+QByteArray Recordset::Bookmark() const
+{
+    d->currentRow();
+    return makeBookmark(d->st->id, d->cur);
+}
+
+void Recordset::SetBookmark(const QByteArray &bm)
+{
+    d->checkOpen();
+    quint32 sid;
+    int idx;
+    if (!readBookmark(bm, &sid, &idx) || sid != d->st->id || !d->valid(idx))
+        RaiseError(JetErr::InvalidBookmark, QStringLiteral("Not a valid bookmark."));
+    if (d->st->isDeleted(idx)) RaiseError(JetErr::RecordDeleted, QStringLiteral("Record is deleted."));
+    d->moveTo(idx);
+}
+
+QByteArray Recordset::LastModified() const
+{
+    d->checkOpen();
+    if (!d->valid(d->lastModified)) raiseNoCurrent();
+    return makeBookmark(d->st->id, d->lastModified);
+}
+
+RecordsetPtr Recordset::Clone() const
+{
+    d->checkOpen();
+    RecordsetPtr rs(new Recordset());
+    auto &r = *rs->d;
+    r.conn = d->conn;
+    r.name = d->name;
+    r.sql = d->sql;
+    r.params = d->params;
+    r.type = d->type;
+    r.updatable = d->updatable;
+    r.table = d->table;
+    r.fields = d->fields;
+    r.kinds = d->kinds;
+    r.types = d->types;
+    r.byName = d->byName;
+    r.st = d->st;
+    r.cur = d->st->live() == 0 ? kEOF : kNone;
+    return rs;
+}
+
+// ---- find
+
+namespace {
+enum class FindDir { First, Last, Next, Previous };
+}
+
+static void doFind(Recordset::Impl &r, const QString &criteria, const QVariantList &params, FindDir dir)
+{
+    Conn &cn = r.c();
+    const int nf = int(r.fields.size());
+    QStringList cols;
+    for (int i = 0; i < nf; ++i)
+        cols << QStringLiteral("?%1 COLLATE NOCASE AS %2").arg(i + 1).arg(qi(r.fields[i].name));
+    std::unique_ptr<Stmt> s;
+    try {
+        const QString crit = cn.translate(criteria, nf);
+        const QString sql = QStringLiteral("SELECT CASE WHEN (%1) THEN 1 ELSE 0 END FROM (SELECT %2)")
+                                .arg(crit, cols.join(QStringLiteral(", ")));
+        s = std::make_unique<Stmt>(cn.h, sql, Ctx::Query, criteria);
+    } catch (const VbError &e) {
+        if (e.Number() == JetErr::SyntaxErrorInQuery)
+            RaiseError(JetErr::SyntaxErrorInCriteria, QStringLiteral("Syntax error (missing operator) in expression."));
+        throw;
+    }
+    for (int k = 0; k < params.size(); ++k) bindValue(*s, nf + k + 1, params[k]);
+    int start, step;
+    const int n = r.count();
+    switch (dir) {
+    case FindDir::First: start = 0; step = 1; break;
+    case FindDir::Last: start = n - 1; step = -1; break;
+    case FindDir::Next:
+        start = r.cur == kBOF || r.cur == kNone ? 0 : r.cur == kEOF ? n : r.cur + 1;
+        step = 1;
+        break;
+    case FindDir::Previous:
+    default:
+        start = r.cur == kEOF || r.cur == kNone ? n - 1 : r.cur == kBOF ? -1 : r.cur - 1;
+        step = -1;
+        break;
+    }
+    for (int i = start; i >= 0 && i < n; i += step) {
+        if (r.st->isDeleted(i)) continue;
+        sqlite3_reset(*s);
+        for (int k = 0; k < nf; ++k) bindValue(*s, k + 1, r.st->at(i, k));
+        const int rc = sqlite3_step(*s);
+        if (rc != SQLITE_ROW) raiseSqlite(cn.h, rc, criteria);
+        if (sqlite3_column_int(*s, 0) == 1) {
+            r.noMatch = false;
+            r.moveTo(i);
+            return;
+        }
+    }
+    r.noMatch = true;
+}
+
+void Recordset::FindFirst(const QString &c, const QVariantList &p) { doFind(*d, c, p, FindDir::First); }
+void Recordset::FindLast(const QString &c, const QVariantList &p) { doFind(*d, c, p, FindDir::Last); }
+void Recordset::FindNext(const QString &c, const QVariantList &p) { doFind(*d, c, p, FindDir::Next); }
+void Recordset::FindPrevious(const QString &c, const QVariantList &p) { doFind(*d, c, p, FindDir::Previous); }
+bool Recordset::NoMatch() const { return d->noMatch; }
+
+// ---- fields
+
+int Recordset::FieldCount() const { return int(d->fields.size()); }
+QList<FieldInfo> Recordset::Fields() const { return d->fields; }
+
+QString Recordset::FieldName(int index) const
+{
+    if (index < 0 || index >= d->fields.size())
+        RaiseError(JetErr::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    return d->fields[index].name;
+}
+
+int Recordset::FieldIndex(const QString &name) const { return d->fieldIndex(name); }
+bool Recordset::HasField(const QString &name) const { return d->fieldIndex(name) >= 0; }
+
+QVariant Recordset::Value(const QString &name) const { return Value(d->requireField(name)); }
+
+QVariant Recordset::Value(int index) const
+{
+    if (index < 0 || index >= d->fields.size())
+        RaiseError(JetErr::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (d->editMode != dbEditNone) return d->buf[index];
+    return d->st->at(d->currentRow(), index);
+}
+
+void Recordset::SetValue(const QString &name, const QVariant &value) { SetValue(d->requireField(name), value); }
+
+void Recordset::SetValue(int index, const QVariant &value)
+{
+    d->checkOpen();
+    if (index < 0 || index >= d->fields.size())
+        RaiseError(JetErr::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (d->editMode == dbEditNone)
+        RaiseError(JetErr::UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    if (d->fields[index].sourceField.isEmpty()) RaiseError(3164, QStringLiteral("Field cannot be updated."));
+    d->buf[index] = coerce(value, d->types[index], d->fields[index].name);
+    d->dirty[index] = true;
+}
+
+// ---- editing
+
+namespace {
+[[noreturn]] void raiseNotUpdatable()
+{
+    RaiseError(JetErr::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
+}
+} // namespace
+
+void Recordset::AddNew()
+{
+    d->c();
+    if (!d->updatable) raiseNotUpdatable();
+    d->buf = QVector<QVariant>(d->fields.size());
+    d->dirty = QVector<bool>(d->fields.size(), false);
+    d->editMode = dbEditAdd;
+}
+
+void Recordset::Edit()
+{
+    d->c();
+    if (!d->updatable) raiseNotUpdatable();
+    d->buf = d->st->row(d->currentRow());
+    d->dirty = QVector<bool>(d->fields.size(), false);
+    d->editMode = dbEditInProgress;
+}
+
+void Recordset::Update()
+{
+    Conn &cn = d->c();
+    if (d->editMode == dbEditNone)
+        RaiseError(JetErr::UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    QStringList cols;
+    QVariantList vals;
+    for (int i = 0; i < d->fields.size(); ++i)
+        if (d->dirty[i]) { cols << qi(d->fields[i].sourceField); vals << d->buf[i]; }
+    if (d->editMode == dbEditAdd) {
+        QString sql;
+        if (cols.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(qi(d->table));
+        } else {
+            QStringList marks;
+            for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?%1").arg(i + 1);
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(qi(d->table), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        }
+        Stmt s(cn.h, sql, Ctx::Insert);
+        bindAll(s, vals);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_DONE) raiseSqlite(cn.h, rc, d->name, Ctx::Insert);
+        d->st->append(sqlite3_last_insert_rowid(cn.h), d->buf);
+        d->lastModified = d->count() - 1;
+        d->readBack(d->lastModified);
+        // A recordset that had no rows stood at EOF; it keeps standing there.
+    } else {
+        const int row = d->currentRow();
+        if (!cols.isEmpty()) {
+            QStringList sets;
+            for (int i = 0; i < cols.size(); ++i) sets << QStringLiteral("%1 = ?%2").arg(cols[i]).arg(i + 1);
+            Stmt s(cn.h, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                             .arg(qi(d->table), sets.join(QStringLiteral(", "))).arg(cols.size() + 1),
+                   Ctx::Update);
+            bindAll(s, vals);
+            sqlite3_bind_int64(s, int(cols.size()) + 1, d->st->rowids[row]);
+            const int rc = sqlite3_step(s);
+            if (rc != SQLITE_DONE) raiseSqlite(cn.h, rc, d->name, Ctx::Update);
+            if (sqlite3_changes(cn.h) == 0) {
+                d->st->markDeleted(row);
+                d->editMode = dbEditNone;
+                RaiseError(JetErr::RecordDeleted, QStringLiteral("Record is deleted."));
+            }
+        }
+        d->st->setRow(row, d->buf);
+        d->readBack(row);
+        d->lastModified = row;
+    }
+    d->editMode = dbEditNone;
+}
+
+void Recordset::CancelUpdate()
+{
+    d->checkOpen();
+    if (d->editMode == dbEditNone)
+        RaiseError(JetErr::UpdateWithoutEdit, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    d->editMode = dbEditNone;
+}
+
+void Recordset::Delete()
+{
+    Conn &cn = d->c();
+    if (!d->updatable) raiseNotUpdatable();
+    d->editMode = dbEditNone;
+    const int row = d->currentRow();
+    Stmt s(cn.h, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(qi(d->table)), Ctx::Delete);
+    sqlite3_bind_int64(s, 1, d->st->rowids[row]);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_DONE) raiseSqlite(cn.h, rc, d->name, Ctx::Delete);
+    d->st->markDeleted(row);
+}
+
+int Recordset::EditMode() const { return d->editMode; }
+
+void Recordset::Requery()
+{
+    d->c();
+    d->load();
+}
+
+int Recordset::AddMoveListener(std::function<void()> before, std::function<void()> after)
+{
+    const int id = d->nextListener++;
+    d->listeners.push_back({id, std::move(before), std::move(after)});
+    return id;
+}
+
+void Recordset::RemoveMoveListener(int id)
+{
+    auto &l = d->listeners;
+    l.erase(std::remove_if(l.begin(), l.end(), [id](const Impl::Listener &x) { return x.id == id; }), l.end());
+}
+
+} // namespace dao

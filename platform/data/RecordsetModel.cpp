@@ -1,0 +1,244 @@
+#include "platform/data/RecordsetModel.h"
+
+#include "platform/data/DataControl.h"
+
+namespace data {
+
+RecordsetModel::RecordsetModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void RecordsetModel::setColumns(const QList<Column> &columns)
+{
+    beginResetModel();
+    m_columns = columns;
+    m_types.clear();
+    endResetModel();
+}
+
+void RecordsetModel::setColumnCaption(int column, const QString &caption)
+{
+    if (column < 0 || column >= m_columns.size())
+        return;
+    m_columns[column].caption = caption;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void RecordsetModel::clear()
+{
+    beginResetModel();
+    m_rs.reset();
+    m_rows.clear();
+    m_pendingRow = -1;
+    m_pending.clear();
+    endResetModel();
+}
+
+void RecordsetModel::setRecordset(dao::RecordsetPtr rs)
+{
+    beginResetModel();
+    m_rs = std::move(rs);
+    m_rows.clear();
+    m_pendingRow = -1;
+    m_pending.clear();
+    m_types.clear();
+    if (m_rs) {
+        const QList<dao::FieldInfo> fields = m_rs->Fields();
+        for (const Column &c : m_columns) {
+            dao::FieldType t = dao::dbText;
+            for (const dao::FieldInfo &f : fields)
+                if (f.name.compare(c.field, Qt::CaseInsensitive) == 0)
+                    t = f.type;
+            m_types.append(t);
+        }
+        dao::RecordsetPtr clone = m_rs->Clone();
+        if (clone->RecordCount() > 0) {
+            clone->MoveFirst();
+            while (!clone->AtEOF()) {
+                Row r;
+                r.bookmark = clone->Bookmark();
+                for (const Column &c : m_columns)
+                    r.values.append(clone->Value(c.field));
+                m_rows.append(r);
+                clone->MoveNext();
+            }
+        }
+        clone->Close();
+    }
+    endResetModel();
+}
+
+QList<QVariant> RecordsetModel::columnValues(int column) const
+{
+    QList<QVariant> out;
+    for (const Row &r : m_rows)
+        out.append(r.values.value(column));
+    return out;
+}
+
+QVariant RecordsetModel::value(int row, int column) const
+{
+    if (row == m_pendingRow)
+        return m_pending.value(column);
+    if (row >= 0 && row < m_rows.size())
+        return m_rows[row].values.value(column);
+    return QVariant();
+}
+
+int RecordsetModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return int(m_rows.size()) + (m_rs && m_rs->Updatable() ? 1 : 0);
+}
+
+int RecordsetModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QString RecordsetModel::displayText(const QVariant &v, int column) const
+{
+    return FieldText(v, m_types.value(column, dao::dbText));
+}
+
+QVariant RecordsetModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return displayText(value(index.row(), index.column()), index.column());
+    return QVariant();
+}
+
+Qt::ItemFlags RecordsetModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Horizontal)
+        return section >= 0 && section < m_columns.size() ? QVariant(m_columns[section].caption) : QVariant();
+    return isAddRow(section) ? QVariant(QStringLiteral("*")) : QVariant();
+}
+
+bool RecordsetModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole || !m_rs)
+        return false;
+    const int row = index.row();
+    if (m_pendingRow >= 0 && m_pendingRow != row && !CommitRow())
+        return false;
+    const QVariant old = this->value(row, index.column());
+    CellResult r;
+    if (m_cellHook) {
+        r = m_cellHook(index.column(), value.toString(), old, row);
+    } else {
+        r.accept = true;
+        r.value = value.toString().isEmpty() ? QVariant() : value;
+    }
+    if (!r.accept) {
+        emit dataChanged(index, index);
+        return false;
+    }
+    if (m_pendingRow != row) {
+        m_pendingRow = row;
+        m_pending = row < m_rows.size() ? m_rows[row].values : QVariantList();
+        while (m_pending.size() < m_columns.size())
+            m_pending.append(QVariant());
+    }
+    m_pending[index.column()] = r.value;
+    emit dataChanged(index, index);
+    return true;
+}
+
+void RecordsetModel::CancelRow()
+{
+    if (m_pendingRow < 0)
+        return;
+    const int row = m_pendingRow;
+    m_pendingRow = -1;
+    m_pending.clear();
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+bool RecordsetModel::CommitRow()
+{
+    if (m_pendingRow < 0 || !m_rs)
+        return true;
+    QVariantList values = m_pending;
+    QVariantMap extra;
+    if (m_rowHook && !m_rowHook(values, extra))
+        return false;
+    const bool adding = m_pendingRow >= m_rows.size();
+    try {
+        if (adding) {
+            m_rs->AddNew();
+        } else {
+            m_rs->SetBookmark(m_rows[m_pendingRow].bookmark);
+            m_rs->Edit();
+        }
+        for (int c = 0; c < m_columns.size(); ++c)
+            m_rs->SetValue(m_columns[c].field, values.value(c));
+        for (auto it = extra.cbegin(); it != extra.cend(); ++it)
+            m_rs->SetValue(it.key(), it.value());
+        m_rs->Update();
+    } catch (const VbError &e) {
+        try {
+            if (m_rs->EditMode() != dao::dbEditNone)
+                m_rs->CancelUpdate();
+        } catch (const VbError &) {
+        }
+        if (m_errorHook)
+            m_errorHook(e);
+        return false;
+    }
+    const int row = m_pendingRow;
+    m_pendingRow = -1;
+    m_pending.clear();
+    if (adding) {
+        Row r;
+        try {
+            r.bookmark = m_rs->LastModified();
+        } catch (const VbError &) {
+        }
+        r.values = values;
+        beginInsertRows(QModelIndex(), row + 1, row + 1);   // a new add row appears below
+        m_rows.append(r);
+        endInsertRows();
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        emit rowInserted();
+    } else {
+        m_rows[row].values = values;
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    }
+    return true;
+}
+
+bool RecordsetModel::DeleteRow(int row)
+{
+    if (!m_rs || row < 0 || row >= m_rows.size())
+        return false;
+    if (m_pendingRow == row)
+        CancelRow();
+    try {
+        m_rs->SetBookmark(m_rows[row].bookmark);
+        m_rs->Delete();
+    } catch (const VbError &e) {
+        if (m_errorHook)
+            m_errorHook(e);
+        return false;
+    }
+    beginRemoveRows(QModelIndex(), row, row);
+    m_rows.removeAt(row);
+    if (m_pendingRow > row)
+        --m_pendingRow;
+    endRemoveRows();
+    emit rowDeleted();
+    return true;
+}
+
+}

@@ -1,0 +1,95 @@
+#pragma once
+// A table model over a recordset for QTableView, in the manner of a data-bound
+// grid: chosen fields as columns, an empty last row for adding, cell edits held
+// in the row until the row is written (CommitRow, or the view leaving the row).
+// The owner checks cells and rows through hooks before anything is written.
+#include "platform/dao/Dao.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <functional>
+
+namespace data {
+
+class RecordsetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Column {
+        QString field;
+        QString caption;
+    };
+    struct CellResult {
+        bool accept = false;
+        QVariant value;        // what the cell holds when accepted
+    };
+    // A cell typed in: column, typed text, the cell's old value, and the row.
+    using CellHook = std::function<CellResult(int column, const QString &typed, const QVariant &old, int row)>;
+    // Before a row is written: the row's values by column (changeable), plus
+    // more fields to store (such as the link to the card). False keeps the row
+    // in edit and writes nothing.
+    using RowHook = std::function<bool(QVariantList &values, QVariantMap &extra)>;
+
+    explicit RecordsetModel(QObject *parent = nullptr);
+
+    void setColumns(const QList<Column> &columns);
+    QList<Column> columns() const { return m_columns; }
+    void setColumnCaption(int column, const QString &caption);
+    // Reads all rows of the recordset (through a clone, so its position stays).
+    void setRecordset(dao::RecordsetPtr rs);
+    dao::RecordsetPtr recordset() const { return m_rs; }
+    void clear();
+
+    void setCellHook(CellHook hook) { m_cellHook = std::move(hook); }
+    void setRowHook(RowHook hook) { m_rowHook = std::move(hook); }
+    // Database failures while writing (the grid's Error event); the default is silence.
+    void setErrorHook(std::function<void(const VbError &)> hook) { m_errorHook = std::move(hook); }
+
+    // Rows holding stored records (the add row not counted).
+    int storedRows() const { return int(m_rows.size()); }
+    bool isAddRow(int row) const { return row == storedRows(); }
+    // The stored values of one column over all stored rows.
+    QList<QVariant> columnValues(int column) const;
+    QVariant value(int row, int column) const;   // shown value (pending edits included)
+
+    // The row with unwritten edits, or -1.
+    int pendingRow() const { return m_pendingRow; }
+    // Writes the pending row. Returns false when the row hook refused it or
+    // the database failed (the row then stays pending).
+    bool CommitRow();
+    void CancelRow();
+    // Deletes a stored row. Returns false on failure.
+    bool DeleteRow(int row);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+signals:
+    void rowInserted();   // after a new row was written
+    void rowDeleted();    // after a row was deleted
+
+private:
+    struct Row {
+        QByteArray bookmark;
+        QVariantList values;
+    };
+    QString displayText(const QVariant &v, int column) const;
+
+    QList<Column> m_columns;
+    QList<dao::FieldType> m_types;
+    dao::RecordsetPtr m_rs;
+    QList<Row> m_rows;
+    int m_pendingRow = -1;
+    QVariantList m_pending;
+    CellHook m_cellHook;
+    RowHook m_rowHook;
+    std::function<void(const VbError &)> m_errorHook;
+};
+
+}

@@ -1,0 +1,291 @@
+#include "platform/print/Printer.h"
+
+#include "platform/error/VbError.h"
+
+#include <QColor>
+#include <QFile>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPen>
+#include <QPrinter>
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+QColor VbColour(uint32_t c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+} // namespace
+
+Printer::Printer() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+    m_printer->setFullPage(true);
+    m_font = QFont(QStringLiteral("Arial"));
+    m_font.setPointSizeF(10);
+    ApplyScaleMode();
+}
+
+Printer::~Printer()
+{
+    if (m_painter && m_painter->isActive())
+        m_painter->end();
+}
+
+void Printer::SetOutputFileName(const QString &path)
+{
+    if (path.isEmpty()) {
+        m_printer->setOutputFormat(QPrinter::NativeFormat);
+        m_printer->setOutputFileName(QString());
+    } else {
+        m_printer->setOutputFormat(QPrinter::PdfFormat);
+        m_printer->setOutputFileName(path);
+    }
+}
+
+QString Printer::OutputFileName() const { return m_printer->outputFileName(); }
+
+QPrinter &Printer::Device() { return *m_printer; }
+
+int Printer::Orientation() const
+{
+    return m_printer->pageLayout().orientation() == QPageLayout::Landscape ? vbPRORLandscape
+                                                                            : vbPRORPortrait;
+}
+
+void Printer::SetOrientation(int orientation)
+{
+    if (orientation != vbPRORPortrait && orientation != vbPRORLandscape)
+        RaiseError(380, QStringLiteral("Invalid property value"));
+    m_printer->setPageOrientation(orientation == vbPRORLandscape ? QPageLayout::Landscape
+                                                                 : QPageLayout::Portrait);
+    if (m_scaleMode != vbUser)
+        ApplyScaleMode();
+}
+
+double Printer::Width() const
+{
+    return m_printer->pageLayout().fullRect(QPageLayout::Point).width() * 20.0;
+}
+
+double Printer::Height() const
+{
+    return m_printer->pageLayout().fullRect(QPageLayout::Point).height() * 20.0;
+}
+
+double Printer::DotsPerTwipX() const { return m_printer->resolution() / 1440.0; }
+double Printer::DotsPerTwipY() const { return m_printer->resolution() / 1440.0; }
+
+void Printer::ApplyScaleMode()
+{
+    m_scaleLeft = m_scaleTop = 0;
+    switch (m_scaleMode) {
+    case vbMillimeters:
+        m_scaleWidth = Width() / 1440.0 * 25.4;
+        m_scaleHeight = Height() / 1440.0 * 25.4;
+        break;
+    case vbPixels:
+        m_scaleWidth = Width() * DotsPerTwipX();
+        m_scaleHeight = Height() * DotsPerTwipY();
+        break;
+    default:
+        m_scaleWidth = Width();
+        m_scaleHeight = Height();
+        break;
+    }
+}
+
+void Printer::SetScaleMode(int mode)
+{
+    if (mode != vbTwips && mode != vbPixels && mode != vbMillimeters && mode != vbUser)
+        RaiseError(380, QStringLiteral("Invalid property value"));
+    m_scaleMode = mode;
+    if (mode != vbUser)
+        ApplyScaleMode();
+}
+
+void Printer::Scale(double x1, double y1, double x2, double y2)
+{
+    if (x2 == x1 || y2 == y1)
+        RaiseError(VbErr::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
+    m_scaleMode = vbUser;
+    m_scaleLeft = x1;
+    m_scaleTop = y1;
+    m_scaleWidth = x2 - x1;
+    m_scaleHeight = y2 - y1;
+    CurrentX = x1;
+    CurrentY = y1;
+}
+
+double Printer::DeviceW(double w) const { return w / m_scaleWidth * Width() * DotsPerTwipX(); }
+double Printer::DeviceH(double h) const { return h / m_scaleHeight * Height() * DotsPerTwipY(); }
+double Printer::DeviceX(double x) const { return DeviceW(x - m_scaleLeft); }
+double Printer::DeviceY(double y) const { return DeviceH(y - m_scaleTop); }
+
+void Printer::SetFontName(const QString &name)
+{
+    m_font.setFamily(name);
+    if (m_painter && m_painter->isActive())
+        m_painter->setFont(m_font);
+}
+
+void Printer::SetFontSize(double points)
+{
+    if (!(points > 0) || points > 2160)
+        RaiseError(380, QStringLiteral("Invalid property value"));
+    m_font.setPointSizeF(points);
+    if (m_painter && m_painter->isActive())
+        m_painter->setFont(m_font);
+}
+
+void Printer::SetFontBold(bool bold)
+{
+    m_font.setBold(bold);
+    if (m_painter && m_painter->isActive())
+        m_painter->setFont(m_font);
+}
+
+void Printer::SetFontItalic(bool italic)
+{
+    m_font.setItalic(italic);
+    if (m_painter && m_painter->isActive())
+        m_painter->setFont(m_font);
+}
+
+double Printer::TextWidth(const QString &text) const
+{
+    const QFontMetricsF fm(m_font, m_printer.get());
+    double widest = 0;
+    for (const QString &line : text.split(QLatin1Char('\n')))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    return widest / (Width() * DotsPerTwipX()) * m_scaleWidth;
+}
+
+double Printer::TextHeight(const QString &text) const
+{
+    const QFontMetricsF fm(m_font, m_printer.get());
+    const int lines = int(text.count(QLatin1Char('\n'))) + 1;
+    return fm.height() * lines / (Height() * DotsPerTwipY()) * m_scaleHeight;
+}
+
+bool Printer::InDocument() const { return m_painter && m_painter->isActive(); }
+
+void Printer::Begin()
+{
+    if (InDocument())
+        return;
+    if (!m_painter)
+        m_painter = std::make_unique<QPainter>();
+    if (!m_painter->begin(m_printer.get()))
+        RaiseError(ErrPrinter, QStringLiteral("Printer error"));
+    m_painter->setFont(m_font);
+    m_page = 1;
+}
+
+void Printer::Print(const QString &text, bool newLine)
+{
+    Begin();
+    m_painter->setFont(m_font);
+    m_painter->setPen(QPen(VbColour(ForeColor)));
+    const QFontMetricsF fm(m_font, m_printer.get());
+    const double x = DeviceX(CurrentX);
+    const double y = DeviceY(CurrentY);
+    m_painter->drawText(QPointF(x, y + fm.ascent()), text);
+    if (newLine) {
+        CurrentY += TextHeight(text);
+        CurrentX = m_scaleLeft;
+    } else {
+        CurrentX += TextWidth(text);
+    }
+}
+
+void Printer::Line(double x1, double y1, double x2, double y2, bool box, bool fill)
+{
+    Begin();
+    QPen pen(VbColour(ForeColor));
+    pen.setWidthF(DrawWidth);
+    m_painter->setPen(pen);
+    const QPointF a(DeviceX(x1), DeviceY(y1)), b(DeviceX(x2), DeviceY(y2));
+    if (box) {
+        const QRectF r = QRectF(a, b).normalized();
+        if (fill)
+            m_painter->fillRect(r, VbColour(ForeColor));
+        else
+            m_painter->drawRect(r);
+    } else {
+        m_painter->drawLine(a, b);
+    }
+    CurrentX = x2;
+    CurrentY = y2;
+}
+
+void Printer::LineTo(double x2, double y2)
+{
+    Line(CurrentX, CurrentY, x2, y2);
+}
+
+void Printer::Circle(double x, double y, double radius)
+{
+    Begin();
+    QPen pen(VbColour(ForeColor));
+    pen.setWidthF(DrawWidth);
+    m_painter->setPen(pen);
+    m_painter->setBrush(Qt::NoBrush);
+    const double rx = DeviceW(radius);
+    m_painter->drawEllipse(QPointF(DeviceX(x), DeviceY(y)), std::fabs(rx), std::fabs(rx));
+    CurrentX = x;
+    CurrentY = y;
+}
+
+void Printer::NewPage()
+{
+    Begin();
+    if (!m_printer->newPage())
+        RaiseError(ErrPrinter, QStringLiteral("Printer error"));
+    ++m_page;
+    CurrentX = m_scaleLeft;
+    CurrentY = m_scaleTop;
+}
+
+void Printer::EndDoc()
+{
+    if (InDocument())
+        m_painter->end();
+    m_page = 1;
+    CurrentX = m_scaleLeft;
+    CurrentY = m_scaleTop;
+}
+
+void Printer::KillDoc()
+{
+    if (InDocument()) {
+        m_printer->abort();
+        if (m_painter->isActive())
+            m_painter->end();
+        if (m_printer->outputFormat() == QPrinter::PdfFormat && !m_printer->outputFileName().isEmpty())
+            QFile::remove(m_printer->outputFileName());
+    }
+    m_page = 1;
+    CurrentX = m_scaleLeft;
+    CurrentY = m_scaleTop;
+}
+
+namespace {
+Printer *g_sharedPrinter = nullptr;
+}
+
+Printer &SharedPrinter()
+{
+    if (!g_sharedPrinter) {
+        g_sharedPrinter = new Printer;
+        // Released with the application, while the font and print systems still exist.
+        qAddPostRoutine([] {
+            delete g_sharedPrinter;
+            g_sharedPrinter = nullptr;
+        });
+    }
+    return *g_sharedPrinter;
+}

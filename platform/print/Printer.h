@@ -1,0 +1,107 @@
+#pragma once
+// The printer object the program draws its cards and profiles on: a page with a
+// user scale, a current position, a current font, text metrics, text, lines,
+// boxes and circles, new page, end of document and kill document. It draws on a
+// QPrinter; with an output file name set it writes a PDF file instead.
+//
+// A document starts with the first drawing operation and ends with EndDoc
+// (printed) or KillDoc (discarded). Positions and sizes are in scale units:
+// twips (1/1440 inch) by default, millimetres with ScaleMode 6, or the units of
+// a Scale(x1, y1, x2, y2) call. (0, 0) of the twip and millimetre scales is the
+// top-left corner of the sheet.
+#include <QFont>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class QPrinter;
+class QPainter;
+
+class Printer {
+public:
+    enum ScaleModes { vbUser = 0, vbTwips = 1, vbPixels = 3, vbMillimeters = 6 };
+    enum Orientations { vbPRORPortrait = 1, vbPRORLandscape = 2 };
+    static constexpr int ErrPrinter = 482;   // "Printer error"
+
+    Printer();
+    ~Printer();
+    Printer(const Printer &) = delete;
+    Printer &operator=(const Printer &) = delete;
+
+    // Where the output goes: a PDF file, or (empty name) the system printer.
+    void SetOutputFileName(const QString &path);
+    QString OutputFileName() const;
+    QPrinter &Device();
+
+    // Page.
+    int Orientation() const;
+    void SetOrientation(int orientation);      // 1 portrait, 2 landscape
+    double Width() const;                      // sheet width in twips
+    double Height() const;                     // sheet height in twips
+    int Page() const { return m_page; }        // 1-based number of the current page
+
+    // Scale.
+    int ScaleMode() const { return m_scaleMode; }
+    void SetScaleMode(int mode);               // 1 twips, 3 pixels, 6 millimetres
+    void Scale(double x1, double y1, double x2, double y2);  // user scale, ScaleMode 0
+    double ScaleLeft() const { return m_scaleLeft; }
+    double ScaleTop() const { return m_scaleTop; }
+    double ScaleWidth() const { return m_scaleWidth; }
+    double ScaleHeight() const { return m_scaleHeight; }
+
+    // Position and drawing state.
+    double CurrentX = 0;
+    double CurrentY = 0;
+    uint32_t ForeColor = 0;                    // RGB, red in the low byte
+    int DrawWidth = 1;                         // pen width in device dots
+
+    // Font.
+    QString FontName() const { return m_font.family(); }
+    void SetFontName(const QString &name);
+    double FontSize() const { return m_font.pointSizeF(); }
+    void SetFontSize(double points);
+    bool FontBold() const { return m_font.bold(); }
+    void SetFontBold(bool bold);
+    bool FontItalic() const { return m_font.italic(); }
+    void SetFontItalic(bool italic);
+    QFont Font() const { return m_font; }
+
+    // Text metrics in scale units.
+    double TextWidth(const QString &text) const;
+    double TextHeight(const QString &text = QStringLiteral("Z")) const;
+
+    // Prints text with its top at (CurrentX, CurrentY). With newLine the position
+    // moves to the start of the next line, else CurrentX moves past the text.
+    void Print(const QString &text, bool newLine = true);
+    // Line from (x1, y1) to (x2, y2); the current position becomes (x2, y2).
+    // box: the rectangle with those corners instead, filled when fill is true.
+    void Line(double x1, double y1, double x2, double y2, bool box = false, bool fill = false);
+    // Line from the current position to (x2, y2).
+    void LineTo(double x2, double y2);
+    void Circle(double x, double y, double radius);
+
+    void NewPage();
+    void EndDoc();     // finishes the document; nothing happens when none is open
+    void KillDoc();    // discards the open document (a PDF file is removed)
+    bool InDocument() const;
+
+private:
+    void Begin();
+    void ApplyScaleMode();
+    double DeviceX(double x) const;
+    double DeviceY(double y) const;
+    double DeviceW(double w) const;
+    double DeviceH(double h) const;
+    double DotsPerTwipX() const;
+    double DotsPerTwipY() const;
+
+    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QPainter> m_painter;
+    QFont m_font;
+    int m_scaleMode = vbTwips;
+    double m_scaleLeft = 0, m_scaleTop = 0, m_scaleWidth = 0, m_scaleHeight = 0;
+    int m_page = 1;
+};
+
+// The one printer of the program.
+Printer &SharedPrinter();

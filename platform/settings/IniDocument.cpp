@@ -1,0 +1,236 @@
+#include "IniDocument.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsComment(const QString &trimmed)
+{
+    return trimmed.startsWith(QLatin1Char(';'));
+}
+
+bool Same(const QString &a, const QString &b)
+{
+    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QString IniDocument::Decode(const QByteArray &bytes)
+{
+    QByteArray data = bytes;
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(data);
+    if (!utf8.hasError())
+        return text;
+    text.clear();
+    text.reserve(data.size());
+    for (char c : std::as_const(data)) {
+        const auto b = static_cast<unsigned char>(c);
+        text.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
+    }
+    return text;
+}
+
+bool IniDocument::ParseSectionLine(const QString &line, QString *name)
+{
+    const QString t = line.trimmed();
+    if (!t.startsWith(QLatin1Char('[')))
+        return false;
+    const qsizetype close = t.indexOf(QLatin1Char(']'));
+    *name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+    return true;
+}
+
+bool IniDocument::ParseKeyLine(const QString &line, QString *key, QString *value)
+{
+    const QString t = line.trimmed();
+    if (t.isEmpty() || IsComment(t) || t.startsWith(QLatin1Char('[')))
+        return false;
+    const qsizetype eq = t.indexOf(QLatin1Char('='));
+    if (eq < 0) {
+        *key = t;
+        value->clear();
+    } else {
+        *key = t.left(eq).trimmed();
+        *value = t.mid(eq + 1).trimmed();
+    }
+    return true;
+}
+
+void IniDocument::setText(const QString &text)
+{
+    m_eol = text.contains(QLatin1String("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    m_lines = t.split(QLatin1Char('\n'));
+    if (!m_lines.isEmpty() && m_lines.last().isEmpty())
+        m_lines.removeLast();
+}
+
+QString IniDocument::text() const
+{
+    if (m_lines.isEmpty())
+        return QString();
+    return m_lines.join(m_eol) + m_eol;
+}
+
+bool IniDocument::load(const QString &path)
+{
+    m_lines.clear();
+    QFile f(path);
+    if (!f.exists())
+        return true;
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    setText(Decode(f.readAll()));
+    return true;
+}
+
+bool IniDocument::save(const QString &path) const
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = text().toUtf8();
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+int IniDocument::findSection(const QString &section) const
+{
+    QString name;
+    for (int i = 0; i < m_lines.size(); ++i)
+        if (ParseSectionLine(m_lines.at(i), &name) && Same(name, section))
+            return i;
+    return -1;
+}
+
+int IniDocument::sectionEnd(int header) const
+{
+    QString name;
+    for (int i = header + 1; i < m_lines.size(); ++i)
+        if (ParseSectionLine(m_lines.at(i), &name))
+            return i;
+    return int(m_lines.size());
+}
+
+int IniDocument::findKey(int header, const QString &key) const
+{
+    const int end = sectionEnd(header);
+    QString k, v;
+    for (int i = header + 1; i < end; ++i)
+        if (ParseKeyLine(m_lines.at(i), &k, &v) && Same(k, key))
+            return i;
+    return -1;
+}
+
+bool IniDocument::hasSection(const QString &section) const
+{
+    return findSection(section) >= 0;
+}
+
+QString IniDocument::value(const QString &section, const QString &key, bool *found) const
+{
+    if (found)
+        *found = false;
+    const int h = findSection(section);
+    if (h < 0)
+        return QString();
+    const int i = findKey(h, key);
+    if (i < 0)
+        return QString();
+    QString k, v;
+    ParseKeyLine(m_lines.at(i), &k, &v);
+    if (found)
+        *found = true;
+    return v;
+}
+
+void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
+{
+    const QString line = key + QLatin1Char('=') + value;
+    int h = findSection(section);
+    if (h < 0) {
+        m_lines << (QLatin1Char('[') + section + QLatin1Char(']')) << line;
+        return;
+    }
+    const int i = findKey(h, key);
+    if (i >= 0) {
+        QString k, v;
+        ParseKeyLine(m_lines.at(i), &k, &v);
+        m_lines[i] = k + QLatin1Char('=') + value;
+        return;
+    }
+    // After the section's last non-blank line, so blank separators stay put.
+    int at = sectionEnd(h);
+    while (at - 1 > h && m_lines.at(at - 1).trimmed().isEmpty())
+        --at;
+    m_lines.insert(at, line);
+}
+
+bool IniDocument::removeKey(const QString &section, const QString &key)
+{
+    const int h = findSection(section);
+    if (h < 0)
+        return false;
+    const int i = findKey(h, key);
+    if (i < 0)
+        return false;
+    m_lines.removeAt(i);
+    return true;
+}
+
+bool IniDocument::removeSection(const QString &section)
+{
+    const int h = findSection(section);
+    if (h < 0)
+        return false;
+    const int end = sectionEnd(h);
+    m_lines.remove(h, end - h);
+    return true;
+}
+
+QStringList IniDocument::keys(const QString &section) const
+{
+    QStringList out;
+    const int h = findSection(section);
+    if (h < 0)
+        return out;
+    const int end = sectionEnd(h);
+    QString k, v;
+    for (int i = h + 1; i < end; ++i)
+        if (ParseKeyLine(m_lines.at(i), &k, &v))
+            out << k;
+    return out;
+}
+
+QStringList IniDocument::sectionLines(const QString &section) const
+{
+    QStringList out;
+    const int h = findSection(section);
+    if (h < 0)
+        return out;
+    const int end = sectionEnd(h);
+    for (int i = h + 1; i < end; ++i) {
+        const QString t = m_lines.at(i).trimmed();
+        if (!t.isEmpty() && !IsComment(t))
+            out << t;
+    }
+    return out;
+}

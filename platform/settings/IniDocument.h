@@ -1,0 +1,43 @@
+#pragma once
+// An INI-style file held as its lines, so a rewrite keeps everything it does
+// not touch (comments, lines before the first section, unknown sections).
+// Sections and keys match without regard to case; the first match wins.
+#include <QString>
+#include <QStringList>
+
+class IniDocument {
+public:
+    // Reads a file: UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+    // A missing file gives an empty document and true; an unreadable one false.
+    bool load(const QString &path);
+    // Writes the document as UTF-8 through a temporary file renamed into place.
+    bool save(const QString &path) const;
+
+    void setText(const QString &text);
+    QString text() const;
+
+    // Raw value (after "=", trimmed) of the first key in the first matching
+    // section; found tells whether the key exists at all.
+    QString value(const QString &section, const QString &key, bool *found = nullptr) const;
+    void setValue(const QString &section, const QString &key, const QString &value);
+    bool removeKey(const QString &section, const QString &key);
+    bool removeSection(const QString &section);
+    bool hasSection(const QString &section) const;
+    // Keys of a section in stored order, duplicates included.
+    QStringList keys(const QString &section) const;
+    // Non-empty, non-comment lines of a section, trimmed.
+    QStringList sectionLines(const QString &section) const;
+
+    static QString Decode(const QByteArray &bytes);
+    // Splits "key = value" (or a line without "=", a key with no value).
+    static bool ParseKeyLine(const QString &line, QString *key, QString *value);
+    static bool ParseSectionLine(const QString &line, QString *name);
+
+private:
+    int findSection(const QString &section) const;
+    int sectionEnd(int header) const;
+    int findKey(int header, const QString &key) const;
+
+    QStringList m_lines;
+    QString m_eol = QStringLiteral("\n");
+};

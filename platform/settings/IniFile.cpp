@@ -1,0 +1,89 @@
+#include "IniFile.h"
+
+#include "IniDocument.h"
+
+namespace {
+
+// A value between a pair of matching quotes is given without them.
+QString Unquote(const QString &v)
+{
+    if (v.size() >= 2) {
+        const QChar a = v.front(), b = v.back();
+        if (a == b && (a == QLatin1Char('"') || a == QLatin1Char('\'')))
+            return v.mid(1, v.size() - 2);
+    }
+    return v;
+}
+
+} // namespace
+
+QString ProfileGetString(const QString &file, const QString &section, const QString &key,
+                         const QString &defaultValue)
+{
+    if (file.isEmpty())
+        return defaultValue;
+    IniDocument doc;
+    if (!doc.load(file))
+        return defaultValue;
+    const QString v = Unquote(doc.value(section, key));
+    return v.isEmpty() ? defaultValue : v;
+}
+
+int ProfileGetInt(const QString &file, const QString &section, const QString &key, int defaultValue)
+{
+    if (file.isEmpty())
+        return defaultValue;
+    IniDocument doc;
+    if (!doc.load(file))
+        return defaultValue;
+    bool found = false;
+    const QString v = Unquote(doc.value(section, key, &found));
+    if (!found || v.isEmpty())
+        return defaultValue;
+    // The number at the start of the value; a value that starts otherwise reads 0.
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < v.size() && (v.at(i) == QLatin1Char('-') || v.at(i) == QLatin1Char('+'))) {
+        negative = v.at(i) == QLatin1Char('-');
+        ++i;
+    }
+    qint64 n = 0;
+    for (; i < v.size() && v.at(i).isDigit() && v.at(i).unicode() < 128; ++i) {
+        n = n * 10 + (v.at(i).unicode() - '0');
+        if (n > std::numeric_limits<int>::max())
+            return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    }
+    return int(negative ? -n : n);
+}
+
+QStringList ProfileGetSection(const QString &file, const QString &section)
+{
+    if (file.isEmpty())
+        return {};
+    IniDocument doc;
+    if (!doc.load(file))
+        return {};
+    return doc.sectionLines(section);
+}
+
+bool ProfileWriteString(const QString &file, const QString &section, const QString &key,
+                        const QString &value)
+{
+    if (file.isEmpty() || section.trimmed().isEmpty() || key.trimmed().isEmpty())
+        return false;
+    IniDocument doc;
+    if (!doc.load(file))
+        return false;
+    // A line break inside a value would start a new line of the file and lose
+    // the rest of the value on reading; it is written as a blank instead.
+    QString v = value;
+    v.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    v.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    v.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    QString k = key.trimmed();
+    k.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    QString s = section.trimmed();
+    s.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    doc.setValue(s, k, v);
+    return doc.save(file);
+}

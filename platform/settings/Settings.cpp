@@ -1,0 +1,189 @@
+#include "Settings.h"
+
+#include "IniDocument.h"
+#include "platform/shell/Shell.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+
+namespace {
+
+// Names are stored percent-encoded where a character would change the file's
+// structure, so any section or key text survives a round trip.
+QString EncodeName(const QString &name, bool section)
+{
+    QString out;
+    out.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        const bool edge = i == 0 || i == name.size() - 1;
+        bool escape = c == QLatin1Char('%') || c == QLatin1Char('\n') || c == QLatin1Char('\r')
+                      || (edge && c.isSpace());
+        if (section)
+            escape = escape || c == QLatin1Char(']');
+        else
+            escape = escape || c == QLatin1Char('=')
+                     || (i == 0 && (c == QLatin1Char('[') || c == QLatin1Char(';')));
+        if (escape && c.unicode() < 128)
+            out += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString DecodeName(const QString &name)
+{
+    if (!name.contains(QLatin1Char('%')))
+        return name;
+    QString out;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (name.at(i) == QLatin1Char('%') && i + 2 < name.size()) {
+            bool ok = false;
+            const int code = name.mid(i + 1, 2).toInt(&ok, 16);
+            if (ok) {
+                out += QChar(code);
+                i += 2;
+                continue;
+            }
+        }
+        out += name.at(i);
+    }
+    return out;
+}
+
+// Values keep their blanks and line breaks: such a value is stored quoted
+// with backslash escapes.
+QString EncodeValue(const QString &v)
+{
+    const bool plain = !v.contains(QLatin1Char('\n')) && !v.contains(QLatin1Char('\r'))
+                       && !v.contains(QLatin1Char('\t')) && v.trimmed() == v
+                       && !v.startsWith(QLatin1Char('"'));
+    if (plain)
+        return v;
+    QString out = QStringLiteral("\"");
+    for (QChar c : v) {
+        switch (c.unicode()) {
+        case '\\': out += QLatin1String("\\\\"); break;
+        case '"': out += QLatin1String("\\\""); break;
+        case '\n': out += QLatin1String("\\n"); break;
+        case '\r': out += QLatin1String("\\r"); break;
+        case '\t': out += QLatin1String("\\t"); break;
+        default: out += c;
+        }
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+QString DecodeValue(const QString &v)
+{
+    if (v.size() < 2 || !v.startsWith(QLatin1Char('"')) || !v.endsWith(QLatin1Char('"')))
+        return v;
+    QString out;
+    const qsizetype end = v.size() - 1;
+    for (qsizetype i = 1; i < end; ++i) {
+        QChar c = v.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < end) {
+            const QChar n = v.at(++i);
+            switch (n.unicode()) {
+            case 'n': c = QLatin1Char('\n'); break;
+            case 'r': c = QLatin1Char('\r'); break;
+            case 't': c = QLatin1Char('\t'); break;
+            default: c = n; break;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+// Parsed files, reused while the file on disk is unchanged.
+struct Cached {
+    QDateTime modified;
+    qint64 size = -1;
+    IniDocument doc;
+};
+
+QMutex g_mutex;
+QHash<QString, Cached> g_cache;
+
+IniDocument &Load(const QString &path)
+{
+    const QFileInfo fi(path);
+    Cached &c = g_cache[path];
+    const QDateTime m = fi.exists() ? fi.lastModified() : QDateTime();
+    const qint64 s = fi.exists() ? fi.size() : -1;
+    if (c.size != s || c.modified != m || !fi.exists()) {
+        c.doc = IniDocument();
+        c.doc.load(path);
+        c.modified = m;
+        c.size = s;
+    }
+    return c.doc;
+}
+
+void Store(const QString &path, const IniDocument &doc)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    doc.save(path);
+    const QFileInfo fi(path);
+    Cached &c = g_cache[path];
+    c.doc = doc;
+    c.modified = fi.exists() ? fi.lastModified() : QDateTime();
+    c.size = fi.exists() ? fi.size() : -1;
+}
+
+} // namespace
+
+QString SettingsFilePath(const QString &appName)
+{
+    QString name = appName.trimmed();
+    name.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        name = QStringLiteral("_");
+    return Shell::ConfigFolder() + QStringLiteral("/Vettaro/") + name + QStringLiteral(".ini");
+}
+
+QString GetSetting(const QString &appName, const QString &section, const QString &key,
+                   const QString &defaultValue)
+{
+    QMutexLocker lock(&g_mutex);
+    bool found = false;
+    const QString v = Load(SettingsFilePath(appName))
+                          .value(EncodeName(section, true), EncodeName(key, false), &found);
+    return found ? DecodeValue(v) : defaultValue;
+}
+
+void SaveSetting(const QString &appName, const QString &section, const QString &key,
+                 const QString &value)
+{
+    QMutexLocker lock(&g_mutex);
+    const QString path = SettingsFilePath(appName);
+    IniDocument doc = Load(path);
+    doc.setValue(EncodeName(section, true), EncodeName(key, false), EncodeValue(value));
+    Store(path, doc);
+}
+
+void DeleteSetting(const QString &appName, const QString &section, const QString &key)
+{
+    QMutexLocker lock(&g_mutex);
+    const QString path = SettingsFilePath(appName);
+    IniDocument doc = Load(path);
+    const bool changed = key.isEmpty() ? doc.removeSection(EncodeName(section, true))
+                                       : doc.removeKey(EncodeName(section, true), EncodeName(key, false));
+    if (changed)
+        Store(path, doc);
+}
+
+QStringList GetSettingKeys(const QString &appName, const QString &section)
+{
+    QMutexLocker lock(&g_mutex);
+    QStringList out;
+    for (const QString &k : Load(SettingsFilePath(appName)).keys(EncodeName(section, true)))
+        out << DecodeName(k);
+    return out;
+}

@@ -1,0 +1,424 @@
+#include "Prompt.h"
+
+#include "platform/error/VbError.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+
+namespace {
+
+QString g_appTitle;
+QPointer<QWidget> g_parent;
+HelpHandler g_helpHandler;
+
+// Turns "desc|*.ext|desc2|*.a;*.b" into Qt's "desc (*.ext)" filters.
+QStringList QtFilters(const QString &filter)
+{
+    QStringList out;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts.at(i + 1);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << QStringLiteral("%1 (%2)").arg(parts.at(i).trimmed(), patterns.trimmed());
+    }
+    return out;
+}
+
+// Icon, buttons and default button of a message box from the style number.
+class QtPromptProvider : public PromptProvider {
+public:
+    int messageBox(const QString &text, int style, const QString &title) override
+    {
+        QMessageBox box(g_parent);
+        box.setText(text);
+        box.setWindowTitle(title.isEmpty() ? PromptAppTitle() : title);
+        switch (style & 0x70) {
+        case Vb::Critical: box.setIcon(QMessageBox::Critical); break;
+        case Vb::Question: box.setIcon(QMessageBox::Question); break;
+        case Vb::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        case Vb::Information: box.setIcon(QMessageBox::Information); break;
+        default: box.setIcon(QMessageBox::NoIcon); break;
+        }
+        struct Btn { QMessageBox::StandardButton qt; int result; };
+        std::vector<Btn> buttons;
+        switch (style & 0x7) {
+        case Vb::OKCancel: buttons = {{QMessageBox::Ok, Vb::OK}, {QMessageBox::Cancel, Vb::Cancel}}; break;
+        case Vb::AbortRetryIgnore:
+            buttons = {{QMessageBox::Abort, Vb::Abort}, {QMessageBox::Retry, Vb::Retry}, {QMessageBox::Ignore, Vb::Ignore}};
+            break;
+        case Vb::YesNoCancel:
+            buttons = {{QMessageBox::Yes, Vb::Yes}, {QMessageBox::No, Vb::No}, {QMessageBox::Cancel, Vb::Cancel}};
+            break;
+        case Vb::YesNo: buttons = {{QMessageBox::Yes, Vb::Yes}, {QMessageBox::No, Vb::No}}; break;
+        case Vb::RetryCancel: buttons = {{QMessageBox::Retry, Vb::Retry}, {QMessageBox::Cancel, Vb::Cancel}}; break;
+        default: buttons = {{QMessageBox::Ok, Vb::OK}}; break;
+        }
+        QMessageBox::StandardButtons set;
+        for (const Btn &b : buttons)
+            set |= b.qt;
+        box.setStandardButtons(set);
+        size_t def = 0;
+        if (style & Vb::DefaultButton3)
+            def = 2;
+        else if (style & Vb::DefaultButton2)
+            def = 1;
+        if (def >= buttons.size())
+            def = 0;
+        box.setDefaultButton(buttons[def].qt);
+        // Escape answers Cancel (or No, or the only button) as the system box does.
+        for (const Btn &b : buttons)
+            if (b.result == Vb::Cancel)
+                box.setEscapeButton(b.qt);
+        box.exec();
+        const auto clicked = box.standardButton(box.clickedButton());
+        for (const Btn &b : buttons)
+            if (b.qt == clicked)
+                return b.result;
+        // Closed without a button: Cancel when offered, else the last button.
+        for (const Btn &b : buttons)
+            if (b.result == Vb::Cancel)
+                return Vb::Cancel;
+        return buttons.back().result;
+    }
+
+    std::optional<FileDialogResult> fileDialog(const FileDialogRequest &r) override
+    {
+        QFileDialog dlg(g_parent, r.title);
+        dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (r.save && !(r.flags & 0x2))
+            dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+        const QStringList filters = QtFilters(r.filter);
+        if (!filters.isEmpty()) {
+            dlg.setNameFilters(filters);
+            const int idx = qBound(1, r.filterIndex, int(filters.size())) - 1;
+            dlg.selectNameFilter(filters.at(idx));
+        }
+        if (!r.defaultExt.isEmpty())
+            dlg.setDefaultSuffix(r.defaultExt);
+        QString dir = r.initDir;
+        QString name = r.fileName;
+        if (!name.isEmpty()) {
+            const QFileInfo fi(name);
+            if (name.contains(QLatin1Char('/'))) {
+                dir = fi.absolutePath();
+                name = fi.fileName();
+            }
+        }
+        if (!dir.isEmpty())
+            dlg.setDirectory(dir);
+        if (!name.isEmpty())
+            dlg.selectFile(name);
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return std::nullopt;
+        FileDialogResult res;
+        res.fileName = dlg.selectedFiles().constFirst();
+        res.filterIndex = filters.isEmpty() ? r.filterIndex : int(filters.indexOf(dlg.selectedNameFilter())) + 1;
+        if (res.filterIndex < 1)
+            res.filterIndex = 1;
+        return res;
+    }
+
+    std::optional<QColor> colorDialog(const QColor &initial) override
+    {
+        const QColor c = QColorDialog::getColor(initial, g_parent);
+        if (!c.isValid())
+            return std::nullopt;
+        return c;
+    }
+
+    std::optional<QFont> fontDialog(const QFont &initial) override
+    {
+        bool ok = false;
+        const QFont f = QFontDialog::getFont(&ok, initial, g_parent);
+        if (!ok)
+            return std::nullopt;
+        return f;
+    }
+
+    bool printerDialog(QPrinter *printer) override
+    {
+        if (!printer)
+            return false;
+        QPrintDialog dlg(printer, g_parent);
+        return dlg.exec() == QDialog::Accepted;
+    }
+
+    void help(const QString &helpFile, int command, const QString &keyword) override
+    {
+        if (g_helpHandler)
+            g_helpHandler(helpFile, command, keyword);
+    }
+};
+
+std::shared_ptr<PromptProvider> &Current()
+{
+    static std::shared_ptr<PromptProvider> current;
+    return current;
+}
+
+PromptProvider &Default()
+{
+    static QtPromptProvider provider;
+    return provider;
+}
+
+[[noreturn]] void RaiseCancel()
+{
+    RaiseError(VbErr::CancelError, QStringLiteral("Cancel was selected."));
+}
+
+// The printer the printer set-up dialog works on when the caller gave none;
+// it lives as long as the program.
+QPrinter *SharedPrinter()
+{
+    static QPrinter *printer = new QPrinter(QPrinter::HighResolution);
+    return printer;
+}
+
+} // namespace
+
+PromptProvider &Prompts()
+{
+    if (Current())
+        return *Current();
+    return Default();
+}
+
+std::shared_ptr<PromptProvider> SetPromptProvider(std::shared_ptr<PromptProvider> provider)
+{
+    std::shared_ptr<PromptProvider> old = std::move(Current());
+    Current() = std::move(provider);
+    return old;
+}
+
+void SetPromptAppTitle(const QString &title) { g_appTitle = title; }
+
+QString PromptAppTitle()
+{
+    if (!g_appTitle.isEmpty())
+        return g_appTitle;
+    return QCoreApplication::applicationName();
+}
+
+void SetPromptParent(QWidget *parent) { g_parent = parent; }
+
+HelpHandler SetHelpHandler(HelpHandler handler)
+{
+    HelpHandler old = std::move(g_helpHandler);
+    g_helpHandler = std::move(handler);
+    return old;
+}
+
+int MsgBox(const QString &text, int style, const QString &title)
+{
+    return Prompts().messageBox(text, style, title.isEmpty() ? PromptAppTitle() : title);
+}
+
+// ---------------------------------------------------------------- CommonDialog
+
+namespace {
+FileDialogRequest MakeRequest(const CommonDialog &d, bool save)
+{
+    FileDialogRequest r;
+    r.title = d.DialogTitle;
+    r.filter = d.Filter;
+    r.filterIndex = d.FilterIndex;
+    r.defaultExt = d.DefaultExt;
+    r.initDir = d.InitDir;
+    r.fileName = d.FileName;
+    r.flags = d.Flags;
+    r.save = save;
+    return r;
+}
+
+// The default extension goes on a name typed without one, whichever dialog
+// gave it, so a scripted answer and a real one end alike.
+QString WithDefaultExt(const QString &fileName, const QString &defaultExt, bool save)
+{
+    if (fileName.isEmpty() || defaultExt.isEmpty())
+        return fileName;
+    const QFileInfo fi(fileName);
+    if (!fi.suffix().isEmpty())
+        return fileName;
+    if (!save && fi.exists())
+        return fileName;
+    QString ext = defaultExt;
+    if (ext.startsWith(QLatin1Char('.')))
+        ext.remove(0, 1);
+    return fileName + QLatin1Char('.') + ext;
+}
+
+void RunFileDialog(CommonDialog &d, bool save)
+{
+    const auto res = Prompts().fileDialog(MakeRequest(d, save));
+    if (!res) {
+        if (d.CancelError)
+            RaiseCancel();
+        return;
+    }
+    d.FileName = WithDefaultExt(res->fileName, d.DefaultExt, save);
+    d.FileTitle = QFileInfo(d.FileName).fileName();
+    d.FilterIndex = res->filterIndex;
+}
+} // namespace
+
+void CommonDialog::ShowOpen() { RunFileDialog(*this, false); }
+
+void CommonDialog::ShowSave() { RunFileDialog(*this, true); }
+
+void CommonDialog::ShowColor()
+{
+    const QColor initial(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF);
+    const auto res = Prompts().colorDialog(initial);
+    if (!res) {
+        if (CancelError)
+            RaiseCancel();
+        return;
+    }
+    Color = res->red() | (res->green() << 8) | (res->blue() << 16);
+}
+
+void CommonDialog::ShowFont()
+{
+    QFont initial;
+    if (!FontName.isEmpty())
+        initial.setFamily(FontName);
+    if (FontSize > 0)
+        initial.setPointSizeF(FontSize);
+    initial.setBold(FontBold);
+    initial.setItalic(FontItalic);
+    initial.setUnderline(FontUnderline);
+    initial.setStrikeOut(FontStrikethru);
+    const auto res = Prompts().fontDialog(initial);
+    if (!res) {
+        if (CancelError)
+            RaiseCancel();
+        return;
+    }
+    FontName = res->family();
+    FontSize = res->pointSizeF();
+    FontBold = res->bold();
+    FontItalic = res->italic();
+    FontUnderline = res->underline();
+    FontStrikethru = res->strikeOut();
+}
+
+void CommonDialog::ShowPrinter()
+{
+    if (!Printer)
+        Printer = SharedPrinter();
+    if (!Prompts().printerDialog(Printer) && CancelError)
+        RaiseCancel();
+}
+
+void CommonDialog::ShowHelp() { Prompts().help(HelpFile, HelpCommand, HelpKey); }
+
+// ------------------------------------------------------ ScriptedPromptProvider
+
+int ScriptedPromptProvider::messageBox(const QString &text, int style, const QString &title)
+{
+    Shown s;
+    s.kind = QStringLiteral("msgbox");
+    s.text = text;
+    s.style = style;
+    s.title = title;
+    shown.push_back(s);
+    if (!answers.empty()) {
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    switch (style & 0x7) {
+    case Vb::AbortRetryIgnore: return Vb::Abort;
+    case Vb::YesNoCancel:
+    case Vb::YesNo: return Vb::Yes;
+    case Vb::RetryCancel: return Vb::Retry;
+    default: return Vb::OK;
+    }
+}
+
+std::optional<FileDialogResult> ScriptedPromptProvider::fileDialog(const FileDialogRequest &request)
+{
+    Shown s;
+    s.kind = request.save ? QStringLiteral("save") : QStringLiteral("open");
+    s.text = request.title;
+    s.style = request.flags;
+    s.request = request;
+    shown.push_back(s);
+    if (files.empty())
+        return std::nullopt;
+    const std::optional<QString> f = files.front();
+    files.pop_front();
+    if (!f)
+        return std::nullopt;
+    FileDialogResult r;
+    r.fileName = *f;
+    r.filterIndex = request.filterIndex;
+    return r;
+}
+
+std::optional<QColor> ScriptedPromptProvider::colorDialog(const QColor &initial)
+{
+    Shown s;
+    s.kind = QStringLiteral("color");
+    s.text = initial.name();
+    shown.push_back(s);
+    if (colors.empty())
+        return std::nullopt;
+    const auto c = colors.front();
+    colors.pop_front();
+    return c;
+}
+
+std::optional<QFont> ScriptedPromptProvider::fontDialog(const QFont &initial)
+{
+    Shown s;
+    s.kind = QStringLiteral("font");
+    s.text = initial.family();
+    shown.push_back(s);
+    if (fonts.empty())
+        return std::nullopt;
+    const auto f = fonts.front();
+    fonts.pop_front();
+    return f;
+}
+
+bool ScriptedPromptProvider::printerDialog(QPrinter *)
+{
+    Shown s;
+    s.kind = QStringLiteral("printer");
+    shown.push_back(s);
+    if (printers.empty())
+        return false;
+    const bool ok = printers.front();
+    printers.pop_front();
+    return ok;
+}
+
+void ScriptedPromptProvider::help(const QString &helpFile, int command, const QString &keyword)
+{
+    Shown s;
+    s.kind = QStringLiteral("help");
+    s.text = keyword;
+    s.style = command;
+    s.title = helpFile;
+    shown.push_back(s);
+}
+
+QStringList ScriptedPromptProvider::messages() const
+{
+    QStringList out;
+    for (const Shown &s : shown)
+        if (s.kind == QLatin1String("msgbox"))
+            out << s.text;
+    return out;
+}

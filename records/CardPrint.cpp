@@ -1,0 +1,266 @@
+#include "records/CardPrint.h"
+
+#include "core/LangClient.h"
+#include "platform/dao/Dao.h"
+#include "platform/error/VbError.h"
+#include "records/CardNumbers.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFileInfo>
+#include <QLocale>
+#include <QStringList>
+#include <QTime>
+#include <QVersionNumber>
+
+#include <cmath>
+
+namespace CardPrint {
+
+PageTexts CurrentPageTexts()
+{
+    PageTexts t;
+    const QLocale locale;
+    t.date = locale.toString(QDate::currentDate(), QLocale::ShortFormat);
+    t.time = locale.toString(QTime::currentTime(), QLocale::ShortFormat);
+    const QVersionNumber v = QVersionNumber::fromString(QCoreApplication::applicationVersion());
+    t.program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QLatin1Char(' ')
+                + QString::number(v.majorVersion()) + QLatin1Char('.') + QString::number(v.minorVersion());
+    return t;
+}
+
+bool CardPrintAllowed(const QString &recordCountCaption, bool saveEnabled)
+{
+    if (saveEnabled || !CardNumbers::IsNumber(recordCountCaption))
+        return false;
+    return CardNumbers::ReadNumber(recordCountCaption) > 0;
+}
+
+namespace {
+
+struct Field {
+    int label;
+    QString value;
+};
+
+class CardLayout {
+public:
+    CardLayout(Printer &p, const CardData &card, const PageTexts &page)
+        : p(p), card(card), page(page) {}
+
+    void Run()
+    {
+        p.Scale(0, 0, std::floor(p.Width()), std::floor(p.Height()));
+        p.SetFontName(QStringLiteral("Times New Roman"));
+        W = p.ScaleWidth();
+        H = p.ScaleHeight();
+        L = 0.05 * W;
+        T = 0.05 * H;
+        E = 0.9 * W;
+        F = 0.9 * H;
+
+        HeaderAndFooter();
+
+        const bool route = card.route;
+        SectionTitle(route ? 7515 : 9509, 1);
+
+        p.SetFontSize(13);
+        const double s = 1.5 * p.TextHeight(QStringLiteral("Z"));
+        X0 = L + p.TextWidth(QStringLiteral("ZZZZZ"));
+        double y = T + 3 * h18;
+        p.SetFontBold(true);
+        if (route) {
+            for (const Field &f : {Field{7516, card.name}, Field{7517, card.length + QStringLiteral(" km.")},
+                                   Field{7518, card.period}, Field{7519, card.region},
+                                   Field{7520, card.place}, Field{7521, card.county}}) {
+                FieldLine(f, y);
+                y += s;
+            }
+        } else {
+            FieldLine({9511, card.name}, y);
+            y += s;
+            FieldLine({9512, card.length + QStringLiteral(" km.")}, y);
+            const double k1 = X0 + p.TextWidth(GetLangString(9510) + QStringLiteral("   "));
+            Put(2 * k1, y, GetLangString(9513));
+            const double vx = 2 * k1 + p.TextWidth(GetLangString(9514) + QStringLiteral("   "));
+            p.SetFontBold(false);
+            Put(vx, y, card.grade);
+            p.SetFontBold(true);
+            y += s;
+            for (const Field &f : {Field{9514, card.startAltitude + QStringLiteral(" m.")},
+                                   Field{9515, card.endAltitude + QStringLiteral(" m.")},
+                                   Field{9516, card.region}, Field{9517, card.place},
+                                   Field{9518, card.county}}) {
+                FieldLine(f, y);
+                y += s;
+            }
+        }
+
+        SectionTitle(route ? 7522 : 9519, 11);
+        p.SetFontSize(13);
+        p.SetFontBold(true);
+        y = T + 13 * h18;
+        XD = X0 + p.TextWidth(GetLangString(route ? 7523 : 9520) + QStringLiteral("   "));
+        const QList<Field> second = route
+            ? QList<Field>{{7524, card.email}, {7525, card.url}, {7526, card.phone}, {7527, card.fax}}
+            : QList<Field>{{9521, card.email}, {9522, card.url}, {9523, card.phone}, {9524, card.fax}};
+        for (const Field &f : second) {
+            FieldLine(f, y);
+            y += s;
+        }
+        Put(X0, y, GetLangString(route ? 7528 : 9525));
+        Description(y);
+    }
+
+private:
+    void Put(double x, double y, const QString &text)
+    {
+        p.CurrentX = x;
+        p.CurrentY = y;
+        p.Print(text);
+    }
+
+    void HeaderAndFooter()
+    {
+        const double size = p.FontSize();
+        const bool bold = p.FontBold();
+        p.SetFontSize(8);
+        p.SetFontBold(false);
+        h8 = p.TextHeight(QStringLiteral("Z"));
+        Put(L, T, QStringLiteral(" ") + GetLangString(card.route ? 7513 : 9507) + QStringLiteral(" ") + page.date);
+        const QString time = GetLangString(card.route ? 7514 : 9508) + QStringLiteral(" ") + page.time
+                             + QStringLiteral(" ");
+        Put(L + E - p.TextWidth(time), T, time);
+        Put(L, T + F - h8, QStringLiteral(" ") + page.program);
+        p.SetFontSize(size);
+        p.SetFontBold(bold);
+    }
+
+    void SectionTitle(int textId, int rows)
+    {
+        p.SetFontSize(18);
+        p.SetFontBold(true);
+        h18 = p.TextHeight(QStringLiteral("Z"));
+        const QString title = QStringLiteral("  ") + GetLangString(textId) + QStringLiteral("  ");
+        const double tw = p.TextWidth(title);
+        const double x = L + E / 2 - tw / 2;
+        const double y = T + rows * h18;
+        Put(x, y, title);
+        p.Line(x, y, x + tw, y);
+        p.LineTo(x + tw, y + h18);
+        p.LineTo(x, y + h18);
+        p.LineTo(x, y);
+    }
+
+    void FieldLine(const Field &f, double y)
+    {
+        const QString label = GetLangString(f.label);
+        Put(X0, y, label);
+        const double vx = X0 + p.TextWidth(label + QStringLiteral("  "));
+        p.SetFontBold(false);
+        Put(vx, y, f.value);
+        p.SetFontBold(true);
+    }
+
+    // Words laid out in lines from (XD, y); a line that would reach the footer
+    // starts a new page, where the text goes on below the header.
+    void Description(double y)
+    {
+        p.SetFontBold(false);
+        const double d = p.TextHeight(QStringLiteral("Z"));
+        const double available = E - XD - p.TextWidth(QStringLiteral("Z"));
+        const double bottom = T + F - h8;
+        double u = 0;
+        auto nextLine = [&] {
+            y += d;
+            if (y + d > bottom) {
+                p.NewPage();
+                HeaderAndFooter();
+                y = T + 2 * h8;
+            }
+        };
+        QString text = card.description;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        for (const QString &token : text.split(QLatin1Char(' '))) {
+            const QStringList pieces = token.split(QLatin1Char('\n'));
+            for (int i = 0; i < pieces.size(); ++i) {
+                if (i > 0) {           // a line break between two pieces
+                    nextLine();
+                    u = 0;
+                }
+                const QString &piece = pieces[i];
+                if (piece.isEmpty())
+                    continue;
+                const QString out = QStringLiteral(" ") + piece;
+                const double w = p.TextWidth(out);
+                if (u + w <= available) {
+                    Put(XD + u, y, out);
+                    u += w;
+                } else {
+                    nextLine();
+                    Put(XD, y, out);
+                    u = w;
+                }
+            }
+        }
+    }
+
+    Printer &p;
+    const CardData &card;
+    const PageTexts &page;
+    double W = 0, H = 0, L = 0, T = 0, E = 0, F = 0;
+    double h8 = 0, h18 = 0, X0 = 0, XD = 0;
+};
+
+} // namespace
+
+void PrintCard(Printer &printer, const CardData &card, int orientation, const PageTexts &page)
+{
+    const QString fontName = printer.FontName();
+    const double fontSize = printer.FontSize();
+    try {
+        printer.SetOrientation(orientation);
+        CardLayout(printer, card, page).Run();
+        printer.SetFontSize(fontSize);
+        printer.SetFontName(fontName);
+        printer.EndDoc();
+    } catch (const VbError &) {
+        printer.KillDoc();
+        printer.SetFontSize(fontSize);
+        printer.SetFontName(fontName);
+        throw;
+    } catch (const std::exception &e) {
+        printer.KillDoc();
+        printer.SetFontSize(fontSize);
+        printer.SetFontName(fontName);
+        throw VbError(Printer::ErrPrinter, QString::fromLocal8Bit(e.what()));
+    }
+}
+
+PrintJob ListPrintJob(bool route, const QString &windowCaption)
+{
+    PrintJob job;
+    job.caption = FormatLangString(GetLangString(route ? 7511 : 9505), {windowCaption});
+    job.sql = route
+        ? QStringLiteral("SELECT [IDPercorso] AS [Nome Percorso],[Lunghezza],[Regione], "
+                         "[Località],[Provincia] FROM [Dati Percorsi]")
+        : QStringLiteral("SELECT [IDPercorso] AS [Nome Salita],[Lunghezza],"
+                         "[Quotainiziale] AS [Quota Iniziale],[Quotafinale] AS [Quota Finale],"
+                         "[Regione],[Località],[Provincia] FROM [Dati Salite]");
+    job.title = GetLangString(route ? 7512 : 9506);
+    return job;
+}
+
+PrintJob SamplesPrintJob(bool route, const QString &recordName)
+{
+    PrintJob job;
+    job.caption = FormatLangString(GetLangString(route ? 7532 : 9529), {recordName});
+    job.sql = QStringLiteral("SELECT [DistParz] AS [Distanza],[Altezza],[Note] FROM [%1] WHERE [IDPercorso]= ")
+                  .arg(route ? QStringLiteral("CampioniPercorsi") : QStringLiteral("CampioniSalite"))
+              + dao::SqlLiteral(recordName) + QStringLiteral(" ORDER BY [DistParz] ASC");
+    job.title = recordName + QLatin1Char('|') + GetLangString(route ? 7533 : 9530);
+    return job;
+}
+
+} // namespace CardPrint

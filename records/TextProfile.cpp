@@ -1,0 +1,275 @@
+#include "records/TextProfile.h"
+
+#include "platform/error/VbError.h"
+
+#include <QLocale>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringList>
+#include <cfenv>
+#include <cmath>
+
+namespace {
+
+const char *const Crlf = "\r\n";
+
+QString StripQuotes(const QString &text)
+{
+    QString out = text;
+    out.remove(QLatin1Char('"'));
+    return out;
+}
+
+// Line breaks inside a value would start a new line of the file.
+QString OneLine(const QString &text)
+{
+    QString out = text;
+    out.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    out.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    out.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return out;
+}
+
+float ParseLocaleSingle(const QString &text)
+{
+    const QString t = text.trimmed();
+    bool ok = false;
+    double v = QLocale().toDouble(t, &ok);
+    if (!ok)
+        v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v) || std::fabs(v) > 3.4e38)
+        RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
+    return static_cast<float>(v);
+}
+
+// Windows-1252 bytes 0x80..0x9F; the rest is Latin-1.
+const char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// Files of older installations are Windows-1252; ours are UTF-8.
+QString DecodeText(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    text.clear();
+    text.reserve(bytes.size());
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text.append(b >= 0x80 && b < 0xA0 ? QChar(Cp1252High[b - 0x80]) : QChar(b));
+    }
+    return text;
+}
+
+// Comma-separated values of a sample line; quoted values may hold commas.
+QStringList SplitSampleLine(const QString &line)
+{
+    QStringList values;
+    QString current;
+    bool quoted = false;
+    for (const QChar ch : line) {
+        if (ch == QLatin1Char('"')) {
+            quoted = !quoted;
+        } else if (ch == QLatin1Char(',') && !quoted) {
+            values.append(current);
+            current.clear();
+        } else {
+            current.append(ch);
+        }
+    }
+    values.append(current);
+    return values;
+}
+
+[[noreturn]] void NotAProfile(const QString &why)
+{
+    RaiseError(VbErr::TypeMismatch, QStringLiteral("Not a text profile file: ") + why);
+}
+
+double ParsePointNumber(const QString &text)
+{
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok)
+        NotAProfile(QStringLiteral("bad number \"%1\"").arg(text));
+    return v;
+}
+
+}
+
+QString FormatProfileDistance(float km)
+{
+    const double v = km;
+    if (v == 0 || !std::isfinite(v))
+        return QStringLiteral("0");
+    // Round to 7 significant digits first, then write without an exponent.
+    const QString sci = QString::number(v, 'e', 6);
+    const int exponent = sci.mid(sci.indexOf(QLatin1Char('e')) + 1).toInt();
+    const double rounded = sci.toDouble();
+    QString out = QString::number(rounded, 'f', std::max(0, 6 - exponent));
+    if (out.contains(QLatin1Char('.'))) {
+        while (out.endsWith(QLatin1Char('0')))
+            out.chop(1);
+        if (out.endsWith(QLatin1Char('.')))
+            out.chop(1);
+    }
+    if (out == QLatin1String("-0"))
+        out = QStringLiteral("0");
+    return out;
+}
+
+qint64 ProfileLengthMetres(const QString &lengthText)
+{
+    const float metres = ParseLocaleSingle(lengthText) * 1000.0f;
+    const int oldRound = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double r = std::nearbyint(static_cast<double>(metres));
+    std::fesetround(oldRound);
+    return static_cast<qint64>(r);
+}
+
+QByteArray BuildTextProfile(const TextProfileCard &card, const QVector<TextProfileSample> &samples,
+                            const QString &programVersion)
+{
+    QString out;
+    for (const TextProfileSample &s : samples) {
+        out += FormatProfileDistance(s.distParz) + QLatin1Char(',') + QString::number(s.altezza)
+             + QLatin1String(",\"") + OneLine(StripQuotes(s.note)) + QLatin1String("\",\"")
+             + OneLine(StripQuotes(s.image)) + QLatin1Char('"') + QLatin1String(Crlf);
+    }
+    auto section = [&out](const char *name) {
+        out += QLatin1Char('[') + QLatin1String(name) + QLatin1Char(']') + QLatin1String(Crlf);
+    };
+    auto key = [&out](const QString &name, const QString &value) {
+        out += name + QLatin1Char('=') + OneLine(value) + QLatin1String(Crlf);
+    };
+
+    const qint64 metres = ProfileLengthMetres(card.lunghezza);
+
+    section("Author");
+    key(QStringLiteral("Name"), QLatin1String(TextProfile::AuthorName));
+    key(QStringLiteral("Url"), QLatin1String(TextProfile::AuthorUrl));
+    key(QStringLiteral("E-mail"), QLatin1String(TextProfile::AuthorMail));
+    section("Prog");
+    key(QStringLiteral("Name"), QLatin1String(TextProfile::Signature));
+    key(QStringLiteral("Version"), programVersion);
+    section("Tab");
+    key(QStringLiteral("Name"), card.isClimb ? QStringLiteral("Dati Salite") : QStringLiteral("Dati Percorsi"));
+    section("Data");
+    key(QStringLiteral("IDPercorso"), card.idPercorso);
+    key(QStringLiteral("Lunghezza"), QString::number(metres));
+    if (card.isClimb) {
+        key(QStringLiteral("Quotainiziale"), card.quotaIniziale);
+        key(QStringLiteral("Quotafinale"), card.quotaFinale);
+    }
+    key(QStringLiteral("Telefono"), card.telefono);
+    key(QStringLiteral("Fax"), card.fax);
+    key(QStringLiteral("Stato"), card.stato);
+    key(QStringLiteral("Regione"), card.regione);
+    key(QStringLiteral("Provincia"), card.provincia);
+    key(QStringLiteral("Località"), card.localita);
+    key(QStringLiteral("E-mail"), card.email);
+    key(QStringLiteral("Url"), card.url);
+    section("SampleData");
+    key(QStringLiteral("Number"), QString::number(samples.size()));
+    return out.toUtf8();
+}
+
+void WriteTextProfileFile(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        RaiseError(75, QStringLiteral("Path/File access error: ") + file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        RaiseError(75, QStringLiteral("Path/File access error: ") + why);
+    }
+    if (!file.commit())
+        RaiseError(75, QStringLiteral("Path/File access error: ") + file.errorString());
+}
+
+TextProfileRecord ReadTextProfile(const QByteArray &bytes)
+{
+    QString text = DecodeText(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+
+    // INI part: sections and keys without regard to case, the first match wins.
+    QList<QPair<QString, QList<QPair<QString, QString>>>> sections;
+    for (const QString &raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            sections.append({line.mid(1, line.size() - 2).trimmed(), {}});
+            continue;
+        }
+        if (sections.isEmpty())
+            continue;   // lines before the first section are the samples
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0 || line.startsWith(QLatin1Char(';')))
+            continue;
+        sections.last().second.append({line.left(eq).trimmed(), line.mid(eq + 1).trimmed()});
+    }
+    auto value = [&sections](const char *section, const QString &keyName) -> QString {
+        for (const auto &s : sections) {
+            if (s.first.compare(QLatin1String(section), Qt::CaseInsensitive) != 0)
+                continue;
+            for (const auto &kv : s.second)
+                if (kv.first.compare(keyName, Qt::CaseInsensitive) == 0)
+                    return kv.second;
+        }
+        return QString();
+    };
+
+    TextProfileRecord rec;
+    const QString signature = value("Prog", QStringLiteral("Name"));
+    if (signature.compare(QLatin1String(TextProfile::Signature), Qt::CaseInsensitive) == 0)
+        rec.fourValues = true;
+    else if (signature.compare(QLatin1String(TextProfile::OldSignature), Qt::CaseInsensitive) == 0)
+        rec.fourValues = false;
+    else
+        NotAProfile(QStringLiteral("unknown program signature \"%1\"").arg(signature));
+    rec.programVersion = value("Prog", QStringLiteral("Version"));
+    rec.isClimb = value("Tab", QStringLiteral("Name")) == QLatin1String("Dati Salite");
+    rec.idPercorso = value("Data", QStringLiteral("IDPercorso"));
+    const QString metres = value("Data", QStringLiteral("Lunghezza"));
+    rec.lunghezzaKm = metres.isEmpty() ? 0 : ParsePointNumber(metres) / 1000.0;
+    rec.quotaIniziale = value("Data", QStringLiteral("Quotainiziale"));
+    rec.quotaFinale = value("Data", QStringLiteral("Quotafinale"));
+    rec.telefono = value("Data", QStringLiteral("Telefono"));
+    rec.fax = value("Data", QStringLiteral("Fax"));
+    rec.stato = value("Data", QStringLiteral("Stato"));
+    rec.regione = value("Data", QStringLiteral("Regione"));
+    rec.provincia = value("Data", QStringLiteral("Provincia"));
+    rec.localita = value("Data", QStringLiteral("Località"));
+    rec.email = value("Data", QStringLiteral("E-mail"));
+    rec.url = value("Data", QStringLiteral("Url"));
+
+    const QString numberText = value("SampleData", QStringLiteral("Number"));
+    const int number = numberText.isEmpty() ? 0 : static_cast<int>(ParsePointNumber(numberText));
+    if (number < 0 || number > lines.size())
+        NotAProfile(QStringLiteral("%1 sample lines announced").arg(number));
+    const int perLine = rec.fourValues ? 4 : 3;
+    for (int i = 0; i < number; ++i) {
+        const QStringList v = SplitSampleLine(lines.at(i));
+        if (v.size() < perLine)
+            NotAProfile(QStringLiteral("sample line %1 is short").arg(i + 1));
+        TextProfileSample s;
+        s.distParz = static_cast<float>(ParsePointNumber(v.at(0)));
+        const double h = ParsePointNumber(v.at(1));
+        if (h < -32768 || h > 32767)
+            NotAProfile(QStringLiteral("height out of range on line %1").arg(i + 1));
+        s.altezza = static_cast<qint16>(std::lround(h));
+        s.note = v.at(2);
+        if (rec.fourValues)
+            s.image = v.at(3);
+        rec.samples.append(s);
+    }
+    return rec;
+}

@@ -1,0 +1,3 @@
+#include "records/frmDatiPerc.h"
+
+frmDatiPerc::frmDatiPerc(QWidget *parent) : CardWindow(CardConfig::Routes(), parent) {}

@@ -1,0 +1,3 @@
+#include "records/frmDatiSal.h"
+
+frmDatiSal::frmDatiSal(QWidget *parent) : CardWindow(CardConfig::Climbs(), parent) {}

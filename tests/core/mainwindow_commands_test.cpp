@@ -1,0 +1,356 @@
+// Commands of the toolbars and menus, driven on a real main window with
+// stand-in child windows registered under the names the commands look for.
+#include "mainwindow_fixture.h"
+
+#include "core/LangClient.h"
+#include "core/frmAbout.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QMdiSubWindow>
+#include <QLabel>
+#include <QPushButton>
+#include <QMdiArea>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+namespace {
+QStringList g_calls;
+
+// A data window that answers the by-name commands.
+class CommandWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit CommandWindow(QWidget *parent, bool withPanel = false) : QWidget(parent)
+    {
+        if (withPanel) {
+            auto *panel = new QLabel(this);
+            panel->setObjectName("Picture1");
+        }
+    }
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        g_calls << objectName() + ".close";
+        QWidget::closeEvent(event);
+    }
+public slots:
+    void MyPrint() { g_calls << objectName() + ".MyPrint"; }
+    void MyPrint1() { g_calls << objectName() + ".MyPrint1"; }
+    void MyPrint2() { g_calls << objectName() + ".MyPrint2"; }
+    void Export() { g_calls << objectName() + ".Export"; }
+    void ExportXml() { g_calls << objectName() + ".ExportXml"; }
+    void ExportCrs() { g_calls << objectName() + ".ExportCrs"; }
+};
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls << url; }
+};
+
+const char *const DataWindows[] = {"frmDatiPers", "frmDatiSal", "frmDatiPerc", "frmTempiSal", "frmTempiAll",
+                                   "frmAngolo", "frmPrestAll", "frmHitGrimpeur", "frmRiepilogo"};
+}
+
+class CommandsTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        g_calls.clear();
+        for (const char *name : DataWindows)
+            Register(QString::fromLatin1(name), [](QWidget *parent) { return new CommandWindow(parent); });
+    }
+    MDIfrmBike &StartWithDatabase()
+    {
+        MDIfrmBike &w = Start();
+        EXPECT_EQ(OpenDb(Docs("data.mdb")), 1);
+        return w;
+    }
+    void Fill(const QStringList &tables)
+    {
+        for (const QString &t : tables) {
+            if (t == "athletes")
+                CurrentDb->Execute("INSERT INTO [Dati Personali] (IDPersonale, Cognome, Nome) VALUES ('ROSSI', 'Rossi', 'Anna')");
+            else if (t == "climbs")
+                CurrentDb->Execute("INSERT INTO [Dati Salite] (IDPercorso, Lunghezza, Quotainiziale, Quotafinale) VALUES ('Stelvio', 24.3, 920, 2758)");
+            else if (t == "routes")
+                CurrentDb->Execute("INSERT INTO [Dati Percorsi] (IDPercorso, Lunghezza) VALUES ('Lake loop', 42)");
+            else if (t == "climbtimes")
+                CurrentDb->Execute("INSERT INTO [Tempi Salita] (IDPersonale, IDPercorso, Data, Tempo) VALUES ('ROSSI', 'Stelvio', #06/01/2026#, '01:45:10')");
+            else if (t == "traintimes")
+                CurrentDb->Execute("INSERT INTO [Tempi Allenamento] (IDPersonale, IDPercorso, Data, Tempo) VALUES ('ROSSI', 'Lake loop', #06/02/2026#, '01:30:00')");
+        }
+    }
+};
+
+TEST_F(CommandsTest, DataToolbarRefusesEmptyTables)
+{
+    struct Case {
+        const char *key;
+        QStringList filled;
+        int refusal;                       // 0: the window opens
+        const char *window;
+    } cases[] = {
+        {"b4", {"athletes"}, 538, nullptr},
+        {"b4", {"climbs"}, 538, nullptr},
+        {"b4", {"athletes", "climbs"}, 0, "frmTempiSal"},   // no climb times yet is fine
+        {"b5", {"athletes"}, 540, nullptr},
+        {"b5", {"athletes", "routes"}, 0, "frmTempiAll"},
+        {"b6", {"athletes", "climbs"}, 542, nullptr},
+        {"b6", {"athletes", "climbs", "climbtimes"}, 0, "frmAngolo"},
+        {"b7", {"athletes", "routes"}, 544, nullptr},
+        {"b7", {"athletes", "routes", "traintimes"}, 0, "frmPrestAll"},
+        {"b8", {}, 546, nullptr},
+        {"b8", {"athletes", "climbs", "climbtimes"}, 0, "frmHitGrimpeur"},
+        {"b9", {}, 548, nullptr},
+        {"b1", {}, 0, "frmDatiPers"},
+        {"b2", {}, 0, "frmDatiSal"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.filled.join(",").toStdString());
+        QFile::remove(Docs("data.mdb"));
+        MDIfrmBike &w = StartWithDatabase();
+        Fill(c.filled);
+        auto &script = TestSupport::ResetScript();
+        w.Toolbar2Button(c.key)->trigger();
+        if (c.refusal) {
+            EXPECT_EQ(script.messages(), QStringList{GetLangString(c.refusal)});
+            ASSERT_EQ(script.shown.size(), 1u);
+            EXPECT_EQ(script.shown[0].style, 48);
+            EXPECT_TRUE(WindowRegistry::LoadedNames().isEmpty());
+            EXPECT_TRUE(w.IsToolbar2Visible());
+            // What the refused command opened is closed again.
+            for (dao::RecordsetPtr *rs : {&AthletesRs, &ClimbsRs, &RoutesRs, &ClimbTimesRs, &TrainingTimesRs, &SummaryRs})
+                EXPECT_TRUE(!*rs || !(*rs)->IsOpen());
+        } else {
+            EXPECT_TRUE(script.shown.empty());
+            EXPECT_EQ(WindowRegistry::LoadedNames(), QStringList{c.window});
+            EXPECT_EQ(DataFormName, QString::fromLatin1(c.window));
+            EXPECT_EQ(w.ActiveFormName(), QString::fromLatin1(c.window));
+            EXPECT_FALSE(w.IsToolbar2Visible());
+            // Closing the window gives the toolbar back.
+            WindowRegistry::Unload(c.window);
+            EXPECT_TRUE(w.IsToolbar2Visible());
+        }
+        EXPECT_EQ(w.StatusPanelText(1), QLatin1Char(' ') + GetLangString(28020));
+        EXPECT_EQ(w.MousePointer(), 0);
+        Stop();
+    }
+}
+
+TEST_F(CommandsTest, ClosingADataWindowItsOwnWayGivesTheToolbarBack)
+{
+    MDIfrmBike &w = StartWithDatabase();
+    w.Toolbar2_ButtonClick("b3");
+    ASSERT_EQ(WindowRegistry::LoadedNames(), QStringList{"frmDatiPerc"});
+    EXPECT_FALSE(w.IsToolbar2Visible());
+    ASSERT_NE(w.mdiArea()->subWindowList().size(), 0);
+    w.mdiArea()->subWindowList().first()->close();   // the frame's close box
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(g_calls, QStringList{"frmDatiPerc.close"});   // its handler ran once
+    EXPECT_TRUE(WindowRegistry::LoadedNames().isEmpty());
+    EXPECT_TRUE(w.mdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(w.IsToolbar2Visible());
+    // Loaded again, it is a new window.
+    w.Toolbar2_ButtonClick("b3");
+    EXPECT_EQ(WindowRegistry::LoadedNames(), QStringList{"frmDatiPerc"});
+    // Closing the database closes it too, and the data toolbar goes with the file.
+    w.mnuFileItem_Click(2);
+    EXPECT_TRUE(WindowRegistry::LoadedNames().isEmpty());
+    EXPECT_FALSE(w.IsToolbar2Visible());
+}
+
+TEST_F(CommandsTest, ModalWindowsEndWhenTheyCloseOrHide)
+{
+    Register("frmFind", [](QWidget *parent) { return new CommandWindow(parent); });
+    MDIfrmBike &w = StartWithDatabase();
+    for (bool hideOnly : {false, true}) {
+        g_calls.clear();
+        QTimer::singleShot(0, [hideOnly]() {
+            QWidget *find = WindowRegistry::Find("frmFind");
+            ASSERT_TRUE(find);
+            if (hideOnly)
+                find->hide();
+            else
+                find->close();
+        });
+        w.Toolbar1_ButtonClick("Find");   // returns when the window has ended
+        EXPECT_EQ(g_calls, QStringList{"frmFind.close"}) << hideOnly;   // its handler ran once
+        EXPECT_FALSE(WindowRegistry::Find("frmFind")) << hideOnly;
+    }
+}
+
+TEST_F(CommandsTest, TimeWindowsKeepTheirRecordsetsOpen)
+{
+    MDIfrmBike &w = StartWithDatabase();
+    Fill({"athletes", "climbs", "climbtimes"});
+    w.Toolbar2_ButtonClick("b4");
+    ASSERT_TRUE(AthletesRs && ClimbsRs && ClimbTimesRs);
+    EXPECT_TRUE(AthletesRs->IsOpen() && ClimbsRs->IsOpen() && ClimbTimesRs->IsOpen());
+    EXPECT_EQ(ClimbsRs->Value("IDPercorso").toString(), QStringLiteral("Stelvio"));
+    WindowRegistry::Unload("frmTempiSal");
+    w.Toolbar2_ButtonClick("b6");   // only a test: nothing stays open
+    EXPECT_FALSE(ClimbTimesRs);
+}
+
+TEST_F(CommandsTest, UnregisteredWindowsAreAbsent)
+{
+    MDIfrmBike &w = StartWithDatabase();
+    WindowRegistry::Unregister("frmDatiSal");
+    w.Toolbar2_ButtonClick("b2");
+    EXPECT_TRUE(WindowRegistry::LoadedNames().isEmpty());
+    EXPECT_TRUE(w.IsToolbar2Visible());
+    EXPECT_TRUE(TestSupport::Script().shown.empty());
+    w.mnuState_Click();   // frmStates is nobody's here
+    EXPECT_TRUE(WindowRegistry::LoadedNames().isEmpty());
+}
+
+TEST_F(CommandsTest, PrintRule)
+{
+    Register("frmAltimetria", [](QWidget *parent) { return new CommandWindow(parent); });
+    Register("frmSamples", [](QWidget *parent) { return new CommandWindow(parent, true); });
+    struct Case {
+        const char *window;
+        bool panel;
+        std::optional<int> answer;   // the question's answer, nullopt: no question expected
+        const char *call;            // nullptr: nothing printed
+    } cases[] = {
+        {"frmDatiPers", false, Vb::Yes, "MyPrint"},
+        {"frmDatiPers", false, Vb::No, "MyPrint1"},
+        {"frmDatiPers", false, Vb::Cancel, nullptr},
+        {"frmDatiSal", false, Vb::Yes, "MyPrint"},
+        {"frmDatiSal", false, Vb::Cancel, nullptr},
+        {"frmDatiSal", true, std::nullopt, "MyPrint2"},
+        {"frmDatiPerc", false, Vb::No, "MyPrint1"},
+        {"frmDatiPerc", true, std::nullopt, "MyPrint2"},
+        {"frmAngolo", false, std::nullopt, "MyPrint"},
+        {"frmAltimetria", false, std::nullopt, "MyPrint"},
+    };
+    MDIfrmBike &w = StartWithDatabase();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.window) + (c.panel ? " with panel" : ""));
+        WindowRegistry::Register(c.window, [&c](QWidget *parent) { return new CommandWindow(parent, c.panel); });
+        auto &script = TestSupport::ResetScript();
+        if (c.answer)
+            script.answers.push_back(*c.answer);
+        g_calls.clear();
+        ASSERT_TRUE(WindowRegistry::Show(c.window));
+        w.Toolbar1_ButtonClick("Print");
+        EXPECT_EQ(script.shown.size(), c.answer ? 1u : 0u);
+        if (c.answer) {
+            const int id = QString(c.window) == "frmDatiPers" ? 514 : QString(c.window) == "frmDatiSal" ? 515 : 516;
+            EXPECT_EQ(script.messages(), QStringList{GetLangString(id)});
+            EXPECT_EQ(script.shown[0].style, 35);
+        }
+        EXPECT_EQ(g_calls, c.call ? QStringList{QString(c.window) + "." + c.call} : QStringList{});
+        WindowRegistry::Unload(c.window);
+    }
+}
+
+TEST_F(CommandsTest, ExportsGoOnlyToRouteAndClimbWindows)
+{
+    MDIfrmBike &w = StartWithDatabase();
+    WindowRegistry::Show("frmAngolo");
+    w.mnuExportTxt_Click();
+    w.Toolbar1_ButtonClick("XmlExport");
+    EXPECT_TRUE(g_calls.isEmpty());
+    WindowRegistry::Unload("frmAngolo");
+    g_calls.clear();
+    WindowRegistry::Show("frmDatiPerc");
+    w.Toolbar1_ButtonClick("TxtExport");
+    w.mnuSaveXML_Click();
+    w.Toolbar1_ButtonClick("CrsExport");
+    EXPECT_EQ(g_calls, (QStringList{"frmDatiPerc.Export", "frmDatiPerc.ExportXml", "frmDatiPerc.ExportCrs"}));
+}
+
+TEST_F(CommandsTest, RemoveFilterButtonWithoutAListWindowKeepsItsState)
+{
+    MDIfrmBike &w = StartWithDatabase();
+    QAction *button = w.Toolbar1Button("RemoveFilter");
+    for (bool pressed : {false, true}) {
+        w.SetButtonValue("RemoveFilter", pressed ? 1 : 0);
+        button->setEnabled(true);
+        button->trigger();   // the click toggles, the handler undoes it
+        EXPECT_EQ(w.ButtonValue("RemoveFilter"), pressed ? 1 : 0);
+    }
+    WindowRegistry::Show("frmAngolo");
+    w.SetButtonValue("RemoveFilter", 0);
+    button->trigger();   // a list without an active filter: stays unpressed
+    EXPECT_EQ(w.ButtonValue("RemoveFilter"), 0);
+}
+
+TEST_F(CommandsTest, CancelledDatabaseToolShowsNothing)
+{
+    bool created = false;
+    Register("frmCompact", [&created](QWidget *parent) {
+        created = true;
+        return new QWidget(parent);
+    });
+    MDIfrmBike &w = Start();
+    TestSupport::Script().files.push_back(std::nullopt);
+    w.mnuCompatta_Click();
+    EXPECT_FALSE(created);
+    ASSERT_EQ(TestSupport::Script().shown.size(), 1u);
+    EXPECT_EQ(TestSupport::Script().shown[0].kind, QStringLiteral("open"));
+    EXPECT_EQ(TestSupport::Script().shown[0].text, GetLangString(504));
+    EXPECT_EQ(TestSupport::Script().shown[0].style, 0x1004);
+}
+
+TEST_F(CommandsTest, LinksOpenTheHomePageAndAMailWithoutBlank)
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("mailto", &catcher, "open");
+    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    MDIfrmBike &w = Start();
+    w.mnuMail_Click();
+    w.mnuHomePage_Click();
+    frmAbout about(&w);
+    about.Label2_Click(6);
+    QDesktopServices::unsetUrlHandler("mailto");
+    QDesktopServices::unsetUrlHandler("https");
+    ASSERT_EQ(catcher.urls.size(), 3);
+    EXPECT_EQ(catcher.urls[0].toString(), QStringLiteral("mailto:info@vettaro.example?subject=Vettaro Info"));
+    EXPECT_EQ(catcher.urls[1].scheme(), QStringLiteral("https"));
+    EXPECT_EQ(catcher.urls[2], catcher.urls[0]);
+    EXPECT_TRUE(TestSupport::Script().shown.empty());
+}
+
+TEST_F(CommandsTest, ExitButtonClosesTheProgram)
+{
+    MDIfrmBike &w = StartWithDatabase();
+    w.show();
+    WindowRegistry::Show("frmDatiSal");
+    w.Toolbar2Button("b0")->trigger();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(CurrentDb->IsOpen());
+    EXPECT_TRUE(WindowRegistry::LoadedNames().isEmpty());
+}
+
+TEST_F(CommandsTest, AboutWindow)
+{
+    MDIfrmBike &w = Start();
+    frmAbout about(&w);
+    EXPECT_TRUE(about.Label2(0)->text().startsWith("Version: "));
+    const QString computer = about.Label2(3)->text();
+    ASSERT_TRUE(computer.startsWith("Computer: "));
+    EXPECT_EQ(computer.mid(10), computer.mid(10).toLower());
+    EXPECT_FALSE(computer.mid(10).isEmpty());
+    EXPECT_EQ(about.Label2(5)->toolTip(), GetLangString(1004));
+    EXPECT_EQ(about.Command1()->text(), GetLangString(1009));
+    const QString standard = about.Label1()->text();
+    for (int i = 1; i <= 6; ++i) {
+        about.Form_DblClick();
+        const bool fifth = i == 5;
+        EXPECT_EQ(about.Label1()->text() != standard, fifth) << i;
+        EXPECT_EQ(about.Label1()->palette().color(QPalette::WindowText) == QColor(0, 0, 255), fifth) << i;
+        EXPECT_EQ(about.Label1()->font().pointSize(), fifth ? 10 : 8) << i;
+    }
+}
+
+#include "mainwindow_commands_test.moc"

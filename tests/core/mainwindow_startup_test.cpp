@@ -1,0 +1,153 @@
+// Start-up and shutdown of the main window.
+#include "mainwindow_fixture.h"
+
+#include "core/HelpWindow.h"
+#include "core/LangClient.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenu>
+#include <QToolBar>
+
+TEST_F(MainWindowTest, FirstStartWithoutSettings)
+{
+    MDIfrmBike &w = Start();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vettaro "));
+    EXPECT_FALSE(w.IsDatabaseOpen());
+    EXPECT_FALSE(w.Toolbar1()->isHidden());
+    EXPECT_TRUE(w.MenuItem("mnuBar(1)")->isChecked());
+    EXPECT_FALSE(w.IsToolbar2Visible());
+    EXPECT_EQ(w.StatusPanelText(1), QLatin1Char(' ') + GetLangString(28020));
+    EXPECT_TRUE(GetSettingKeys(AppName, "Settings").contains("Language", Qt::CaseInsensitive));
+    // Closed database: its commands are off.
+    EXPECT_FALSE(w.MenuItem("mnuState")->isVisible());
+    EXPECT_FALSE(w.MenuItem("mnuXmlImport")->isVisible());
+    EXPECT_FALSE(w.Toolbar1Button("HrImport")->isEnabled());
+    EXPECT_FALSE(w.Toolbar1Button("WebImport")->isEnabled());
+    // Texts come from the language client.
+    EXPECT_EQ(w.Toolbar1Button("New")->toolTip(), GetLangString(101));
+    EXPECT_EQ(w.MenuItem("mnuFileItem(1)")->text(), GetLangString(129));
+    EXPECT_EQ(w.Menu("mnuLangMain")->title(), QLatin1Char('&') + GetLangString(166));
+    EXPECT_TRUE(w.RecentMenuCaptions().isEmpty());
+    EXPECT_FALSE(w.MenuItem("mnuRecent(0)")->isVisible());
+}
+
+TEST_F(MainWindowTest, ToolbarChoiceSurvivesARestart)
+{
+    {
+        MDIfrmBike &w = Start();
+        w.mnuBar_Click(1);
+        EXPECT_TRUE(w.Toolbar1()->isHidden());
+        EXPECT_FALSE(w.MenuItem("mnuBar(1)")->isChecked());
+        Stop();
+    }
+    EXPECT_EQ(GetSetting(AppName, "Settings", "MDIfrmBikeToolbarvis"), QStringLiteral("0"));
+    {
+        MDIfrmBike &w = Start();
+        EXPECT_TRUE(w.Toolbar1()->isHidden());
+        EXPECT_FALSE(w.MenuItem("mnuBar(1)")->isChecked());
+        // The menu item toggles it back, as a click would.
+        w.MenuItem("mnuBar(1)")->trigger();
+        EXPECT_FALSE(w.Toolbar1()->isHidden());
+        EXPECT_TRUE(w.MenuItem("mnuBar(1)")->isChecked());
+        Stop();
+    }
+    EXPECT_EQ(GetSetting(AppName, "Settings", "MDIfrmBikeToolbarvis"), QStringLiteral("-1"));
+}
+
+TEST_F(MainWindowTest, CommandLineNamingNoFileOpensNothingSilently)
+{
+    MDIfrmBike &w = Start(Docs("missing.mdb"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vettaro "));
+    EXPECT_FALSE(QFile::exists(Docs("missing.mdb")));
+    EXPECT_TRUE(TestSupport::Script().shown.empty());
+}
+
+TEST_F(MainWindowTest, CommandLineFileIsOpened)
+{
+    ASSERT_NO_THROW(CreateFromTemplate(Docs("tour.mdb")));
+    MDIfrmBike &w = Start(Docs("tour.mdb"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vettaro tour"));
+    EXPECT_TRUE(w.IsToolbar2Visible());
+    Stop();
+    // Closing the program closed the file, which holds no icon table at rest.
+    auto db = dao::OpenDatabase(Docs("tour.mdb"), true, false, dao::DefaultConnect());
+    EXPECT_FALSE(db->TableExists("Icons"));
+}
+
+TEST_F(MainWindowTest, FontIsInstalledForTheRunAndRemovedAtTheEnd)
+{
+    Start();
+    EXPECT_TRUE(QFile::exists(TempPath("Liqucry4.ttf")));
+    EXPECT_TRUE(QFontDatabase::families().contains(QStringLiteral("LiquidCrystal")));
+    Stop();
+    EXPECT_FALSE(QFile::exists(TempPath("Liqucry4.ttf")));
+    EXPECT_FALSE(QFontDatabase::families().contains(QStringLiteral("LiquidCrystal")));
+}
+
+TEST_F(MainWindowTest, FontLeftByAnEarlierRunIsReusedNotRewritten)
+{
+    QFile left(TempPath("Liqucry4.ttf"));
+    QFile original(QDir(TestSupport::DataDir()).filePath("../../resources/font/Liqucry4.ttf"));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
+    left.write(bytes.left(bytes.size() - 1));   // a copy that differs by one byte
+    left.close();
+    Start();
+    QFile again(TempPath("Liqucry4.ttf"));
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.size(), bytes.size() - 1);
+    again.close();
+    Stop();
+    EXPECT_FALSE(QFile::exists(TempPath("Liqucry4.ttf")));
+}
+
+TEST_F(MainWindowTest, StatusTexts)
+{
+    MDIfrmBike &w = Start();
+    SetStatus(QString(), true);
+    EXPECT_EQ(w.StatusPanelText(1), QLatin1Char(' ') + GetLangString(28020));
+    SetStatus("Counting", true);
+    EXPECT_EQ(w.StatusPanelText(1), FormatLangString(GetLangString(28021), {"Counting"}));
+    SetStatus("Counting", false);
+    EXPECT_EQ(w.StatusPanelText(1), QStringLiteral("Counting"));
+}
+
+TEST_F(MainWindowTest, HelpCommandsReachTheHelpPages)
+{
+    MDIfrmBike &w = Start();
+    w.mnuGuida_Click(0);
+    w.mnuGuida_Click(1);
+    const auto &shown = TestSupport::Script().shown;
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].kind, QStringLiteral("help"));
+    EXPECT_EQ(shown[0].title, QDir(AppPath).filePath("help/index.html"));
+    EXPECT_EQ(shown[0].style, 3);
+    EXPECT_EQ(shown[1].style, 0x105);
+    Stop();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[2].style, 2);   // the viewer is told to quit
+}
+
+TEST_F(MainWindowTest, HelpPagesContentsAndSearch)
+{
+    const QString folder = QDir(TestSupport::BinDir()).filePath("help");
+    const QList<HelpPage> pages = HelpPages(folder);
+    ASSERT_GE(pages.size(), 3);
+    EXPECT_EQ(pages[0].file, QStringLiteral("index.html"));
+    EXPECT_EQ(pages[1].file, QStringLiteral("start.html"));   // the order the contents page links them
+    EXPECT_EQ(pages[1].title, QStringLiteral("Getting started"));
+    QStringList found;
+    for (const HelpPage &p : SearchHelp(folder, "TEMPLATE new"))
+        found << p.file;
+    EXPECT_TRUE(found.contains("database.html"));
+    EXPECT_FALSE(found.contains("languages.html"));
+    EXPECT_TRUE(SearchHelp(folder, "   ").isEmpty());
+
+    HelpWindow help(folder);
+    help.Run(0x105, "toolbar");
+    EXPECT_FALSE(help.CurrentPage().isEmpty());
+    help.Run(HelpWindow::QuickHelpCommand, QString());
+    EXPECT_EQ(help.CurrentPage(), QStringLiteral("quick.html"));
+}

@@ -1,0 +1,174 @@
+// Reading races files: result codes and the values read.
+#include "xmlraces_fixture.h"
+#include "platform/xml_http_server.h"
+
+#include "core/XmlRaces.h"
+
+#include <QElapsedTimer>
+#include <functional>
+
+namespace {
+
+QByteArray RaceFile(const QByteArray &attributes, const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<races>\r\n  <race " + attributes + ">" + body
+           + "</race>\r\n</races>\r\n";
+}
+
+QByteArray Samples(const QByteArray &samples) { return "<samples sampleNumber=\"9\">" + samples + "</samples>"; }
+
+const QByteArray kValidRace = RaceFile("idName=\"Web climb\" type=\"climb\"",
+                                   "<lenght>3,5</lenght><startHeight>100</startHeight><endHeight>400</endHeight>"
+                                   + Samples("<sample><distance>0</distance><height>100</height></sample>"
+                                             "<sample><distance>3.5</distance><height>400</height></sample>"));
+
+} // namespace
+
+using XmlReader = ExchangeDbTest;
+
+TEST_F(XmlReader, ResultCodesAndValuesForEachKindOfInput)
+{
+    using Check = std::function<void(const ::Race &)>;
+    struct Case {
+        const char *what;
+        QByteArray bytes;
+        int code;
+        Check check;
+    };
+    const Case cases[] = {
+        {"not well formed", "<races><race idName=\"a\"></races>", 3, {}},
+        {"unescaped ampersand", RaceFile("idName=\"A & B\" type=\"climb\"", ""), 3, {}},
+        {"empty file", "", 3, {}},
+        {"no race element", "<races><route idName=\"x\"/></races>", 5, {}},
+        {"another document element", "<routes><race idName=\"x\"/></routes>", 5, {}},
+        {"a sample with one child", RaceFile("idName=\"x\"", Samples("<sample><distance>0</distance></sample>")), 5, {}},
+        {"a non-numeric height",
+         RaceFile("idName=\"x\"", Samples("<sample><distance>0</distance><height>abc</height></sample>")), 5, {}},
+        {"a height beyond 16 bits",
+         RaceFile("idName=\"x\"", Samples("<sample><distance>0</distance><height>40000</height></sample>")), 5, {}},
+        {"a number with two decimal marks", RaceFile("idName=\"x\"", "<lenght>1.234,5</lenght>"), 5, {}},
+        {"exactly climb", RaceFile("idName=\"x\" type=\"climb\"", ""), 0,
+         [](const ::Race &r) { EXPECT_EQ(r.raceType(), 0); }},
+        {"Climb with a capital", RaceFile("idName=\"x\" type=\"Climb\"", ""), 0,
+         [](const ::Race &r) { EXPECT_EQ(r.raceType(), 1); }},
+        {"no type at all", RaceFile("idName=\"x\"", ""), 0, [](const ::Race &r) { EXPECT_EQ(r.raceType(), 1); }},
+        {"missing elements take their defaults", RaceFile("type=\"tour\"", ""), 0,
+         [](const ::Race &r) {
+             EXPECT_EQ(r.raceName(), "");
+             EXPECT_EQ(r.lenght(), 0.0f);
+             EXPECT_EQ(r.City(), " ");   // one blank when there is no city
+             EXPECT_EQ(r.province(), "");
+             ASSERT_TRUE(r.Samples());
+             EXPECT_EQ(r.Samples()->Count(), 0);
+         }},
+        {"empty values read as 0",
+         RaceFile("idName=\"x\"", "<lenght/><startHeight></startHeight><endHeight> </endHeight><city></city>"
+                                  + Samples("<sample><distance></distance><height/></sample>")),
+         0,
+         [](const ::Race &r) {
+             EXPECT_EQ(r.lenght(), 0.0f);
+             EXPECT_EQ(r.StartHeight(), 0);
+             EXPECT_EQ(r.endHeight(), 0);
+             EXPECT_EQ(r.City(), "");
+             ASSERT_EQ(r.Samples()->Count(), 1);
+             EXPECT_EQ(r.Samples()->Item(1)->Distance(), 0.0f);
+         }},
+        {"either decimal mark, heights rounded half to even",
+         RaceFile("idName=\"x\" type=\"climb\"",
+              "<lenght>2,25</lenght><startHeight>12.5</startHeight><endHeight>13,5</endHeight>"
+                  + Samples("<sample><distance> 0,5 </distance><height>-7.5</height></sample>"
+                            "<sample><distance>1.5</distance><height>99</height></sample>")),
+         0,
+         [](const ::Race &r) {
+             EXPECT_EQ(r.lenght(), 2.25f);
+             EXPECT_EQ(r.StartHeight(), 12);
+             EXPECT_EQ(r.endHeight(), 14);
+             ASSERT_EQ(r.Samples()->Count(), 2);
+             EXPECT_EQ(r.Samples()->Item(1)->Distance(), 0.5f);
+             EXPECT_EQ(r.Samples()->Item(1)->Height(), -8);
+             EXPECT_EQ(r.Samples()->Item(2)->Distance(), 1.5f);
+         }},
+        {"the label is the third of exactly three children",
+         RaceFile("idName=\"x\"", Samples("<sample><d>0</d><h>1</h><label>three</label></sample>"
+                                      "<sample><d>1</d><h>2</h><x>a</x><label>four</label></sample>"
+                                      "<sample><d>2</d><h>3</h></sample>")),
+         0,
+         [](const ::Race &r) {
+             ASSERT_EQ(r.Samples()->Count(), 3);
+             EXPECT_EQ(r.Samples()->Item(1)->Label(), "three");
+             EXPECT_EQ(r.Samples()->Item(2)->Label(), "");
+             EXPECT_EQ(r.Samples()->Item(3)->Label(), "");
+             EXPECT_EQ(r.Samples()->Item(3)->Height(), 3);
+         }},
+        {"only the first race is read",
+         "<races><race idName=\"first\">" + Samples("<sample><d>0</d><h>1</h></sample>")
+             + "</race><race idName=\"second\"><city>Elsewhere</city>"
+             + Samples("<sample><d>5</d><h>6</h></sample>") + "</race></races>",
+         0,
+         [](const ::Race &r) {
+             EXPECT_EQ(r.raceName(), "first");
+             EXPECT_EQ(r.City(), " ");
+             EXPECT_EQ(r.Samples()->Count(), 1);
+         }},
+    };
+    for (const Case &c : cases) {
+        const QString path = outFile("case.xml");
+        WriteAll(path, c.bytes);
+        ::Race race;
+        EXPECT_EQ(ReadRaceXml(path, race, 5), c.code) << c.what;
+        if (c.check) {
+            SCOPED_TRACE(c.what);
+            c.check(race);
+        }
+    }
+    ::Race race;
+    EXPECT_EQ(ReadRaceXml(outFile("absent.xml"), race, 5), 3);
+    EXPECT_EQ(ReadRaceXml("", race, 5), 2);
+    EXPECT_EQ(ReadRaceXml("ftp://127.0.0.1/x.xml", race, 5), 2);
+}
+
+TEST_F(XmlReader, OnlyWebAddressesNeedTheInternet)
+{
+    xml::SetInternetConnectedOverride(false);
+    WriteAll(outFile("local.xml"), kValidRace);
+    QString name;
+    EXPECT_EQ(ImportRaceXml(outFile("local.xml"), name), 0);
+    EXPECT_EQ(name, "Web climb");
+    EXPECT_EQ(countOf("[CampioniSalite]", "Web climb"), 2);
+
+    LoopbackHttpServer server;
+    server.route("/race.xml", {200, kValidRace, 0, "text/xml"});
+    EXPECT_EQ(ImportRaceXml(server.url("/race.xml"), name), 1);
+    EXPECT_EQ(server.requests(), 0);   // off line: not even asked
+}
+
+TEST_F(XmlReader, WebAddressesAgainstALoopbackServer)
+{
+    xml::SetInternetConnectedOverride(true);
+    LoopbackHttpServer server;
+    ASSERT_TRUE(server.listening());
+    server.route("/race.xml", {200, kValidRace, 0, "text/xml"});
+    server.route("/page.html", {200, "<html><body><p>Welcome<br></body></html>", 0, "text/html"});
+    server.route("/slow.xml", {200, kValidRace, 4000, "text/xml"});
+
+    QString name;
+    EXPECT_EQ(ImportRaceXml(server.url("/race.xml"), name), 0);
+    EXPECT_EQ(name, "Web climb");
+    const auto card = rows("SELECT Lunghezza, Quotainiziale, Quotafinale FROM [Dati Salite] WHERE IDPercorso=?",
+                           {"Web climb"});
+    ASSERT_EQ(card.size(), 1u);
+    EXPECT_EQ(card[0], (QVariantList{3.5, 100, 400}));
+    EXPECT_EQ(countOf("[CampioniSalite]", "Web climb"), 2);
+
+    name = "unchanged?";
+    EXPECT_EQ(ImportRaceXml(server.url("/missing.xml"), name), 3);
+    EXPECT_EQ(name, "");   // the name of what was read, whatever the code
+    EXPECT_EQ(ImportRaceXml(server.url("/page.html"), name), 3);
+
+    ::Race race;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(ReadRaceXml(server.url("/slow.xml"), race, 0.3f), 4);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+}

@@ -1,0 +1,200 @@
+-- A file of the current generation as older program versions left it: five-field
+-- sample tables, no States table and no Stato fields.
+-- Plain SQLite. Every text column compares without regard to case; CHECK constraints are
+-- named after what they guard (zls: no empty text, len: field size, type: a number) so that
+-- a violation can be reported with the matching database error.
+
+CREATE TABLE "Dati Personali" (
+  "IDPersonale" TEXT(255) COLLATE NOCASE NOT NULL CONSTRAINT "zls:IDPersonale" CHECK ("IDPersonale" <> '') CONSTRAINT "len:IDPersonale" CHECK (length("IDPersonale") <= 255),
+  "Cognome" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Cognome" CHECK (length("Cognome") <= 255),
+  "Nome" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Nome" CHECK (length("Nome") <= 255),
+  "Datanascita" DATE,
+  "Peso" FLOAT CONSTRAINT "type:Peso" CHECK (typeof("Peso") IN ('integer','real','null')),
+  "Fqped" SMALLINT CONSTRAINT "type:Fqped" CHECK (typeof("Fqped") IN ('integer','real','null')),
+  "Fcmax" SMALLINT CONSTRAINT "type:Fcmax" CHECK (typeof("Fcmax") IN ('integer','real','null')),
+  "Pesobici" FLOAT CONSTRAINT "type:Pesobici" CHECK (typeof("Pesobici") IN ('integer','real','null')),
+  "Circonfruota" FLOAT CONSTRAINT "type:Circonfruota" CHECK (typeof("Circonfruota") IN ('integer','real','null')),
+  "Kmparziali" DOUBLE CONSTRAINT "type:Kmparziali" CHECK (typeof("Kmparziali") IN ('integer','real','null'))
+);
+CREATE TABLE "Dati Salite" (
+  "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL CONSTRAINT "zls:IDPercorso" CHECK ("IDPercorso" <> '') CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
+  "Lunghezza" FLOAT CONSTRAINT "type:Lunghezza" CHECK (typeof("Lunghezza") IN ('integer','real','null')),
+  "Quotainiziale" SMALLINT CONSTRAINT "type:Quotainiziale" CHECK (typeof("Quotainiziale") IN ('integer','real','null')),
+  "Quotafinale" SMALLINT CONSTRAINT "type:Quotafinale" CHECK (typeof("Quotafinale") IN ('integer','real','null')),
+  "Regione" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Regione" CHECK (length("Regione") <= 255),
+  "Località" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Località" CHECK (length("Località") <= 255),
+  "Provincia" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Provincia" CHECK (length("Provincia") <= 255),
+  "Telefono" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Telefono" CHECK (length("Telefono") <= 255),
+  "Fax" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Fax" CHECK (length("Fax") <= 255),
+  "E-mail" TEXT(255) COLLATE NOCASE CONSTRAINT "len:E-mail" CHECK (length("E-mail") <= 255),
+  "Url" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Url" CHECK (length("Url") <= 255),
+  "Descrizione" LONGTEXT COLLATE NOCASE
+);
+CREATE TABLE "Dati Percorsi" (
+  "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL CONSTRAINT "zls:IDPercorso" CHECK ("IDPercorso" <> '') CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
+  "Lunghezza" FLOAT CONSTRAINT "type:Lunghezza" CHECK (typeof("Lunghezza") IN ('integer','real','null')),
+  "Regione" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Regione" CHECK (length("Regione") <= 255),
+  "Località" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Località" CHECK (length("Località") <= 255),
+  "Provincia" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Provincia" CHECK (length("Provincia") <= 255),
+  "Periodo" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Periodo" CHECK (length("Periodo") <= 255),
+  "Telefono" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Telefono" CHECK (length("Telefono") <= 255),
+  "Fax" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Fax" CHECK (length("Fax") <= 255),
+  "Descrizione" LONGTEXT COLLATE NOCASE,
+  "Url" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Url" CHECK (length("Url") <= 255),
+  "E-mail" TEXT(255) COLLATE NOCASE CONSTRAINT "len:E-mail" CHECK (length("E-mail") <= 255)
+);
+CREATE TABLE "CampioniSalite" (
+  "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES "Dati Salite" ("IDPercorso") ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
+  "DistParz" FLOAT CONSTRAINT "type:DistParz" CHECK (typeof("DistParz") IN ('integer','real','null')),
+  "Altezza" SMALLINT CONSTRAINT "type:Altezza" CHECK (typeof("Altezza") IN ('integer','real','null')),
+  "Note" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Note" CHECK (length("Note") <= 255),
+  "Contatore" INTEGER CONSTRAINT "type:Contatore" CHECK (typeof("Contatore") IN ('integer','real','null'))
+);
+CREATE TABLE "CampioniPercorsi" (
+  "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES "Dati Percorsi" ("IDPercorso") ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
+  "DistParz" FLOAT CONSTRAINT "type:DistParz" CHECK (typeof("DistParz") IN ('integer','real','null')),
+  "Altezza" SMALLINT CONSTRAINT "type:Altezza" CHECK (typeof("Altezza") IN ('integer','real','null')),
+  "Note" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Note" CHECK (length("Note") <= 255),
+  "Contatore" INTEGER CONSTRAINT "type:Contatore" CHECK (typeof("Contatore") IN ('integer','real','null'))
+);
+CREATE TABLE "Tempi Salita" (
+  "IDPersonale" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES "Dati Personali" ("IDPersonale") ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT "len:IDPersonale" CHECK (length("IDPersonale") <= 255),
+  "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES "Dati Salite" ("IDPercorso") ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
+  "Data" DATE,
+  "Tempo" TIME,
+  "Anteriore" SMALLINT CONSTRAINT "type:Anteriore" CHECK (typeof("Anteriore") IN ('integer','real','null')),
+  "Posteriore" SMALLINT CONSTRAINT "type:Posteriore" CHECK (typeof("Posteriore") IN ('integer','real','null')),
+  "Note" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Note" CHECK (length("Note") <= 255)
+);
+CREATE TABLE "Tempi Allenamento" (
+  "IDPersonale" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES "Dati Personali" ("IDPersonale") ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT "len:IDPersonale" CHECK (length("IDPersonale") <= 255),
+  "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES "Dati Percorsi" ("IDPercorso") ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
+  "Data" DATE,
+  "Tempo" TIME,
+  "Note" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Note" CHECK (length("Note") <= 255)
+);
+CREATE UNIQUE INDEX "Dati Personali.PrimaryKey" ON "Dati Personali" ("IDPersonale");
+INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:Dati Personali', 'PrimaryKey');
+CREATE UNIQUE INDEX "Dati Salite.PrimaryKey" ON "Dati Salite" ("IDPercorso");
+INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:Dati Salite', 'PrimaryKey');
+CREATE UNIQUE INDEX "Dati Percorsi.PrimaryKey" ON "Dati Percorsi" ("IDPercorso");
+INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:Dati Percorsi', 'PrimaryKey');
+CREATE UNIQUE INDEX "CampioniSalite.PrimaryKey" ON "CampioniSalite" ("IDPercorso", "DistParz");
+INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:CampioniSalite', 'PrimaryKey');
+CREATE UNIQUE INDEX "CampioniPercorsi.PrimaryKey" ON "CampioniPercorsi" ("IDPercorso", "DistParz");
+INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:CampioniPercorsi', 'PrimaryKey');
+CREATE INDEX "Tempi Salita.IDPersonale" ON "Tempi Salita" ("IDPersonale");
+CREATE INDEX "Tempi Salita.IDPercorso" ON "Tempi Salita" ("IDPercorso", "IDPersonale");
+CREATE INDEX "Tempi Salita.Data" ON "Tempi Salita" ("Data");
+CREATE INDEX "Tempi Allenamento.IDPersonale" ON "Tempi Allenamento" ("IDPersonale");
+CREATE INDEX "Tempi Allenamento.IDPercorso" ON "Tempi Allenamento" ("IDPercorso", "IDPersonale");
+CREATE INDEX "Tempi Allenamento.Data" ON "Tempi Allenamento" ("Data");
+
+-- Stored queries. Built-in functions only, so any SQLite tool can read them.
+-- Secs: the time as seconds; D: height gain m; L: length km; W: rider and bike kg.
+-- Power follows the climb simulator: P = ((p + 0.01) W + 0.021 v^2) v 9.81 with
+-- p = D / (1000 L) and v = 1000 L / Secs in m/s; on a route there is no gradient term.
+-- Suggested gear: road chainrings 53/39/30, sprocket s(r) = Int(wheel r C 6 / 100 / K)
+-- with C the athlete's cadence and K the speed in km/h; the large ring while s <= 22,
+-- else the middle ring while s <= 28, else the small ring.
+
+CREATE VIEW "Riepilogo Salite" AS
+SELECT X."IDPersonale" AS "IDPersonale",
+       X."IDPercorso" AS "IDPercorso",
+       X."Data" AS "Data",
+       X."Lunghezza" AS "Lunghezza",
+       X."Lunghezza" AS "Lunghezzau",
+       X."Quotainiziale" AS "Quotainiziale",
+       X."Quotafinale" AS "Quotafinale",
+       X."D" AS "Dislivello",
+       round(X."D" * 100.0 / (X."Lunghezza" * 1000.0), 1) AS "Pendenza media",
+       X."Tempo" AS "Tempo",
+       CAST(round(X."D" * 3600.0 / X."Secs") AS INTEGER) AS "VAM",
+       X."D" * 3600.0 / X."Secs" AS "VAMA",
+       round(X."Lunghezza" * 3600.0 / X."Secs", 2) AS "Velocità",
+       CAST(round((X."Lunghezza" * 60000.0 / X."Secs")
+                  / (X."Circonfruota" * X."Anteriore" / X."Posteriore")) AS INTEGER) AS "Pedalate",
+       X."Anteriore" AS "Anteriore",
+       X."Posteriore" AS "Posteriore",
+       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0 THEN NULL
+            WHEN CAST(X."Circonfruota" * 53 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 22 THEN 53
+            WHEN CAST(X."Circonfruota" * 39 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 28 THEN 39
+            ELSE 30 END AS "Anteriore consigliato",
+       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0 THEN NULL
+            WHEN CAST(X."Circonfruota" * 53 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 22
+                 THEN CAST(X."Circonfruota" * 53 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER)
+            WHEN CAST(X."Circonfruota" * 39 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 28
+                 THEN CAST(X."Circonfruota" * 39 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER)
+            ELSE CAST(X."Circonfruota" * 30 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) END
+           AS "Posteriore consigliato",
+       round(X."Fqped" * X."Circonfruota" * X."Anteriore" / X."Posteriore" * 60 / 1000.0, 2) AS "Velocità media ideale",
+       CAST(round(((X."D" / (X."Lunghezza" * 1000.0) + 0.01) * X."W"
+                   + 0.021 * (X."Lunghezza" * 1000.0 / X."Secs") * (X."Lunghezza" * 1000.0 / X."Secs"))
+                  * (X."Lunghezza" * 1000.0 / X."Secs") * 9.81) AS INTEGER) AS "Potenza",
+       round(((X."D" / (X."Lunghezza" * 1000.0) + 0.01) * X."W"
+              + 0.021 * (X."Lunghezza" * 1000.0 / X."Secs") * (X."Lunghezza" * 1000.0 / X."Secs"))
+             * (X."Lunghezza" * 1000.0 / X."Secs") * 9.81 / X."W", 2) AS "PotenzaPeso"
+FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T."Data" AS "Data",
+             T."Tempo" AS "Tempo", T."Anteriore" AS "Anteriore", T."Posteriore" AS "Posteriore",
+             S."Lunghezza" AS "Lunghezza", S."Quotainiziale" AS "Quotainiziale", S."Quotafinale" AS "Quotafinale",
+             S."Quotafinale" - S."Quotainiziale" AS "D",
+             CASE WHEN length(T."Tempo") = 8 THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER)
+                  ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
+             P."Fqped" AS "Fqped", P."Circonfruota" AS "Circonfruota",
+             coalesce(P."Peso", 0) + coalesce(P."Pesobici", 0) AS "W"
+      FROM "Tempi Salita" AS T
+      INNER JOIN "Dati Salite" AS S ON S."IDPercorso" = T."IDPercorso"
+      LEFT JOIN "Dati Personali" AS P ON P."IDPersonale" = T."IDPersonale") AS X;
+
+CREATE VIEW "Riepilogo Tempi Allenamento" AS
+SELECT X."IDPersonale" AS "IDPersonale",
+       X."IDPercorso" AS "IDPercorso",
+       X."Data" AS "Data",
+       X."Lunghezza" AS "Distanza",
+       X."Lunghezza" AS "Dist2",
+       X."Tempo" AS "Tempo",
+       round(X."Lunghezza" * 3600.0 / X."Secs", 2) AS "Velocità media",
+       CAST(round((0.021 * (X."Lunghezza" * 1000.0 / X."Secs") * (X."Lunghezza" * 1000.0 / X."Secs") + 0.01 * X."W")
+                  * (X."Lunghezza" * 1000.0 / X."Secs") * 9.81) AS INTEGER) AS "Potenza",
+       round((0.021 * (X."Lunghezza" * 1000.0 / X."Secs") * (X."Lunghezza" * 1000.0 / X."Secs") + 0.01 * X."W")
+             * (X."Lunghezza" * 1000.0 / X."Secs") * 9.81 / X."W", 2) AS "PotenzaPeso"
+FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T."Data" AS "Data",
+             T."Tempo" AS "Tempo", R."Lunghezza" AS "Lunghezza",
+             CASE WHEN length(T."Tempo") = 8 THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER)
+                  ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
+             coalesce(P."Peso", 0) + coalesce(P."Pesobici", 0) AS "W"
+      FROM "Tempi Allenamento" AS T
+      INNER JOIN "Dati Percorsi" AS R ON R."IDPercorso" = T."IDPercorso"
+      LEFT JOIN "Dati Personali" AS P ON P."IDPersonale" = T."IDPersonale") AS X;
+
+CREATE VIEW "Riepilogo per Atleta" AS
+SELECT P."IDPersonale" AS "IDPersonale",
+       P."Cognome" AS "Cognome",
+       P."Nome" AS "Nome",
+       coalesce(C."N", 0) AS "ConteggioDiIDPercorso",
+       C."SumL" AS "SommaDiLunghezzau",
+       C."SumD" AS "SommaDiDislivello",
+       C."MaxV" AS "MaxDiVAMA",
+       C."MinV" AS "MinDiVAMA",
+       C."AvgV" AS "MediaDiVAMA",
+       C."MaxL" AS "MaxDiLunghezzau",
+       C."MinL" AS "MinDiLunghezzau",
+       C."AvgL" AS "MediaDiLunghezzau",
+       C."MaxD" AS "MaxDiDislivello",
+       C."MinD" AS "MinDiDislivello",
+       C."AvgD" AS "MediaDiDislivello",
+       coalesce(A."N", 0) AS "ConteggioDiPercorso",
+       A."SumL" AS "SommaDiDist2",
+       A."MaxL" AS "MaxDiDist2",
+       A."MinL" AS "MinDiDist2",
+       A."AvgL" AS "MediaDiDist2"
+FROM "Dati Personali" AS P
+LEFT JOIN (SELECT "IDPersonale" AS "ID", count("IDPercorso") AS "N",
+                  sum("Lunghezzau") AS "SumL", sum("Dislivello") AS "SumD",
+                  max("VAMA") AS "MaxV", min("VAMA") AS "MinV", avg("VAMA") AS "AvgV",
+                  max("Lunghezzau") AS "MaxL", min("Lunghezzau") AS "MinL", avg("Lunghezzau") AS "AvgL",
+                  max("Dislivello") AS "MaxD", min("Dislivello") AS "MinD", avg("Dislivello") AS "AvgD"
+           FROM "Riepilogo Salite" GROUP BY "IDPersonale") AS C ON C."ID" = P."IDPersonale"
+LEFT JOIN (SELECT "IDPersonale" AS "ID", count("IDPercorso") AS "N",
+                  sum("Dist2") AS "SumL", max("Dist2") AS "MaxL", min("Dist2") AS "MinL", avg("Dist2") AS "AvgL"
+           FROM "Riepilogo Tempi Allenamento" GROUP BY "IDPersonale") AS A ON A."ID" = P."IDPersonale";

@@ -1,0 +1,233 @@
+// Opening, password, exclusivity, errors, relations, transactions and safety of values.
+#include "dao_fixture.h"
+
+#include <QProcess>
+
+using namespace dao;
+
+TEST_F(DaoTemplate, TemplateHoldsTablesQueriesAndIndexes)
+{
+    const QStringList tables = db->TableNames();
+    for (const char *t : {"Dati Personali", "Dati Salite", "Dati Percorsi", "CampioniSalite", "CampioniPercorsi",
+                          "Tempi Salita", "Tempi Allenamento", "States"})
+        EXPECT_TRUE(tables.contains(QString::fromUtf8(t))) << t;
+    EXPECT_FALSE(tables.contains("Icons"));
+    EXPECT_EQ(db->QueryNames(), QStringList({"Riepilogo Salite", "Riepilogo Tempi Allenamento", "Riepilogo per Atleta"}));
+    const TableDef samples = db->TableDefinition("campionisalite");
+    ASSERT_EQ(samples.FieldCount(), 6);
+    EXPECT_EQ(samples.fields[5].name, "image");
+    EXPECT_EQ(samples.fields[5].size, 250);
+    const TableDef states = db->TableDefinition("States");
+    ASSERT_EQ(states.indexes.size(), 1);
+    EXPECT_EQ(states.indexes[0].name, "keyState");
+    EXPECT_TRUE(states.indexes[0].primary);
+    EXPECT_FALSE(states.fields[0].allowZeroLength);
+    auto rs = db->OpenRecordset("Dati Salite");
+    EXPECT_TRUE(rs->EOF_() && rs->BOF());
+    EXPECT_EQ(rs->Type(), dbOpenTable);
+}
+
+TEST_F(DaoTemplate, OpenErrors)
+{
+    db->Close();
+    EXPECT_JET_ERROR(OpenDatabase(path(), true, false, ";PWD=wrong"), JetErr::NotValidPassword);
+    EXPECT_JET_ERROR(OpenDatabase(path(), true, false, QString()), JetErr::NotValidPassword);
+    EXPECT_JET_ERROR(OpenDatabase(path(), true, false, ";PWD=k#t7740p\u00a3%%w"), JetErr::NotValidPassword);
+    EXPECT_JET_ERROR(OpenDatabase(tempPath("none.mdb")), JetErr::FileNotFound);
+
+    QFile text(tempPath("text.mdb"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is not a database at all, just some words");
+    text.close();
+    EXPECT_JET_ERROR(OpenDatabase(tempPath("text.mdb"), true, false, DefaultConnect()), JetErr::UnrecognizedFormat);
+
+    // An SQLite file that is not one of ours.
+    QProcess::execute("sqlite3", {tempPath("plain.db"), "CREATE TABLE t(a)"});
+    if (QFile::exists(tempPath("plain.db")))
+        EXPECT_JET_ERROR(OpenDatabase(tempPath("plain.db"), true, false, DefaultConnect()), JetErr::UnrecognizedFormat);
+
+    // The connect key is read without regard to case.
+    db = OpenDatabase(path(), true, false, QStringLiteral(";pwd=") + DatabasePassword);
+    EXPECT_TRUE(db->IsOpen());
+}
+
+TEST_F(DaoTemplate, ExclusiveOpenRefusesASecondOpening)
+{
+    EXPECT_JET_ERROR(OpenDatabase(path(), true, false, DefaultConnect()), JetErr::FileInUse);
+    EXPECT_JET_ERROR(OpenDatabase(path(), false, true, DefaultConnect()), JetErr::FileInUse);
+    // Another process cannot read it either.
+    QProcess p;
+    p.start("sqlite3", {path(), "SELECT count(*) FROM sqlite_master"});
+    if (p.waitForStarted(3000)) {
+        p.waitForFinished(5000);
+        EXPECT_NE(p.exitCode(), 0);
+        EXPECT_TRUE(p.readAllStandardError().contains("locked"));
+    }
+    db->Close();
+    auto again = OpenDatabase(path(), true, false, DefaultConnect());
+    EXPECT_TRUE(again->IsOpen());
+    again->Close();
+}
+
+TEST_F(DaoTemplate, ErrorNumbers)
+{
+    fill();
+    EXPECT_JET_ERROR(db->Execute("INSERT INTO [Dati Salite] (IDPercorso) VALUES (\"STELVIO\")"), JetErr::DuplicateKey);
+    EXPECT_JET_ERROR(db->OpenRecordset("No such table"), JetErr::TableNotFound);
+    EXPECT_JET_ERROR(db->OpenRecordset("SELECT * FROM [Nowhere]"), JetErr::TableNotFound);
+    EXPECT_JET_ERROR(db->Execute("INSERT INTO CampioniSalite (IDPercorso, DistParz) VALUES ('Nowhere', 1)"),
+                     JetErr::RelatedRecordRequired);
+    EXPECT_JET_ERROR(db->Execute("INSERT INTO States (State) VALUES ('')"), JetErr::ZeroLengthString);
+    EXPECT_JET_ERROR(db->Execute("INSERT INTO [Dati Salite] (IDPercorso, Lunghezza) VALUES ('X', '12,5')"), 3421);
+    EXPECT_JET_ERROR(db->Execute("UPDATE [Dati Salite] SET Regione = ?", 0, {QString(300, 'x')}), JetErr::FieldTooSmall);
+    EXPECT_JET_ERROR(db->Execute("SELECT * FROM [Dati Salite]"), 3065);
+    EXPECT_JET_ERROR(db->Execute("DELETE FROM [Dati Salite] WHERE"), JetErr::SyntaxErrorInQuery);
+    EXPECT_JET_ERROR(db->OpenRecordset("SELECT NoColumn FROM [Dati Salite]"), JetErr::TooFewParameters);
+    EXPECT_JET_ERROR(db->Execute("DELETE FROM States; DROP TABLE States"), 3142);
+    // SQLite's fallback that reads "word" as text is off: below the Jet layer it is a name.
+    EXPECT_JET_ERROR(db->ExecuteScript("INSERT INTO States (State) VALUES (\"Italia\")"), JetErr::TooFewParameters);
+    auto rs = db->OpenRecordset("SELECT * FROM States");
+    EXPECT_JET_ERROR(rs->MoveFirst(), JetErr::NoCurrentRecord);
+    EXPECT_JET_ERROR(rs->Value("State"), JetErr::NoCurrentRecord);
+    EXPECT_JET_ERROR(rs->Edit(), JetErr::NoCurrentRecord);
+    EXPECT_JET_ERROR(rs->Update(), JetErr::UpdateWithoutEdit);
+    EXPECT_JET_ERROR(rs->Value("Nope"), JetErr::ItemNotFound);
+    // A second State of the same text, in another case, is refused by keyState.
+    db->Execute("INSERT INTO States (State) VALUES ('Italia')");
+    EXPECT_JET_ERROR(db->Execute("INSERT INTO States (State) VALUES ('ITALIA')"), JetErr::DuplicateKey);
+    rs->Close();
+    EXPECT_JET_ERROR(rs->MoveFirst(), JetErr::ObjectClosed);
+}
+
+TEST_F(DaoTemplate, DeletingAClimbCascadesToSamplesAndTimes)
+{
+    fill();
+    auto count = [&](const QString &sql) { return db->OpenRecordset(sql)->Value(0).toInt(); };
+    ASSERT_EQ(count("SELECT COUNT(*) FROM CampioniSalite WHERE IDPercorso = 'Stelvio'"), 3);
+    auto rs = db->OpenRecordset("Dati Salite");
+    rs->FindFirst("[IDPercorso] = \"stelvio\"");
+    ASSERT_FALSE(rs->NoMatch());
+    rs->Delete();
+    EXPECT_EQ(count("SELECT COUNT(*) FROM CampioniSalite WHERE IDPercorso = 'Stelvio'"), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM [Tempi Salita] WHERE IDPercorso = 'Stelvio'"), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM CampioniSalite"), 1);      // Mortirolo's sample stays
+    EXPECT_EQ(count("SELECT COUNT(*) FROM [Tempi Salita]"), 1);
+    // Deleting an athlete removes his times of both kinds.
+    db->Execute("DELETE * FROM [Dati Personali] WHERE IDPersonale = \"a1\"");
+    EXPECT_EQ(count("SELECT COUNT(*) FROM [Tempi Salita]"), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM [Tempi Allenamento]"), 0);
+}
+
+TEST_F(DaoTemplate, NamesAndValuesMatchWithoutRegardToCase)
+{
+    fill();
+    auto rs = db->OpenRecordset("select quotainiziale, [LOCALITÀ], QuotaFinale from [dati salite] where idpercorso = 'STELVIO'");
+    ASSERT_FALSE(rs->EOF_());
+    EXPECT_EQ(rs->Value("QuotaIniziale").toInt(), 500);
+    EXPECT_EQ(rs->Value("Quotainiziale").toInt(), 500);
+    EXPECT_EQ(rs->Value("località").toString(), "Bormio");
+    EXPECT_EQ(rs->Value("quotafinale").toInt(), 1500);
+    auto tab = db->OpenRecordset("DATI SALITE", dbOpenDynaset);
+    tab->FindFirst("[Località] Like 'bor*'");
+    EXPECT_FALSE(tab->NoMatch());
+    EXPECT_EQ(tab->Value("IDPercorso").toString(), "Stelvio");
+    auto ordered = db->OpenRecordset("SELECT IDPercorso FROM [Dati Salite] ORDER BY IDPercorso");
+    EXPECT_EQ(ordered->Value(0).toString(), "Mortirolo");
+}
+
+TEST_F(DaoTemplate, ValuesCannotChangeAStatementsMeaning)
+{
+    fill();
+    // A value bound as a parameter, or quoted by SqlLiteral, is only ever a value.
+    const QStringList hostile = {"x' OR '1'='1", "O\"Neil", "IDPercorso", "Note", "'); DELETE FROM [Dati Salite]; --"};
+    for (const QString &v : hostile) {
+        auto rs = db->OpenRecordset("SELECT * FROM [Dati Salite] WHERE IDPercorso = ?", dbOpenSnapshot, 0, {v});
+        EXPECT_TRUE(rs->EOF_()) << v.toStdString();
+        auto lit = db->OpenRecordset("SELECT * FROM [Dati Salite] WHERE IDPercorso = " + SqlLiteral(v));
+        EXPECT_TRUE(lit->EOF_()) << v.toStdString();
+        db->Execute("INSERT INTO States (State) VALUES (?)", 0, {v});
+    }
+    auto states = db->OpenRecordset("SELECT State FROM States");
+    QStringList stored;
+    for (; !states->EOF_(); states->MoveNext()) stored << states->Value("State").toString();
+    EXPECT_EQ(stored, hostile);
+    EXPECT_EQ(db->OpenRecordset("SELECT COUNT(*) FROM [Dati Salite]")->Value(0).toInt(), 2);
+    // A criteria parameter holding quotes finds the row with exactly that text.
+    states->FindFirst("[State] = ?", {hostile[1]});
+    ASSERT_FALSE(states->NoMatch());
+    EXPECT_EQ(states->Value("State").toString(), hostile[1]);
+}
+
+TEST_F(DaoTemplate, RolledBackTransactionLeavesNothing)
+{
+    db->BeginTrans();
+    db->Execute("INSERT INTO [Dati Salite] (IDPercorso) VALUES ('Gavia')");
+    auto rs = db->OpenRecordset("CampioniSalite", dbOpenDynaset);
+    rs->AddNew();
+    rs->SetValue("IDPercorso", "Gavia");
+    rs->SetValue("DistParz", 1.5);
+    rs->Update();
+    db->Rollback();
+    EXPECT_TRUE(db->OpenRecordset("SELECT * FROM [Dati Salite]")->EOF_());
+    EXPECT_TRUE(db->OpenRecordset("SELECT * FROM CampioniSalite")->EOF_());
+    EXPECT_JET_ERROR(db->CommitTrans(), 3034);
+
+    // The workspace spans every open database; a commit keeps the rows.
+    Workspace::Default().BeginTrans();
+    db->Execute("INSERT INTO [Dati Salite] (IDPercorso) VALUES ('Gavia')");
+    Workspace::Default().CommitTrans();
+    EXPECT_FALSE(db->OpenRecordset("SELECT * FROM [Dati Salite]")->EOF_());
+    Workspace::Default().BeginTrans();
+    db->Execute("DELETE FROM [Dati Salite]");
+    Workspace::Default().Rollback();
+    EXPECT_FALSE(db->OpenRecordset("SELECT * FROM [Dati Salite]")->EOF_());
+}
+
+TEST_F(DaoTemplate, TableDefinitionsCreateAppendDelete)
+{
+    TableDef icons;
+    icons.name = "Icons";
+    icons.fields << FieldDef{"IconName", dbText, 250, true};
+    db->CreateTable(icons);
+    EXPECT_JET_ERROR(db->CreateTable(icons), JetErr::TableExists);
+    auto rs = db->OpenRecordset("Icons");
+    rs->AddNew();
+    rs->SetValue("iconname", "");
+    rs->Update();
+    EXPECT_EQ(db->TableDefinition("Icons").fields[0].type, dbText);
+    db->DeleteTable("Icons");
+    EXPECT_FALSE(db->TableExists("Icons"));
+    EXPECT_JET_ERROR(db->DeleteTable("Icons"), JetErr::TableNotFound);
+
+    db->AppendField("Dati Salite", FieldDef{"Extra", dbInteger});
+    EXPECT_JET_ERROR(db->AppendField("Dati Salite", FieldDef{"extra", dbText, 10}), JetErr::FieldDefinedTwice);
+    EXPECT_EQ(db->TableDefinition("Dati Salite").fields.last().name, "Extra");
+
+    TableDef keyed;
+    keyed.name = "Keyed";
+    keyed.fields << FieldDef{"K", dbText, 20, false};
+    keyed.indexes << IndexDef{"keyK", {"K"}, true, true};
+    db->CreateTable(keyed);
+    EXPECT_JET_ERROR(db->Execute("INSERT INTO Keyed (K) VALUES (NULL)"), JetErr::FieldIsRequired);
+    db->Execute("INSERT INTO Keyed (K) VALUES ('a')");
+    EXPECT_JET_ERROR(db->Execute("INSERT INTO Keyed (K) VALUES ('A')"), JetErr::DuplicateKey);
+    EXPECT_TRUE(db->TableDefinition("keyed").indexes[0].primary);
+}
+
+TEST(DaoFiles, CreateCompactAndRepair)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath("a.mdb"), b = dir.filePath("b.mdb");
+    {
+        auto db = CreateDatabase(a, ";PWD=secret");
+        db->ExecuteScript("CREATE TABLE t (x INTEGER); INSERT INTO t VALUES (1), (2);");
+        EXPECT_JET_ERROR(CreateDatabase(a, ";PWD=secret"), 3204);
+    }
+    EXPECT_JET_ERROR(CompactDatabase(a, b, DefaultConnect()), JetErr::NotValidPassword);
+    CompactDatabase(a, b, ";PWD=secret");
+    auto db = OpenDatabase(b, true, false, ";PWD=secret");
+    EXPECT_EQ(db->OpenRecordset("SELECT sum(x) FROM t")->Value(0).toInt(), 3);
+    db->Close();
+    RepairDatabase(b);
+    EXPECT_JET_ERROR(RepairDatabase(dir.filePath("none.mdb")), JetErr::FileNotFound);
+}

@@ -1,0 +1,156 @@
+// The stored queries' figures on a small fixture, the list statistics and the
+// ranking query as the windows write them, and the older file shapes.
+#include "dao_fixture.h"
+
+using namespace dao;
+
+TEST_F(DaoTemplate, ClimbSummaryFigures)
+{
+    fill();
+    auto rs = db->OpenRecordset("SELECT * FROM [Riepilogo Salite] WHERE [IDPersonale] = \"A1\" ORDER BY Data");
+    ASSERT_EQ(rs->RecordCount(), 3);
+    // Stelvio in one hour: 1000 m over 10 km, rider and bike 70 kg, cadence 70, wheel 2.12 m, 39x21.
+    EXPECT_EQ(rs->Value("Data").toDate(), QDate(2005, 1, 2));
+    EXPECT_DOUBLE_EQ(rs->Value("Lunghezza").toDouble(), 10.0);
+    EXPECT_DOUBLE_EQ(rs->Value("Lunghezzau").toDouble(), 10.0);
+    EXPECT_EQ(rs->Value("Quotainiziale").toInt(), 500);
+    EXPECT_EQ(rs->Value("Quotafinale").toInt(), 1500);
+    EXPECT_EQ(rs->Value("Dislivello").toInt(), 1000);
+    EXPECT_DOUBLE_EQ(rs->Value("Pendenza media").toDouble(), 10.0);
+    EXPECT_EQ(rs->Value("Tempo").toTime(), QTime(1, 0));
+    EXPECT_EQ(rs->Value("VAM").toInt(), 1000);
+    EXPECT_EQ(rs->Value("Vam").toInt(), 1000);
+    EXPECT_DOUBLE_EQ(rs->Value("VAMA").toDouble(), 1000.0);
+    EXPECT_DOUBLE_EQ(rs->Value("Velocità").toDouble(), 10.0);
+    EXPECT_EQ(rs->Value("Pedalate").toInt(), 42);                    // 166.7 m/min over 2.12*39/21 m
+    EXPECT_EQ(rs->Value("Anteriore").toInt(), 39);
+    EXPECT_EQ(rs->Value("Posteriore").toInt(), 21);
+    EXPECT_EQ(rs->Value("Anteriore consigliato").toInt(), 30);       // 53 gives 47 teeth, 39 gives 34
+    EXPECT_EQ(rs->Value("Posteriore consigliato").toInt(), 26);
+    EXPECT_DOUBLE_EQ(rs->Value("Velocità media ideale").toDouble(), 16.54); // 70 rpm * 2.12 * 39/21 * 60 / 1000
+    EXPECT_EQ(rs->Value("Potenza").toInt(), 214);
+    EXPECT_DOUBLE_EQ(rs->Value("PotenzaPeso").toDouble(), 3.06);
+    rs->MoveNext();                                                  // 50 minutes
+    EXPECT_EQ(rs->Value("VAM").toInt(), 1200);
+    EXPECT_DOUBLE_EQ(rs->Value("Velocità").toDouble(), 12.0);
+    rs->MoveNext();                                                  // Mortirolo: 500 m, 5 km, 30 minutes
+    EXPECT_EQ(rs->Value("Dislivello").toInt(), 500);
+    EXPECT_EQ(rs->Value("VAM").toInt(), 1000);
+}
+
+TEST_F(DaoTemplate, TrainingAndAthleteSummaryFigures)
+{
+    fill();
+    auto tr = db->OpenRecordset("SELECT * FROM [Riepilogo Tempi Allenamento] WHERE [IDPersonale] = \"a1\"");
+    ASSERT_EQ(tr->RecordCount(), 1);
+    EXPECT_DOUBLE_EQ(tr->Value("Distanza").toDouble(), 100.0);
+    EXPECT_DOUBLE_EQ(tr->Value("Dist2").toDouble(), 100.0);
+    EXPECT_DOUBLE_EQ(tr->Value("Velocità media").toDouble(), 25.0);
+    EXPECT_EQ(tr->Value("Potenza").toInt(), 117);                    // (0.021 v^2 + 0.01*70) v 9.81, v = 6.94 m/s
+    EXPECT_DOUBLE_EQ(tr->Value("PotenzaPeso").toDouble(), 1.67);
+
+    auto sum = db->OpenRecordset("SELECT * FROM [Riepilogo per Atleta] ORDER BY [ConteggioDiIDPercorso] DESC");
+    ASSERT_EQ(sum->RecordCount(), 2);
+    EXPECT_EQ(sum->Value("IDPersonale").toString(), "A1");
+    EXPECT_EQ(sum->Value("Cognome").toString(), "Rossi");
+    EXPECT_EQ(sum->Value("ConteggioDiIDPercorso").toInt(), 3);
+    EXPECT_DOUBLE_EQ(sum->Value("SommaDiLunghezzau").toDouble(), 25.0);
+    EXPECT_EQ(sum->Value("SommaDiDislivello").toInt(), 2500);
+    EXPECT_DOUBLE_EQ(sum->Value("MaxDiVAMA").toDouble(), 1200.0);
+    EXPECT_DOUBLE_EQ(sum->Value("MinDiVAMA").toDouble(), 1000.0);
+    EXPECT_NEAR(sum->Value("MediaDiVAMA").toDouble(), 3200.0 / 3, 1e-9);
+    EXPECT_DOUBLE_EQ(sum->Value("MaxDiLunghezzau").toDouble(), 10.0);
+    EXPECT_DOUBLE_EQ(sum->Value("MinDiLunghezzau").toDouble(), 5.0);
+    EXPECT_NEAR(sum->Value("MediaDiLunghezzau").toDouble(), 25.0 / 3, 1e-9);
+    EXPECT_EQ(sum->Value("MaxDiDislivello").toInt(), 1000);
+    EXPECT_EQ(sum->Value("MinDiDislivello").toInt(), 500);
+    EXPECT_NEAR(sum->Value("MediaDiDislivello").toDouble(), 2500.0 / 3, 1e-9);
+    EXPECT_EQ(sum->Value("ConteggioDiPercorso").toInt(), 1);
+    EXPECT_DOUBLE_EQ(sum->Value("SommaDiDist2").toDouble(), 100.0);
+    EXPECT_DOUBLE_EQ(sum->Value("MaxDiDist2").toDouble(), 100.0);
+    EXPECT_DOUBLE_EQ(sum->Value("MinDiDist2").toDouble(), 100.0);
+    sum->MoveNext();
+    EXPECT_EQ(sum->Value("IDPersonale").toString(), "B2");
+    EXPECT_EQ(sum->Value("ConteggioDiPercorso").toInt(), 0);
+    EXPECT_TRUE(sum->Value("SommaDiDist2").isNull());
+}
+
+TEST_F(DaoTemplate, ListStatisticsHeadSplicedOnTheListTail)
+{
+    fill();
+    const QString head = "SELECT count(*) AS [NumeroSal], sum([Lunghezzau]) AS [Kmtot], "
+                         "avg((3600*hour([Tempo]))+(60*minute([Tempo]))+second([Tempo])) AS [Secondi], "
+                         "avg([VAMA]) AS [MedVam], avg(cdbl([Velocità])) AS [kmh] ";
+    QString list = "SELECT * FROM [Riepilogo Salite] WHERE [IDPersonale] = \"A1\"";
+    auto stats = db->OpenRecordset(head + list.mid(9));
+    EXPECT_EQ(stats->Value("NumeroSal").toInt(), 3);
+    EXPECT_DOUBLE_EQ(stats->Value("Kmtot").toDouble(), 25.0);
+    EXPECT_DOUBLE_EQ(stats->Value("Secondi").toDouble(), 2800.0);
+    EXPECT_NEAR(stats->Value("MedVam").toDouble(), 3200.0 / 3, 1e-9);
+    EXPECT_NEAR(stats->Value("kmh").toDouble(), 32.0 / 3, 1e-9);
+
+    list += " AND ([IDPercorso] =  \"STELVIO\") ";                   // a filter, as the grid appends it
+    list += " AND ([Data] >=#03/01/2005# ) ";                         // the date filter
+    auto filtered = db->OpenRecordset(head + list.mid(9));
+    EXPECT_EQ(filtered->Value("NumeroSal").toInt(), 1);
+    EXPECT_DOUBLE_EQ(filtered->Value("Secondi").toDouble(), 3000.0);
+    EXPECT_EQ(db->OpenRecordset(list + " ORDER BY [Tempo]  DESC")->RecordCount(), 1);
+
+    auto none = db->OpenRecordset(head + QString("SELECT * FROM [Riepilogo Salite] WHERE [IDPersonale] = \"Nobody\"").mid(9));
+    EXPECT_EQ(none->Value("NumeroSal").toInt(), 0);
+    EXPECT_TRUE(none->Value("Secondi").isNull());
+
+    auto count = db->OpenRecordset("SELECT Count(*) AS Numcamp " + list.mid(9));
+    EXPECT_EQ(count->Value("numcamp").toInt(), 1);
+}
+
+TEST_F(DaoTemplate, RankingQueryWithAll)
+{
+    fill();
+    db->Execute("INSERT INTO [Tempi Salita] (IDPersonale, IDPercorso, Data, Tempo) VALUES ('B2', 'Stelvio', ?, ?)", 0,
+                {QDate(2005, 8, 1), QTime(1, 40, 0)});                // B2 equals his best time once more
+    const QString name = "Stelvio";
+    const QString sql =
+        "SELECT R2.* FROM [Riepilogo Salite] AS R2 WHERE EXISTS "
+        "(SELECT R1.IDPercorso, R1.IDPersonale, Min(R1.Tempo) AS MinTime FROM [Riepilogo Salite] AS R1 WHERE "
+        "R1.IDPercorso =\"" + name + "\" And R1.IDpersonale = R2.IDpersonale AND  R1.IDPercorso = R2.IDpercorso "
+        "AND R1.Tempo >= R2.Tempo GROUP BY R1.IDPercorso, R1.IDPersonale) "
+        "AND R2.Tempo <= ALL (SELECT Min(Tempo) FROM [Riepilogo Salite] AS R3 "
+        "WHERE R3.IDPercorso = \"" + name + "\" AND R3.IDPersonale = R2.IDpersonale "
+        "AND  R3.IDPercorso = R2.IDpercorso GROUP BY R3.IDPercorso, R3.IDPersonale) ORDER By Tempo;";
+    auto rs = db->OpenRecordset(sql);
+    QStringList rows;
+    for (; !rs->EOF_(); rs->MoveNext())
+        rows << rs->Value("IDPersonale").toString() + " " + rs->Value("Tempo").toTime().toString("hh:mm:ss");
+    EXPECT_EQ(rows, QStringList({"A1 00:50:00", "B2 01:40:00", "B2 01:40:00"}));
+}
+
+namespace {
+DatabasePtr buildFromScript(const QString &path, const QString &script)
+{
+    QFile f(TestSupport::DataDir() + "/dao/" + script);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    auto db = CreateDatabase(path, DefaultConnect());
+    db->ExecuteScript(QString::fromUtf8(f.readAll()));
+    return db;
+}
+} // namespace
+
+TEST(DaoOlderFiles, ShapesBeforeTheUpgradeAndOfTheFirstVersion)
+{
+    QTemporaryDir dir;
+    auto old = buildFromScript(dir.filePath("old.mdb"), "before_upgrade.sql");
+    EXPECT_EQ(old->TableDefinition("CampioniSalite").FieldCount(), 5);
+    EXPECT_EQ(old->TableDefinition("CampioniPercorsi").FieldCount(), 5);
+    EXPECT_FALSE(old->TableNames().contains("States"));
+    for (const FieldDef &f : old->TableDefinition("Dati Salite").fields) EXPECT_NE(f.name, "Stato");
+    old->AppendField("CampioniSalite", FieldDef{"image", dbText, 250, true});
+    EXPECT_EQ(old->TableDefinition("CampioniSalite").FieldCount(), 6);
+    EXPECT_EQ(old->QueryNames().size(), 3);
+    old->Close();
+
+    auto first = buildFromScript(dir.filePath("first.mdb"), "first_version.sql");
+    first->Close();
+    first = OpenDatabase(dir.filePath("first.mdb"), true, false, DefaultConnect());
+    EXPECT_JET_ERROR(first->OpenRecordset("CampioniSalite"), JetErr::TableNotFound);
+}

@@ -1,0 +1,171 @@
+// The data control and its bound fields over a small table.
+#include "TestSupport.h"
+#include "platform/dao/Dao.h"
+#include "platform/data/DataControl.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+
+namespace {
+
+class DataControlTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        db = dao::CreateDatabase(dir.filePath(QStringLiteral("d.db")), dao::DefaultConnect());
+        dao::TableDef t;
+        t.name = QStringLiteral("Cards");
+        t.fields = {{QStringLiteral("Name"), dao::dbText, 50, false, true},
+                    {QStringLiteral("Km"), dao::dbSingle},
+                    {QStringLiteral("Note"), dao::dbMemo}};
+        t.indexes = {{QStringLiteral("key"), {QStringLiteral("Name")}, true, true}};
+        db->CreateTable(t);
+        for (const auto &row : {std::pair{"A", 1.5}, std::pair{"B", 2.25}, std::pair{"C", 10.0}})
+            db->Execute(QStringLiteral("INSERT INTO [Cards] ([Name], [Km]) VALUES (?, ?)"), 0,
+                        {QString::fromLatin1(row.first), row.second});
+        ctl.setDatabase(db);
+        ctl.setRecordSource(QStringLiteral("Cards"));
+        ctl.bind(&name, QStringLiteral("name"));
+        ctl.bind(&km, QStringLiteral("KM"));
+        ctl.bind(&note, QStringLiteral("Note"));
+        QObject::connect(&ctl, &data::DataControl::Reposition, [this]() { ++repositions; });
+        QObject::connect(&ctl, &data::DataControl::Error, [this](int n, const QString &, int *response) {
+            errors.append(n);
+            *response = 0;
+        });
+    }
+    void TearDown() override { db->Close(); }
+
+    QVariant Stored(const QString &who, const char *field)
+    {
+        dao::RecordsetPtr rs = db->OpenRecordset(QStringLiteral("SELECT * FROM [Cards] WHERE [Name] = ?"),
+                                                 dao::dbOpenSnapshot, 0, {who});
+        return rs->AtEOF() ? QVariant() : rs->Value(QLatin1String(field));
+    }
+
+    QTemporaryDir dir;
+    dao::DatabasePtr db;
+    data::DataControl ctl;
+    QLineEdit name, km;
+    QPlainTextEdit note;
+    int repositions = 0;
+    QList<int> errors;
+};
+
+}
+
+TEST_F(DataControlTest, ShowsRecordsInTheUsersLocale)
+{
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    ctl.Refresh();
+    EXPECT_EQ(repositions, 1);
+    EXPECT_EQ(name.text(), QStringLiteral("A"));
+    EXPECT_EQ(km.text(), QStringLiteral("1,5"));
+    ctl.MoveNext();
+    EXPECT_EQ(km.text(), QStringLiteral("2,25"));
+    ctl.MoveLast();
+    EXPECT_EQ(km.text(), QStringLiteral("10"));
+    ctl.MoveNext();   // the arrows stop on the last record
+    EXPECT_EQ(name.text(), QStringLiteral("C"));
+    EXPECT_EQ(repositions, 4);
+    EXPECT_FALSE(ctl.dataChanged());
+}
+
+TEST_F(DataControlTest, ChangedRecordIsSavedWhenMoving)
+{
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    ctl.Refresh();
+    km.setText(QStringLiteral("3,5"));
+    note.setPlainText(QStringLiteral("two\nlines"));
+    int validates = 0;
+    QObject::connect(&ctl, &data::DataControl::Validate, [&](int action, bool *save) {
+        ++validates;
+        EXPECT_EQ(action, data::vbDataActionMoveNext);
+        EXPECT_TRUE(*save);
+    });
+    ctl.MoveNext();
+    EXPECT_EQ(validates, 1);
+    EXPECT_DOUBLE_EQ(Stored(QStringLiteral("A"), "Km").toDouble(), 3.5);
+    EXPECT_EQ(Stored(QStringLiteral("A"), "Note").toString(), QStringLiteral("two\nlines"));
+    EXPECT_EQ(name.text(), QStringLiteral("B"));
+}
+
+TEST_F(DataControlTest, ValidateCanSkipTheSave)
+{
+    ctl.Refresh();
+    km.setText(QStringLiteral("99"));
+    QObject::connect(&ctl, &data::DataControl::Validate, [](int, bool *save) { *save = false; });
+    ctl.MoveNext();
+    EXPECT_DOUBLE_EQ(Stored(QStringLiteral("A"), "Km").toDouble(), 1.5);
+}
+
+// A save the database refuses is reported and the move does not happen.
+TEST_F(DataControlTest, FailedSaveKeepsTheRecord)
+{
+    ctl.Refresh();
+    ctl.MoveNext();
+    name.setText(QStringLiteral("a"));   // the key compares without regard to case
+    ctl.MoveNext();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], dao::JetErr::DuplicateKey);
+    EXPECT_EQ(name.text(), QStringLiteral("a"));
+    EXPECT_EQ(ctl.recordset()->AbsolutePosition(), 1);
+    km.setText(QStringLiteral("abc"));
+    name.setText(QStringLiteral("B"));
+    EXPECT_THROW(ctl.UpdateRecord(), VbError);
+    km.setText(QStringLiteral("7"));
+    ctl.UpdateRecord();
+    EXPECT_DOUBLE_EQ(Stored(QStringLiteral("B"), "Km").toDouble(), 7.0);
+}
+
+TEST_F(DataControlTest, AddNewThenUpdateOrRefresh)
+{
+    ctl.Refresh();
+    ctl.AddNew();
+    EXPECT_TRUE(ctl.adding());
+    EXPECT_TRUE(name.text().isEmpty());
+    name.setText(QStringLiteral("D"));
+    ctl.Refresh();   // drops the new record
+    EXPECT_FALSE(ctl.adding());
+    EXPECT_FALSE(Stored(QStringLiteral("D"), "Name").isValid());
+    EXPECT_EQ(name.text(), QStringLiteral("A"));
+
+    ctl.AddNew();
+    name.setText(QStringLiteral("O\"Neil"));
+    km.setText(QStringLiteral("4"));
+    ctl.UpdateRecord();
+    EXPECT_FALSE(ctl.adding());
+    EXPECT_EQ(Stored(QStringLiteral("O\"Neil"), "Km").toDouble(), 4.0);
+    EXPECT_TRUE(Stored(QStringLiteral("O\"Neil"), "Note").isNull());
+}
+
+// Code that moves the control's records (a find, a bookmark) shows the new record.
+TEST_F(DataControlTest, MovesMadeOnTheRecordsetReposition)
+{
+    ctl.Refresh();
+    const int before = repositions;
+    ctl.recordset()->FindFirst(QStringLiteral("[Name] = ?"), {QStringLiteral("C")});
+    EXPECT_EQ(repositions, before + 1);
+    EXPECT_EQ(name.text(), QStringLiteral("C"));
+    note.setPlainText(QStringLiteral("found"));
+    ctl.recordset()->MoveFirst();
+    EXPECT_EQ(Stored(QStringLiteral("C"), "Note").toString(), QStringLiteral("found"));
+    EXPECT_EQ(name.text(), QStringLiteral("A"));
+}
+
+TEST(DataControlText, FieldTextAndValue)
+{
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    EXPECT_EQ(data::FieldText(12.350000381469727, dao::dbSingle), QStringLiteral("12,35"));
+    EXPECT_EQ(data::FieldText(1234567.0, dao::dbDouble), QStringLiteral("1234567"));
+    EXPECT_EQ(data::FieldText(QVariant(), dao::dbSingle), QString());
+    EXPECT_EQ(data::FieldText(1205, dao::dbInteger), QStringLiteral("1205"));
+    EXPECT_EQ(data::FieldValue(QStringLiteral("12,35"), dao::dbSingle).toDouble(), double(12.35f));
+    EXPECT_EQ(data::FieldValue(QStringLiteral("2,5"), dao::dbInteger).toInt(), 2);
+    EXPECT_TRUE(data::FieldValue(QString(), dao::dbText).isNull());
+    EXPECT_THROW(data::FieldValue(QStringLiteral("x"), dao::dbSingle), VbError);
+    EXPECT_THROW(data::FieldValue(QStringLiteral("40000"), dao::dbInteger), VbError);
+}

@@ -1,0 +1,215 @@
+#include "TestSupport.h"
+#include "platform/error/VbError.h"
+#include "platform/ui/Prompt.h"
+
+#include <QTemporaryDir>
+#include <QFile>
+
+TEST(Prompt, MsgBoxRecordsAndAnswersFromScript)
+{
+    auto &s = TestSupport::Script();
+    s.answers.push_back(Vb::No);
+    EXPECT_EQ(MsgBox("Delete?", Vb::YesNo + Vb::Question + Vb::DefaultButton2, "T"), Vb::No);
+    // Unscripted: the first button.
+    EXPECT_EQ(MsgBox("Sure?", Vb::YesNoCancel), Vb::Yes);
+    EXPECT_EQ(MsgBox("Info"), Vb::OK);
+    ASSERT_EQ(s.shown.size(), 3u);
+    EXPECT_EQ(s.shown[0].style, 4 + 32 + 256);
+    EXPECT_EQ(s.shown[0].title, "T");
+    EXPECT_EQ(s.messages(), QStringList({"Delete?", "Sure?", "Info"}));
+}
+
+TEST(Prompt, MsgBoxWithoutTitleShowsTheProgramName)
+{
+    SetPromptAppTitle("Vettaro");
+    MsgBox("x");
+    EXPECT_EQ(TestSupport::Script().shown.back().title, "Vettaro");
+    SetPromptAppTitle(QString());
+}
+
+TEST(Prompt, FileDialogCancelRaisesCancelErrorOnlyWhenAsked)
+{
+    CommonDialog d;
+    d.FileName = "keep.txt";
+    d.CancelError = true;
+    try {
+        d.ShowOpen();
+        FAIL() << "no error on cancel";
+    } catch (const VbError &e) {
+        EXPECT_EQ(e.Number(), 32755);
+    }
+    d.CancelError = false;
+    EXPECT_NO_THROW(d.ShowSave());
+    EXPECT_EQ(d.FileName, "keep.txt");
+    EXPECT_EQ(TestSupport::Script().shown.back().kind, "save");
+}
+
+TEST(Prompt, SaveDialogPassesRequestAndAddsDefaultExt)
+{
+    auto &s = TestSupport::Script();
+    s.files.push_back(QString("/tmp/some/route"));
+    s.files.push_back(QString("/tmp/some/route.XML"));
+    CommonDialog d;
+    d.DialogTitle = "Export";
+    d.Filter = "XML file|*.xml|All|*.*";
+    d.FilterIndex = 2;
+    d.DefaultExt = "xml";
+    d.InitDir = "/tmp";
+    d.ShowSave();
+    EXPECT_EQ(d.FileName, "/tmp/some/route.xml");
+    EXPECT_EQ(d.FileTitle, "route.xml");
+    EXPECT_EQ(d.FilterIndex, 2);
+    const auto &req = s.shown.back().request;
+    EXPECT_TRUE(req.save);
+    EXPECT_EQ(req.filter, "XML file|*.xml|All|*.*");
+    EXPECT_EQ(req.initDir, "/tmp");
+    EXPECT_EQ(s.shown.back().text, "Export");
+    d.ShowSave();
+    EXPECT_EQ(d.FileName, "/tmp/some/route.XML");   // an extension of its own stays
+}
+
+TEST(Prompt, ColorDialogUsesRedInTheLowByte)
+{
+    auto &s = TestSupport::Script();
+    s.colors.push_back(QColor(0x11, 0x22, 0x33));
+    CommonDialog d;
+    d.Color = 0x0000FF;
+    d.ShowColor();
+    EXPECT_EQ(s.shown.back().text, "#ff0000");
+    EXPECT_EQ(d.Color, 0x332211);
+    EXPECT_THROW(d.ShowColor(), VbError);
+    EXPECT_EQ(d.Color, 0x332211);
+}
+
+TEST(Prompt, FontAndPrinterDialogs)
+{
+    auto &s = TestSupport::Script();
+    QFont f("DejaVu Sans", 14);
+    f.setBold(true);
+    s.fonts.push_back(f);
+    s.printers.push_back(true);
+    CommonDialog d;
+    d.ShowFont();
+    EXPECT_EQ(d.FontName, "DejaVu Sans");
+    EXPECT_DOUBLE_EQ(d.FontSize, 14);
+    EXPECT_TRUE(d.FontBold);
+    EXPECT_NO_THROW(d.ShowPrinter());
+    EXPECT_NE(d.Printer, nullptr);
+    EXPECT_THROW(d.ShowPrinter(), VbError);
+    EXPECT_THROW(d.ShowFont(), VbError);
+}
+
+TEST(Prompt, HelpGoesToTheProvider)
+{
+    CommonDialog d;
+    d.HelpFile = "/x/help.html";
+    d.HelpCommand = 0x105;
+    d.HelpKey = "climb";
+    d.ShowHelp();
+    const auto &sh = TestSupport::Script().shown.back();
+    EXPECT_EQ(sh.kind, "help");
+    EXPECT_EQ(sh.style, 0x105);
+    EXPECT_EQ(sh.text, "climb");
+    EXPECT_EQ(sh.title, "/x/help.html");
+}
+
+TEST(Prompt, RealProviderHelpCallsTheInstalledHandler)
+{
+    auto old = SetPromptProvider(nullptr);
+    QString seen;
+    int cmd = 0;
+    SetHelpHandler([&](const QString &file, int c, const QString &) { seen = file; cmd = c; });
+    CommonDialog d;
+    d.HelpFile = "h";
+    d.HelpCommand = 3;
+    d.ShowHelp();
+    SetHelpHandler(nullptr);
+    SetPromptProvider(old);
+    EXPECT_EQ(seen, "h");
+    EXPECT_EQ(cmd, 3);
+}
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+// Runs f on the modal dialog once it is up, from the event loop.
+template <class W, class F>
+void OnModal(F f)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, f] {
+        if (auto *w = qobject_cast<W *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            f(w);
+        }
+    });
+    timer->start(10);
+}
+
+struct RealDialogs {
+    std::shared_ptr<PromptProvider> old = SetPromptProvider(nullptr);
+    ~RealDialogs() { SetPromptProvider(old); }
+};
+}
+
+TEST(PromptReal, MessageBoxStyleNumbersGiveIconButtonsAndDefault)
+{
+    RealDialogs real;
+    QMessageBox::Icon icon{};
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton def{};
+    QString title;
+    OnModal<QMessageBox>([&](QMessageBox *b) {
+        icon = b->icon();
+        buttons = b->standardButtons();
+        def = b->standardButton(b->defaultButton());
+        title = b->windowTitle();
+        b->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(MsgBox("Delete?", 4 + 48 + 256, "Title"), Vb::No);
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(def, QMessageBox::No);
+    EXPECT_EQ(title, "Title");
+
+    OnModal<QMessageBox>([&](QMessageBox *b) {
+        icon = b->icon();
+        buttons = b->standardButtons();
+        b->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(MsgBox("?", 1 + 16), Vb::Cancel);
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(buttons, QMessageBox::Ok | QMessageBox::Cancel);
+}
+
+TEST(PromptReal, FileDialogTranslatesFilterAndIndex)
+{
+    RealDialogs real;
+    QTemporaryDir dir;
+    QStringList filters;
+    QString selectedFilter;
+    OnModal<QFileDialog>([&](QFileDialog *d) {
+        filters = d->nameFilters();
+        selectedFilter = d->selectedNameFilter();
+        d->selectFile(dir.filePath("out"));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    CommonDialog c;
+    c.Filter = "Pictures|*.png;*.bmp|Text|*.txt";
+    c.FilterIndex = 2;
+    c.DefaultExt = "txt";
+    c.InitDir = dir.path();
+    c.ShowSave();
+    EXPECT_EQ(filters, QStringList({"Pictures (*.png *.bmp)", "Text (*.txt)"}));
+    EXPECT_EQ(selectedFilter, "Text (*.txt)");
+    EXPECT_EQ(c.FileName, dir.filePath("out.txt"));
+    EXPECT_EQ(c.FilterIndex, 2);
+
+    OnModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
+    EXPECT_THROW(c.ShowOpen(), VbError);
+}

@@ -1,0 +1,187 @@
+#include "TestSupport.h"
+#include "platform/settings/IniFile.h"
+#include "platform/settings/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+QString Write(const QTemporaryDir &dir, const QByteArray &bytes, const QString &name = "p.ini")
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+QByteArray Read(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+}
+
+TEST(IniFile, WindowsLookupRules)
+{
+    QTemporaryDir dir;
+    const QString p = Write(dir,
+        "top=before\r\n"
+        "; comment\r\n"
+        "[Data]\r\n"
+        "  IDPercorso =  Stelvio  \r\n"
+        "idpercorso=second\r\n"
+        "Empty=\r\n"
+        "Quoted=\"  spaced  \"\r\n"
+        "Num= -42abc\r\n"
+        "Word=abc\r\n"
+        "[data]\r\n"
+        "Other=x\r\n"
+        "[ Spaced ]\r\n"
+        "k=v\r\n");
+    EXPECT_EQ(ProfileGetString(p, "DATA", "idPERCORSO", "d"), "Stelvio");   // trimmed, first match
+    EXPECT_EQ(ProfileGetString(p, "Data", "Other", "d"), "d");             // second [data] not searched
+    EXPECT_EQ(ProfileGetString(p, "Data", "Empty", "d"), "d");
+    EXPECT_EQ(ProfileGetString(p, "Data", "Missing", "d"), "d");
+    EXPECT_EQ(ProfileGetString(p, "Nope", "k", "d"), "d");
+    EXPECT_EQ(ProfileGetString(p, "Data", "Quoted"), "  spaced  ");
+    EXPECT_EQ(ProfileGetString(p, "Spaced", "k"), "v");
+    EXPECT_EQ(ProfileGetString(dir.filePath("missing.ini"), "Data", "k", "d"), "d");
+    EXPECT_EQ(ProfileGetString("", "Data", "k", "d"), "d");
+    EXPECT_EQ(ProfileGetInt(p, "Data", "Num", 7), -42);
+    EXPECT_EQ(ProfileGetInt(p, "Data", "Word", 7), 0);
+    EXPECT_EQ(ProfileGetInt(p, "Data", "Missing", 7), 7);
+    EXPECT_EQ(ProfileGetSection(p, "data"),
+              QStringList({"IDPercorso =  Stelvio", "idpercorso=second", "Empty=", "Quoted=\"  spaced  \"",
+                           "Num= -42abc", "Word=abc"}));
+    EXPECT_TRUE(ProfileGetSection(p, "none").isEmpty());
+}
+
+TEST(IniFile, SectionLinesWithoutKeysAsInRecordings)
+{
+    QTemporaryDir dir;
+    const QString p = Write(dir, "[Params]\nVersion=106\n[HRData]\n100\t0\t0\n\n101\t5\t3\n");
+    EXPECT_EQ(ProfileGetSection(p, "HRData"), QStringList({"100\t0\t0", "101\t5\t3"}));
+    EXPECT_EQ(ProfileGetInt(p, "Params", "Version", 0), 106);
+}
+
+TEST(IniFile, MalformedLinesAreReadWithoutHarm)
+{
+    QTemporaryDir dir;
+    const QString p = Write(dir, QByteArray("[Broken\nk=v\n=novalue\n[]\nx=y\n") + QByteArray(1, '\0')
+                                     + QByteArray("\xFF garbage ]]] ===\n[Last]\nlen=99999999999\n"));
+    EXPECT_EQ(ProfileGetString(p, "Broken", "k"), "v");
+    EXPECT_EQ(ProfileGetString(p, "", "x"), "y");
+    EXPECT_EQ(ProfileGetInt(p, "Last", "len", 0), 2147483647);
+    EXPECT_EQ(ProfileGetString(p, "Last", "missing", "d"), "d");
+    ASSERT_TRUE(ProfileWriteString(p, "Last", "k", "v"));
+    EXPECT_EQ(ProfileGetString(p, "Broken", "k"), "v");
+    EXPECT_EQ(ProfileGetString(p, "Last", "k"), "v");
+}
+
+TEST(IniFile, WriteKeepsOtherLinesAndAppendsWhereNeeded)
+{
+    QTemporaryDir dir;
+    const QString p = Write(dir, "0.0\t300\r\n1.5\t350\r\n\r\n[Author]\r\nName=Old\r\n\r\n[Tab]\r\nName=T\r\n");
+    ASSERT_TRUE(ProfileWriteString(p, "AUTHOR", "name", "New"));
+    ASSERT_TRUE(ProfileWriteString(p, "Author", "Mail", "a@b"));
+    ASSERT_TRUE(ProfileWriteString(p, "Data", "Url", "http://x"));
+    EXPECT_EQ(Read(p), QByteArray("0.0\t300\r\n1.5\t350\r\n\r\n[Author]\r\nName=New\r\nMail=a@b\r\n\r\n"
+                                  "[Tab]\r\nName=T\r\n[Data]\r\nUrl=http://x\r\n"));
+    // A new file is created.
+    const QString q = dir.filePath("new.txt");
+    ASSERT_TRUE(ProfileWriteString(q, "S", "K", "V"));
+    EXPECT_EQ(ProfileGetString(q, "s", "k"), "V");
+}
+
+TEST(IniFile, LongValuesAndLineBreaksSurvive)
+{
+    QTemporaryDir dir;
+    const QString p = dir.filePath("l.txt");
+    const QString big = QString(5000, QChar('x')) + QString::fromUtf8("é");
+    ASSERT_TRUE(ProfileWriteString(p, "Data", "Descrizione", big));
+    EXPECT_EQ(ProfileGetString(p, "Data", "Descrizione"), big);
+    ASSERT_TRUE(ProfileWriteString(p, "Data", "Note", "line1\nline2"));
+    EXPECT_EQ(ProfileGetString(p, "Data", "Note"), "line1 line2");
+    EXPECT_EQ(ProfileGetSection(p, "Data").size(), 2);
+    EXPECT_FALSE(ProfileWriteString(p, "", "k", "v"));
+    EXPECT_FALSE(ProfileWriteString(p, "s", "", "v"));
+}
+
+TEST(IniFile, EncodingUtf8ElseWindows1252)
+{
+    QTemporaryDir dir;
+    const QString u = Write(dir, "\xEF\xBB\xBF[S]\nCitt\xC3\xA0=Forl\xC3\xAC\n", "u.ini");
+    EXPECT_EQ(ProfileGetString(u, "S", QString::fromUtf8("Città")), QString::fromUtf8("Forlì"));
+    const QString w = Write(dir, "[S]\nLocalit\xE0=Forl\xEC \x80\x96\n", "w.ini");
+    EXPECT_EQ(ProfileGetString(w, "S", QString::fromUtf8("Località")), QString::fromUtf8("Forlì €–"));
+    // Rewriting an old file turns it into UTF-8 without losing its text.
+    ASSERT_TRUE(ProfileWriteString(w, "S", "k", "v"));
+    EXPECT_EQ(Read(w), QByteArray("[S]\nLocalit\xC3\xA0=Forl\xC3\xAC \xE2\x82\xAC\xE2\x80\x93\nk=v\n"));
+}
+
+TEST(IniFile, UnwritableTargetReportsFailureAndKeepsNothingHalfWritten)
+{
+    QTemporaryDir dir;
+    EXPECT_FALSE(ProfileWriteString(dir.filePath("no/such/folder/x.ini"), "S", "k", "v"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("no/such/folder/x.ini")));
+}
+
+TEST(Settings, RoundTripWithoutRegardToCase)
+{
+    EXPECT_EQ(GetSetting("VtApp", "Settings", "Language", "1040"), "1040");
+    SaveSetting("VtApp", "Settings", "Language", "1033");
+    EXPECT_EQ(GetSetting("VtApp", "SETTINGS", "language", "1040"), "1033");
+    SaveSetting("VtApp", "settings", "LANGUAGE", "1031");
+    EXPECT_EQ(GetSetting("VtApp", "Settings", "Language"), "1031");
+    EXPECT_EQ(GetSettingKeys("VtApp", "Settings"), QStringList({"Language"}));
+    EXPECT_TRUE(SettingsFilePath("VtApp").startsWith(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"))));
+    EXPECT_TRUE(QFileInfo::exists(SettingsFilePath("VtApp")));
+    // Apps are apart.
+    EXPECT_EQ(GetSetting("OtherApp", "Settings", "Language", "none"), "none");
+}
+
+TEST(Settings, AnyTextSurvivesAsSectionKeyOrValue)
+{
+    const QStringList texts = {"", " lead", "trail ", "a=b", "[x]", ";c", "50%", "l1\nl2\r\n",
+                               "\"q\"", "back\\slash", "tab\there", QString::fromUtf8("Velocità €"),
+                               QString(4000, QChar('z'))};
+    int i = 0;
+    for (const QString &t : texts) {
+        const QString key = QStringLiteral("K%1").arg(i++);
+        SaveSetting("VtAny", "Values", key, t);
+        EXPECT_EQ(GetSetting("VtAny", "Values", key, "default"), t) << t.toStdString();
+        if (!t.isEmpty()) {
+            SaveSetting("VtAny", t, t, "v");
+            EXPECT_EQ(GetSetting("VtAny", t, t, "default"), "v") << t.toStdString();
+        }
+    }
+    EXPECT_EQ(GetSettingKeys("VtAny", "[x]"), QStringList({"[x]"}));
+}
+
+TEST(Settings, DeleteKeyAndSection)
+{
+    SaveSetting("VtDel", "Recent", "File1", "a");
+    SaveSetting("VtDel", "Recent", "File2", "b");
+    SaveSetting("VtDel", "Other", "k", "c");
+    DeleteSetting("VtDel", "recent", "file1");
+    EXPECT_EQ(GetSetting("VtDel", "Recent", "File1", "gone"), "gone");
+    EXPECT_EQ(GetSetting("VtDel", "Recent", "File2"), "b");
+    DeleteSetting("VtDel", "RECENT");
+    EXPECT_TRUE(GetSettingKeys("VtDel", "Recent").isEmpty());
+    EXPECT_EQ(GetSetting("VtDel", "Other", "k"), "c");
+    DeleteSetting("VtDel", "Missing", "x");   // nothing to do, no failure
+}
+
+TEST(Settings, ChangesMadeOnDiskAreSeen)
+{
+    SaveSetting("VtDisk", "S", "k", "1");
+    EXPECT_EQ(GetSetting("VtDisk", "S", "k"), "1");
+    QFile f(SettingsFilePath("VtDisk"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[S]\nk=changed-by-hand\n");
+    f.close();
+    EXPECT_EQ(GetSetting("VtDisk", "S", "k"), "changed-by-hand");
+}

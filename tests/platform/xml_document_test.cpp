@@ -1,0 +1,193 @@
+#include "platform/xml/XmlDocument.h"
+#include "xml_http_server.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using xml::XmlDocument;
+
+namespace {
+
+QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return path;
+}
+
+const QByteArray kRaces =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+    "<!DOCTYPE races SYSTEM \"http://example.invalid/vettaroxml/vettaro.dtd\">\r\n"
+    "<races>\r\n"
+    "  <race idName=\"Colle &amp; &lt;Passo&gt; &quot;A&quot;\" type=\"climb\">\r\n"
+    "    <name>x</name>\r\n"
+    "    <samples sampleNumber=\"2\">\r\n"
+    "      <sample number=\"1\"><distance> 0,5 </distance><height>100</height></sample>\r\n"
+    "      <sample number=\"2\"><distance>1</distance><height>1<b>2</b>0</height><label>top</label></sample>\r\n"
+    "    </samples>\r\n"
+    "  </race>\r\n"
+    "  <race idName=\"second\"/>\r\n"
+    "</races>\r\n";
+
+} // namespace
+
+TEST(XmlDocument, TreeSelectionAttributesAndText)
+{
+    XmlDocument doc;
+    doc.loadXml(kRaces);
+    ASSERT_EQ(doc.readyState(), xml::ReadyState::Complete);
+    ASSERT_EQ(doc.parseError().errorCode, 0) << doc.parseError().reason.toStdString();
+    ASSERT_NE(doc.documentElement(), nullptr);
+    EXPECT_EQ(doc.documentElement()->nodeName(), "races");
+
+    // Absolute paths select every match in document order; the first one is the single node.
+    const auto races = doc.selectNodes("/races/race");
+    ASSERT_EQ(races.size(), 2u);
+    EXPECT_EQ(doc.selectSingleNode("/races/race"), races[0]);
+    EXPECT_EQ(races[0]->attribute("idName"), "Colle & <Passo> \"A\"");
+    EXPECT_EQ(races[0]->attribute("type"), "climb");
+    EXPECT_FALSE(races[1]->hasAttribute("type"));
+    EXPECT_EQ(races[1]->attribute("type", "dflt"), "dflt");
+    EXPECT_EQ(doc.selectSingleNode("/races/nothing"), nullptr);
+    EXPECT_EQ(doc.selectSingleNode("/race"), nullptr);
+
+    const auto samples = doc.selectNodes("/races/race/samples/sample");
+    ASSERT_EQ(samples.size(), 2u);
+    // Child elements count by position; text is trimmed and joins descendants in order.
+    EXPECT_EQ(samples[0]->childCount(), 2);
+    EXPECT_EQ(samples[0]->child(0)->text(), "0,5");
+    EXPECT_EQ(samples[1]->childCount(), 3);
+    EXPECT_EQ(samples[1]->child(1)->text(), "120");
+    EXPECT_EQ(samples[1]->child(2)->text(), "top");
+    EXPECT_EQ(samples[1]->child(3), nullptr);
+    EXPECT_EQ(samples[1]->child(-1), nullptr);
+    // Relative paths start at the node; an absolute one from a node starts at the document.
+    EXPECT_EQ(races[0]->selectSingleNode("samples/sample/height")->text(), "100");
+    EXPECT_EQ(samples[0]->selectNodes("/races/race").size(), 2u);
+}
+
+TEST(XmlDocument, ParseErrorsAndLocalFiles)
+{
+    QTemporaryDir dir;
+    struct Case { const char *what; QByteArray bytes; bool ok; };
+    const Case cases[] = {
+        {"well formed", "<a><b>1</b></a>", true},
+        {"unclosed element", "<a><b>1</a>", false},
+        {"bare ampersand", "<a>x & y</a>", false},
+        {"less-than in an attribute", "<a n=\"x<y\"/>", false},
+        {"plain text", "this is not xml", false},
+        {"html page", "<html><body><p>hi<br></body></html>", false},
+        {"empty file", "", false},
+        {"two roots", "<a/><b/>", false},
+    };
+    for (const Case &c : cases) {
+        XmlDocument doc;
+        ASSERT_TRUE(doc.load(WriteFile(dir, "f.xml", c.bytes))) << c.what;
+        EXPECT_EQ(doc.readyState(), xml::ReadyState::Complete) << c.what;
+        EXPECT_EQ(doc.parseError().errorCode == 0, c.ok) << c.what;
+        EXPECT_EQ(doc.documentElement() != nullptr, c.ok) << c.what;
+    }
+
+    XmlDocument missing;
+    ASSERT_TRUE(missing.load(dir.filePath("absent.xml")));
+    EXPECT_EQ(missing.readyState(), xml::ReadyState::Complete);
+    EXPECT_EQ(missing.parseError().errorCode, xml::ParseErrorCode::NotFound);
+
+    XmlDocument viaUrl;
+    ASSERT_TRUE(viaUrl.load("file://" + WriteFile(dir, "u.xml", "<r/>")));
+    EXPECT_EQ(viaUrl.parseError().errorCode, 0);
+
+    XmlDocument unsupported;
+    EXPECT_FALSE(unsupported.load("ftp://example.invalid/a.xml"));
+    EXPECT_FALSE(unsupported.load(""));
+    EXPECT_EQ(unsupported.readyState(), xml::ReadyState::Uninitialized);
+    EXPECT_EQ(unsupported.documentElement(), nullptr);
+}
+
+TEST(XmlDocument, DecodesUtf8AndOlderSingleByteFiles)
+{
+    // UTF-8 bytes read as UTF-8 whatever the declaration says; bytes that are not
+    // valid UTF-8 are Windows-1252, as files of older installations are.
+    XmlDocument utf8;
+    utf8.loadXml("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>Citt\xC3\xA0</a>");
+    ASSERT_NE(utf8.documentElement(), nullptr) << utf8.parseError().reason.toStdString();
+    EXPECT_EQ(utf8.documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0"));
+
+    XmlDocument legacy;
+    legacy.loadXml("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>Citt\xE0 \x80</a>");
+    ASSERT_NE(legacy.documentElement(), nullptr) << legacy.parseError().reason.toStdString();
+    EXPECT_EQ(legacy.documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0 \xE2\x82\xAC"));
+
+    EXPECT_EQ(XmlDocument::DecodeText("\xEF\xBB\xBFok"), "ok");
+}
+
+TEST(XmlDocument, WebAddressesLoadAsynchronously)
+{
+    LoopbackHttpServer server;
+    ASSERT_TRUE(server.listening());
+    server.route("/ok.xml", {200, "<races><race idName=\"web\"/></races>", 0, "text/xml"});
+    server.route("/page.html", {200, "<html><body>hello<br></body></html>", 0, "text/html"});
+    server.route("/slow.xml", {200, "<races/>", 3000, "text/xml"});
+
+    XmlDocument ok;
+    ASSERT_TRUE(ok.load(server.url("/ok.xml")));
+    EXPECT_EQ(ok.readyState(), xml::ReadyState::Loading);   // nothing arrives without the event loop
+    ASSERT_TRUE(ok.waitForComplete(10));
+    EXPECT_EQ(ok.parseError().errorCode, 0) << ok.parseError().reason.toStdString();
+    EXPECT_EQ(ok.selectSingleNode("/races/race")->attribute("idName"), "web");
+
+    XmlDocument notFound;
+    notFound.load(server.url("/missing.xml"));
+    ASSERT_TRUE(notFound.waitForComplete(10));
+    EXPECT_EQ(notFound.parseError().errorCode, xml::ParseErrorCode::NetworkError);
+    EXPECT_EQ(notFound.documentElement(), nullptr);
+
+    XmlDocument page;
+    page.load(server.url("/page.html"));
+    ASSERT_TRUE(page.waitForComplete(10));
+    EXPECT_EQ(page.parseError().errorCode, xml::ParseErrorCode::NotWellFormed);
+
+    XmlDocument slow;
+    slow.load(server.url("/slow.xml"));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(slow.waitForComplete(0.3));
+    EXPECT_LT(clock.elapsed(), 2500);
+    EXPECT_EQ(slow.readyState(), xml::ReadyState::Loading);
+    slow.abort();
+    EXPECT_EQ(slow.readyState(), xml::ReadyState::Complete);
+    EXPECT_EQ(slow.parseError().errorCode, xml::ParseErrorCode::Aborted);
+
+    XmlDocument sync;
+    sync.setAsync(false);
+    ASSERT_TRUE(sync.load(server.url("/ok.xml")));
+    EXPECT_EQ(sync.readyState(), xml::ReadyState::Complete);
+    EXPECT_NE(sync.documentElement(), nullptr);
+}
+
+TEST(XmlDocument, WebAddressRecognition)
+{
+    EXPECT_TRUE(XmlDocument::IsWebAddress("http://example.invalid/a.xml"));
+    EXPECT_TRUE(XmlDocument::IsWebAddress("HTTPS://example.invalid/a.xml"));
+    EXPECT_FALSE(XmlDocument::IsWebAddress("/home/user/http.xml"));
+    EXPECT_FALSE(XmlDocument::IsWebAddress("file:///home/user/a.xml"));
+    EXPECT_FALSE(XmlDocument::IsWebAddress("C:\\routes\\a.xml"));
+}
+
+TEST(XmlDocument, InternetConnectedOverride)
+{
+    xml::SetInternetConnectedOverride(false);
+    EXPECT_FALSE(xml::InternetConnected());
+    xml::SetInternetConnectedOverride(true);
+    EXPECT_TRUE(xml::InternetConnected());
+    xml::SetInternetConnectedOverride(std::nullopt);
+    // Whatever the machine's state, asking the system answers without hanging.
+    QElapsedTimer clock;
+    clock.start();
+    (void)xml::InternetConnected();
+    EXPECT_LT(clock.elapsed(), 10000);
+}

@@ -1,0 +1,183 @@
+#include "core/LangClient.h"
+#include "platform/error/VbError.h"
+#include "records/CardPrint.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+using namespace CardPrint;
+
+namespace {
+
+QString PdfText(const QString &path, bool layout = true)
+{
+    QProcess p;
+    QStringList args;
+    if (layout)
+        args << QStringLiteral("-layout");
+    args << path << QStringLiteral("-");
+    p.start(QStringLiteral("pdftotext"), args);
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Spaces collapsed, so words can be looked for whatever the layout.
+QString Flat(const QString &s)
+{
+    return QString(s).replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+}
+
+CardData Climb()
+{
+    CardData c;
+    c.route = false;
+    c.name = QStringLiteral("Passo Fedaia");
+    c.length = QStringLiteral("14.1");
+    c.startAltitude = QStringLiteral("1120");
+    c.endAltitude = QStringLiteral("2057");
+    c.grade = QStringLiteral("6.6%");
+    c.region = QStringLiteral("Trentino");
+    c.place = QStringLiteral("Caprile");
+    c.county = QStringLiteral("BL");
+    c.email = QStringLiteral("info@fedaia.example");
+    c.url = QStringLiteral("www.fedaia.example");
+    c.phone = QStringLiteral("0437 000");
+    c.fax = QStringLiteral("0437 001");
+    c.description = QStringLiteral("Steep  ramps\r\nafter Malga Ciapela.");
+    return c;
+}
+
+PageTexts Page()
+{
+    return PageTexts{QStringLiteral("12/10/26"), QStringLiteral("9:30 AM"), QStringLiteral("vettaro 1.0")};
+}
+
+class CardPrintTest : public ::testing::Test {
+protected:
+    QString Print(const CardData &card, int orientation = 1)
+    {
+        printer.SetOutputFileName(pdf);
+        PrintCard(printer, card, orientation, Page());
+        return PdfText(pdf);
+    }
+    QTemporaryDir dir;
+    QString pdf = QDir(dir.path()).filePath(QStringLiteral("card.pdf"));
+    Printer printer;
+};
+
+} // namespace
+
+TEST_F(CardPrintTest, ClimbCardHoldsEveryFieldOnOnePage)
+{
+    const QString text = Print(Climb());
+    EXPECT_EQ(text.count(QLatin1Char('\f')), 1);   // one page
+    const QString flat = Flat(text);
+    for (const QString &piece : {
+             GetLangString(9507) + QStringLiteral(" 12/10/26"), GetLangString(9508) + QStringLiteral(" 9:30 AM"),
+             QStringLiteral("vettaro 1.0"), GetLangString(9509), GetLangString(9519),
+             GetLangString(9511) + QStringLiteral(" Passo Fedaia"),
+             GetLangString(9512) + QStringLiteral(" 14.1 km."),
+             GetLangString(9513) + QStringLiteral(" 6.6%"),
+             GetLangString(9514) + QStringLiteral(" 1120 m."),
+             GetLangString(9515) + QStringLiteral(" 2057 m."),
+             GetLangString(9516) + QStringLiteral(" Trentino"),
+             GetLangString(9517) + QStringLiteral(" Caprile"), GetLangString(9518) + QStringLiteral(" BL"),
+             GetLangString(9521) + QStringLiteral(" info@fedaia.example"),
+             GetLangString(9522) + QStringLiteral(" www.fedaia.example"),
+             GetLangString(9523) + QStringLiteral(" 0437 000"), GetLangString(9524) + QStringLiteral(" 0437 001"),
+             GetLangString(9525), QStringLiteral("Steep ramps"), QStringLiteral("after Malga Ciapela.")}) {
+        EXPECT_TRUE(flat.contains(piece)) << piece.toStdString();
+    }
+    // The line break starts a new line: "after" does not follow "ramps" on the same line.
+    EXPECT_FALSE(PdfText(pdf, true).contains(QRegularExpression(QStringLiteral("ramps +after"))));
+    // The state field is on no card, and the printer's font is put back.
+    EXPECT_EQ(printer.FontSize(), 10.0);
+    EXPECT_FALSE(printer.InDocument());
+}
+
+TEST_F(CardPrintTest, RouteCardHasPeriodAndNoAltitudes)
+{
+    CardData r = Climb();
+    r.route = true;
+    r.period = QStringLiteral("May-October");
+    r.description.clear();
+    const QString flat = Flat(Print(r, 2));
+    EXPECT_EQ(printer.Orientation(), Printer::vbPRORLandscape);
+    EXPECT_TRUE(flat.contains(GetLangString(7516) + QStringLiteral(" Passo Fedaia")));
+    EXPECT_TRUE(flat.contains(GetLangString(7518) + QStringLiteral(" May-October")));
+    EXPECT_TRUE(flat.contains(GetLangString(7528)));
+    EXPECT_FALSE(flat.contains(QStringLiteral("1120 m.")));
+    EXPECT_FALSE(flat.contains(QStringLiteral("6.6%")));
+}
+
+TEST_F(CardPrintTest, LongDescriptionContinuesOnANewPage)
+{
+    CardData c = Climb();
+    QStringList words;
+    for (int i = 1; i <= 1500; ++i)
+        words << QStringLiteral("word%1").arg(i);
+    c.description = words.join(QLatin1Char(' '));
+    const QString text = Print(c);
+    const QStringList pages = text.split(QLatin1Char('\f'), Qt::SkipEmptyParts);
+    ASSERT_GE(pages.size(), 2);
+    EXPECT_TRUE(Flat(pages[0]).contains(QStringLiteral("word1 word2 word3")));
+    EXPECT_TRUE(pages.last().contains(QStringLiteral("word1500")));
+    // Every word printed once, none lost at the page break.
+    const QString all = Flat(text);
+    for (int i : {1, 200, 700, 1499, 1500})
+        EXPECT_EQ(all.count(QRegularExpression(QStringLiteral("\\bword%1\\b").arg(i))), 1) << i;
+    // The continuation page repeats the header and footer lines.
+    EXPECT_TRUE(pages.last().contains(QStringLiteral("vettaro 1.0")));
+}
+
+TEST_F(CardPrintTest, FailureDiscardsTheDocument)
+{
+    // A printer that cannot be opened: the error goes to the caller, nothing is left open.
+    printer.SetOutputFileName(QDir(dir.path()).filePath(QStringLiteral("missing/folder/card.pdf")));
+    try {
+        PrintCard(printer, Climb(), 1, Page());
+        ADD_FAILURE() << "no error";
+    } catch (const VbError &e) {
+        EXPECT_EQ(e.Number(), Printer::ErrPrinter);
+    }
+    EXPECT_FALSE(printer.InDocument());
+    EXPECT_EQ(printer.FontSize(), 10.0);
+
+    printer.SetOutputFileName(pdf);
+    EXPECT_THROW(PrintCard(printer, Climb(), 7, Page()), VbError);   // no such orientation
+    EXPECT_FALSE(QFile::exists(pdf));
+    // The same printer prints the next card normally.
+    PrintCard(printer, Climb(), 1, Page());
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Passo Fedaia")));
+}
+
+TEST(CardPrintJobs, GuardAndQueries)
+{
+    EXPECT_TRUE(CardPrintAllowed(QStringLiteral("3"), false));
+    EXPECT_FALSE(CardPrintAllowed(QStringLiteral("3"), true));
+    EXPECT_FALSE(CardPrintAllowed(QStringLiteral("0"), false));
+    EXPECT_FALSE(CardPrintAllowed(QString(), false));
+
+    const PrintJob routes = ListPrintJob(true, QStringLiteral("Tours Data"));
+    EXPECT_EQ(routes.sql, QStringLiteral("SELECT [IDPercorso] AS [Nome Percorso],[Lunghezza],[Regione], "
+                                         "[Località],[Provincia] FROM [Dati Percorsi]"));
+    EXPECT_EQ(routes.title, GetLangString(7512));
+    EXPECT_EQ(routes.caption, FormatLangString(GetLangString(7511), {QStringLiteral("Tours Data")}));
+    const PrintJob climbs = ListPrintJob(false, QStringLiteral("Climbs Data"));
+    EXPECT_EQ(climbs.sql, QStringLiteral("SELECT [IDPercorso] AS [Nome Salita],[Lunghezza],[Quotainiziale] AS "
+                                         "[Quota Iniziale],[Quotafinale] AS [Quota Finale],[Regione],[Località],"
+                                         "[Provincia] FROM [Dati Salite]"));
+    EXPECT_EQ(climbs.title, GetLangString(9506));
+
+    // A name with quotes cannot change the statement.
+    const PrintJob samples = SamplesPrintJob(false, QStringLiteral("O'Neil \"Top\""));
+    EXPECT_EQ(samples.sql, QStringLiteral("SELECT [DistParz] AS [Distanza],[Altezza],[Note] FROM [CampioniSalite] "
+                                          "WHERE [IDPercorso]= 'O''Neil \"Top\"' ORDER BY [DistParz] ASC"));
+    EXPECT_EQ(samples.title, QStringLiteral("O'Neil \"Top\"|") + GetLangString(9530));
+    EXPECT_EQ(samples.caption, FormatLangString(GetLangString(9529), {QStringLiteral("O'Neil \"Top\"")}));
+    EXPECT_TRUE(SamplesPrintJob(true, QStringLiteral("r")).sql.contains(QStringLiteral("FROM [CampioniPercorsi] WHERE")));
+}

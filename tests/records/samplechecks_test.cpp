@@ -1,0 +1,97 @@
+#include "records/SampleChecks.h"
+#include "TestSupport.h"
+
+using namespace SampleChecks;
+
+namespace {
+const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
+const QLocale kItalian(QLocale::Italian, QLocale::Italy);
+// Distances stored for one record, as the database hands them back (single
+// precision values widened to double).
+const QList<double> kStored = {0.0, double(1.1f), 3.0};
+} // namespace
+
+TEST(SampleChecks, DistanceCell)
+{
+    struct Case {
+        const char *typed;
+        QVariant old;
+        QLocale locale;
+        CellCheck::Outcome outcome;
+        float value;
+    } cases[] = {
+        {"", QVariant(), kEnglish, CellCheck::Reject, 0},
+        {"abc", QVariant(), kEnglish, CellCheck::Reject, 0},
+        {"1.5", QVariant(), kEnglish, CellCheck::Accept, 1.5f},
+        {"1,5", QVariant(), kEnglish, CellCheck::Accept, 1.5f},
+        {"1,5", QVariant(), kItalian, CellCheck::Accept, 1.5f},
+        {"1.5", QVariant(), kItalian, CellCheck::Accept, 1.5f},
+        {" 2.25 ", QVariant(), kEnglish, CellCheck::Accept, 2.25f},
+        // Another sample already has this distance, whichever way it is written.
+        {"1.1", QVariant(), kEnglish, CellCheck::Duplicate, 0},
+        {"1,1", QVariant(), kEnglish, CellCheck::Duplicate, 0},
+        {"1,1", QVariant(), kItalian, CellCheck::Duplicate, 0},
+        {"1.10", QVariant(), kItalian, CellCheck::Duplicate, 0},
+        {"3", QVariant(5.0), kEnglish, CellCheck::Duplicate, 0},
+        // The old value again (as a number) is no change: the edit is undone.
+        {"3.0", QVariant(3.0), kEnglish, CellCheck::Reject, 0},
+        {"3,00", QVariant(QStringLiteral("3")), kItalian, CellCheck::Reject, 0},
+        // Moving a sample to a free distance.
+        {"4", QVariant(3.0), kEnglish, CellCheck::Accept, 4.0f},
+    };
+    for (const Case &c : cases) {
+        const CellCheck r = CheckDistance(QString::fromLatin1(c.typed), c.old, kStored, c.locale);
+        EXPECT_EQ(r.outcome, c.outcome) << c.typed << " " << c.locale.name().toStdString();
+        if (c.outcome == CellCheck::Accept) {
+            EXPECT_FLOAT_EQ(r.value.toFloat(), c.value) << c.typed;
+        }
+    }
+}
+
+TEST(SampleChecks, HeightCell)
+{
+    struct Case { const char *typed; QVariant old; QLocale locale; CellCheck::Outcome outcome; int value; } cases[] = {
+        {"", QVariant(), kEnglish, CellCheck::Reject, 0},
+        {"x1", QVariant(), kEnglish, CellCheck::Reject, 0},
+        {"12,5", QVariant(), kItalian, CellCheck::Accept, 12},
+        {"13,5", QVariant(), kItalian, CellCheck::Accept, 14},
+        {"12.5", QVariant(), kItalian, CellCheck::Accept, 12},
+        {"13.5", QVariant(), kEnglish, CellCheck::Accept, 14},
+        {"32767", QVariant(), kEnglish, CellCheck::Accept, 32767},
+        {"-32768", QVariant(), kEnglish, CellCheck::Accept, -32768},
+        {"40000", QVariant(), kEnglish, CellCheck::Reject, 0},   // beyond 16 bits: refused
+        {"-40000", QVariant(), kEnglish, CellCheck::Reject, 0},
+        {"1200", QVariant(1200), kEnglish, CellCheck::Reject, 0},
+        {"1200", QVariant(1100), kEnglish, CellCheck::Accept, 1200},
+    };
+    for (const Case &c : cases) {
+        const CellCheck r = CheckHeight(QString::fromLatin1(c.typed), c.old, c.locale);
+        EXPECT_EQ(r.outcome, c.outcome) << c.typed;
+        if (c.outcome == CellCheck::Accept) {
+            EXPECT_EQ(r.value.toInt(), c.value) << c.typed;
+        }
+    }
+}
+
+TEST(SampleChecks, RowNeedsDistanceAndHeight)
+{
+    EXPECT_EQ(MissingColumn(QVariant(), QVariant(5)), DistanceColumn);
+    EXPECT_EQ(MissingColumn(QVariant(QString()), QVariant(5)), DistanceColumn);
+    EXPECT_EQ(MissingColumn(QVariant(QVariant::fromValue(nullptr)), QVariant()), DistanceColumn);
+    EXPECT_EQ(MissingColumn(QVariant(1.5), QVariant()), HeightColumn);
+    EXPECT_EQ(MissingColumn(QVariant(1.5), QVariant(QStringLiteral(""))), HeightColumn);
+    EXPECT_EQ(MissingColumn(QVariant(0.0), QVariant(0)), -1);
+}
+
+TEST(SampleChecks, GridKeys)
+{
+    EXPECT_EQ(IconKeyDown(IconColumn, 46), KeyAction::ClearIcon);
+    EXPECT_EQ(IconKeyDown(NoteColumn, 46), KeyAction::None);
+    EXPECT_EQ(IconKeyDown(IconColumn, 45), KeyAction::None);
+    EXPECT_EQ(IconKeyPress(IconColumn, 13), KeyAction::PickIcon);
+    EXPECT_EQ(IconKeyPress(DistanceColumn, 13), KeyAction::None);
+    EXPECT_EQ(NumberKeyAscii(DistanceColumn, 46, 110), 110);
+    EXPECT_EQ(NumberKeyAscii(HeightColumn, 46, 110), 110);
+    EXPECT_EQ(NumberKeyAscii(NoteColumn, 46, 110), 46);
+    EXPECT_EQ(NumberKeyAscii(DistanceColumn, 49, 49), 49);
+}

@@ -1,0 +1,166 @@
+#include "records/TextProfile.h"
+#include "platform/error/VbError.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+TextProfileCard ClimbCard(const QString &length)
+{
+    TextProfileCard c;
+    c.isClimb = true;
+    c.idPercorso = QStringLiteral("Passo dello Stelvio");
+    c.lunghezza = length;
+    c.quotaIniziale = QStringLiteral("1205");
+    c.quotaFinale = QStringLiteral("2758");
+    c.telefono = QStringLiteral("0342 123");
+    c.fax = QString();
+    c.stato = QStringLiteral("Italia");
+    c.regione = QStringLiteral("Lombardia");
+    c.provincia = QStringLiteral("SO");
+    c.localita = QStringLiteral("Bormio");
+    c.email = QStringLiteral("info@stelvio.it");
+    c.url = QStringLiteral("www.stelvio.it");
+    return c;
+}
+
+QVector<TextProfileSample> Samples()
+{
+    return {{0.0f, 1205, QStringLiteral("Bormio"), QString()},
+            {1.5f, 1250, QStringLiteral("Col \"alto\""), QStringLiteral("bar")},
+            {10.0f, 1900, QString(), QString()},
+            {21.6f, 2758, QStringLiteral("Passo, cima"), QStringLiteral("flag")}};
+}
+
+const char *const Golden =
+    "0,1205,\"Bormio\",\"\"\r\n"
+    "1.5,1250,\"Col alto\",\"bar\"\r\n"
+    "10,1900,\"\",\"\"\r\n"
+    "21.6,2758,\"Passo, cima\",\"flag\"\r\n"
+    "[Author]\r\nName=Vettaro\r\nUrl=https://vettaro.sourceforge.io\r\nE-mail=vettaro@users.sourceforge.net\r\n"
+    "[Prog]\r\nName=Vettaro-V4\r\nVersion=1.2.30\r\n"
+    "[Tab]\r\nName=Dati Salite\r\n"
+    "[Data]\r\nIDPercorso=Passo dello Stelvio\r\nLunghezza=12350\r\nQuotainiziale=1205\r\nQuotafinale=2758\r\n"
+    "Telefono=0342 123\r\nFax=\r\nStato=Italia\r\nRegione=Lombardia\r\nProvincia=SO\r\n"
+    "Localit\xc3\xa0=Bormio\r\nE-mail=info@stelvio.it\r\nUrl=www.stelvio.it\r\n"
+    "[SampleData]\r\nNumber=4\r\n";
+
+struct LocaleCase {
+    QLocale locale;
+    QString length;
+};
+
+}
+
+// The same card gives the same bytes under a decimal-point and a decimal-comma
+// locale, and reading them back gives the card and its samples again.
+TEST(TextProfile, GoldenBytesAndRoundTripInBothLocales)
+{
+    const LocaleCase cases[] = {{QLocale(QLocale::English, QLocale::UnitedStates), QStringLiteral("12.35")},
+                                {QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("12,35")}};
+    for (const LocaleCase &lc : cases) {
+        SCOPED_TRACE(lc.locale.name().toStdString());
+        TestSupport::LocaleScope scope(lc.locale);
+        const QByteArray bytes = BuildTextProfile(ClimbCard(lc.length), Samples(), QStringLiteral("1.2.30"));
+        EXPECT_EQ(bytes, QByteArray(Golden));
+
+        const TextProfileRecord r = ReadTextProfile(bytes);
+        EXPECT_TRUE(r.isClimb);
+        EXPECT_TRUE(r.fourValues);
+        EXPECT_EQ(r.idPercorso, QStringLiteral("Passo dello Stelvio"));
+        EXPECT_DOUBLE_EQ(r.lunghezzaKm, 12.35);
+        EXPECT_EQ(r.quotaIniziale, QStringLiteral("1205"));
+        EXPECT_EQ(r.quotaFinale, QStringLiteral("2758"));
+        EXPECT_EQ(r.localita, QStringLiteral("Bormio"));
+        EXPECT_EQ(r.stato, QStringLiteral("Italia"));
+        EXPECT_EQ(r.url, QStringLiteral("www.stelvio.it"));
+        const auto expected = Samples();
+        ASSERT_EQ(r.samples.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            EXPECT_FLOAT_EQ(r.samples[i].distParz, expected[i].distParz);
+            EXPECT_EQ(r.samples[i].altezza, expected[i].altezza);
+            EXPECT_EQ(r.samples[i].note, QString(expected[i].note).remove(QLatin1Char('"')));
+            EXPECT_EQ(r.samples[i].image, expected[i].image);
+        }
+    }
+}
+
+TEST(TextProfile, DistancesAndLengths)
+{
+    const struct { float km; const char *text; } distances[] = {
+        {10.0f, "10"}, {1.5f, "1.5"}, {0.25f, "0.25"}, {-0.5f, "-0.5"}, {0.0f, "0"},
+        {0.1f, "0.1"}, {123.4567f, "123.4567"}, {1234567.0f, "1234567"}, {0.00001f, "0.00001"}};
+    for (const auto &d : distances)
+        EXPECT_EQ(FormatProfileDistance(d.km), QLatin1String(d.text)) << d.text;
+
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    const struct { const char *text; qint64 metres; } lengths[] = {
+        {"12,35", 12350}, {"2,0625", 2062}, {"2,1875", 2188}, {"3", 3000}, {"0,0005", 0}};
+    for (const auto &l : lengths)
+        EXPECT_EQ(ProfileLengthMetres(QString::fromUtf8(l.text)), l.metres) << l.text;
+    EXPECT_THROW(ProfileLengthMetres(QStringLiteral("abc")), VbError);
+    EXPECT_THROW(ProfileLengthMetres(QString()), VbError);
+}
+
+TEST(TextProfile, RouteWithoutSamplesHasOnlySections)
+{
+    TextProfileCard c;
+    c.isClimb = false;
+    c.idPercorso = QStringLiteral("Giro");
+    c.lunghezza = QStringLiteral("80");
+    c.quotaIniziale = QStringLiteral("must not be written");
+    const QByteArray bytes = BuildTextProfile(c, {}, QStringLiteral("1.0.0"));
+    EXPECT_TRUE(bytes.startsWith("[Author]\r\n"));
+    EXPECT_TRUE(bytes.contains("[Tab]\r\nName=Dati Percorsi\r\n"));
+    EXPECT_TRUE(bytes.contains("[Data]\r\nIDPercorso=Giro\r\nLunghezza=80000\r\nTelefono=\r\n"));
+    EXPECT_FALSE(bytes.contains("Quota"));
+    EXPECT_TRUE(bytes.endsWith("[SampleData]\r\nNumber=0\r\n"));
+    const TextProfileRecord r = ReadTextProfile(bytes);
+    EXPECT_FALSE(r.isClimb);
+    EXPECT_TRUE(r.samples.isEmpty());
+    EXPECT_DOUBLE_EQ(r.lunghezzaKm, 80.0);
+}
+
+// Files of older installations: three values per line, Windows-1252 text,
+// a distance without a zero before the point, keys in another case.
+TEST(TextProfile, ReadsEarlierFormatAndRefusesOthers)
+{
+    const QByteArray old =
+        ".25,300,\"Ca\xe8 d'or\"\r\n1,350,\"\"\r\n\r\n[prog]\r\nname=VETTARO\r\n[TAB]\r\nNAME=Dati Salite\r\n"
+        "[data]\r\nidpercorso=Colle\r\nlunghezza=1000\r\nLOCALIT\xc0=Cu\xe8\r\n[SampleData]\r\nnumber=2\r\n";
+    const TextProfileRecord r = ReadTextProfile(old);
+    EXPECT_FALSE(r.fourValues);
+    EXPECT_TRUE(r.isClimb);
+    EXPECT_EQ(r.idPercorso, QStringLiteral("Colle"));
+    EXPECT_EQ(r.localita, QString::fromUtf8("Cuè"));
+    ASSERT_EQ(r.samples.size(), 2);
+    EXPECT_FLOAT_EQ(r.samples[0].distParz, 0.25f);
+    EXPECT_EQ(r.samples[0].note, QString::fromUtf8("Caè d'or"));
+    EXPECT_TRUE(r.samples[0].image.isEmpty());
+
+    EXPECT_THROW(ReadTextProfile("1,2,\"\",\"\"\r\n[Prog]\r\nName=Other\r\n"), VbError);
+    EXPECT_THROW(ReadTextProfile("1,2,\"\",\"\"\r\n[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=3\r\n"),
+                 VbError);
+}
+
+// The file appears whole or not at all: a failed write reports an error, leaves
+// no temporary file and keeps what the target held.
+TEST(TextProfile, WriteIsAllOrNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.txt"));
+    WriteTextProfileFile(path, "first");
+    WriteTextProfileFile(path, "second");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("second"));
+
+    EXPECT_THROW(WriteTextProfileFile(dir.filePath(QStringLiteral("missing/p.txt")), "x"), VbError);
+    const QString asDir = dir.filePath(QStringLiteral("taken.txt"));
+    QDir().mkpath(asDir);
+    EXPECT_THROW(WriteTextProfileFile(asDir, "x"), VbError);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{QStringLiteral("p.txt")});
+}

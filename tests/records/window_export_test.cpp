@@ -1,0 +1,94 @@
+// The text profile export of the card windows and the export refusals.
+#include "window_fixture.h"
+
+#include "records/TextProfile.h"
+
+#include <QFile>
+
+namespace {
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+}
+
+// The card as shown and its samples make the file; it reads back the same,
+// under a decimal-comma locale too.
+TEST_P(BothWindows, ExportWritesTheTextProfile)
+{
+    const bool climb = GetParam();
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    AddCard(climb, QStringLiteral("O\"Neil"), 12.35, 1205, 2758);
+    AddSample(climb, QStringLiteral("O\"Neil"), 10, 2000);
+    AddSample(climb, QStringLiteral("O\"Neil"), 0, 1205, QStringLiteral("Start \"here\""));
+    AddSample(climb, QStringLiteral("O\"Neil"), 1.5, 1250);
+    CardWindow &w = Open(climb);
+    ASSERT_EQ(Txt(1)->text(), QStringLiteral("12,35"));
+
+    const QString chosen = Path(QStringLiteral("out.TXT"));
+    TestSupport::Script().files.push_back(chosen);
+    w.Export();
+    ASSERT_EQ(TestSupport::Script().shown.size(), 1u) << TestSupport::Script().messages().join('|').toStdString();
+    const FileDialogRequest &req = TestSupport::Script().shown[0].request;
+    EXPECT_EQ(req.title, GetLangString(climb ? 9531 : 7507));
+    EXPECT_EQ(req.filter, GetLangString(climb ? 9532 : 7508));
+    EXPECT_EQ(req.flags, 6);
+    EXPECT_EQ(req.fileName, QStringLiteral("O\"Neil.txt"));
+
+    // The test for the extension is exact: ".TXT" gets ".txt" after it.
+    EXPECT_FALSE(QFile::exists(chosen));
+    const QByteArray bytes = ReadAll(chosen + QStringLiteral(".txt"));
+    ASSERT_FALSE(bytes.isEmpty());
+    EXPECT_TRUE(bytes.startsWith("0,1205,\"Start here\",\"\"\r\n1.5,1250,\"\",\"\"\r\n10,2000,\"\",\"\"\r\n"));
+    EXPECT_TRUE(bytes.contains("Lunghezza=12350\r\n"));
+    EXPECT_EQ(bytes.contains("Quotainiziale=1205\r\n"), climb);
+    const TextProfileRecord r = ReadTextProfile(bytes);
+    EXPECT_EQ(r.isClimb, climb);
+    EXPECT_EQ(r.idPercorso, QStringLiteral("O\"Neil"));
+    EXPECT_DOUBLE_EQ(r.lunghezzaKm, 12.35);
+    ASSERT_EQ(r.samples.size(), 3);
+    EXPECT_FLOAT_EQ(r.samples[1].distParz, 1.5f);
+    EXPECT_EQ(GetSetting(AppName, w.config().formName, QStringLiteral("ExportDir")), m_root.path());
+}
+
+TEST_P(BothWindows, ExportsAreRefusedWhileAddingOrWithoutCards)
+{
+    const bool climb = GetParam();
+    CardWindow &w = Open(climb);
+    w.Export();
+    w.ExportXml();
+    w.ExportCrs();
+    const QString refused = GetLangString(climb ? 9533 : 7509);
+    const QString refusedXml = GetLangString(climb ? 9533 : 7501);
+    EXPECT_EQ(TestSupport::Script().messages(), (QStringList{refused, refusedXml, refusedXml}));
+    EXPECT_EQ(TestSupport::Script().shown[0].style, Vb::Critical);
+
+    AddCard(climb, QStringLiteral("A"));
+    TestSupport::ResetScript();
+    CardWindow &again = Open(climb);
+    again.cmdAdd_Click();
+    again.Export();
+    again.ExportXml();
+    EXPECT_EQ(TestSupport::Script().messages(), (QStringList{refused, refusedXml}));
+    for (const auto &s : TestSupport::Script().shown)
+        EXPECT_EQ(s.kind, QStringLiteral("msgbox"));
+}
+
+// A cancelled dialog writes nothing and says nothing; a file that cannot be
+// written is reported and leaves no file behind.
+TEST_F(CardWindowTest, ExportCancelAndFailure)
+{
+    AddCard(true, QStringLiteral("A"));
+    CardWindow &w = Open(true);
+    TestSupport::Script().files.push_back(std::nullopt);
+    w.Export();
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+
+    const QString bad = Path(QStringLiteral("missing/dir/a.txt"));
+    TestSupport::Script().files.push_back(bad);
+    w.Export();
+    ASSERT_EQ(TestSupport::Script().messages().size(), 1);
+    EXPECT_TRUE(TestSupport::Script().messages().first().startsWith(QStringLiteral("Error 75")));
+    EXPECT_FALSE(QFile::exists(bad));
+}

@@ -1,0 +1,91 @@
+// Keyboard navigation of the card windows.
+#include "window_fixture.h"
+
+#include <QPlainTextEdit>
+
+namespace {
+struct NavCase {
+    const char *name;
+    int start;          // 1-based card to stand on
+    int key;
+    Qt::KeyboardModifiers mods;
+    int expected;       // card after the key
+    bool focusMoves;    // the focus goes to cmdClose
+};
+}
+
+// Three cards A, B, C. The keys act from any control, with any modifier; Page
+// Up on the first and Page Down on the last do nothing, not even move the focus.
+TEST_P(BothWindows, KeyboardNavigation)
+{
+    const bool climb = GetParam();
+    for (const char *n : {"A", "B", "C"})
+        AddCard(climb, QLatin1String(n));
+    CardWindow &w = Open(climb);
+    const NavCase cases[] = {
+        {"PageDown", 1, Qt::Key_PageDown, Qt::NoModifier, 2, true},
+        {"PageDown on last", 3, Qt::Key_PageDown, Qt::NoModifier, 3, false},
+        {"PageUp", 3, Qt::Key_PageUp, Qt::NoModifier, 2, true},
+        {"PageUp on first", 1, Qt::Key_PageUp, Qt::NoModifier, 1, false},
+        {"End", 1, Qt::Key_End, Qt::NoModifier, 3, true},
+        {"End with Ctrl", 2, Qt::Key_End, Qt::ControlModifier, 3, true},
+        {"Home with Shift", 3, Qt::Key_Home, Qt::ShiftModifier, 1, true},
+        {"Home on first", 1, Qt::Key_Home, Qt::AltModifier, 1, true},
+    };
+    QWidget *targets[] = {Txt(1), Ctl<QComboBox>("cmbState"), Button("cmdRefresh")};
+    for (QWidget *target : targets) {
+        for (const NavCase &c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " in " + target->objectName().toStdString());
+            w.Data1()->MoveFirst();
+            for (int i = 1; i < c.start; ++i)
+                w.Data1()->MoveNext();
+            target->setFocus();
+            Key(target, c.key, c.mods);
+            EXPECT_EQ(Txt(0)->text(), QString(QChar('A' + c.expected - 1)));
+            EXPECT_EQ(w.Data1()->caption(), QString::number(c.expected));
+            if (w.isActiveWindow())
+                EXPECT_EQ(Button("cmdClose")->hasFocus(), c.focusMoves);
+        }
+    }
+}
+
+TEST_P(BothWindows, KeysDoNothingWithOneCardOrWhileAdding)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("A"));
+    CardWindow &w = Open(climb);
+    Key(Txt(1), Qt::Key_End);
+    Key(Txt(1), Qt::Key_PageDown);
+    EXPECT_EQ(Txt(0)->text(), QStringLiteral("A"));
+
+    AddCard(climb, QStringLiteral("B"));
+    Button("cmdRefresh")->click();   // the count is kept: one card as far as the window knows
+    Key(Txt(1), Qt::Key_End);
+    EXPECT_EQ(Txt(0)->text(), QStringLiteral("A"));
+    Close();
+
+    CardWindow &w2 = Open(climb);
+    Button("cmdAdd")->click();
+    Txt(0)->setText(QStringLiteral("New"));
+    Key(Txt(0), Qt::Key_End);
+    EXPECT_TRUE(w2.AddMode());
+    EXPECT_EQ(Txt(0)->text(), QStringLiteral("New"));
+    Q_UNUSED(w);
+}
+
+// Enter in a field moves to the next control and types nothing.
+TEST_P(BothWindows, EnterMovesToTheNextControl)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("A"));
+    CardWindow &w = Open(climb);
+    if (!w.isActiveWindow())
+        GTEST_SKIP() << "no active window on this platform";
+    QLineEdit *field = climb ? Ctl<QLineEdit>("Text2(0)") : Ctl<QLineEdit>("Text1(0)");
+    field->setFocus();
+    field->setText(QStringLiteral("Lombardia"));
+    Key(field, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_FALSE(field->hasFocus());
+    EXPECT_EQ(field->text(), QStringLiteral("Lombardia"));
+}

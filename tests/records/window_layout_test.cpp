@@ -1,0 +1,108 @@
+// Both windows in English and Italian: every caption fits its control, no two
+// controls of one container overlap, and the window fits a small screen.
+// With VETTARO_SHOT_DIR set the windows are also saved as pictures there (and
+// stay on screen a moment, for a look under a real display).
+#include "window_fixture.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QStyle>
+
+namespace {
+
+void ExpectFits(QWidget *root, const QString &where)
+{
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(root) || w->objectName().isEmpty())
+            continue;
+        const QString name = where + QLatin1Char('/') + w->objectName();
+        if (auto *l = qobject_cast<QLabel *>(w)) {
+            if (!l->text().isEmpty())
+                EXPECT_LE(l->sizeHint().width(), l->width()) << name.toStdString() << " \"" << l->text().toStdString() << '"';
+        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
+            if (!b->text().isEmpty())
+                EXPECT_LE(b->sizeHint().width(), b->width()) << name.toStdString() << " \"" << b->text().toStdString() << '"';
+        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
+            const int needed = g->fontMetrics().horizontalAdvance(g->title()) + 16;
+            EXPECT_LE(needed, g->width()) << name.toStdString() << " \"" << g->title().toStdString() << '"';
+        }
+        // Siblings in one container never overlap (the panels that cover the card aside).
+        const QObjectList siblings = w->parentWidget() ? w->parentWidget()->children() : QObjectList();
+        for (QObject *o : siblings) {
+            auto *s = qobject_cast<QWidget *>(o);
+            if (!s || s == w || !s->isVisibleTo(root) || s->objectName().isEmpty() || s->isWindow())
+                continue;
+            const QStringList overlays = {"picInfo", "Picture1", "CardArea"};
+            if (overlays.contains(s->objectName()) || overlays.contains(w->objectName()))
+                continue;
+            if (s < w)
+                continue;   // each pair once
+            EXPECT_FALSE(w->geometry().intersects(s->geometry()))
+                << name.toStdString() << " overlaps " << s->objectName().toStdString();
+        }
+    }
+}
+
+void Shot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("VETTARO_SHOT_DIR");
+    if (dir.isEmpty())
+        return;
+    w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < qEnvironmentVariableIntValue("VETTARO_SHOT_PAUSE"))
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+}
+
+class WindowLayout : public CardWindowTest, public ::testing::WithParamInterface<std::tuple<bool, const char *>> {
+protected:
+    void TearDown() override
+    {
+        CardWindowTest::TearDown();
+        ResetLanguages();
+    }
+};
+
+TEST_P(WindowLayout, EveryCaptionFits)
+{
+    const bool climb = std::get<0>(GetParam());
+    const QString lang = QLatin1String(std::get<1>(GetParam()));
+    LoadLanguages(TestSupport::BinDir());
+    ASSERT_EQ(SelectLanguage(lang, QStringLiteral("1033")), lang);
+    ASSERT_FALSE(GetLangString(climb ? 9069 : 7049).startsWith(QStringLiteral("No")));
+    AddCard(climb, QStringLiteral("Passo dello Stelvio"), 21.6, 1205, 2758);
+    AddSample(climb, QStringLiteral("Passo dello Stelvio"), 0, 1205);
+    CardWindow &w = Open(climb);
+    w.resize(w.sizeHint());
+    QApplication::processEvents();
+    const QString tag = (climb ? QStringLiteral("climbs-") : QStringLiteral("routes-")) + lang;
+    EXPECT_LE(w.width(), 1000);
+    EXPECT_LE(w.height(), 700);
+    ExpectFits(&w, tag);
+    Shot(&w, tag);
+
+    w.cmdDesc_Click();
+    ASSERT_TRUE(w.picInfo()->isVisible());
+    ExpectFits(w.picInfo(), tag + QStringLiteral("/info"));
+    Shot(&w, tag + QStringLiteral("-info"));
+    w.cmdNoInfo_Click();
+
+    w.cmdAltim_Click();
+    ASSERT_TRUE(w.Picture1()->isVisible());
+    ExpectFits(w.Picture1(), tag + QStringLiteral("/samples"));
+    Shot(&w, tag + QStringLiteral("-samples"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, WindowLayout,
+                         ::testing::Combine(::testing::Values(true, false), ::testing::Values("1033", "1040")),
+                         [](const auto &info) {
+                             return std::string(std::get<0>(info.param) ? "Climbs" : "Routes") + "_"
+                                    + std::get<1>(info.param);
+                         });
