@@ -96,15 +96,28 @@ int main(int argc, char **argv)
         });
         std::printf("open and walk %d rows:          %9.1f ms\n", rows, walk);
 
+        // Opening a query as a recordset and asking its RecordCount (what a list
+        // window does first): the median of 5 runs, the first of them cold.
         auto run = [&](const char *label, const QString &sql) {
             int n = 0;
-            const double ms = timeMs([&] {
-                auto rs = db->OpenRecordset(sql);
-                n = rs->RecordCount();
-            });
-            std::printf("%-34s %9.1f ms   (%d rows; target < 100)\n", label, ms, n);
+            std::vector<double> ms;
+            for (int k = 0; k < 5; ++k)
+                ms.push_back(timeMs([&] {
+                    auto rs = db->OpenRecordset(sql);
+                    n = rs->RecordCount();
+                }));
+            std::printf("%-34s %9.1f ms   (%d rows; first %.1f ms; target < 100)\n", label, median(ms), n, ms[0]);
         };
         run("query Riepilogo Salite:", QStringLiteral("Riepilogo Salite"));
+        // Rows are read as the cursor reaches them: reading every row still costs this much.
+        int viewRows = 0;
+        const double viewWalk = timeMs([&] {
+            auto rs = db->OpenRecordset(QStringLiteral("Riepilogo Salite"));
+            for (; !rs->EOF_(); rs->MoveNext()) {
+                if (!rs->Value(QStringLiteral("Potenza")).isNull()) ++viewRows;
+            }
+        });
+        std::printf("open and walk Riepilogo Salite:    %9.1f ms   (%d rows)\n", viewWalk, viewRows);
         run("query Riepilogo Tempi Allenamento:", QStringLiteral("Riepilogo Tempi Allenamento"));
         run("query Riepilogo per Atleta:", QStringLiteral("Riepilogo per Atleta"));
         run("one athlete's climb list:",

@@ -1,15 +1,11 @@
 #include "core/CourseFile.h"
 
-#include "core/DbFile.h"
-#include "core/Globals.h"
 #include "core/LangClient.h"
+#include "core/ProfileExport.h"
 #include "platform/error/VbError.h"
-#include "platform/settings/Settings.h"
-#include "core/SpecialFolder.h"
 #include "platform/ui/Prompt.h"
 
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QVariant>
 #include <QtEndian>
 
 #include <cmath>
@@ -79,44 +75,16 @@ QByteArray BuildCrsData(const std::vector<CrsPoint> &points)
 
 void WriteCrsProfile(const QString &Id, const QString &Kind)
 {
-    try {
-        CommonDialog dlg;
-        dlg.CancelError = true;
-        dlg.InitDir = GetSetting(AppName, QStringLiteral("CRS"), QStringLiteral("CrsDir"),
-                                 SpecialFolders.Personal());
-        dlg.DialogTitle = GetLangString(28026);
-        dlg.DefaultExt = QStringLiteral("crs");
-        dlg.Filter = GetLangString(28027);
-        dlg.Flags = 6;
-        dlg.FileName = Id + QStringLiteral(".crs");
-        dlg.ShowSave();
-        SaveSetting(AppName, QStringLiteral("CRS"), QStringLiteral("CrsDir"),
-                    QFileInfo(dlg.FileName).absolutePath());
-
-        // The name is completed before anything touches the disk.
-        QString fileName = dlg.FileName;
-        if (!fileName.endsWith(QLatin1String(".crs"), Qt::CaseSensitive))
-            fileName += QStringLiteral(".crs");
-
-        const QString table = Kind == QLatin1String("climb") ? QStringLiteral("[CampioniSalite]")
-                                                             : QStringLiteral("[CampioniPercorsi]");
-        if (!CurrentDb)
-            RaiseError(91, QStringLiteral("Object variable or With block variable not set"));
-        dao::RecordsetPtr count = CurrentDb->OpenRecordset(
-            QStringLiteral("SELECT COUNT(*) AS NumeroCampioni FROM ") + table
-                + QStringLiteral(" WHERE [IDPercorso]=?"),
-            dao::dbOpenSnapshot, 0, {Id});
-        const int samples = count->Value(QStringLiteral("NumeroCampioni")).toInt();
-        count->Close();
-        if (samples <= 0) {
+    RunFileCommand([&] {
+        const QString fileName = AskExportFile(Id, QStringLiteral("CRS"), QStringLiteral("CrsDir"), 28026, 28027,
+                                               QStringLiteral("crs"));
+        const QString table = SamplesTableOf(Kind);
+        if (CountSamples(table, Id) <= 0) {
             MsgBox(GetLangString(28028), Vb::Critical);
             return;
         }
 
-        dao::RecordsetPtr rs = CurrentDb->OpenRecordset(
-            QStringLiteral("SELECT * FROM ") + table
-                + QStringLiteral(" WHERE [IDPercorso]=? ORDER BY [DistParz] ASC"),
-            dao::dbOpenSnapshot, 0, {Id});
+        dao::RecordsetPtr rs = OpenSamples(table, Id);
         std::vector<CrsPoint> points;
         while (!rs->AtEOF()) {
             points.push_back({NumberOf(rs->Value(QStringLiteral("DistParz"))),
@@ -124,16 +92,6 @@ void WriteCrsProfile(const QString &Id, const QString &Kind)
             rs->MoveNext();
         }
         rs->Close();
-        const QByteArray data = BuildCrsData(points);
-
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-            RaiseError(75, QStringLiteral("Path/File access error"));
-    } catch (const VbError &e) {
-        if (e.Number() == VbErr::CancelError)
-            return;
-        ShowDataError(e);
-    } catch (...) {
-        ShowDataError();
-    }
+        WriteWholeFile(fileName, BuildCrsData(points));
+    });
 }

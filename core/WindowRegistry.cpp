@@ -37,7 +37,7 @@ protected:
     {
         if (event->type() == QEvent::Close)
             closed = true;
-        else if (event->type() == QEvent::Hide)
+        else if (event->type() == QEvent::Hide || event->type() == QEvent::HideToParent)
             m_loop->quit();
         return false;
     }
@@ -137,7 +137,7 @@ QWidget *Show(const QString &name, bool modal)
             loop.exec();
             closed = watcher.closed;
         }
-        if (guard && !guard->isVisible()) {
+        if (guard && guard->isHidden()) {
             if (closed) {
                 // Its close handler has run; only the deletion is left.
                 registry().loaded.remove(name);

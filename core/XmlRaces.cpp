@@ -3,6 +3,7 @@
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
+#include "core/ProfileExport.h"
 #include "core/SpecialFolder.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
@@ -13,7 +14,6 @@
 
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cfenv>
 #include <charconv>
@@ -147,6 +147,17 @@ double StoredSingle(float value)
     return d;
 }
 
+// The kind of record a race is, as the type attribute and the exports name it.
+QString KindOf(bool climb)
+{
+    return climb ? QStringLiteral("climb") : QStringLiteral("tour");
+}
+
+QString CardTableOf(bool climb)
+{
+    return climb ? QStringLiteral("[Dati Salite]") : QStringLiteral("[Dati Percorsi]");
+}
+
 QString FolderOf(const QString &fileName)
 {
     return QFileInfo(fileName).absolutePath();
@@ -165,47 +176,20 @@ void WriteLine(QByteArray &out, int indent, const QString &text)
 
 void WriteXmlProfile(const QString &Id, const QString &Kind)
 {
-    try {
-        CommonDialog dlg;
-        dlg.CancelError = true;
-        dlg.InitDir = GetSetting(AppName, QStringLiteral("XML"), QStringLiteral("ExportDir"),
-                                 SpecialFolders.Personal());
-        dlg.DialogTitle = GetLangString(28000);
-        dlg.DefaultExt = QStringLiteral("xml");
-        dlg.Filter = GetLangString(28001);
-        dlg.Flags = 6;
-        dlg.FileName = Id + QStringLiteral(".xml");
-        dlg.ShowSave();
-        SaveSetting(AppName, QStringLiteral("XML"), QStringLiteral("ExportDir"), FolderOf(dlg.FileName));
-
-        // The name is completed before anything touches the disk.
-        QString fileName = dlg.FileName;
-        if (!fileName.endsWith(QLatin1String(".xml"), Qt::CaseSensitive))
-            fileName += QStringLiteral(".xml");
-
+    RunFileCommand([&] {
+        const QString fileName = AskExportFile(Id, QStringLiteral("XML"), QStringLiteral("ExportDir"), 28000, 28001,
+                                               QStringLiteral("xml"));
         const bool climb = Kind == QLatin1String("climb");
-        const QString records = climb ? QStringLiteral("[Dati Salite]") : QStringLiteral("[Dati Percorsi]");
-        const QString samplesTable = climb ? QStringLiteral("[CampioniSalite]") : QStringLiteral("[CampioniPercorsi]");
-        if (!CurrentDb)
-            RaiseError(91, QStringLiteral("Object variable or With block variable not set"));
-
-        dao::RecordsetPtr count = CurrentDb->OpenRecordset(
-            QStringLiteral("SELECT COUNT(*) AS NumeroCampioni FROM ") + samplesTable
-                + QStringLiteral(" WHERE [IDPercorso]=?"),
-            dao::dbOpenSnapshot, 0, {Id});
-        const int sampleCount = count->Value(QStringLiteral("NumeroCampioni")).toInt();
-        count->Close();
+        const QString samplesTable = SamplesTableOf(Kind);
+        const int sampleCount = CountSamples(samplesTable, Id);
         if (sampleCount < 1) {
             MsgBox(GetLangString(28002), Vb::Critical);
             return;
         }
 
-        dao::RecordsetPtr samples = CurrentDb->OpenRecordset(
-            QStringLiteral("SELECT * FROM ") + samplesTable
-                + QStringLiteral(" WHERE [IDPercorso]=? ORDER BY [DistParz] ASC"),
-            dao::dbOpenSnapshot, 0, {Id});
+        dao::RecordsetPtr samples = OpenSamples(samplesTable, Id);
         dao::RecordsetPtr card = CurrentDb->OpenRecordset(
-            QStringLiteral("SELECT * FROM ") + records + QStringLiteral(" WHERE [IDPercorso]=?"),
+            QStringLiteral("SELECT * FROM ") + CardTableOf(climb) + QStringLiteral(" WHERE [IDPercorso]=?"),
             dao::dbOpenSnapshot, 0, {Id});
 
         const QString name = Escaped(Id);
@@ -214,7 +198,7 @@ void WriteXmlProfile(const QString &Id, const QString &Kind)
         WriteLine(out, 0, QStringLiteral("<!DOCTYPE races SYSTEM \"%1\">").arg(QLatin1String(kDoctypeAddress)));
         WriteLine(out, 0, QStringLiteral("<races>"));
         WriteLine(out, 2, QStringLiteral("<race idName=\"%1\" type=\"%2\">")
-                              .arg(name, climb ? QStringLiteral("climb") : QStringLiteral("tour")));
+                              .arg(name, KindOf(climb)));
         WriteLine(out, 4, QStringLiteral("<name>%1</name>").arg(name));
         WriteLine(out, 4, QStringLiteral("<lenght>%1</lenght>").arg(FileValue(card->Value(QStringLiteral("Lunghezza")))));
         if (climb) {
@@ -255,16 +239,8 @@ void WriteXmlProfile(const QString &Id, const QString &Kind)
         WriteLine(out, 2, QStringLiteral("</race>"));
         WriteLine(out, 0, QStringLiteral("</races>"));
 
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.commit())
-            RaiseError(75, QStringLiteral("Path/File access error"));
-    } catch (const VbError &e) {
-        if (e.Number() == VbErr::CancelError)
-            return;
-        ShowDataError(e);
-    } catch (...) {
-        ShowDataError();
-    }
+        WriteWholeFile(fileName, out);
+    });
 }
 
 // ---- reader ------------------------------------------------------------------
@@ -345,8 +321,8 @@ int SaveRacesToDb(ColRace &Races)
             RaiseError(91, QStringLiteral("Object variable or With block variable not set"));
         for (const RacePtr &race : Races) {
             const bool climb = race->raceType() == 0;
-            const QString table = climb ? QStringLiteral("[Dati Salite]") : QStringLiteral("[Dati Percorsi]");
-            const QString samplesTable = climb ? QStringLiteral("[CampioniSalite]") : QStringLiteral("[CampioniPercorsi]");
+            const QString table = CardTableOf(climb);
+            const QString samplesTable = SamplesTableOf(KindOf(climb));
             const QString name = race->raceName();
 
             dao::RecordsetPtr count = CurrentDb->OpenRecordset(
@@ -424,7 +400,7 @@ int ImportRaceXml(const QString &Source, QString &RaceName)
 
 void RunXmlImport()
 {
-    try {
+    RunFileCommand([] {
         CommonDialog dlg;
         dlg.CancelError = true;
         dlg.InitDir = GetSetting(AppName, QStringLiteral("MDIfrmBike"), QStringLiteral("XmlDir"),
@@ -448,11 +424,5 @@ void RunXmlImport()
         else if (code >= RaceXmlResult::NoConnection && code <= RaceXmlResult::DatabaseError)
             MsgBox(GetLangString(527 + code), Vb::Exclamation);
         // AlreadyPresent: SaveRacesToDb has told the user already.
-    } catch (const VbError &e) {
-        if (e.Number() == VbErr::CancelError)
-            return;
-        ShowDataError(e);
-    } catch (...) {
-        ShowDataError();
-    }
+    });
 }

@@ -118,9 +118,9 @@ double Divide(double numerator, double denominator)
 
 float DivideF(float numerator, float denominator)
 {
-    if (denominator == 0.0f)
-        RaiseError(ErrDivisionByZero, QStringLiteral("Division by zero"));
-    const float r = numerator / denominator;
+    // The quotient of two singles worked in double and rounded once is the
+    // single quotient itself; only the narrower range needs its own check.
+    const float r = float(Divide(numerator, denominator));
     if (!std::isfinite(r))
         RaiseError(VbErr::Overflow, QStringLiteral("Overflow"));
     return r;

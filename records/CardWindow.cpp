@@ -630,7 +630,6 @@ CardWindow::CardWindow(const CardConfig &config, QWidget *parent) : QWidget(pare
 {
     setObjectName(m_cfg.formName);
     setWindowFlags(windowFlags() & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto *main = new QVBoxLayout(this);
     main->setSizeConstraint(QLayout::SetFixedSize);

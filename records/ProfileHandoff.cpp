@@ -16,7 +16,8 @@ QString Text(const QVariant &v)
     return (v.isValid() && !v.isNull()) ? v.toString() : QString();
 }
 
-int32_t Height(const QVariant &v)
+// A stored number; null (a sample not filled in) counts as 0.
+double Number(const QVariant &v)
 {
     if (!v.isValid() || v.isNull())
         return 0;
@@ -24,26 +25,15 @@ int32_t Height(const QVariant &v)
     const double d = v.toDouble(&ok);
     if (!ok)
         RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
-    return ToInt32(d);
-}
-
-float Distance(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return 0;
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    if (!ok)
-        RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
-    return float(d);
+    return d;
 }
 
 ProfileSample Entry(const QVariant &dist, const QVariant &height, const QVariant &note,
                     const QVariant &image, const QSet<QString> &iconNames)
 {
     ProfileSample e;
-    e.DistParz = Distance(dist);
-    e.Altezza = Height(height);
+    e.DistParz = float(Number(dist));
+    e.Altezza = ToInt32(Number(height));
     e.Note = Text(note);
     const QString key = Text(image);
     if (!key.isEmpty() && iconNames.contains(key.toLower()))
@@ -162,21 +152,10 @@ QSet<QString> ReadIconNames(dao::Database &db)
 bool Fill(dao::Database &db, Kind kind, const QString &cardName, const Legend &legend,
           const QLocale &locale)
 {
-    dao::RecordsetPtr rs = OpenSamples(db, kind, cardName);
-    if (rs->RecordCount() < 2) {
-        rs->Close();
+    const QVector<SampleRow> rows = ReadSamples(db, kind, cardName);
+    if (rows.size() < 2)
         return false;
-    }
-    const QSet<QString> iconNames = ReadIconNames(db);
-    QVector<ProfileSample> entries;
-    entries.reserve(rs->RecordCount());
-    rs->MoveFirst();
-    while (!rs->AtEOF()) {
-        entries.push_back(Entry(rs->Value(0), rs->Value(1), rs->Value(2), rs->Value(3), iconNames));
-        rs->MoveNext();
-    }
-    rs->Close();
-    return Commit(kind, cardName, std::move(entries), legend, locale);
+    return Fill(kind, cardName, rows, legend, ReadIconNames(db), locale);
 }
 
 } // namespace ProfileHandoff

@@ -51,10 +51,11 @@ namespace TextProfile {
 // Signature of the current four-value format and of the earlier three-value one.
 inline constexpr const char *Signature = "Vettaro-V4";
 inline constexpr const char *OldSignature = "vettaro";
-// Contact data written in the Author section; never read back.
+// Contact data written in the Author section (the program's home page and
+// mail address); never read back.
 inline constexpr const char *AuthorName = "Vettaro";
-inline constexpr const char *AuthorUrl = "https://vettaro.sourceforge.io";
-inline constexpr const char *AuthorMail = "vettaro@users.sourceforge.net";
+inline constexpr const char *AuthorUrl = "https://www.vettaro.example/";
+inline constexpr const char *AuthorMail = "info@vettaro.example";
 }
 
 // A distance as the sample lines carry it: point decimal whatever the locale,

@@ -16,6 +16,7 @@
 
 #include <climits>
 #include <deque>
+#include <unordered_map>
 #include <cmath>
 #include <vector>
 
@@ -54,6 +55,7 @@ struct Conn {
     sqlite3 *h = nullptr;
     QString path;
     bool readOnly = false;
+    bool exclusive = false;   // locked for this connection: rows may be read lazily
     int transDepth = 0;
     int lastChanges = 0;
     // Names of the schema holding letters outside ASCII, by case-folded spelling.
@@ -180,6 +182,12 @@ enum class Ctx { Query, Insert, Update, Delete, Open };
                               "Make sure it exists and that its name is spelled correctly.").arg(name));
 }
 
+// Recordsets read their rows from a statement left open on the connection
+// while the cursor moves. Anything that could change what those statements
+// would still return (a write, a transaction boundary, DDL, closing) first reads
+// their remaining rows, so every recordset keeps the rows of its opening time.
+void drainLazy(sqlite3 *h);
+
 // A prepared statement that finalizes itself.
 class Stmt {
 public:
@@ -191,6 +199,7 @@ public:
         const int rc = sqlite3_prepare_v2(h, b.constData(), int(b.size()), &m_s, &tail);
         if (rc != SQLITE_OK) raiseSqlite(h, rc, shownSql.isEmpty() ? sql : shownSql, ctx);
         if (!m_s) RaiseError(JetErr::SyntaxErrorInQuery, QStringLiteral("Invalid SQL statement."));
+        if (!sqlite3_stmt_readonly(m_s)) drainLazy(h);
         for (; tail && *tail; ++tail) {
             if (*tail != ';' && !isspace(static_cast<unsigned char>(*tail))) {
                 sqlite3_finalize(m_s);
@@ -202,6 +211,12 @@ public:
     ~Stmt() { if (m_s) sqlite3_finalize(m_s); }
     Stmt(const Stmt &) = delete;
     sqlite3_stmt *get() const { return m_s; }
+    sqlite3_stmt *release()
+    {
+        sqlite3_stmt *s = m_s;
+        m_s = nullptr;
+        return s;
+    }
     operator sqlite3_stmt *() const { return m_s; }
 
 private:
@@ -500,6 +515,7 @@ QString hashPassword(const QString &salt, const QString &password)
 
 void execRaw(sqlite3 *h, const QString &sql, Ctx ctx = Ctx::Query)
 {
+    drainLazy(h);
     char *err = nullptr;
     const int rc = sqlite3_exec(h, sql.toUtf8().constData(), nullptr, nullptr, &err);
     if (err) sqlite3_free(err);
@@ -540,6 +556,12 @@ void configure(sqlite3 *h)
     sqlite3_busy_timeout(h, 0);
     jetsql::RegisterFunctions(h);
     execRaw(h, QStringLiteral("PRAGMA foreign_keys = ON"));
+    // A page cache that holds a whole program file: summaries of 50,000 times read
+    // the times in athlete order, all over the file (the default holds 2 MB).
+    // Setting it reads the schema; a file in use fails that, and is reported
+    // as such by what follows.
+    sqlite3_exec(h, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
+    sqlite3_exec(h, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
 }
 
 std::shared_ptr<Conn> openConn(const QString &path, bool exclusive, bool readOnly, bool create)
@@ -547,6 +569,7 @@ std::shared_ptr<Conn> openConn(const QString &path, bool exclusive, bool readOnl
     auto c = std::make_shared<Conn>();
     c->path = path;
     c->readOnly = readOnly;
+    c->exclusive = exclusive;
     int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (create) flags |= SQLITE_OPEN_CREATE;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->h, flags | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -717,6 +740,7 @@ bool Database::IsReadOnly() const { return d->conn().readOnly; }
 void Database::Close()
 {
     if (!d->c || !d->c->h) return;
+    drainLazy(d->c->h);
     if (d->c->transDepth > 0) sqlite3_exec(d->c->h, "ROLLBACK", nullptr, nullptr, nullptr);
     d->c->transDepth = 0;
     sqlite3_close_v2(d->c->h);
@@ -1016,6 +1040,13 @@ void Workspace::Rollback()
 namespace {
 
 // Rows of a recordset and its clones, cells in one block (row after row).
+// On an exclusive connection the rows of a read-only statement are read as the
+// cursor reaches them (the statement stays open here until its last row);
+// everything else is read when the recordset opens. Rows are added or deleted
+// only once every row is read (a write reads pending statements to the end).
+constexpr int kFirstRows = 256;
+constexpr int kCountAhead = 1024;
+
 struct Storage {
     quint32 id = 0;
     int ncols = 0;
@@ -1023,6 +1054,29 @@ struct Storage {
     std::vector<qint64> rowids;
     std::vector<char> del;
     int deleted = 0;
+
+    // The open statement while rows remain to be read.
+    sqlite3 *h = nullptr;
+    sqlite3_stmt *stmt = nullptr;
+    bool done = true;
+    int first = 0;                // 1 when column 0 is the rowid
+    bool withRowid = false;
+    QVector<VK> kinds;
+    QVector<bool> typed;          // column type known (declared or from its first non-null value)
+    QVector<FieldType> types;
+    int untyped = 0;
+    QString name;                 // for error texts
+    QString countSql;             // counts the statement's rows without computing its columns
+    QVariantList params;
+    qint64 total = -1;            // the count while rows remain to be read
+    bool failed = false;          // reading stopped on an error, kept to report again
+    int errNumber = 0;
+    QString errText;
+
+    ~Storage()
+    {
+        if (stmt) sqlite3_finalize(stmt);
+    }
     int size() const { return int(del.size()); }
     int live() const { return size() - deleted; }
     bool isDeleted(int i) const { return del[i] != 0; }
@@ -1046,7 +1100,126 @@ struct Storage {
         del.push_back(0);
         cells.insert(cells.end(), v.begin(), v.end());
     }
+
+    void finish()
+    {
+        if (stmt) sqlite3_finalize(stmt);
+        stmt = nullptr;
+        done = true;
+    }
+    [[noreturn]] void raiseFailed() const { RaiseError(errNumber, errText); }
+    // Reads one more row; false at the end.
+    bool fetchOne()
+    {
+        if (done) {
+            if (failed) raiseFailed();
+            return false;
+        }
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            rowids.push_back(withRowid ? sqlite3_column_int64(stmt, 0) : 0);
+            del.push_back(0);
+            for (int i = 0; i < ncols; ++i) {
+                cells.push_back(readColumn(stmt, i + first, kinds[i]));
+                if (!typed[i] && !cells.back().isNull()) {
+                    // Computed column: its type is that of its first value.
+                    typed[i] = true;
+                    --untyped;
+                    const int ct = sqlite3_column_type(stmt, i + first);
+                    types[i] = ct == SQLITE_INTEGER ? dbLong : ct == SQLITE_FLOAT ? dbDouble : dbText;
+                }
+            }
+            return true;
+        }
+        try {
+            if (rc != SQLITE_DONE) raiseSqlite(h, rc, name);
+        } catch (const VbError &e) {
+            failed = true;
+            errNumber = e.Number();
+            errText = e.Description();
+            finish();
+            throw;
+        }
+        finish();
+        return false;
+    }
+    // Reads rows until row i exists; false when the rows end before it.
+    bool ensure(int i)
+    {
+        while (i >= size())
+            if (!fetchOne()) return false;
+        return true;
+    }
+    void fetchAll()
+    {
+        while (fetchOne()) {}
+    }
+    // Every row that can still be read, without raising a reading error (kept for later).
+    void drain()
+    {
+        try { fetchAll(); } catch (const VbError &) {}
+    }
+    bool empty()
+    {
+        if (!ensure(0)) return true;
+        return done && live() == 0;   // rows are deleted only once all are read
+    }
+    // Rows not deleted, those not read yet included.
+    int liveTotal()
+    {
+        if (done) return live();
+        // A result a little longer than the rows read so far costs less to read
+        // than to count (counting runs the query again).
+        ensure(size() + kCountAhead);
+        if (done) return live();
+        if (total < 0) {
+            sqlite3_stmt *c = nullptr;
+            const QByteArray b = countSql.toUtf8();
+            if (sqlite3_prepare_v2(h, b.constData(), int(b.size()), &c, nullptr) == SQLITE_OK && c) {
+                bindAll(c, params);
+                if (sqlite3_step(c) == SQLITE_ROW) total = sqlite3_column_int64(c, 0);
+            }
+            if (c) sqlite3_finalize(c);
+            if (total < 0) {
+                fetchAll();
+                return live();
+            }
+        }
+        return int(total);
+    }
+    // Column types known for every column (reads on while a computed one has only had nulls).
+    void resolveTypes()
+    {
+        while (untyped > 0 && fetchOne()) {}
+    }
 };
+
+std::unordered_map<sqlite3 *, std::vector<std::weak_ptr<Storage>>> &lazyCursors()
+{
+    static std::unordered_map<sqlite3 *, std::vector<std::weak_ptr<Storage>>> m;
+    return m;
+}
+
+void registerLazy(const std::shared_ptr<Storage> &st)
+{
+    auto &v = lazyCursors()[st->h];
+    v.erase(std::remove_if(v.begin(), v.end(), [](const std::weak_ptr<Storage> &w) {
+                auto p = w.lock();
+                return !p || p->done;
+            }), v.end());
+    v.push_back(st);
+}
+
+void drainLazy(sqlite3 *h)
+{
+    auto &m = lazyCursors();
+    const auto it = m.find(h);
+    if (it == m.end()) return;
+    const auto list = std::move(it->second);
+    m.erase(it);
+    for (const auto &w : list)
+        if (auto p = w.lock()) p->drain();
+}
 
 quint32 nextStorageId()
 {
@@ -1093,19 +1266,33 @@ struct Recordset::Impl {
     {
         if (!open) raiseClosed();
     }
-    int count() const { return st->size(); }
-    bool valid(int i) const { return i >= 0 && i < count(); }
+    // Every row, those not read yet included.
+    int count() const
+    {
+        st->fetchAll();
+        return st->size();
+    }
+    bool valid(int i) const { return i >= 0 && i != kEOF && st->ensure(i); }
     int firstLive(int from) const
     {
-        for (int i = qMax(0, from); i < count(); ++i)
+        for (int i = qMax(0, from); st->ensure(i); ++i)
             if (!st->isDeleted(i)) return i;
         return -1;
     }
     int lastLive(int from) const
     {
-        for (int i = qMin(from, count() - 1); i >= 0; --i)
+        for (int i = from < st->size() ? from : count() - 1; i >= 0; --i)
             if (!st->isDeleted(i)) return i;
         return -1;
+    }
+    // Column types as far as the rows tell them (clones share what their rows showed).
+    void syncTypes()
+    {
+        if (st->untyped > 0) st->resolveTypes();
+        for (int i = 0; i < fields.size() && i < st->types.size(); ++i) {
+            types[i] = st->types[i];
+            fields[i].type = st->types[i];
+        }
     }
     void before()
     {
@@ -1176,26 +1363,30 @@ void Recordset::Impl::load()
     auto storage = std::make_shared<Storage>();
     storage->id = nextStorageId();
     const int nf = int(fields.size());
-    QVector<bool> typed(nf, false);
-    for (int i = 0; i < nf; ++i) typed[i] = sqlite3_column_decltype(s, i + first) != nullptr;
     storage->ncols = nf;
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        storage->rowids.push_back(updatable ? sqlite3_column_int64(s, 0) : 0);
-        storage->del.push_back(0);
-        for (int i = 0; i < nf; ++i) {
-            storage->cells.push_back(readColumn(s, i + first, kinds[i]));
-            if (!typed[i] && !storage->cells.back().isNull()) {
-                // Computed column: its type is that of its first value.
-                typed[i] = true;
-                const int ct = sqlite3_column_type(s, i + first);
-                types[i] = ct == SQLITE_INTEGER ? dbLong : ct == SQLITE_FLOAT ? dbDouble : dbText;
-                fields[i].type = types[i];
-            }
-        }
+    storage->h = cn.h;
+    storage->first = first;
+    storage->withRowid = updatable;
+    storage->kinds = kinds;
+    storage->types = types;
+    storage->typed = QVector<bool>(nf, false);
+    for (int i = 0; i < nf; ++i) {
+        storage->typed[i] = sqlite3_column_decltype(s, i + first) != nullptr;
+        if (!storage->typed[i]) ++storage->untyped;
     }
-    if (rc != SQLITE_DONE) raiseSqlite(cn.h, rc, name);
+    storage->name = name;
+    storage->params = params;
+    storage->countSql = QStringLiteral("SELECT count(*) FROM (%1\n)").arg(sql);
+    storage->stmt = s.release();
+    storage->done = false;
     st = storage;
+    // The first rows are read now: a short result (an empty one, a summary) is
+    // read whole, and a query that fails from its start fails here.
+    st->ensure(kFirstRows - 1);
+    if (!st->done) {
+        if (cn.exclusive && sqlite3_stmt_readonly(st->stmt)) registerLazy(st);
+        else st->fetchAll();
+    }
     cur = st->size() == 0 ? kEOF : 0;
     editMode = dbEditNone;
     lastModified = -1;
@@ -1276,13 +1467,13 @@ void Recordset::Close()
 bool Recordset::EOF_() const
 {
     d->checkOpen();
-    return d->st->live() == 0 || d->cur == kEOF;
+    return d->cur == kEOF || d->st->empty();
 }
 
 bool Recordset::BOF() const
 {
     d->checkOpen();
-    return d->st->live() == 0 || d->cur == kBOF;
+    return d->cur == kBOF || d->st->empty();
 }
 
 void Recordset::MoveFirst()
@@ -1348,7 +1539,7 @@ void Recordset::Move(int rows)
 int Recordset::RecordCount() const
 {
     d->checkOpen();
-    return d->st->live();
+    return d->st->liveTotal();
 }
 
 int Recordset::AbsolutePosition() const
@@ -1365,7 +1556,7 @@ int Recordset::AbsolutePosition() const
 void Recordset::SetAbsolutePosition(int pos)
 {
     d->checkOpen();
-    if (pos < 0 || pos >= d->st->live()) RaiseError(3001, QStringLiteral("Invalid argument."));
+    if (pos < 0 || pos >= d->st->liveTotal()) RaiseError(3001, QStringLiteral("Invalid argument."));
     int target = pos;
     if (d->st->deleted > 0) {
         int n = -1;
@@ -1456,7 +1647,7 @@ RecordsetPtr Recordset::Clone() const
     r.types = d->types;
     r.byName = d->byName;
     r.st = d->st;
-    r.cur = d->st->live() == 0 ? kEOF : kNone;
+    r.cur = d->st->empty() ? kEOF : kNone;
     return rs;
 }
 
@@ -1486,7 +1677,9 @@ static void doFind(Recordset::Impl &r, const QString &criteria, const QVariantLi
     }
     for (int k = 0; k < params.size(); ++k) bindValue(*s, nf + k + 1, params[k]);
     int start, step;
-    const int n = r.count();
+    // Forward searches read rows only as far as the match.
+    const bool forward = dir == FindDir::First || (dir == FindDir::Next && r.cur != kEOF);
+    const int n = forward ? INT_MAX - 1 : r.count();
     switch (dir) {
     case FindDir::First: start = 0; step = 1; break;
     case FindDir::Last: start = n - 1; step = -1; break;
@@ -1501,6 +1694,7 @@ static void doFind(Recordset::Impl &r, const QString &criteria, const QVariantLi
         break;
     }
     for (int i = start; i >= 0 && i < n; i += step) {
+        if (forward && !r.st->ensure(i)) break;
         if (r.st->isDeleted(i)) continue;
         sqlite3_reset(*s);
         for (int k = 0; k < nf; ++k) bindValue(*s, k + 1, r.st->at(i, k));
@@ -1524,7 +1718,11 @@ bool Recordset::NoMatch() const { return d->noMatch; }
 // ---- fields
 
 int Recordset::FieldCount() const { return int(d->fields.size()); }
-QList<FieldInfo> Recordset::Fields() const { return d->fields; }
+QList<FieldInfo> Recordset::Fields() const
+{
+    d->syncTypes();
+    return d->fields;
+}
 
 QString Recordset::FieldName(int index) const
 {

@@ -25,8 +25,9 @@ enum RecordsetType {
     dbOpenDynaset = 2,      // updatable when the source is a single table
     dbOpenSnapshot = 4,     // read-only copy
     dbOpenForwardOnly = 8,  // read-only (treated as a snapshot)
-    // Rows are read in full when a recordset opens: prefer a WHERE clause to
-    // opening a large query whole.
+    // On a file opened exclusively, a read-only result is read as the cursor
+    // reaches its rows (RecordCount counts without reading them all); elsewhere
+    // rows are read in full when a recordset opens.
 };
 
 enum RecordsetOption {
@@ -213,9 +214,12 @@ public:
 };
 
 // ---- recordset ----------------------------------------------------------------
-// Rows are read when the recordset opens (with their rowid where the source is
-// updatable). Clones share rows and bookmarks with the original; a recordset
-// sees its own additions (appended at the end), edits and deletions.
+// A recordset holds the rows of its opening time (with their rowid where the
+// source is updatable): on a file opened exclusively they are read as the cursor
+// reaches them, and anything that writes to the file, begins or ends a
+// transaction or closes it first reads the rest. An error in a row is raised by
+// the move that reaches it. Clones share rows and bookmarks with the original; a
+// recordset sees its own additions (appended at the end), edits and deletions.
 class Recordset : public std::enable_shared_from_this<Recordset> {
 public:
     ~Recordset();

@@ -32,7 +32,8 @@ QStringList QtFilters(const QString &filter)
     return out;
 }
 
-// Icon, buttons and default button of a message box from the style number.
+// The real dialogs; a message box takes its icon, buttons and default button
+// from the style number.
 class QtPromptProvider : public PromptProvider {
 public:
     int messageBox(const QString &text, int style, const QString &title) override
@@ -324,19 +325,35 @@ void CommonDialog::ShowHelp() { Prompts().help(HelpFile, HelpCommand, HelpKey); 
 
 // ------------------------------------------------------ ScriptedPromptProvider
 
-int ScriptedPromptProvider::messageBox(const QString &text, int style, const QString &title)
+namespace {
+// The next scripted answer, or nullopt when the script has run out.
+template <typename T>
+std::optional<T> TakeNext(std::deque<T> &script)
 {
-    Shown s;
-    s.kind = QStringLiteral("msgbox");
+    if (script.empty())
+        return std::nullopt;
+    T next = std::move(script.front());
+    script.pop_front();
+    return next;
+}
+
+ScriptedPromptProvider::Shown Record(const QString &kind, const QString &text = QString(), int style = 0,
+                                     const QString &title = QString())
+{
+    ScriptedPromptProvider::Shown s;
+    s.kind = kind;
     s.text = text;
     s.style = style;
     s.title = title;
-    shown.push_back(s);
-    if (!answers.empty()) {
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
+    return s;
+}
+} // namespace
+
+int ScriptedPromptProvider::messageBox(const QString &text, int style, const QString &title)
+{
+    shown.push_back(Record(QStringLiteral("msgbox"), text, style, title));
+    if (const auto a = TakeNext(answers))
+        return *a;
     switch (style & 0x7) {
     case Vb::AbortRetryIgnore: return Vb::Abort;
     case Vb::YesNoCancel:
@@ -348,16 +365,10 @@ int ScriptedPromptProvider::messageBox(const QString &text, int style, const QSt
 
 std::optional<FileDialogResult> ScriptedPromptProvider::fileDialog(const FileDialogRequest &request)
 {
-    Shown s;
-    s.kind = request.save ? QStringLiteral("save") : QStringLiteral("open");
-    s.text = request.title;
-    s.style = request.flags;
+    Shown s = Record(request.save ? QStringLiteral("save") : QStringLiteral("open"), request.title, request.flags);
     s.request = request;
     shown.push_back(s);
-    if (files.empty())
-        return std::nullopt;
-    const std::optional<QString> f = files.front();
-    files.pop_front();
+    const std::optional<QString> f = TakeNext(files).value_or(std::nullopt);
     if (!f)
         return std::nullopt;
     FileDialogResult r;
@@ -368,50 +379,25 @@ std::optional<FileDialogResult> ScriptedPromptProvider::fileDialog(const FileDia
 
 std::optional<QColor> ScriptedPromptProvider::colorDialog(const QColor &initial)
 {
-    Shown s;
-    s.kind = QStringLiteral("color");
-    s.text = initial.name();
-    shown.push_back(s);
-    if (colors.empty())
-        return std::nullopt;
-    const auto c = colors.front();
-    colors.pop_front();
-    return c;
+    shown.push_back(Record(QStringLiteral("color"), initial.name()));
+    return TakeNext(colors).value_or(std::nullopt);
 }
 
 std::optional<QFont> ScriptedPromptProvider::fontDialog(const QFont &initial)
 {
-    Shown s;
-    s.kind = QStringLiteral("font");
-    s.text = initial.family();
-    shown.push_back(s);
-    if (fonts.empty())
-        return std::nullopt;
-    const auto f = fonts.front();
-    fonts.pop_front();
-    return f;
+    shown.push_back(Record(QStringLiteral("font"), initial.family()));
+    return TakeNext(fonts).value_or(std::nullopt);
 }
 
 bool ScriptedPromptProvider::printerDialog(QPrinter *)
 {
-    Shown s;
-    s.kind = QStringLiteral("printer");
-    shown.push_back(s);
-    if (printers.empty())
-        return false;
-    const bool ok = printers.front();
-    printers.pop_front();
-    return ok;
+    shown.push_back(Record(QStringLiteral("printer")));
+    return TakeNext(printers).value_or(false);
 }
 
 void ScriptedPromptProvider::help(const QString &helpFile, int command, const QString &keyword)
 {
-    Shown s;
-    s.kind = QStringLiteral("help");
-    s.text = keyword;
-    s.style = command;
-    s.title = helpFile;
-    shown.push_back(s);
+    shown.push_back(Record(QStringLiteral("help"), keyword, command, helpFile));
 }
 
 QStringList ScriptedPromptProvider::messages() const

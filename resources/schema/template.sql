@@ -100,6 +100,9 @@ INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:States', 'keyState');
 
 -- Stored queries. Built-in functions only, so any SQLite tool can read them.
 -- Secs: the time as seconds; D: height gain m; L: length km; W: rider and bike kg.
+-- Secs reads "hh:mm:ss" with unixepoch (one call, the date part being 2000-01-01 = 946684800)
+-- and falls back on the digits taken apart for any other text of 8 characters: the two give
+-- the same number wherever unixepoch reads the text.
 -- Power follows the climb simulator: P = ((p + 0.01) W + 0.021 v^2) v 9.81 with
 -- p = D / (1000 L) and v = 1000 L / Secs in m/s; on a route there is no gradient term.
 -- Suggested gear: road chainrings 53/39/30, sprocket s(r) = Int(wheel r C 6 / 100 / K)
@@ -146,7 +149,9 @@ FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T
              T."Tempo" AS "Tempo", T."Anteriore" AS "Anteriore", T."Posteriore" AS "Posteriore",
              S."Lunghezza" AS "Lunghezza", S."Quotainiziale" AS "Quotainiziale", S."Quotafinale" AS "Quotafinale",
              S."Quotafinale" - S."Quotainiziale" AS "D",
-             CASE WHEN length(T."Tempo") = 8 THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER)
+             CASE WHEN length(T."Tempo") = 8
+                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN unixepoch(T."Tempo") - 946684800 END,
+                                CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
                   ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
              P."Fqped" AS "Fqped", P."Circonfruota" AS "Circonfruota",
              coalesce(P."Peso", 0) + coalesce(P."Pesobici", 0) AS "W"
@@ -168,13 +173,20 @@ SELECT X."IDPersonale" AS "IDPersonale",
              * (X."Lunghezza" * 1000.0 / X."Secs") * 9.81 / X."W", 2) AS "PotenzaPeso"
 FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T."Data" AS "Data",
              T."Tempo" AS "Tempo", R."Lunghezza" AS "Lunghezza",
-             CASE WHEN length(T."Tempo") = 8 THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER)
+             CASE WHEN length(T."Tempo") = 8
+                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN unixepoch(T."Tempo") - 946684800 END,
+                                CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
                   ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
              coalesce(P."Peso", 0) + coalesce(P."Pesobici", 0) AS "W"
       FROM "Tempi Allenamento" AS T
       INNER JOIN "Dati Percorsi" AS R ON R."IDPercorso" = T."IDPercorso"
       LEFT JOIN "Dati Personali" AS P ON P."IDPersonale" = T."IDPersonale") AS X;
 
+-- Per athlete: the figures of "Riepilogo Salite" and "Riepilogo Tempi Allenamento" summed from the
+-- tables themselves (the same expressions, rows taken in the same order, so the same sums), reading
+-- only what the totals need (count(*) counts the same rows as count("IDPercorso"): the inner joins
+-- on "IDPercorso" leave no row without one). OFFSET 0 keeps Y apart from the grouping so that each time's VAMA is
+-- worked out once rather than once for each of max, min and avg.
 CREATE VIEW "Riepilogo per Atleta" AS
 SELECT P."IDPersonale" AS "IDPersonale",
        P."Cognome" AS "Cognome",
@@ -197,12 +209,25 @@ SELECT P."IDPersonale" AS "IDPersonale",
        A."MinL" AS "MinDiDist2",
        A."AvgL" AS "MediaDiDist2"
 FROM "Dati Personali" AS P
-LEFT JOIN (SELECT "IDPersonale" AS "ID", count("IDPercorso") AS "N",
-                  sum("Lunghezzau") AS "SumL", sum("Dislivello") AS "SumD",
-                  max("VAMA") AS "MaxV", min("VAMA") AS "MinV", avg("VAMA") AS "AvgV",
-                  max("Lunghezzau") AS "MaxL", min("Lunghezzau") AS "MinL", avg("Lunghezzau") AS "AvgL",
-                  max("Dislivello") AS "MaxD", min("Dislivello") AS "MinD", avg("Dislivello") AS "AvgD"
-           FROM "Riepilogo Salite" GROUP BY "IDPersonale") AS C ON C."ID" = P."IDPersonale"
-LEFT JOIN (SELECT "IDPersonale" AS "ID", count("IDPercorso") AS "N",
-                  sum("Dist2") AS "SumL", max("Dist2") AS "MaxL", min("Dist2") AS "MinL", avg("Dist2") AS "AvgL"
-           FROM "Riepilogo Tempi Allenamento" GROUP BY "IDPersonale") AS A ON A."ID" = P."IDPersonale";
+LEFT JOIN (SELECT Y."ID" AS "ID", count(*) AS "N",
+                  sum(Y."L") AS "SumL", sum(Y."D") AS "SumD",
+                  max(Y."V") AS "MaxV", min(Y."V") AS "MinV", avg(Y."V") AS "AvgV",
+                  max(Y."L") AS "MaxL", min(Y."L") AS "MinL", avg(Y."L") AS "AvgL",
+                  max(Y."D") AS "MaxD", min(Y."D") AS "MinD", avg(Y."D") AS "AvgD"
+           FROM (SELECT T."IDPersonale" AS "ID", S."Lunghezza" AS "L",
+                        S."Quotafinale" - S."Quotainiziale" AS "D",
+                        (S."Quotafinale" - S."Quotainiziale") * 3600.0
+                        / (CASE WHEN length(T."Tempo") = 8
+                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN unixepoch(T."Tempo") - 946684800 END,
+                                CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
+                             ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END) AS "V"
+                 FROM "Tempi Salita" AS T
+                 INNER JOIN "Dati Salite" AS S ON S."IDPercorso" = T."IDPercorso"
+                 LIMIT -1 OFFSET 0) AS Y
+           GROUP BY Y."ID") AS C ON C."ID" = P."IDPersonale"
+LEFT JOIN (SELECT T."IDPersonale" AS "ID", count(*) AS "N",
+                  sum(R."Lunghezza") AS "SumL", max(R."Lunghezza") AS "MaxL", min(R."Lunghezza") AS "MinL",
+                  avg(R."Lunghezza") AS "AvgL"
+           FROM "Tempi Allenamento" AS T
+           INNER JOIN "Dati Percorsi" AS R ON R."IDPercorso" = T."IDPercorso"
+           GROUP BY T."IDPersonale") AS A ON A."ID" = P."IDPersonale";

@@ -40,7 +40,7 @@ const char *const Golden =
     "1.5,1250,\"Col alto\",\"bar\"\r\n"
     "10,1900,\"\",\"\"\r\n"
     "21.6,2758,\"Passo, cima\",\"flag\"\r\n"
-    "[Author]\r\nName=Vettaro\r\nUrl=https://vettaro.sourceforge.io\r\nE-mail=vettaro@users.sourceforge.net\r\n"
+    "[Author]\r\nName=Vettaro\r\nUrl=https://www.vettaro.example/\r\nE-mail=info@vettaro.example\r\n"
     "[Prog]\r\nName=Vettaro-V4\r\nVersion=1.2.30\r\n"
     "[Tab]\r\nName=Dati Salite\r\n"
     "[Data]\r\nIDPercorso=Passo dello Stelvio\r\nLunghezza=12350\r\nQuotainiziale=1205\r\nQuotafinale=2758\r\n"

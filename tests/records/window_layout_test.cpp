@@ -4,6 +4,8 @@
 // stay on screen a moment, for a look under a real display).
 #include "window_fixture.h"
 
+#include "platform/com/ComRegistry.h"
+
 #include <QAbstractButton>
 #include <QDir>
 #include <QElapsedTimer>
@@ -67,6 +69,7 @@ protected:
     {
         CardWindowTest::TearDown();
         ResetLanguages();
+        Com::SetMachineRegistryFile(QString());
     }
 };
 
@@ -74,6 +77,8 @@ TEST_P(WindowLayout, EveryCaptionFits)
 {
     const bool climb = std::get<0>(GetParam());
     const QString lang = QLatin1String(std::get<1>(GetParam()));
+    // The built program folder's libraries, registered beside them.
+    Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
     LoadLanguages(TestSupport::BinDir());
     ASSERT_EQ(SelectLanguage(lang, QStringLiteral("1033")), lang);
     ASSERT_FALSE(GetLangString(climb ? 9069 : 7049).startsWith(QStringLiteral("No")));

@@ -1,6 +1,7 @@
 // The altitude-sample panel of the card windows.
 #include "window_fixture.h"
 
+#include "core/ProfileGlobals.h"
 #include "platform/data/RecordsetModel.h"
 
 #include <QTableView>
@@ -90,4 +91,28 @@ TEST_F(CardWindowTest, DeleteKeyClearsAnIcon)
     grid->setCurrentIndex(Cell(w, 1, 0));   // leaving the row writes it
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite] WHERE [image] = 'summit'")), 0);
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite] WHERE [IDPercorso] = 'A'")), 1);
+}
+
+// The profile button hands the shown card to the profile; fewer than two
+// samples hand nothing.
+TEST_P(BothWindows, ProfileButtonFillsTheHandOff)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("One"));
+    AddCard(climb, QStringLiteral("Two"));
+    AddSample(climb, QStringLiteral("One"), 0, 100);
+    for (auto [km, h] : {std::pair{0.0, 100}, {1.0, 120}, {2.0, 110}, {3.0, 150}})
+        AddSample(climb, QStringLiteral("Two"), km, h);
+    CardWindow &w = Open(climb);
+    ProfileName = QStringLiteral("before");
+    w.cmdAltim_Click();
+    w.cmdShowAlti_Click();
+    EXPECT_EQ(ProfileName, QStringLiteral("before"));
+    w.Data1()->MoveNext();
+    w.cmdShowAlti_Click();
+    EXPECT_EQ(ProfileName, QStringLiteral("Two"));
+    EXPECT_EQ(ProfilePointCount, 4);
+    EXPECT_EQ(ProfileGain, 60);
+    EXPECT_EQ(ProfileClimbRate, climb ? Ctl<QLabel>("Label5(5)")->text() : QStringLiteral(" --- "));
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }

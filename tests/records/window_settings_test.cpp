@@ -2,6 +2,8 @@
 #include "window_fixture.h"
 
 #include "core/MDIfrmBike.h"
+#include "core/WindowRegistry.h"
+#include "records/RegisterWindows.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -117,10 +119,22 @@ TEST_P(BothWindows, MainWindowCommands)
                               "XmlExport", "CrsExport", "TxtExport", "mnuTool(0)"};
     for (const QString &k : keys)
         main.EnableCommand(k, false);
-    Open(GetParam());
+    RegisterRecordsWindows();
+    const QString name = GetParam() ? QStringLiteral("frmDatiSal") : QStringLiteral("frmDatiPerc");
+    QWidget *w = WindowRegistry::Show(name);
+    ASSERT_NE(qobject_cast<CardWindow *>(w), nullptr);
+    EXPECT_EQ(main.ActiveFormName(), name);
     for (const QString &k : keys)
         EXPECT_TRUE(main.IsCommandEnabled(k)) << k.toStdString();
-    Close();
+    // The main window's by-name commands reach it.
+    for (const char *method : {"UpdateControls", "Export", "ExportXml", "ExportCrs", "MyPrint", "MyPrint1", "MyPrint2"})
+        EXPECT_TRUE(w->metaObject()->indexOfSlot(method) >= 0
+                    || w->metaObject()->indexOfMethod(QMetaObject::normalizedSignature((std::string(method) + "()").c_str())) >= 0)
+            << method;
+    EXPECT_TRUE(QMetaObject::invokeMethod(w, "UpdateControls"));
+    static_cast<QPushButton *>(static_cast<CardWindow *>(w)->Control(QStringLiteral("cmdClose")))->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(WindowRegistry::Find(name), nullptr);
     for (const QString &k : keys)
         EXPECT_FALSE(main.IsCommandEnabled(k)) << k.toStdString();
     EXPECT_TRUE(main.IsToolbar2Visible());
