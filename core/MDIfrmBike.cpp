@@ -328,6 +328,12 @@ void MDIfrmBike::BuildToolbars()
     }
 }
 
+namespace {
+// True while the status bar shows the ready text, so a change of language
+// can re-text it.
+bool g_statusIdle = false;
+}
+
 // ---- start-up and shutdown -----------------------------------------------------------
 
 void MDIfrmBike::StartLanguage()
@@ -341,8 +347,17 @@ void MDIfrmBike::StartLanguage()
     Step([&] {
         m_langMenu = std::make_unique<LanguageMenu>(m_menus.value(QStringLiteral("mnuLangMain")), [this]() {
             UpdateControls();
-            if (QWidget *w = ActiveForm())
+            if (g_statusIdle)
+                SetStatus(QString(), false);
+            if (QWidget *w = ActiveForm()) {
                 CallByName(w, "UpdateControls");
+                // Texts of another language can be longer: let the child
+                // window grow so that none of them is cut.
+                if (auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget())) {
+                    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                    sub->resize(sub->size().expandedTo(sub->sizeHint()));
+                }
+            }
         });
         connect(m_items.value(QStringLiteral("mnuAddLang")), &QAction::triggered, this,
                 [this]() { m_langMenu->AddLanguageClicked(); });
@@ -1163,6 +1178,7 @@ void SetStatus(const QString &text, bool wait)
     if (!w)
         return;
     QString message;
+    g_statusIdle = text.isEmpty();
     if (text.isEmpty())
         message = QLatin1Char(' ') + GetLangString(28020);
     else if (wait)

@@ -556,12 +556,13 @@ void configure(sqlite3 *h)
     sqlite3_busy_timeout(h, 0);
     jetsql::RegisterFunctions(h);
     execRaw(h, QStringLiteral("PRAGMA foreign_keys = ON"));
-    // A page cache that holds a whole program file: summaries of 50,000 times read
-    // the times in athlete order, all over the file (the default holds 2 MB).
-    // Setting it reads the schema; a file in use fails that, and is reported
-    // as such by what follows.
+    // A page cache that holds a whole program file (64 MB; the default holds 2 MB):
+    // summaries of 50,000 times read the times in athlete order, all over the file.
+    // The file is not memory-mapped: a read error on a mapped file (a removed
+    // stick) would end the program instead of reaching the caller as an error.
+    // Setting the cache reads the schema; a file in use fails that, and is
+    // reported as such by what follows.
     sqlite3_exec(h, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
-    sqlite3_exec(h, "PRAGMA mmap_size = 268435456", nullptr, nullptr, nullptr);
 }
 
 std::shared_ptr<Conn> openConn(const QString &path, bool exclusive, bool readOnly, bool create)
@@ -1379,10 +1380,11 @@ void Recordset::Impl::load()
     storage->countSql = QStringLiteral("SELECT count(*) FROM (%1\n)").arg(sql);
     storage->stmt = s.release();
     storage->done = false;
-    st = storage;
     // The first rows are read now: a short result (an empty one, a summary) is
-    // read whole, and a query that fails from its start fails here.
-    st->ensure(kFirstRows - 1);
+    // read whole, and a query that fails from its start fails here (a failed
+    // Requery leaves the rows it had).
+    storage->ensure(kFirstRows - 1);
+    st = storage;
     if (!st->done) {
         if (cn.exclusive && sqlite3_stmt_readonly(st->stmt)) registerLazy(st);
         else st->fetchAll();
@@ -1459,6 +1461,8 @@ bool Recordset::IsOpen() const { return d->open; }
 
 void Recordset::Close()
 {
+    // Rows nobody else shares are not read any further.
+    if (d->st && d->st.use_count() == 1) d->st->finish();
     d->open = false;
     d->listeners.clear();
     d->editMode = dbEditNone;

@@ -143,6 +143,9 @@ WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500)
 INSERT INTO "Tempi Allenamento" (IDPersonale, IDPercorso, Data, Tempo)
   SELECT CASE i % 3 WHEN 0 THEN 'a1' ELSE 'B2' END, 'R' || (1 + i % 2), date('2001-01-01', '+' || i || ' days'),
          time(3000 + i * 7, 'unixepoch') FROM n;
+INSERT INTO "Tempi Allenamento" (IDPersonale, IDPercorso, Data, Tempo) VALUES
+  ('A1', 'R1', '2020-02-01', '24:00:00'), ('A1', 'R2', '2020-02-02', '1a:2b:3c'), ('B2', 'R1', '2020-02-03', '12:34   '),
+  ('B2', 'R2', '2020-02-04', '12345678'), ('B2', 'R1', '2020-02-05', '9:00:00');
 )SQL");
     const char *secs = R"(CASE WHEN length(T."Tempo") = 8 THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600
         + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER)
@@ -155,6 +158,13 @@ INSERT INTO "Tempi Allenamento" (IDPersonale, IDPercorso, Data, Tempo)
     EXPECT_EQ(scalar(*db, QStringLiteral("SELECT count(*) FROM (%1 EXCEPT %2)").arg(view, climbs)), 0);
     EXPECT_EQ(scalar(*db, QStringLiteral("SELECT count(*) FROM (%1 EXCEPT %2)").arg(climbs, view)), 0);
     EXPECT_EQ(scalar(*db, "SELECT count(*) FROM \"Riepilogo Salite\" WHERE \"VAMA\" IS NULL"), 3);
+    const QString training = QStringLiteral(
+        "SELECT T.\"IDPersonale\", T.\"Data\", round(R.\"Lunghezza\" * 3600.0 / (%1), 2) AS K FROM \"Tempi Allenamento\" AS T "
+        "JOIN \"Dati Percorsi\" AS R ON R.\"IDPercorso\" = T.\"IDPercorso\"").arg(QLatin1String(secs));
+    const QString trainingView = QStringLiteral(
+        "SELECT \"IDPersonale\", \"Data\", \"Velocità media\" FROM \"Riepilogo Tempi Allenamento\"");
+    EXPECT_EQ(scalar(*db, QStringLiteral("SELECT count(*) FROM (%1 EXCEPT %2)").arg(trainingView, training)), 0);
+    EXPECT_EQ(scalar(*db, QStringLiteral("SELECT count(*) FROM (%1 EXCEPT %2)").arg(training, trainingView)), 0);
 
     // The athletes' summary as the grouping of the two lists, to the last bit of every sum.
     const QString perAthlete = QStringLiteral(R"(
