@@ -4,6 +4,9 @@
 #include "core/MDIfrmBike.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QScreen>
 #include <QStringList>
 
@@ -72,6 +75,13 @@ int main(int argc, char **argv)
 {
     VettaroApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vettaro"));
+    QApplication::setApplicationVersion(QStringLiteral(VETTARO_VERSION));
+    // Qt's own dialogs (buttons of message boxes, file and printer dialogs)
+    // speak the desktop's language, as the system's dialogs always have.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     RegisterWindows();
 
     MDIfrmBike window;

@@ -2,6 +2,7 @@
 
 #include "core/Globals.h"
 #include "core/Validators.h"
+#include "platform/bmp2png/PngName.h"
 #include "platform/settings/IniFile.h"
 #include "platform/shell/Shell.h"
 
@@ -182,9 +183,7 @@ bool WriteIniString(const QString &File, const QString &Section, const QString &
 
 QString PngPathFor(const QString &BmpPath)
 {
-    if (BmpPath.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive))
-        return BmpPath.left(BmpPath.size() - 4) + QStringLiteral(".png");
-    return BmpPath + QStringLiteral(".png");
+    return PngNameFor(BmpPath);
 }
 
 bool BmpToPng(const QString &BmpPath)

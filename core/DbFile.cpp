@@ -10,7 +10,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPixmap>
-#include <QTemporaryFile>
+#include <QSaveFile>
 
 #include <exception>
 
@@ -52,28 +52,21 @@ void CreateFromTemplate(const QString &path)
     if (!QFileInfo::exists(source))
         throw VbError(VbErr::FileNotFound, QStringLiteral("File not found: %1").arg(source));
 
-    const QFileInfo target(path);
-    // The copy is made beside the target so that the final rename stays on one
-    // file system and either leaves the old file or puts the whole new one.
-    QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".vettaro-new-XXXXXX")));
+    // The copy is written under a temporary name beside the target and then
+    // renamed over it in one step: a failure leaves the old file as it was.
+    QSaveFile out(path);
     QFile in(source);
-    if (!temp.open() || !in.open(QIODevice::ReadOnly))
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
         throw VbError(75, QStringLiteral("Path/File access error: %1").arg(path));
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 16);
         if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
             throw VbError(57, QStringLiteral("Device I/O error: %1").arg(source));
-        if (temp.write(chunk) != chunk.size())
+        if (out.write(chunk) != chunk.size())
             throw VbError(61, QStringLiteral("Disk full: %1").arg(path));
     }
-    if (!temp.flush())
-        throw VbError(61, QStringLiteral("Disk full: %1").arg(path));
-    temp.close();
-    if (target.exists() && !QFile::remove(target.absoluteFilePath()))
-        throw VbError(70, QStringLiteral("Permission denied: %1").arg(path));
-    if (!temp.rename(target.absoluteFilePath()))
+    if (!out.commit())
         throw VbError(75, QStringLiteral("Path/File access error: %1").arg(path));
-    temp.setAutoRemove(false);
 }
 
 void UpgradeDatabase(Database &db)
@@ -98,7 +91,8 @@ void UpgradeDatabase(Database &db)
     }
 }
 
-void LoadIcons(Database &db)
+// Fills the new "Icons" table and ImageList2 from the .ico files of the icon folder.
+static void LoadIcons(Database &db)
 {
     ImageList2.SetImageSize(16, 16);
     const QDir folder(IconFolder());

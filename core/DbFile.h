@@ -24,7 +24,6 @@ void UpgradeDatabase(dao::Database &db);
 // Drops and recreates the table "Icons" and fills it, and ImageList2, from the
 // icon folder. Throws VbError.
 void RebuildIcons(dao::Database &db);
-void LoadIcons(dao::Database &db);
 
 // Opens (or creates from the template) and upgrades a file, then rebuilds its
 // icons: the work of OpenDb without the windows. On success CurrentDb holds

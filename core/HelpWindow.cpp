@@ -125,8 +125,10 @@ HelpWindow::HelpWindow(const QString &folder, QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(splitter);
-    resize(820, 560);
-    splitter->setSizes({230, 590});
+    // The contents pane as wide as its longest title, without a scroll bar.
+    const int contentsWidth = qMax(230, m_contents->sizeHintForColumn(0) + 2 * m_contents->frameWidth() + 24);
+    resize(contentsWidth + 620, 560);
+    splitter->setSizes({contentsWidth, 590});
 
     auto open = [this](QListWidgetItem *item) {
         if (item)

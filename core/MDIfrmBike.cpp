@@ -5,7 +5,7 @@
 #include "core/HelpWindow.h"
 #include "core/LangClient.h"
 #include "core/RecentFiles.h"
-#include "core/SpecialFolder.h"
+#include "core/UserFolders.h"
 #include "core/WindowRegistry.h"
 #include "core/XmlRaces.h"
 #include "core/frmAbout.h"
@@ -114,6 +114,22 @@ void ExtractFontResource(const QString &resource, const QString &path)
         return;
     out.write(in.readAll());
 }
+
+// Sets up cmDlg1 for choosing a database file. defaultExt null keeps the
+// dialog's last default extension.
+void PrepareDatabaseDialog(const QString &title, const QString &initDir, const QString &fileName, int flags,
+                           const char *defaultExt)
+{
+    cmDlg1.DialogTitle = title;
+    cmDlg1.InitDir = initDir;
+    if (defaultExt)
+        cmDlg1.DefaultExt = QString::fromLatin1(defaultExt);
+    cmDlg1.FileName = fileName;
+    cmDlg1.Filter = MdbFilter;
+    cmDlg1.FilterIndex = 1;
+    cmDlg1.Flags = flags;
+    cmDlg1.CancelError = true;
+}
 }
 
 // ---- construction ---------------------------------------------------------------
@@ -154,12 +170,15 @@ MDIfrmBike::MDIfrmBike(QWidget *parent) : QMainWindow(parent)
         EnableCommand(QString::fromLatin1(key), false);
     for (const char *item : {"mnuPrint", "mnuExportTxt", "mnuSaveXML", "mnuSaveCrs", "mnuTool"})
         EnableCommand(QString::fromLatin1(item), false);
+    // The caption tells whether a database is open, from the start.
+    setWindowTitle(ProductCaption);
     resize(1024, 720);
 }
 
 MDIfrmBike::~MDIfrmBike()
 {
-    if (!m_unloaded)
+    // A window that never started has nothing to shut down.
+    if (m_loaded && !m_unloaded)
         MDIForm_Unload();
     if (g_instance == this) {
         g_instance = nullptr;
@@ -367,6 +386,7 @@ void MDIfrmBike::StartLanguage()
 
 void MDIfrmBike::MDIForm_Load(const QString &commandLine)
 {
+    m_loaded = true;
     Step([&] {
         if (AppPath.isEmpty())
             AppPath = QCoreApplication::applicationDirPath();
@@ -623,6 +643,15 @@ void MDIfrmBike::FormUnloaded(const QString &name)
 
 // ---- recent files ----------------------------------------------------------------
 
+// The item shows the path as it is: "&" in a folder name is not a mnemonic.
+void MDIfrmBike::SetRecentItem(int index, const QString &path)
+{
+    QAction *a = RecentItem(index);
+    a->setData(path);
+    a->setText(QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    a->setVisible(true);
+}
+
 QAction *MDIfrmBike::RecentItem(int index)
 {
     while (m_recent.size() < index) {
@@ -643,11 +672,8 @@ void MDIfrmBike::LoadRecentFiles()
     if (paths.isEmpty())
         return;
     m_items.value(QStringLiteral("mnuRecent(0)"))->setVisible(true);
-    for (int i = 1; i <= paths.size(); ++i) {
-        QAction *a = RecentItem(i);
-        a->setText(paths.at(i - 1));
-        a->setVisible(true);
-    }
+    for (int i = 1; i <= paths.size(); ++i)
+        SetRecentItem(i, paths.at(i - 1));
 }
 
 void MDIfrmBike::AddRecentFile(const QString &path)
@@ -656,15 +682,12 @@ void MDIfrmBike::AddRecentFile(const QString &path)
     switch (change.kind) {
     case RecentFileList::Change::None:
         return;
-    case RecentFileList::Change::Appended: {
+    case RecentFileList::Change::Appended:
         m_items.value(QStringLiteral("mnuRecent(0)"))->setVisible(true);
-        QAction *a = RecentItem(change.index);
-        a->setText(path);
-        a->setVisible(true);
+        SetRecentItem(change.index, path);
         return;
-    }
     case RecentFileList::Change::Replaced:
-        RecentItem(change.index)->setText(path);
+        SetRecentItem(change.index, path);
         return;
     }
 }
@@ -674,7 +697,7 @@ QStringList MDIfrmBike::RecentMenuCaptions() const
     QStringList captions;
     for (QAction *a : m_recent)
         if (a->isVisible())
-            captions << a->text();
+            captions << a->data().toString();
     return captions;
 }
 
@@ -697,33 +720,30 @@ void MDIfrmBike::mnuFileItem_Click(int index)
         case 0: {
             CloseCurrentDatabase();
             const QString personal = PersonalFolder();
-            cmDlg1.InitDir = GetSetting(AppName, WindowName, QStringLiteral("NewDbDir"), personal);
-            cmDlg1.DefaultExt = QStringLiteral("mdb");
-            cmDlg1.DialogTitle = GetLangString(506);
-            cmDlg1.FileName = NewDbName(personal);
-            cmDlg1.Filter = MdbFilter;
-            cmDlg1.FilterIndex = 1;
-            cmDlg1.Flags = 6;
-            cmDlg1.CancelError = true;
+            // Ask before overwriting (2), no read-only box (4).
+            PrepareDatabaseDialog(GetLangString(506), GetSetting(AppName, WindowName, QStringLiteral("NewDbDir"), personal),
+                                  NewDbName(personal), 6, "mdb");
             cmDlg1.ShowSave();
             const QString path = cmDlg1.FileName;
             SaveSetting(AppName, WindowName, QStringLiteral("NewDbDir"), QFileInfo(path).absolutePath());
-            // The confirmed file is replaced only once the new one is complete.
-            if (QFileInfo::exists(path))
-                CreateFromTemplate(path);
+            if (QFileInfo::exists(path)) {
+                // The confirmed file is replaced only once the new one is
+                // complete; when that fails it stays, and the user is told why.
+                try {
+                    CreateFromTemplate(path);
+                } catch (...) {
+                    ShowDataError();
+                    break;
+                }
+            }
             OpenDb(path);
             break;
         }
         case 1: {
             CloseCurrentDatabase();
-            cmDlg1.InitDir = GetSetting(AppName, WindowName, QStringLiteral("DbDir"), PersonalFolder());
-            cmDlg1.DefaultExt = QStringLiteral("mdb");
-            cmDlg1.DialogTitle = GetLangString(507);
-            cmDlg1.FileName.clear();
-            cmDlg1.Filter = MdbFilter;
-            cmDlg1.FilterIndex = 1;
-            cmDlg1.Flags = 0x2004;
-            cmDlg1.CancelError = true;
+            // Offer to create a missing file (0x2000), no read-only box (4).
+            PrepareDatabaseDialog(GetLangString(507), GetSetting(AppName, WindowName, QStringLiteral("DbDir"), PersonalFolder()),
+                                  QString(), 0x2004, "mdb");
             cmDlg1.ShowOpen();
             const QString path = cmDlg1.FileName;
             SaveSetting(AppName, WindowName, QStringLiteral("DbDir"), QFileInfo(path).absolutePath());
@@ -746,7 +766,7 @@ void MDIfrmBike::mnuRecent_Click(int index)
     if (index < 1 || index > m_recent.size())
         return;
     try {
-        const QString path = m_recent.at(index - 1)->text();
+        const QString path = m_recent.at(index - 1)->data().toString();
         if (!QFileInfo(path).isFile()) {
             MsgBox(GetLangString(517), Vb::Exclamation);
             return;
@@ -888,6 +908,8 @@ void MDIfrmBike::Toolbar2_ButtonClick(const QString &key)
     QList<dao::RecordsetPtr *> opened;
     auto open = [&opened](dao::RecordsetPtr &rs, const QString &source) {
         CloseRecordset(rs);
+        if (!CurrentDb)
+            throw VbError(91, QStringLiteral("Object variable or With block variable not set"));
         rs = CurrentDb->OpenRecordset(source);
         opened << &rs;
     };
@@ -907,7 +929,7 @@ void MDIfrmBike::Toolbar2_ButtonClick(const QString &key)
         if (row->window) {
             SetStatus(GetLangString(row->status), true);
             bool refused = false;
-            const QString k = key;
+            const QString &k = key;
             if (k == QLatin1String("b1")) {
                 open(AthletesRs, QStringLiteral("Dati Personali"));
             } else if (k == QLatin1String("b4")) {
@@ -1095,15 +1117,8 @@ void MDIfrmBike::mnuSetPrint_Click()
 void MDIfrmBike::DatabaseTool(int titleId, const QString &window, bool setDefaultExt)
 {
     try {
-        cmDlg1.DialogTitle = GetLangString(titleId);
-        cmDlg1.InitDir = PersonalFolder();
-        if (setDefaultExt)
-            cmDlg1.DefaultExt = QStringLiteral("mdb");
-        cmDlg1.FileName.clear();
-        cmDlg1.Flags = 0x1004;
-        cmDlg1.Filter = MdbFilter;
-        cmDlg1.FilterIndex = 1;
-        cmDlg1.CancelError = true;
+        // The file must exist (0x1000), no read-only box (4).
+        PrepareDatabaseDialog(GetLangString(titleId), PersonalFolder(), QString(), 0x1004, setDefaultExt ? "mdb" : nullptr);
         cmDlg1.ShowOpen();
         WindowRegistry::Show(window, true);
     } catch (...) {
@@ -1128,13 +1143,7 @@ void MDIfrmBike::mnuImport_Click()
     }
 }
 
-void MDIfrmBike::mnuXmlImport_Click()
-{
-    if (m_handlers.contains(QStringLiteral("XmlImport")))
-        RunCommand(QStringLiteral("XmlImport"));
-    else
-        RunXmlImport();
-}
+void MDIfrmBike::mnuXmlImport_Click() { RunXmlImport(); }
 
 void MDIfrmBike::mnuWebImport_Click()
 {
@@ -1150,7 +1159,7 @@ void MDIfrmBike::mnuVelocita_Click() { RunCommand(QStringLiteral("mnuVelocità")
 
 // ---- links ---------------------------------------------------------------------------------
 
-void MDIfrmBike::OpenLink(const QString &target, int noAssocId, int memoryId, int otherId)
+void OpenLink(const QString &target, int noAssocId, int memoryId, int otherId)
 {
     try {
         const int result = Shell::OpenDocument(target);
@@ -1165,10 +1174,7 @@ void MDIfrmBike::OpenLink(const QString &target, int noAssocId, int memoryId, in
 
 void MDIfrmBike::mnuHomePage_Click() { OpenLink(HomePageAddress(), 508, 509, 510); }
 
-void MDIfrmBike::mnuMail_Click()
-{
-    OpenLink(QStringLiteral("mailto:") + MailAddress() + QStringLiteral("?subject=Vettaro Info"), 511, 512, 513);
-}
+void MDIfrmBike::mnuMail_Click() { OpenLink(MailLink(), 511, 512, 513); }
 
 // ---- shared services ------------------------------------------------------------------------
 
@@ -1240,3 +1246,4 @@ bool CallByName(QObject *window, const char *method)
 QString HomePageAddress() { return QStringLiteral("https://www.vettaro.example/"); }
 QString MailAddress() { return QStringLiteral("info@vettaro.example"); }
 QString WebImportAddress() { return QStringLiteral("https://www.vettaro.example/import/"); }
+QString MailLink() { return QStringLiteral("mailto:") + MailAddress() + QStringLiteral("?subject=Vettaro Info"); }

@@ -89,8 +89,8 @@ public:
     void CloseCurrentDatabase();
 
     // Commands whose work lies in other parts of the program ("Filter",
-    // "SortAsc", "SortDes", "XmlImport", "mnuVAM", "mnuVelocità"): the owner
-    // installs its handler; without one the command does nothing.
+    // "SortAsc", "SortDes", "mnuVAM", "mnuVelocità"): the owner installs its
+    // handler; without one the command does nothing.
     void SetCommandHandler(const QString &command, std::function<void()> handler);
 
     // The Language menu (nullptr before start-up built it).
@@ -143,12 +143,12 @@ private:
     QAction *AddItem(QMenu *menu, const QString &name, const char *slotOrNull = nullptr);
     void RunCommand(const QString &command);
     void DatabaseTool(int titleId, const QString &window, bool setDefaultExt);
-    void OpenLink(const QString &target, int noAssocId, int memoryId, int otherId);
     void ExportRule(const char *method);
     void RemoveFilterButton();
     void RemoveFilterMenu();
     void RepositionAthlete(QWidget *listWindow);
     QAction *RecentItem(int index);
+    void SetRecentItem(int index, const QString &path);
     void ShowHelpPages(const QString &helpFile, int command, const QString &keyword);
 
     QMdiArea *m_mdi = nullptr;
@@ -163,6 +163,7 @@ private:
     QString m_fontPath;
     int m_fontId = -1;
     int m_pointer = 0;
+    bool m_loaded = false;
     bool m_unloaded = false;
     QPointer<HelpWindow> m_help;
     std::unique_ptr<LanguageMenu> m_langMenu;
@@ -184,3 +185,9 @@ bool CallByName(QObject *window, const char *method);
 QString HomePageAddress();
 QString MailAddress();
 QString WebImportAddress();
+// The mail link to the author: "mailto:", the address and the subject.
+QString MailLink();
+// Asks the desktop to open a link. A failure is told with the message of its
+// kind: noAssocId (no program for it), memoryId (out of memory) or otherId;
+// an error on the way is shown with ShowDataError.
+void OpenLink(const QString &target, int noAssocId, int memoryId, int otherId);

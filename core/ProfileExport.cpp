@@ -3,7 +3,7 @@
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
-#include "core/SpecialFolder.h"
+#include "core/UserFolders.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Prompt.h"

@@ -296,7 +296,6 @@ int16_t VirtualKeyCode(const QKeyEvent *e)
         switch (k) {
         case Qt::Key_Period:
         case Qt::Key_Comma:
-        case Qt::Key_Delete:
             return 110;
         case Qt::Key_Asterisk: return 106;
         case Qt::Key_Plus: return 107;

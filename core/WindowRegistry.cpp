@@ -69,11 +69,6 @@ bool IsRegistered(const QString &name)
     return registry().factories.contains(name);
 }
 
-QStringList RegisteredNames()
-{
-    return registry().factories.keys();
-}
-
 QWidget *Find(const QString &name)
 {
     auto it = registry().loaded.find(name);

@@ -22,7 +22,6 @@ using Factory = std::function<QWidget *(QWidget *parent)>;
 void Register(const QString &name, Factory factory);
 void Unregister(const QString &name);
 bool IsRegistered(const QString &name);
-QStringList RegisteredNames();
 
 // The loaded window of that name, or nullptr.
 QWidget *Find(const QString &name);

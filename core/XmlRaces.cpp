@@ -4,7 +4,7 @@
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/ProfileExport.h"
-#include "core/SpecialFolder.h"
+#include "core/UserFolders.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/Shell.h"

@@ -1,11 +1,8 @@
 #include "core/frmAbout.h"
 
-#include "core/DbFile.h"
-#include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/MDIfrmBike.h"
 #include "platform/shell/Shell.h"
-#include "platform/ui/Prompt.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,6 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QVersionNumber>
+
+#include <utility>
 
 #ifndef VETTARO_VERSION
 #define VETTARO_VERSION "1.0.0"
@@ -110,24 +109,15 @@ QString frmAbout::LinkTarget(int index)
     if (index == 5)
         return HomePageAddress();
     if (index == 6)
-        return QStringLiteral("mailto:") + MailAddress() + QStringLiteral("?subject=Vettaro Info");
+        return MailLink();
     return {};
 }
 
 void frmAbout::Label2_Click(int index)
 {
-    try {
-        const QString target = LinkTarget(index);
-        if (target.isEmpty())
-            return;   // the lines that are not links do nothing
-        const int result = Shell::OpenDocument(target);
-        if (result > 32)
-            return;
-        const int id = result == 31 ? 1506 : result == 0 ? 1507 : 1508;
-        MsgBox(GetLangString(id), Vb::Critical);
-    } catch (...) {
-        ShowDataError();
-    }
+    const QString target = LinkTarget(index);
+    if (!target.isEmpty())   // the lines that are not links do nothing
+        OpenLink(target, 1506, 1507, 1508);
 }
 
 void frmAbout::ShowCredits(bool alternative)
@@ -138,8 +128,10 @@ void frmAbout::ShowCredits(bool alternative)
     QPalette p = m_label1->palette();
     p.setColor(QPalette::WindowText, alternative ? QColor(0, 0, 0xFF) : QColor(Qt::black));
     m_label1->setPalette(p);
-    m_label1->setText(alternative ? GetLangString(1006) + QStringLiteral(" \u2014 ") + GetLangString(1004)
-                                  : GetLangString(1006));
+    // The standard line credits the shipped display font (its licence text
+    // lies beside it); the alternative one repeats the product's line.
+    m_label1->setText(alternative ? GetLangString(1006)
+                                  : QStringLiteral("LiquidCrystal font: DSEG by keshikan, SIL Open Font License 1.1"));
 }
 
 void frmAbout::Form_DblClick()
@@ -156,11 +148,18 @@ void frmAbout::mouseDoubleClickEvent(QMouseEvent *event)
 
 bool frmAbout::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease) {
+    if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonDblClick) {
+        // One click opens a link once: the release that ends a double-click
+        // does not open it again.
         const int index = m_label2.indexOf(static_cast<QLabel *>(watched));
-        if (index >= 0)
+        const bool left = static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            m_skipRelease = index >= 0;
+        } else if (index >= 0 && left && !std::exchange(m_skipRelease, false)) {
             Label2_Click(index);
-    } else if (event->type() == QEvent::MouseButtonDblClick && watched == m_label1) {
+        }
+    }
+    if (event->type() == QEvent::MouseButtonDblClick && watched == m_label1) {
         Form_DblClick();
         return true;
     }

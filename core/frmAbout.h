@@ -16,7 +16,6 @@ public:
     QLabel *Label2(int index) const;
     QLabel *Label1() const { return m_label1; }
     QPushButton *Command1() const { return m_ok; }
-    int DoubleClicks() const { return m_dblClicks; }
     // The link target of a Label2 item: the home page (5), a mail link (6), else empty.
     static QString LinkTarget(int index);
 
@@ -37,4 +36,5 @@ private:
     QLabel *m_label1;
     QPushButton *m_ok;
     int m_dblClicks = 0;
+    bool m_skipRelease = false;   // the release after a double-click on a link
 };

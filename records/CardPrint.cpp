@@ -219,21 +219,22 @@ void PrintCard(Printer &printer, const CardData &card, int orientation, const Pa
 {
     const QString fontName = printer.FontName();
     const double fontSize = printer.FontSize();
+    const auto restoreFont = [&] {
+        printer.SetFontSize(fontSize);
+        printer.SetFontName(fontName);
+    };
     try {
         printer.SetOrientation(orientation);
         CardLayout(printer, card, page).Run();
-        printer.SetFontSize(fontSize);
-        printer.SetFontName(fontName);
+        restoreFont();
         printer.EndDoc();
     } catch (const VbError &) {
         printer.KillDoc();
-        printer.SetFontSize(fontSize);
-        printer.SetFontName(fontName);
+        restoreFont();
         throw;
     } catch (const std::exception &e) {
         printer.KillDoc();
-        printer.SetFontSize(fontSize);
-        printer.SetFontName(fontName);
+        restoreFont();
         throw VbError(Printer::ErrPrinter, QString::fromLocal8Bit(e.what()));
     }
 }

@@ -13,7 +13,6 @@
 #include "platform/data/RecordsetModel.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/Shell.h"
-#include "platform/ui/BusyCursor.h"
 #include "platform/ui/Prompt.h"
 #include "records/CardNumbers.h"
 #include "records/CardPrint.h"
@@ -23,11 +22,9 @@
 #include "records/TextProfile.h"
 
 #include <QApplication>
-#include <QPrinter>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -37,18 +34,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include <QMouseEvent>
-
-#include <algorithm>
-#include <optional>
 #include <cmath>
+#include <optional>
 
 // ---------------------------------------------------------------------------
 // Configurations
@@ -77,7 +74,6 @@ CardConfig CardConfig::Climbs()
     c.sampleDuplicate = SampleChecks::DuplicateTextClimb;
     c.sampleEmptyDistance = SampleChecks::EmptyFieldTextClimb;
     c.sampleEmptyHeight = SampleChecks::EmptyFieldTextClimb;
-    c.firstColumnCaption = 9070;
     c.infoFrame = QStringLiteral("FrameInfo");
     c.infoClose = QStringLiteral("Command1");
     c.texts = {
@@ -133,7 +129,6 @@ CardConfig CardConfig::Routes()
     c.sampleDuplicate = SampleChecks::DuplicateTextRoute;
     c.sampleEmptyDistance = SampleChecks::EmptyDistanceTextRoute;
     c.sampleEmptyHeight = SampleChecks::EmptyHeightTextRoute;
-    c.firstColumnCaption = 7050;
     c.infoFrame = QStringLiteral("Frame5");
     c.infoClose = QStringLiteral("cmdNoInfo");
     c.texts = {
@@ -159,7 +154,7 @@ CardConfig CardConfig::Routes()
 }
 
 // ---------------------------------------------------------------------------
-// Colours
+// Link addresses and colours
 
 QString LinkAddress(const QString &text)
 {
@@ -197,6 +192,22 @@ qint64 ValueFromColor(const QColor &color)
 namespace {
 
 constexpr qint64 ButtonFace = -2147483633;   // the system's button-face colour
+
+// The main window's hourglass for the length of a command, whatever path ends it.
+class Hourglass {
+public:
+    Hourglass() { SetPointer(11); }
+    ~Hourglass() { SetPointer(0); }
+    Hourglass(const Hourglass &) = delete;
+    Hourglass &operator=(const Hourglass &) = delete;
+
+private:
+    static void SetPointer(int pointer)
+    {
+        if (MDIfrmBike *main = MDIfrmBike::instance())
+            main->SetMousePointer(pointer);
+    }
+};
 constexpr int TwipsPerPixel = 15;
 
 void SetTextColour(QWidget *w, quint32 vbColour)
@@ -215,10 +226,11 @@ void SetBackColour(QWidget *w, qint64 vbColour)
     w->setAutoFillBackground(true);
 }
 
-// The whole number a setting holds, or nothing.
-std::optional<qint64> SettingNumber(const QString &section, const QString &key)
+// A text read as a whole number (locale form first, halves to the even
+// neighbour), or nothing when it is not a number.
+std::optional<qint64> WholeNumber(const QString &text)
 {
-    const QString v = GetSetting(AppName, section, key, QString()).trimmed();
+    const QString v = text.trimmed();
     if (v.isEmpty())
         return std::nullopt;
     bool ok = false;
@@ -228,6 +240,12 @@ std::optional<qint64> SettingNumber(const QString &section, const QString &key)
     if (!ok || !std::isfinite(d))
         return std::nullopt;
     return static_cast<qint64>(CardNumbers::RoundHalfEven(d));
+}
+
+// The whole number a setting holds, or nothing.
+std::optional<qint64> SettingNumber(const QString &section, const QString &key)
+{
+    return WholeNumber(GetSetting(AppName, section, key, QString()));
 }
 
 QString RecordName(const dao::RecordsetPtr &rs)
@@ -281,6 +299,21 @@ QSlider *CardWindow::slider(const QString &name, int min, int max, int position,
 }
 
 namespace {
+// The number cells of the sample grid take only what the decimal filter lets
+// through; the keypad's decimal key types the user's separator.
+class SampleDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (line && (index.column() == SampleChecks::DistanceColumn || index.column() == SampleChecks::HeightColumn))
+            FieldValidator::Install(line, FieldValidator::Decimal);
+        return editor;
+    }
+};
+
 // A column of scale captions beside a slider, largest at the top.
 QWidget *Scale(const QStringList &captions, QWidget *parent)
 {
@@ -431,6 +464,7 @@ void CardWindow::buildSamplePanel()
                            {QStringLiteral("Note"), QString()},
                            {QStringLiteral("image"), QString()}});
     m_grid->setModel(m_samples);
+    m_grid->setItemDelegate(new SampleDelegate(m_grid));
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
@@ -489,15 +523,15 @@ void CardWindow::buildSamplePanel()
     });
     connect(m_samples, &data::RecordsetModel::rowInserted, this, [this]() {
         ++m_sampleTotal;
-        static_cast<QLabel *>(Control(QStringLiteral("Label9")))->setText(QString::number(m_sampleTotal));
+        setLabelText("Label9", QString::number(m_sampleTotal));
     });
     connect(m_samples, &data::RecordsetModel::rowDeleted, this, [this]() {
         --m_sampleTotal;
-        static_cast<QLabel *>(Control(QStringLiteral("Label9")))->setText(QString::number(m_sampleTotal));
+        setLabelText("Label9", QString::number(m_sampleTotal));
     });
     // A row is written when the grid leaves it; a refused row keeps the grid on it.
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current, const QModelIndex &previous) {
+            [this](const QModelIndex &, const QModelIndex &previous) {
                 if (!previous.isValid() || m_samples->pendingRow() != previous.row())
                     return;
                 if (!m_samples->CommitRow()) {
@@ -505,7 +539,6 @@ void CardWindow::buildSamplePanel()
                     QMetaObject::invokeMethod(
                         this, [this, back]() { m_grid->setCurrentIndex(back); }, Qt::QueuedConnection);
                 }
-                Q_UNUSED(current);
             });
     m_picture1->hide();
 }
@@ -573,7 +606,7 @@ void CardWindow::buildClimbSimulator(QWidget *host)
     right->addWidget(gears);
     sl->addLayout(right, 1, 3);
     host->layout()->addWidget(sim);
-    showClimbReadouts();
+    showReadouts();
 
     connect(m_slider1, &QSlider::valueChanged, this, &CardWindow::Slider1_Scroll);
     connect(m_slider2, &QSlider::valueChanged, this, &CardWindow::Slider2_Scroll);
@@ -621,7 +654,7 @@ void CardWindow::buildRouteSimulator(QWidget *host)
     sl->addWidget(weightBox, 0, 1);
     sl->addWidget(perf, 0, 2);
     host->layout()->addWidget(sim);
-    showRouteReadouts();
+    showReadouts();
     connect(m_slider1, &QSlider::valueChanged, this, &CardWindow::Slider1_Scroll);
     connect(m_slider3, &QSlider::valueChanged, this, &CardWindow::Slider3_Scroll);
 }
@@ -798,7 +831,6 @@ void CardWindow::Form_Load()
         UpdateDifficolta();
     }
     restoreSettings();
-    m_loaded = true;
 }
 
 void CardWindow::fillStates()
@@ -821,6 +853,9 @@ void CardWindow::fillStates()
 void CardWindow::restoreSettings()
 {
     const QString section = m_cfg.formName;
+    const auto showWeight = [this]() {
+        setLabelText("Label5(10)", QString::number(m_slider3->minimum() + m_slider3->maximum() - m_slider3->value()));
+    };
     auto restore = [&](QSlider *s) {
         if (!s)
             return;
@@ -837,19 +872,16 @@ void CardWindow::restoreSettings()
         Slider2_Scroll();
         restore(m_slider3);
         Slider3_Scroll();
-        static_cast<QLabel *>(Control(QStringLiteral("Label5(10)")))
-            ->setText(QString::number(m_slider3->minimum() + m_slider3->maximum() - m_slider3->value()));
-        const QString opt = GetSetting(AppName, section, QStringLiteral("Option1"), QStringLiteral("1")).trimmed();
-        bool ok = false;
-        const int kind = opt.toInt(&ok);
-        const int index = ok && kind > 0 ? 0 : 1;
+        showWeight();
+        // Road unless the stored kind is a number of 0 or less, or no number at all.
+        const auto kind = WholeNumber(GetSetting(AppName, section, QStringLiteral("Option1"), QStringLiteral("1")));
+        const int index = kind && *kind > 0 ? 0 : 1;
         m_option[index]->setChecked(true);
         Option1_Click(index);
     } else {
         restore(m_slider3);
         Slider3_Scroll();
-        static_cast<QLabel *>(Control(QStringLiteral("Label5(10)")))
-            ->setText(QString::number(m_slider3->minimum() + m_slider3->maximum() - m_slider3->value()));
+        showWeight();
         restore(m_slider1);
         Slider1_Scroll();
     }
@@ -1049,8 +1081,6 @@ void CardWindow::Data1_Reposition()
     Control(QStringLiteral("cmdDelete"))->setEnabled(onRow);
     Control(QStringLiteral("cmdUpdate"))->setEnabled(false);
     Control(QStringLiteral("cmdModify"))->setEnabled(true);
-    if (!m_loaded)
-        return;   // loading shows the counter and the figures itself
     showCounter();
     if (m_cfg.climb) {
         UpdateDislivello();
@@ -1081,7 +1111,7 @@ void CardWindow::loadSamples()
     m_samples->setRecordset(rs);
     m_data2->setRecordset(rs);
     m_sampleTotal = rs->RecordCount();
-    static_cast<QLabel *>(Control(QStringLiteral("Label9")))->setText(QString::number(m_sampleTotal));
+    setLabelText("Label9", QString::number(m_sampleTotal));
     m_gridCaption->setText(name);
 }
 
@@ -1241,29 +1271,22 @@ bool CardWindow::canExport() const
     return !Control(QStringLiteral("cmdUpdate"))->isEnabled() && ok && count > 0;
 }
 
-void CardWindow::ExportXml()
+void CardWindow::exportCard(void (*writer)(const QString &id, const QString &kind))
 {
     if (!canExport()) {
         MsgBox(GetLangString(m_cfg.exportRefused), Vb::Critical);
         return;
     }
+    // The writer asks for the file and reads the card and its samples itself;
+    // a failure ends the export without a word.
     try {
-        WriteXmlProfile(m_txt[0]->text(), m_cfg.exportKind);
+        writer(m_txt[0]->text(), m_cfg.exportKind);
     } catch (...) {
     }
 }
 
-void CardWindow::ExportCrs()
-{
-    if (!canExport()) {
-        MsgBox(GetLangString(m_cfg.exportRefused), Vb::Critical);
-        return;
-    }
-    try {
-        WriteCrsProfile(m_txt[0]->text(), m_cfg.exportKind);
-    } catch (...) {
-    }
-}
+void CardWindow::ExportXml() { exportCard(&WriteXmlProfile); }
+void CardWindow::ExportCrs() { exportCard(&WriteCrsProfile); }
 
 void CardWindow::Export()
 {
@@ -1286,6 +1309,8 @@ void CardWindow::Export()
     }
     QString path = dlg.FileName;
     SaveSetting(AppName, m_cfg.formName, QStringLiteral("ExportDir"), QFileInfo(path).absolutePath());
+    // An existing file is replaced only once the new one is complete; a chosen
+    // name that gets ".txt" added is left alone.
     if (!path.endsWith(QLatin1String(".txt")))
         path += QStringLiteral(".txt");
     try {
@@ -1319,7 +1344,7 @@ void CardWindow::Export()
         rs->Close();
         QString version = QCoreApplication::applicationVersion();
         if (version.isEmpty())
-            version = QStringLiteral("1.0.0");
+            version = QStringLiteral(VETTARO_VERSION);
         WriteTextProfileFile(path, BuildTextProfile(card, samples, version));
     } catch (const VbError &e) {
         ShowDataError(e);
@@ -1331,9 +1356,7 @@ void CardWindow::Export()
 
 void CardWindow::cmdAltim_Click()
 {
-    BusyCursor busy;
-    if (MDIfrmBike *main = MDIfrmBike::instance())
-        main->SetMousePointer(11);
+    const Hourglass busy;
     if (!Control(QStringLiteral("cmdUpdate"))->isEnabled() && m_lblNumero->text().toInt() > 0) {
         try {
             loadSamples();
@@ -1344,8 +1367,6 @@ void CardWindow::cmdAltim_Click()
             ShowDataError(e);
         }
     }
-    if (MDIfrmBike *main = MDIfrmBike::instance())
-        main->SetMousePointer(0);
 }
 
 void CardWindow::cmdpct1Close_Click()
@@ -1360,9 +1381,9 @@ void CardWindow::cmdpct1Close_Click()
 
 void CardWindow::cmdShowAlti_Click()
 {
-    BusyCursor busy;
     if (m_sampleTotal < 2)
         return;
+    const Hourglass busy;
     ProfileHandoff::Legend legend;
     if (m_cfg.climb) {
         legend.time = text(QStringLiteral("Label5(1)"));
@@ -1407,29 +1428,18 @@ void ShowFigure(QLabel *label, const ClimbFigures::Figure &f)
 }
 }
 
-void CardWindow::UpdateDislivello()
+void CardWindow::showFigure(const char *label,
+                            ClimbFigures::Figure (*compute)(const ClimbFigures::CardTexts &, const QLocale &))
 {
     if (!m_cfg.climb)
         return;
     const ClimbFigures::CardTexts t{m_txt[1]->text(), m_txt[2]->text(), m_txt[3]->text(), m_lblNumero->text()};
-    ShowFigure(static_cast<QLabel *>(Control(QStringLiteral("Label12"))), ClimbFigures::HeightDifference(t));
+    ShowFigure(static_cast<QLabel *>(Control(QLatin1String(label))), compute(t, QLocale()));
 }
 
-void CardWindow::UpdatePendenza()
-{
-    if (!m_cfg.climb)
-        return;
-    const ClimbFigures::CardTexts t{m_txt[1]->text(), m_txt[2]->text(), m_txt[3]->text(), m_lblNumero->text()};
-    ShowFigure(static_cast<QLabel *>(Control(QStringLiteral("Label6"))), ClimbFigures::MeanGradient(t));
-}
-
-void CardWindow::UpdateDifficolta()
-{
-    if (!m_cfg.climb)
-        return;
-    const ClimbFigures::CardTexts t{m_txt[1]->text(), m_txt[2]->text(), m_txt[3]->text(), m_lblNumero->text()};
-    ShowFigure(static_cast<QLabel *>(Control(QStringLiteral("Label10"))), ClimbFigures::Difficulty(t));
-}
+void CardWindow::UpdateDislivello() { showFigure("Label12", &ClimbFigures::HeightDifference); }
+void CardWindow::UpdatePendenza() { showFigure("Label6", &ClimbFigures::MeanGradient); }
+void CardWindow::UpdateDifficolta() { showFigure("Label10", &ClimbFigures::Difficulty); }
 
 void CardWindow::FigureColor_DblClick(int figure)
 {
@@ -1452,6 +1462,11 @@ void CardWindow::FigureColor_DblClick(int figure)
 // ---------------------------------------------------------------------------
 // Simulator
 
+bool CardWindow::addingCard() const
+{
+    return Control(QStringLiteral("cmdUpdate"))->isEnabled() && !Control(QStringLiteral("cmdAdd"))->isEnabled();
+}
+
 Simulators::ClimbInput CardWindow::climbInput() const
 {
     Simulators::ClimbInput in;
@@ -1459,7 +1474,7 @@ Simulators::ClimbInput CardWindow::climbInput() const
     in.startAltitude = m_txt[2]->text();
     in.endAltitude = m_txt[3]->text();
     in.recordCount = m_lblNumero->text();
-    in.adding = Control(QStringLiteral("cmdUpdate"))->isEnabled() && !Control(QStringLiteral("cmdAdd"))->isEnabled();
+    in.adding = addingCard();
     in.rate = {m_slider1->minimum(), m_slider1->maximum(), m_slider1->value()};
     in.cadence = {m_slider2->minimum(), m_slider2->maximum(), m_slider2->value()};
     in.weight = {m_slider3->minimum(), m_slider3->maximum(), m_slider3->value()};
@@ -1471,54 +1486,46 @@ Simulators::RouteInput CardWindow::routeInput() const
     Simulators::RouteInput in;
     in.length = m_txt[1]->text();
     in.recordCount = m_lblNumero->text();
-    in.adding = Control(QStringLiteral("cmdUpdate"))->isEnabled() && !Control(QStringLiteral("cmdAdd"))->isEnabled();
+    in.adding = addingCard();
     in.speed = {m_slider1->minimum(), m_slider1->maximum(), m_slider1->value()};
     in.weight = {m_slider3->minimum(), m_slider3->maximum(), m_slider3->value()};
     return in;
 }
 
-void CardWindow::showClimbReadouts()
+void CardWindow::setLabelText(const char *name, const QString &text)
 {
-    auto set = [this](const char *name, const QString &v) {
-        static_cast<QLabel *>(Control(QLatin1String(name)))->setText(v);
-    };
-    set("Label5(1)", m_climbOut.time);
-    set("Label5(3)", m_climbOut.speed);
-    set("Label5(5)", m_climbOut.rate);
-    set("Label5(6)", m_climbOut.power);
-    set("Label5(9)", m_climbOut.energy);
-    set("Label5(11)", m_climbOut.powerPerKg);
-    set("Label5(10)", m_climbOut.weight);
-    set("Label7(2)", m_climbOut.chainring);
-    set("Label7(3)", m_climbOut.sprocket);
-    if (m_climbOut.rateColourSet)
-        SetTextColour(Control(QStringLiteral("Label5(5)")), m_climbOut.rateColour);
+    static_cast<QLabel *>(Control(QLatin1String(name)))->setText(text);
 }
 
-void CardWindow::showRouteReadouts()
+void CardWindow::showReadouts()
 {
-    auto set = [this](const char *name, const QString &v) {
-        static_cast<QLabel *>(Control(QLatin1String(name)))->setText(v);
+    const auto show = [this](std::initializer_list<std::pair<const char *, QString>> captions, const char *ramped,
+                             bool rampSet, quint32 rampColour) {
+        for (const auto &[name, caption] : captions)
+            setLabelText(name, caption);
+        if (rampSet)
+            SetTextColour(Control(QLatin1String(ramped)), rampColour);
     };
-    set("Label3(1)", m_routeOut.time);
-    set("Label3(3)", m_routeOut.speed);
-    set("Label3(4)", m_routeOut.power);
-    set("Label3(5)", m_routeOut.powerPerKg);
-    set("Label3(6)", m_routeOut.energy);
-    set("Label5(10)", m_routeOut.weight);
-    if (m_routeOut.speedColourSet)
-        SetTextColour(Control(QStringLiteral("Label3(3)")), m_routeOut.speedColour);
+    const Simulators::ClimbReadouts &c = m_climbOut;
+    const Simulators::RouteReadouts &r = m_routeOut;
+    if (m_cfg.climb)
+        show({{"Label5(1)", c.time}, {"Label5(3)", c.speed}, {"Label5(5)", c.rate}, {"Label5(6)", c.power},
+              {"Label5(9)", c.energy}, {"Label5(11)", c.powerPerKg}, {"Label5(10)", c.weight},
+              {"Label7(2)", c.chainring}, {"Label7(3)", c.sprocket}},
+             "Label5(5)", c.rateColourSet, c.rateColour);
+    else
+        show({{"Label3(1)", r.time}, {"Label3(3)", r.speed}, {"Label3(4)", r.power}, {"Label3(5)", r.powerPerKg},
+              {"Label3(6)", r.energy}, {"Label5(10)", r.weight}},
+             "Label3(3)", r.speedColourSet, r.speedColour);
 }
 
 void CardWindow::Slider1_Scroll()
 {
-    if (m_cfg.climb) {
+    if (m_cfg.climb)
         m_climbSim.RateChanged(climbInput(), m_climbOut);
-        showClimbReadouts();
-    } else {
+    else
         Simulators::RouteSpeedChanged(routeInput(), m_routeOut);
-        showRouteReadouts();
-    }
+    showReadouts();
 }
 
 void CardWindow::Slider2_Scroll()
@@ -1526,18 +1533,16 @@ void CardWindow::Slider2_Scroll()
     if (!m_cfg.climb)
         return;
     m_climbSim.CadenceChanged(climbInput(), m_climbOut);
-    showClimbReadouts();
+    showReadouts();
 }
 
 void CardWindow::Slider3_Scroll()
 {
-    if (m_cfg.climb) {
+    if (m_cfg.climb)
         m_climbSim.WeightChanged(climbInput(), m_climbOut);
-        showClimbReadouts();
-    } else {
+    else
         Simulators::RouteWeightChanged(routeInput(), m_routeOut);
-        showRouteReadouts();
-    }
+    showReadouts();
 }
 
 void CardWindow::Option1_Click(int index)
@@ -1545,7 +1550,7 @@ void CardWindow::Option1_Click(int index)
     if (!m_cfg.climb)
         return;
     m_climbSim.SetBikeKind(index, climbInput(), m_climbOut);
-    showClimbReadouts();
+    showReadouts();
 }
 
 // ---------------------------------------------------------------------------
@@ -1581,49 +1586,43 @@ void CardWindow::MyPrint2()
 
 void CardWindow::MyPrint1()
 {
-    MDIfrmBike *main = MDIfrmBike::instance();
-    if (main)
-        main->SetMousePointer(11);
-    if (CardPrint::CardPrintAllowed(m_lblNumero->text(), Control(QStringLiteral("cmdUpdate"))->isEnabled())) {
-        CardPrint::CardData card;
-        card.route = !m_cfg.climb;
-        card.name = fieldText(QStringLiteral("IDPercorso"));
-        card.length = fieldText(QStringLiteral("Lunghezza"));
-        card.period = fieldText(QStringLiteral("Periodo"));
-        card.startAltitude = fieldText(QStringLiteral("Quotainiziale"));
-        card.endAltitude = fieldText(QStringLiteral("Quotafinale"));
-        card.grade = m_cfg.climb ? text(QStringLiteral("Label6")) : QString();
-        card.region = fieldText(QStringLiteral("Regione"));
-        card.place = fieldText(QStringLiteral("Località"));
-        card.county = fieldText(QStringLiteral("Provincia"));
-        card.email = fieldText(QStringLiteral("E-mail"));
-        card.url = fieldText(QStringLiteral("Url"));
-        card.phone = fieldText(QStringLiteral("Telefono"));
-        card.fax = fieldText(QStringLiteral("Fax"));
-        card.description = fieldText(QStringLiteral("Descrizione"));
-        int orientation = SharedPrinter().Orientation();
-        if (cmDlg1.Printer)
-            orientation = cmDlg1.Printer->pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
-        try {
-            CardPrint::PrintCard(SharedPrinter(), card, orientation);
-        } catch (const VbError &e) {
-            if (main)
-                main->SetMousePointer(0);
-            ShowDataError(e);
-            return;
-        }
+    std::optional<Hourglass> busy(std::in_place);
+    if (!CardPrint::CardPrintAllowed(m_lblNumero->text(), Control(QStringLiteral("cmdUpdate"))->isEnabled()))
+        return;   // no card, or one being entered: nothing is printed
+    CardPrint::CardData card;
+    card.route = !m_cfg.climb;
+    card.name = fieldText(QStringLiteral("IDPercorso"));
+    card.length = fieldText(QStringLiteral("Lunghezza"));
+    card.period = fieldText(QStringLiteral("Periodo"));
+    card.startAltitude = fieldText(QStringLiteral("Quotainiziale"));
+    card.endAltitude = fieldText(QStringLiteral("Quotafinale"));
+    card.grade = m_cfg.climb ? text(QStringLiteral("Label6")) : QString();
+    card.region = fieldText(QStringLiteral("Regione"));
+    card.place = fieldText(QStringLiteral("Località"));
+    card.county = fieldText(QStringLiteral("Provincia"));
+    card.email = fieldText(QStringLiteral("E-mail"));
+    card.url = fieldText(QStringLiteral("Url"));
+    card.phone = fieldText(QStringLiteral("Telefono"));
+    card.fax = fieldText(QStringLiteral("Fax"));
+    card.description = fieldText(QStringLiteral("Descrizione"));
+    int orientation = SharedPrinter().Orientation();
+    if (cmDlg1.Printer)
+        orientation = cmDlg1.Printer->pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+    try {
+        CardPrint::PrintCard(SharedPrinter(), card, orientation);
+    } catch (const VbError &e) {
+        busy.reset();   // the pointer is back before the message shows
+        ShowDataError(e);
     }
-    if (main)
-        main->SetMousePointer(0);
 }
 
 // ---------------------------------------------------------------------------
 // Keys and mouse
 
-bool CardWindow::keyDown(QObject *watched, int key)
+void CardWindow::keyDown(int key)
 {
     if (m_recordTotal <= 1 || m_addMode)
-        return false;
+        return;
     const int p = recordPosition();
     auto go = [this](void (data::DataControl::*move)()) {
         Control(QStringLiteral("cmdClose"))->setFocus();   // ends the field's editing first
@@ -1647,8 +1646,44 @@ bool CardWindow::keyDown(QObject *watched, int key)
     default:
         break;
     }
-    Q_UNUSED(watched);
-    return false;   // the key goes on to the control as usual
+}
+
+void CardWindow::pickIcon(const QModelIndex &cell)
+{
+    // The picker leaves the chosen key (empty when it was dismissed) in IconKey.
+    if (!WindowRegistry::IsRegistered(QStringLiteral("frmIcons")))
+        return;
+    WindowRegistry::Show(QStringLiteral("frmIcons"), true);
+    m_samples->setData(cell, IconKey, Qt::EditRole);
+}
+
+bool CardWindow::gridKeyPress(QWidget *target, QKeyEvent *ke)
+{
+    using SampleChecks::KeyAction;
+    const QModelIndex current = m_grid->currentIndex();
+    const int col = current.column();
+    if (target == m_grid) {
+        if (SampleChecks::IconKeyDown(col, VirtualKeyCode(ke)) == KeyAction::ClearIcon) {
+            m_samples->setData(current, QString(), Qt::EditRole);
+            return true;
+        }
+        if (SampleChecks::IconKeyPress(col, KeyAsciiOf(ke)) == KeyAction::PickIcon) {
+            pickIcon(current);
+            return true;
+        }
+        const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
+        if (ke->key() == Qt::Key_Delete && rows.size() == 1) {
+            m_samples->DeleteRow(rows.first().row());
+            return true;
+        }
+    }
+    // Enter in a number cell moves on to the next cell, as Tab does.
+    if ((col == SampleChecks::DistanceColumn || col == SampleChecks::HeightColumn) && KeyAsciiOf(ke) == 13) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(target, &tab);
+        return true;
+    }
+    return false;
 }
 
 bool CardWindow::isRequiredField(const QWidget *w) const
@@ -1674,39 +1709,9 @@ bool CardWindow::eventFilter(QObject *watched, QEvent *event)
         if (!repeat) {
             const int key = ke->key();
             if (key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End)
-                keyDown(watched, key);
-            if (w == m_grid || m_grid->isAncestorOf(w)) {
-                const int col = m_grid->currentIndex().column();
-                if (col == SampleChecks::IconColumn && key == Qt::Key_Delete && w == m_grid) {
-                    m_samples->setData(m_grid->currentIndex(), QString(), Qt::EditRole);
-                    return true;
-                }
-                if (col == SampleChecks::IconColumn && (key == Qt::Key_Return || key == Qt::Key_Enter) && w == m_grid) {
-                    if (WindowRegistry::IsRegistered(QStringLiteral("frmIcons"))) {
-                        const QModelIndex idx = m_grid->currentIndex();
-                        WindowRegistry::Show(QStringLiteral("frmIcons"), true);
-                        m_samples->setData(idx, IconKey, Qt::EditRole);
-                    }
-                    return true;
-                }
-                if (key == Qt::Key_Delete && w == m_grid && m_grid->selectionModel()->selectedRows().size() == 1) {
-                    m_samples->DeleteRow(m_grid->selectionModel()->selectedRows().first().row());
-                    return true;
-                }
-                if (qobject_cast<QLineEdit *>(w) && (col == SampleChecks::DistanceColumn || col == SampleChecks::HeightColumn)) {
-                    if (key == Qt::Key_Period && (ke->modifiers() & Qt::KeypadModifier)) {
-                        static_cast<QLineEdit *>(w)->insert(QLocale().decimalPoint());
-                        return true;
-                    }
-                    const QString t = ke->text();
-                    if (t.size() == 1 && t[0].isPrint() && !t[0].isDigit() && t != QLatin1String(",")
-                        && t != QLatin1String(".") && t != QLatin1String("-")) {
-                        QApplication::beep();
-                        return true;
-                    }
-                }
-                return false;
-            }
+                keyDown(key);   // the key then goes on to the control as usual
+            if (w == m_grid || m_grid->isAncestorOf(w))
+                return gridKeyPress(w, ke);
             // Enter in a field of the card moves on to the next control.
             if ((key == Qt::Key_Return || key == Qt::Key_Enter)
                 && (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w))
@@ -1733,12 +1738,10 @@ bool CardWindow::eventFilter(QObject *watched, QEvent *event)
                 FigureColor_DblClick(2);
         }
         if (w && m_grid->viewport() == w) {
+            // The icon cell's button.
             const QModelIndex idx = m_grid->indexAt(static_cast<QMouseEvent *>(event)->pos());
             if (idx.isValid() && idx.column() == SampleChecks::IconColumn) {
-                if (WindowRegistry::IsRegistered(QStringLiteral("frmIcons"))) {
-                    WindowRegistry::Show(QStringLiteral("frmIcons"), true);
-                    m_samples->setData(idx, IconKey, Qt::EditRole);
-                }
+                pickIcon(idx);
                 return true;
             }
         }

@@ -6,10 +6,10 @@
 // for climbs, the three climb figures. What differs between the two lies in a
 // CardConfig; the two window classes only choose theirs.
 #include "platform/dao/Dao.h"
+#include "records/ClimbFigures.h"
 #include "records/Simulators.h"
 
 #include <QHash>
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -19,8 +19,10 @@
 class QComboBox;
 class QFrame;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class QModelIndex;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -55,7 +57,6 @@ struct CardConfig {
     int sampleDuplicate = 0;
     int sampleEmptyDistance = 0;
     int sampleEmptyHeight = 0;
-    int firstColumnCaption = 0;   // captions of the grid columns, four in a row
     QString infoFrame;       // "FrameInfo" / "Frame5"
     QString infoClose;       // "Command1" / "cmdNoInfo"
     // Every caption and tool tip: number, control name, 'C' caption or 'T' tool tip.
@@ -160,7 +161,10 @@ private:
     int recordPosition() const;
     bool canExport() const;
     void loadSamples();
-    bool keyDown(QObject *watched, int key);
+    void keyDown(int key);
+    bool gridKeyPress(QWidget *target, QKeyEvent *ke);
+    void pickIcon(const QModelIndex &cell);
+    void exportCard(void (*writer)(const QString &id, const QString &kind));
     bool isRequiredField(const QWidget *w) const;
 
     // Simulator.
@@ -168,11 +172,13 @@ private:
     void Slider2_Scroll();
     void Slider3_Scroll();
     void Option1_Click(int index);
+    bool addingCard() const;
     Simulators::ClimbInput climbInput() const;
     Simulators::RouteInput routeInput() const;
-    void showClimbReadouts();
-    void showRouteReadouts();
+    void showReadouts();
+    void showFigure(const char *label, ClimbFigures::Figure (*compute)(const ClimbFigures::CardTexts &, const QLocale &));
 
+    void setLabelText(const char *name, const QString &text);
     QString text(const QString &name) const;
     QString fieldText(const QString &dbField) const;
 
@@ -198,7 +204,6 @@ private:
     int m_sampleTotal = 0;
     qint64 m_gapColor = 0, m_slopeColor = 0, m_diffColor = 0;
     bool m_unloaded = false;
-    bool m_loaded = false;
     const QEvent *m_lastKey = nullptr;
     ulong m_lastKeyTime = 0;
 

@@ -96,11 +96,5 @@ KeyAction IconKeyPress(int column, int keyAscii)
     return (column == IconColumn && keyAscii == 13) ? KeyAction::PickIcon : KeyAction::None;
 }
 
-int NumberKeyAscii(int column, int keyAscii, int lastKeyCode)
-{
-    if ((column == DistanceColumn || column == HeightColumn) && lastKeyCode == 110)
-        return 110;
-    return keyAscii;
-}
 
 } // namespace SampleChecks

@@ -48,11 +48,9 @@ CellCheck CheckHeight(const QString &typed, const QVariant &oldValue, const QLoc
 int MissingColumn(const QVariant &distance, const QVariant &height);
 
 // Keys in the grid. In the icon column Delete (46) clears the icon and Enter
-// (13) opens the icon picker; in the number columns the keypad decimal key
-// (key code 110) is handed on as character 110 for the decimal filter.
+// (13) opens the icon picker.
 enum class KeyAction { None, ClearIcon, PickIcon };
 KeyAction IconKeyDown(int column, int keyCode);
 KeyAction IconKeyPress(int column, int keyAscii);
-int NumberKeyAscii(int column, int keyAscii, int lastKeyCode);
 
 } // namespace SampleChecks

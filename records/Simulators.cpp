@@ -65,20 +65,20 @@ GearChoice SuggestGear(const Gearing &gearing, int cadence, double kmh)
     auto sprocket = [&](int ring) {
         return std::floor(Divide(double(gearing.wheelCircumference) * ring * cadence * 6.0 / 100.0, kmh));
     };
+    // The big ring while its sprocket has at most 22 teeth, else the middle
+    // ring while it has at most 28; the sprocket of the last ring tried is
+    // the one kept. Failing both, the small ring is shown whatever it needs.
+    const struct { int ring; int maxSprocket; } tries[] = {{gearing.chainrings[2], 22},
+                                                          {gearing.chainrings[1], 28}};
     GearChoice g;
-    g.storedChainring = gearing.chainrings[2];
-    g.storedSprocket = ToInt16(sprocket(gearing.chainrings[2]));
-    if (g.storedSprocket <= 22) {
-        g.chainring = g.storedChainring;
-        g.sprocket = g.storedSprocket;
-        return g;
-    }
-    g.storedChainring = gearing.chainrings[1];
-    g.storedSprocket = ToInt16(sprocket(gearing.chainrings[1]));
-    if (g.storedSprocket <= 28) {
-        g.chainring = g.storedChainring;
-        g.sprocket = g.storedSprocket;
-        return g;
+    for (const auto &t : tries) {
+        g.storedChainring = t.ring;
+        g.storedSprocket = ToInt16(sprocket(t.ring));
+        if (g.storedSprocket <= t.maxSprocket) {
+            g.chainring = g.storedChainring;
+            g.sprocket = g.storedSprocket;
+            return g;
+        }
     }
     g.chainring = gearing.chainrings[0];
     g.sprocket = sprocket(gearing.chainrings[0]);

@@ -265,7 +265,7 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
         const double h = ParsePointNumber(v.at(1));
         if (h < -32768 || h > 32767)
             NotAProfile(QStringLiteral("height out of range on line %1").arg(i + 1));
-        s.altezza = static_cast<qint16>(std::lround(h));
+        s.altezza = static_cast<qint16>(std::nearbyint(h));   // halves to the even neighbour
         s.note = v.at(2);
         if (rec.fourValues)
             s.image = v.at(3);

@@ -6,13 +6,12 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev libgl-dev qt6-translations-l10n
   libsqlite3-dev sqlite3
-  libxlsxwriter-dev
   libgtest-dev
   poppler-utils
-  xvfb xauth imagemagick
-  fonts-dejavu-core fonts-dseg fontconfig python3-fonttools
+  xvfb xauth
+  fonts-dejavu-core fontconfig
 )
 
 missing=()

@@ -2,6 +2,8 @@
 // written to a temporary name and renamed into place, so a failure leaves no
 // partial file. Exit code 0 on success, 1 bad arguments, 2 unreadable
 // bitmap, 3 PNG not written.
+#include "PngName.h"
+
 #include <QImage>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -20,9 +22,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "bmp2png: cannot read %s\n", argv[1]);
         return 2;
     }
-    const QString png = bmp.endsWith(QLatin1String(".bmp"), Qt::CaseInsensitive)
-                            ? bmp.left(bmp.size() - 4) + QStringLiteral(".png")
-                            : bmp + QStringLiteral(".png");
+    const QString png = PngNameFor(bmp);
     QSaveFile out(png);
     if (!out.open(QIODevice::WriteOnly))
         return 3;

@@ -14,11 +14,28 @@
 namespace data {
 
 namespace {
+// Numbers are shown and read without group separators, so "1.500" typed under
+// a decimal-comma locale is 1.5, as the field checks read it, not 1500.
 QLocale UserLocale()
 {
     QLocale l;
-    l.setNumberOptions(QLocale::OmitGroupSeparator);
+    l.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
     return l;
+}
+
+// A number typed in the user's locale form or with either decimal mark.
+double ParseNumber(const QString &text)
+{
+    bool ok = false;
+    double v = UserLocale().toDouble(text.trimmed(), &ok);
+    if (!ok) {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        v = c.toDouble(text.trimmed().replace(QLatin1Char(','), QLatin1Char('.')), &ok);
+    }
+    if (!ok)
+        RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
+    return v;
 }
 }
 
@@ -55,28 +72,17 @@ QVariant FieldValue(const QString &text, dao::FieldType type)
 {
     if (text.isEmpty())
         return QVariant();
-    const QLocale loc = UserLocale();
-    bool ok = false;
     switch (type) {
     case dao::dbSingle:
     case dao::dbDouble:
     case dao::dbCurrency: {
-        double v = loc.toDouble(text.trimmed(), &ok);
-        if (!ok)
-            v = QLocale::c().toDouble(text.trimmed(), &ok);
-        if (!ok)
-            RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
+        const double v = ParseNumber(text);
         return type == dao::dbSingle ? QVariant(static_cast<double>(static_cast<float>(v))) : QVariant(v);
     }
     case dao::dbByte:
     case dao::dbInteger:
     case dao::dbLong: {
-        double v = loc.toDouble(text.trimmed(), &ok);
-        if (!ok)
-            v = QLocale::c().toDouble(text.trimmed(), &ok);
-        if (!ok)
-            RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
-        const double r = std::nearbyint(v);
+        const double r = std::nearbyint(ParseNumber(text));
         const double limit = type == dao::dbInteger ? 32767 : type == dao::dbByte ? 255 : 2147483647.0;
         const double low = type == dao::dbInteger ? -32768 : type == dao::dbByte ? 0 : -2147483648.0;
         if (r > limit || r < low)

@@ -22,16 +22,6 @@ void RecordsetModel::setColumnCaption(int column, const QString &caption)
     emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
-void RecordsetModel::clear()
-{
-    beginResetModel();
-    m_rs.reset();
-    m_rows.clear();
-    m_pendingRow = -1;
-    m_pending.clear();
-    endResetModel();
-}
-
 void RecordsetModel::setRecordset(dao::RecordsetPtr rs)
 {
     beginResetModel();
@@ -186,14 +176,12 @@ bool RecordsetModel::CommitRow()
         for (auto it = extra.cbegin(); it != extra.cend(); ++it)
             m_rs->SetValue(it.key(), it.value());
         m_rs->Update();
-    } catch (const VbError &e) {
+    } catch (const VbError &) {
         try {
             if (m_rs->EditMode() != dao::dbEditNone)
                 m_rs->CancelUpdate();
         } catch (const VbError &) {
         }
-        if (m_errorHook)
-            m_errorHook(e);
         return false;
     }
     const int row = m_pendingRow;
@@ -227,9 +215,7 @@ bool RecordsetModel::DeleteRow(int row)
     try {
         m_rs->SetBookmark(m_rows[row].bookmark);
         m_rs->Delete();
-    } catch (const VbError &e) {
-        if (m_errorHook)
-            m_errorHook(e);
+    } catch (const VbError &) {
         return false;
     }
     beginRemoveRows(QModelIndex(), row, row);

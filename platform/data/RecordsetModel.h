@@ -40,12 +40,9 @@ public:
     // Reads all rows of the recordset (through a clone, so its position stays).
     void setRecordset(dao::RecordsetPtr rs);
     dao::RecordsetPtr recordset() const { return m_rs; }
-    void clear();
 
     void setCellHook(CellHook hook) { m_cellHook = std::move(hook); }
     void setRowHook(RowHook hook) { m_rowHook = std::move(hook); }
-    // Database failures while writing (the grid's Error event); the default is silence.
-    void setErrorHook(std::function<void(const VbError &)> hook) { m_errorHook = std::move(hook); }
 
     // Rows holding stored records (the add row not counted).
     int storedRows() const { return int(m_rows.size()); }
@@ -57,7 +54,8 @@ public:
     // The row with unwritten edits, or -1.
     int pendingRow() const { return m_pendingRow; }
     // Writes the pending row. Returns false when the row hook refused it or
-    // the database failed (the row then stays pending).
+    // the database failed (the row then stays pending; a database failure is
+    // not reported, as a data-bound grid keeps its own errors quiet).
     bool CommitRow();
     void CancelRow();
     // Deletes a stored row. Returns false on failure.
@@ -89,7 +87,6 @@ private:
     QVariantList m_pending;
     CellHook m_cellHook;
     RowHook m_rowHook;
-    std::function<void(const VbError &)> m_errorHook;
 };
 
 }

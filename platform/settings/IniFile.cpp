@@ -2,6 +2,9 @@
 
 #include "IniDocument.h"
 
+#include <limits>
+#include <optional>
+
 namespace {
 
 // A value between a pair of matching quotes is given without them.
@@ -15,29 +18,36 @@ QString Unquote(const QString &v)
     return v;
 }
 
+// The file as read, or nothing when no file is named or it cannot be read.
+std::optional<IniDocument> Read(const QString &file)
+{
+    if (file.isEmpty())
+        return std::nullopt;
+    IniDocument doc;
+    if (!doc.load(file))
+        return std::nullopt;
+    return doc;
+}
+
 } // namespace
 
 QString ProfileGetString(const QString &file, const QString &section, const QString &key,
                          const QString &defaultValue)
 {
-    if (file.isEmpty())
+    const auto doc = Read(file);
+    if (!doc)
         return defaultValue;
-    IniDocument doc;
-    if (!doc.load(file))
-        return defaultValue;
-    const QString v = Unquote(doc.value(section, key));
+    const QString v = Unquote(doc->value(section, key));
     return v.isEmpty() ? defaultValue : v;
 }
 
 int ProfileGetInt(const QString &file, const QString &section, const QString &key, int defaultValue)
 {
-    if (file.isEmpty())
-        return defaultValue;
-    IniDocument doc;
-    if (!doc.load(file))
+    const auto doc = Read(file);
+    if (!doc)
         return defaultValue;
     bool found = false;
-    const QString v = Unquote(doc.value(section, key, &found));
+    const QString v = Unquote(doc->value(section, key, &found));
     if (!found || v.isEmpty())
         return defaultValue;
     // The number at the start of the value; a value that starts otherwise reads 0.
@@ -58,12 +68,8 @@ int ProfileGetInt(const QString &file, const QString &section, const QString &ke
 
 QStringList ProfileGetSection(const QString &file, const QString &section)
 {
-    if (file.isEmpty())
-        return {};
-    IniDocument doc;
-    if (!doc.load(file))
-        return {};
-    return doc.sectionLines(section);
+    const auto doc = Read(file);
+    return doc ? doc->sectionLines(section) : QStringList();
 }
 
 bool ProfileWriteString(const QString &file, const QString &section, const QString &key,

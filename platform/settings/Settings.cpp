@@ -129,7 +129,11 @@ IniDocument &Load(const QString &path)
 void Store(const QString &path, const IniDocument &doc)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    doc.save(path);
+    if (!doc.save(path)) {
+        // Later reads see what the disk holds, not a change that was never stored.
+        g_cache.remove(path);
+        return;
+    }
     const QFileInfo fi(path);
     Cached &c = g_cache[path];
     c.doc = doc;

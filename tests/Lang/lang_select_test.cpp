@@ -38,10 +38,12 @@ protected:
         Com::SetMachineRegistryFile(kFixtures + "/com-registry.ini");
         QFile::remove(Com::UserRegistryFile());
         ResetLanguages();
+        savedAppPath = AppPath;
         ASSERT_TRUE(QDir(app.path()).mkpath("Lang"));
     }
     void TearDown() override
     {
+        AppPath = savedAppPath;   // restored even when a test stops half-way
         ResetLanguages();
         QFile::remove(Com::UserRegistryFile());
         Com::SetMachineRegistryFile(QString());
@@ -60,9 +62,20 @@ protected:
         }
     }
 
+    // Installs these libraries in the test's program folder, runs from there
+    // and chooses English.
+    void RunFromProgramFolderIn1033(const QStringList &locales)
+    {
+        Install(locales);
+        LoadLanguages(app.path());
+        LangId = SelectLanguage("1033", "1033");
+        AppPath = app.path();
+    }
+
     QString CurrentClass() const { return LangStrings ? LangStrings->ClassId() : QString(); }
 
     QTemporaryDir app;
+    QString savedAppPath;
 };
 
 } // namespace
@@ -155,11 +168,7 @@ TEST_F(LangSelectTest, MenuSwitchesLanguageStoresItAndKeepsItWhenASwitchFails)
 
 TEST_F(LangSelectTest, AddedLibraryIsCopiedRegisteredForTheUserListedAndChosen)
 {
-    Install({"1033"});
-    LoadLanguages(app.path());
-    LangId = SelectLanguage("1033", "1033");
-    const QString savedAppPath = AppPath;
-    AppPath = app.path();
+    RunFromProgramFolderIn1033({"1033"});
     int updates = 0;
     QMenu menu;
     LanguageMenu langMenu(&menu, [&] { ++updates; });
@@ -167,7 +176,6 @@ TEST_F(LangSelectTest, AddedLibraryIsCopiedRegisteredForTheUserListedAndChosen)
 
     TestSupport::Script().files.push_back(FixtureLibrary("1040"));
     langMenu.AddLanguageClicked();
-    AppPath = savedAppPath;
 
     const QString copy = app.path() + "/Lang/VettaroLang1040.so";
     EXPECT_TRUE(QFileInfo::exists(copy));
@@ -192,11 +200,7 @@ TEST_F(LangSelectTest, AddedLibraryIsCopiedRegisteredForTheUserListedAndChosen)
 
 TEST_F(LangSelectTest, FailedAdditionsShowTheErrorAndChangeNothing)
 {
-    Install({"1033", "1040"});
-    LoadLanguages(app.path());
-    LangId = SelectLanguage("1033", "1033");
-    const QString savedAppPath = AppPath;
-    AppPath = app.path();
+    RunFromProgramFolderIn1033({"1033", "1040"});
     int updates = 0;
     QMenu menu;
     LanguageMenu langMenu(&menu, [&] { ++updates; });
@@ -231,7 +235,6 @@ TEST_F(LangSelectTest, FailedAdditionsShowTheErrorAndChangeNothing)
     langMenu.AddLanguageClicked();
     EXPECT_TRUE(script.messages().isEmpty());
     EXPECT_EQ(updates, 0);
-    AppPath = savedAppPath;
 }
 
 TEST_F(LangSelectTest, RegisterLangDllReportsTheEntrysResult)

@@ -139,9 +139,11 @@ TEST(LangTables, EnglishTableCoversEveryBlock)
     const Table en = ReadTable("1033");
     ASSERT_TRUE(en.exists);
     EXPECT_TRUE(en.problems.isEmpty()) << qPrintable(en.problems.join('\n'));
-    for (int id = 1; id < 30000; ++id)
-        if (InBlocks(id))
+    for (int id = 1; id < 30000; ++id) {
+        if (InBlocks(id)) {
             EXPECT_TRUE(en.texts.contains(id)) << "missing " << id;
+        }
+    }
     EXPECT_FALSE(en.texts.contains(170));
     EXPECT_FALSE(en.texts.contains(133));
     EXPECT_EQ(en.texts.value(9500), "All %1 climb data will be deleted.");

@@ -152,47 +152,32 @@ TEST(BikeRoutine, PrintRotatedUpwardAtThePainterPosition)
 
 TEST(BikeRoutine, PrintRotatedSizesTextOnTheTargetDevice)
 {
+    // The ink "HH" leaves on a square image of the given resolution, written
+    // at (x, y) after the painter is scaled by `scale`.
+    const auto inkOf = [](int size, int dotsPerMetre, double scale, double x, double y) {
+        QImage img(size, size, QImage::Format_RGB32);
+        img.setDotsPerMeterX(dotsPerMetre);
+        img.setDotsPerMeterY(dotsPerMetre);
+        img.fill(Qt::white);
+        {
+            QPainter p(&img);
+            p.setFont(QFont("DejaVu Sans", 12));
+            p.scale(scale, scale);
+            PrintRotated(0, &p, x, y, "HH");
+        }
+        return Ink(img);
+    };
+    constexpr int k96Dpi = 3780, k1200Dpi = 47244;
+
     // A drawing scale (user units of 10 pixels) moves the position but does
     // not blow up the glyphs.
-    QImage img(300, 300, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    {
-        QPainter p(&img);
-        p.setFont(QFont("DejaVu Sans", 12));
-        p.scale(10, 10);
-        PrintRotated(0, &p, 5, 5, "HH");
-    }
-    const QRect scaled = Ink(img);
-    img.fill(Qt::white);
-    {
-        QPainter p(&img);
-        p.setFont(QFont("DejaVu Sans", 12));
-        PrintRotated(0, &p, 50, 50, "HH");
-    }
-    const QRect plain = Ink(img);
+    const QRect plain = inkOf(300, k96Dpi, 1, 50, 50);
     ASSERT_FALSE(plain.isEmpty());
-    EXPECT_EQ(scaled, plain);
+    EXPECT_EQ(inkOf(300, k96Dpi, 10, 5, 5), plain);
 
     // On a 1200 dpi page the same font is as tall in inches as on a 96 dpi image.
-    QImage hi(2000, 2000, QImage::Format_RGB32);
-    hi.setDotsPerMeterX(47244);
-    hi.setDotsPerMeterY(47244);
-    hi.fill(Qt::white);
-    {
-        QPainter p(&hi);
-        p.setFont(QFont("DejaVu Sans", 12));
-        PrintRotated(0, &p, 100, 100, "HH");
-    }
-    QImage lo(300, 300, QImage::Format_RGB32);
-    lo.setDotsPerMeterX(3780);
-    lo.setDotsPerMeterY(3780);
-    lo.fill(Qt::white);
-    {
-        QPainter p(&lo);
-        p.setFont(QFont("DejaVu Sans", 12));
-        PrintRotated(0, &p, 10, 10, "HH");
-    }
-    const double hiInches = Ink(hi).height() / 1200.0, loInches = Ink(lo).height() / 96.0;
+    const double hiInches = inkOf(2000, k1200Dpi, 1, 100, 100).height() / 1200.0;
+    const double loInches = inkOf(300, k96Dpi, 1, 10, 10).height() / 96.0;
     EXPECT_NEAR(hiInches, loInches, 0.03);
 }
 

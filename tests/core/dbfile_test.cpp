@@ -224,6 +224,9 @@ TEST_F(MainWindowTest, NewKeepsTheConfirmedFileWhenNoNewOneCanBeMade)
     TestSupport::Script().files.push_back(path);
     w.mnuFileItem_Click(0);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vettaro "));
+    // The user learns why no new database was made.
+    ASSERT_EQ(TestSupport::Script().messages().size(), 1);
+    EXPECT_TRUE(TestSupport::Script().messages()[0].startsWith("Error 53: "));
     auto db = Reopen(path);
     auto rs = db->OpenRecordset("States");
     ASSERT_FALSE(rs->EOF_());

@@ -4,14 +4,18 @@
 
 #include "core/LangClient.h"
 #include "core/frmAbout.h"
+#include "platform/data/DataControl.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QFileInfo>
 #include <QDesktopServices>
 #include <QMdiSubWindow>
 #include <QLabel>
 #include <QPushButton>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -312,12 +316,24 @@ TEST_F(CommandsTest, LinksOpenTheHomePageAndAMailWithoutBlank)
     w.mnuHomePage_Click();
     frmAbout about(&w);
     about.Label2_Click(6);
+    // A double-click on a link opens it once; the lines that are no link open nothing.
+    for (int index : {6, 0}) {
+        QLabel *label = about.Label2(index);
+        const QPointF at(2, 2);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                                  QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, label->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(label, &event);
+        }
+    }
     QDesktopServices::unsetUrlHandler("mailto");
     QDesktopServices::unsetUrlHandler("https");
-    ASSERT_EQ(catcher.urls.size(), 3);
+    ASSERT_EQ(catcher.urls.size(), 4);
     EXPECT_EQ(catcher.urls[0].toString(), QStringLiteral("mailto:info@vettaro.example?subject=Vettaro Info"));
     EXPECT_EQ(catcher.urls[1].scheme(), QStringLiteral("https"));
     EXPECT_EQ(catcher.urls[2], catcher.urls[0]);
+    EXPECT_EQ(catcher.urls[3], catcher.urls[0]);
     EXPECT_TRUE(TestSupport::Script().shown.empty());
 }
 
@@ -350,6 +366,216 @@ TEST_F(CommandsTest, AboutWindow)
         EXPECT_EQ(about.Label1()->text() != standard, fifth) << i;
         EXPECT_EQ(about.Label1()->palette().color(QPalette::WindowText) == QColor(0, 0, 255), fifth) << i;
         EXPECT_EQ(about.Label1()->font().pointSize(), fifth ? 10 : 8) << i;
+    }
+}
+
+TEST_F(CommandsTest, MenuItemsAndButtonsReachTheirWindowsAndHandlers)
+{
+    struct Case {
+        const char *trigger;   // a Toolbar1 key or a menu item name
+        const char *window;    // the window shown, or the command handler run
+        bool modal;
+    } cases[] = {
+        {"Find", "frmFind", true},           {"mnuTool(0)", "frmFind", true},
+        {"DataFilter", "DataFilter", true},  {"mnuTool(6)", "DataFilter", true},
+        {"DbImport", "frmImport", true},     {"mnuImportDB", "frmImport", true},
+        {"TxtImport", "frmTxtImport", true}, {"mnuTxtImport", "frmTxtImport", true},
+        {"HrImport", "frmHRate", false},     {"mnuImport", "frmHRate", false},
+        {"WebImport", "frmBrowser", false},  {"mnuWebImport", "frmBrowser", false},
+        {"mnuState", "frmStates", false},
+        {"SortAsc", "SortAsc", false},       {"mnuTool(2)", "SortAsc", false},
+        {"SortDes", "SortDes", false},       {"mnuTool(3)", "SortDes", false},
+        {"Filter", "Filter", false},         {"mnuTool(5)", "Filter", false},
+        {"mnuVAM", "mnuVAM", false},         {"mnuVelocità", "mnuVelocità", false},
+    };
+    MDIfrmBike &w = StartWithDatabase();
+    QStringList handled;
+    for (const char *command : {"SortAsc", "SortDes", "Filter", "mnuVAM", "mnuVelocità"})
+        w.SetCommandHandler(QString::fromUtf8(command), [&handled, command]() { handled << QString::fromUtf8(command); });
+    for (const char *name : {"frmFind", "DataFilter", "frmImport", "frmTxtImport", "frmHRate", "frmBrowser", "frmStates"})
+        Register(QString::fromLatin1(name), [](QWidget *parent) {
+            g_calls << "loaded";
+            return new CommandWindow(parent);
+        });
+    // The commands that the data windows switch on.
+    for (const char *key : {"Find", "SortAsc", "SortDes", "Filter", "DataFilter", "mnuTool"})
+        w.EnableCommand(QString::fromLatin1(key), true);
+
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.trigger);
+        const QString trigger = QString::fromUtf8(c.trigger), window = QString::fromUtf8(c.window);
+        QAction *action = trigger.startsWith("mnu") ? w.MenuItem(trigger) : w.Toolbar1Button(trigger);
+        ASSERT_TRUE(action);
+        g_calls.clear();
+        handled.clear();
+        if (c.modal)
+            QTimer::singleShot(0, [window]() {
+                if (QWidget *shown = WindowRegistry::Find(window))
+                    shown->close();
+            });
+        action->trigger();
+        if (WindowRegistry::IsRegistered(window)) {
+            EXPECT_EQ(g_calls.value(0), QStringLiteral("loaded"));
+            // A modal window has ended when the command returns; the others stay open.
+            EXPECT_EQ(WindowRegistry::Find(window) == nullptr, c.modal);
+            if (window == "frmBrowser") {
+                ASSERT_TRUE(WindowRegistry::Find(window));
+                EXPECT_EQ(WindowRegistry::Find(window)->property("StartingAddress").toString(), WebImportAddress());
+            }
+            WindowRegistry::Unload(window);
+        } else {
+            EXPECT_EQ(handled, QStringList{window});
+        }
+    }
+    EXPECT_TRUE(TestSupport::Script().shown.empty());
+}
+
+TEST_F(CommandsTest, DataWindowLoadsUnderTheHourglassWithTheWaitText)
+{
+    struct Seen {
+        QString status, previousForm;
+        int pointer = -1;
+    } seen;
+    Register("frmDatiSal", [&seen](QWidget *parent) {
+        MDIfrmBike *main = MDIfrmBike::instance();
+        seen = {main->StatusPanelText(1), DataFormName, main->MousePointer()};
+        return new CommandWindow(parent);
+    });
+    MDIfrmBike &w = StartWithDatabase();
+    w.Toolbar2_ButtonClick("b1");
+    WindowRegistry::Unload("frmDatiPers");
+    w.Toolbar2_ButtonClick("b2");
+    EXPECT_EQ(seen.status, FormatLangString(GetLangString(28021), {GetLangString(535)}));
+    EXPECT_EQ(seen.pointer, 11);
+    EXPECT_EQ(seen.previousForm, QStringLiteral("frmDatiPers"));   // the load runs before the name changes
+    EXPECT_EQ(DataFormName, QStringLiteral("frmDatiSal"));
+    EXPECT_EQ(w.MousePointer(), 0);
+    EXPECT_EQ(w.StatusPanelText(1), QLatin1Char(' ') + GetLangString(28020));
+}
+
+TEST_F(CommandsTest, DataToolbarFailureIsADataError)
+{
+    MDIfrmBike &w = StartWithDatabase();
+    CurrentDb->DeleteQuery("Riepilogo per Atleta");   // the summary cannot be opened
+    w.Toolbar2_ButtonClick("b9");
+    ASSERT_EQ(TestSupport::Script().messages().size(), 1);
+    EXPECT_TRUE(TestSupport::Script().messages()[0].startsWith("Error ")) << TestSupport::Script().messages()[0].toStdString();
+    EXPECT_EQ(TestSupport::Script().shown[0].style, 48);
+    EXPECT_TRUE(WindowRegistry::LoadedNames().isEmpty());
+    EXPECT_TRUE(w.IsToolbar2Visible());
+    EXPECT_EQ(w.StatusPanelText(1), QLatin1Char(' ') + GetLangString(28020));
+    EXPECT_EQ(w.MousePointer(), 0);
+}
+
+// A list window of one athlete: its athlete navigation rebuilds the list, and
+// with it unpresses the remove-filter button, on every reposition.
+class ListWindow : public QWidget {
+public:
+    explicit ListWindow(QWidget *parent) : QWidget(parent)
+    {
+        auto *athlete = new data::DataControl(this);
+        athlete->setObjectName("dataAtleta");
+        athlete->setRecordset(CurrentDb->OpenRecordset("SELECT * FROM [Dati Personali] ORDER BY IDPersonale"));
+        connect(athlete, &data::DataControl::Reposition, this, [this]() {
+            ++rebuilt;
+            MDIfrmBike::instance()->SetButtonValue("RemoveFilter", 0);
+        });
+        rebuilt = 0;
+    }
+    int rebuilt = 0;
+};
+
+TEST_F(CommandsTest, RemoveFiltersRebuildsAListOnlyWhileAFilterIsActive)
+{
+    struct Case {
+        const char *window;
+        bool menu;           // the Record menu item, else the toolbar button
+        bool filterActive;   // the button is pressed before the command
+        int rebuilt;
+    } cases[] = {
+        {"frmAngolo", true, true, 1},    {"frmAngolo", true, false, 0},
+        {"frmAngolo", false, true, 1},   {"frmAngolo", false, false, 0},
+        {"frmPrestAll", true, true, 1},  {"frmPrestAll", false, true, 1},
+    };
+    MDIfrmBike &w = StartWithDatabase();
+    Fill({"athletes"});
+    for (const char *name : {"frmAngolo", "frmPrestAll"})
+        Register(QString::fromLatin1(name), [](QWidget *parent) { return new ListWindow(parent); });
+    w.EnableCommand("mnuTool", true);
+    w.EnableCommand("RemoveFilter", true);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.window) + (c.menu ? " menu" : " button") + (c.filterActive ? " filtered" : ""));
+        auto *list = static_cast<ListWindow *>(WindowRegistry::Show(c.window));
+        ASSERT_TRUE(list);
+        w.SetButtonValue("RemoveFilter", c.filterActive ? 1 : 0);
+        if (c.menu)
+            w.MenuItem("mnuTool(7)")->trigger();
+        else
+            w.Toolbar1Button("RemoveFilter")->trigger();
+        EXPECT_EQ(list->rebuilt, c.rebuilt);
+        EXPECT_EQ(w.ButtonValue("RemoveFilter"), 0);
+        WindowRegistry::Unload(c.window);
+    }
+}
+
+TEST_F(CommandsTest, DatabaseToolsAskForTheFileThenShowTheirWindow)
+{
+    struct Case {
+        const char *item;
+        int title;
+        const char *window;
+        const char *defaultExt;   // what the dialog is given
+    } cases[] = {
+        {"mnuCompatta", 504, "frmCompact", "mdb"},
+        {"mnuConverti", 505, "frmConvert", "mdb"},
+        {"mnuRipara", 518, "frmRepair", "xyz"},   // repair keeps the last default extension
+    };
+    MDIfrmBike &w = Start();
+    const QString chosen = Docs("old.mdb");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.item);
+        QString pathSeen;
+        Register(QString::fromLatin1(c.window), [&pathSeen](QWidget *parent) {
+            pathSeen = cmDlg1.FileName;   // the tool takes its file from the dialog
+            return new QDialog(parent);
+        });
+        const QString window = QString::fromLatin1(c.window);
+        QTimer::singleShot(0, [window]() {
+            if (auto *d = qobject_cast<QDialog *>(WindowRegistry::Find(window)))
+                d->accept();
+        });
+        cmDlg1.DefaultExt = "xyz";
+        cmDlg1.FileName = "left over";
+        auto &script = TestSupport::ResetScript();
+        script.files.push_back(chosen);
+        w.MenuItem(c.item)->trigger();
+        EXPECT_EQ(pathSeen, chosen);
+        EXPECT_FALSE(WindowRegistry::Find(window));   // modal: ended with the command
+        ASSERT_EQ(script.shown.size(), 1u);
+        const FileDialogRequest &r = script.shown[0].request;
+        EXPECT_EQ(script.shown[0].kind, QStringLiteral("open"));
+        EXPECT_EQ(r.title, GetLangString(c.title));
+        EXPECT_EQ(r.flags, 0x1004);
+        EXPECT_EQ(r.filter, QStringLiteral("Vettarodb file (*.mdb)|*.mdb|"));
+        EXPECT_EQ(r.filterIndex, 1);
+        EXPECT_TRUE(r.fileName.isEmpty());
+        EXPECT_EQ(r.defaultExt, QString::fromLatin1(c.defaultExt));
+        EXPECT_EQ(QFileInfo(r.initDir).absoluteFilePath(), QFileInfo(Docs("")).absolutePath());
+    }
+}
+
+TEST_F(CommandsTest, PrinterSetUpChangesTheSharedPrinter)
+{
+    MDIfrmBike &w = Start();
+    for (bool accepted : {true, false}) {
+        auto &script = TestSupport::ResetScript();
+        script.printers.push_back(accepted);
+        cmDlg1.Printer = nullptr;
+        w.MenuItem("mnuSetPrint")->trigger();
+        ASSERT_EQ(script.shown.size(), 1u) << accepted;
+        EXPECT_EQ(script.shown[0].kind, QStringLiteral("printer"));
+        EXPECT_EQ(cmDlg1.Printer, DefaultPrinter());
+        EXPECT_EQ(cmDlg1.Flags, 0x40);
     }
 }
 

@@ -75,6 +75,17 @@ TEST_F(MainWindowTest, CommandLineFileIsOpened)
     EXPECT_FALSE(db->TableExists("Icons"));
 }
 
+TEST_F(MainWindowTest, ClosingWithoutADatabaseLeavesTheFileLayerAlone)
+{
+    Start();
+    // A file opened behind the window's back: the caption still says no database.
+    ASSERT_NO_THROW(OpenDatabaseFile(Docs("aside.mdb")));
+    Stop();
+    ASSERT_TRUE(CurrentDb);
+    EXPECT_TRUE(CurrentDb->IsOpen());
+    EXPECT_TRUE(CurrentDb->TableExists("Icons"));
+}
+
 TEST_F(MainWindowTest, FontIsInstalledForTheRunAndRemovedAtTheEnd)
 {
     Start();

@@ -4,6 +4,8 @@
 #include "core/LangClient.h"
 #include "core/RecentFiles.h"
 
+#include <QAction>
+
 TEST_F(MainWindowTest, RecentListAsASequence)
 {
     struct Step {
@@ -69,6 +71,22 @@ TEST_F(MainWindowTest, RecentEntryWhoseFileIsGone)
     w.AddRecentFile(Docs("there.mdb"));
     w.mnuRecent_Click(3);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vettaro there"));
+}
+
+TEST_F(MainWindowTest, RecentPathWithAnAmpersandIsShownAndOpenedAsItIs)
+{
+    ASSERT_TRUE(QDir(Docs("")).mkpath("R&D"));
+    const QString path = Docs("R&D/climbs.mdb");
+    MDIfrmBike &w = Start();
+    ASSERT_EQ(OpenDb(path), 1);
+    w.mnuFileItem_Click(2);
+    QAction *item = w.MenuItem("mnuRecent(1)");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->text(), QString(path).replace("&", "&&"));   // no mnemonic in the menu
+    EXPECT_EQ(w.RecentMenuCaptions(), QStringList{path});
+    item->trigger();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vettaro climbs"));
+    EXPECT_TRUE(TestSupport::Script().shown.empty());
 }
 
 TEST_F(MainWindowTest, DefaultNameForANewDatabase)

@@ -277,3 +277,20 @@ TEST(FieldValidator, IntegerFieldKeepsItsLimit)
     EXPECT_EQ(a.text(), "192");
     ResetValidatorEffects();
 }
+
+TEST(Validators, KeypadKeyCodes)
+{
+    struct Case { int key; Qt::KeyboardModifiers mods; int code; };
+    const Case cases[] = {
+        {Qt::Key_Period, Qt::KeypadModifier, 110},   // keypad decimal key, NumLock on
+        {Qt::Key_Comma, Qt::KeypadModifier, 110},    // the same key on a comma layout
+        {Qt::Key_Delete, Qt::KeypadModifier, 46},    // the same key with NumLock off is Delete
+        {Qt::Key_Delete, Qt::NoModifier, 46},
+        {Qt::Key_N, Qt::NoModifier, 78},
+        {Qt::Key_5, Qt::KeypadModifier, 101},
+    };
+    for (const Case &c : cases) {
+        QKeyEvent e(QEvent::KeyPress, c.key, c.mods);
+        EXPECT_EQ(VirtualKeyCode(&e), c.code) << c.key;
+    }
+}

@@ -18,9 +18,17 @@ protected:
         db = dao::CreateDatabase(dir.filePath(QStringLiteral("d.db")), dao::DefaultConnect());
         dao::TableDef t;
         t.name = QStringLiteral("Cards");
-        t.fields = {{QStringLiteral("Name"), dao::dbText, 50, false, true},
-                    {QStringLiteral("Km"), dao::dbSingle},
-                    {QStringLiteral("Note"), dao::dbMemo}};
+        auto field = [](const QString &name, dao::FieldType type) {
+            dao::FieldDef f;
+            f.name = name;
+            f.type = type;
+            return f;
+        };
+        t.fields = {field(QStringLiteral("Name"), dao::dbText), field(QStringLiteral("Km"), dao::dbSingle),
+                    field(QStringLiteral("Note"), dao::dbMemo)};
+        t.fields[0].size = 50;
+        t.fields[0].allowZeroLength = false;
+        t.fields[0].required = true;
         t.indexes = {{QStringLiteral("key"), {QStringLiteral("Name")}, true, true}};
         db->CreateTable(t);
         for (const auto &row : {std::pair{"A", 1.5}, std::pair{"B", 2.25}, std::pair{"C", 10.0}})
@@ -165,6 +173,15 @@ TEST(DataControlText, FieldTextAndValue)
     EXPECT_EQ(data::FieldText(1205, dao::dbInteger), QStringLiteral("1205"));
     EXPECT_EQ(data::FieldValue(QStringLiteral("12,35"), dao::dbSingle).toDouble(), double(12.35f));
     EXPECT_EQ(data::FieldValue(QStringLiteral("2,5"), dao::dbInteger).toInt(), 2);
+    // Either decimal mark; a group separator is no decimal mark's stand-in.
+    EXPECT_EQ(data::FieldValue(QStringLiteral("1.5"), dao::dbSingle).toDouble(), 1.5);
+    EXPECT_EQ(data::FieldValue(QStringLiteral("1.500"), dao::dbSingle).toDouble(), 1.5);
+    EXPECT_THROW(data::FieldValue(QStringLiteral("1.500,5"), dao::dbDouble), VbError);
+    {
+        TestSupport::LocaleScope english(QLocale(QLocale::English, QLocale::UnitedStates));
+        EXPECT_EQ(data::FieldValue(QStringLiteral("1,500"), dao::dbSingle).toDouble(), 1.5);
+        EXPECT_EQ(data::FieldValue(QStringLiteral("2.25"), dao::dbDouble).toDouble(), 2.25);
+    }
     EXPECT_TRUE(data::FieldValue(QString(), dao::dbText).isNull());
     EXPECT_THROW(data::FieldValue(QStringLiteral("x"), dao::dbSingle), VbError);
     EXPECT_THROW(data::FieldValue(QStringLiteral("40000"), dao::dbInteger), VbError);

@@ -185,3 +185,12 @@ TEST(Settings, ChangesMadeOnDiskAreSeen)
     f.close();
     EXPECT_EQ(GetSetting("VtDisk", "S", "k"), "changed-by-hand");
 }
+
+TEST(Settings, AChangeThatCannotBeStoredIsNotReadBack)
+{
+    // A folder where the settings file should be: nothing can be written there.
+    ASSERT_TRUE(QDir().mkpath(SettingsFilePath("VtBlocked")));
+    SaveSetting("VtBlocked", "S", "k", "lost");
+    EXPECT_EQ(GetSetting("VtBlocked", "S", "k", "default"), "default");
+    EXPECT_TRUE(GetSettingKeys("VtBlocked", "S").isEmpty());
+}

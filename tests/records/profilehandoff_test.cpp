@@ -41,7 +41,7 @@ protected:
 
 } // namespace
 
-TEST_F(ProfileHandoffTest, WorkedExampleFigures)
+TEST_F(ProfileHandoffTest, GainAndClimbCountOnlyRisingStretches)
 {
     const QVector<SampleRow> rows = {Row(0, 100), Row(1, 120), Row(2, 110), Row(3, 150)};
     ASSERT_TRUE(Fill(Kind::Climb, QStringLiteral("Colle"), rows, ClimbLegend(), {}, kEnglish));
@@ -84,6 +84,21 @@ TEST_F(ProfileHandoffTest, TooFewSamplesChangeNothing)
     EXPECT_EQ(ProfileName, QStringLiteral("Old"));
     EXPECT_EQ(ProfilePointCount, 3);
     EXPECT_EQ(ProfileSamples.size(), 3);
+}
+
+TEST_F(ProfileHandoffTest, ASampleThatIsNoNumberFailsAndChangesNothing)
+{
+    ASSERT_TRUE(Fill(Kind::Climb, QStringLiteral("Old"), {Row(0, 10), Row(1, 20)}, ClimbLegend(), {}));
+    const QVector<SampleRow> bad[] = {
+        {Row(0, 10), Row(1, QStringLiteral("alto"))},
+        {Row(0, 10), SampleRow{QStringLiteral("uno"), 20, QVariant(), QVariant()}},
+        {Row(0, 10), Row(1, 1e12)},   // beyond any height
+    };
+    for (const QVector<SampleRow> &rows : bad) {
+        EXPECT_THROW(Fill(Kind::Climb, QStringLiteral("New"), rows, ClimbLegend(), {}), VbError);
+        EXPECT_EQ(ProfileName, QStringLiteral("Old"));
+        EXPECT_EQ(ProfileSamples[1].Altezza, 20);
+    }
 }
 
 TEST_F(ProfileHandoffTest, NotesAndIcons)

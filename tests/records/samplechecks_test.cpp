@@ -90,8 +90,4 @@ TEST(SampleChecks, GridKeys)
     EXPECT_EQ(IconKeyDown(IconColumn, 45), KeyAction::None);
     EXPECT_EQ(IconKeyPress(IconColumn, 13), KeyAction::PickIcon);
     EXPECT_EQ(IconKeyPress(DistanceColumn, 13), KeyAction::None);
-    EXPECT_EQ(NumberKeyAscii(DistanceColumn, 46, 110), 110);
-    EXPECT_EQ(NumberKeyAscii(HeightColumn, 46, 110), 110);
-    EXPECT_EQ(NumberKeyAscii(NoteColumn, 46, 110), 46);
-    EXPECT_EQ(NumberKeyAscii(DistanceColumn, 49, 49), 49);
 }

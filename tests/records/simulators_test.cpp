@@ -64,7 +64,7 @@ TEST(Simulators, DurationShowsHoursBeyondADay)
         EXPECT_EQ(FormatDuration(c.seconds), QString::fromLatin1(c.text)) << c.seconds;
 }
 
-TEST(Simulators, ClimbWorkedExample)
+TEST(Simulators, ClimbOf1000MetresAt1000MetresAnHour)
 {
     ClimbSimulator sim;
     ClimbReadouts out;
@@ -222,7 +222,7 @@ TEST(Simulators, GatesLeaveReadoutsButWeightFollows)
     }
 }
 
-TEST(Simulators, RouteWorkedExample)
+TEST(Simulators, RouteOf100KmAt25KmAnHour)
 {
     RouteReadouts out;
     ASSERT_TRUE(RouteSpeedChanged(Route100(), out, kEnglish));

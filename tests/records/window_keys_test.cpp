@@ -43,8 +43,9 @@ TEST_P(BothWindows, KeyboardNavigation)
             Key(target, c.key, c.mods);
             EXPECT_EQ(Txt(0)->text(), QString(QChar('A' + c.expected - 1)));
             EXPECT_EQ(w.Data1()->caption(), QString::number(c.expected));
-            if (w.isActiveWindow())
+            if (w.isActiveWindow()) {
                 EXPECT_EQ(Button("cmdClose")->hasFocus(), c.focusMoves);
+            }
         }
     }
 }
@@ -88,4 +89,23 @@ TEST_P(BothWindows, EnterMovesToTheNextControl)
     QApplication::processEvents();
     EXPECT_FALSE(field->hasFocus());
     EXPECT_EQ(field->text(), QStringLiteral("Lombardia"));
+}
+
+// The keypad's decimal key types the user's separator in the length field; a
+// letter is refused there.
+TEST_P(BothWindows, KeypadDecimalInTheLength)
+{
+    const bool climb = GetParam();
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    Open(climb);
+    QLineEdit *length = Txt(1);
+    length->clear();
+    const struct { int key; const char *text; Qt::KeyboardModifiers mods; } keys[] = {
+        {Qt::Key_1, "1", Qt::NoModifier}, {Qt::Key_Period, ".", Qt::KeypadModifier},
+        {Qt::Key_A, "a", Qt::NoModifier}, {Qt::Key_5, "5", Qt::NoModifier}};
+    for (const auto &k : keys) {
+        QKeyEvent press(QEvent::KeyPress, k.key, k.mods, QLatin1String(k.text));
+        QApplication::sendEvent(length, &press);
+    }
+    EXPECT_EQ(length->text(), QStringLiteral("1,5"));
 }

@@ -23,11 +23,13 @@ void ExpectFits(QWidget *root, const QString &where)
             continue;
         const QString name = where + QLatin1Char('/') + w->objectName();
         if (auto *l = qobject_cast<QLabel *>(w)) {
-            if (!l->text().isEmpty())
+            if (!l->text().isEmpty()) {
                 EXPECT_LE(l->sizeHint().width(), l->width()) << name.toStdString() << " \"" << l->text().toStdString() << '"';
+            }
         } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-            if (!b->text().isEmpty())
+            if (!b->text().isEmpty()) {
                 EXPECT_LE(b->sizeHint().width(), b->width()) << name.toStdString() << " \"" << b->text().toStdString() << '"';
+            }
         } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
             const int needed = g->fontMetrics().horizontalAdvance(g->title()) + 16;
             EXPECT_LE(needed, g->width()) << name.toStdString() << " \"" << g->title().toStdString() << '"';

@@ -3,6 +3,10 @@
 
 #include "platform/dao/Dao.h"
 
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QUrl>
+
 INSTANTIATE_TEST_SUITE_P(Cards, BothWindows, ::testing::Values(true, false),
                          [](const auto &info) { return info.param ? "Climbs" : "Routes"; });
 
@@ -274,3 +278,56 @@ TEST(CardLinks, Address)
     for (const auto &c : cases)
         EXPECT_EQ(LinkAddress(QLatin1String(c.text)), QLatin1String(c.address)) << c.text;
 }
+
+namespace {
+// Stands in for the desktop's programs: takes the addresses the shell opens.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QStringList opened;
+public slots:
+    void open(const QUrl &url) { opened << url.toString(); }
+};
+}
+
+// Double-clicking a link opens its address and marks the field red; the next
+// card shows the links blue again. A blank field opens nothing.
+TEST_P(BothWindows, LinkDoubleClickOpensTheAddress)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("Giau"));
+    AddCard(climb, QStringLiteral("Fedaia"));
+    CardWindow &w = Open(climb);
+    UrlCatcher catcher;
+    const char *schemes[] = {"http", "https", "mailto"};
+    for (const char *scheme : schemes)
+        QDesktopServices::setUrlHandler(QLatin1String(scheme), &catcher, "open");
+    w.cmdDesc_Click();
+    auto *mail = Ctl<QLineEdit>("txtLink(0)");
+    auto *web = Ctl<QLineEdit>("txtLink(1)");
+    const auto doubleClick = [](QWidget *field) {
+        QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(4, 4), field->mapToGlobal(QPointF(4, 4)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(field, &click);
+    };
+    const QColor blue(0, 0, 255), red(255, 0, 0);
+    EXPECT_EQ(mail->palette().color(QPalette::Text), blue);
+    mail->setText(QStringLiteral("info@giau.it"));
+    web->setText(QStringLiteral("   "));
+    doubleClick(web);
+    doubleClick(mail);
+    web->setText(QStringLiteral("www.giau.it"));
+    doubleClick(web);
+    for (const char *scheme : schemes)
+        QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    EXPECT_EQ(catcher.opened, (QStringList{QStringLiteral("mailto:info@giau.it"), QStringLiteral("http://www.giau.it")}));
+    EXPECT_EQ(mail->palette().color(QPalette::Text), red);
+    EXPECT_EQ(web->palette().color(QPalette::Text), red);
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+
+    w.Data1()->MoveNext();
+    EXPECT_EQ(mail->palette().color(QPalette::Text), blue);
+    EXPECT_EQ(web->palette().color(QPalette::Text), blue);
+}
+
+#include "window_records_test.moc"

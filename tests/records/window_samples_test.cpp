@@ -2,12 +2,23 @@
 #include "window_fixture.h"
 
 #include "core/ProfileGlobals.h"
+#include "core/WindowRegistry.h"
 #include "platform/data/RecordsetModel.h"
 
+#include <QDialog>
+#include <QMouseEvent>
 #include <QTableView>
+#include <QTimer>
 
 namespace {
 QModelIndex Cell(CardWindow &w, int row, int column) { return w.SampleModel()->index(row, column); }
+void Type(QWidget *target, int key, const QString &text, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(target, &release);
+}
 }
 
 TEST_P(BothWindows, SamplePanelEditsTheCardsSamples)
@@ -116,3 +127,120 @@ TEST_P(BothWindows, ProfileButtonFillsTheHandOff)
     EXPECT_EQ(ProfileClimbRate, climb ? Ctl<QLabel>("Label5(5)")->text() : QStringLiteral(" --- "));
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
+
+// A number cell takes digits and either decimal mark; the keypad's decimal key
+// types the user's separator, a letter is refused, and Enter moves on to the
+// next cell with the typed distance kept.
+TEST_F(CardWindowTest, NumberCellKeys)
+{
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    AddCard(true, QStringLiteral("A"));
+    AddSample(true, QStringLiteral("A"), 0, 100);
+    CardWindow &w = Open(true);
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    grid->setCurrentIndex(Cell(w, 1, 0));
+    grid->edit(Cell(w, 1, 0));
+    auto *editor = grid->viewport()->findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    Type(editor, Qt::Key_1, QStringLiteral("1"));
+    Type(editor, Qt::Key_Period, QStringLiteral("."), Qt::KeypadModifier);
+    Type(editor, Qt::Key_X, QStringLiteral("x"));
+    Type(editor, Qt::Key_5, QStringLiteral("5"));
+    EXPECT_EQ(editor->text(), QStringLiteral("1,5"));
+    Type(editor, Qt::Key_Return, QStringLiteral("\r"));
+    QApplication::processEvents();
+    EXPECT_EQ(grid->currentIndex(), Cell(w, 1, 1));
+    EXPECT_DOUBLE_EQ(w.SampleModel()->value(1, 0).toDouble(), 1.5);
+}
+
+namespace {
+// Stands in for the profile window: open while it lives, counts its redraws.
+class ProfileStandIn : public QWidget {
+    Q_OBJECT
+public:
+    explicit ProfileStandIn(QWidget *parent) : QWidget(parent) { AltimetriaOpen = -1; }
+    ~ProfileStandIn() override { AltimetriaOpen = 0; }
+    int redraws = 0;
+public slots:
+    void Picture1_Resize() { ++redraws; }
+};
+}
+
+// The profile button opens the profile window; while it is open the card's
+// moves hand it each new card and make it redraw; closing the panel closes it.
+TEST_P(BothWindows, OpenProfileFollowsTheCard)
+{
+    const bool climb = GetParam();
+    for (const char *name : {"One", "Two"}) {
+        AddCard(climb, QLatin1String(name));
+        AddSample(climb, QLatin1String(name), 0, 100);
+        AddSample(climb, QLatin1String(name), 2, 180);
+    }
+    WindowRegistry::Register(QStringLiteral("frmAltimetria"), [](QWidget *parent) { return new ProfileStandIn(parent); });
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    w.cmdShowAlti_Click();
+    auto *profile = qobject_cast<ProfileStandIn *>(WindowRegistry::Find(QStringLiteral("frmAltimetria")));
+    ASSERT_NE(profile, nullptr);
+    EXPECT_EQ(ProfileName, QStringLiteral("One"));
+    EXPECT_EQ(profile->redraws, 0);
+
+    w.Data1()->MoveNext();
+    EXPECT_EQ(ProfileName, QStringLiteral("Two"));
+    EXPECT_EQ(profile->windowTitle(), QStringLiteral("Two"));
+    EXPECT_EQ(profile->redraws, 1);
+    w.cmdShowAlti_Click();   // pressed again: a redraw, no second window
+    EXPECT_EQ(profile->redraws, 2);
+    EXPECT_EQ(WindowRegistry::LoadedNames().count(QStringLiteral("frmAltimetria")), 1);
+
+    w.cmdpct1Close_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmAltimetria")), nullptr);
+    EXPECT_EQ(AltimetriaOpen, 0);
+    WindowRegistry::Unregister(QStringLiteral("frmAltimetria"));
+}
+
+namespace {
+// Stands in for the icon picker: picks the next key of its list and closes.
+class IconPickerStandIn : public QDialog {
+public:
+    explicit IconPickerStandIn(QWidget *parent) : QDialog(parent)
+    {
+        QTimer::singleShot(0, this, [this]() {
+            IconKey = picks.isEmpty() ? QString() : picks.takeFirst();
+            accept();
+        });
+    }
+    static inline QStringList picks;
+};
+}
+
+// Enter on an icon cell and a double click on one open the picker; the picked
+// key goes into the cell and is written with the row.
+TEST_F(CardWindowTest, IconCellOpensThePicker)
+{
+    AddCard(true, QStringLiteral("A"));
+    AddSample(true, QStringLiteral("A"), 0, 100);
+    AddSample(true, QStringLiteral("A"), 1, 150);
+    WindowRegistry::Register(QStringLiteral("frmIcons"), [](QWidget *parent) { return new IconPickerStandIn(parent); });
+    IconPickerStandIn::picks = {QStringLiteral("summit"), QStringLiteral("bar")};
+    CardWindow &w = Open(true);
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    grid->setCurrentIndex(Cell(w, 0, 3));
+    Type(grid, Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_EQ(w.SampleModel()->value(0, 3).toString(), QStringLiteral("summit"));
+    ASSERT_TRUE(w.SampleModel()->CommitRow());
+
+    const QPoint at = grid->visualRect(Cell(w, 1, 3)).center();
+    QMouseEvent click(QEvent::MouseButtonDblClick, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &click);
+    ASSERT_TRUE(w.SampleModel()->CommitRow());
+    WindowRegistry::Unregister(QStringLiteral("frmIcons"));
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite] WHERE [DistParz] = 0 AND [image] = 'summit'")), 1);
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite] WHERE [DistParz] = 1 AND [image] = 'bar'")), 1);
+}
+
+#include "window_samples_test.moc"

@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "core/SpecialFolder.h"
+#include "core/UserFolders.h"
 #include "platform/shell/Shell.h"
 
 TEST(SpecialFolder, EmptyUntilInitialised)
