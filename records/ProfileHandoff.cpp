@@ -117,7 +117,6 @@ QVector<SampleRow> ReadSamples(dao::Database &db, Kind kind, const QString &card
 {
     dao::RecordsetPtr rs = OpenSamples(db, kind, cardName);
     QVector<SampleRow> rows;
-    rows.reserve(rs->RecordCount());
     const int iDist = rs->FieldIndex(QStringLiteral("DistParz"));
     const int iHeight = rs->FieldIndex(QStringLiteral("Altezza"));
     const int iNote = rs->FieldIndex(QStringLiteral("Note"));
