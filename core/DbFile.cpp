@@ -85,9 +85,22 @@ void UpgradeDatabase(Database &db)
         key.primary = true;
         key.unique = true;
         states.indexes << key;
-        db.CreateTable(states);
-        for (const QString &table : CardTables)
-            db.AppendField(table, TextField(QStringLiteral("Stato"), true));
+        // The table and both fields come together or not at all: a file left
+        // with "States" but without "Stato" would never be upgraded again,
+        // since the next opening looks only for the table.
+        db.BeginTrans();
+        try {
+            db.CreateTable(states);
+            for (const QString &table : CardTables)
+                db.AppendField(table, TextField(QStringLiteral("Stato"), true));
+        } catch (...) {
+            try {
+                db.Rollback();
+            } catch (...) {
+            }
+            throw;
+        }
+        db.CommitTrans();
     }
 }
 

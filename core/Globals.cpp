@@ -1,4 +1,5 @@
 #include "core/Globals.h"
+#include "platform/print/Printer.h"
 
 #include <QCoreApplication>
 #include <QPrinter>
@@ -103,21 +104,6 @@ void ResetGlobals()
     ImageList2.Clear();
 }
 
-namespace {
-QPrinter *g_printer = nullptr;
-void DeletePrinter()
-{
-    delete g_printer;
-    g_printer = nullptr;
-}
-}
-
-QPrinter *DefaultPrinter()
-{
-    if (!g_printer) {
-        g_printer = new QPrinter(QPrinter::HighResolution);
-        // Goes with the application object, while the printing system still exists.
-        qAddPostRoutine(DeletePrinter);
-    }
-    return g_printer;
-}
+// The device of the printer object that the card and profile prints draw on,
+// so a printer (or PDF file) chosen in the set-up dialog is where they go.
+QPrinter *DefaultPrinter() { return &SharedPrinter().Device(); }

@@ -22,6 +22,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -33,6 +34,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <exception>
 
 static void InitCoreResources()
@@ -355,6 +357,28 @@ bool g_statusIdle = false;
 
 // ---- start-up and shutdown -----------------------------------------------------------
 
+void MDIfrmBike::GrowToFit(QWidget *form)
+{
+    auto *sub = form ? qobject_cast<QMdiSubWindow *>(form->parentWidget()) : nullptr;
+    if (!sub)
+        return;
+    // A changed text marks only its own layout stale; each layout around it
+    // learns of it one round of posted events later. Settle them all here,
+    // innermost first, so the size hint below counts every new text.
+    QList<QLayout *> layouts = sub->findChildren<QLayout *>();
+    auto depth = [sub](const QLayout *l) {
+        int d = 0;
+        for (const QWidget *w = l->parentWidget(); w && w != sub; w = w->parentWidget())
+            ++d;
+        return d;
+    };
+    std::stable_sort(layouts.begin(), layouts.end(),
+                     [&](const QLayout *a, const QLayout *b) { return depth(a) > depth(b); });
+    for (QLayout *l : layouts)
+        l->activate();
+    sub->resize(sub->size().expandedTo(sub->sizeHint()));
+}
+
 void MDIfrmBike::StartLanguage()
 {
     Step([&] { LoadLanguages(AppPath); });
@@ -370,12 +394,8 @@ void MDIfrmBike::StartLanguage()
                 SetStatus(QString(), false);
             if (QWidget *w = ActiveForm()) {
                 CallByName(w, "UpdateControls");
-                // Texts of another language can be longer: let the child
-                // window grow so that none of them is cut.
-                if (auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget())) {
-                    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-                    sub->resize(sub->size().expandedTo(sub->sizeHint()));
-                }
+                // Texts of another language can be longer.
+                GrowToFit(w);
             }
         });
         connect(m_items.value(QStringLiteral("mnuAddLang")), &QAction::triggered, this,

@@ -31,6 +31,9 @@ public:
 
     // The main window, or nullptr when none exists.
     static MDIfrmBike *instance();
+    // Lets the child window holding form grow so that none of its texts is
+    // cut (after a change of language). It never shrinks.
+    static void GrowToFit(QWidget *form);
 
     // Start-up: settings name, language, texts, font, toolbars, working
     // folder, recent files, then the database named by commandLine (the whole

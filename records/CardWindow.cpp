@@ -258,6 +258,10 @@ QString RecordName(const dao::RecordsetPtr &rs)
     return QString();
 }
 
+// A record's name shown as a caption: an ampersand in it is a character, not a
+// keyboard mnemonic.
+QString PlainCaption(QString text) { return text.replace(QLatin1Char('&'), QLatin1String("&&")); }
+
 }
 
 // ---------------------------------------------------------------------------
@@ -1091,7 +1095,7 @@ void CardWindow::Data1_Reposition()
     for (QLineEdit *l : m_link)
         SetTextColour(l, 16711680);
     if (m_picInfo->isVisible())
-        static_cast<QGroupBox *>(Control(m_cfg.infoFrame))->setTitle(RecordName(rs));
+        static_cast<QGroupBox *>(Control(m_cfg.infoFrame))->setTitle(PlainCaption(RecordName(rs)));
     if (m_picture1->isVisible()) {
         try {
             loadSamples();
@@ -1231,7 +1235,7 @@ void CardWindow::cmdClose_Click() { close(); }
 void CardWindow::cmdDesc_Click()
 {
     if (!m_txt[0]->text().isEmpty()) {
-        static_cast<QGroupBox *>(Control(m_cfg.infoFrame))->setTitle(m_txt[0]->text());
+        static_cast<QGroupBox *>(Control(m_cfg.infoFrame))->setTitle(PlainCaption(m_txt[0]->text()));
         placePanels();
         m_picInfo->show();
         m_picInfo->raise();

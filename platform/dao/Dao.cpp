@@ -956,13 +956,29 @@ void Database::BeginTrans()
     ++c.transDepth;
 }
 
+namespace {
+// Ends the innermost transaction level. A COMMIT can fail and leave the
+// transaction open (a deferred constraint): the level is then kept, so the
+// caller's Rollback still ends it instead of finding no transaction and
+// leaving every later change uncommitted.
+void commitLevel(Conn &c)
+{
+    --c.transDepth;
+    try {
+        execRaw(c.h, c.transDepth == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE t%1").arg(c.transDepth));
+    } catch (...) {
+        if (!sqlite3_get_autocommit(c.h)) ++c.transDepth;
+        throw;
+    }
+}
+} // namespace
+
 void Database::CommitTrans()
 {
     Conn &c = d->conn();
     if (c.transDepth == 0)
         RaiseError(3034, QStringLiteral("You tried to commit or rollback a transaction without first beginning a transaction."));
-    --c.transDepth;
-    execRaw(c.h, c.transDepth == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE t%1").arg(c.transDepth));
+    commitLevel(c);
 }
 
 void Database::Rollback()
@@ -1015,8 +1031,7 @@ void Workspace::CommitTrans()
     for (auto &w : workspaceTrans())
         if (auto c = w.lock(); c && c->h && c->transDepth > 0) {
             any = true;
-            --c->transDepth;
-            execRaw(c->h, c->transDepth == 0 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE t%1").arg(c->transDepth));
+            commitLevel(*c);
         }
     workspaceTrans().clear();
     if (!any) RaiseError(3034, QStringLiteral("You tried to commit or rollback a transaction without first beginning a transaction."));

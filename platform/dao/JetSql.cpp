@@ -370,6 +370,15 @@ QString Translate(const QString &jet, int paramOffset, const std::function<QStri
             }
         }
     }
+    // Jet has no comments: "x--1" is x minus minus one. Written as it stands,
+    // SQLite would read "--" (or "/*") as the start of a comment and drop the
+    // rest of the statement, a WHERE clause included.
+    for (int i = 0; i + 1 < int(t.size()); ++i) {
+        if (t[i].kind != K::Op || t[i + 1].kind != K::Op) continue;
+        if ((t[i].text == QLatin1String("-") && t[i + 1].text.startsWith(QLatin1Char('-')))
+            || (t[i].text == QLatin1String("/") && t[i + 1].text.startsWith(QLatin1Char('*'))))
+            t[i].text += QLatin1Char(' ');
+    }
     rewriteQuantified(t);
     QString out = join(t, 0, int(t.size()));
     if (!limit.isEmpty()) {

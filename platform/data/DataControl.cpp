@@ -248,6 +248,11 @@ void DataControl::setControlText(Binding &b, const QString &text)
     } else if (auto *p = qobject_cast<QPlainTextEdit *>(b.widget)) {
         p->setPlainText(text);
     }
+    // What the control shows is the unchanged state: a control that shows the
+    // value otherwise (CR LF line ends as LF, a text cut to its length, a
+    // state missing from a list) must not count as a change and be saved.
+    if (b.widget)
+        b.loaded = controlText(b);
 }
 
 dao::FieldType DataControl::fieldType(const QString &field) const
@@ -324,6 +329,11 @@ void DataControl::UpdateRecord()
     try {
         for (Binding &b : m_bindings) {
             if (!b.widget)
+                continue;
+            // Only what the user changed is written: a value read back from its
+            // shown text (a number cut to the digits shown) would alter fields
+            // nobody touched.
+            if (!adding && controlText(b) == b.loaded)
                 continue;
             m_rs->SetValue(b.field, FieldValue(controlText(b), fieldType(b.field)));
         }

@@ -77,7 +77,7 @@ int RecordsetModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return int(m_rows.size()) + (m_rs && m_rs->Updatable() ? 1 : 0);
+    return int(m_rows.size()) + (addingPending() ? 1 : 0) + (m_rs && m_rs->Updatable() ? 1 : 0);
 }
 
 int RecordsetModel::columnCount(const QModelIndex &parent) const
@@ -135,10 +135,15 @@ bool RecordsetModel::setData(const QModelIndex &index, const QVariant &value, in
         return false;
     }
     if (m_pendingRow != row) {
+        const bool adding = row >= m_rows.size();
+        if (adding)
+            beginInsertRows(QModelIndex(), row + 1, row + 1);   // a fresh add row below the typed one
         m_pendingRow = row;
         m_pending = row < m_rows.size() ? m_rows[row].values : QVariantList();
         while (m_pending.size() < m_columns.size())
             m_pending.append(QVariant());
+        if (adding)
+            endInsertRows();
     }
     m_pending[index.column()] = r.value;
     emit dataChanged(index, index);
@@ -150,8 +155,16 @@ void RecordsetModel::CancelRow()
     if (m_pendingRow < 0)
         return;
     const int row = m_pendingRow;
-    m_pendingRow = -1;
-    m_pending.clear();
+    if (row >= m_rows.size()) {
+        // The typed new row goes; the add row below it moves up into its place.
+        beginRemoveRows(QModelIndex(), row + 1, row + 1);
+        m_pendingRow = -1;
+        m_pending.clear();
+        endRemoveRows();
+    } else {
+        m_pendingRow = -1;
+        m_pending.clear();
+    }
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -194,9 +207,7 @@ bool RecordsetModel::CommitRow()
         } catch (const VbError &) {
         }
         r.values = values;
-        beginInsertRows(QModelIndex(), row + 1, row + 1);   // a new add row appears below
-        m_rows.append(r);
-        endInsertRows();
+        m_rows.append(r);   // the add row below was shown when typing began
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
         emit rowInserted();
     } else {

@@ -46,7 +46,9 @@ public:
 
     // Rows holding stored records (the add row not counted).
     int storedRows() const { return int(m_rows.size()); }
-    bool isAddRow(int row) const { return row == storedRows(); }
+    // The empty row for adding: below the stored rows, and below a new row
+    // being typed, so the user can always move on to it and write that row.
+    bool isAddRow(int row) const { return row == storedRows() + (addingPending() ? 1 : 0); }
     // The stored values of one column over all stored rows.
     QList<QVariant> columnValues(int column) const;
     QVariant value(int row, int column) const;   // shown value (pending edits included)
@@ -78,6 +80,7 @@ private:
         QVariantList values;
     };
     QString displayText(const QVariant &v, int column) const;
+    bool addingPending() const { return m_pendingRow >= 0 && m_pendingRow >= m_rows.size(); }
 
     QList<Column> m_columns;
     QList<dao::FieldType> m_types;

@@ -111,18 +111,23 @@ struct Cached {
 QMutex g_mutex;
 QHash<QString, Cached> g_cache;
 
-IniDocument &Load(const QString &path)
+// The parsed file; *readable is false when the file exists but cannot be
+// read, so that a write does not replace it with only the new key.
+IniDocument &Load(const QString &path, bool *readable = nullptr)
 {
     const QFileInfo fi(path);
     Cached &c = g_cache[path];
     const QDateTime m = fi.exists() ? fi.lastModified() : QDateTime();
     const qint64 s = fi.exists() ? fi.size() : -1;
+    bool ok = true;
     if (c.size != s || c.modified != m || !fi.exists()) {
         c.doc = IniDocument();
-        c.doc.load(path);
-        c.modified = m;
-        c.size = s;
+        ok = c.doc.load(path) || !fi.exists();
+        c.modified = ok ? m : QDateTime();
+        c.size = ok ? s : -2;   // an unreadable file is read again next time
     }
+    if (readable)
+        *readable = ok;
     return c.doc;
 }
 
@@ -167,7 +172,10 @@ void SaveSetting(const QString &appName, const QString &section, const QString &
 {
     QMutexLocker lock(&g_mutex);
     const QString path = SettingsFilePath(appName);
-    IniDocument doc = Load(path);
+    bool readable = false;
+    IniDocument doc = Load(path, &readable);
+    if (!readable)
+        return;
     doc.setValue(EncodeName(section, true), EncodeName(key, false), EncodeValue(value));
     Store(path, doc);
 }
@@ -176,7 +184,10 @@ void DeleteSetting(const QString &appName, const QString &section, const QString
 {
     QMutexLocker lock(&g_mutex);
     const QString path = SettingsFilePath(appName);
-    IniDocument doc = Load(path);
+    bool readable = false;
+    IniDocument doc = Load(path, &readable);
+    if (!readable)
+        return;
     const bool changed = key.isEmpty() ? doc.removeSection(EncodeName(section, true))
                                        : doc.removeKey(EncodeName(section, true), EncodeName(key, false));
     if (changed)

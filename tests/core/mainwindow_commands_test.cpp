@@ -4,6 +4,7 @@
 
 #include "core/LangClient.h"
 #include "core/frmAbout.h"
+#include "platform/print/Printer.h"
 #include "platform/data/DataControl.h"
 
 #include <QCloseEvent>
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QMdiArea>
 #include <QMouseEvent>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -577,6 +580,27 @@ TEST_F(CommandsTest, PrinterSetUpChangesTheSharedPrinter)
         EXPECT_EQ(cmDlg1.Printer, DefaultPrinter());
         EXPECT_EQ(cmDlg1.Flags, 0x40);
     }
+}
+
+// The set-up dialog works on the device the prints draw on: a PDF file chosen
+// there receives the next printout.
+TEST_F(CommandsTest, PrinterSetUpReachesThePrintouts)
+{
+    MDIfrmBike &w = Start();
+    TestSupport::ResetScript().printers.push_back(true);
+    cmDlg1.Printer = nullptr;
+    w.MenuItem("mnuSetPrint")->trigger();
+    ASSERT_NE(cmDlg1.Printer, nullptr);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("chosen.pdf"));
+    // What the dialog does when the user picks "Print to File (PDF)".
+    cmDlg1.Printer->setOutputFormat(QPrinter::PdfFormat);
+    cmDlg1.Printer->setOutputFileName(pdf);
+    const QString before = SharedPrinter().OutputFileName();
+    SharedPrinter().Print(QStringLiteral("Card"));
+    SharedPrinter().EndDoc();
+    SharedPrinter().SetOutputFileName(before);
+    EXPECT_TRUE(QFileInfo(pdf).size() > 0);
 }
 
 #include "mainwindow_commands_test.moc"

@@ -186,3 +186,39 @@ TEST(DataControlText, FieldTextAndValue)
     EXPECT_THROW(data::FieldValue(QStringLiteral("x"), dao::dbSingle), VbError);
     EXPECT_THROW(data::FieldValue(QStringLiteral("40000"), dao::dbInteger), VbError);
 }
+
+// Saving a card writes only the fields the user changed: a number shown with
+// fewer digits than it holds is not cut to what was shown.
+TEST_F(DataControlTest, UntouchedFieldsKeepTheirStoredValue)
+{
+    const double precise = double(1.0000001f);   // shows as "1"
+    db->Execute(QStringLiteral("UPDATE [Cards] SET [Km] = ? WHERE [Name] = 'A'"), 0, {precise});
+    ctl.Refresh();
+    ASSERT_EQ(km.text(), QStringLiteral("1"));
+    note.setPlainText(QStringLiteral("changed"));
+    ctl.UpdateRecord();
+    EXPECT_EQ(Stored(QStringLiteral("A"), "Note").toString(), QStringLiteral("changed"));
+    EXPECT_EQ(Stored(QStringLiteral("A"), "Km").toDouble(), precise);
+    km.setText(QStringLiteral("2"));   // a changed number is written as typed
+    ctl.UpdateRecord();
+    EXPECT_EQ(Stored(QStringLiteral("A"), "Km").toDouble(), 2.0);
+}
+
+// A value the control shows differently (a memo's CR LF line ends) is not a
+// change: moving on neither saves the card nor rewrites the value.
+TEST_F(DataControlTest, ValuesShownDifferentlyAreNoChange)
+{
+    db->Execute(QStringLiteral("UPDATE [Cards] SET [Note] = ? WHERE [Name] = 'A'"), 0,
+                {QStringLiteral("two\r\nlines")});
+    ctl.Refresh();
+    EXPECT_FALSE(ctl.dataChanged());
+    int validates = 0;
+    QObject::connect(&ctl, &data::DataControl::Validate, [&](int, bool *) { ++validates; });
+    ctl.MoveNext();
+    EXPECT_EQ(validates, 0);
+    ctl.MoveFirst();
+    km.setText(QStringLiteral("5"));
+    ctl.MoveNext();
+    EXPECT_EQ(Stored(QStringLiteral("A"), "Note").toString(), QStringLiteral("two\r\nlines"));
+    EXPECT_DOUBLE_EQ(Stored(QStringLiteral("A"), "Km").toDouble(), 5.0);
+}

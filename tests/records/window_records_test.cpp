@@ -248,6 +248,7 @@ TEST_P(BothWindows, InformationPanel)
     const bool climb = GetParam();
     AddCard(climb, QStringLiteral("Giau"));
     AddCard(climb, QStringLiteral("Fedaia"));
+    AddCard(climb, QStringLiteral("Sella & Pordoi"));
     CardWindow &w = Open(climb);
     Button("cmdDesc")->click();
     ASSERT_TRUE(w.picInfo()->isVisible());
@@ -255,6 +256,12 @@ TEST_P(BothWindows, InformationPanel)
     EXPECT_EQ(frame->property("title").toString(), QStringLiteral("Giau"));
     w.Data1()->MoveNext();
     EXPECT_EQ(frame->property("title").toString(), QStringLiteral("Fedaia"));
+    // An ampersand in a name is shown, not taken as a keyboard mnemonic.
+    w.Data1()->MoveNext();
+    EXPECT_EQ(frame->property("title").toString(), QStringLiteral("Sella && Pordoi"));
+    Button(climb ? "Command1" : "cmdNoInfo")->click();
+    Button("cmdDesc")->click();
+    EXPECT_EQ(frame->property("title").toString(), QStringLiteral("Sella && Pordoi"));
     Button("cmdAdd")->click();
     EXPECT_FALSE(w.picInfo()->isVisible());
     Button("cmdDesc")->click();

@@ -104,6 +104,39 @@ TEST_F(CardWindowTest, DeleteKeyClearsAnIcon)
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite] WHERE [IDPercorso] = 'A'")), 1);
 }
 
+// Typing in the add row opens a fresh add row below it, so the user can move
+// down onto it, which writes the typed row; undoing the typed row takes the
+// extra row away again.
+TEST_F(CardWindowTest, NewSampleRowIsWrittenByMovingDown)
+{
+    AddCard(true, QStringLiteral("A"));
+    AddSample(true, QStringLiteral("A"), 0, 100);
+    CardWindow &w = Open(true);
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    data::RecordsetModel *m = w.SampleModel();
+    ASSERT_EQ(m->rowCount(), 2);
+    grid->setCurrentIndex(Cell(w, 1, 0));
+    ASSERT_TRUE(m->setData(Cell(w, 1, 0), QStringLiteral("2"), Qt::EditRole));
+    ASSERT_TRUE(m->setData(Cell(w, 1, 1), QStringLiteral("140"), Qt::EditRole));
+    ASSERT_EQ(m->rowCount(), 3);
+    EXPECT_EQ(m->headerData(1, Qt::Vertical, Qt::DisplayRole).toString(), QString());
+    EXPECT_EQ(m->headerData(2, Qt::Vertical, Qt::DisplayRole).toString(), QStringLiteral("*"));
+    Key(grid, Qt::Key_Down);
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite] WHERE [IDPercorso] = 'A' AND [Altezza] = 140")), 1);
+    EXPECT_EQ(w.SampleTotal(), 2);
+    EXPECT_EQ(m->rowCount(), 3);
+
+    ASSERT_TRUE(m->setData(Cell(w, 2, 0), QStringLiteral("3"), Qt::EditRole));
+    EXPECT_EQ(m->rowCount(), 4);
+    m->CancelRow();
+    EXPECT_EQ(m->rowCount(), 3);
+    EXPECT_EQ(m->headerData(2, Qt::Vertical, Qt::DisplayRole).toString(), QStringLiteral("*"));
+    EXPECT_TRUE(m->value(2, 0).isNull());
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+}
+
 // The profile button hands the shown card to the profile; fewer than two
 // samples hand nothing.
 TEST_P(BothWindows, ProfileButtonFillsTheHandOff)
