@@ -19,18 +19,6 @@ QString g_appTitle;
 QPointer<QWidget> g_parent;
 HelpHandler g_helpHandler;
 
-// Turns "desc|*.ext|desc2|*.a;*.b" into Qt's "desc (*.ext)" filters.
-QStringList QtFilters(const QString &filter)
-{
-    QStringList out;
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts.at(i + 1);
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << QStringLiteral("%1 (%2)").arg(parts.at(i).trimmed(), patterns.trimmed());
-    }
-    return out;
-}
 
 // The real dialogs; a message box takes its icon, buttons and default button
 // from the style number.
@@ -97,7 +85,7 @@ public:
         dlg.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
         if (r.save && !(r.flags & 0x2))
             dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-        const QStringList filters = QtFilters(r.filter);
+        const QStringList filters = QtNameFilters(r.filter);
         if (!filters.isEmpty()) {
             dlg.setNameFilters(filters);
             const int idx = qBound(1, r.filterIndex, int(filters.size())) - 1;
@@ -406,5 +394,29 @@ QStringList ScriptedPromptProvider::messages() const
     for (const Shown &s : shown)
         if (s.kind == QLatin1String("msgbox"))
             out << s.text;
+    return out;
+}
+
+// Turns "desc|*.ext|desc2|*.a;*.b" into Qt's "desc (*.ext)" filters. Most
+// descriptions already end in their patterns ("Profile Files (*.txt)"); those
+// are kept as they are instead of showing the patterns twice.
+QStringList QtNameFilters(const QString &filter)
+{
+    const auto compact = [](QString t) {
+        t.remove(QLatin1Char(' '));
+        t.remove(QLatin1Char(';'));
+        return t;
+    };
+    QStringList out;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString desc = parts.at(i).trimmed();
+        const QString tail = QStringLiteral("(%1)").arg(
+            QString(parts.at(i + 1)).replace(QLatin1Char(';'), QLatin1Char(' ')).simplified());
+        if (compact(desc).endsWith(compact(tail), Qt::CaseInsensitive))
+            out << desc;
+        else
+            out << desc + QLatin1Char(' ') + tail;
+    }
     return out;
 }

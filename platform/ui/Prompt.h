@@ -72,6 +72,9 @@ void SetPromptParent(QWidget *parent);
 using HelpHandler = std::function<void(const QString &helpFile, int command, const QString &keyword)>;
 HelpHandler SetHelpHandler(HelpHandler handler);
 
+// Qt name filters ("desc (*.ext)") of a "desc|*.ext|..." filter text.
+QStringList QtNameFilters(const QString &filter);
+
 int MsgBox(const QString &text, int style = Vb::OKOnly, const QString &title = QString());
 
 // The common dialog control cmDlg1.

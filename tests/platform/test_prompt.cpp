@@ -157,6 +157,23 @@ struct RealDialogs {
 };
 }
 
+TEST(Prompt, NameFiltersShowEachPatternOnce)
+{
+    struct Case { const char *filter; QStringList expected; };
+    const Case cases[] = {
+        {"Pictures|*.png;*.bmp|Text|*.txt", {"Pictures (*.png *.bmp)", "Text (*.txt)"}},
+        {"Profile Files (*.txt)|*.txt", {"Profile Files (*.txt)"}},
+        {"Bitmap (*.bmp)|*.bmp|JPEG (*.jpg;*.jpeg)|*.jpg;*.jpeg", {"Bitmap (*.bmp)", "JPEG (*.jpg;*.jpeg)"}},
+        {"Races (*.XML)|*.xml", {"Races (*.XML)"}},
+        {"Module (Vettaro)|*.so", {"Module (Vettaro) (*.so)"}},
+        {"All files|", {"All files ()"}},
+        {"", {}},
+        {"odd", {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(QtNameFilters(c.filter), c.expected) << c.filter;
+}
+
 TEST(PromptReal, MessageBoxStyleNumbersGiveIconButtonsAndDefault)
 {
     RealDialogs real;
