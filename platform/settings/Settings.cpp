@@ -167,31 +167,37 @@ QString GetSetting(const QString &appName, const QString &section, const QString
     return found ? DecodeValue(v) : defaultValue;
 }
 
-void SaveSetting(const QString &appName, const QString &section, const QString &key,
-                 const QString &value)
+namespace {
+// Applies a change to an application's settings file and stores it when the
+// change says it changed something. A file that exists but cannot be read is
+// left alone rather than replaced by one holding only this change.
+template <typename Change>
+void ModifySettings(const QString &appName, Change change)
 {
     QMutexLocker lock(&g_mutex);
     const QString path = SettingsFilePath(appName);
     bool readable = false;
     IniDocument doc = Load(path, &readable);
-    if (!readable)
-        return;
-    doc.setValue(EncodeName(section, true), EncodeName(key, false), EncodeValue(value));
-    Store(path, doc);
+    if (readable && change(doc))
+        Store(path, doc);
+}
+}
+
+void SaveSetting(const QString &appName, const QString &section, const QString &key,
+                 const QString &value)
+{
+    ModifySettings(appName, [&](IniDocument &doc) {
+        doc.setValue(EncodeName(section, true), EncodeName(key, false), EncodeValue(value));
+        return true;
+    });
 }
 
 void DeleteSetting(const QString &appName, const QString &section, const QString &key)
 {
-    QMutexLocker lock(&g_mutex);
-    const QString path = SettingsFilePath(appName);
-    bool readable = false;
-    IniDocument doc = Load(path, &readable);
-    if (!readable)
-        return;
-    const bool changed = key.isEmpty() ? doc.removeSection(EncodeName(section, true))
-                                       : doc.removeKey(EncodeName(section, true), EncodeName(key, false));
-    if (changed)
-        Store(path, doc);
+    ModifySettings(appName, [&](IniDocument &doc) {
+        return key.isEmpty() ? doc.removeSection(EncodeName(section, true))
+                             : doc.removeKey(EncodeName(section, true), EncodeName(key, false));
+    });
 }
 
 QStringList GetSettingKeys(const QString &appName, const QString &section)
