@@ -304,6 +304,10 @@ CardWindow::CardWindow(const CardConfig &config, QWidget *parent) : RecordCard(c
     addPanel(m_samplePanel);
     connect(m_samplePanel, &SamplePanel::profileRequested, this, &CardWindow::cmdShowAlti_Click);
     connect(m_samplePanel, &SamplePanel::closeRequested, this, &CardWindow::cmdpct1Close_Click);
+    // A sample row typed but not yet written is saved before the card moves
+    // away from it, as closing the panel saves it; a row the grid refuses
+    // keeps the card where it is, with the row's message.
+    Data1()->setLeaveCheck([this]() { return !m_samplePanel->isVisible() || m_samplePanel->commitPending(); });
 }
 
 CardWindow::~CardWindow() = default;
@@ -420,6 +424,9 @@ void CardWindow::onReposition(bool onRow)
     if (m_picInfo->isVisible())
         m_infoFrame->setTitle(PlainCaption(cardName()));
     if (m_samplePanel->isVisible()) {
+        // A move made on the records by other code (a find) did not ask: the
+        // row is saved for the card it was typed on before the grid reloads.
+        m_samplePanel->commitPending();
         try {
             loadSamples();
             if (AltimetriaOpen)
@@ -590,7 +597,8 @@ void CardWindow::cmdpct1Close_Click()
 
 void CardWindow::cmdShowAlti_Click()
 {
-    if (m_samplePanel->SampleTotal() < 2)
+    // A typed row counts once it is written; a refused one has shown its message.
+    if (!m_samplePanel->commitPending() || m_samplePanel->SampleTotal() < 2)
         return;
     const Hourglass busy;
     ProfileHandoff::Legend legend;
@@ -598,7 +606,6 @@ void CardWindow::cmdShowAlti_Click()
     completeLegend(legend);
     legend.length = m_txt[1]->text();
     try {
-        m_samplePanel->commitPending();
         const bool filled = ProfileHandoff::Fill(*CurrentDb,
                                                  m_cfg.climb ? ProfileHandoff::Kind::Climb : ProfileHandoff::Kind::Route,
                                                  cardName(), legend);
