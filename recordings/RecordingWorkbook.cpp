@@ -148,14 +148,14 @@ bool WriteRecordingWorkbook(const QString &Path, const QString &recordingName, c
 
     if (n > 0) {
         lxw_chart *chart = workbook_add_chart(wb, LXW_CHART_SCATTER_STRAIGHT);
-        const QByteArray quoted = QuotedSheetName(sheetName).toUtf8();
-        const QByteArray x = quoted + "!$B$2:$B$" + QByteArray::number(n + 1);
+        // Ranges given by sheet name and cells: the writer quotes the name
+        // in the chart's formulas and fills the chart's cached values.
+        const lxw_row_t last = lxw_row_t(n);
         for (int c = 2; c < 10; ++c) {
-            const char letter = char('A' + c);
-            const QByteArray y = quoted + "!$" + letter + "$2:$" + letter + "$" + QByteArray::number(n + 1);
-            lxw_chart_series *series = chart_add_series(chart, x.constData(), y.constData());
-            const QByteArray name = "=" + quoted + "!$" + letter + "$1";
-            chart_series_set_name(series, name.constData());
+            lxw_chart_series *series = chart_add_series(chart, nullptr, nullptr);
+            chart_series_set_categories(series, sheetUtf8.constData(), 1, 1, last, 1);
+            chart_series_set_values(series, sheetUtf8.constData(), 1, lxw_col_t(c), last, lxw_col_t(c));
+            chart_series_set_name_range(series, sheetUtf8.constData(), 0, lxw_col_t(c));
         }
         chart_title_set_name(chart, ChartText(recordingName).constData());
         chart_axis_set_name(chart->x_axis, ChartText(texts.xAxis).constData());
