@@ -5,6 +5,7 @@
 #include "core/Race.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
