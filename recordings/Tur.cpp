@@ -58,8 +58,6 @@ private:
     int m_line = 0;
 };
 
-bool Fits16(int64_t v) { return v >= -32768 && v <= 32767; }
-
 // day.month.year; a two-digit year lies in 1930..2029.
 QDate ParseDayMonthYear(const QString &text)
 {

@@ -5,7 +5,7 @@
 #include "core/LangClient.h"
 #include "core/TimeFormat.h"
 #include "core/UserFolders.h"
-#include "core/XmlRaces.h"
+#include "core/RaceStore.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/Shell.h"
@@ -476,7 +476,7 @@ void frmHRate::cmdImport_Click()
         return;
     }
 
-    int result = RaceXmlResult::DatabaseError;
+    bool stored = false;
     {
         BusyCursor busy;
         try {
@@ -498,17 +498,29 @@ void frmHRate::cmdImport_Click()
             showProgress(samples->Count());
             const RacePtr race = BuildImportRace(*samples, request, [this](int i, int) { setProgress(i); });
             hideProgress();
-            ColRace races;
-            races.Append(race);
             setStatusText(GetLangString(15502));
-            result = SaveRacesToDb(races);
+            if (!CurrentDb)
+                RaiseError(91, QStringLiteral("Object variable or With block variable not set"));
+            RaceStore store(*CurrentDb);
+            const RaceOutcome outcome = store.save(*race);
+            switch (outcome.status) {
+            case RaceOutcome::Stored:
+                stored = true;
+                break;
+            case RaceOutcome::AlreadyPresent:
+                MsgBox(FormatLangString(GetLangString(549), {name}), Vb::Exclamation);
+                break;
+            case RaceOutcome::Failed:
+                ShowDataError(VbError(outcome.errorNumber, outcome.errorText));
+                break;
+            }
         } catch (const VbError &err) {
             hideProgress();
             ShowDataError(err);
         }
     }
-    // "Already present" has been told by the store, a database error shown.
-    setStatusText(GetLangString(result == RaceXmlResult::Ok ? 15503 : kNotImported));
+    // Only a stored race reads as done.
+    setStatusText(GetLangString(stored ? 15503 : kNotImported));
 }
 
 // ---- export --------------------------------------------------------------------

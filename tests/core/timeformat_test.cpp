@@ -1,5 +1,5 @@
 // Durations as hh:mm:ss.
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 #include "core/TimeFormat.h"
 
 #include <gtest/gtest.h>

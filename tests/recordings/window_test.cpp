@@ -9,7 +9,7 @@
 #include "recordings/RecordingTableModel.h"
 #include "recordings/RegisterWindows.h"
 #include "recordings/frmHRate.h"
-#include "recordings_support.h"
+#include "recordings_logic/recordings_support.h"
 
 #include <QApplication>
 #include <QClipboard>

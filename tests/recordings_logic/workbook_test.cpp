@@ -1,6 +1,6 @@
 // The spreadsheet export: the workbook's sheet and chart compared with
 // golden files, a recording without samples, sheet names that need cleaning.
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 #include "recordings/RecordingWorkbook.h"
 
 #include <QDir>
