@@ -12,6 +12,8 @@ PACKAGES=(
   poppler-utils
   xvfb xauth
   fonts-dejavu-core fontconfig
+  # Metric-compatible faces for "Arial" and "Times New Roman", the profile's default fonts.
+  fonts-liberation2
 )
 
 missing=()
