@@ -6,20 +6,9 @@ int32_t CountRecords(const dao::RecordsetPtr &Rs)
 {
     if (!Rs || !Rs->IsOpen())
         return 0;
-    dao::RecordsetPtr clone = Rs->Clone();
-    int32_t n = 0;
-    try {
-        // A clone stands before its rows until moved: ask for the rows it shares.
-        if (clone->RecordCount() > 0) {
-            clone->MoveLast();
-            n = clone->RecordCount();
-        }
-    } catch (...) {
-        clone->Close();
-        throw;
-    }
-    clone->Close();
-    return n;
+    // The database layer counts a recordset's rows without moving it or
+    // reading them all, so no clone has to walk to the last row.
+    return Rs->RecordCount();
 }
 
 int32_t RecordPosition(const dao::RecordsetPtr &Rs, int32_t Count)

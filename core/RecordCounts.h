@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-// Number of rows of Rs, counted on a clone so the caller's row does not move.
-// 0 for a missing, closed or empty recordset. Errors of the database go to the
+// Number of rows of Rs (its additions counted, its deletions not); the
+// caller's row does not move. 0 for a missing, closed or empty recordset. Errors of the database go to the
 // caller as VbError.
 int32_t CountRecords(const dao::RecordsetPtr &Rs);
 
