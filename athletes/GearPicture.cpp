@@ -25,20 +25,19 @@ void GearPicture::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    // Background: a sky-to-road panel with the drive side of a frame.
+    // Background: a soft panel with the chain stay between the two axles.
     QLinearGradient sky(0, 0, 0, height());
     sky.setColorAt(0, QColor(235, 242, 250));
     sky.setColorAt(1, QColor(205, 215, 225));
     p.fillRect(rect(), sky);
     p.setPen(QPen(QColor(160, 170, 180), 1));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
-    p.setPen(QPen(QColor(180, 188, 196), 4, Qt::SolidLine, Qt::RoundCap));
-    // Chain stay and seat stay from the rear axle, seat tube from the crank.
+    p.setPen(QPen(QColor(185, 192, 200), 3, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(RearX, RearY, FrontX, FrontY);
-    p.drawLine(RearX, RearY, FrontX - 10, FrontY + 120);
-    p.drawLine(FrontX, FrontY, FrontX - 10, FrontY + 120);
-    p.drawLine(FrontX - 10, FrontY + 120, FrontX + 60, FrontY + 115);
-    p.drawLine(FrontX, FrontY, FrontX + 60, FrontY + 115);
+    p.setBrush(QColor(150, 158, 166));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(RearX, RearY), 2, 2);
+    p.drawEllipse(QPointF(FrontX, FrontY), 3, 3);
     if (!hasDrawing())
         return;
     const double rf = m_front / 3.0, rr = m_rear / 3.0;

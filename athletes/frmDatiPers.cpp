@@ -236,7 +236,9 @@ void frmDatiPers::Form_Load()
         for (const char *name : {"Label3", "Label4", "Label5", "Label6", "Label7", "Label8"}) {
             QFont f(QStringLiteral("LiquidCrystal"));
             f.setPointSize(16);
-            Control(QLatin1String(name))->setFont(f);
+            QWidget *display = Control(QLatin1String(name));
+            display->setFont(f);
+            display->setMinimumHeight(QFontMetrics(f).height() + 8);
         }
     });
     step([&] {
