@@ -1,5 +1,6 @@
 #include "platform/data/DataControl.h"
 
+#include "platform/data/DatePicker.h"
 #include "platform/ui/Prompt.h"
 
 #include <QComboBox>
@@ -229,6 +230,14 @@ void DataControl::bind(QPlainTextEdit *edit, const QString &field)
 {
     m_bindings.push_back({edit, field, QString()});
 }
+void DataControl::bind(QLineEdit *edit, const QString &field, const TextFormat &format)
+{
+    m_bindings.push_back({edit, field, QString(), format});
+}
+void DataControl::bind(DatePicker *picker, const QString &field)
+{
+    m_bindings.push_back({picker, field, QString()});
+}
 
 QString DataControl::controlText(const Binding &b) const
 {
@@ -238,6 +247,8 @@ QString DataControl::controlText(const Binding &b) const
         return c->currentText();
     if (auto *p = qobject_cast<QPlainTextEdit *>(b.widget))
         return p->toPlainText();
+    if (auto *d = qobject_cast<DatePicker *>(b.widget))
+        return d->isoText();
     return QString();
 }
 
@@ -254,6 +265,8 @@ void DataControl::setControlText(Binding &b, const QString &text)
             c->setCurrentIndex(c->findText(text));
     } else if (auto *p = qobject_cast<QPlainTextEdit *>(b.widget)) {
         p->setPlainText(text);
+    } else if (auto *d = qobject_cast<DatePicker *>(b.widget)) {
+        d->setIsoText(text);
     }
     // What the control shows is the unchanged state: a control that shows the
     // value otherwise (CR LF line ends as LF, a text cut to its length, a
@@ -289,7 +302,9 @@ void DataControl::loadControls()
         QString text;
         if (onRow) {
             try {
-                text = FieldText(m_rs->Value(b.field), fieldType(b.field));
+                const QVariant v = m_rs->Value(b.field);
+                text = b.format.toText ? (v.isNull() ? QString() : b.format.toText(v))
+                                       : FieldText(v, fieldType(b.field));
             } catch (const VbError &) {
             }
         }
@@ -342,7 +357,9 @@ void DataControl::UpdateRecord()
             // nobody touched.
             if (!adding && controlText(b) == b.loaded)
                 continue;
-            m_rs->SetValue(b.field, FieldValue(controlText(b), fieldType(b.field)));
+            const QString text = controlText(b);
+            m_rs->SetValue(b.field, b.format.toValue && !text.isEmpty() ? b.format.toValue(text)
+                                                                       : FieldValue(text, fieldType(b.field)));
         }
         m_rs->Update();
     } catch (const VbError &) {

@@ -38,6 +38,16 @@ QString FieldText(const QVariant &value, dao::FieldType type);
 // when a number field gets a text that is not a number.
 QVariant FieldValue(const QString &text, dao::FieldType type);
 
+class DatePicker;
+
+// How a bound control shows a field and what it stores for a text, where the
+// plain forms of FieldText and FieldValue do not fit (a time in the user's
+// format, for instance). An empty function keeps the plain form.
+struct TextFormat {
+    std::function<QString(const QVariant &value)> toText;
+    std::function<QVariant(const QString &text)> toValue;
+};
+
 class DataControl : public QWidget {
     Q_OBJECT
 public:
@@ -65,6 +75,10 @@ public:
     void bind(QLineEdit *edit, const QString &field);
     void bind(QComboBox *combo, const QString &field);
     void bind(QPlainTextEdit *edit, const QString &field);
+    // A line edit whose text is shown and read through its own format.
+    void bind(QLineEdit *edit, const QString &field, const TextFormat &format);
+    // A date field: a null field shows empty, an empty field stores null.
+    void bind(DatePicker *picker, const QString &field);
 
     // True when a bound control's text differs from what the record holds.
     bool dataChanged() const;
@@ -104,6 +118,7 @@ private:
         QPointer<QWidget> widget;
         QString field;
         QString loaded;        // text put in at the last load
+        TextFormat format;
     };
     QString controlText(const Binding &b) const;
     void setControlText(Binding &b, const QString &text);
