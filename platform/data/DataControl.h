@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -37,6 +38,16 @@ QString FieldText(const QVariant &value, dao::FieldType type);
 // when a number field gets a text that is not a number.
 QVariant FieldValue(const QString &text, dao::FieldType type);
 
+class DatePicker;
+
+// How a bound control shows a field and what it stores for a text, where the
+// plain forms of FieldText and FieldValue do not fit (a time in the user's
+// format, for instance). An empty function keeps the plain form.
+struct TextFormat {
+    std::function<QString(const QVariant &value)> toText;
+    std::function<QVariant(const QString &text)> toValue;
+};
+
 class DataControl : public QWidget {
     Q_OBJECT
 public:
@@ -60,13 +71,17 @@ public:
     QString caption() const;
     void setCaption(const QString &text);
 
-    // Binding of controls to fields of the current record. A line edit's
-    // maximum length, as set when it is bound, limits what is typed: a stored
+    // Binding of controls to fields of the current record. A line edit's own
+    // maximum length limits what is typed: a stored
     // value that is longer is shown whole and may be edited within its own
     // length, and is saved back unchanged when left alone.
     void bind(QLineEdit *edit, const QString &field);
     void bind(QComboBox *combo, const QString &field);
     void bind(QPlainTextEdit *edit, const QString &field);
+    // A line edit whose text is shown and read through its own format.
+    void bind(QLineEdit *edit, const QString &field, const TextFormat &format);
+    // A date field: a null field shows empty, an empty field stores null.
+    void bind(DatePicker *picker, const QString &field);
 
     // True when a bound control's text differs from what the record holds.
     bool dataChanged() const;
@@ -81,6 +96,11 @@ public:
     // Shows the current record again and raises Reposition, for a change of
     // position the recordset reports no move for (its last record deleted).
     void Resync();
+
+    // A check the owner runs before the control leaves its record by a move or
+    // a refresh: false keeps it where it is (the owner has said why). Moves
+    // made on the recordset by other code do not ask.
+    void setLeaveCheck(std::function<bool()> check) { m_leaveCheck = std::move(check); }
 
     // Moves; a changed record is saved first (Validate, then save). A failing
     // save cancels the move and goes to Error.
@@ -101,7 +121,9 @@ private:
         QPointer<QWidget> widget;
         QString field;
         QString loaded;        // text put in at the last load
-        int maxLength = 0;     // a line edit's own limit on typed text (0: none)
+        TextFormat format;
+        int maxLength = 0;     // a line edit's own limit on typed text (0: not known yet)
+        int applied = 0;       // the limit the control last gave the edit (0: none)
     };
     QString controlText(const Binding &b) const;
     void setControlText(Binding &b, const QString &text);
@@ -125,6 +147,7 @@ private:
     std::vector<Binding> m_bindings;
     QToolButton *m_first, *m_prev, *m_next, *m_last;
     QLabel *m_caption;
+    std::function<bool()> m_leaveCheck;
 };
 
 }
