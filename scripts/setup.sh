@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev
   poppler-utils
   xvfb xauth
-  fonts-dejavu-core fontconfig
+  fonts-dejavu-core fonts-liberation2 fontconfig
 )
 
 missing=()
