@@ -1,6 +1,7 @@
 #include "records/TextProfile.h"
 
 #include "platform/error/VbError.h"
+#include "records/CardNumbers.h"
 
 #include <QLocale>
 #include <QSaveFile>
@@ -8,6 +9,7 @@
 #include <QStringList>
 #include <cfenv>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -30,14 +32,17 @@ QString OneLine(const QString &text)
     return out;
 }
 
+// The typed length, read as the card's fields read numbers: the user's decimal
+// mark or the other one, never a group separator ("1.500" is 1.5 in German).
 float ParseLocaleSingle(const QString &text)
 {
-    const QString t = text.trimmed();
-    bool ok = false;
-    double v = QLocale().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(v) || std::fabs(v) > 3.4e38)
+    double v = 0;
+    try {
+        v = CardNumbers::ReadNumber(text);
+    } catch (const VbError &) {
+        RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
+    }
+    if (!std::isfinite(v) || std::fabs(v) > 3.4e38)
         RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
     return static_cast<float>(v);
 }
@@ -48,7 +53,8 @@ const char16_t Cp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// Files of older installations are Windows-1252; ours are UTF-8.
+// A file that is not valid UTF-8 is Windows-1252 (older installations', and
+// ours whenever every character fits there).
 QString DecodeText(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
@@ -62,6 +68,32 @@ QString DecodeText(const QByteArray &bytes)
         text.append(b >= 0x80 && b < 0xA0 ? QChar(Cp1252High[b - 0x80]) : QChar(b));
     }
     return text;
+}
+
+// The file has no declaration, and older installations read it as
+// Windows-1252: it is written so whenever every character has a byte there,
+// else as UTF-8 (which the reader recognises as such).
+QByteArray EncodeText(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out.append(char(u));
+            continue;
+        }
+        int byte = -1;
+        for (int i = 0; i < 32; ++i) {
+            // The five bytes Windows-1252 leaves undefined stand for no character.
+            if (Cp1252High[i] == u && u > 0xFF)
+                byte = 0x80 + i;
+        }
+        if (byte < 0)
+            return text.toUtf8();
+        out.append(char(byte));
+    }
+    return out;
 }
 
 // Comma-separated values of a sample line; quoted values may hold commas.
@@ -93,7 +125,8 @@ double ParsePointNumber(const QString &text)
 {
     bool ok = false;
     const double v = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok)
+    // "nan" and "inf" read as numbers, but no count, height or distance is one.
+    if (!ok || !std::isfinite(v))
         NotAProfile(QStringLiteral("bad number \"%1\"").arg(text));
     return v;
 }
@@ -128,6 +161,8 @@ qint64 ProfileLengthMetres(const QString &lengthText)
     std::fesetround(FE_TONEAREST);
     const double r = std::nearbyint(static_cast<double>(metres));
     std::fesetround(oldRound);
+    if (!std::isfinite(r) || std::fabs(r) > 9e15)
+        RaiseError(VbErr::Overflow, QStringLiteral("Overflow"));
     return static_cast<qint64>(r);
 }
 
@@ -175,7 +210,7 @@ QByteArray BuildTextProfile(const TextProfileCard &card, const QVector<TextProfi
     key(QStringLiteral("Url"), card.url);
     section("SampleData");
     key(QStringLiteral("Number"), QString::number(samples.size()));
-    return out.toUtf8();
+    return EncodeText(out);
 }
 
 void WriteTextProfileFile(const QString &path, const QByteArray &bytes)
@@ -252,16 +287,20 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
     rec.url = value("Data", QStringLiteral("Url"));
 
     const QString numberText = value("SampleData", QStringLiteral("Number"));
-    const int number = numberText.isEmpty() ? 0 : static_cast<int>(ParsePointNumber(numberText));
-    if (number < 0 || number > lines.size())
-        NotAProfile(QStringLiteral("%1 sample lines announced").arg(number));
+    const double announced = numberText.isEmpty() ? 0 : ParsePointNumber(numberText);
+    if (announced < 0 || announced > double(lines.size()))
+        NotAProfile(QStringLiteral("%1 sample lines announced").arg(numberText));
+    const int number = static_cast<int>(announced);
     const int perLine = rec.fourValues ? 4 : 3;
     for (int i = 0; i < number; ++i) {
         const QStringList v = SplitSampleLine(lines.at(i));
         if (v.size() < perLine)
             NotAProfile(QStringLiteral("sample line %1 is short").arg(i + 1));
         TextProfileSample s;
-        s.distParz = static_cast<float>(ParsePointNumber(v.at(0)));
+        const double distance = ParsePointNumber(v.at(0));
+        if (std::fabs(distance) > double(std::numeric_limits<float>::max()))
+            NotAProfile(QStringLiteral("distance out of range on line %1").arg(i + 1));
+        s.distParz = static_cast<float>(distance);
         const double h = ParsePointNumber(v.at(1));
         if (h < -32768 || h > 32767)
             NotAProfile(QStringLiteral("height out of range on line %1").arg(i + 1));

@@ -10,6 +10,7 @@ PACKAGES=(
   libsqlite3-dev sqlite3
   libgtest-dev
   poppler-utils
+  libxlsxwriter-dev unzip
   xvfb xauth
   fonts-dejavu-core fontconfig
   # Metric-compatible faces for "Arial" and "Times New Roman", the profile's default fonts.
