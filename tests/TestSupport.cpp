@@ -30,7 +30,4 @@ ScriptedPromptProvider &ResetScript()
     return *g_script;
 }
 
-QString DataDir() { return QStringLiteral(VETTARO_TEST_DATA); }
-QString BinDir() { return QStringLiteral(VETTARO_BIN_DIR); }
-
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "CoreTestSupport.h"
 #include "platform/ui/Prompt.h"
 
 #include <QLocale>
@@ -15,18 +16,5 @@ void Install();
 ScriptedPromptProvider &Script();
 // Installs a new scripted provider and returns it.
 ScriptedPromptProvider &ResetScript();
-
-// Pins QLocale::setDefault for a scope.
-class LocaleScope {
-public:
-    explicit LocaleScope(const QLocale &locale) : m_old(QLocale()) { QLocale::setDefault(locale); }
-    ~LocaleScope() { QLocale::setDefault(m_old); }
-private:
-    QLocale m_old;
-};
-
-// Folder of the test fixtures (tests/data) and of the built program folder.
-QString DataDir();
-QString BinDir();
 
 }

@@ -4,8 +4,6 @@
 #include "TestSupport.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QLocale>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -14,11 +12,7 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                        : qgetenv("QT_QPA_PLATFORM"));
     QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QDir(home.path()).filePath("config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", QDir(home.path()).filePath("data").toLocal8Bit());
-    qputenv("XDG_CACHE_HOME", QDir(home.path()).filePath("cache").toLocal8Bit());
-    QDir().mkpath(QDir(home.path()).filePath("config"));
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    TestSupport::PrepareEnvironment(home.path());
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vettaro-tests"));

@@ -1,6 +1,6 @@
 #pragma once
 // A fresh copy of the built template database for each test.
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 #include "platform/dao/Dao.h"
 
 #include <QDir>
