@@ -254,6 +254,7 @@ void frmDatiPers::Form_Load()
     Control(QStringLiteral("cmdUpdate"))->setEnabled(false);
     m_txt[0]->setReadOnly(true);
     showCounter();
+    m_loading = true;
     for (int i = 0; i < 3; ++i) {
         const QString stored = GetSetting(AppName, Section, QStringLiteral("Slider%1").arg(i + 1),
                                           QString::number(m_slider[i]->value()));
@@ -271,6 +272,7 @@ void frmDatiPers::Form_Load()
         else
             Slider3_Scroll();
     }
+    m_loading = false;
 }
 
 void frmDatiPers::closeEvent(QCloseEvent *event)
@@ -591,7 +593,7 @@ void frmDatiPers::gearChanged(bool reportErrors)
     const Gears::Result g = Gears::Compute(f, r, c, m_txt[8]->text());
     if (!g.ok) {
         // The chainring ends silently here; the others report the bad circumference.
-        if (reportErrors)
+        if (reportErrors && !m_loading)
             ShowDataError(VbError(13, QStringLiteral("Type mismatch")));
         return;
     }
@@ -620,7 +622,8 @@ void frmDatiPers::Slider3_Scroll()
     static_cast<QLabel *>(Control(QStringLiteral("Label5")))->setText(QString::number(c));
     float w = 0;
     if (!Gears::ReadCircumference(m_txt[8]->text(), QLocale(), &w)) {
-        ShowDataError(VbError(13, QStringLiteral("Type mismatch")));
+        if (!m_loading)
+            ShowDataError(VbError(13, QStringLiteral("Type mismatch")));
         return;
     }
     static_cast<QLabel *>(Control(QStringLiteral("Label7")))

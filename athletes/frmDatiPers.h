@@ -78,5 +78,6 @@ private:
     int32_t m_recordTotal = 0;
     bool m_addingNew = false;
     bool m_unloaded = false;
+    bool m_loading = false;   // the load runs the sliders' handlers without messages
     const QEvent *m_lastKey = nullptr;
 };
