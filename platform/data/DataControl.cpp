@@ -182,6 +182,8 @@ void DataControl::attach(dao::RecordsetPtr rs)
 
 void DataControl::Refresh()
 {
+    if (m_leaveCheck && !m_leaveCheck())
+        return;
     ++m_internal;
     try {
         if (m_rs && m_rs->IsOpen() && m_rs->EditMode() != dao::dbEditNone)
@@ -403,6 +405,8 @@ bool DataControl::saveBeforeMove(int action)
 void DataControl::move(int action)
 {
     if (!m_rs || !isEnabled())
+        return;
+    if (m_leaveCheck && !m_leaveCheck())
         return;
     if (!saveBeforeMove(action))
         return;

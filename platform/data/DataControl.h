@@ -94,6 +94,11 @@ public:
     // position the recordset reports no move for (its last record deleted).
     void Resync();
 
+    // A check the owner runs before the control leaves its record by a move or
+    // a refresh: false keeps it where it is (the owner has said why). Moves
+    // made on the recordset by other code do not ask.
+    void setLeaveCheck(std::function<bool()> check) { m_leaveCheck = std::move(check); }
+
     // Moves; a changed record is saved first (Validate, then save). A failing
     // save cancels the move and goes to Error.
     void MoveFirst();
@@ -137,6 +142,7 @@ private:
     std::vector<Binding> m_bindings;
     QToolButton *m_first, *m_prev, *m_next, *m_last;
     QLabel *m_caption;
+    std::function<bool()> m_leaveCheck;
 };
 
 }
