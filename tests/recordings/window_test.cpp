@@ -357,6 +357,15 @@ TEST_F(RecordingWindow, ImportsIntoTheOpenDatabase)
     EXPECT_EQ(TestSupport::Script().messages().size(), before + 1);   // 549: already present
     EXPECT_EQ(Ctl<QLabel>("txt")->text(), GetLangString(15542));
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM CampioniSalite")), stored);
+
+    // A database error is shown and does not read as a success either.
+    CurrentDb->Close();
+    Ctl<QLineEdit>("txtName")->setText(QStringLiteral("Port de Pailhères again"));
+    w.cmdImport_Click();
+    EXPECT_EQ(TestSupport::Script().messages().size(), before + 2);
+    EXPECT_TRUE(TestSupport::Script().messages().back().startsWith(QStringLiteral("Error ")))
+        << TestSupport::Script().messages().back().toStdString();
+    EXPECT_EQ(Ctl<QLabel>("txt")->text(), GetLangString(15542));
 }
 
 // A recording without samples loads, refuses the import and exports its header row.
