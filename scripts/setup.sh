@@ -13,6 +13,8 @@ PACKAGES=(
   libxlsxwriter-dev unzip
   xvfb xauth
   fonts-dejavu-core fontconfig
+  # Metric-compatible faces for "Arial" and "Times New Roman", the profile's default fonts.
+  fonts-liberation2
 )
 
 missing=()
