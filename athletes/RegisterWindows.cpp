@@ -1,0 +1,18 @@
+#include "athletes/RegisterWindows.h"
+
+#include "athletes/TimeCard.h"
+#include "athletes/frmDatiPers.h"
+#include "core/WindowRegistry.h"
+
+void RegisterAthletesWindows()
+{
+    WindowRegistry::Register(QStringLiteral("frmDatiPers"), [](QWidget *parent) -> QWidget * {
+        return new frmDatiPers(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmTempiAll"), [](QWidget *parent) -> QWidget * {
+        return new frmTempiAll(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmTempiSal"), [](QWidget *parent) -> QWidget * {
+        return new frmTempiSal(parent);
+    });
+}
