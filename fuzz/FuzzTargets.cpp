@@ -14,6 +14,8 @@
 #include "records/CardNumbers.h"
 #include "records/SampleChecks.h"
 #include "records/TextProfile.h"
+#include "recordings/Hrm.h"
+#include "recordings/Tur.h"
 
 #include <QDir>
 #include <QFile>
@@ -262,11 +264,44 @@ int Database(const uint8_t *data, size_t size)
     return 0;
 }
 
+namespace {
+// Every sample of a read, so a value left unset or out of range shows.
+void Walk(const ColSamplePtr &samples)
+{
+    if (!samples)
+        return;
+    for (int i = 1; i <= samples->Count(); ++i) {
+        const SamplePtr s = samples->Item(i);
+        s->Distance();
+        s->Height();
+    }
+}
+}
+
+int HrmRecording(const uint8_t *data, size_t size)
+{
+    Hrm hrm;
+    if (hrm.ReadHRMData(Bytes(data, size), QStringLiteral("fuzz.hrm")))
+        Walk(hrm.Samples());
+    hrm.Failure();
+    return 0;
+}
+
+int TourFile(const uint8_t *data, size_t size)
+{
+    Tur tur;
+    if (tur.ReadTurData(Bytes(data, size), QStringLiteral("fuzz.tur")))
+        Walk(tur.Samples());
+    tur.Failure();
+    return 0;
+}
+
 const std::vector<Target> &Targets()
 {
     static const std::vector<Target> targets = {
         {"jetsql", JetSql},       {"xml_races", XmlRaces}, {"text_profile", TextProfile},
         {"settings", Settings},   {"field_text", FieldText}, {"database", Database},
+        {"hrm", HrmRecording},    {"tur", TourFile},
     };
     return targets;
 }
