@@ -401,10 +401,13 @@ std::optional<QFont> ScriptedPromptProvider::fontDialog(const QFont &initial)
     return TakeNext(fonts).value_or(std::nullopt);
 }
 
-bool ScriptedPromptProvider::printerDialog(QPrinter *)
+bool ScriptedPromptProvider::printerDialog(QPrinter *printer)
 {
     shown.push_back(Record(QStringLiteral("printer")));
-    return TakeNext(printers).value_or(false);
+    const bool ok = TakeNext(printers).value_or(false);
+    if (ok && printerChoice)
+        printerChoice(printer);
+    return ok;
 }
 
 void ScriptedPromptProvider::help(const QString &helpFile, int command, const QString &keyword)

@@ -136,6 +136,8 @@ public:
     std::deque<std::optional<QColor>> colors;
     std::deque<std::optional<QFont>> fonts;
     std::deque<bool> printers;
+    // What a confirmed printer dialog changes on the printer (orientation ...).
+    std::function<void(QPrinter *)> printerChoice;
     std::vector<Shown> shown;
 
     int messageBox(const QString &text, int style, const QString &title) override;
