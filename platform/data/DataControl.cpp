@@ -220,7 +220,7 @@ void DataControl::setRecordset(dao::RecordsetPtr rs)
 
 void DataControl::bind(QLineEdit *edit, const QString &field)
 {
-    m_bindings.push_back({edit, field, QString(), edit->maxLength()});
+    m_bindings.push_back({edit, field, QString(), TextFormat(), edit->maxLength()});
 }
 void DataControl::bind(QComboBox *combo, const QString &field)
 {
@@ -232,7 +232,7 @@ void DataControl::bind(QPlainTextEdit *edit, const QString &field)
 }
 void DataControl::bind(QLineEdit *edit, const QString &field, const TextFormat &format)
 {
-    m_bindings.push_back({edit, field, QString(), format});
+    m_bindings.push_back({edit, field, QString(), format, edit->maxLength()});
 }
 void DataControl::bind(DatePicker *picker, const QString &field)
 {
