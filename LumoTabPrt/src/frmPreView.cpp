@@ -131,6 +131,14 @@ frmPreView::~frmPreView() = default;
 
 void frmPreView::Apri(std::shared_ptr<clsStampante> list, lumoTPrt *control)
 {
+    Load(std::move(list), control);
+    exec();
+    m_list.reset();
+    m_control = nullptr;
+}
+
+void frmPreView::Load(std::shared_ptr<clsStampante> list, lumoTPrt *control)
+{
     m_list = std::move(list);
     m_control = control;
     m_pages = m_list ? m_list->GetNrPagine(m_starts) : 0;
@@ -140,9 +148,6 @@ void frmPreView::Apri(std::shared_ptr<clsStampante> list, lumoTPrt *control)
     scrPagina->setProperty("Tag", QString());
     m_ready = true;
     TimerResize->start();
-    exec();
-    m_list.reset();
-    m_control = nullptr;
 }
 
 qint32 frmPreView::CurrentPage() const
