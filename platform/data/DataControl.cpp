@@ -220,7 +220,7 @@ void DataControl::setRecordset(dao::RecordsetPtr rs)
 
 void DataControl::bind(QLineEdit *edit, const QString &field)
 {
-    m_bindings.push_back({edit, field, QString(), edit->maxLength()});
+    m_bindings.push_back({edit, field, QString(), TextFormat()});
 }
 void DataControl::bind(QComboBox *combo, const QString &field)
 {
@@ -258,6 +258,10 @@ void DataControl::setControlText(Binding &b, const QString &text)
     if (auto *e = qobject_cast<QLineEdit *>(b.widget)) {
         // A value longer than the edit's limit (written by an import, or by an
         // older installation) is shown whole: cut, it would be saved back cut.
+        // The limit is the window's, read at the first load: windows set it
+        // after binding.
+        if (b.maxLength == 0)
+            b.maxLength = e->maxLength();
         if (b.maxLength > 0)
             e->setMaxLength(qMax(b.maxLength, int(text.size())));
         e->setText(text);
