@@ -111,15 +111,16 @@ void frmDatiPers::buildFields()
         }
         m_txt[i] = new QLineEdit(box);
         m_txt[i]->setObjectName(QStringLiteral("txtFields(%1)").arg(i));
+        // The boxes' own limits, before binding: the data control keeps them.
+        // A pasted code is cut at 50.
+        if (i <= 2)
+            m_txt[i]->setMaxLength(i == 0 ? 50 : i == 1 ? 15 : 10);
         bindField(m_txt[i], field);
         addRequired(m_txt[i]);
         grid->addWidget(m_txt[i], i, 1);
     }
     fieldArea()->layout()->addWidget(box);
     setKeyField(m_txt[0]);
-    m_txt[0]->setMaxLength(50);   // a pasted code is cut here
-    m_txt[1]->setMaxLength(15);
-    m_txt[2]->setMaxLength(10);
     FieldValidator::Install(m_txt[0], FieldValidator::MaxLen, 16);
     FieldValidator::Install(m_txt[1], FieldValidator::MaxLen, 16);
     FieldValidator::Install(m_txt[2], FieldValidator::MaxLen, 10);

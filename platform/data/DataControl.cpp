@@ -258,12 +258,14 @@ void DataControl::setControlText(Binding &b, const QString &text)
     if (auto *e = qobject_cast<QLineEdit *>(b.widget)) {
         // A value longer than the edit's limit (written by an import, or by an
         // older installation) is shown whole: cut, it would be saved back cut.
-        // The limit is the window's, read at the first load: windows set it
-        // after binding.
-        if (b.maxLength == 0)
+        // The edit's own limit is what it holds unless the control set it;
+        // a window may set it before or after binding the edit.
+        if (b.applied == 0 || e->maxLength() != b.applied)
             b.maxLength = e->maxLength();
-        if (b.maxLength > 0)
-            e->setMaxLength(qMax(b.maxLength, int(text.size())));
+        const int limit = qMax(b.maxLength, int(text.size()));
+        if (limit != e->maxLength())
+            e->setMaxLength(limit);
+        b.applied = limit;
         e->setText(text);
         e->setCursorPosition(0);
     } else if (auto *c = qobject_cast<QComboBox *>(b.widget)) {
