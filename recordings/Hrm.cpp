@@ -245,6 +245,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
     m_Fields_Count = int16_t(fields);
 
     auto samples = std::make_shared<ColSample>();
+    samples->Reserve(int(end - first));
     int64_t seconds = -int64_t(m_Interval);
     float distance = 0;
     for (size_t at = first; at < end; ++at) {
