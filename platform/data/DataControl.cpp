@@ -220,7 +220,7 @@ void DataControl::setRecordset(dao::RecordsetPtr rs)
 
 void DataControl::bind(QLineEdit *edit, const QString &field)
 {
-    m_bindings.push_back({edit, field, QString()});
+    m_bindings.push_back({edit, field, QString(), TextFormat(), edit->maxLength()});
 }
 void DataControl::bind(QComboBox *combo, const QString &field)
 {
@@ -232,7 +232,7 @@ void DataControl::bind(QPlainTextEdit *edit, const QString &field)
 }
 void DataControl::bind(QLineEdit *edit, const QString &field, const TextFormat &format)
 {
-    m_bindings.push_back({edit, field, QString(), format});
+    m_bindings.push_back({edit, field, QString(), format, edit->maxLength()});
 }
 void DataControl::bind(DatePicker *picker, const QString &field)
 {
@@ -256,6 +256,10 @@ void DataControl::setControlText(Binding &b, const QString &text)
 {
     b.loaded = text;
     if (auto *e = qobject_cast<QLineEdit *>(b.widget)) {
+        // A value longer than the edit's limit (written by an import, or by an
+        // older installation) is shown whole: cut, it would be saved back cut.
+        if (b.maxLength > 0)
+            e->setMaxLength(qMax(b.maxLength, int(text.size())));
         e->setText(text);
         e->setCursorPosition(0);
     } else if (auto *c = qobject_cast<QComboBox *>(b.widget)) {
@@ -269,8 +273,8 @@ void DataControl::setControlText(Binding &b, const QString &text)
         d->setIsoText(text);
     }
     // What the control shows is the unchanged state: a control that shows the
-    // value otherwise (CR LF line ends as LF, a text cut to its length, a
-    // state missing from a list) must not count as a change and be saved.
+    // value otherwise (CR LF line ends as LF, a state missing from a list)
+    // must not count as a change and be saved.
     if (b.widget)
         b.loaded = controlText(b);
 }
