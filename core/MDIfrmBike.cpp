@@ -1,9 +1,11 @@
 #include "core/MDIfrmBike.h"
 
+#include "core/DbCommands.h"
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/HelpWindow.h"
 #include "core/LangClient.h"
+#include "core/LanguageMenu.h"
 #include "core/RecentFiles.h"
 #include "core/UserFolders.h"
 #include "core/WindowRegistry.h"
@@ -175,6 +177,22 @@ MDIfrmBike::MDIfrmBike(QWidget *parent) : QMainWindow(parent)
     // The caption tells whether a database is open, from the start.
     setWindowTitle(ProductCaption);
     resize(1024, 720);
+
+    // The status texts of every part of the program land in panel 1.
+    SetStatusSink([this](const QString &text, bool wait) { ShowStatus(text, wait); });
+    // The window follows the database: its owner says when a file opens or closes.
+    connect(&DatabaseOwner::instance(), &DatabaseOwner::opened, this, &MDIfrmBike::DatabaseOpened);
+    connect(&DatabaseOwner::instance(), &DatabaseOwner::closed, this, [this] { SetDatabaseCommands(false); });
+    // Child windows of the registry go into this workspace.
+    WindowRegistry::SetWorkspace(m_mdi, [this](const QString &name) { FormUnloaded(name); });
+}
+
+void MDIfrmBike::DatabaseOpened(const QString &path)
+{
+    AddRecentFile(path);
+    setWindowTitle(ProductCaption + FileTitle(path));
+    SetToolbar2Visible(true);
+    SetDatabaseCommands(true);
 }
 
 MDIfrmBike::~MDIfrmBike()
@@ -185,6 +203,8 @@ MDIfrmBike::~MDIfrmBike()
     if (g_instance == this) {
         g_instance = nullptr;
         SetPromptParent(nullptr);
+        SetStatusSink(nullptr);
+        WindowRegistry::SetWorkspace(nullptr, nullptr);
     }
 }
 
@@ -1198,11 +1218,8 @@ void MDIfrmBike::mnuMail_Click() { OpenLink(MailLink(), 511, 512, 513); }
 
 // ---- shared services ------------------------------------------------------------------------
 
-void SetStatus(const QString &text, bool wait)
+void MDIfrmBike::ShowStatus(const QString &text, bool wait)
 {
-    MDIfrmBike *w = MDIfrmBike::instance();
-    if (!w)
-        return;
     QString message;
     g_statusIdle = text.isEmpty();
     if (text.isEmpty())
@@ -1211,7 +1228,7 @@ void SetStatus(const QString &text, bool wait)
         message = FormatLangString(GetLangString(28021), {text});
     else
         message = text;
-    w->SetStatusPanelText(1, message);
+    SetStatusPanelText(1, message);
 }
 
 void CenterForm(QWidget *frm)

@@ -12,6 +12,9 @@
 #include <functional>
 #include <memory>
 
+// SetStatus and ShowDataError, which every window uses with this one.
+#include "platform/ui/Feedback.h"
+
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -101,6 +104,9 @@ public:
 
     // Called by the window registry when a child window has gone.
     void FormUnloaded(const QString &name);
+    // The status sink: panel 1 shows " Ready." for an empty text, else the
+    // text, as "<text>. Wait..." with wait. Repaints at once.
+    void ShowStatus(const QString &text, bool wait);
 
 public slots:
     void UpdateControls();
@@ -140,6 +146,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void DatabaseOpened(const QString &path);
     void BuildMenus();
     void StartLanguage();
     void BuildToolbars();
@@ -172,9 +179,6 @@ private:
     std::unique_ptr<LanguageMenu> m_langMenu;
 };
 
-// The status bar's message panel: empty text shows " Ready."; with wait the
-// text is shown as "<text>. Wait...". Repaints at once.
-void SetStatus(const QString &text, bool wait = false);
 // Places a window a little above the centre of the screen.
 void CenterForm(QWidget *frm);
 // Gives a toolbar flat buttons without divider or handle.

@@ -9,15 +9,22 @@
 // widget becomes a child window of the main window's workspace. The registry
 // sets the window's object name to its registered name and deletes it when
 // it closes, so a closed window is unloaded and the next Show loads it anew.
+// The main window gives the registry its workspace (SetWorkspace).
 #include <QString>
 #include <QStringList>
 #include <functional>
 
+class QMdiArea;
 class QWidget;
 
 namespace WindowRegistry {
 
 using Factory = std::function<QWidget *(QWidget *parent)>;
+
+// The workspace child windows go into (the main window's); dialogs belong to
+// the window holding it. unloaded is told the name of each window that goes.
+// Without a workspace windows are created without a parent.
+void SetWorkspace(QMdiArea *workspace, std::function<void(const QString &name)> unloaded);
 
 void Register(const QString &name, Factory factory);
 void Unregister(const QString &name);

@@ -3,6 +3,7 @@
 // of the template and a few icons), temporary folder and documents folder, so
 // nothing touches the real user's files.
 #include "TestSupport.h"
+#include "core/DbCommands.h"
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/MDIfrmBike.h"
