@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/ProfileExport.h"
+#include "core/RaceStore.h"
 #include "core/UserFolders.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
@@ -13,31 +14,7 @@
 
 #include <QFileInfo>
 
-#include <charconv>
-
 namespace {
-
-// A single as the database keeps it: the double nearest to its shortest
-// decimal form, so 0.1 is stored as 0.1 and not as 0.100000001490116.
-double StoredSingle(float value)
-{
-    char buffer[64];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, value);
-    double d = value;
-    std::from_chars(buffer, r.ptr, d);
-    return d;
-}
-
-// The kind of record a race is, as the type attribute and the exports name it.
-QString KindOf(bool climb)
-{
-    return climb ? QStringLiteral("climb") : QStringLiteral("tour");
-}
-
-QString CardTableOf(bool climb)
-{
-    return climb ? QStringLiteral("[Dati Salite]") : QStringLiteral("[Dati Percorsi]");
-}
 
 QString FolderOf(const QString &fileName)
 {
@@ -66,70 +43,28 @@ void WriteXmlProfile(const QString &Id, const QString &Kind)
 
 int SaveRacesToDb(ColRace &Races)
 {
-    int result = RaceXmlResult::Ok;
-    bool inTransaction = false;
-    try {
-        if (!CurrentDb)
-            RaiseError(91, QStringLiteral("Object variable or With block variable not set"));
-        for (const RacePtr &race : Races) {
-            const bool climb = race->raceType() == 0;
-            const QString table = CardTableOf(climb);
-            const QString samplesTable = SamplesTableOf(KindOf(climb));
-            const QString name = race->raceName();
-
-            dao::RecordsetPtr count = CurrentDb->OpenRecordset(
-                QStringLiteral("SELECT COUNT(*) AS NumOfClimb FROM ") + table + QStringLiteral(" WHERE IDPercorso=?"),
-                dao::dbOpenSnapshot, 0, {name});
-            const int present = count->Value(QStringLiteral("NumOfClimb")).toInt();
-            count->Close();
-            if (present != 0) {
-                MsgBox(FormatLangString(GetLangString(549), {name}), Vb::Exclamation);
-                result = RaceXmlResult::AlreadyPresent;
-                continue;
-            }
-
-            CurrentDb->BeginTrans();
-            inTransaction = true;
-            if (climb) {
-                CurrentDb->Execute(
-                    QStringLiteral("INSERT INTO ") + table
-                        + QStringLiteral(" ([IDPercorso],Lunghezza,QuotaIniziale,QuotaFinale,località,Provincia,"
-                                         "Regione,Stato,Descrizione,[E-mail],Url,Telefono) "
-                                         "VALUES (?,?,?,?,?,?,?,?,?,?,?,?)"),
-                    0,
-                    {name, StoredSingle(race->lenght()), int(race->StartHeight()), int(race->endHeight()),
-                     race->City(), race->province(), race->region(), race->state(), race->info(),
-                     race->mail(), race->web(), race->phone()});
-            } else {
-                CurrentDb->Execute(
-                    QStringLiteral("INSERT INTO ") + table
-                        + QStringLiteral(" ([IDPercorso],Lunghezza,località,Provincia,Regione,Stato,"
-                                         "Descrizione,[E-mail],Url,Telefono) VALUES (?,?,?,?,?,?,?,?,?,?)"),
-                    0,
-                    {name, StoredSingle(race->lenght()), race->City(), race->province(), race->region(),
-                     race->state(), race->info(), race->mail(), race->web(), race->phone()});
-            }
-            if (race->Samples()) {
-                const QString insertSample = QStringLiteral("INSERT INTO ") + samplesTable
-                    + QStringLiteral(" ([IDPercorso],[DistParz],[Altezza],[Note],[image]) VALUES (?,?,?,?,?)");
-                for (const SamplePtr &s : *race->Samples())
-                    CurrentDb->Execute(insertSample, 0,
-                                       {name, StoredSingle(s->Distance()), int(s->Height()), s->Label(), s->Icon()});
-            }
-            CurrentDb->CommitTrans();
-            inTransaction = false;
-        }
-        return result;
-    } catch (...) {
-        if (inTransaction) {
-            try {
-                CurrentDb->Rollback();
-            } catch (...) {
-            }
-        }
-        ShowDataError();
+    if (!CurrentDb || !CurrentDb->IsOpen()) {
+        ShowDataError(VbError(91, QStringLiteral("Object variable or With block variable not set")));
         return RaceXmlResult::DatabaseError;
     }
+    RaceStore store(*CurrentDb);
+    int result = RaceXmlResult::Ok;
+    for (const RacePtr &race : Races) {
+        const RaceOutcome outcome = store.save(*race);
+        switch (outcome.status) {
+        case RaceOutcome::Stored:
+            break;
+        case RaceOutcome::AlreadyPresent:
+            MsgBox(FormatLangString(GetLangString(549), {outcome.name}), Vb::Exclamation);
+            result = RaceXmlResult::AlreadyPresent;
+            break;
+        case RaceOutcome::Failed:
+            // The races after a failing one are not tried.
+            ShowDataError(VbError(outcome.errorNumber, outcome.errorText));
+            return RaceXmlResult::DatabaseError;
+        }
+    }
+    return result;
 }
 
 // ---- import ------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cfenv>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -93,7 +94,8 @@ double ParsePointNumber(const QString &text)
 {
     bool ok = false;
     const double v = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok)
+    // "nan" and "inf" read as numbers, but no count, height or distance is one.
+    if (!ok || !std::isfinite(v))
         NotAProfile(QStringLiteral("bad number \"%1\"").arg(text));
     return v;
 }
@@ -128,6 +130,8 @@ qint64 ProfileLengthMetres(const QString &lengthText)
     std::fesetround(FE_TONEAREST);
     const double r = std::nearbyint(static_cast<double>(metres));
     std::fesetround(oldRound);
+    if (!std::isfinite(r) || std::fabs(r) > 9e15)
+        RaiseError(VbErr::Overflow, QStringLiteral("Overflow"));
     return static_cast<qint64>(r);
 }
 
@@ -252,16 +256,20 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
     rec.url = value("Data", QStringLiteral("Url"));
 
     const QString numberText = value("SampleData", QStringLiteral("Number"));
-    const int number = numberText.isEmpty() ? 0 : static_cast<int>(ParsePointNumber(numberText));
-    if (number < 0 || number > lines.size())
-        NotAProfile(QStringLiteral("%1 sample lines announced").arg(number));
+    const double announced = numberText.isEmpty() ? 0 : ParsePointNumber(numberText);
+    if (announced < 0 || announced > double(lines.size()))
+        NotAProfile(QStringLiteral("%1 sample lines announced").arg(numberText));
+    const int number = static_cast<int>(announced);
     const int perLine = rec.fourValues ? 4 : 3;
     for (int i = 0; i < number; ++i) {
         const QStringList v = SplitSampleLine(lines.at(i));
         if (v.size() < perLine)
             NotAProfile(QStringLiteral("sample line %1 is short").arg(i + 1));
         TextProfileSample s;
-        s.distParz = static_cast<float>(ParsePointNumber(v.at(0)));
+        const double distance = ParsePointNumber(v.at(0));
+        if (std::fabs(distance) > double(std::numeric_limits<float>::max()))
+            NotAProfile(QStringLiteral("distance out of range on line %1").arg(i + 1));
+        s.distParz = static_cast<float>(distance);
         const double h = ParsePointNumber(v.at(1));
         if (h < -32768 || h > 32767)
             NotAProfile(QStringLiteral("height out of range on line %1").arg(i + 1));

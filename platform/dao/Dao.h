@@ -82,8 +82,12 @@ QString DefaultConnect();                  // ";PWD=" + DatabasePassword
 
 class Database;
 class Recordset;
+class PreparedStatement;
+class ReadCursor;
 using DatabasePtr = std::shared_ptr<Database>;
 using RecordsetPtr = std::shared_ptr<Recordset>;
+using PreparedStatementPtr = std::unique_ptr<PreparedStatement>;
+using ReadCursorPtr = std::unique_ptr<ReadCursor>;
 
 // ---- table definitions -------------------------------------------------------
 struct FieldDef {
@@ -159,6 +163,16 @@ public:
     int Execute(const QString &sql, int options = 0, const QVariantList &params = {});
     int RecordsAffected() const;
 
+    // Prepares an action statement (Jet SQL, "?" placeholders) once, to be run
+    // many times with new values: an import storing thousands of rows pays for
+    // translating and compiling the text only once. Errors as Execute.
+    PreparedStatementPtr prepare(const QString &sql);
+
+    // Opens a forward-only, read-only cursor over a query (Jet SQL, or the name
+    // of a table or stored query). A statement SQLite does not report as
+    // read-only is refused with error 3027 before it runs.
+    ReadCursorPtr openCursor(const QString &source, const QVariantList &params = {});
+
     // Opens a table name, stored-query name or SQL text (Jet SQL).
     // dbOpenDefault: table type for a table name, dynaset otherwise.
     RecordsetPtr OpenRecordset(const QString &source, int type = dbOpenDefault, int options = 0,
@@ -199,6 +213,65 @@ private:
     friend DatabasePtr OpenDatabase(const QString &, bool, bool, const QString &);
     friend DatabasePtr CreateDatabase(const QString &, const QString &);
     Database();
+    std::unique_ptr<Impl> d;
+};
+
+// An action statement compiled once (Database::prepare). Each execute binds
+// new values; a failure leaves the statement ready for the next values.
+class PreparedStatement {
+public:
+    ~PreparedStatement();
+    PreparedStatement(const PreparedStatement &) = delete;
+    PreparedStatement &operator=(const PreparedStatement &) = delete;
+
+    // Binds params to the placeholders in order (missing ones are Null), runs
+    // the statement and returns the number of rows it changed. Throws VbError
+    // with the Jet number (3022 duplicate, 3201 no parent row ...); 3420 once
+    // the database is closed.
+    int execute(const QVariantList &params = {});
+
+    struct Impl;
+
+private:
+    friend class Database;
+    PreparedStatement();
+    std::unique_ptr<Impl> d;
+};
+
+// A forward-only pass over the rows of a read-only query (Database::openCursor),
+// for readers that go through a result once, such as a table printout. Column
+// names and types are known when it opens; values come as QVariant, Null as an
+// invalid QVariant, with the types Recordset::Value gives. Rows are those of
+// the opening time: a write to the database while the cursor is open first
+// reads the rest of its rows. An error met while reading is thrown by next().
+class ReadCursor {
+public:
+    ~ReadCursor();
+    ReadCursor(const ReadCursor &) = delete;
+    ReadCursor &operator=(const ReadCursor &) = delete;
+
+    int columnCount() const;
+    QString columnName(int column) const;   // the name or alias the query gives
+    // The declared type of a column read from a table; for a computed column
+    // the type of its first row's value (dbText when that is Null or there are
+    // no rows).
+    FieldType columnType(int column) const;
+
+    // Moves to the next row (the first row on the first call). False once the
+    // rows are over; the cursor then has no current row.
+    bool next();
+    // A value of the current row; 3021 without a current row, 3265 for a
+    // column that does not exist.
+    QVariant value(int column) const;
+    QVariant value(const QString &name) const;   // name without regard to case
+    // Ends the pass and releases the statement; next() then returns false.
+    void close();
+
+    struct Impl;
+
+private:
+    friend class Database;
+    ReadCursor();
     std::unique_ptr<Impl> d;
 };
 

@@ -473,58 +473,106 @@ bool AnalyzeSimpleSelect(const QString &sqliteSql, SimpleSource *out)
 
 // ---------------------------------------------------------------- matching
 
+namespace {
+
+// One step of a compiled LIKE pattern; every step but a star takes one character.
+struct LikeStep {
+    enum Kind { Star, Any, Digit, Set, Char } kind;
+    QChar ch;            // Char
+    QString set;         // Set: the characters and ranges between the brackets
+    bool negate = false; // Set: [!...]
+};
+
+std::vector<LikeStep> CompileLike(const QString &p)
+{
+    std::vector<LikeStep> steps;
+    const int pn = int(p.size());
+    for (int pi = 0; pi < pn;) {
+        const QChar pc = p[pi];
+        if (pc == QLatin1Char('*')) {
+            // A run of stars matches what one star matches.
+            if (steps.empty() || steps.back().kind != LikeStep::Star)
+                steps.push_back({LikeStep::Star, {}, {}, false});
+            ++pi;
+        } else if (pc == QLatin1Char('?')) {
+            steps.push_back({LikeStep::Any, {}, {}, false});
+            ++pi;
+        } else if (pc == QLatin1Char('#')) {
+            steps.push_back({LikeStep::Digit, {}, {}, false});
+            ++pi;
+        } else if (pc == QLatin1Char('[')) {
+            const int close = int(p.indexOf(QLatin1Char(']'), pi + 1));
+            if (close < 0) { // a lone '[' matches itself
+                steps.push_back({LikeStep::Char, pc, {}, false});
+                ++pi;
+                continue;
+            }
+            QString set = p.mid(pi + 1, close - pi - 1);
+            bool negate = false;
+            if (set.startsWith(QLatin1Char('!')) && set.size() > 1) { negate = true; set.remove(0, 1); }
+            steps.push_back({LikeStep::Set, {}, set, negate});
+            pi = close + 1;
+        } else {
+            steps.push_back({LikeStep::Char, pc, {}, false});
+            ++pi;
+        }
+    }
+    return steps;
+}
+
+bool StepMatches(const LikeStep &s, QChar c)
+{
+    switch (s.kind) {
+    case LikeStep::Any: return true;
+    case LikeStep::Digit: return c.isDigit();
+    case LikeStep::Char: return c == s.ch;
+    case LikeStep::Set: {
+        bool in = false;
+        for (int k = 0; k < s.set.size() && !in; ++k) {
+            if (k + 2 < s.set.size() && s.set[k + 1] == QLatin1Char('-')) {
+                in = c >= s.set[k] && c <= s.set[k + 2];
+                k += 2;
+            } else {
+                in = s.set[k] == c;
+            }
+        }
+        return in != s.negate;
+    }
+    case LikeStep::Star: break;
+    }
+    return false;
+}
+
+} // namespace
+
 bool LikeMatch(const QString &value, const QString &pattern)
 {
     const QString v = value.toCaseFolded();
-    const QString p = pattern.toCaseFolded();
-    // Iterative matcher with backtracking on '*'.
-    const int vn = int(v.size()), pn = int(p.size());
-    std::function<bool(int, int)> match = [&](int vi, int pi) -> bool {
-        while (pi < pn) {
-            const QChar pc = p[pi];
-            if (pc == QLatin1Char('*')) {
-                while (pi < pn && p[pi] == QLatin1Char('*')) ++pi;
-                if (pi == pn) return true;
-                for (int k = vi; k <= vn; ++k)
-                    if (match(k, pi)) return true;
-                return false;
-            }
-            if (vi >= vn) return false;
-            if (pc == QLatin1Char('?')) { ++vi; ++pi; continue; }
-            if (pc == QLatin1Char('#')) {
-                if (!v[vi].isDigit()) return false;
-                ++vi; ++pi; continue;
-            }
-            if (pc == QLatin1Char('[')) {
-                const int close = p.indexOf(QLatin1Char(']'), pi + 1);
-                if (close < 0) { // a lone '[' matches itself
-                    if (v[vi] != pc) return false;
-                    ++vi; ++pi; continue;
-                }
-                QString set = p.mid(pi + 1, close - pi - 1);
-                bool negate = false;
-                if (set.startsWith(QLatin1Char('!')) && set.size() > 1) { negate = true; set.remove(0, 1); }
-                bool in = false;
-                const QChar c = v[vi];
-                for (int k = 0; k < set.size(); ++k) {
-                    if (k + 2 < set.size() && set[k + 1] == QLatin1Char('-')) {
-                        if (c >= set[k] && c <= set[k + 2]) in = true;
-                        k += 2;
-                    } else if (set[k] == c) {
-                        in = true;
-                    }
-                }
-                if (in == negate) return false;
-                ++vi;
-                pi = close + 1;
-                continue;
-            }
-            if (v[vi] != pc) return false;
-            ++vi; ++pi;
+    const std::vector<LikeStep> steps = CompileLike(pattern.toCaseFolded());
+    // Every step other than a star takes exactly one character, so when a later
+    // step fails only the most recent star needs to take one more character:
+    // earlier stars can never do better. Time is bounded by text x pattern,
+    // whatever the user types as a pattern.
+    const int vn = int(v.size()), sn = int(steps.size());
+    int vi = 0, si = 0;
+    int starStep = -1, starText = 0;
+    while (vi < vn) {
+        if (si < sn && steps[size_t(si)].kind == LikeStep::Star) {
+            starStep = si++;
+            starText = vi;
+        } else if (si < sn && StepMatches(steps[size_t(si)], v[vi])) {
+            ++si;
+            ++vi;
+        } else if (starStep >= 0) {
+            si = starStep + 1;
+            vi = ++starText;
+        } else {
+            return false;
         }
-        return vi == vn;
-    };
-    return match(0, 0);
+    }
+    while (si < sn && steps[size_t(si)].kind == LikeStep::Star)
+        ++si;
+    return si == sn;
 }
 
 // ---------------------------------------------------------------- functions

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 #include <cmath>
+#include <limits>
 
 namespace data {
 
@@ -33,7 +34,9 @@ double ParseNumber(const QString &text)
         c.setNumberOptions(QLocale::RejectGroupSeparator);
         v = c.toDouble(text.trimmed().replace(QLatin1Char(','), QLatin1Char('.')), &ok);
     }
-    if (!ok)
+    // "nan" and "inf" are read as numbers by the locale, but are no value a
+    // field can hold; a number too large for a double fails to read at all.
+    if (!ok || !std::isfinite(v))
         RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
     return v;
 }
@@ -77,6 +80,8 @@ QVariant FieldValue(const QString &text, dao::FieldType type)
     case dao::dbDouble:
     case dao::dbCurrency: {
         const double v = ParseNumber(text);
+        if (type == dao::dbSingle && std::fabs(v) > double(std::numeric_limits<float>::max()))
+            RaiseError(VbErr::Overflow, QStringLiteral("Overflow"));
         return type == dao::dbSingle ? QVariant(static_cast<double>(static_cast<float>(v))) : QVariant(v);
     }
     case dao::dbByte:

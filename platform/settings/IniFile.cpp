@@ -29,6 +29,16 @@ std::optional<IniDocument> Read(const QString &file)
     return doc;
 }
 
+// Section and key names as the file can hold them: a line is read trimmed of
+// every blank (non-breaking ones too) and cannot hold a line break. Reading and
+// writing both go through this, so a name finds again what it wrote.
+QString FileName(const QString &name)
+{
+    QString n = name.trimmed();
+    n.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return n;
+}
+
 } // namespace
 
 QString ProfileGetString(const QString &file, const QString &section, const QString &key,
@@ -37,7 +47,7 @@ QString ProfileGetString(const QString &file, const QString &section, const QStr
     const auto doc = Read(file);
     if (!doc)
         return defaultValue;
-    const QString v = Unquote(doc->value(section, key));
+    const QString v = Unquote(doc->value(FileName(section), FileName(key)));
     return v.isEmpty() ? defaultValue : v;
 }
 
@@ -47,7 +57,7 @@ int ProfileGetInt(const QString &file, const QString &section, const QString &ke
     if (!doc)
         return defaultValue;
     bool found = false;
-    const QString v = Unquote(doc->value(section, key, &found));
+    const QString v = Unquote(doc->value(FileName(section), FileName(key), &found));
     if (!found || v.isEmpty())
         return defaultValue;
     // The number at the start of the value; a value that starts otherwise reads 0.
@@ -69,7 +79,7 @@ int ProfileGetInt(const QString &file, const QString &section, const QString &ke
 QStringList ProfileGetSection(const QString &file, const QString &section)
 {
     const auto doc = Read(file);
-    return doc ? doc->sectionLines(section) : QStringList();
+    return doc ? doc->sectionLines(FileName(section)) : QStringList();
 }
 
 bool ProfileWriteString(const QString &file, const QString &section, const QString &key,
@@ -86,10 +96,6 @@ bool ProfileWriteString(const QString &file, const QString &section, const QStri
     v.replace(QLatin1String("\r\n"), QLatin1String(" "));
     v.replace(QLatin1Char('\r'), QLatin1Char(' '));
     v.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    QString k = key.trimmed();
-    k.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    QString s = section.trimmed();
-    s.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-    doc.setValue(s, k, v);
+    doc.setValue(FileName(section), FileName(key), v);
     return doc.save(file);
 }

@@ -27,26 +27,51 @@ QString EncodeName(const QString &name, bool section)
         else
             escape = escape || c == QLatin1Char('=')
                      || (i == 0 && (c == QLatin1Char('[') || c == QLatin1Char(';')));
-        if (escape && c.unicode() < 128)
+        // The file's lines are read trimmed of every kind of blank, so a blank at
+        // either end is escaped whatever its code: %XX up to 0xFF, %uXXXX above.
+        if (!escape || (c.unicode() >= 128 && !(edge && c.isSpace())))
+            out += c;
+        else if (c.unicode() < 256)
             out += QStringLiteral("%%1").arg(c.unicode(), 2, 16, QLatin1Char('0')).toUpper();
         else
-            out += c;
+            out += QStringLiteral("%u") + QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0')).toUpper();
     }
     return out;
 }
 
+// The value of count hex digits at name[from], or -1 unless all count are hex digits.
+int HexAt(const QString &name, qsizetype from, int count)
+{
+    if (from + count > name.size())
+        return -1;
+    int code = 0;
+    for (int k = 0; k < count; ++k) {
+        const char16_t c = name.at(from + k).unicode();
+        const int digit = c >= '0' && c <= '9' ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0)
+            return -1;
+        code = code * 16 + digit;
+    }
+    return code;
+}
+
+// The reverse of EncodeName. A settings file may have been edited by hand, so
+// only a well-formed escape of a real character is decoded; any other text
+// ("%-1", "%uD800", a "%" at the end) is kept as it stands.
 QString DecodeName(const QString &name)
 {
     if (!name.contains(QLatin1Char('%')))
         return name;
     QString out;
     for (qsizetype i = 0; i < name.size(); ++i) {
-        if (name.at(i) == QLatin1Char('%') && i + 2 < name.size()) {
-            bool ok = false;
-            const int code = name.mid(i + 1, 2).toInt(&ok, 16);
-            if (ok) {
-                out += QChar(code);
-                i += 2;
+        if (name.at(i) == QLatin1Char('%')) {
+            const bool wide = i + 1 < name.size() && name.at(i + 1) == QLatin1Char('u');
+            const int code = wide ? HexAt(name, i + 2, 4) : HexAt(name, i + 1, 2);
+            if (code >= 0 && !QChar::isSurrogate(char32_t(code))) {
+                out += QChar(char16_t(code));
+                i += wide ? 5 : 2;
                 continue;
             }
         }

@@ -33,6 +33,27 @@ QString XmlNode::attribute(const QString &name, const QString &defaultValue) con
     return defaultValue;
 }
 
+XmlNode::~XmlNode()
+{
+    // Children are taken apart one level at a time into a list of our own, so
+    // no destructor runs inside another.
+    std::vector<std::unique_ptr<XmlNode>> pending = std::move(m_children);
+    while (!pending.empty()) {
+        std::unique_ptr<XmlNode> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto &c : node->m_children)
+            pending.push_back(std::move(c));
+        node->m_children.clear();
+    }
+}
+
+QString XmlNode::text() const
+{
+    if (!m_allText)
+        return QString();
+    return QStringView(*m_allText).mid(m_textBegin, m_textEnd - m_textBegin).trimmed().toString();
+}
+
 const XmlNode *XmlNode::child(int index) const
 {
     if (index < 0 || index >= childCount())
@@ -75,6 +96,9 @@ struct XmlBuilder {
     static std::unique_ptr<XmlNode> Build(const QString &text, XmlParseError &error)
     {
         auto document = std::make_unique<XmlNode>(QStringLiteral("#document"), nullptr);
+        document->m_ownedText = std::make_unique<QString>();
+        QString *all = document->m_ownedText.get();
+        document->m_allText = all;
         // Text is already decoded, so the declaration's encoding is not applied again.
         QXmlStreamReader reader(text);
         std::vector<XmlNode *> open{document.get()};
@@ -86,6 +110,8 @@ struct XmlBuilder {
                 auto node = std::make_unique<XmlNode>(reader.name().toString(), parent);
                 for (const QXmlStreamAttribute &a : reader.attributes())
                     node->m_attributes.emplace_back(a.qualifiedName().toString(), a.value().toString());
+                node->m_allText = all;
+                node->m_textBegin = node->m_textEnd = all->size();
                 XmlNode *raw = node.get();
                 parent->m_children.push_back(std::move(node));
                 open.push_back(raw);
@@ -93,14 +119,13 @@ struct XmlBuilder {
                 break;
             }
             case QXmlStreamReader::EndElement: {
-                XmlNode *done = open.back();
+                open.back()->m_textEnd = all->size();
                 open.pop_back();
-                open.back()->m_text += done->m_text;
                 break;
             }
             case QXmlStreamReader::Characters:
                 if (open.size() > 1)
-                    open.back()->m_text += reader.text();
+                    all->append(reader.text());
                 break;
             default:
                 break;
@@ -180,9 +205,19 @@ void XmlDocument::fail(int code, const QString &reason)
     setReadyState(ReadyState::Complete);
 }
 
+void XmlDocument::failTooLarge()
+{
+    fail(ParseErrorCode::TooLarge, QStringLiteral("The document is larger than %1 MB.")
+                                       .arg(MaxDocumentBytes / (1024 * 1024)));
+}
+
 void XmlDocument::parse(const QByteArray &bytes)
 {
     m_error = XmlParseError{};
+    if (bytes.size() > MaxDocumentBytes) {
+        failTooLarge();
+        return;
+    }
     if (bytes.isEmpty()) {
         fail(ParseErrorCode::Empty, QStringLiteral("The document is empty."));
         return;
@@ -220,6 +255,17 @@ bool XmlDocument::load(const QString &source)
         setReadyState(ReadyState::Loading);
         m_reply = m_network->get(request);
         connect(m_reply, &QNetworkReply::finished, this, &XmlDocument::onReplyFinished);
+        // A server may send without end: stop once the answer passes the cap.
+        connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+            if (m_reply && (received > MaxDocumentBytes || total > MaxDocumentBytes)) {
+                QNetworkReply *reply = m_reply;
+                m_reply = nullptr;
+                reply->disconnect(this);
+                reply->abort();
+                reply->deleteLater();
+                failTooLarge();
+            }
+        });
         if (!m_async)
             waitForComplete(-1);
         return true;
@@ -238,7 +284,11 @@ bool XmlDocument::load(const QString &source)
         fail(ParseErrorCode::NotFound, file.errorString());
         return true;
     }
-    parse(file.readAll());
+    if (file.size() > MaxDocumentBytes) {   // refused before a byte is read
+        failTooLarge();
+        return true;
+    }
+    parse(file.read(MaxDocumentBytes + 1));
     return true;
 }
 

@@ -22,6 +22,8 @@ public:
     XmlNode(QString name, const XmlNode *parent) : m_name(std::move(name)), m_parent(parent) {}
     XmlNode(const XmlNode &) = delete;
     XmlNode &operator=(const XmlNode &) = delete;
+    // Frees the subtree without recursion, however deep the document nests.
+    ~XmlNode();
 
     // Element name ("#document" for the document node).
     const QString &nodeName() const { return m_name; }
@@ -29,7 +31,7 @@ public:
 
     // Concatenated text of the element and all its descendants, in document
     // order, without leading and trailing white space.
-    QString text() const { return m_text.trimmed(); }
+    QString text() const;
 
     bool hasAttribute(const QString &name) const;
     QString attribute(const QString &name, const QString &defaultValue = QString()) const;
@@ -52,7 +54,12 @@ private:
     const XmlNode *m_parent;
     std::vector<std::pair<QString, QString>> m_attributes;
     std::vector<std::unique_ptr<XmlNode>> m_children;
-    QString m_text;
+    // The document's text is kept once, in document order, by the document
+    // node; each element knows the span its own text and its descendants' take.
+    const QString *m_allText = nullptr;
+    qsizetype m_textBegin = 0;
+    qsizetype m_textEnd = 0;
+    std::unique_ptr<QString> m_ownedText;   // the document node only
 };
 
 // Why a document failed; errorCode 0 means it parsed.
@@ -70,7 +77,12 @@ constexpr int NotFound = 2;        // the file does not exist or cannot be read
 constexpr int NetworkError = 3;    // the server answered with an error, or the transfer failed
 constexpr int Aborted = 4;         // the load was stopped before it ended
 constexpr int Empty = 5;           // nothing was received
+constexpr int TooLarge = 6;        // larger than MaxDocumentBytes; refused before being read
 }
+
+// The largest document read: a races file of a quarter of a million samples is
+// about a third of this, and nothing larger is read into memory.
+constexpr qint64 MaxDocumentBytes = 96 * 1024 * 1024;
 
 // Ready states as the document reports them.
 namespace ReadyState {
@@ -124,6 +136,7 @@ private:
     void fail(int code, const QString &reason);
     void setReadyState(int state);
     void onReplyFinished();
+    void failTooLarge();
 
     bool m_async = true;
     int m_readyState = ReadyState::Uninitialized;

@@ -64,10 +64,25 @@ TEST(DaoJetSql, LikePatterns)
         {"Mortirolo", "[m-n]*", true},  {"100%", "100%", true},       {"a_b", "a_b", true},
         {"axb", "a_b", false},          {"", "*", true},              {"Àlpe", "àlpe", true},
         {"x", "", false},
+        // The matcher must back up into the last star only.
+        {"aab", "*ab", true},           {"abcbd", "a*b*d", true},     {"abcbx", "a*b*d", false},
+        {"mississippi", "*iss*ipp?", true}, {"abc", "a**c", true},    {"ab", "ab*", true},
+        {"ab", "a?*b", false},          {"x9y9z", "*#z", true},       {"k1k2", "*[!0-1]#", true},
+        {"[a", "[a", true},             {"ab", "*[]*", false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(LikeMatch(QString::fromUtf8(c.value), QString::fromUtf8(c.pattern)), c.match)
             << c.value << " LIKE " << c.pattern;
+}
+
+// Patterns of many stars used to take time exponential in their number: this
+// one did not finish in hours before the matcher backed up into one star only.
+TEST(DaoJetSql, LikeWithManyStarsEnds)
+{
+    const QString text(60, QLatin1Char('a'));
+    EXPECT_FALSE(LikeMatch(text, QStringLiteral("*a").repeated(20) + QStringLiteral("*b")));
+    EXPECT_TRUE(LikeMatch(text + QLatin1Char('b'), QStringLiteral("*a").repeated(20) + QStringLiteral("*b")));
+    EXPECT_FALSE(LikeMatch(text, QStringLiteral("*?").repeated(30) + QStringLiteral("*[!a]")));
 }
 
 TEST(DaoJetSql, SimpleSelectAnalysis)

@@ -187,6 +187,28 @@ TEST(DataControlText, FieldTextAndValue)
     EXPECT_THROW(data::FieldValue(QStringLiteral("40000"), dao::dbInteger), VbError);
 }
 
+// Texts the locale reads as numbers that no field can hold: refused with the
+// field's usual error rather than converted with an undefined result.
+TEST(DataControlText, NotANumberAndInfinitiesAreRefused)
+{
+    TestSupport::LocaleScope english(QLocale(QLocale::English, QLocale::UnitedStates));
+    struct Case { const char *text; dao::FieldType type; int error; };
+    const Case cases[] = {
+        {"nan", dao::dbLong, int(VbErr::TypeMismatch)},     {"inf", dao::dbInteger, int(VbErr::TypeMismatch)},
+        {"-inf", dao::dbByte, int(VbErr::TypeMismatch)},    {"nan", dao::dbDouble, int(VbErr::TypeMismatch)},
+        {"inf", dao::dbSingle, int(VbErr::TypeMismatch)},   {"1e400", dao::dbDouble, int(VbErr::TypeMismatch)},
+        {"1e300", dao::dbSingle, int(VbErr::Overflow)},     {"1e300", dao::dbLong, int(VbErr::Overflow)},
+    };
+    for (const Case &c : cases) {
+        try {
+            const QVariant v = data::FieldValue(QString::fromLatin1(c.text), c.type);
+            ADD_FAILURE() << c.text << " gave " << v.toString().toStdString();
+        } catch (const VbError &e) {
+            EXPECT_EQ(e.Number(), c.error) << c.text;
+        }
+    }
+}
+
 // Saving a card writes only the fields the user changed: a number shown with
 // fewer digits than it holds is not cut to what was shown.
 TEST_F(DataControlTest, UntouchedFieldsKeepTheirStoredValue)

@@ -194,3 +194,41 @@ TEST(Settings, AChangeThatCannotBeStoredIsNotReadBack)
     EXPECT_EQ(GetSetting("VtBlocked", "S", "k", "default"), "default");
     EXPECT_TRUE(GetSettingKeys("VtBlocked", "S").isEmpty());
 }
+
+// Names with blanks at either end, ordinary or not, are found again by the
+// readers under the same text the writer was given.
+TEST(IniFile, NamesWithBlanksAtTheEndsRoundTrip)
+{
+    QTemporaryDir dir;
+    const QString p = dir.filePath("blanks.ini");
+    const QString nb = QString(QChar(0x00A0));
+    const QString section = nb + "Data" + nb, key = " Name" + nb;
+    ASSERT_TRUE(ProfileWriteString(p, section, key, "42"));
+    EXPECT_EQ(ProfileGetString(p, section, key, "missing"), "42");
+    EXPECT_EQ(ProfileGetInt(p, section, key, -1), 42);
+    EXPECT_EQ(ProfileGetSection(p, section), QStringList({"Name=42"}));
+    EXPECT_EQ(ProfileGetString(p, "Data", "Name", "missing"), "42");
+}
+
+TEST(Settings, NamesWithUnicodeBlanksAtTheEndsRoundTrip)
+{
+    for (const QString &name : {QString(QChar(0x00A0)) + "a", "b" + QString(QChar(0x3000)),
+                                QString(QChar(0x2003)) + "c" + QString(QChar(0x00A0))}) {
+        SaveSetting("VtBlanks", name, name, "v");
+        EXPECT_EQ(GetSetting("VtBlanks", name, name, "default"), "v");
+        EXPECT_EQ(GetSettingKeys("VtBlanks", name), QStringList({name}));
+    }
+}
+
+// A settings file edited by hand may hold anything after a "%": only a real
+// two-digit (or %u four-digit) escape of a character is decoded.
+TEST(Settings, HandEditedEscapesInNamesAreKeptAsTheyStand)
+{
+    QFile f(SettingsFilePath("VtEscapes"));
+    QDir().mkpath(QFileInfo(f).absolutePath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[S]\n%-1=a\n% 1=b\n%+4=c\n%4=d\n%zz=e\n%41=f\n%uD800=g\n%u00e9=h\n%=i\n");
+    f.close();
+    EXPECT_EQ(GetSettingKeys("VtEscapes", "S"),
+              QStringList({"%-1", "% 1", "%+4", "%4", "%zz", "A", "%uD800", QString::fromUtf8("é"), "%"}));
+}

@@ -108,6 +108,51 @@ TEST(XmlDocument, ParseErrorsAndLocalFiles)
     EXPECT_EQ(unsupported.documentElement(), nullptr);
 }
 
+// Hostile shapes: deep nesting, text at every level, long runs of entities.
+// Each element's text is kept once, and neither reading nor freeing the tree
+// recurses, so these end promptly whatever their depth.
+TEST(XmlDocument, DeepAndEntityHeavyDocuments)
+{
+    const int depth = 200000;
+    {
+        XmlDocument doc;
+        doc.loadXml(QByteArray("<a>z").repeated(depth) + QByteArray("</a>").repeated(depth));
+        ASSERT_EQ(doc.parseError().errorCode, 0) << doc.parseError().reason.toStdString();
+        const xml::XmlNode *node = doc.documentElement();
+        EXPECT_EQ(node->text(), QString(depth, QLatin1Char('z')));
+        for (int level = 1; level < depth - 1; ++level)
+            node = node->child(0);
+        EXPECT_EQ(node->text(), "zz");
+        EXPECT_EQ(node->child(0)->text(), "z");
+    }
+    {
+        XmlDocument unclosed;   // the tree read so far is freed on the error
+        unclosed.loadXml("<r>" + QByteArray("<a>z").repeated(300000));
+        EXPECT_EQ(unclosed.parseError().errorCode, xml::ParseErrorCode::NotWellFormed);
+        EXPECT_EQ(unclosed.documentElement(), nullptr);
+    }
+    XmlDocument entities;
+    entities.loadXml("<a>" + QByteArray("&amp;").repeated(50000) + "<b>&lt;</b></a>");
+    ASSERT_NE(entities.documentElement(), nullptr);
+    EXPECT_EQ(entities.documentElement()->text(), QString(50000, QLatin1Char('&')) + "<");
+}
+
+// A file past the size cap is refused from its size alone, before it is read.
+TEST(XmlDocument, OversizedFileIsRefusedUnread)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("huge.xml");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(xml::MaxDocumentBytes + 1));   // sparse: no disk used
+    f.close();
+    XmlDocument doc;
+    ASSERT_TRUE(doc.load(path));
+    EXPECT_EQ(doc.readyState(), xml::ReadyState::Complete);
+    EXPECT_EQ(doc.parseError().errorCode, xml::ParseErrorCode::TooLarge);
+    EXPECT_TRUE(doc.parseError().reason.contains("MB")) << doc.parseError().reason.toStdString();
+}
+
 TEST(XmlDocument, DecodesUtf8AndOlderSingleByteFiles)
 {
     // UTF-8 bytes read as UTF-8 whatever the declaration says; bytes that are not

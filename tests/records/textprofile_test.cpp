@@ -146,6 +146,31 @@ TEST(TextProfile, ReadsEarlierFormatAndRefusesOthers)
                  VbError);
 }
 
+// Numbers the C locale reads but no count, height or distance can be: each is
+// refused as a damaged file, never converted with an undefined result.
+TEST(TextProfile, NotANumberAndInfinitiesAreRefused)
+{
+    const QByteArray head = "[Prog]\r\nName=Vettaro-V4\r\n[Data]\r\nLunghezza=";
+    struct Case { QByteArray samples, length, number; };
+    const Case cases[] = {
+        {"1,2,\"\",\"\"\r\n", "1000", "nan"},      {"1,2,\"\",\"\"\r\n", "1000", "1e10"},
+        {"1,2,\"\",\"\"\r\n", "1000", "inf"},      {"1,nan,\"\",\"\"\r\n", "1000", "1"},
+        {"1,1e10,\"\",\"\"\r\n", "1000", "1"},     {"inf,2,\"\",\"\"\r\n", "1000", "1"},
+        {"1e300,2,\"\",\"\"\r\n", "1000", "1"},    {"1,2,\"\",\"\"\r\n", "nan", "1"},
+    };
+    for (const Case &c : cases) {
+        const QByteArray file = c.samples + head + c.length + "\r\n[SampleData]\r\nNumber=" + c.number + "\r\n";
+        try {
+            ReadTextProfile(file);
+            ADD_FAILURE() << file.toStdString();
+        } catch (const VbError &e) {
+            EXPECT_EQ(e.Number(), int(VbErr::TypeMismatch)) << file.toStdString();
+            EXPECT_TRUE(e.Description().startsWith("Not a text profile file")) << e.Description().toStdString();
+        }
+    }
+    EXPECT_THROW(ProfileLengthMetres(QStringLiteral("3e38")), VbError);
+}
+
 // The file appears whole or not at all: a failed write reports an error, leaves
 // no temporary file and keeps what the target held.
 TEST(TextProfile, WriteIsAllOrNothing)
