@@ -150,13 +150,12 @@ private:
     void BuildMenus();
     void StartLanguage();
     void BuildToolbars();
-    QAction *AddItem(QMenu *menu, const QString &name, const char *slotOrNull = nullptr);
+    QAction *AddItem(QMenu *menu, const QString &name, void (MDIfrmBike::*slot)() = nullptr);
     void RunCommand(const QString &command);
     void DatabaseTool(int titleId, const QString &window, bool setDefaultExt);
     void ExportRule(const char *method);
     void RemoveFilterButton();
     void RemoveFilterMenu();
-    void RepositionAthlete(QWidget *listWindow);
     QAction *RecentItem(int index);
     void SetRecentItem(int index, const QString &path);
     void ShowHelpPages(const QString &helpFile, int command, const QString &keyword);

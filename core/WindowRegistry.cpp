@@ -12,6 +12,7 @@ namespace {
 struct Registry {
     QHash<QString, WindowRegistry::Factory> factories;
     QHash<QString, QPointer<QWidget>> loaded;
+    QList<DataWindowRegistration> dataWindows;
     QPointer<QMdiArea> workspace;
     std::function<void(const QString &)> unloaded;
 };
@@ -65,9 +66,36 @@ void Register(const QString &name, Factory factory)
     registry().factories.insert(name, std::move(factory));
 }
 
+void RegisterDataWindow(const DataWindowRegistration &registration, Factory factory)
+{
+    QList<DataWindowRegistration> &list = registry().dataWindows;
+    list.removeIf([&](const DataWindowRegistration &r) {
+        return r.name == registration.name || r.toolbarKey == registration.toolbarKey;
+    });
+    list.append(registration);
+    Register(registration.name, std::move(factory));
+}
+
 void Unregister(const QString &name)
 {
     registry().factories.remove(name);
+    registry().dataWindows.removeIf([&](const DataWindowRegistration &r) { return r.name == name; });
+}
+
+const DataWindowRegistration *DataWindow(const QString &name)
+{
+    for (const DataWindowRegistration &r : registry().dataWindows)
+        if (r.name == name)
+            return &r;
+    return nullptr;
+}
+
+const DataWindowRegistration *DataWindowForKey(const QString &toolbarKey)
+{
+    for (const DataWindowRegistration &r : registry().dataWindows)
+        if (!r.toolbarKey.isEmpty() && r.toolbarKey == toolbarKey)
+            return &r;
+    return nullptr;
 }
 
 bool IsRegistered(const QString &name)

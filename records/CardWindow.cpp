@@ -1409,7 +1409,8 @@ void CardWindow::cmdShowAlti_Click()
         if (AltimetriaOpen) {
             if (QWidget *w = WindowRegistry::Find(QStringLiteral("frmAltimetria"))) {
                 w->setWindowTitle(ProfileName);
-                QMetaObject::invokeMethod(w, "Picture1_Resize");
+                if (auto *view = qobject_cast<ProfileViewInterface *>(w))
+                    view->redraw();
             }
         } else {
             WindowRegistry::Show(QStringLiteral("frmAltimetria"));
@@ -1564,15 +1565,17 @@ namespace {
 // Hands a query and its title to the print form and shows it.
 void ShowPrintForm(const CardPrint::PrintJob &job)
 {
-    QWidget *form = WindowRegistry::Load(QStringLiteral("frmPrint"));
-    if (!form)
+    QWidget *window = WindowRegistry::Load(QStringLiteral("frmPrint"));
+    if (!window)
         return;
-    form->setWindowTitle(job.caption);
-    form->setProperty("PrintSQL", job.sql);
-    form->setProperty("Titolo", job.title);
+    window->setWindowTitle(job.caption);
+    if (auto *form = qobject_cast<PrintFormInterface *>(window))
+        form->setPrintJob({job.sql, job.title, job.caption});
     WindowRegistry::Show(QStringLiteral("frmPrint"));
 }
 }
+
+bool CardWindow::samplePanelShown() const { return !m_picture1->isHidden(); }
 
 void CardWindow::MyPrint()
 {

@@ -5,6 +5,7 @@
 // panel with its link fields, the altitude-sample panel, the simulator and,
 // for climbs, the three climb figures. What differs between the two lies in a
 // CardConfig; the two window classes only choose theirs.
+#include "core/WindowInterfaces.h"
 #include "platform/dao/Dao.h"
 #include "records/ClimbFigures.h"
 #include "records/Simulators.h"
@@ -71,8 +72,9 @@ struct CardConfig {
     static CardConfig Routes();
 };
 
-class CardWindow : public QWidget {
+class CardWindow : public QWidget, public SamplePanelInterface {
     Q_OBJECT
+    Q_INTERFACES(SamplePanelInterface)
 public:
     // Loads the window over CurrentDb (the steps a window runs when it loads).
     CardWindow(const CardConfig &config, QWidget *parent = nullptr);
@@ -86,6 +88,7 @@ public:
     data::DataControl *Data2() const { return m_data2; }
     data::RecordsetModel *SampleModel() const { return m_samples; }
     QWidget *Picture1() const { return m_picture1; }
+    bool samplePanelShown() const override;
     QWidget *picInfo() const { return m_picInfo; }
     // A control by its name ("txtFields(0)", "cmdAdd", "Label5(3)" ...).
     QWidget *Control(const QString &name) const { return m_controls.value(name); }

@@ -82,6 +82,11 @@ protected:
         WindowRegistry::Register(name, std::move(f));
         m_registered << name;
     }
+    void RegisterData(const DataWindowRegistration &registration, WindowRegistry::Factory f)
+    {
+        WindowRegistry::RegisterDataWindow(registration, std::move(f));
+        m_registered << registration.name;
+    }
 
     std::unique_ptr<MDIfrmBike> m_window;
     QTemporaryDir m_root;
