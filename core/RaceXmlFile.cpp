@@ -232,6 +232,15 @@ int ReadRaceXml(const QString &Source, Race &Target, float TimeoutSeconds)
             doc.abort();
             return RaceXmlResult::TimeOut;
         }
+        return ReadRaceXmlDocument(doc, Target);
+    } catch (...) {
+        return RaceXmlResult::XmlError;
+    }
+}
+
+int ReadRaceXmlDocument(const xml::XmlDocument &doc, Race &Target)
+{
+    try {
         if (doc.parseError().errorCode != 0)
             return RaceXmlResult::Invalid;
 

@@ -8,6 +8,7 @@
 #include <QString>
 
 namespace xml {
+class XmlDocument;
 class XmlNode;
 }
 
@@ -34,6 +35,9 @@ QByteArray raceXmlData(const QString &Id, const QString &Kind, int sampleCount);
 // live meanwhile). Returns a RaceXmlResult code. Only web addresses need the
 // computer to be on line.
 int ReadRaceXml(const QString &Source, Race &Target, float TimeoutSeconds);
+// The part of ReadRaceXml that reads a loaded document: Invalid when it did not
+// parse, else as ReadRaceXml.
+int ReadRaceXmlDocument(const xml::XmlDocument &doc, Race &Target);
 
 // The named attribute of node, or defaultValue when it has none (or node is null).
 QString GetXmlAttr(const xml::XmlNode *node, const QString &name, const QString &defaultValue);

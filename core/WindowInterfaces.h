@@ -49,6 +49,10 @@ public:
 #define VettaroPrintFormInterface_iid "org.vettaro.PrintFormInterface"
 Q_DECLARE_INTERFACE(PrintFormInterface, VettaroPrintFormInterface_iid)
 
+// Loads the print form, gives it the job and its caption and shows it. Does
+// nothing when no print form is registered.
+void showPrintForm(const PrintJob &job);
+
 // ---- the profile view (frmAltimetria) ----------------------------------------------
 // Draws the profile hand-off (ProfileGlobals.h).
 class ProfileViewInterface {

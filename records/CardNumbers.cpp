@@ -148,4 +148,18 @@ QString FormatPercent1(double fraction, const QLocale &locale)
     return Plain(locale).toString(fraction * 100.0, 'f', 1) + QLatin1Char('%');
 }
 
+std::optional<qint64> ReadSettingNumber(const QString &text)
+{
+    const QString v = text.trimmed();
+    if (v.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    double d = QLocale().toDouble(v, &ok);
+    if (!ok)
+        d = QLocale::c().toDouble(v, &ok);
+    if (!ok || !std::isfinite(d))
+        return std::nullopt;
+    return static_cast<qint64>(RoundHalfEven(d));
+}
+
 } // namespace CardNumbers

@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace CardNumbers {
 
@@ -27,6 +28,9 @@ int16_t ToInt16(double value);
 int32_t ToInt32(double value);
 // A text read as a whole number within 16 bits (a height, a record count ...).
 int16_t ReadInt16(const QString &text, const QLocale &locale = QLocale());
+// A stored setting read as a whole number (locale form first, then the C
+// form; halves to the even neighbour), or nothing when it is not a number.
+std::optional<qint64> ReadSettingNumber(const QString &text);
 // A text read as a single-precision number.
 float ReadSingle(const QString &text, const QLocale &locale = QLocale());
 

@@ -19,17 +19,17 @@
 #include "records/ClimbFigures.h"
 #include "records/ProfileHandoff.h"
 #include "records/SampleChecks.h"
+#include "records/SamplePanel.h"
+#include "records/SimulatorPanels.h"
 #include "records/TextProfile.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,9 +38,6 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -153,8 +150,28 @@ CardConfig CardConfig::Routes()
     return c;
 }
 
+RecordCard::Setup CardConfig::Setup() const
+{
+    RecordCard::Setup s;
+    s.formName = formName;
+    s.recordSource = table;
+    s.recordsetType = dao::dbOpenTable;
+    s.keyField = QStringLiteral("IDPercorso");
+    s.deleteQuestion = deleteQuestion;
+    s.emptyOnAdd = emptyOnAdd;
+    s.emptyOnModify = emptyOnModify;
+    s.duplicateKey = duplicateName;
+    s.mainCommands = climb ? QStringList{"Print", "Find", "mnuPrint", "mnuExportTxt", "mnuSaveXML", "mnuSaveCrs",
+                                         "XmlExport", "CrsExport", "TxtExport", "mnuTool(0)"}
+                           : QStringList{"Print", "Find", "mnuPrint", "mnuExportTxt", "mnuSaveXML", "mnuSaveCrs",
+                                         "XmlExport", "TxtExport", "CrsExport", "mnuTool(0)"};
+    s.closeWith = {QStringLiteral("frmAltimetria"), QStringLiteral("frmPrint")};
+    s.texts = texts;
+    return s;
+}
+
 // ---------------------------------------------------------------------------
-// Link addresses and colours
+// Link addresses
 
 QString LinkAddress(const QString &text)
 {
@@ -169,29 +186,7 @@ QString LinkAddress(const QString &text)
     return QStringLiteral("http://") + trimmed;
 }
 
-QColor ColorFromValue(qint64 value)
-{
-    const quint32 v = static_cast<quint32>(value);
-    if (v & 0x80000000u) {
-        const QPalette pal = QApplication::palette();
-        switch (v & 0xFFu) {
-        case 5: return pal.color(QPalette::Base);       // window background
-        case 8: return pal.color(QPalette::Text);       // window text
-        case 18: return pal.color(QPalette::ButtonText);
-        default: return pal.color(QPalette::Button);    // 15: button face
-        }
-    }
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
-qint64 ValueFromColor(const QColor &color)
-{
-    return qint64(color.red()) | (qint64(color.green()) << 8) | (qint64(color.blue()) << 16);
-}
-
 namespace {
-
-constexpr qint64 ButtonFace = -2147483633;   // the system's button-face colour
 
 // The main window's hourglass for the length of a command, whatever path ends it.
 class Hourglass {
@@ -208,45 +203,6 @@ private:
             main->SetMousePointer(pointer);
     }
 };
-constexpr int TwipsPerPixel = 15;
-
-void SetTextColour(QWidget *w, quint32 vbColour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, ColorFromValue(vbColour));
-    p.setColor(QPalette::Text, ColorFromValue(vbColour));
-    w->setPalette(p);
-}
-
-void SetBackColour(QWidget *w, qint64 vbColour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, ColorFromValue(vbColour));
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
-// A text read as a whole number (locale form first, halves to the even
-// neighbour), or nothing when it is not a number.
-std::optional<qint64> WholeNumber(const QString &text)
-{
-    const QString v = text.trimmed();
-    if (v.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    double d = QLocale().toDouble(v, &ok);
-    if (!ok)
-        d = QLocale::c().toDouble(v, &ok);
-    if (!ok || !std::isfinite(d))
-        return std::nullopt;
-    return static_cast<qint64>(CardNumbers::RoundHalfEven(d));
-}
-
-// The whole number a setting holds, or nothing.
-std::optional<qint64> SettingNumber(const QString &section, const QString &key)
-{
-    return WholeNumber(GetSetting(AppName, section, key, QString()));
-}
 
 QString RecordName(const dao::RecordsetPtr &rs)
 {
@@ -267,165 +223,49 @@ QString PlainCaption(QString text) { return text.replace(QLatin1Char('&'), QLati
 // ---------------------------------------------------------------------------
 // Building
 
-template <class T> T *CardWindow::make(const QString &name, QWidget *parent)
-{
-    T *w = new T(parent);
-    w->setObjectName(name);
-    m_controls.insert(name, w);
-    return w;
-}
-
 QLabel *CardWindow::label(const QString &name, QWidget *parent)
 {
-    return make<QLabel>(name, parent);
+    auto *l = new QLabel(parent);
+    l->setObjectName(name);
+    return l;
 }
 
 QLineEdit *CardWindow::field(const QString &name, const QString &dbField, int maxLength, QWidget *parent)
 {
-    auto *e = make<QLineEdit>(name, parent);
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(name);
     if (maxLength > 0)
         e->setMaxLength(maxLength);
-    m_byField.insert(dbField, e);
+    bindField(e, dbField);
     return e;
 }
 
-QSlider *CardWindow::slider(const QString &name, int min, int max, int position, QWidget *parent)
+QComboBox *CardWindow::stateField(QWidget *parent)
 {
-    auto *s = make<QSlider>(name, parent);
-    s->setOrientation(Qt::Vertical);
-    s->setInvertedAppearance(true);     // the smallest position at the top
-    s->setInvertedControls(true);
-    s->setRange(min, max);
-    s->setValue(position);
-    s->setTickPosition(QSlider::TicksRight);
-    s->setMinimumHeight(150);
-    return s;
-}
-
-namespace {
-// The number cells of the sample grid take only what the decimal filter lets
-// through; the keypad's decimal key types the user's separator.
-class SampleDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-        auto *line = qobject_cast<QLineEdit *>(editor);
-        if (line && (index.column() == SampleChecks::DistanceColumn || index.column() == SampleChecks::HeightColumn))
-            FieldValidator::Install(line, FieldValidator::Decimal);
-        return editor;
-    }
-};
-
-// A column of scale captions beside a slider, largest at the top.
-QWidget *Scale(const QStringList &captions, QWidget *parent)
-{
-    auto *w = new QWidget(parent);
-    auto *l = new QVBoxLayout(w);
-    l->setContentsMargins(0, 0, 0, 0);
-    for (int i = 0; i < captions.size(); ++i) {
-        auto *lab = new QLabel(captions[i], w);
-        QFont f = lab->font();
-        f.setPointSizeF(f.pointSizeF() * 0.8);
-        lab->setFont(f);
-        l->addWidget(lab);
-        if (i + 1 < captions.size())
-            l->addStretch(1);
-    }
-    return w;
-}
-}
-
-void CardWindow::buildClimbCard(QWidget *host)
-{
-    auto *frame = make<QGroupBox>(QStringLiteral("Frame1(8)"), host);
-    auto *g = new QGridLayout(frame);
-    auto row = [&](int r, int col, const char *lbl, QWidget *w, int span = 1) {
-        g->addWidget(label(QLatin1String(lbl), frame), r, col);
-        g->addWidget(w, r, col + 1, 1, span);
-    };
-    m_txt[0] = field(QStringLiteral("txtFields(0)"), QStringLiteral("IDPercorso"), 250, frame);
-    m_txt[1] = field(QStringLiteral("txtFields(1)"), QStringLiteral("Lunghezza"), 0, frame);
-    m_txt[2] = field(QStringLiteral("txtFields(2)"), QStringLiteral("Quotainiziale"), 0, frame);
-    m_txt[3] = field(QStringLiteral("txtFields(3)"), QStringLiteral("Quotafinale"), 0, frame);
-    row(0, 0, "lblLabels(0)", m_txt[0], 3);
-    row(1, 0, "lblLabels(1)", m_txt[1]);
-    row(2, 0, "lblLabels(2)", m_txt[2]);
-    row(2, 2, "lblLabels(3)", m_txt[3]);
-    row(3, 0, "lblLabels(4)", field(QStringLiteral("Text2(0)"), QStringLiteral("Regione"), 250, frame));
-    row(3, 2, "lblLabels(5)", field(QStringLiteral("Text2(1)"), QStringLiteral("Provincia"), 50, frame));
-    row(4, 0, "lblLabels(6)", field(QStringLiteral("Text2(2)"), QStringLiteral("Località"), 250, frame));
-    auto *cmb = make<QComboBox>(QStringLiteral("cmbState"), frame);
-    cmb->setEditable(true);
-    cmb->setInsertPolicy(QComboBox::NoInsert);
-    m_byField.insert(QStringLiteral("Stato"), cmb);
-    row(4, 2, "lblLabels(7)", cmb);
-    g->setColumnStretch(1, 1);
-    g->setColumnStretch(3, 1);
-    host->layout()->addWidget(frame);
-
-    // The climb figures.
-    auto *figures = make<QGroupBox>(QStringLiteral("Frame1(7)"), host);
-    auto *fl = new QHBoxLayout(figures);
-    const char *captions[] = {"Label11(2)", "Label11(0)", "Label11(1)"};
-    const char *values[] = {"Label12", "Label6", "Label10"};
-    for (int i = 0; i < 3; ++i) {
-        fl->addWidget(label(QLatin1String(captions[i]), figures));
-        QLabel *v = label(QLatin1String(values[i]), figures);
-        v->setText(ClimbFigures::Placeholder());
-        v->setAlignment(Qt::AlignCenter);
-        v->setFrameShape(QFrame::Panel);
-        v->setFrameShadow(QFrame::Sunken);
-        v->setMinimumWidth(60);
-        QFont f = v->font();
-        f.setBold(true);
-        v->setFont(f);
-        SetBackColour(v, ButtonFace);
-        fl->addWidget(v, 1);
-    }
-    host->layout()->addWidget(figures);
-}
-
-void CardWindow::buildRouteCard(QWidget *host)
-{
-    auto *frame = make<QGroupBox>(QStringLiteral("Frame4"), host);
-    auto *g = new QGridLayout(frame);
-    auto row = [&](int r, int col, const char *lbl, QWidget *w, int span = 1) {
-        g->addWidget(label(QLatin1String(lbl), frame), r, col);
-        g->addWidget(w, r, col + 1, 1, span);
-    };
-    m_txt[0] = field(QStringLiteral("txtFields(0)"), QStringLiteral("IDPercorso"), 250, frame);
-    m_txt[1] = field(QStringLiteral("txtFields(1)"), QStringLiteral("Lunghezza"), 0, frame);
-    row(0, 0, "lblLabels(0)", m_txt[0], 3);
-    row(1, 0, "lblLabels(1)", m_txt[1]);
-    row(2, 0, "lblLabels(2)", field(QStringLiteral("Text1(0)"), QStringLiteral("Regione"), 250, frame));
-    row(2, 2, "lblLabels(4)", field(QStringLiteral("Text1(2)"), QStringLiteral("Provincia"), 50, frame));
-    row(3, 0, "lblLabels(3)", field(QStringLiteral("Text1(1)"), QStringLiteral("Località"), 250, frame));
-    auto *cmb = make<QComboBox>(QStringLiteral("cmbState"), frame);
-    cmb->setEditable(true);
-    cmb->setInsertPolicy(QComboBox::NoInsert);
-    m_byField.insert(QStringLiteral("Stato"), cmb);
-    row(3, 2, "lblLabels(7)", cmb);
-    row(4, 0, "lblLabels(5)", field(QStringLiteral("Text1(3)"), QStringLiteral("Periodo"), 250, frame), 3);
-    g->setColumnStretch(1, 1);
-    g->setColumnStretch(3, 1);
-    host->layout()->addWidget(frame);
+    m_cmbState = new QComboBox(parent);
+    m_cmbState->setObjectName(QStringLiteral("cmbState"));
+    m_cmbState->setEditable(true);
+    m_cmbState->setInsertPolicy(QComboBox::NoInsert);
+    bindField(m_cmbState, QStringLiteral("Stato"));
+    return m_cmbState;
 }
 
 void CardWindow::buildInfoPanel()
 {
-    m_picInfo = make<QFrame>(QStringLiteral("picInfo"), this);
-    static_cast<QFrame *>(m_picInfo)->setFrameShape(QFrame::StyledPanel);
-    m_picInfo->setAutoFillBackground(true);
+    auto *panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("picInfo"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setAutoFillBackground(true);
+    m_picInfo = panel;
     auto *outer = new QVBoxLayout(m_picInfo);
-    auto *frame = make<QGroupBox>(m_cfg.infoFrame, m_picInfo);
-    outer->addWidget(frame);
-    auto *g = new QGridLayout(frame);
+    m_infoFrame = new QGroupBox(m_picInfo);
+    m_infoFrame->setObjectName(m_cfg.infoFrame);
+    outer->addWidget(m_infoFrame);
+    auto *g = new QGridLayout(m_infoFrame);
     const bool c = m_cfg.climb;
+    QGroupBox *frame = m_infoFrame;
     auto row = [&](int r, const QString &lbl, QWidget *w) {
-        auto *l = label(lbl, frame);
-        g->addWidget(l, r, 0, w->inherits("QPlainTextEdit") ? Qt::AlignTop : Qt::Alignment());
+        g->addWidget(label(lbl, frame), r, 0, w->inherits("QPlainTextEdit") ? Qt::AlignTop : Qt::Alignment());
         g->addWidget(w, r, 1);
     };
     row(0, c ? QStringLiteral("lblLink(2)") : QStringLiteral("Label6(1)"),
@@ -436,563 +276,124 @@ void CardWindow::buildInfoPanel()
     m_link[1] = field(QStringLiteral("txtLink(1)"), QStringLiteral("Url"), 250, frame);
     row(2, QStringLiteral("lblLink(0)"), m_link[0]);
     row(3, QStringLiteral("lblLink(1)"), m_link[1]);
-    auto *desc = make<QPlainTextEdit>(QStringLiteral("txtDesc"), frame);
+    auto *desc = new QPlainTextEdit(frame);
+    desc->setObjectName(QStringLiteral("txtDesc"));
     desc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     desc->setTabChangesFocus(true);
-    m_byField.insert(QStringLiteral("Descrizione"), desc);
+    bindField(desc, QStringLiteral("Descrizione"));
     row(4, c ? QStringLiteral("lblLink(4)") : QStringLiteral("Label6(2)"), desc);
     g->setRowStretch(4, 1);
-    auto *close = make<QPushButton>(m_cfg.infoClose, m_picInfo);
+    auto *close = new QPushButton(m_picInfo);
+    close->setObjectName(m_cfg.infoClose);
     auto *bl = new QHBoxLayout;
     bl->addStretch(1);
     bl->addWidget(close);
     outer->addLayout(bl);
     connect(close, &QPushButton::clicked, this, &CardWindow::cmdNoInfo_Click);
-    m_picInfo->hide();
+    addPanel(m_picInfo);
 }
 
-void CardWindow::buildSamplePanel()
+CardWindow::CardWindow(const CardConfig &config, QWidget *parent) : RecordCard(config.Setup(), parent), m_cfg(config)
 {
-    m_picture1 = make<QFrame>(QStringLiteral("Picture1"), this);
-    static_cast<QFrame *>(m_picture1)->setFrameShape(QFrame::StyledPanel);
-    m_picture1->setAutoFillBackground(true);
-    auto *l = new QVBoxLayout(m_picture1);
-    m_gridCaption = label(QStringLiteral("DBGrid1.Caption"), m_picture1);
-    m_gridCaption->setAlignment(Qt::AlignCenter);
-    m_gridCaption->setFrameShape(QFrame::StyledPanel);
-    l->addWidget(m_gridCaption);
-    m_grid = make<QTableView>(QStringLiteral("DBGrid1"), m_picture1);
-    m_samples = new data::RecordsetModel(this);
-    m_samples->setColumns({{QStringLiteral("DistParz"), QString()},
-                           {QStringLiteral("Altezza"), QString()},
-                           {QStringLiteral("Note"), QString()},
-                           {QStringLiteral("image"), QString()}});
-    m_grid->setModel(m_samples);
-    m_grid->setItemDelegate(new SampleDelegate(m_grid));
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
-    m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
-    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
-    for (int i = 0; i < 4; ++i)
-        m_grid->setColumnWidth(i, i == 2 ? 160 : 80);
-    l->addWidget(m_grid, 1);
-    m_data2 = make<data::DataControl>(QStringLiteral("Data2"), m_picture1);
-    m_data2->hide();
-    auto *bottom = new QHBoxLayout;
-    bottom->addWidget(label(QStringLiteral("Label8"), m_picture1));
-    QLabel *count = label(QStringLiteral("Label9"), m_picture1);
-    count->setMinimumWidth(40);
-    count->setFrameShape(QFrame::Panel);
-    count->setFrameShadow(QFrame::Sunken);
-    bottom->addWidget(count);
-    bottom->addStretch(1);
-    auto *show = make<QPushButton>(QStringLiteral("cmdShowAlti"), m_picture1);
-    auto *close = make<QPushButton>(QStringLiteral("cmdpct1Close"), m_picture1);
-    bottom->addWidget(show);
-    bottom->addWidget(close);
-    l->addLayout(bottom);
-    connect(show, &QPushButton::clicked, this, &CardWindow::cmdShowAlti_Click);
-    connect(close, &QPushButton::clicked, this, &CardWindow::cmdpct1Close_Click);
-
-    // The grid's rules.
-    m_samples->setCellHook([this](int column, const QString &typed, const QVariant &old, int) {
-        data::RecordsetModel::CellResult r;
-        if (column == SampleChecks::DistanceColumn || column == SampleChecks::HeightColumn) {
-            QList<double> stored;
-            for (const QVariant &v : m_samples->columnValues(SampleChecks::DistanceColumn))
-                if (!v.isNull())
-                    stored.append(v.toDouble());
-            const SampleChecks::CellCheck c = column == SampleChecks::DistanceColumn
-                                                  ? SampleChecks::CheckDistance(typed, old, stored)
-                                                  : SampleChecks::CheckHeight(typed, old);
-            if (c.outcome == SampleChecks::CellCheck::Duplicate)
-                MsgBox(GetLangString(m_cfg.sampleDuplicate), Vb::Exclamation);
-            r.accept = c.outcome == SampleChecks::CellCheck::Accept;
-            r.value = c.value;
-            return r;
-        }
-        r.accept = true;
-        r.value = typed.isEmpty() ? QVariant() : QVariant(typed);
-        return r;
-    });
-    m_samples->setRowHook([this](QVariantList &values, QVariantMap &extra) {
-        const int missing = SampleChecks::MissingColumn(values.value(0), values.value(1));
-        if (missing >= 0) {
-            const int number = missing == 0 ? m_cfg.sampleEmptyDistance : m_cfg.sampleEmptyHeight;
-            const QString caption = m_samples->columns().value(missing).caption;
-            MsgBox(FormatLangString(GetLangString(number), {caption}), Vb::Exclamation);
-            return false;
-        }
-        extra.insert(QStringLiteral("IDPercorso"), RecordName(m_data1->recordset()));
-        return true;
-    });
-    connect(m_samples, &data::RecordsetModel::rowInserted, this, [this]() {
-        ++m_sampleTotal;
-        setLabelText("Label9", QString::number(m_sampleTotal));
-    });
-    connect(m_samples, &data::RecordsetModel::rowDeleted, this, [this]() {
-        --m_sampleTotal;
-        setLabelText("Label9", QString::number(m_sampleTotal));
-    });
-    // A row is written when the grid leaves it; a refused row keeps the grid on it.
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &, const QModelIndex &previous) {
-                if (!previous.isValid() || m_samples->pendingRow() != previous.row())
-                    return;
-                if (!m_samples->CommitRow()) {
-                    const QModelIndex back = m_samples->index(previous.row(), previous.column());
-                    QMetaObject::invokeMethod(
-                        this, [this, back]() { m_grid->setCurrentIndex(back); }, Qt::QueuedConnection);
-                }
-            });
-    m_picture1->hide();
-}
-
-void CardWindow::buildClimbSimulator(QWidget *host)
-{
-    auto *sim = make<QGroupBox>(QStringLiteral("Frame1(2)"), host);
-    auto *sl = new QGridLayout(sim);
-    auto sliderBox = [&](const QString &frameName, QSlider *s, const QStringList &scale, QWidget *extra) {
-        auto *f = make<QGroupBox>(frameName, sim);
-        auto *h = new QGridLayout(f);
-        h->addWidget(s, 0, 0);
-        h->addWidget(Scale(scale, f), 0, 1);
-        if (extra)
-            h->addWidget(extra, 1, 0, 1, 2, Qt::AlignCenter);
-        return f;
-    };
-    QStringList rateScale, cadScale;
-    for (int v = 1800; v >= 300; v -= 100)
-        rateScale << QString::number(v);
-    for (int v = 90; v >= 50; v -= 10)
-        cadScale << QString::number(v);
-    m_slider1 = slider(QStringLiteral("Slider1"), 300, 1800, 1500, sim);
-    m_slider2 = slider(QStringLiteral("Slider2"), 50, 90, 70, sim);
-    m_slider3 = slider(QStringLiteral("Slider3"), 30, 130, 90, sim);
-    m_slider1->setTickInterval(100);
-    m_slider2->setTickInterval(10);
-    m_slider3->setTickInterval(10);
-    QLabel *weight = label(QStringLiteral("Label5(10)"), sim);
-    weight->setText(QStringLiteral("--"));
-    weight->setAlignment(Qt::AlignCenter);
-    sl->addWidget(sliderBox(QStringLiteral("Frame1(0)"), m_slider1, rateScale, nullptr), 0, 0, 2, 1);
-    sl->addWidget(sliderBox(QStringLiteral("Frame1(3)"), m_slider2, cadScale, nullptr), 0, 1, 2, 1);
-    sl->addWidget(sliderBox(QStringLiteral("Frame1(4)"), m_slider3, {QStringLiteral("130"), QStringLiteral("30")}, weight),
-                  0, 2, 2, 1);
-
-    auto *perf = make<QGroupBox>(QStringLiteral("Frame1(1)"), sim);
-    auto *pg = new QGridLayout(perf);
-    const char *pairs[][2] = {{"Label5(0)", "Label5(1)"}, {"Label5(2)", "Label5(3)"}, {"Label5(4)", "Label5(5)"},
-                              {"Label5(7)", "Label5(6)"}, {"Label5(12)", "Label5(9)"}, {"Label5(8)", "Label5(11)"}};
-    for (int i = 0; i < 6; ++i) {
-        pg->addWidget(label(QLatin1String(pairs[i][0]), perf), i, 0);
-        QLabel *v = label(QLatin1String(pairs[i][1]), perf);
-        v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        v->setMinimumWidth(70);
-        pg->addWidget(v, i, 1);
-    }
-    sl->addWidget(perf, 0, 3);
-
-    auto *kind = make<QGroupBox>(QStringLiteral("Frame1(5)"), sim);
-    auto *kl = new QVBoxLayout(kind);
-    m_option[0] = make<QRadioButton>(QStringLiteral("Option1(0)"), kind);
-    m_option[1] = make<QRadioButton>(QStringLiteral("Option1(1)"), kind);
-    m_option[0]->setChecked(true);
-    kl->addWidget(m_option[0]);
-    kl->addWidget(m_option[1]);
-    auto *gears = make<QGroupBox>(QStringLiteral("Frame1(6)"), sim);
-    auto *gl = new QGridLayout(gears);
-    gl->addWidget(label(QStringLiteral("Label7(0)"), gears), 0, 0);
-    gl->addWidget(label(QStringLiteral("Label7(2)"), gears), 0, 1);
-    gl->addWidget(label(QStringLiteral("Label7(1)"), gears), 1, 0);
-    gl->addWidget(label(QStringLiteral("Label7(3)"), gears), 1, 1);
-    auto *right = new QVBoxLayout;
-    right->addWidget(kind);
-    right->addWidget(gears);
-    sl->addLayout(right, 1, 3);
-    host->layout()->addWidget(sim);
-    showReadouts();
-
-    connect(m_slider1, &QSlider::valueChanged, this, &CardWindow::Slider1_Scroll);
-    connect(m_slider2, &QSlider::valueChanged, this, &CardWindow::Slider2_Scroll);
-    connect(m_slider3, &QSlider::valueChanged, this, &CardWindow::Slider3_Scroll);
-    connect(m_option[0], &QRadioButton::clicked, this, [this]() { Option1_Click(0); });
-    connect(m_option[1], &QRadioButton::clicked, this, [this]() { Option1_Click(1); });
-}
-
-void CardWindow::buildRouteSimulator(QWidget *host)
-{
-    auto *sim = make<QGroupBox>(QStringLiteral("Frame1(0)"), host);
-    auto *sl = new QGridLayout(sim);
-    m_slider1 = slider(QStringLiteral("Slider1"), 1, 8000, 6000, sim);
-    m_slider3 = slider(QStringLiteral("Slider3"), 30, 130, 90, sim);
-    m_slider1->setTickInterval(2000);
-    m_slider3->setTickInterval(10);
-    auto *speed = make<QGroupBox>(QStringLiteral("Frame2"), sim);
-    auto *sp = new QGridLayout(speed);
-    sp->addWidget(m_slider1, 0, 0);
-    sp->addWidget(Scale({QStringLiteral("80"), QStringLiteral("60"), QStringLiteral("40"), QStringLiteral("20"),
-                         QStringLiteral("0 km/h")},
-                        speed),
-                  0, 1);
-    auto *weightBox = make<QGroupBox>(QStringLiteral("Frame1(4)"), sim);
-    auto *wl = new QGridLayout(weightBox);
-    wl->addWidget(m_slider3, 0, 0);
-    wl->addWidget(Scale({QStringLiteral("130"), QStringLiteral("30")}, weightBox), 0, 1);
-    QLabel *weight = label(QStringLiteral("Label5(10)"), weightBox);
-    weight->setText(QStringLiteral("--"));
-    weight->setAlignment(Qt::AlignCenter);
-    wl->addWidget(weight, 1, 0, 1, 2);
-    auto *perf = make<QGroupBox>(QStringLiteral("Frame3"), sim);
-    auto *pg = new QGridLayout(perf);
-    const char *pairs[][2] = {{"Label3(0)", "Label3(1)"}, {"Label3(2)", "Label3(3)"}, {"Label3(7)", "Label3(4)"},
-                              {"Label3(8)", "Label3(5)"}, {"Label3(9)", "Label3(6)"}};
-    for (int i = 0; i < 5; ++i) {
-        pg->addWidget(label(QLatin1String(pairs[i][0]), perf), i, 0);
-        QLabel *v = label(QLatin1String(pairs[i][1]), perf);
-        v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        v->setMinimumWidth(70);
-        pg->addWidget(v, i, 1);
-    }
-    pg->setRowStretch(5, 1);
-    sl->addWidget(speed, 0, 0);
-    sl->addWidget(weightBox, 0, 1);
-    sl->addWidget(perf, 0, 2);
-    host->layout()->addWidget(sim);
-    showReadouts();
-    connect(m_slider1, &QSlider::valueChanged, this, &CardWindow::Slider1_Scroll);
-    connect(m_slider3, &QSlider::valueChanged, this, &CardWindow::Slider3_Scroll);
-}
-
-CardWindow::CardWindow(const CardConfig &config, QWidget *parent) : QWidget(parent), m_cfg(config)
-{
-    setObjectName(m_cfg.formName);
-    setWindowFlags(windowFlags() & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-
-    auto *main = new QVBoxLayout(this);
-    main->setSizeConstraint(QLayout::SetFixedSize);
-    // Title row: card number n of m.
-    auto *title = new QHBoxLayout;
-    title->addWidget(label(QStringLiteral("Label1"), this));
-    m_data1 = make<data::DataControl>(QStringLiteral("Data1"), this);
-    m_data1->setMinimumWidth(170);
-    title->addWidget(m_data1);
-    title->addWidget(label(QStringLiteral("Label2"), this));
-    m_lblNumero = label(QStringLiteral("lblNumero"), this);
-    m_lblNumero->setMinimumWidth(50);
-    m_lblNumero->setFrameShape(QFrame::Panel);
-    m_lblNumero->setFrameShadow(QFrame::Sunken);
-    m_lblNumero->setAlignment(Qt::AlignCenter);
-    title->addWidget(m_lblNumero);
-    title->addStretch(1);
-    main->addLayout(title);
-
-    auto *body = new QHBoxLayout;
-    m_card = new QWidget(this);
-    m_card->setObjectName(QStringLiteral("CardArea"));
-    auto *cardLayout = new QVBoxLayout(m_card);
-    cardLayout->setContentsMargins(0, 0, 0, 0);
-    if (m_cfg.climb)
-        buildClimbCard(m_card);
-    else
-        buildRouteCard(m_card);
-    cardLayout->addStretch(1);
-    // Command buttons.
-    auto *buttons = new QGridLayout;
-    const char *names[] = {"cmdAdd", "cmdUpdate", "cmdModify", "cmdDelete", "cmdRefresh", "cmdClose", "cmdAltim", "cmdDesc"};
-    for (int i = 0; i < 8; ++i) {
-        auto *b = make<QPushButton>(QLatin1String(names[i]), m_card);
-        buttons->addWidget(b, i / 4, i % 4);
-    }
-    cardLayout->addLayout(buttons);
-    body->addWidget(m_card, 1);
-
-    auto *simHost = new QWidget(this);
-    simHost->setObjectName(QStringLiteral("Picture2"));
-    m_controls.insert(QStringLiteral("Picture2"), simHost);
-    auto *simLayout = new QVBoxLayout(simHost);
-    simLayout->setContentsMargins(0, 0, 0, 0);
-    if (m_cfg.climb)
-        buildClimbSimulator(simHost);
-    else
-        buildRouteSimulator(simHost);
-    body->addWidget(simHost);
-    main->addLayout(body);
-
+    connect(addButton(QStringLiteral("cmdAltim")), &QPushButton::clicked, this, &CardWindow::cmdAltim_Click);
+    connect(addButton(QStringLiteral("cmdDesc")), &QPushButton::clicked, this, &CardWindow::cmdDesc_Click);
     buildInfoPanel();
-    buildSamplePanel();
+    m_samplePanel = new SamplePanel({m_cfg.samplesTable, m_cfg.sampleDuplicate, m_cfg.sampleEmptyDistance,
+                                     m_cfg.sampleEmptyHeight},
+                                    this);
+    addPanel(m_samplePanel);
+    connect(m_samplePanel, &SamplePanel::profileRequested, this, &CardWindow::cmdShowAlti_Click);
+    connect(m_samplePanel, &SamplePanel::closeRequested, this, &CardWindow::cmdpct1Close_Click);
+    // A sample row typed but not yet written is saved before the card moves
+    // away from it, as closing the panel saves it; a row the grid refuses
+    // keeps the card where it is, with the row's message.
+    Data1()->setLeaveCheck([this]() { return !m_samplePanel->isVisible() || m_samplePanel->commitPending(); });
+}
 
-    // Bindings of the card's fields.
-    for (auto it = m_byField.cbegin(); it != m_byField.cend(); ++it) {
-        if (auto *e = qobject_cast<QLineEdit *>(it.value()))
-            m_data1->bind(e, it.key());
-        else if (auto *c = qobject_cast<QComboBox *>(it.value()))
-            m_data1->bind(c, it.key());
-        else if (auto *p = qobject_cast<QPlainTextEdit *>(it.value()))
-            m_data1->bind(p, it.key());
-    }
+CardWindow::~CardWindow() = default;
 
+void CardWindow::setSimulator(SimulatorPanel *panel)
+{
+    m_simulator = panel;
+    sideArea()->layout()->addWidget(panel);
+    panel->setCardSource([this]() {
+        SimulatorCard c;
+        c.length = m_txt[1] ? m_txt[1]->text() : QString();
+        c.startAltitude = m_txt[2] ? m_txt[2]->text() : QString();
+        c.endAltitude = m_txt[3] ? m_txt[3]->text() : QString();
+        c.recordCount = lblNumero()->text();
+        c.adding = addingCard();
+        return c;
+    });
     // Key filters of the required fields; Enter moves on through them too.
     FieldValidator::Install(m_txt[0], FieldValidator::MaxLen, 250);
     FieldValidator::Install(m_txt[1], FieldValidator::Decimal, 0, FieldValidator::DecimalCheck);
-    if (m_cfg.climb) {
-        FieldValidator::Install(m_txt[2], FieldValidator::Integer, 4, FieldValidator::Numeric);
-        FieldValidator::Install(m_txt[3], FieldValidator::Integer, 4, FieldValidator::Numeric);
-    }
-
-    auto button = [this](const char *name) { return static_cast<QPushButton *>(Control(QLatin1String(name))); };
-    connect(button("cmdAdd"), &QPushButton::clicked, this, &CardWindow::cmdAdd_Click);
-    connect(button("cmdUpdate"), &QPushButton::clicked, this, &CardWindow::cmdUpdate_Click);
-    connect(button("cmdModify"), &QPushButton::clicked, this, &CardWindow::cmdModify_Click);
-    connect(button("cmdDelete"), &QPushButton::clicked, this, &CardWindow::cmdDelete_Click);
-    connect(button("cmdRefresh"), &QPushButton::clicked, this, &CardWindow::cmdRefresh_Click);
-    connect(button("cmdClose"), &QPushButton::clicked, this, &CardWindow::cmdClose_Click);
-    connect(button("cmdAltim"), &QPushButton::clicked, this, &CardWindow::cmdAltim_Click);
-    connect(button("cmdDesc"), &QPushButton::clicked, this, &CardWindow::cmdDesc_Click);
-    connect(m_data1, &data::DataControl::Reposition, this, &CardWindow::Data1_Reposition);
-    connect(m_data1, &data::DataControl::Error, this, [](int number, const QString &description, int *response) {
-        // Data1_Error: the shared message instead of the control's own.
-        ShowDataError(VbError(number, description));
-        *response = 0;
-    });
-
-    // Key preview: the window sees every key before the control that has the focus.
-    qApp->installEventFilter(this);
-
-    Form_Load();
+    for (int i = 2; i < m_cfg.requiredFields; ++i)
+        FieldValidator::Install(m_txt[i], FieldValidator::Integer, 4, FieldValidator::Numeric);
+    for (int i = 0; i < m_cfg.requiredFields; ++i)
+        addRequired(m_txt[i]);
+    setKeyField(m_txt[0]);
 }
 
-CardWindow::~CardWindow()
-{
-    qApp->removeEventFilter(this);
-    if (!m_unloaded)
-        Form_Unload();
-}
-
-void CardWindow::placePanels()
-{
-    // The panels lie over the card, below the title row.
-    const QRect r = m_card->geometry();
-    for (QWidget *p : {m_picInfo, m_picture1}) {
-        if (p) {
-            p->setGeometry(r);
-            p->raise();
-        }
-    }
-}
-
-void CardWindow::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    placePanels();
-}
+int CardWindow::SampleTotal() const { return m_samplePanel->SampleTotal(); }
+data::DataControl *CardWindow::Data2() const { return m_samplePanel->Data2(); }
+data::RecordsetModel *CardWindow::SampleModel() const { return m_samplePanel->model(); }
+QWidget *CardWindow::Picture1() const { return m_samplePanel; }
 
 // ---------------------------------------------------------------------------
 // Loading and closing
 
-void CardWindow::Form_Load()
+void CardWindow::loadSteps()
 {
-    UpdateControls();
-    adjustSize();
-    placePanels();
-    try {
-        CenterForm(this);
-    } catch (...) {
-    }
     fillStates();
-    if (m_cfg.climb) {
-        const auto gap = SettingNumber(m_cfg.formName, QStringLiteral("RGB_Gap"));
-        const auto slope = SettingNumber(m_cfg.formName, QStringLiteral("RGB_Slope"));
-        const auto diff = SettingNumber(m_cfg.formName, QStringLiteral("RGB_Diff"));
-        // A value that is not a number keeps the designed colour.
-        m_gapColor = gap.value_or(ButtonFace);
-        m_slopeColor = slope.value_or(ButtonFace);
-        m_diffColor = diff.value_or(ButtonFace);
-        SetBackColour(Control(QStringLiteral("Label12")), m_gapColor);
-        SetBackColour(Control(QStringLiteral("Label6")), m_slopeColor);
-        SetBackColour(Control(QStringLiteral("Label10")), m_diffColor);
-    }
     try {
         if (CurrentDb)
             ClimbsRs = CurrentDb->OpenRecordset(m_cfg.table, dao::dbOpenTable);
     } catch (const VbError &) {
     }
-    m_data1->setDatabase(CurrentDb);
-    m_data1->setRecordSource(m_cfg.table);
-    m_data1->setRecordsetType(dao::dbOpenTable);
-    m_data1->Refresh();
-    try {
-        m_recordTotal = m_data1->recordset() ? m_data1->recordset()->RecordCount() : 0;
-    } catch (const VbError &) {
-        m_recordTotal = 0;
-    }
-    setMainCommands(true);
-    m_addMode = false;
-    Control(QStringLiteral("cmdUpdate"))->setEnabled(false);
-    showCounter();
-    if (m_cfg.climb) {
-        UpdateDislivello();
-        UpdatePendenza();
-        UpdateDifficolta();
-    }
-    restoreSettings();
 }
 
 void CardWindow::fillStates()
 {
-    auto *cmb = static_cast<QComboBox *>(Control(QStringLiteral("cmbState")));
     try {
         if (!CurrentDb)
             return;
         dao::RecordsetPtr rs = CurrentDb->OpenRecordset(QStringLiteral("States"), dao::dbOpenTable);
         while (!rs->AtEOF()) {
-            cmb->addItem(rs->Value(QStringLiteral("State")).toString());
+            m_cmbState->addItem(rs->Value(QStringLiteral("State")).toString());
             rs->MoveNext();
         }
         rs->Close();
     } catch (const VbError &) {
     }
-    cmb->setEditText(QString());
+    m_cmbState->setEditText(QString());
 }
 
 void CardWindow::restoreSettings()
 {
-    const QString section = m_cfg.formName;
-    const auto showWeight = [this]() {
-        setLabelText("Label5(10)", QString::number(m_slider3->minimum() + m_slider3->maximum() - m_slider3->value()));
-    };
-    auto restore = [&](QSlider *s) {
-        if (!s)
-            return;
-        const auto v = SettingNumber(section, s->objectName());
-        if (v && *v >= s->minimum() && *v <= s->maximum()) {
-            const QSignalBlocker block(s);
-            s->setValue(int(*v));
-        }
-    };
-    if (m_cfg.climb) {
-        restore(m_slider1);
-        Slider1_Scroll();
-        restore(m_slider2);
-        Slider2_Scroll();
-        restore(m_slider3);
-        Slider3_Scroll();
-        showWeight();
-        // Road unless the stored kind is a number of 0 or less, or no number at all.
-        const auto kind = WholeNumber(GetSetting(AppName, section, QStringLiteral("Option1"), QStringLiteral("1")));
-        const int index = kind && *kind > 0 ? 0 : 1;
-        m_option[index]->setChecked(true);
-        Option1_Click(index);
-    } else {
-        restore(m_slider3);
-        Slider3_Scroll();
-        showWeight();
-        restore(m_slider1);
-        Slider1_Scroll();
-    }
+    m_simulator->restoreSettings(m_cfg.formName);
     // Column widths are keyed by the captions in the current language.
-    for (int i = 0; i < m_samples->columnCount(); ++i) {
-        const auto v = SettingNumber(section, m_samples->columns().at(i).caption);
-        if (v && *v > 0 && *v <= 32767)
-            m_grid->setColumnWidth(i, int(*v / TwipsPerPixel));
-    }
+    m_samplePanel->restoreWidths(m_cfg.formName);
 }
 
 void CardWindow::saveSettings()
 {
-    const QString section = m_cfg.formName;
-    if (m_cfg.climb) {
-        SaveSetting(AppName, section, QStringLiteral("RGB_Gap"), QString::number(m_gapColor));
-        SaveSetting(AppName, section, QStringLiteral("RGB_Slope"), QString::number(m_slopeColor));
-        SaveSetting(AppName, section, QStringLiteral("RGB_Diff"), QString::number(m_diffColor));
-        SaveSetting(AppName, section, QStringLiteral("Slider1"), QString::number(m_slider1->value()));
-        SaveSetting(AppName, section, QStringLiteral("Slider2"), QString::number(m_slider2->value()));
-        SaveSetting(AppName, section, QStringLiteral("Slider3"), QString::number(m_slider3->value()));
-        SaveSetting(AppName, section, QStringLiteral("Option1"),
-                    m_option[0]->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    } else {
-        SaveSetting(AppName, section, QStringLiteral("Slider1"), QString::number(m_slider1->value()));
-        SaveSetting(AppName, section, QStringLiteral("Slider3"), QString::number(m_slider3->value()));
-    }
-    for (int i = 0; i < m_samples->columnCount(); ++i)
-        SaveSetting(AppName, section, m_samples->columns().at(i).caption,
-                    QString::number(m_grid->columnWidth(i) * TwipsPerPixel));
+    m_simulator->saveSettings(m_cfg.formName);
+    m_samplePanel->saveWidths(m_cfg.formName);
 }
 
-void CardWindow::setMainCommands(bool enabled)
+void CardWindow::onUnload()
 {
-    MDIfrmBike *main = MDIfrmBike::instance();
-    if (!main)
-        return;
-    const QStringList keys = m_cfg.climb
-        ? QStringList{"Print", "Find", "mnuPrint", "mnuExportTxt", "mnuSaveXML", "mnuSaveCrs", "XmlExport",
-                      "CrsExport", "TxtExport", "mnuTool(0)"}
-        : QStringList{"Print", "Find", "mnuPrint", "mnuExportTxt", "mnuSaveXML", "mnuSaveCrs", "XmlExport",
-                      "TxtExport", "CrsExport", "mnuTool(0)"};
-    for (const QString &k : keys)
-        main->EnableCommand(k, enabled);
-    if (!enabled)
-        main->SetToolbar2Visible(true);
-}
-
-void CardWindow::closeEvent(QCloseEvent *event)
-{
-    if (!m_unloaded)
-        Form_Unload();
-    event->accept();
-}
-
-void CardWindow::Form_Unload()
-{
-    m_unloaded = true;
-    // A changed card is saved as the data control saves it when it is left;
-    // an unsaved new card is dropped.
-    if (!m_addMode && m_data1->dataChanged()) {
-        try {
-            m_data1->UpdateRecord();
-        } catch (const VbError &e) {
-            ShowDataError(e);
-        }
-    }
-    m_samples->CommitRow();
-    try {
-        WindowRegistry::Unload(QStringLiteral("frmAltimetria"));
-        WindowRegistry::Unload(QStringLiteral("frmPrint"));
-    } catch (...) {
-    }
+    m_samplePanel->commitPending();
     CloseRecordset(ClimbsRs);
-    setMainCommands(false);
-    saveSettings();
 }
 
-// ---------------------------------------------------------------------------
-// Texts
-
-void CardWindow::UpdateControls()
+bool CardWindow::applyText(const QString &control, const QString &text)
 {
-    for (const CardConfig::Text &t : m_cfg.texts) {
-        const QString s = GetLangString(t.number);
-        const QString name = QLatin1String(t.control);
-        if (name.isEmpty()) {
-            setWindowTitle(s);
-            continue;
-        }
-        if (name.startsWith(QLatin1String("DBGrid1."))) {
-            m_samples->setColumnCaption(name.mid(8).toInt(), s);
-            continue;
-        }
-        QWidget *w = Control(name);
-        if (!w)
-            continue;
-        if (t.property == 'T') {
-            w->setToolTip(s);
-        } else if (auto *l = qobject_cast<QLabel *>(w)) {
-            l->setText(s);
-        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
-            g->setTitle(s);
-        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-            b->setText(s);
-        }
-    }
+    if (!control.startsWith(QLatin1String("DBGrid1.")))
+        return false;
+    m_samplePanel->setColumnCaption(control.mid(8).toInt(), text);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -1012,91 +413,20 @@ QString CardWindow::text(const QString &name) const
     return QString();
 }
 
-QString CardWindow::fieldText(const QString &dbField) const
-{
-    QWidget *w = m_byField.value(dbField);
-    return w ? text(w->objectName()) : QString();
-}
+QString CardWindow::cardName() const { return RecordName(Data1()->recordset()); }
 
-int CardWindow::recordPosition() const
+void CardWindow::onReposition(bool onRow)
 {
-    dao::RecordsetPtr rs = m_data1->recordset();
-    try {
-        if (!rs || m_recordTotal == 0 || rs->AtEOF() || rs->BOF())
-            return 0;
-        return rs->AbsolutePosition() + 1;
-    } catch (const VbError &) {
-        return 0;
-    }
-}
-
-void CardWindow::showCounter()
-{
-    m_lblNumero->setText(QString::number(m_recordTotal));
-    m_data1->setCaption(QString::number(recordPosition()));
-}
-
-bool CardWindow::requiredFilled() const
-{
-    // A name or number of blanks is as empty as no text at all.
-    for (int i = 0; i < m_cfg.requiredFields; ++i)
-        if (m_txt[i]->text().trimmed().isEmpty())
-            return false;
-    return true;
-}
-
-bool CardWindow::nameExists(const QString &name) const
-{
-    if (!CurrentDb || name.isEmpty())
-        return false;
-    // Bound, and compared as the key compares names: without regard to case.
-    dao::RecordsetPtr rs = CurrentDb->OpenRecordset(
-        QStringLiteral("SELECT [IDPercorso] FROM [%1] WHERE [IDPercorso] = ?").arg(m_cfg.table), dao::dbOpenSnapshot, 0,
-        {name});
-    const bool found = rs->RecordCount() > 0;
-    rs->Close();
-    return found;
-}
-
-void CardWindow::checkNameOnLeave()
-{
-    if (!m_addMode)
-        return;
-    try {
-        if (nameExists(m_txt[0]->text())) {
-            m_txt[0]->clear();
-            MsgBox(GetLangString(m_cfg.duplicateName), Vb::Exclamation);
-        }
-    } catch (const VbError &e) {
-        ShowDataError(e);
-    }
-}
-
-void CardWindow::Data1_Reposition()
-{
-    m_addMode = false;
-    dao::RecordsetPtr rs = m_data1->recordset();
-    bool onRow = false;
-    try {
-        onRow = rs && !rs->AtEOF() && !rs->BOF();
-    } catch (const VbError &) {
-    }
-    Control(QStringLiteral("cmdAdd"))->setEnabled(true);
-    Control(QStringLiteral("cmdDelete"))->setEnabled(onRow);
-    Control(QStringLiteral("cmdUpdate"))->setEnabled(false);
-    Control(QStringLiteral("cmdModify"))->setEnabled(true);
-    showCounter();
-    if (m_cfg.climb) {
-        UpdateDislivello();
-        UpdatePendenza();
-        UpdateDifficolta();
-    }
-    Slider1_Scroll();
+    Q_UNUSED(onRow);
+    m_simulator->Slider1_Scroll();
     for (QLineEdit *l : m_link)
         SetTextColour(l, 16711680);
     if (m_picInfo->isVisible())
-        static_cast<QGroupBox *>(Control(m_cfg.infoFrame))->setTitle(PlainCaption(RecordName(rs)));
-    if (m_picture1->isVisible()) {
+        m_infoFrame->setTitle(PlainCaption(cardName()));
+    if (m_samplePanel->isVisible()) {
+        // A move made on the records by other code (a find) did not ask: the
+        // row is saved for the card it was typed on before the grid reloads.
+        m_samplePanel->commitPending();
         try {
             loadSamples();
             if (AltimetriaOpen)
@@ -1106,136 +436,18 @@ void CardWindow::Data1_Reposition()
     }
 }
 
-void CardWindow::loadSamples()
+void CardWindow::onAddStateChanged(bool adding)
 {
-    const QString name = RecordName(m_data1->recordset());
-    dao::RecordsetPtr rs = CurrentDb->OpenRecordset(
-        QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = ? ORDER BY [DistParz] ASC").arg(m_cfg.samplesTable),
-        dao::dbOpenDynaset, 0, {name});
-    m_samples->setRecordset(rs);
-    m_data2->setRecordset(rs);
-    m_sampleTotal = rs->RecordCount();
-    setLabelText("Label9", QString::number(m_sampleTotal));
-    m_gridCaption->setText(name);
-}
-
-void CardWindow::cmdAdd_Click()
-{
-    try {
+    if (adding)
         m_picInfo->hide();
-        m_data1->AddNew();
-        m_addMode = true;
-        m_txt[0]->setFocus();
-        Control(QStringLiteral("cmdUpdate"))->setEnabled(true);
-        Control(QStringLiteral("cmdDelete"))->setEnabled(false);
-        Control(QStringLiteral("cmdModify"))->setEnabled(false);
-        Control(QStringLiteral("cmdAdd"))->setEnabled(false);
-        m_data1->setEnabled(false);
-        m_data1->setCaption(QString::number(m_recordTotal + 1));
-        m_lblNumero->setText(QString::number(m_recordTotal + 1));
-    } catch (const VbError &e) {
-        ShowDataError(e);
-        m_data1->setEnabled(true);
-        m_data1->Refresh();
-    }
 }
 
-void CardWindow::cmdUpdate_Click()
-{
-    if (!m_addMode)
-        return;
-    if (!requiredFilled()) {
-        MsgBox(GetLangString(m_cfg.emptyOnAdd), Vb::Information);
-        return;
-    }
-    // The name check also runs here: the focus may never have left the name.
-    try {
-        if (nameExists(m_txt[0]->text())) {
-            m_txt[0]->clear();
-            MsgBox(GetLangString(m_cfg.duplicateName), Vb::Exclamation);
-            m_txt[0]->setFocus();
-            return;
-        }
-        m_data1->UpdateRecord();
-    } catch (const VbError &e) {
-        // Nothing saved: the new card stays on screen to be corrected.
-        ShowDataError(e);
-        return;
-    }
-    ++m_recordTotal;
-    m_addMode = false;
-    Control(QStringLiteral("cmdUpdate"))->setEnabled(false);
-    m_data1->setEnabled(true);
-    try {
-        dao::RecordsetPtr rs = m_data1->recordset();
-        rs->SetBookmark(rs->LastModified());   // raises the reposition
-    } catch (const VbError &e) {
-        ShowDataError(e);
-    }
-    Control(QStringLiteral("cmdDelete"))->setEnabled(true);
-    Control(QStringLiteral("cmdModify"))->setEnabled(true);
-    Control(QStringLiteral("cmdAdd"))->setEnabled(true);
-}
-
-void CardWindow::cmdModify_Click()
-{
-    try {
-        dao::RecordsetPtr rs = m_data1->recordset();
-        if (!rs || rs->AtEOF() || rs->BOF())
-            return;
-        if (!requiredFilled()) {
-            MsgBox(GetLangString(m_cfg.emptyOnModify), Vb::Information);
-            return;
-        }
-        m_data1->UpdateRecord();
-        rs->SetBookmark(rs->LastModified());
-    } catch (const VbError &e) {
-        ShowDataError(e);
-    }
-}
-
-void CardWindow::cmdDelete_Click()
-{
-    dao::RecordsetPtr rs = m_data1->recordset();
-    try {
-        if (!rs || rs->AtEOF() || rs->BOF()) {
-            Control(QStringLiteral("cmdDelete"))->setEnabled(false);
-            return;
-        }
-    } catch (const VbError &) {
-        return;
-    }
-    const QString question = FormatLangString(GetLangString(m_cfg.deleteQuestion), {m_txt[0]->text()});
-    if (MsgBox(question, Vb::OKCancel + Vb::Question + Vb::DefaultButton2) != Vb::OK)
-        return;
-    try {
-        m_data1->UpdateControls();   // edits of the card being deleted are dropped
-        rs->Delete();
-        --m_recordTotal;
-        m_lblNumero->setText(QString::number(m_recordTotal));
-        if (rs->RecordCount() > 0) {
-            rs->MoveNext();
-            rs->MoveLast();
-        } else {
-            m_data1->Resync();   // the table is empty: the card shows nothing
-        }
-    } catch (const VbError &e) {
-        ShowDataError(e);
-    }
-}
-
-void CardWindow::cmdRefresh_Click()
-{
-    m_data1->setEnabled(true);
-    m_data1->Refresh();
-}
-
-void CardWindow::cmdClose_Click() { close(); }
+void CardWindow::loadSamples() { m_samplePanel->load(cardName()); }
 
 void CardWindow::cmdDesc_Click()
 {
     if (!m_txt[0]->text().isEmpty()) {
-        static_cast<QGroupBox *>(Control(m_cfg.infoFrame))->setTitle(PlainCaption(m_txt[0]->text()));
+        m_infoFrame->setTitle(PlainCaption(m_txt[0]->text()));
         placePanels();
         m_picInfo->show();
         m_picInfo->raise();
@@ -1271,8 +483,8 @@ void CardWindow::txtLink_DblClick(int index)
 bool CardWindow::canExport() const
 {
     bool ok = false;
-    const int count = m_lblNumero->text().toInt(&ok);
-    return !Control(QStringLiteral("cmdUpdate"))->isEnabled() && ok && count > 0;
+    const int count = lblNumero()->text().toInt(&ok);
+    return !cmdUpdate()->isEnabled() && ok && count > 0;
 }
 
 void CardWindow::exportCard(void (*writer)(const QString &id, const QString &kind))
@@ -1285,7 +497,7 @@ void CardWindow::exportCard(void (*writer)(const QString &id, const QString &kin
     // a failure ends the export without a word.
     try {
         writer(m_txt[0]->text(), m_cfg.exportKind);
-    } catch (...) {
+    } catch (const VbError &) {
     }
 }
 
@@ -1335,7 +547,7 @@ void CardWindow::Export()
         QVector<TextProfileSample> samples;
         dao::RecordsetPtr rs = CurrentDb->OpenRecordset(
             QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = ? ORDER BY [DistParz] ASC").arg(m_cfg.samplesTable),
-            dao::dbOpenSnapshot, 0, {RecordName(m_data1->recordset())});
+            dao::dbOpenSnapshot, 0, {cardName()});
         while (!rs->AtEOF()) {
             TextProfileSample s;
             s.distParz = static_cast<float>(rs->Value(QStringLiteral("DistParz")).toDouble());
@@ -1361,12 +573,12 @@ void CardWindow::Export()
 void CardWindow::cmdAltim_Click()
 {
     const Hourglass busy;
-    if (!Control(QStringLiteral("cmdUpdate"))->isEnabled() && m_lblNumero->text().toInt() > 0) {
+    if (!cmdUpdate()->isEnabled() && lblNumero()->text().toInt() > 0) {
         try {
             loadSamples();
             placePanels();
-            m_picture1->show();
-            m_picture1->raise();
+            m_samplePanel->show();
+            m_samplePanel->raise();
         } catch (const VbError &e) {
             ShowDataError(e);
         }
@@ -1375,35 +587,28 @@ void CardWindow::cmdAltim_Click()
 
 void CardWindow::cmdpct1Close_Click()
 {
-    m_samples->CommitRow();
+    m_samplePanel->commitPending();
     try {
         WindowRegistry::Unload(QStringLiteral("frmAltimetria"));
-    } catch (...) {
+    } catch (const VbError &) {
     }
-    m_picture1->hide();
+    m_samplePanel->hide();
 }
 
 void CardWindow::cmdShowAlti_Click()
 {
-    if (m_sampleTotal < 2)
+    // A typed row counts once it is written; a refused one has shown its message.
+    if (!m_samplePanel->commitPending() || m_samplePanel->SampleTotal() < 2)
         return;
     const Hourglass busy;
     ProfileHandoff::Legend legend;
-    if (m_cfg.climb) {
-        legend.time = text(QStringLiteral("Label5(1)"));
-        legend.speed = text(QStringLiteral("Label5(3)"));
-        legend.climbRate = text(QStringLiteral("Label5(5)"));
-        legend.grade = text(QStringLiteral("Label6"));
-    } else {
-        legend.time = text(QStringLiteral("Label3(1)"));
-        legend.speed = text(QStringLiteral("Label3(3)"));
-    }
+    m_simulator->fillLegend(legend);
+    completeLegend(legend);
     legend.length = m_txt[1]->text();
     try {
-        m_samples->CommitRow();
         const bool filled = ProfileHandoff::Fill(*CurrentDb,
                                                  m_cfg.climb ? ProfileHandoff::Kind::Climb : ProfileHandoff::Kind::Route,
-                                                 RecordName(m_data1->recordset()), legend);
+                                                 cardName(), legend);
         if (!filled)
             return;
         if (AltimetriaOpen) {
@@ -1421,161 +626,17 @@ void CardWindow::cmdShowAlti_Click()
 }
 
 // ---------------------------------------------------------------------------
-// Climb figures
-
-namespace {
-void ShowFigure(QLabel *label, const ClimbFigures::Figure &f)
-{
-    if (f.state == ClimbFigures::Figure::Unchanged)
-        return;
-    label->setText(f.state == ClimbFigures::Figure::Failed ? ClimbFigures::Placeholder() : f.caption);
-    SetTextColour(label, f.state == ClimbFigures::Figure::Failed ? ClimbFigures::ColourClass4 : f.colour);
-}
-}
-
-void CardWindow::showFigure(const char *label,
-                            ClimbFigures::Figure (*compute)(const ClimbFigures::CardTexts &, const QLocale &))
-{
-    if (!m_cfg.climb)
-        return;
-    const ClimbFigures::CardTexts t{m_txt[1]->text(), m_txt[2]->text(), m_txt[3]->text(), m_lblNumero->text()};
-    ShowFigure(static_cast<QLabel *>(Control(QLatin1String(label))), compute(t, QLocale()));
-}
-
-void CardWindow::UpdateDislivello() { showFigure("Label12", &ClimbFigures::HeightDifference); }
-void CardWindow::UpdatePendenza() { showFigure("Label6", &ClimbFigures::MeanGradient); }
-void CardWindow::UpdateDifficolta() { showFigure("Label10", &ClimbFigures::Difficulty); }
-
-void CardWindow::FigureColor_DblClick(int figure)
-{
-    static const char *names[] = {"Label12", "Label6", "Label10"};
-    qint64 *state[] = {&m_gapColor, &m_slopeColor, &m_diffColor};
-    QWidget *label = Control(QLatin1String(names[figure]));
-    CommonDialog dlg;
-    dlg.Color = int(ValueFromColor(label->palette().color(QPalette::Window)));
-    dlg.Flags = 0;
-    dlg.CancelError = true;
-    try {
-        dlg.ShowColor();
-    } catch (const VbError &) {
-        return;
-    }
-    SetBackColour(label, dlg.Color);
-    *state[figure] = dlg.Color;
-}
-
-// ---------------------------------------------------------------------------
-// Simulator
-
-bool CardWindow::addingCard() const
-{
-    return Control(QStringLiteral("cmdUpdate"))->isEnabled() && !Control(QStringLiteral("cmdAdd"))->isEnabled();
-}
-
-Simulators::ClimbInput CardWindow::climbInput() const
-{
-    Simulators::ClimbInput in;
-    in.length = m_txt[1]->text();
-    in.startAltitude = m_txt[2]->text();
-    in.endAltitude = m_txt[3]->text();
-    in.recordCount = m_lblNumero->text();
-    in.adding = addingCard();
-    in.rate = {m_slider1->minimum(), m_slider1->maximum(), m_slider1->value()};
-    in.cadence = {m_slider2->minimum(), m_slider2->maximum(), m_slider2->value()};
-    in.weight = {m_slider3->minimum(), m_slider3->maximum(), m_slider3->value()};
-    return in;
-}
-
-Simulators::RouteInput CardWindow::routeInput() const
-{
-    Simulators::RouteInput in;
-    in.length = m_txt[1]->text();
-    in.recordCount = m_lblNumero->text();
-    in.adding = addingCard();
-    in.speed = {m_slider1->minimum(), m_slider1->maximum(), m_slider1->value()};
-    in.weight = {m_slider3->minimum(), m_slider3->maximum(), m_slider3->value()};
-    return in;
-}
-
-void CardWindow::setLabelText(const char *name, const QString &text)
-{
-    static_cast<QLabel *>(Control(QLatin1String(name)))->setText(text);
-}
-
-void CardWindow::showReadouts()
-{
-    const auto show = [this](std::initializer_list<std::pair<const char *, QString>> captions, const char *ramped,
-                             bool rampSet, quint32 rampColour) {
-        for (const auto &[name, caption] : captions)
-            setLabelText(name, caption);
-        if (rampSet)
-            SetTextColour(Control(QLatin1String(ramped)), rampColour);
-    };
-    const Simulators::ClimbReadouts &c = m_climbOut;
-    const Simulators::RouteReadouts &r = m_routeOut;
-    if (m_cfg.climb)
-        show({{"Label5(1)", c.time}, {"Label5(3)", c.speed}, {"Label5(5)", c.rate}, {"Label5(6)", c.power},
-              {"Label5(9)", c.energy}, {"Label5(11)", c.powerPerKg}, {"Label5(10)", c.weight},
-              {"Label7(2)", c.chainring}, {"Label7(3)", c.sprocket}},
-             "Label5(5)", c.rateColourSet, c.rateColour);
-    else
-        show({{"Label3(1)", r.time}, {"Label3(3)", r.speed}, {"Label3(4)", r.power}, {"Label3(5)", r.powerPerKg},
-              {"Label3(6)", r.energy}, {"Label5(10)", r.weight}},
-             "Label3(3)", r.speedColourSet, r.speedColour);
-}
-
-void CardWindow::Slider1_Scroll()
-{
-    if (m_cfg.climb)
-        m_climbSim.RateChanged(climbInput(), m_climbOut);
-    else
-        Simulators::RouteSpeedChanged(routeInput(), m_routeOut);
-    showReadouts();
-}
-
-void CardWindow::Slider2_Scroll()
-{
-    if (!m_cfg.climb)
-        return;
-    m_climbSim.CadenceChanged(climbInput(), m_climbOut);
-    showReadouts();
-}
-
-void CardWindow::Slider3_Scroll()
-{
-    if (m_cfg.climb)
-        m_climbSim.WeightChanged(climbInput(), m_climbOut);
-    else
-        Simulators::RouteWeightChanged(routeInput(), m_routeOut);
-    showReadouts();
-}
-
-void CardWindow::Option1_Click(int index)
-{
-    if (!m_cfg.climb)
-        return;
-    m_climbSim.SetBikeKind(index, climbInput(), m_climbOut);
-    showReadouts();
-}
-
-// ---------------------------------------------------------------------------
 // Printing (the layouts live in CardPrint)
 
 namespace {
 // Hands a query and its title to the print form and shows it.
 void ShowPrintForm(const CardPrint::PrintJob &job)
 {
-    QWidget *window = WindowRegistry::Load(QStringLiteral("frmPrint"));
-    if (!window)
-        return;
-    window->setWindowTitle(job.caption);
-    if (auto *form = qobject_cast<PrintFormInterface *>(window))
-        form->setPrintJob({job.sql, job.title, job.caption});
-    WindowRegistry::Show(QStringLiteral("frmPrint"));
+    showPrintForm({job.sql, job.title, job.caption});
 }
 }
 
-bool CardWindow::samplePanelShown() const { return !m_picture1->isHidden(); }
+bool CardWindow::samplePanelShown() const { return !Picture1()->isHidden(); }
 
 void CardWindow::MyPrint()
 {
@@ -1585,16 +646,18 @@ void CardWindow::MyPrint()
 void CardWindow::MyPrint2()
 {
     // Reached from the sample panel; without a current card there is nothing to print.
-    const QString name = RecordName(m_data1->recordset());
+    const QString name = cardName();
     if (name.isEmpty())
         return;
     ShowPrintForm(CardPrint::SamplesPrintJob(!m_cfg.climb, name));
 }
 
+void CardWindow::completePrint(CardPrint::CardData &card) const { Q_UNUSED(card); }
+
 void CardWindow::MyPrint1()
 {
     std::optional<Hourglass> busy(std::in_place);
-    if (!CardPrint::CardPrintAllowed(m_lblNumero->text(), Control(QStringLiteral("cmdUpdate"))->isEnabled()))
+    if (!CardPrint::CardPrintAllowed(lblNumero()->text(), cmdUpdate()->isEnabled()))
         return;   // no card, or one being entered: nothing is printed
     CardPrint::CardData card;
     card.route = !m_cfg.climb;
@@ -1603,7 +666,7 @@ void CardWindow::MyPrint1()
     card.period = fieldText(QStringLiteral("Periodo"));
     card.startAltitude = fieldText(QStringLiteral("Quotainiziale"));
     card.endAltitude = fieldText(QStringLiteral("Quotafinale"));
-    card.grade = m_cfg.climb ? text(QStringLiteral("Label6")) : QString();
+    completePrint(card);
     card.region = fieldText(QStringLiteral("Regione"));
     card.place = fieldText(QStringLiteral("Località"));
     card.county = fieldText(QStringLiteral("Provincia"));
@@ -1626,73 +689,6 @@ void CardWindow::MyPrint1()
 // ---------------------------------------------------------------------------
 // Keys and mouse
 
-void CardWindow::keyDown(int key)
-{
-    if (m_recordTotal <= 1 || m_addMode)
-        return;
-    const int p = recordPosition();
-    auto go = [this](void (data::DataControl::*move)()) {
-        Control(QStringLiteral("cmdClose"))->setFocus();   // ends the field's editing first
-        (m_data1->*move)();
-    };
-    switch (key) {
-    case Qt::Key_PageUp:
-        if (p >= 2)
-            go(&data::DataControl::MovePrevious);
-        break;
-    case Qt::Key_PageDown:
-        if (p >= 1 && p < m_recordTotal)
-            go(&data::DataControl::MoveNext);
-        break;
-    case Qt::Key_End:
-        go(&data::DataControl::MoveLast);
-        break;
-    case Qt::Key_Home:
-        go(&data::DataControl::MoveFirst);
-        break;
-    default:
-        break;
-    }
-}
-
-void CardWindow::pickIcon(const QModelIndex &cell)
-{
-    // The picker leaves the chosen key (empty when it was dismissed) in IconKey.
-    if (!WindowRegistry::IsRegistered(QStringLiteral("frmIcons")))
-        return;
-    WindowRegistry::Show(QStringLiteral("frmIcons"), true);
-    m_samples->setData(cell, IconKey, Qt::EditRole);
-}
-
-bool CardWindow::gridKeyPress(QWidget *target, QKeyEvent *ke)
-{
-    using SampleChecks::KeyAction;
-    const QModelIndex current = m_grid->currentIndex();
-    const int col = current.column();
-    if (target == m_grid) {
-        if (SampleChecks::IconKeyDown(col, VirtualKeyCode(ke)) == KeyAction::ClearIcon) {
-            m_samples->setData(current, QString(), Qt::EditRole);
-            return true;
-        }
-        if (SampleChecks::IconKeyPress(col, KeyAsciiOf(ke)) == KeyAction::PickIcon) {
-            pickIcon(current);
-            return true;
-        }
-        const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
-        if (ke->key() == Qt::Key_Delete && rows.size() == 1) {
-            m_samples->DeleteRow(rows.first().row());
-            return true;
-        }
-    }
-    // Enter in a number cell moves on to the next cell, as Tab does.
-    if ((col == SampleChecks::DistanceColumn || col == SampleChecks::HeightColumn) && KeyAsciiOf(ke) == 13) {
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-        QApplication::sendEvent(target, &tab);
-        return true;
-    }
-    return false;
-}
-
 bool CardWindow::isRequiredField(const QWidget *w) const
 {
     for (int i = 0; i < m_cfg.requiredFields; ++i)
@@ -1701,57 +697,26 @@ bool CardWindow::isRequiredField(const QWidget *w) const
     return false;
 }
 
-bool CardWindow::eventFilter(QObject *watched, QEvent *event)
+bool CardWindow::previewKey(QWidget *target, QKeyEvent *ke)
 {
-    const QEvent::Type type = event->type();
-    auto *w = qobject_cast<QWidget *>(watched);
-    if (type == QEvent::KeyRelease)
-        m_lastKey = nullptr;   // the press it ends has been seen
-    if (type == QEvent::KeyPress && w && (w == this || isAncestorOf(w)) && isVisible()) {
-        auto *ke = static_cast<QKeyEvent *>(event);
-        // A key travelling up the parents is seen once.
-        const bool repeat = event == m_lastKey && ke->timestamp() == m_lastKeyTime;
-        m_lastKey = event;
-        m_lastKeyTime = ke->timestamp();
-        if (!repeat) {
-            const int key = ke->key();
-            if (key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End)
-                keyDown(key);   // the key then goes on to the control as usual
-            if (w == m_grid || m_grid->isAncestorOf(w))
-                return gridKeyPress(w, ke);
-            // Enter in a field of the card moves on to the next control.
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter)
-                && (qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w))
-                && !isRequiredField(w) && !(m_grid->isAncestorOf(w))) {
-                focusNextChild();
-                return true;
-            }
-        }
-        return false;
-    }
-    if (watched == m_txt[0] && type == QEvent::FocusOut)
-        checkNameOnLeave();
-    if (type == QEvent::MouseButtonDblClick) {
-        if (watched == m_link[0] || watched == m_link[1]) {
-            txtLink_DblClick(watched == m_link[0] ? 0 : 1);
-            return true;
-        }
-        if (m_cfg.climb) {
-            if (watched == Control(QStringLiteral("Label12")))
-                FigureColor_DblClick(0);
-            else if (watched == Control(QStringLiteral("Label6")))
-                FigureColor_DblClick(1);
-            else if (watched == Control(QStringLiteral("Label10")))
-                FigureColor_DblClick(2);
-        }
-        if (w && m_grid->viewport() == w) {
-            // The icon cell's button.
-            const QModelIndex idx = m_grid->indexAt(static_cast<QMouseEvent *>(event)->pos());
-            if (idx.isValid() && idx.column() == SampleChecks::IconColumn) {
-                pickIcon(idx);
-                return true;
-            }
-        }
+    if (m_samplePanel->inGrid(target))
+        return m_samplePanel->gridKey(target, ke);
+    // Enter in a field of the card moves on to the next control (the required
+    // fields do so through their key filters).
+    const int key = ke->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter)
+        && (qobject_cast<QLineEdit *>(target) || qobject_cast<QComboBox *>(target)) && !isRequiredField(target)) {
+        focusNextChild();
+        return true;
     }
     return false;
+}
+
+bool CardWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick && (watched == m_link[0] || watched == m_link[1])) {
+        txtLink_DblClick(watched == m_link[0] ? 0 : 1);
+        return true;
+    }
+    return RecordCard::eventFilter(watched, event);
 }

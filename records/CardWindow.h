@@ -1,34 +1,28 @@
 #pragma once
-// The card window shared by the climbs window (frmDatiSal) and the routes
-// window (frmDatiPerc): one record of the card table at a time, the record
-// counter, New / Confirm / Modify / Delete / Refresh / Close, the information
-// panel with its link fields, the altitude-sample panel, the simulator and,
-// for climbs, the three climb figures. What differs between the two lies in a
-// CardConfig; the two window classes only choose theirs.
+// The card of a route or a climb, shared by the climbs window (frmDatiSal) and
+// the routes window (frmDatiPerc): the record-card frame (core/RecordCard) with
+// the name and length fields, the information panel with its link fields, the
+// altitude-sample panel, a simulator panel beside the card, the XML, course and
+// text profile exports and the print layouts. What differs between the two
+// lies in a CardConfig and in what each window class builds into the card.
+#include "core/RecordCard.h"
 #include "core/WindowInterfaces.h"
 #include "platform/dao/Dao.h"
-#include "records/ClimbFigures.h"
-#include "records/Simulators.h"
+#include "records/CardColours.h"
+#include "records/ProfileHandoff.h"
 
-#include <QHash>
 #include <QString>
-#include <QWidget>
 
-#include <cstdint>
 #include <vector>
 
-class QComboBox;
-class QFrame;
 class QGroupBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QModelIndex;
-class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
-class QSlider;
-class QTableView;
+class SamplePanel;
+class SimulatorPanel;
+namespace CardPrint {
+struct CardData;
+}
 
 namespace data {
 class DataControl;
@@ -60,47 +54,31 @@ struct CardConfig {
     int sampleEmptyHeight = 0;
     QString infoFrame;       // "FrameInfo" / "Frame5"
     QString infoClose;       // "Command1" / "cmdNoInfo"
-    // Every caption and tool tip: number, control name, 'C' caption or 'T' tool tip.
-    struct Text {
-        int number;
-        const char *control;
-        char property;
-    };
+    using Text = RecordCard::Text;
     std::vector<Text> texts;
 
     static CardConfig Climbs();
     static CardConfig Routes();
+    // The frame's part of it.
+    RecordCard::Setup Setup() const;
 };
 
-class CardWindow : public QWidget, public SamplePanelInterface {
+class CardWindow : public RecordCard, public SamplePanelInterface {
     Q_OBJECT
     Q_INTERFACES(SamplePanelInterface)
 public:
-    // Loads the window over CurrentDb (the steps a window runs when it loads).
-    CardWindow(const CardConfig &config, QWidget *parent = nullptr);
     ~CardWindow() override;
 
     const CardConfig &config() const { return m_cfg; }
-    int RecordTotal() const { return m_recordTotal; }
-    bool AddMode() const { return m_addMode; }
-    int SampleTotal() const { return m_sampleTotal; }
-    data::DataControl *Data1() const { return m_data1; }
-    data::DataControl *Data2() const { return m_data2; }
-    data::RecordsetModel *SampleModel() const { return m_samples; }
-    QWidget *Picture1() const { return m_picture1; }
+    int SampleTotal() const;
+    data::DataControl *Data2() const;
+    data::RecordsetModel *SampleModel() const;
+    QWidget *Picture1() const;
     bool samplePanelShown() const override;
     QWidget *picInfo() const { return m_picInfo; }
-    // A control by its name ("txtFields(0)", "cmdAdd", "Label5(3)" ...).
-    QWidget *Control(const QString &name) const { return m_controls.value(name); }
-    // The figure colours of the climbs window (red in the low byte; a value
-    // with the high bit set names a system colour).
-    qint64 GapColor() const { return m_gapColor; }
-    qint64 SlopeColor() const { return m_slopeColor; }
-    qint64 DiffColor() const { return m_diffColor; }
 
 public slots:
     // By-name commands of the main window.
-    void UpdateControls();
     void Export();
     void ExportXml();
     void ExportCrs();
@@ -108,118 +86,60 @@ public slots:
     void MyPrint1();
     void MyPrint2();
 
-    // Climb figures (climbs window).
-    void UpdateDislivello();
-    void UpdatePendenza();
-    void UpdateDifficolta();
-
     // Buttons and panels.
-    void cmdAdd_Click();
-    void cmdUpdate_Click();
-    void cmdModify_Click();
-    void cmdDelete_Click();
-    void cmdRefresh_Click();
-    void cmdClose_Click();
     void cmdDesc_Click();
     void cmdNoInfo_Click();
     void cmdAltim_Click();
     void cmdpct1Close_Click();
     void cmdShowAlti_Click();
     void txtLink_DblClick(int index);
-    void FigureColor_DblClick(int figure);   // 0 Label12, 1 Label6, 2 Label10
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
-    // Building.
-    void buildClimbCard(QWidget *host);
-    void buildRouteCard(QWidget *host);
-    void buildInfoPanel();
-    void buildSamplePanel();
-    void buildClimbSimulator(QWidget *host);
-    void buildRouteSimulator(QWidget *host);
-    template <class T> T *make(const QString &name, QWidget *parent);
+    // The window class builds its fields into fieldArea() (through field() and
+    // label()), sets m_txt, calls setSimulator(), then load().
+    CardWindow(const CardConfig &config, QWidget *parent);
     QLabel *label(const QString &name, QWidget *parent);
     QLineEdit *field(const QString &name, const QString &dbField, int maxLength, QWidget *parent);
-    QSlider *slider(const QString &name, int min, int max, int position, QWidget *parent);
-    void placePanels();
+    // The state list cmbState, bound to Stato.
+    class QComboBox *stateField(QWidget *parent);
+    void setSimulator(SimulatorPanel *panel);
+    // The text of a label or field of the window by its name.
+    QString text(const QString &name) const;
+    // The climbs window adds its mean gradient to the profile legend and the print.
+    virtual void completeLegend(ProfileHandoff::Legend &legend) const { Q_UNUSED(legend); }
+    virtual void completePrint(CardPrint::CardData &card) const;
 
-    // Loading and closing.
-    void Form_Load();
-    void Form_Unload();
+    // Frame hooks.
+    void loadSteps() override;
+    void restoreSettings() override;
+    void saveSettings() override;
+    void onReposition(bool onRow) override;
+    void onAddStateChanged(bool adding) override;
+    bool applyText(const QString &control, const QString &text) override;
+    bool previewKey(QWidget *target, QKeyEvent *key) override;
+    void onUnload() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+    QLineEdit *m_txt[4] = {nullptr, nullptr, nullptr, nullptr};
+
+private:
+    void buildInfoPanel();
     void fillStates();
-    void restoreSettings();
-    void saveSettings();
-    void setMainCommands(bool enabled);
-
-    // Records.
-    void Data1_Reposition();
-    bool requiredFilled() const;
-    bool nameExists(const QString &name) const;
-    void checkNameOnLeave();
-    void showCounter();
-    int recordPosition() const;
     bool canExport() const;
     void loadSamples();
-    void keyDown(int key);
-    bool gridKeyPress(QWidget *target, QKeyEvent *ke);
-    void pickIcon(const QModelIndex &cell);
     void exportCard(void (*writer)(const QString &id, const QString &kind));
     bool isRequiredField(const QWidget *w) const;
-
-    // Simulator.
-    void Slider1_Scroll();
-    void Slider2_Scroll();
-    void Slider3_Scroll();
-    void Option1_Click(int index);
-    bool addingCard() const;
-    Simulators::ClimbInput climbInput() const;
-    Simulators::RouteInput routeInput() const;
-    void showReadouts();
-    void showFigure(const char *label, ClimbFigures::Figure (*compute)(const ClimbFigures::CardTexts &, const QLocale &));
-
-    void setLabelText(const char *name, const QString &text);
-    QString text(const QString &name) const;
-    QString fieldText(const QString &dbField) const;
+    QString cardName() const;
 
     CardConfig m_cfg;
-    QHash<QString, QWidget *> m_controls;
-    QHash<QString, QWidget *> m_byField;   // bound control by field name
-    data::DataControl *m_data1 = nullptr;
-    data::DataControl *m_data2 = nullptr;
-    data::RecordsetModel *m_samples = nullptr;
-    QTableView *m_grid = nullptr;
-    QLabel *m_gridCaption = nullptr;
-    QWidget *m_card = nullptr;       // the area the panels cover
     QWidget *m_picInfo = nullptr;
-    QWidget *m_picture1 = nullptr;
-    QLabel *m_lblNumero = nullptr;
-    QLineEdit *m_txt[4] = {nullptr, nullptr, nullptr, nullptr};
+    QGroupBox *m_infoFrame = nullptr;
     QLineEdit *m_link[2] = {nullptr, nullptr};
-    QSlider *m_slider1 = nullptr, *m_slider2 = nullptr, *m_slider3 = nullptr;
-    QRadioButton *m_option[2] = {nullptr, nullptr};
-
-    int m_recordTotal = 0;
-    bool m_addMode = false;
-    int m_sampleTotal = 0;
-    qint64 m_gapColor = 0, m_slopeColor = 0, m_diffColor = 0;
-    bool m_unloaded = false;
-    const QEvent *m_lastKey = nullptr;
-    ulong m_lastKeyTime = 0;
-
-    Simulators::ClimbSimulator m_climbSim;
-    Simulators::ClimbReadouts m_climbOut;
-    Simulators::RouteReadouts m_routeOut;
+    class QComboBox *m_cmbState = nullptr;
+    SamplePanel *m_samplePanel = nullptr;
+    SimulatorPanel *m_simulator = nullptr;
 };
 
 // The address a link field opens: a text with a scheme as it stands, an e-mail
 // address as "mailto:", anything else as a web address. Empty for a blank text.
 QString LinkAddress(const QString &text);
-
-// Colour values as the settings hold them (red in the low byte; the high bit
-// set names a system colour) to and from QColor.
-QColor ColorFromValue(qint64 value);
-qint64 ValueFromColor(const QColor &color);

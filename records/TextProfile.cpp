@@ -1,6 +1,7 @@
 #include "records/TextProfile.h"
 
 #include "platform/error/VbError.h"
+#include "records/CardNumbers.h"
 
 #include <QLocale>
 #include <QSaveFile>
@@ -31,14 +32,17 @@ QString OneLine(const QString &text)
     return out;
 }
 
+// The typed length, read as the card's fields read numbers: the user's decimal
+// mark or the other one, never a group separator ("1.500" is 1.5 in German).
 float ParseLocaleSingle(const QString &text)
 {
-    const QString t = text.trimmed();
-    bool ok = false;
-    double v = QLocale().toDouble(t, &ok);
-    if (!ok)
-        v = QLocale::c().toDouble(t, &ok);
-    if (!ok || !std::isfinite(v) || std::fabs(v) > 3.4e38)
+    double v = 0;
+    try {
+        v = CardNumbers::ReadNumber(text);
+    } catch (const VbError &) {
+        RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
+    }
+    if (!std::isfinite(v) || std::fabs(v) > 3.4e38)
         RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
     return static_cast<float>(v);
 }
@@ -49,7 +53,8 @@ const char16_t Cp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// Files of older installations are Windows-1252; ours are UTF-8.
+// A file that is not valid UTF-8 is Windows-1252 (older installations', and
+// ours whenever every character fits there).
 QString DecodeText(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
@@ -63,6 +68,32 @@ QString DecodeText(const QByteArray &bytes)
         text.append(b >= 0x80 && b < 0xA0 ? QChar(Cp1252High[b - 0x80]) : QChar(b));
     }
     return text;
+}
+
+// The file has no declaration, and older installations read it as
+// Windows-1252: it is written so whenever every character has a byte there,
+// else as UTF-8 (which the reader recognises as such).
+QByteArray EncodeText(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            out.append(char(u));
+            continue;
+        }
+        int byte = -1;
+        for (int i = 0; i < 32; ++i) {
+            // The five bytes Windows-1252 leaves undefined stand for no character.
+            if (Cp1252High[i] == u && u > 0xFF)
+                byte = 0x80 + i;
+        }
+        if (byte < 0)
+            return text.toUtf8();
+        out.append(char(byte));
+    }
+    return out;
 }
 
 // Comma-separated values of a sample line; quoted values may hold commas.
@@ -179,7 +210,7 @@ QByteArray BuildTextProfile(const TextProfileCard &card, const QVector<TextProfi
     key(QStringLiteral("Url"), card.url);
     section("SampleData");
     key(QStringLiteral("Number"), QString::number(samples.size()));
-    return out.toUtf8();
+    return EncodeText(out);
 }
 
 void WriteTextProfileFile(const QString &path, const QByteArray &bytes)

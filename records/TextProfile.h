@@ -66,7 +66,9 @@ QString FormatProfileDistance(float km);
 // the even neighbour. Throws VbError 13 when the text is not a number.
 qint64 ProfileLengthMetres(const QString &lengthText);
 
-// The whole file, CR LF line ends, UTF-8. Throws VbError when the length is not
+// The whole file, CR LF line ends, in Windows-1252 when every character fits
+// there (as older installations read it), else in UTF-8. The length is read
+// with either decimal mark and no group separator. Throws VbError when the length is not
 // a number. programVersion is "major.minor.revision".
 QByteArray BuildTextProfile(const TextProfileCard &card, const QVector<TextProfileSample> &samples,
                             const QString &programVersion);

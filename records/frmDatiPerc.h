@@ -7,4 +7,5 @@ class frmDatiPerc : public CardWindow {
     Q_OBJECT
 public:
     explicit frmDatiPerc(QWidget *parent = nullptr);
+    ~frmDatiPerc() override;
 };

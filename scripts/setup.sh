@@ -10,8 +10,11 @@ PACKAGES=(
   libsqlite3-dev sqlite3
   libgtest-dev
   poppler-utils
+  libxlsxwriter-dev unzip
   xvfb xauth
   fonts-dejavu-core fontconfig
+  # Metric-compatible faces for "Arial" and "Times New Roman", the profile's default fonts.
+  fonts-liberation2
 )
 
 missing=()

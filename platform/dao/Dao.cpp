@@ -79,6 +79,40 @@ std::vector<std::weak_ptr<Conn>> &registry()
 
 enum class Ctx { Query, Insert, Update, Delete, Open };
 
+// The file a connection reads, by the name it was opened with: a damaged file
+// is reported by that name, whatever statement met the damage.
+QString fileOf(sqlite3 *h)
+{
+    for (const auto &w : registry())
+        if (const auto c = w.lock(); c && c->h == h)
+            return c->path;
+    const char *name = sqlite3_db_filename(h, "main");
+    return name && *name ? QFile::decodeName(name) : QString();
+}
+
+// A file that is damaged (CannotOpen) or not a database (UnrecognizedFormat).
+[[noreturn]] void raiseDamaged(int number, const QString &file)
+{
+    if (number == JetErr::UnrecognizedFormat)
+        RaiseError(number, QStringLiteral("Unrecognized database format '%1'.").arg(file));
+    RaiseError(JetErr::CannotOpen, QStringLiteral("Cannot open database '%1'. It may not be a database that your "
+                                                  "application recognizes, or the file may be corrupt.").arg(file));
+}
+
+// Runs the steps of opening a file; damage met by any of them is reported by
+// the name the caller gave, not by the name SQLite resolved nor a statement.
+template <typename Steps>
+auto opening(const QString &path, Steps steps)
+{
+    try {
+        return steps();
+    } catch (const VbError &e) {
+        if (e.Number() == JetErr::CannotOpen || e.Number() == JetErr::UnrecognizedFormat)
+            raiseDamaged(e.Number(), path);
+        throw;
+    }
+}
+
 [[noreturn]] void raiseSqlite(sqlite3 *h, int rc, const QString &sql, Ctx ctx = Ctx::Query)
 {
     const int ext = h ? sqlite3_extended_errcode(h) : rc;
@@ -145,12 +179,10 @@ enum class Ctx { Query, Insert, Update, Delete, Open };
         RaiseError(3260, QStringLiteral("Couldn't update; currently locked."));
     case SQLITE_READONLY:
         RaiseError(JetErr::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
-    case SQLITE_NOTADB:
-        RaiseError(JetErr::UnrecognizedFormat, QStringLiteral("Unrecognized database format '%1'.").arg(sql));
+    case SQLITE_NOTADB:   // without a connection, sql is the path being opened
+        raiseDamaged(JetErr::UnrecognizedFormat, h ? fileOf(h) : sql);
     case SQLITE_CORRUPT:
-        RaiseError(JetErr::CannotOpen,
-                   QStringLiteral("Cannot open database '%1'. It may not be a database that your application "
-                                  "recognizes, or the file may be corrupt.").arg(sql));
+        raiseDamaged(JetErr::CannotOpen, h ? fileOf(h) : sql);
     case SQLITE_CANTOPEN:
         RaiseError(3044, QStringLiteral("'%1' isn't a valid path.").arg(sql));
     case SQLITE_ERROR:
@@ -689,9 +721,12 @@ DatabasePtr OpenDatabase(const QString &path, bool exclusive, bool readOnly, con
         RaiseError(JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
     // The file is not read here by other means: closing any other descriptor of
     // it would drop this process's locks on it. SQLite tells a foreign file.
-    auto c = openConn(path, exclusive, readOnly, false);
-    checkPassword(*c, connect);
-    if (exclusive && !readOnly) takeWriteLock(*c);
+    auto c = opening(path, [&] {
+        auto conn = openConn(path, exclusive, readOnly, false);
+        checkPassword(*conn, connect);
+        if (exclusive && !readOnly) takeWriteLock(*conn);
+        return conn;
+    });
     registerConn(c);
     DatabasePtr db(new Database());
     db->d->c = c;
@@ -723,15 +758,17 @@ void RepairDatabase(const QString &path, const QString &connect)
     Q_UNUSED(connect);
     const QFileInfo fi(path);
     if (!fi.exists()) RaiseError(JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
-    auto c = openConn(path, true, false, false);
-    auto ok = [&]() {
-        Stmt s(c->h, QStringLiteral("PRAGMA integrity_check"));
-        return sqlite3_step(s) == SQLITE_ROW && u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0))) == QLatin1String("ok");
-    };
-    if (ok()) return;
-    execRaw(c->h, QStringLiteral("REINDEX"));
-    if (!ok())
-        RaiseError(JetErr::CannotOpen, QStringLiteral("Cannot open database '%1'. The file may be corrupt.").arg(path));
+    opening(path, [&] {
+        auto c = openConn(path, true, false, false);
+        auto ok = [&]() {
+            Stmt s(c->h, QStringLiteral("PRAGMA integrity_check"));
+            return sqlite3_step(s) == SQLITE_ROW && u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0))) == QLatin1String("ok");
+        };
+        if (ok()) return;
+        execRaw(c->h, QStringLiteral("REINDEX"));
+        if (!ok())
+            raiseDamaged(JetErr::CannotOpen, path);
+    });
 }
 
 QString Database::Name() const { return d->c ? d->c->path : QString(); }

@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -36,6 +37,16 @@ QString FieldText(const QVariant &value, dao::FieldType type);
 // The value to store for a control's text. Empty text is null. Throws VbError 13
 // when a number field gets a text that is not a number.
 QVariant FieldValue(const QString &text, dao::FieldType type);
+
+class DatePicker;
+
+// How a bound control shows a field and what it stores for a text, where the
+// plain forms of FieldText and FieldValue do not fit (a time in the user's
+// format, for instance). An empty function keeps the plain form.
+struct TextFormat {
+    std::function<QString(const QVariant &value)> toText;
+    std::function<QVariant(const QString &text)> toValue;
+};
 
 class DataControl : public QWidget {
     Q_OBJECT
@@ -64,6 +75,10 @@ public:
     void bind(QLineEdit *edit, const QString &field);
     void bind(QComboBox *combo, const QString &field);
     void bind(QPlainTextEdit *edit, const QString &field);
+    // A line edit whose text is shown and read through its own format.
+    void bind(QLineEdit *edit, const QString &field, const TextFormat &format);
+    // A date field: a null field shows empty, an empty field stores null.
+    void bind(DatePicker *picker, const QString &field);
 
     // True when a bound control's text differs from what the record holds.
     bool dataChanged() const;
@@ -78,6 +93,11 @@ public:
     // Shows the current record again and raises Reposition, for a change of
     // position the recordset reports no move for (its last record deleted).
     void Resync();
+
+    // A check the owner runs before the control leaves its record by a move or
+    // a refresh: false keeps it where it is (the owner has said why). Moves
+    // made on the recordset by other code do not ask.
+    void setLeaveCheck(std::function<bool()> check) { m_leaveCheck = std::move(check); }
 
     // Moves; a changed record is saved first (Validate, then save). A failing
     // save cancels the move and goes to Error.
@@ -98,6 +118,7 @@ private:
         QPointer<QWidget> widget;
         QString field;
         QString loaded;        // text put in at the last load
+        TextFormat format;
     };
     QString controlText(const Binding &b) const;
     void setControlText(Binding &b, const QString &text);
@@ -121,6 +142,7 @@ private:
     std::vector<Binding> m_bindings;
     QToolButton *m_first, *m_prev, *m_next, *m_last;
     QLabel *m_caption;
+    std::function<bool()> m_leaveCheck;
 };
 
 }

@@ -22,42 +22,116 @@ void RecordsetModel::setColumnCaption(int column, const QString &caption)
     emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
+namespace {
+// Rows read at a time: more than a screen holds, few enough to come at once.
+constexpr int kBatch = 128;
+}
+
 void RecordsetModel::setRecordset(dao::RecordsetPtr rs)
 {
     beginResetModel();
+    if (m_reader) {
+        try {
+            m_reader->Close();
+        } catch (const VbError &) {
+        }
+    }
+    m_reader.reset();
+    m_more = false;
     m_rs = std::move(rs);
     m_rows.clear();
     m_pendingRow = -1;
     m_pending.clear();
     m_types.clear();
+    m_fieldIndex.clear();
     if (m_rs) {
-        const QList<dao::FieldInfo> fields = m_rs->Fields();
-        for (const Column &c : m_columns) {
-            dao::FieldType t = dao::dbText;
-            for (const dao::FieldInfo &f : fields)
-                if (f.name.compare(c.field, Qt::CaseInsensitive) == 0)
-                    t = f.type;
-            m_types.append(t);
-        }
-        dao::RecordsetPtr clone = m_rs->Clone();
-        if (clone->RecordCount() > 0) {
-            clone->MoveFirst();
-            while (!clone->AtEOF()) {
-                Row r;
-                r.bookmark = clone->Bookmark();
-                for (const Column &c : m_columns)
-                    r.values.append(clone->Value(c.field));
-                m_rows.append(r);
-                clone->MoveNext();
+        try {
+            const QList<dao::FieldInfo> fields = m_rs->Fields();
+            for (const Column &c : m_columns) {
+                dao::FieldType t = dao::dbText;
+                int index = -1;
+                for (int i = 0; i < fields.size(); ++i)
+                    if (fields[i].name.compare(c.field, Qt::CaseInsensitive) == 0) {
+                        t = fields[i].type;
+                        index = i;
+                        break;
+                    }
+                m_types.append(t);
+                m_fieldIndex.append(index);
             }
+            m_reader = m_rs->Clone();
+            m_more = readRows(kBatch, m_rows);
+        } catch (const VbError &) {
+            m_more = false;
         }
-        clone->Close();
     }
     endResetModel();
 }
 
+bool RecordsetModel::readRows(int max, QList<Row> &out)
+{
+    try {
+        for (int n = 0; n < max; ++n) {
+            if (m_reader->AtEOF())
+                break;
+            m_reader->MoveNext();
+            if (m_reader->AtEOF())
+                break;
+            Row r;
+            r.bookmark = m_reader->Bookmark();
+            r.values.reserve(m_columns.size());
+            for (int c = 0; c < m_columns.size(); ++c) {
+                const int f = m_fieldIndex.value(c, -1);
+                r.values.append(f >= 0 ? m_reader->Value(f) : QVariant());
+            }
+            out.append(r);
+        }
+        if (!m_reader->AtEOF())
+            return true;
+    } catch (const VbError &) {
+        // A row that cannot be read ends the reading; the rows before it stay.
+    }
+    try {
+        m_reader->Close();
+    } catch (const VbError &) {
+    }
+    m_reader.reset();
+    return false;
+}
+
+bool RecordsetModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_more;
+}
+
+void RecordsetModel::fetchMore(const QModelIndex &parent)
+{
+    if (parent.isValid() || !m_more)
+        return;
+    QList<Row> rows;
+    const bool more = readRows(kBatch, rows);
+    const int first = int(m_rows.size());
+    // The last batch brings the add row with it.
+    const int count = int(rows.size()) + (!more && m_rs && m_rs->Updatable() ? 1 : 0);
+    if (count == 0) {
+        m_more = more;
+        return;
+    }
+    beginInsertRows(QModelIndex(), first, first + count - 1);
+    m_rows.append(rows);
+    m_more = more;
+    endInsertRows();
+}
+
+void RecordsetModel::fetchAll()
+{
+    while (m_more)
+        fetchMore(QModelIndex());
+}
+
 QList<QVariant> RecordsetModel::columnValues(int column) const
 {
+    const_cast<RecordsetModel *>(this)->fetchAll();
     QList<QVariant> out;
     for (const Row &r : m_rows)
         out.append(r.values.value(column));
@@ -77,7 +151,7 @@ int RecordsetModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
-    return int(m_rows.size()) + (addingPending() ? 1 : 0) + (m_rs && m_rs->Updatable() ? 1 : 0);
+    return int(m_rows.size()) + (addingPending() ? 1 : 0) + (showsAddRow() ? 1 : 0);
 }
 
 int RecordsetModel::columnCount(const QModelIndex &parent) const

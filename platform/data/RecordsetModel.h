@@ -3,6 +3,9 @@
 // grid: chosen fields as columns, an empty last row for adding, cell edits held
 // in the row until the row is written (CommitRow, or the view leaving the row).
 // The owner checks cells and rows through hooks before anything is written.
+// Rows are read as the view needs them (canFetchMore/fetchMore), a batch at a
+// time, so a large result shows its first screen at once; the add row appears
+// below the last row once every row is read.
 #include "platform/dao/Dao.h"
 
 #include <QAbstractTableModel>
@@ -37,19 +40,22 @@ public:
     void setColumns(const QList<Column> &columns);
     QList<Column> columns() const { return m_columns; }
     void setColumnCaption(int column, const QString &caption);
-    // Reads all rows of the recordset (through a clone, so its position stays).
+    // Shows the rows of the recordset, read through a clone (so its position
+    // stays): the first batch now, the rest as the view asks for them.
     void setRecordset(dao::RecordsetPtr rs);
+    // Reads every row not read yet.
+    void fetchAll();
     dao::RecordsetPtr recordset() const { return m_rs; }
 
     void setCellHook(CellHook hook) { m_cellHook = std::move(hook); }
     void setRowHook(RowHook hook) { m_rowHook = std::move(hook); }
 
-    // Rows holding stored records (the add row not counted).
+    // Rows holding stored records read so far (the add row not counted).
     int storedRows() const { return int(m_rows.size()); }
     // The empty row for adding: below the stored rows, and below a new row
     // being typed, so the user can always move on to it and write that row.
-    bool isAddRow(int row) const { return row == storedRows() + (addingPending() ? 1 : 0); }
-    // The stored values of one column over all stored rows.
+    bool isAddRow(int row) const { return !m_more && row == storedRows() + (addingPending() ? 1 : 0); }
+    // The stored values of one column over all stored rows (reads them all).
     QList<QVariant> columnValues(int column) const;
     QVariant value(int row, int column) const;   // shown value (pending edits included)
 
@@ -69,6 +75,8 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
 
 signals:
     void rowInserted();   // after a new row was written
@@ -80,11 +88,17 @@ private:
         QVariantList values;
     };
     QString displayText(const QVariant &v, int column) const;
+    // Reads up to max more rows from the reader into out; false once it has none left.
+    bool readRows(int max, QList<Row> &out);
+    bool showsAddRow() const { return !m_more && m_rs && m_rs->Updatable(); }
     bool addingPending() const { return m_pendingRow >= 0 && m_pendingRow >= m_rows.size(); }
 
     QList<Column> m_columns;
     QList<dao::FieldType> m_types;
     dao::RecordsetPtr m_rs;
+    dao::RecordsetPtr m_reader;    // clone that reads the rows forward
+    QList<int> m_fieldIndex;       // recordset field of each column, -1 when absent
+    bool m_more = false;           // rows remain to be read
     QList<Row> m_rows;
     int m_pendingRow = -1;
     QVariantList m_pending;

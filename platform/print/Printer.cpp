@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPen>
@@ -238,6 +239,15 @@ void Printer::Circle(double x, double y, double radius)
     m_painter->drawEllipse(QPointF(DeviceX(x), DeviceY(y)), std::fabs(rx), std::fabs(rx));
     CurrentX = x;
     CurrentY = y;
+}
+
+void Printer::PaintPicture(const QImage &image, double x, double y, double w, double h)
+{
+    Begin();
+    const QRectF target = QRectF(QPointF(DeviceX(x), DeviceY(y)), QPointF(DeviceX(x + w), DeviceY(y + h))).normalized();
+    m_painter->drawImage(target, image);
+    CurrentX = x + w;
+    CurrentY = y + h;
 }
 
 void Printer::NewPage()

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 
+class QImage;
 class QPrinter;
 class QPainter;
 
@@ -79,6 +80,8 @@ public:
     // Line from the current position to (x2, y2).
     void LineTo(double x2, double y2);
     void Circle(double x, double y, double radius);
+    // Paints a picture stretched into the rectangle (x, y, w, h).
+    void PaintPicture(const QImage &image, double x, double y, double w, double h);
 
     void NewPage();
     void EndDoc();     // finishes the document; nothing happens when none is open

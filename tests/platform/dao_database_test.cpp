@@ -2,6 +2,7 @@
 #include "dao_fixture.h"
 
 #include <QProcess>
+#include <sqlite3.h>
 
 using namespace dao;
 
@@ -230,4 +231,75 @@ TEST(DaoFiles, CreateCompactAndRepair)
     db->Close();
     RepairDatabase(b);
     EXPECT_JET_ERROR(RepairDatabase(dir.filePath("none.mdb")), JetErr::FileNotFound);
+}
+
+// A damaged file is reported by the name the user chose, whichever step of
+// opening or reading meets the damage, never by the statement that met it.
+TEST_F(DaoTemplate, DamagedFilesAreNamedInTheError)
+{
+    db->Close();
+    QFile original(path());
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray good = original.readAll();
+    original.close();
+    ASSERT_GT(good.size(), 8192);
+    // The root page of a table the opening does not read: its damage shows only
+    // when the table is read.
+    qsizetype tablePage = 0;
+    {
+        sqlite3 *h = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path()).constData(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(h, "SELECT rootpage FROM sqlite_master WHERE name = 'CampioniSalite'", -1, &st, nullptr);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        tablePage = (sqlite3_column_int(st, 0) - 1) * 4096;
+        sqlite3_finalize(st);
+        sqlite3_close(h);
+    }
+
+    struct Case { const char *what; qsizetype from, to; bool truncate; };
+    const Case cases[] = {
+        {"schema page", 120, 900, false},
+        {"page size in the header", 16, 18, false},
+        {"second page", 4096 + 8, 4096 + 400, false},
+        {"cut short", 0, 0, true},
+        {"whole body", 100, good.size(), false},
+        {"a table's page", tablePage, tablePage + 4096, false},
+    };
+    for (const Case &c : cases) {
+        QByteArray bytes = good;
+        if (c.truncate)
+            bytes.truncate(good.size() / 3);
+        for (qsizetype i = c.from; i < c.to; ++i)
+            bytes[i] = char((i * 37 + 11) & 0xff);
+        const QString file = tempPath(QStringLiteral("damaged %1.mdb").arg(c.what));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        for (const int how : {0, 1, 2}) {
+            try {
+                if (how == 2) {
+                    RepairDatabase(file, DefaultConnect());
+                    continue;
+                }
+                DatabasePtr opened = OpenDatabase(file, how == 0, how == 1, DefaultConnect());
+                // Opened: the damage shows when the tables are read.
+                for (const QString &table : opened->TableNames()) {
+                    RecordsetPtr rs = opened->OpenRecordset(table, dbOpenSnapshot);
+                    while (!rs->AtEOF())
+                        rs->MoveNext();
+                }
+                opened->Close();
+            } catch (const VbError &e) {
+                const std::string why = std::string(c.what) + ": " + e.Description().toStdString();
+                if (e.Number() == JetErr::CannotOpen || e.Number() == JetErr::UnrecognizedFormat) {
+                    EXPECT_TRUE(e.Description().contains(file)) << why;
+                    EXPECT_FALSE(e.Description().contains("SELECT", Qt::CaseInsensitive)) << why;
+                } else {
+                    ADD_FAILURE() << "error " << e.Number() << " for " << why;
+                }
+            }
+        }
+    }
 }

@@ -45,7 +45,7 @@ const char *const Golden =
     "[Tab]\r\nName=Dati Salite\r\n"
     "[Data]\r\nIDPercorso=Passo dello Stelvio\r\nLunghezza=12350\r\nQuotainiziale=1205\r\nQuotafinale=2758\r\n"
     "Telefono=0342 123\r\nFax=\r\nStato=Italia\r\nRegione=Lombardia\r\nProvincia=SO\r\n"
-    "Localit\xc3\xa0=Bormio\r\nE-mail=info@stelvio.it\r\nUrl=www.stelvio.it\r\n"
+    "Localit\xe0=Bormio\r\nE-mail=info@stelvio.it\r\nUrl=www.stelvio.it\r\n"
     "[SampleData]\r\nNumber=4\r\n";
 
 struct LocaleCase {
@@ -102,7 +102,38 @@ TEST(TextProfile, DistancesAndLengths)
     for (const auto &l : lengths)
         EXPECT_EQ(ProfileLengthMetres(QString::fromUtf8(l.text)), l.metres) << l.text;
     EXPECT_THROW(ProfileLengthMetres(QStringLiteral("abc")), VbError);
+    EXPECT_THROW(ProfileLengthMetres(QStringLiteral("1.500,5")), VbError);
+
+    // Either decimal mark, never a group separator: "1.500" is 1.5 km in German.
+    const struct { QLocale locale; const char *text; qint64 metres; } marks[] = {
+        {QLocale(QLocale::German, QLocale::Germany), "1.500", 1500},
+        {QLocale(QLocale::German, QLocale::Germany), "1,5", 1500},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "1,500", 1500},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "2.25", 2250}};
+    for (const auto &m : marks) {
+        TestSupport::LocaleScope inner(m.locale);
+        EXPECT_EQ(ProfileLengthMetres(QLatin1String(m.text)), m.metres) << m.text << " " << m.locale.name().toStdString();
+    }
     EXPECT_THROW(ProfileLengthMetres(QString()), VbError);
+}
+
+// Older installations read the file as Windows-1252: it is written so when
+// every character fits, else as UTF-8; the reader takes both back.
+TEST(TextProfile, WindowsCodePageWhenEveryCharacterFits)
+{
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    const struct { const char *name; const char *expected; } cases[] = {
+        {"Col d\u2019Izoard \u20ac", "IDPercorso=Col d\x92Izoard \x80\r\n"},     // both in the code page
+        {"Prze\u0142\u0119cz", "IDPercorso=Prze\xc5\x82\xc4\x99" "cz\r\n"},      // Polish: UTF-8
+    };
+    for (const auto &c : cases) {
+        TextProfileCard card = ClimbCard(QStringLiteral("3"));
+        card.idPercorso = QString::fromUtf8(c.name);
+        const QByteArray bytes = BuildTextProfile(card, Samples(), QStringLiteral("1.2.30"));
+        EXPECT_TRUE(bytes.contains(QByteArray(c.expected))) << c.name;
+        EXPECT_EQ(ReadTextProfile(bytes).idPercorso, QString::fromUtf8(c.name));
+        EXPECT_EQ(ReadTextProfile(bytes).localita, QStringLiteral("Bormio"));
+    }
 }
 
 TEST(TextProfile, RouteWithoutSamplesHasOnlySections)

@@ -2,6 +2,9 @@
 #include "window_fixture.h"
 
 #include <QPlainTextEdit>
+#include <QTableView>
+
+#include "platform/data/RecordsetModel.h"
 
 namespace {
 struct NavCase {
@@ -108,4 +111,31 @@ TEST_P(BothWindows, KeypadDecimalInTheLength)
         QApplication::sendEvent(length, &press);
     }
     EXPECT_EQ(length->text(), QStringLiteral("1,5"));
+}
+
+// The key preview belongs to the window: a cell editor the grid opens after
+// loading shows its keys to the card, a widget of another window does not.
+TEST_P(BothWindows, KeyPreviewCoversLaterWidgetsOfTheWindowOnly)
+{
+    const bool climb = GetParam();
+    for (const char *n : {"A", "B", "C"})
+        AddCard(climb, QLatin1String(n));
+    AddSample(climb, QStringLiteral("A"), 1, 100);
+    CardWindow &w = Open(climb);
+
+    QLineEdit stranger;
+    stranger.show();
+    Key(&stranger, Qt::Key_End);
+    EXPECT_EQ(Txt(0)->text(), QStringLiteral("A"));
+
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    ASSERT_NE(grid, nullptr);
+    const QModelIndex cell = w.SampleModel()->index(0, 2);
+    grid->setCurrentIndex(cell);
+    grid->edit(cell);
+    QWidget *editor = grid->indexWidget(cell);
+    ASSERT_NE(editor, nullptr);
+    Key(editor, Qt::Key_PageDown);
+    EXPECT_EQ(Txt(0)->text(), QStringLiteral("B"));
 }

@@ -277,3 +277,54 @@ TEST_F(CardWindowTest, IconCellOpensThePicker)
 }
 
 #include "window_samples_test.moc"
+
+// A typed row is not lost when the card moves with the panel open: a complete
+// one is written for the card it was typed on, an incomplete one keeps the
+// card where it is with the row's message. The profile button counts a typed
+// row once it is written.
+TEST_P(BothWindows, TypedRowSurvivesAMoveAndCountsForTheProfile)
+{
+    const bool climb = GetParam();
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    AddCard(climb, QStringLiteral("One"));
+    AddCard(climb, QStringLiteral("Two"));
+    AddSample(climb, QStringLiteral("One"), 0, 100);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    data::RecordsetModel *m = w.SampleModel();
+
+    // Incomplete: refused, the card stays.
+    ASSERT_TRUE(m->setData(Cell(w, 1, 0), QStringLiteral("2,5"), Qt::EditRole));
+    TestSupport::ResetScript();
+    w.Data1()->MoveNext();
+    EXPECT_EQ(Txt(0)->text(), QStringLiteral("One"));
+    EXPECT_EQ(TestSupport::Script().messages().size(), 1);
+    EXPECT_EQ(m->pendingRow(), 1);
+
+    // Complete: the profile button writes it and then has two samples.
+    ASSERT_TRUE(m->setData(Cell(w, 1, 1), QStringLiteral("180"), Qt::EditRole));
+    ProfileName = QStringLiteral("before");
+    w.cmdShowAlti_Click();
+    EXPECT_EQ(ProfileName, QStringLiteral("One"));
+    EXPECT_EQ(w.SampleTotal(), 2);
+
+    // A new typed row, then a move: written for "One", the grid shows "Two".
+    ASSERT_TRUE(m->setData(Cell(w, 2, 0), QStringLiteral("4"), Qt::EditRole));
+    ASSERT_TRUE(m->setData(Cell(w, 2, 1), QStringLiteral("260"), Qt::EditRole));
+    w.Data1()->MoveNext();
+    EXPECT_EQ(Txt(0)->text(), QStringLiteral("Two"));
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'One'").arg(Samples(climb))), 3);
+    EXPECT_EQ(w.SampleTotal(), 0);
+
+    // An edit of a stored row typed in the open cell editor is kept as well.
+    w.Data1()->MovePrevious();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    const QModelIndex note = Cell(w, 0, 2);
+    grid->setCurrentIndex(note);
+    grid->edit(note);
+    auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(note));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("partenza"));
+    w.Data1()->MoveNext();
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'One' AND [Note] = 'partenza'").arg(Samples(climb))), 1);
+}

@@ -50,7 +50,7 @@ TEST_P(BothWindows, UpdateControlsSetsEveryText)
 TEST_F(CardWindowTest, ClimbSettingsOverCloseAndReopen)
 {
     AddCard(true, QStringLiteral("Stelvio"));
-    CardWindow &w = Open(true);
+    auto &w = static_cast<frmDatiSal &>(Open(true));
     Ctl<QSlider>("Slider1")->setValue(900);
     Ctl<QSlider>("Slider2")->setValue(60);
     Ctl<QSlider>("Slider3")->setValue(50);
@@ -69,7 +69,7 @@ TEST_F(CardWindowTest, ClimbSettingsOverCloseAndReopen)
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmDatiSal"), GetLangString(9072)), QStringLiteral("3000"));
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmDatiSal"), QStringLiteral("RGB_Gap")), QString::number(gap));
 
-    CardWindow &again = Open(true);
+    auto &again = static_cast<frmDatiSal &>(Open(true));
     EXPECT_EQ(Ctl<QSlider>("Slider1")->value(), 900);
     EXPECT_EQ(Ctl<QSlider>("Slider2")->value(), 60);
     EXPECT_EQ(Ctl<QSlider>("Slider3")->value(), 50);

@@ -1,0 +1,41 @@
+#pragma once
+// The fuzz entry points: each takes arbitrary bytes and runs one reader of
+// outside input on them. They are plain functions so that the seed corpus and
+// every input that ever crashed or hung can be replayed by an ordinary test on
+// every build; fuzz_main.cpp wraps one of them for libFuzzer.
+//
+// Each returns 0. A fault shows as a crash, a hang or a sanitizer report;
+// errors the readers raise for bad input (VbError) are the expected outcome.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace fuzz {
+
+// The Jet SQL translator, the LIKE matcher (pattern, a line break, the text)
+// and the date literal parser.
+int JetSql(const uint8_t *data, size_t size);
+// The XML document reader and the races reader on top of it.
+int XmlRaces(const uint8_t *data, size_t size);
+// The text profile reader.
+int TextProfile(const uint8_t *data, size_t size);
+// The INI document, the settings file and the profile file readers.
+int Settings(const uint8_t *data, size_t size);
+// The field checks of the windows and the data control's field conversion:
+// each line of the input is one typed text.
+int FieldText(const uint8_t *data, size_t size);
+// Arbitrary bytes opened as a database file, its tables read through.
+int Database(const uint8_t *data, size_t size);
+
+struct Target {
+    const char *name;   // also the corpus folder tests/data/fuzz/<name>
+    int (*run)(const uint8_t *, size_t);
+};
+const std::vector<Target> &Targets();
+
+// Makes the process ready for the targets: settings and temporary files in a
+// folder of its own, a fixed locale. Called once by the libFuzzer programs; the
+// test program sets up the same itself.
+void InitProcess();
+
+} // namespace fuzz

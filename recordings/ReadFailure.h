@@ -1,0 +1,32 @@
+#pragma once
+// Why a recording could not be read, and where: a text number of the
+// language tables with the values for its placeholders (line numbers, the
+// offending text), so the reason is told in the user's language.
+#include <QString>
+#include <QStringList>
+
+namespace RecordingText {
+constexpr int CannotOpen = 15526;       // "The file cannot be opened."
+constexpr int NotANumber = 15527;       // "Line %1: '%2' is not a number."
+constexpr int OutOfRange = 15528;       // "Line %1: %2 is out of range."
+constexpr int TooFewFields = 15529;     // "Line %1: %2 fields where %3 are expected."
+constexpr int NotADate = 15530;         // "Line %1: '%2' is not a date."
+constexpr int NotATime = 15531;         // "Line %1: '%2' is not a time of day."
+constexpr int HeaderCut = 15532;        // "The file ends in its header, at line %1."
+constexpr int RecordsCut = 15533;       // "The file ends after %1 of %2 records."
+constexpr int RecordOutOfRange = 15534; // "Record %1: %2 is out of range."
+constexpr int KeyOutOfRange = 15535;    // "%1=%2 is out of range."
+}
+
+struct ReadFailure {
+    int text = 0;          // 0 while nothing failed
+    QStringList args;
+
+    bool failed() const { return text != 0; }
+    // The reason in the current language.
+    QString Text() const;
+};
+
+// A piece of a file quoted in a reason: control characters made visible,
+// long texts cut.
+QString QuoteForReason(const QString &raw);

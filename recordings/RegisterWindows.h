@@ -1,0 +1,3 @@
+#pragma once
+// Registers the recording window with the main window's registry.
+void RegisterRecordingsWindows();

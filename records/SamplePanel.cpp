@@ -1,0 +1,268 @@
+#include "records/SamplePanel.h"
+
+#include "core/Globals.h"
+#include "core/LangClient.h"
+#include "core/ProfileGlobals.h"
+#include "core/Validators.h"
+#include "core/WindowRegistry.h"
+#include "platform/data/DataControl.h"
+#include "platform/data/RecordsetModel.h"
+#include "platform/settings/Settings.h"
+#include "platform/ui/Prompt.h"
+#include "records/CardNumbers.h"
+#include "records/SampleChecks.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+constexpr int TwipsPerPixel = 15;
+
+// The number cells take only what the decimal filter lets through; the
+// keypad's decimal key types the user's separator.
+class SampleDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (line && (index.column() == SampleChecks::DistanceColumn || index.column() == SampleChecks::HeightColumn))
+            FieldValidator::Install(line, FieldValidator::Decimal);
+        return editor;
+    }
+};
+
+// A stored width as a whole number (halves to the even neighbour), or -1.
+qint64 StoredWidth(const QString &text)
+{
+    const QString v = text.trimmed();
+    if (v.isEmpty())
+        return -1;
+    bool ok = false;
+    double d = QLocale().toDouble(v, &ok);
+    if (!ok)
+        d = QLocale::c().toDouble(v, &ok);
+    if (!ok || !std::isfinite(d))
+        return -1;
+    return static_cast<qint64>(CardNumbers::RoundHalfEven(d));
+}
+
+}
+
+SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), m_setup(setup)
+{
+    setObjectName(QStringLiteral("Picture1"));
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+    auto *l = new QVBoxLayout(this);
+    m_caption = new QLabel(this);
+    m_caption->setObjectName(QStringLiteral("DBGrid1.Caption"));
+    m_caption->setAlignment(Qt::AlignCenter);
+    m_caption->setFrameShape(QFrame::StyledPanel);
+    l->addWidget(m_caption);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_model = new data::RecordsetModel(this);
+    m_model->setColumns({{QStringLiteral("DistParz"), QString()},
+                         {QStringLiteral("Altezza"), QString()},
+                         {QStringLiteral("Note"), QString()},
+                         {QStringLiteral("image"), QString()}});
+    m_grid->setModel(m_model);
+    m_grid->setItemDelegate(new SampleDelegate(m_grid));
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    for (int i = 0; i < 4; ++i)
+        m_grid->setColumnWidth(i, i == 2 ? 160 : 80);
+    m_grid->viewport()->installEventFilter(this);
+    l->addWidget(m_grid, 1);
+    m_data2 = new data::DataControl(this);
+    m_data2->setObjectName(QStringLiteral("Data2"));
+    m_data2->hide();
+    auto *bottom = new QHBoxLayout;
+    auto *label8 = new QLabel(this);
+    label8->setObjectName(QStringLiteral("Label8"));
+    bottom->addWidget(label8);
+    m_count = new QLabel(this);
+    m_count->setObjectName(QStringLiteral("Label9"));
+    m_count->setMinimumWidth(40);
+    m_count->setFrameShape(QFrame::Panel);
+    m_count->setFrameShadow(QFrame::Sunken);
+    bottom->addWidget(m_count);
+    bottom->addStretch(1);
+    m_show = new QPushButton(this);
+    m_show->setObjectName(QStringLiteral("cmdShowAlti"));
+    m_close = new QPushButton(this);
+    m_close->setObjectName(QStringLiteral("cmdpct1Close"));
+    bottom->addWidget(m_show);
+    bottom->addWidget(m_close);
+    l->addLayout(bottom);
+    connect(m_show, &QPushButton::clicked, this, &SamplePanel::profileRequested);
+    connect(m_close, &QPushButton::clicked, this, &SamplePanel::closeRequested);
+
+    // The grid's rules.
+    m_model->setCellHook([this](int column, const QString &typed, const QVariant &old, int) {
+        data::RecordsetModel::CellResult r;
+        if (column == SampleChecks::DistanceColumn || column == SampleChecks::HeightColumn) {
+            QList<double> stored;
+            for (const QVariant &v : m_model->columnValues(SampleChecks::DistanceColumn))
+                if (!v.isNull())
+                    stored.append(v.toDouble());
+            const SampleChecks::CellCheck c = column == SampleChecks::DistanceColumn
+                                                  ? SampleChecks::CheckDistance(typed, old, stored)
+                                                  : SampleChecks::CheckHeight(typed, old);
+            if (c.outcome == SampleChecks::CellCheck::Duplicate)
+                MsgBox(GetLangString(m_setup.duplicate), Vb::Exclamation);
+            r.accept = c.outcome == SampleChecks::CellCheck::Accept;
+            r.value = c.value;
+            return r;
+        }
+        r.accept = true;
+        r.value = typed.isEmpty() ? QVariant() : QVariant(typed);
+        return r;
+    });
+    m_model->setRowHook([this](QVariantList &values, QVariantMap &extra) {
+        const int missing = SampleChecks::MissingColumn(values.value(0), values.value(1));
+        if (missing >= 0) {
+            const int number = missing == 0 ? m_setup.emptyDistance : m_setup.emptyHeight;
+            const QString caption = m_model->columns().value(missing).caption;
+            MsgBox(FormatLangString(GetLangString(number), {caption}), Vb::Exclamation);
+            return false;
+        }
+        // The row belongs to the card whose samples are shown.
+        extra.insert(QStringLiteral("IDPercorso"), m_cardName);
+        return true;
+    });
+    connect(m_model, &data::RecordsetModel::rowInserted, this, [this]() {
+        ++m_sampleTotal;
+        showCount();
+    });
+    connect(m_model, &data::RecordsetModel::rowDeleted, this, [this]() {
+        --m_sampleTotal;
+        showCount();
+    });
+    // A row is written when the grid leaves it; a refused row keeps the grid on it.
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &, const QModelIndex &previous) {
+                if (!previous.isValid() || m_model->pendingRow() != previous.row())
+                    return;
+                if (!m_model->CommitRow()) {
+                    const QModelIndex back = m_model->index(previous.row(), previous.column());
+                    QMetaObject::invokeMethod(
+                        this, [this, back]() { m_grid->setCurrentIndex(back); }, Qt::QueuedConnection);
+                }
+            });
+}
+
+void SamplePanel::load(const QString &cardName)
+{
+    dao::RecordsetPtr rs = CurrentDb->OpenRecordset(
+        QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = ? ORDER BY [DistParz] ASC").arg(m_setup.samplesTable),
+        dao::dbOpenDynaset, 0, {cardName});
+    m_cardName = cardName;
+    m_model->setRecordset(rs);
+    m_data2->setRecordset(rs);
+    m_sampleTotal = rs->RecordCount();
+    showCount();
+    m_caption->setText(cardName);
+}
+
+bool SamplePanel::commitPending()
+{
+    // Text still in an open cell editor goes into the row first.
+    if (QWidget *editor = m_grid->indexWidget(m_grid->currentIndex())) {
+        QAbstractItemDelegate *delegate = m_grid->itemDelegate();
+        emit delegate->commitData(editor);
+        emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    if (m_model->pendingRow() < 0)
+        return true;
+    return m_model->CommitRow();
+}
+
+void SamplePanel::showCount() { m_count->setText(QString::number(m_sampleTotal)); }
+
+void SamplePanel::setColumnCaption(int column, const QString &caption) { m_model->setColumnCaption(column, caption); }
+
+void SamplePanel::restoreWidths(const QString &section)
+{
+    for (int i = 0; i < m_model->columnCount(); ++i) {
+        const qint64 v = StoredWidth(GetSetting(AppName, section, m_model->columns().at(i).caption, QString()));
+        if (v > 0 && v <= 32767)
+            m_grid->setColumnWidth(i, int(v / TwipsPerPixel));
+    }
+}
+
+void SamplePanel::saveWidths(const QString &section) const
+{
+    for (int i = 0; i < m_model->columnCount(); ++i)
+        SaveSetting(AppName, section, m_model->columns().at(i).caption,
+                    QString::number(m_grid->columnWidth(i) * TwipsPerPixel));
+}
+
+bool SamplePanel::inGrid(const QWidget *w) const { return w && (w == m_grid || m_grid->isAncestorOf(w)); }
+
+void SamplePanel::pickIcon(const QModelIndex &cell)
+{
+    // The picker leaves the chosen key (empty when it was dismissed) in IconKey.
+    if (!WindowRegistry::IsRegistered(QStringLiteral("frmIcons")))
+        return;
+    WindowRegistry::Show(QStringLiteral("frmIcons"), true);
+    m_model->setData(cell, IconKey, Qt::EditRole);
+}
+
+bool SamplePanel::gridKey(QWidget *target, QKeyEvent *ke)
+{
+    using SampleChecks::KeyAction;
+    const QModelIndex current = m_grid->currentIndex();
+    const int col = current.column();
+    if (target == m_grid) {
+        if (SampleChecks::IconKeyDown(col, VirtualKeyCode(ke)) == KeyAction::ClearIcon) {
+            m_model->setData(current, QString(), Qt::EditRole);
+            return true;
+        }
+        if (SampleChecks::IconKeyPress(col, KeyAsciiOf(ke)) == KeyAction::PickIcon) {
+            pickIcon(current);
+            return true;
+        }
+        const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
+        if (ke->key() == Qt::Key_Delete && rows.size() == 1) {
+            m_model->DeleteRow(rows.first().row());
+            return true;
+        }
+    }
+    // Enter in a number cell moves on to the next cell, as Tab does.
+    if ((col == SampleChecks::DistanceColumn || col == SampleChecks::HeightColumn) && KeyAsciiOf(ke) == 13) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(target, &tab);
+        return true;
+    }
+    return false;
+}
+
+bool SamplePanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        // The icon cell's button.
+        const QModelIndex idx = m_grid->indexAt(static_cast<QMouseEvent *>(event)->pos());
+        if (idx.isValid() && idx.column() == SampleChecks::IconColumn) {
+            pickIcon(idx);
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The altitude-sample panel of the climbs and routes windows (Picture1): the
+// grid DBGrid1 over the samples of one card (Data2), the sample counter Label9,
+// the profile button cmdShowAlti and the close button cmdpct1Close.
+//
+// The grid writes a typed row when the cursor leaves it; the card saves the
+// pending row through commitPending() before anything else takes the panel
+// away (a move to another card, closing the panel or the window, the profile).
+#include <QFrame>
+#include <QString>
+
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace data {
+class DataControl;
+class RecordsetModel;
+}
+
+class SamplePanel : public QFrame {
+    Q_OBJECT
+public:
+    struct Setup {
+        QString samplesTable;     // CampioniSalite / CampioniPercorsi
+        int duplicate = 0;        // message texts
+        int emptyDistance = 0;
+        int emptyHeight = 0;
+    };
+    SamplePanel(const Setup &setup, QWidget *parent = nullptr);
+
+    // Shows the samples of the named card, in distance order. Throws VbError.
+    void load(const QString &cardName);
+    // The card whose samples are shown.
+    QString cardName() const { return m_cardName; }
+    // Writes a typed row that is still pending. True when nothing is left
+    // pending; false when the row was refused (its message shown) or the
+    // database failed.
+    bool commitPending();
+    int SampleTotal() const { return m_sampleTotal; }
+
+    data::RecordsetModel *model() const { return m_model; }
+    data::DataControl *Data2() const { return m_data2; }
+    QTableView *grid() const { return m_grid; }
+    QPushButton *cmdShowAlti() const { return m_show; }
+    QPushButton *cmdpct1Close() const { return m_close; }
+
+    void setColumnCaption(int column, const QString &caption);
+    // Column widths, keyed by the captions in the current language.
+    void restoreWidths(const QString &section);
+    void saveWidths(const QString &section) const;
+
+    // A key in the grid or its cell editor, before the control sees it; true
+    // when the panel acted on it.
+    bool gridKey(QWidget *target, QKeyEvent *key);
+    bool inGrid(const QWidget *w) const;
+
+signals:
+    void profileRequested();
+    void closeRequested();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void pickIcon(const QModelIndex &cell);
+    void showCount();
+
+    Setup m_setup;
+    QString m_cardName;
+    int m_sampleTotal = 0;
+    QLabel *m_caption = nullptr;
+    QLabel *m_count = nullptr;
+    QTableView *m_grid = nullptr;
+    data::RecordsetModel *m_model = nullptr;
+    data::DataControl *m_data2 = nullptr;
+    QPushButton *m_show = nullptr;
+    QPushButton *m_close = nullptr;
+};

@@ -1,0 +1,82 @@
+// The three windows in every language: each caption fits its control and no
+// two controls overlap. With VETTARO_SHOT_DIR set each window is saved as a
+// picture there, to be looked at.
+#include "athletes_fixture.h"
+
+#include <QAbstractButton>
+#include <QFontDatabase>
+#include <QGroupBox>
+
+namespace {
+void ExpectFits(QWidget *root, const QString &where)
+{
+    for (QWidget *w : root->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(root) || w->objectName().isEmpty())
+            continue;
+        const QString name = where + QLatin1Char('/') + w->objectName();
+        if (auto *l = qobject_cast<QLabel *>(w)) {
+            if (!l->text().isEmpty())
+                EXPECT_LE(l->sizeHint().width(), l->width()) << name.toStdString() << " \"" << l->text().toStdString() << '"';
+        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
+            if (!b->text().isEmpty())
+                EXPECT_LE(b->sizeHint().width(), b->width()) << name.toStdString() << " \"" << b->text().toStdString() << '"';
+        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
+            const int needed = g->fontMetrics().horizontalAdvance(g->title()) + 16;
+            EXPECT_LE(needed, g->width()) << name.toStdString() << " \"" << g->title().toStdString() << '"';
+        }
+        if (!w->parentWidget())
+            continue;
+        for (QObject *o : w->parentWidget()->children()) {
+            auto *s = qobject_cast<QWidget *>(o);
+            if (!s || s <= w || !s->isVisibleTo(root) || s->objectName().isEmpty() || s->isWindow())
+                continue;
+            EXPECT_FALSE(w->geometry().intersects(s->geometry()))
+                << name.toStdString() << " overlaps " << s->objectName().toStdString();
+        }
+    }
+}
+
+void Shot(QWidget *w, const QString &name)
+{
+    const QString dir = qEnvironmentVariable("VETTARO_SHOT_DIR");
+    if (!dir.isEmpty())
+        w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+}
+}
+
+class AthletesLayout : public AthletesTest, public ::testing::WithParamInterface<const char *> {};
+
+TEST_P(AthletesLayout, EveryCaptionFits)
+{
+    const QString lang = QLatin1String(GetParam());
+    ASSERT_EQ(SelectLanguage(lang, QStringLiteral("1033")), lang);
+    // The display face, as the main window installs it at start-up.
+    QFontDatabase::addApplicationFont(TestSupport::DataDir() + QStringLiteral("/../../resources/font/Liqucry4.ttf"));
+    AddAthlete(QStringLiteral("ROSSI"));
+    AddPlace(true, QStringLiteral("Passo dello Stelvio"));
+    AddPlace(false, QStringLiteral("Giro del Lago"));
+    AddTime(true, QStringLiteral("ROSSI"), QStringLiteral("Passo dello Stelvio"), QStringLiteral("2026-06-01"));
+    AddTime(false, QStringLiteral("ROSSI"), QStringLiteral("Giro del Lago"), QStringLiteral("2026-06-02"));
+
+    frmDatiPers &a = OpenAthletes();
+    a.resize(a.sizeHint());
+    QApplication::processEvents();
+    EXPECT_LE(a.width(), 1000);
+    ExpectFits(&a, QStringLiteral("athletes-") + lang);
+    Shot(&a, QStringLiteral("athletes-") + lang);
+    m_athletes.reset();
+
+    for (bool climb : {false, true}) {
+        TimeCard &t = OpenTimes(climb);
+        t.cmdDesc_Click();
+        t.resize(t.sizeHint());
+        QApplication::processEvents();
+        const QString tag = (climb ? QStringLiteral("climbtimes-") : QStringLiteral("trainingtimes-")) + lang;
+        ExpectFits(&t, tag);
+        Shot(&t, tag);
+        m_times.reset();
+        CloseSharedRecordsets();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, AthletesLayout, ::testing::Values("1033", "1040", "3082", "1031", "1036"));

@@ -1,0 +1,228 @@
+// The training-time and climb-time cards, each test run on both twins.
+#include "athletes_fixture.h"
+
+#include <QPlainTextEdit>
+
+class TimeCardTest : public AthletesTest, public ::testing::WithParamInterface<bool> {
+protected:
+    bool climb() const { return GetParam(); }
+    QString table() const { return climb() ? QStringLiteral("Tempi Salita") : QStringLiteral("Tempi Allenamento"); }
+    int text(int offset) const { return (climb() ? 26000 : 25000) + offset; }
+    void Seed()
+    {
+        AddAthlete(QStringLiteral("ROSSI"));
+        AddAthlete(QStringLiteral("VERDI"));
+        AddPlace(climb(), QStringLiteral("Giau"));
+        AddPlace(climb(), QStringLiteral("Stelvio"));
+    }
+    // Fills a complete new time.
+    void Fill()
+    {
+        Combo("cmbIDPers")->setCurrentIndex(Combo("cmbIDPers")->findText(QStringLiteral("VERDI")));
+        Combo("cmbIDPercorso")->setCurrentIndex(Combo("cmbIDPercorso")->findText(QStringLiteral("Stelvio")));
+        Txt(3)->setText(QStringLiteral("01:02:03"));
+        if (climb()) {
+            Txt(4)->setText(QStringLiteral("39"));
+            Txt(5)->setText(QStringLiteral("25"));
+        }
+    }
+};
+
+TEST_P(TimeCardTest, StatesConfirmAndKeys)
+{
+    Seed();
+    AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Giau"), QStringLiteral("2026-05-01"));
+    AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Stelvio"), QStringLiteral("2026-06-01"));
+    TimeCard &w = OpenTimes(climb());
+    EXPECT_EQ(w.windowTitle(), GetLangString(text(0)));
+    EXPECT_EQ(Combo("cmbIDPers")->count(), 2);
+    EXPECT_EQ(Combo("cmbIDPercorso")->count(), 2);
+    EXPECT_EQ(Counter(), QStringLiteral("1/2"));
+    EXPECT_EQ(Buttons(), QStringLiteral("1011"));
+    EXPECT_EQ(Combo("cmbIDPers")->currentText(), QStringLiteral("ROSSI"));
+    EXPECT_EQ(Txt(3)->text(), FormatTimeOfDay(QTime(1, 0)));
+    // While browsing the athlete and the place cannot be changed.
+    EXPECT_FALSE(Combo("cmbIDPers")->isEnabled());
+    EXPECT_FALSE(Combo("cmbIDPercorso")->isEnabled());
+
+    w.cmdAdd_Click();
+    EXPECT_EQ(Counter(), QStringLiteral("3/3"));
+    EXPECT_EQ(Buttons(), QStringLiteral("0100"));
+    EXPECT_TRUE(Combo("cmbIDPers")->isEnabled());
+    EXPECT_EQ(Combo("cmbIDPers")->currentText(), GetLangString(text(501)));
+    EXPECT_EQ(w.ccrpDtp1()->date(), QDate::currentDate());
+    Key(Txt(3), Qt::Key_Home);
+    EXPECT_TRUE(w.AddingNew());
+
+    Fill();
+    w.cmdUpdate_Click();
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+    EXPECT_FALSE(w.AddingNew());
+    EXPECT_EQ(w.RecordTotal(), 3);
+    EXPECT_EQ(Counter(), QStringLiteral("3/3"));
+    EXPECT_EQ(Buttons(), QStringLiteral("1011"));
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE IDPersonale = 'VERDI' AND IDPercorso = 'Stelvio' "
+                                   "AND Tempo = '01:02:03' AND Data = ?").arg(table()),
+                    {QDate::currentDate().toString(Qt::ISODate)}),
+              1);
+
+    Key(Txt(3), Qt::Key_Home);
+    EXPECT_EQ(Counter(), QStringLiteral("1/3"));
+    Key(Txt(3), Qt::Key_PageDown);
+    EXPECT_EQ(Counter(), QStringLiteral("2/3"));
+    Key(Txt(3), Qt::Key_End);
+    EXPECT_EQ(Counter(), QStringLiteral("3/3"));
+}
+
+// Each required field missing in turn: the message, nothing stored, still adding.
+TEST_P(TimeCardTest, ConfirmRefusesAnIncompleteTime)
+{
+    Seed();
+    TimeCard &w = OpenTimes(climb());
+    EXPECT_EQ(Counter(), QStringLiteral("0/0"));
+    QList<std::function<void()>> breaks = {
+        [&] { Combo("cmbIDPers")->setEditText(GetLangString(text(501))); },
+        [&] { Combo("cmbIDPercorso")->setEditText(QStringLiteral("stelvio")); },   // not as listed
+        [&] { Txt(3)->clear(); }};
+    if (climb()) {
+        breaks << [&] { Txt(4)->clear(); } << [&] { Txt(5)->clear(); };
+    }
+    for (int i = 0; i < breaks.size(); ++i) {
+        w.cmdAdd_Click();
+        Fill();
+        breaks[i]();
+        TestSupport::ResetScript();
+        w.cmdUpdate_Click();
+        EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(text(504))}) << i;
+        EXPECT_EQ(TestSupport::Script().shown.front().style, Vb::Information);
+        EXPECT_TRUE(w.AddingNew());
+        EXPECT_EQ(Rows(table()), 0);
+        // Refresh leaves the add state and drops the new row.
+        w.cmdRefresh_Click();
+        EXPECT_FALSE(w.AddingNew());
+        EXPECT_EQ(Counter(), QStringLiteral("0/0"));
+    }
+    EXPECT_EQ(Rows(table()), 0);
+}
+
+TEST_P(TimeCardTest, ListsAcceptOnlyListedNames)
+{
+    Seed();
+    TimeCard &w = OpenTimes(climb());
+    w.cmdAdd_Click();
+    Combo("cmbIDPers")->setEditText(QStringLiteral("rossi"));
+    Leave(Combo("cmbIDPers")->lineEdit());
+    EXPECT_EQ(Combo("cmbIDPers")->currentText(), GetLangString(text(501)));
+    Combo("cmbIDPers")->setEditText(QStringLiteral("ROSSI"));
+    Leave(Combo("cmbIDPers")->lineEdit());
+    EXPECT_EQ(Combo("cmbIDPers")->currentText(), QStringLiteral("ROSSI"));
+}
+
+TEST_P(TimeCardTest, TimeAndGearFields)
+{
+    Seed();
+    TimeCard &w = OpenTimes(climb());
+    w.cmdAdd_Click();
+    QLineEdit *time = Txt(3);
+    for (auto [locale, typed, shown] :
+         {std::tuple{QLocale(QLocale::German, QLocale::Germany), "1:2:3", "01:02:03"},
+          std::tuple{QLocale(QLocale::English, QLocale::UnitedStates), "1:2:3", "1:02:03\u202fAM"},
+          std::tuple{QLocale(QLocale::English, QLocale::UnitedStates), "13:05", "1:05:00\u202fPM"},
+          std::tuple{QLocale(QLocale::German, QLocale::Germany), "25:00", ""}}) {
+        TestSupport::LocaleScope scope(locale);
+        time->setText(QString::fromUtf8(typed));
+        Leave(time);
+        // Qt writes the 12-hour mark after a narrow or a plain blank, by version.
+        EXPECT_EQ(time->text().replace(QChar(0x202F), QLatin1Char(' ')),
+                  QString::fromUtf8(shown).replace(QChar(0x202F), QLatin1Char(' ')))
+            << typed;
+    }
+    time->clear();
+    Type(time, QStringLiteral("12:34:567"));   // a ninth character is refused
+    EXPECT_EQ(time->text(), QStringLiteral("12:34:56"));
+
+    if (climb()) {
+        Type(Txt(4), QStringLiteral("393"));
+        EXPECT_EQ(Txt(4)->text(), QStringLiteral("39"));
+        Type(Txt(5), QStringLiteral("x2"));
+        EXPECT_EQ(Txt(5)->text(), QStringLiteral("2"));
+    }
+
+    // A time typed under a 12-hour locale is stored as the time it reads as.
+    TestSupport::LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
+    Fill();
+    time->setText(QStringLiteral("1:02:03 PM"));
+    Leave(time);
+    w.cmdUpdate_Click();
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE Tempo = '13:02:03'").arg(table())), 1);
+}
+
+// Edits of a stored time are written when the card moves on; its athlete and
+// place stay as they are.
+TEST_P(TimeCardTest, EditsOfAStoredTime)
+{
+    Seed();
+    AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Giau"), QStringLiteral("2026-05-01"));
+    AddTime(climb(), QStringLiteral("VERDI"), QStringLiteral("Giau"), QStringLiteral("2026-06-01"));
+    TimeCard &w = OpenTimes(climb());
+    w.cmdDesc_Click();
+    EXPECT_TRUE(Control(QStringLiteral("txtDesc"))->isVisible());
+    EXPECT_EQ(Button("cmdDesc")->text(), GetLangString(text(503)));
+    qobject_cast<QPlainTextEdit *>(Control(QStringLiteral("txtDesc")))->setPlainText(QStringLiteral("wet road"));
+    Txt(3)->setText(QStringLiteral("02:00:00"));
+    Key(Txt(3), Qt::Key_PageDown);
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE IDPersonale = 'ROSSI' AND Note = 'wet road' "
+                                   "AND Tempo = '02:00:00'").arg(table())),
+              1);
+    w.cmdDesc_Click();
+    EXPECT_EQ(Button("cmdDesc")->text(), GetLangString(text(502)));
+}
+
+TEST_P(TimeCardTest, DeleteLeavesTheLastRow)
+{
+    Seed();
+    for (const char *d : {"2026-01-01", "2026-02-01", "2026-03-01"})
+        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Giau"), QLatin1String(d));
+    TimeCard &w = OpenTimes(climb());
+    Key(Txt(3), Qt::Key_PageDown);
+    TestSupport::Script().answers = {Vb::Cancel};
+    w.cmdDelete_Click();
+    EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(text(500))});
+    EXPECT_EQ(Rows(table()), 3);
+    TestSupport::Script().answers = {Vb::OK};
+    w.cmdDelete_Click();
+    EXPECT_EQ(Counter(), QStringLiteral("2/2"));
+    EXPECT_EQ(w.ccrpDtp1()->date(), QDate(2026, 3, 1));
+    TestSupport::Script().answers = {Vb::OK, Vb::OK};
+    w.cmdDelete_Click();
+    w.cmdDelete_Click();
+    EXPECT_EQ(Counter(), QStringLiteral("0/0"));
+    EXPECT_FALSE(Button("cmdDelete")->isEnabled());
+    EXPECT_EQ(Rows(table()), 0);
+}
+
+// A database refusal while storing is shown; the card keeps its state and total.
+TEST_P(TimeCardTest, StoreFailureKeepsTheCard)
+{
+    Seed();
+    TimeCard &w = OpenTimes(climb());
+    w.cmdAdd_Click();
+    Fill();
+    // The athlete goes meanwhile: the relation refuses the new time.
+    CurrentDb->Execute(QStringLiteral("DELETE FROM [Dati Personali] WHERE IDPersonale = 'VERDI'"));
+    w.cmdUpdate_Click();
+    ASSERT_EQ(TestSupport::Script().messages().size(), 1);
+    EXPECT_TRUE(TestSupport::Script().messages().front().startsWith(QStringLiteral("Error ")));
+    EXPECT_TRUE(w.AddingNew());
+    EXPECT_EQ(w.RecordTotal(), 0);
+    EXPECT_EQ(Rows(table()), 0);
+    // Closing in the add state stores nothing either.
+    w.cmdClose_Click();
+    m_times.reset();
+    EXPECT_EQ(Rows(table()), 0);
+    EXPECT_FALSE(AthletesRs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Twins, TimeCardTest, ::testing::Values(false, true),
+                         [](const auto &info) { return std::string(info.param ? "Climb" : "Training"); });
