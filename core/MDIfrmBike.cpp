@@ -97,7 +97,7 @@ template <typename F> void Step(F &&f)
 {
     try {
         f();
-    } catch (...) {
+    } catch (const VbError &) {
     }
 }
 
@@ -414,7 +414,7 @@ void MDIfrmBike::StartLanguage()
             if (g_statusIdle)
                 SetStatus(QString(), false);
             if (QWidget *w = ActiveForm()) {
-                CallByName(w, ByName::UpdateControls);
+                CallByName(w, byname::UpdateControls);
                 // Texts of another language can be longer.
                 GrowToFit(w);
             }
@@ -797,7 +797,7 @@ void MDIfrmBike::mnuFileItem_Click(int index)
         default:
             break;
         }
-    } catch (...) {
+    } catch (const VbError &) {
         // A cancelled dialog or a failure ends the command without a message.
     }
 }
@@ -814,7 +814,7 @@ void MDIfrmBike::mnuRecent_Click(int index)
         }
         CloseCurrentDatabase();
         OpenDb(path);
-    } catch (...) {
+    } catch (const VbError &) {
     }
 }
 
@@ -922,7 +922,7 @@ void MDIfrmBike::Toolbar1_ButtonClick(const QString &key)
             mnuSaveXML_Click();
         else if (key == QLatin1String("CrsExport"))
             mnuSaveCrs_Click();
-    } catch (...) {
+    } catch (const VbError &) {
         // Commands of the command toolbar end silently on an error.
     }
 }
@@ -1020,7 +1020,7 @@ void MDIfrmBike::mnuTool_Click(int index)
         default:
             break;
         }
-    } catch (...) {
+    } catch (const VbError &) {
     }
 }
 
@@ -1054,20 +1054,20 @@ void MDIfrmBike::mnuPrint_Click()
         return;   // nothing to print
     // A card with its sample panel open prints the samples without asking.
     if (auto *card = qobject_cast<SamplePanelInterface *>(w); card && card->samplePanelShown()) {
-        CallByName(w, ByName::MyPrint2);
+        CallByName(w, byname::MyPrint2);
         return;
     }
     const DataWindowRegistration *data = WindowRegistry::DataWindow(w->objectName());
     if (!data || !data->printQuestion) {
-        CallByName(w, ByName::MyPrint);
+        CallByName(w, byname::MyPrint);
         return;
     }
     switch (MsgBox(GetLangString(data->printQuestion), Vb::YesNoCancel + Vb::Question)) {
     case Vb::Yes:
-        CallByName(w, ByName::MyPrint);
+        CallByName(w, byname::MyPrint);
         break;
     case Vb::No:
-        CallByName(w, ByName::MyPrint1);
+        CallByName(w, byname::MyPrint1);
         break;
     default:
         break;
@@ -1081,9 +1081,9 @@ void MDIfrmBike::ExportRule(const char *method)
         CallByName(ActiveForm(), method);
 }
 
-void MDIfrmBike::mnuExportTxt_Click() { ExportRule(ByName::Export); }
-void MDIfrmBike::mnuSaveXML_Click() { ExportRule(ByName::ExportXml); }
-void MDIfrmBike::mnuSaveCrs_Click() { ExportRule(ByName::ExportCrs); }
+void MDIfrmBike::mnuExportTxt_Click() { ExportRule(byname::Export); }
+void MDIfrmBike::mnuSaveXML_Click() { ExportRule(byname::ExportXml); }
+void MDIfrmBike::mnuSaveCrs_Click() { ExportRule(byname::ExportCrs); }
 
 void MDIfrmBike::mnuSetPrint_Click()
 {
@@ -1092,7 +1092,7 @@ void MDIfrmBike::mnuSetPrint_Click()
         // The printer chosen here is the one all printing of the program uses.
         cmDlg1.Printer = DefaultPrinter();
         cmDlg1.ShowPrinter();
-    } catch (...) {
+    } catch (const VbError &) {
     }
 }
 
@@ -1105,7 +1105,7 @@ void MDIfrmBike::DatabaseTool(int titleId, const QString &window, bool setDefaul
         PrepareDatabaseDialog(GetLangString(titleId), PersonalFolder(), QString(), 0x1004, setDefaultExt ? "mdb" : nullptr);
         cmDlg1.ShowOpen();
         WindowRegistry::Show(window, true);
-    } catch (...) {
+    } catch (const VbError &) {
         // A cancelled dialog ends the command silently.
     }
 }
@@ -1122,7 +1122,7 @@ void MDIfrmBike::mnuImport_Click()
 {
     try {
         WindowRegistry::Show(QStringLiteral("frmHRate"));
-    } catch (...) {
+    } catch (const VbError &) {
         ShowDataError();
     }
 }

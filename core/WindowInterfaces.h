@@ -22,7 +22,7 @@
 // ---- by-name commands --------------------------------------------------------------
 // Slots without arguments the main window invokes by name (CallByName) on the
 // active child window; a window that lacks one simply does not answer.
-namespace ByName {
+namespace byname {
 inline constexpr char UpdateControls[] = "UpdateControls";   // texts of the current language
 inline constexpr char MyPrint[] = "MyPrint";                 // the window's list (or its only print)
 inline constexpr char MyPrint1[] = "MyPrint1";               // the current record
