@@ -1,32 +1,15 @@
 #include "core/ProfileExport.h"
 
-#include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/UserFolders.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
-#include "platform/shell/FileWrite.h"
+#include "platform/ui/Feedback.h"
 #include "platform/ui/Prompt.h"
 
 #include <QFileInfo>
 
-namespace {
-
-dao::Database &OpenDb()
-{
-    if (!CurrentDb)
-        RaiseError(91, QStringLiteral("Object variable or With block variable not set"));
-    return *CurrentDb;
-}
-
-} // namespace
-
-QString SamplesTableOf(const QString &Kind)
-{
-    return Kind == QLatin1String("climb") ? QStringLiteral("[CampioniSalite]")
-                                          : QStringLiteral("[CampioniPercorsi]");
-}
 
 QString AskExportFile(const QString &Id, const QString &Section, const QString &Key, int TitleString,
                       int FilterString, const QString &Extension)
@@ -48,29 +31,6 @@ QString AskExportFile(const QString &Id, const QString &Section, const QString &
     if (!fileName.endsWith(suffix, Qt::CaseSensitive))
         fileName += suffix;
     return fileName;
-}
-
-int CountSamples(const QString &SamplesTable, const QString &Id)
-{
-    dao::RecordsetPtr count = OpenDb().OpenRecordset(
-        QStringLiteral("SELECT COUNT(*) AS NumeroCampioni FROM ") + SamplesTable
-            + QStringLiteral(" WHERE [IDPercorso]=?"),
-        dao::dbOpenSnapshot, 0, {Id});
-    const int samples = count->Value(QStringLiteral("NumeroCampioni")).toInt();
-    count->Close();
-    return samples;
-}
-
-dao::RecordsetPtr OpenSamples(const QString &SamplesTable, const QString &Id)
-{
-    return OpenDb().OpenRecordset(QStringLiteral("SELECT * FROM ") + SamplesTable
-                                      + QStringLiteral(" WHERE [IDPercorso]=? ORDER BY [DistParz] ASC"),
-                                  dao::dbOpenSnapshot, 0, {Id});
-}
-
-void WriteWholeFile(const QString &FileName, const QByteArray &Data)
-{
-    FileWrite::WriteWhole(FileName, Data);
 }
 
 void RunFileCommand(const std::function<void()> &Body)

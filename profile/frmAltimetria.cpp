@@ -236,8 +236,7 @@ void frmAltimetria::Form_Unload()
 void frmAltimetria::setMainStatusBarVisible(bool visible)
 {
     if (MDIfrmBike *main = MDIfrmBike::instance())
-        if (QStatusBar *bar = main->findChild<QStatusBar *>(QStringLiteral("StatusBar1"), Qt::FindDirectChildrenOnly))
-            bar->setVisible(visible);
+        main->statusBar()->setVisible(visible);
 }
 
 // ---------------------------------------------------------------------------

@@ -614,7 +614,8 @@ void CardWindow::cmdShowAlti_Click()
         if (AltimetriaOpen) {
             if (QWidget *w = WindowRegistry::Find(QStringLiteral("frmAltimetria"))) {
                 w->setWindowTitle(ProfileName);
-                QMetaObject::invokeMethod(w, "Picture1_Resize");
+                if (auto *view = qobject_cast<ProfileViewInterface *>(w))
+                    view->redraw();
             }
         } else {
             WindowRegistry::Show(QStringLiteral("frmAltimetria"));
@@ -631,15 +632,11 @@ namespace {
 // Hands a query and its title to the print form and shows it.
 void ShowPrintForm(const CardPrint::PrintJob &job)
 {
-    QWidget *form = WindowRegistry::Load(QStringLiteral("frmPrint"));
-    if (!form)
-        return;
-    form->setWindowTitle(job.caption);
-    form->setProperty("PrintSQL", job.sql);
-    form->setProperty("Titolo", job.title);
-    WindowRegistry::Show(QStringLiteral("frmPrint"));
+    showPrintForm({job.sql, job.title, job.caption});
 }
 }
+
+bool CardWindow::samplePanelShown() const { return !Picture1()->isHidden(); }
 
 void CardWindow::MyPrint()
 {

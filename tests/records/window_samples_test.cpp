@@ -189,14 +189,14 @@ TEST_F(CardWindowTest, NumberCellKeys)
 
 namespace {
 // Stands in for the profile window: open while it lives, counts its redraws.
-class ProfileStandIn : public QWidget {
+class ProfileStandIn : public QWidget, public ProfileViewInterface {
     Q_OBJECT
+    Q_INTERFACES(ProfileViewInterface)
 public:
     explicit ProfileStandIn(QWidget *parent) : QWidget(parent) { AltimetriaOpen = -1; }
     ~ProfileStandIn() override { AltimetriaOpen = 0; }
+    void redraw() override { ++redraws; }
     int redraws = 0;
-public slots:
-    void Picture1_Resize() { ++redraws; }
 };
 }
 
