@@ -214,6 +214,7 @@ void RecordCard::load()
     m_addMode = false;
     m_cmdUpdate->setEnabled(false);
     showCounter();
+    m_counted = true;
     afterCount();
     restoreSettings();
     m_loaded = true;

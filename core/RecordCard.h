@@ -126,6 +126,9 @@ protected:
     QPushButton *cmdClose() const { return m_cmdClose; }
     QLabel *lblNumero() const { return m_lblNumero; }
     void placePanels();
+    // False until load() has counted the records and shown the count (the
+    // reposition of the loading runs before).
+    bool counted() const { return m_counted; }
     // True while a new record is being entered as the buttons show it.
     bool addingCard() const;
 
@@ -176,6 +179,7 @@ private:
     int m_recordTotal = 0;
     bool m_addMode = false;
     bool m_loaded = false;
+    bool m_counted = false;
     bool m_unloaded = false;
     const QEvent *m_lastKey = nullptr;
     ulong m_lastKeyTime = 0;
