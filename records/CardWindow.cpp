@@ -6,6 +6,7 @@
 #include "core/Validators.h"
 #include "core/LangClient.h"
 #include "core/MDIfrmBike.h"
+#include "core/ProfileExport.h"
 #include "core/ProfileGlobals.h"
 #include "core/WindowRegistry.h"
 #include "core/XmlRaces.h"
@@ -516,7 +517,7 @@ void CardWindow::Export()
     dlg.DefaultExt = QStringLiteral("txt");
     dlg.Filter = GetLangString(m_cfg.profileFilter);
     dlg.Flags = 6;
-    dlg.FileName = m_txt[0]->text() + QStringLiteral(".txt");
+    dlg.FileName = ProposedFileName(m_txt[0]->text()) + QStringLiteral(".txt");
     dlg.CancelError = true;
     try {
         dlg.ShowSave();
