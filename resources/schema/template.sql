@@ -98,11 +98,12 @@ CREATE INDEX "Tempi Allenamento.Data" ON "Tempi Allenamento" ("Data");
 CREATE UNIQUE INDEX "States.keyState" ON "States" ("State");
 INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:States', 'keyState');
 
--- Stored queries. Built-in functions only, so any SQLite tool can read them.
+-- Stored queries. Built-in functions only, and none newer than SQLite 3.8 (no unixepoch), so
+-- any SQLite tool can read them.
 -- Secs: the time as seconds; D: height gain m; L: length km; W: rider and bike kg.
--- Secs reads "hh:mm:ss" with unixepoch (one call, the date part being 2000-01-01 = 946684800)
--- and falls back on the digits taken apart for any other text of 8 characters: the two give
--- the same number wherever unixepoch reads the text.
+-- Secs reads "hh:mm:ss" with strftime('%s') (one call, the date part being 2000-01-01 =
+-- 946684800) and falls back on the digits taken apart for any other text of 8 characters: the
+-- two give the same number wherever strftime reads the text.
 -- Power follows the climb simulator: P = ((p + 0.01) W + 0.021 v^2) v 9.81 with
 -- p = D / (1000 L) and v = 1000 L / Secs in m/s; on a route there is no gradient term.
 -- Suggested gear: road chainrings 53/39/30, sprocket s(r) = Int(wheel r C 6 / 100 / K)
@@ -150,7 +151,7 @@ FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T
              S."Lunghezza" AS "Lunghezza", S."Quotainiziale" AS "Quotainiziale", S."Quotafinale" AS "Quotafinale",
              S."Quotafinale" - S."Quotainiziale" AS "D",
              CASE WHEN length(T."Tempo") = 8
-                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN unixepoch(T."Tempo") - 946684800 END,
+                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN CAST(strftime('%s', T."Tempo") AS INTEGER) - 946684800 END,
                                 CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
                   ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
              P."Fqped" AS "Fqped", P."Circonfruota" AS "Circonfruota",
@@ -174,7 +175,7 @@ SELECT X."IDPersonale" AS "IDPersonale",
 FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T."Data" AS "Data",
              T."Tempo" AS "Tempo", R."Lunghezza" AS "Lunghezza",
              CASE WHEN length(T."Tempo") = 8
-                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN unixepoch(T."Tempo") - 946684800 END,
+                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN CAST(strftime('%s', T."Tempo") AS INTEGER) - 946684800 END,
                                 CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
                   ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
              coalesce(P."Peso", 0) + coalesce(P."Pesobici", 0) AS "W"
@@ -218,7 +219,7 @@ LEFT JOIN (SELECT Y."ID" AS "ID", count(*) AS "N",
                         S."Quotafinale" - S."Quotainiziale" AS "D",
                         (S."Quotafinale" - S."Quotainiziale") * 3600.0
                         / (CASE WHEN length(T."Tempo") = 8
-                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN unixepoch(T."Tempo") - 946684800 END,
+                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN CAST(strftime('%s', T."Tempo") AS INTEGER) - 946684800 END,
                                 CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
                              ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END) AS "V"
                  FROM "Tempi Salita" AS T
