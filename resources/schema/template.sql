@@ -108,7 +108,8 @@ INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:States', 'keyState');
 -- p = D / (1000 L) and v = 1000 L / Secs in m/s; on a route there is no gradient term.
 -- Suggested gear: road chainrings 53/39/30, sprocket s(r) = Int(wheel r C 6 / 100 / K)
 -- with C the athlete's cadence and K the speed in km/h; the large ring while s <= 22,
--- else the middle ring while s <= 28, else the small ring.
+-- else the middle ring while s <= 28, else the small ring; without the athlete's cadence or
+-- wheel size there is no suggestion (both columns empty).
 
 CREATE VIEW "Riepilogo Salite" AS
 SELECT X."IDPersonale" AS "IDPersonale",
@@ -128,11 +129,13 @@ SELECT X."IDPersonale" AS "IDPersonale",
                   / (X."Circonfruota" * X."Anteriore" / X."Posteriore")) AS INTEGER) AS "Pedalate",
        X."Anteriore" AS "Anteriore",
        X."Posteriore" AS "Posteriore",
-       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0 THEN NULL
+       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0
+                 OR X."Fqped" IS NULL OR X."Circonfruota" IS NULL THEN NULL
             WHEN CAST(X."Circonfruota" * 53 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 22 THEN 53
             WHEN CAST(X."Circonfruota" * 39 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 28 THEN 39
             ELSE 30 END AS "Anteriore consigliato",
-       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0 THEN NULL
+       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0
+                 OR X."Fqped" IS NULL OR X."Circonfruota" IS NULL THEN NULL
             WHEN CAST(X."Circonfruota" * 53 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 22
                  THEN CAST(X."Circonfruota" * 53 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER)
             WHEN CAST(X."Circonfruota" * 39 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 28

@@ -157,6 +157,21 @@ TEST(DaoOlderFiles, ShapesBeforeTheUpgradeAndOfTheFirstVersion)
     EXPECT_JET_ERROR(first->OpenRecordset("CampioniSalite"), JetErr::TableNotFound);
 }
 
+// Without the athlete's cadence or wheel size there is no suggested gear: both
+// columns are empty, not a chainring beside an empty sprocket.
+TEST_F(DaoTemplate, NoSuggestedGearWithoutCadenceOrWheel)
+{
+    fill();
+    db->Execute("UPDATE [Dati Personali] SET Fqped = NULL WHERE IDPersonale = 'A1'");
+    db->Execute("UPDATE [Dati Personali] SET Circonfruota = NULL WHERE IDPersonale = 'B2'");
+    auto rs = db->OpenRecordset("SELECT [Anteriore consigliato], [Posteriore consigliato] FROM [Riepilogo Salite]");
+    ASSERT_EQ(rs->RecordCount(), 4);
+    for (; !rs->AtEOF(); rs->MoveNext()) {
+        EXPECT_TRUE(rs->Value("Anteriore consigliato").isNull());
+        EXPECT_TRUE(rs->Value("Posteriore consigliato").isNull());
+    }
+}
+
 // The views name no function newer than the tools that read the file: a
 // connection whose unixepoch() fails (as on SQLite before 3.38) gets the same
 // figures.
