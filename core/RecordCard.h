@@ -149,6 +149,8 @@ protected:
     virtual void onUnload() {}
 
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -161,6 +163,9 @@ private:
     void showCounter();
     void setMainCommands(bool enabled);
     void watch(QObject *object);
+    // In a workspace: the frame around the card has no minimise and maximise
+    // buttons and keeps the card's fixed size.
+    void fitFrame();
 
     Setup m_setup;
     data::DataControl *m_data1 = nullptr;
@@ -180,6 +185,7 @@ private:
     bool m_addMode = false;
     bool m_loaded = false;
     bool m_counted = false;
+    bool m_placed = false;
     bool m_unloaded = false;
     const QEvent *m_lastKey = nullptr;
     ulong m_lastKeyTime = 0;
