@@ -104,6 +104,8 @@ protected:
     // Building (constructor of the card class).
     QWidget *fieldArea() const { return m_fields; }
     QWidget *sideArea() const { return m_side; }
+    // Fields and buttons: the area the panels cover.
+    QWidget *cardArea() const { return m_card; }
     void bindField(QLineEdit *edit, const QString &field);
     void bindField(QComboBox *combo, const QString &field);
     void bindField(QPlainTextEdit *edit, const QString &field);

@@ -375,6 +375,9 @@ void CardWindow::restoreSettings()
     m_simulator->restoreSettings(m_cfg.formName);
     // Column widths are keyed by the captions in the current language.
     m_samplePanel->restoreWidths(m_cfg.formName);
+    // The sample panel covers the card: the card is wide enough for every column.
+    cardArea()->setMinimumWidth(m_samplePanel->neededWidth());
+    cardArea()->setMinimumHeight(m_samplePanel->neededHeight());
 }
 
 void CardWindow::saveSettings()

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QStyle>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -245,6 +246,26 @@ void SamplePanel::saveWidths(const QString &section) const
     for (int i = 0; i < m_model->columnCount(); ++i)
         SaveSetting(AppName, section, m_model->columns().at(i).caption,
                     QString::number(m_grid->columnWidth(i) * TwipsPerPixel));
+}
+
+int SamplePanel::neededWidth() const
+{
+    int columns = 0;
+    for (int i = 0; i < m_model->columnCount(); ++i)
+        columns += m_grid->columnWidth(i);
+    const QMargins m = layout()->contentsMargins();
+    return columns + m_grid->verticalHeader()->sizeHint().width() + 2 * m_grid->frameWidth()
+           + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + m.left() + m.right() + 2 * frameWidth() + 24;
+}
+
+int SamplePanel::neededHeight() const
+{
+    const QMargins m = layout()->contentsMargins();
+    const int spacing = layout()->spacing() * 2;
+    return m_caption->sizeHint().height() + m_grid->horizontalHeader()->sizeHint().height()
+           + 10 * m_grid->verticalHeader()->defaultSectionSize() + 2 * m_grid->frameWidth()
+           + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + m_show->sizeHint().height() + spacing
+           + m.top() + m.bottom() + 2 * frameWidth();
 }
 
 bool SamplePanel::inGrid(const QWidget *w) const { return w && (w == m_grid || m_grid->isAncestorOf(w)); }

@@ -56,6 +56,10 @@ public:
     // when the panel acted on it.
     bool gridKey(QWidget *target, QKeyEvent *key);
     bool inGrid(const QWidget *w) const;
+    // The width the panel needs to show every column whole.
+    int neededWidth() const;
+    // The height that shows ten rows.
+    int neededHeight() const;
 
 signals:
     void profileRequested();

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QTableView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
@@ -141,4 +143,20 @@ TEST_P(BothWindows, CardOpensCentredAtItsFixedSizeInTheWorkspace)
     QApplication::processEvents();
     EXPECT_EQ(sub->size(), sub->maximumSize());
     sub->close();
+}
+
+// The sample panel shows every column whole and uses the card's height.
+TEST_P(BothWindows, SamplePanelShowsEveryColumn)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("A"));
+    for (int i = 0; i < 30; ++i)
+        AddSample(climb, QStringLiteral("A"), i, 100 + i);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    QApplication::processEvents();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    EXPECT_LE(grid->horizontalHeader()->length(), grid->viewport()->width());
+    EXPECT_EQ(w.Picture1()->height(), w.Control(QStringLiteral("CardArea"))->height());
+    EXPECT_GE(grid->viewport()->height() / grid->rowHeight(0), 8);
 }
