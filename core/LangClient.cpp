@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
+#include "platform/shell/FileWrite.h"
 #include "platform/shell/Shell.h"
 #include "platform/ui/Prompt.h"
 
@@ -376,8 +377,9 @@ int LanguageMenu::AddLanguageDll(const QString &sourcePath, const QString &appPa
         if (!QFileInfo::exists(sourcePath))
             RaiseError(VbErr::FileNotFound, QStringLiteral("File not found"));
         QDir().mkpath(folder);
-        if (!QFile::copy(sourcePath, target))
-            RaiseError(75, QStringLiteral("Path/File access error"));
+        QFile source(sourcePath);
+        if (!source.copy(target))
+            FileWrite::RaiseFailure(target, 0, source.errorString());
         if (!RegisterLangDll(target, true)) {
             QFile::remove(target);
             return 0;

@@ -6,10 +6,10 @@
 #include "core/UserFolders.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
+#include "platform/shell/FileWrite.h"
 #include "platform/ui/Prompt.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -86,9 +86,7 @@ dao::RecordsetPtr OpenSamples(const QString &SamplesTable, const QString &Id)
 
 void WriteWholeFile(const QString &FileName, const QByteArray &Data)
 {
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Data) != Data.size() || !file.commit())
-        RaiseError(75, QStringLiteral("Path/File access error"));
+    FileWrite::WriteWhole(FileName, Data);
 }
 
 void RunFileCommand(const std::function<void()> &Body)
