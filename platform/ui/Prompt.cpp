@@ -9,9 +9,11 @@
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QDialogButtonBox>
 #include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
+#include <QCoreApplication>
+#include <QPrinter>
 
 namespace {
 
@@ -115,6 +117,7 @@ public:
         if (!printer)
             return false;
         QPrintDialog dlg(printer, g_parent);
+        UseSetupWording(dlg);
         return dlg.exec() == QDialog::Accepted;
     }
 
@@ -446,4 +449,11 @@ QStringList QtNameFilters(const QString &filter)
             out << desc + QLatin1Char(' ') + tail;
     }
     return out;
+}
+
+void UseSetupWording(QDialog &printDialog)
+{
+    for (QDialogButtonBox *box : printDialog.findChildren<QDialogButtonBox *>())
+        if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
+            ok->setText(QCoreApplication::translate("QPlatformTheme", "OK"));
 }

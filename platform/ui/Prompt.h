@@ -57,6 +57,10 @@ public:
     virtual void help(const QString &helpFile, int command, const QString &keyword) = 0;
 };
 
+// The printer set-up dialog only keeps the choice: its confirming button reads
+// OK (in the user's language) instead of the print dialog's "Print".
+void UseSetupWording(class QDialog &printDialog);
+
 // The provider in use; the default one shows real Qt dialogs.
 PromptProvider &Prompts();
 // Installs a provider (nullptr restores the real dialogs). Returns the previous one.
