@@ -72,6 +72,11 @@ void SetPromptParent(QWidget *parent);
 using HelpHandler = std::function<void(const QString &helpFile, int command, const QString &keyword)>;
 HelpHandler SetHelpHandler(HelpHandler handler);
 
+// A saved name typed without extension completed as the system dialog did:
+// with the extension of the chosen filter's first pattern ("*.jpg"), or
+// defaultExt when that filter names none ("*.*").
+QString CompleteSaveName(const QString &fileName, const QString &filter, int filterIndex, const QString &defaultExt);
+
 // Qt name filters ("desc (*.ext)") of a "desc|*.ext|..." filter text.
 QStringList QtNameFilters(const QString &filter);
 
@@ -122,6 +127,8 @@ public:
 
     std::deque<int> answers;                           // message box results
     std::deque<std::optional<QString>> files;          // file dialog answers (nullopt = cancel)
+    std::deque<int> filterIndexes;                     // filter chosen with each answered file dialog
+                                                       // (none left: the one the dialog preselected)
     std::deque<std::optional<QColor>> colors;
     std::deque<std::optional<QFont>> fonts;
     std::deque<bool> printers;
