@@ -55,6 +55,21 @@ void CreateFromTemplate(const QString &path)
     if (!QFileInfo::exists(source))
         throw VbError(VbErr::FileNotFound, QStringLiteral("File not found: %1").arg(source));
 
+    // A database another running copy of the program has open is not
+    // replaced under it (its later writes would go to the deleted file): the
+    // file is refused as opening it would be. The lock taken by the probe is
+    // held until the new file stands in its place.
+    DatabasePtr probe;
+    if (QFileInfo::exists(path)) {
+        try {
+            probe = OpenDatabase(path, true, true, DefaultConnect());
+        } catch (const VbError &e) {
+            if (e.Number() == JetErr::FileInUse)
+                throw;
+            // Not one of our files, or another password: nobody holds it.
+        }
+    }
+
     // The copy is written under a temporary name beside the target and then
     // renamed over it in one step: a failure leaves the old file as it was.
     QSaveFile out(path);

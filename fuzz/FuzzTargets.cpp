@@ -264,35 +264,31 @@ int Database(const uint8_t *data, size_t size)
     return 0;
 }
 
-namespace {
-// Every sample of a read, so a value left unset or out of range shows.
-void Walk(const ColSamplePtr &samples)
+int HrmFile(const uint8_t *data, size_t size)
 {
-    if (!samples)
-        return;
-    for (int i = 1; i <= samples->Count(); ++i) {
-        const SamplePtr s = samples->Item(i);
-        s->Distance();
-        s->Height();
+    ::Hrm reader;
+    if (reader.ReadHRMData(Bytes(data, size), QStringLiteral("fuzz.hrm")) > 0) {
+        int pulse = 0;
+        for (const SamplePtr &s : *reader.Samples())
+            pulse += s->Pulse();
+        (void)pulse;
+    } else {
+        reader.Failure().Text();
     }
-}
-}
-
-int HrmRecording(const uint8_t *data, size_t size)
-{
-    Hrm hrm;
-    if (hrm.ReadHRMData(Bytes(data, size), QStringLiteral("fuzz.hrm")))
-        Walk(hrm.Samples());
-    hrm.Failure();
     return 0;
 }
 
 int TourFile(const uint8_t *data, size_t size)
 {
-    Tur tur;
-    if (tur.ReadTurData(Bytes(data, size), QStringLiteral("fuzz.tur")))
-        Walk(tur.Samples());
-    tur.Failure();
+    ::Tur reader;
+    if (reader.ReadTurData(Bytes(data, size), QStringLiteral("fuzz.tur")) > 0) {
+        float speed = 0;
+        for (const SamplePtr &s : *reader.Samples())
+            speed += s->Speed();
+        (void)speed;
+    } else {
+        reader.Failure().Text();
+    }
     return 0;
 }
 
@@ -301,7 +297,7 @@ const std::vector<Target> &Targets()
     static const std::vector<Target> targets = {
         {"jetsql", JetSql},       {"xml_races", XmlRaces}, {"text_profile", TextProfile},
         {"settings", Settings},   {"field_text", FieldText}, {"database", Database},
-        {"hrm", HrmRecording},    {"tur", TourFile},
+        {"hrm", HrmFile},         {"tour_file", TourFile},
     };
     return targets;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 using namespace RecordingParse;
 
@@ -107,8 +108,51 @@ int16_t Hrm::ReadHRMData(const QByteArray &Contents, const QString &FileName)
 bool Hrm::parse(const QByteArray &contents, const QString &fileName)
 {
     const QString text = IniDocument::Decode(contents);
+
+    // The lines as views into the text (LF, CR LF or CR ends a line).
+    struct LineView {
+        qsizetype start, length, next;
+    };
+    std::vector<LineView> lines;
+    {
+        const QChar *d = text.constData();
+        const qsizetype n = text.size();
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = d[i].unicode();
+            if (c == u'\n' || c == u'\r') {
+                qsizetype next = i + 1;
+                if (c == u'\r' && next < n && d[next].unicode() == u'\n')
+                    ++next;
+                lines.push_back({start, i - start, next});
+                start = next;
+                i = next - 1;
+            }
+        }
+        if (start < n)
+            lines.push_back({start, n - start, n});
+    }
+    auto lineAt = [&](size_t i) { return QStringView(text).mid(lines[i].start, lines[i].length); };
+
+    // The samples: the lines after "[HRData]" (exactly) up to the first empty line.
+    size_t first = 0;
+    while (first < lines.size() && lineAt(first) != u"[HRData]")
+        ++first;
+    ++first;
+    size_t end = first;
+    while (end < lines.size() && lines[end].length > 0)
+        ++end;
+
+    // The keys are read from everything but the sample lines, which only
+    // ever belong to the section [HRData] that no key is read from.
     IniDocument ini;
-    ini.setText(text);
+    if (first < end) {
+        const qsizetype cut = lines[first].start;
+        const qsizetype resume = end < lines.size() ? lines[end].start : text.size();
+        ini.setText(text.left(cut) + text.mid(resume));
+    } else {
+        ini.setText(text);
+    }
 
     auto key = [&](const QString &name) { return Unquote(ini.value(kParams, name)).left(126); };
     // An integer key; false (with the reason) when it does not fit 16 bits.
@@ -200,21 +244,12 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         kinds[fields++] = Balance;
     m_Fields_Count = int16_t(fields);
 
-    // The samples: the lines after "[HRData]" (exactly) up to the first empty line.
-    const QStringList lines = SplitLines(text);
-    qsizetype at = 0;
-    while (at < lines.size() && lines.at(at) != QLatin1String("[HRData]"))
-        ++at;
-    ++at;
     auto samples = std::make_shared<ColSample>();
     int64_t seconds = -int64_t(m_Interval);
     float distance = 0;
-    for (; at < lines.size(); ++at) {
-        const QString &line = lines.at(at);
-        if (line.isEmpty())
-            break;
-        const QString lineNo = QString::number(at + 1);
-        const QStringView view(line);
+    for (size_t at = first; at < end; ++at) {
+        const QStringView view = lineAt(at);
+        auto lineNo = [at] { return QString::number(at + 1); };
         int16_t values[6];
         qsizetype start = 0;
         int found = 0;
@@ -227,11 +262,11 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
             const QStringView field = view.mid(start, tab - start);
             const auto v = WholeNumber(field);
             if (!v) {
-                m_failure = {RecordingText::NotANumber, {lineNo, QuoteForReason(field.toString())}};
+                m_failure = {RecordingText::NotANumber, {lineNo(), QuoteForReason(field.toString())}};
                 return false;
             }
             if (!Fits16(*v)) {
-                m_failure = {RecordingText::OutOfRange, {lineNo, QuoteForReason(field.toString().trimmed())}};
+                m_failure = {RecordingText::OutOfRange, {lineNo(), QuoteForReason(field.toString().trimmed())}};
                 return false;
             }
             values[found] = int16_t(*v);
@@ -239,7 +274,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         }
         if (found < fields) {
             m_failure = {RecordingText::TooFewFields,
-                         {lineNo, QString::number(found), QString::number(fields)}};
+                         {lineNo(), QString::number(found), QString::number(fields)}};
             return false;
         }
 
@@ -253,7 +288,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
             case Speed: {
                 seconds += m_Interval;
                 if (seconds > INT32_MAX || seconds < INT32_MIN) {
-                    m_failure = {RecordingText::OutOfRange, {lineNo, QString::number(seconds)}};
+                    m_failure = {RecordingText::OutOfRange, {lineNo(), QString::number(seconds)}};
                     return false;
                 }
                 s->Seconds(int32_t(seconds));
@@ -269,7 +304,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
             case Altitude: {
                 const double h = std::nearbyint(float(v) * m_HeightConv * float(m_HeightFactor));
                 if (!Fits16(int64_t(h))) {
-                    m_failure = {RecordingText::OutOfRange, {lineNo, QString::number(int64_t(h))}};
+                    m_failure = {RecordingText::OutOfRange, {lineNo(), QString::number(int64_t(h))}};
                     return false;
                 }
                 s->Height(int16_t(h));

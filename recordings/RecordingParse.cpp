@@ -5,26 +5,6 @@
 
 namespace RecordingParse {
 
-QStringList SplitLines(const QString &text)
-{
-    QStringList lines;
-    const qsizetype n = text.size();
-    const QChar *d = text.constData();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = d[i].unicode();
-        if (c == u'\n' || c == u'\r') {
-            lines.append(QString(d + start, i - start));
-            if (c == u'\r' && i + 1 < n && d[i + 1].unicode() == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n)
-        lines.append(QString(d + start, n - start));
-    return lines;
-}
-
 namespace {
 QStringView Trim(QStringView t)
 {

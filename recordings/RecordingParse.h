@@ -1,16 +1,11 @@
 #pragma once
 // Small parsing helpers shared by the recording readers.
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 #include <cstdint>
 #include <optional>
 
 namespace RecordingParse {
-
-// The lines of a text whose lines end in LF, CR LF or CR. A final line end
-// does not start another line.
-QStringList SplitLines(const QString &text);
 
 // A whole number with an optional sign and surrounding blanks, nothing else;
 // nothing when the text is not one. Values beyond 64 bits saturate.

@@ -1,6 +1,6 @@
 // Storing races without a word to the user: one outcome per race, and a race
 // either stored whole or not at all.
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 #include "core/RaceStore.h"
 
 #include <QFile>

@@ -291,16 +291,20 @@ TEST_F(RecordingWindow, OpenCommandKeepsItsSettings)
 TEST_F(RecordingWindow, TableLayoutKeptInTwips)
 {
     Open();
-    EXPECT_EQ(Grid()->columnWidth(3), 1000 / 15);
+    // Without stored widths: 1000 twips, or the header's longest word when wider.
+    EXPECT_GE(Grid()->columnWidth(3), 1000 / 15);
+    const int fresh4 = Grid()->columnWidth(4);
     Grid()->setColumnWidth(3, 100);
     Close();
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col3Width")),
               QStringLiteral("1500"));
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col0Width")), QString());
     SaveSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col4Width"), QStringLiteral("wide"));
+    SaveSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col5Width"), QStringLiteral("600"));
     Open();
     EXPECT_EQ(Grid()->columnWidth(3), 100);
-    EXPECT_EQ(Grid()->columnWidth(4), 1000 / 15);   // not a number: the default
+    EXPECT_EQ(Grid()->columnWidth(4), fresh4);   // not a number: the default
+    EXPECT_EQ(Grid()->columnWidth(5), 40);       // a stored width is taken as it is
 }
 
 // Importing: a climb with its thinned samples; refusals that store nothing;
@@ -353,6 +357,15 @@ TEST_F(RecordingWindow, ImportsIntoTheOpenDatabase)
     EXPECT_EQ(TestSupport::Script().messages().size(), before + 1);   // 549: already present
     EXPECT_EQ(Ctl<QLabel>("txt")->text(), GetLangString(15542));
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM CampioniSalite")), stored);
+
+    // A database error is shown and does not read as a success either.
+    CurrentDb->Close();
+    Ctl<QLineEdit>("txtName")->setText(QStringLiteral("Port de Pailhères again"));
+    w.cmdImport_Click();
+    EXPECT_EQ(TestSupport::Script().messages().size(), before + 2);
+    EXPECT_TRUE(TestSupport::Script().messages().back().startsWith(QStringLiteral("Error ")))
+        << TestSupport::Script().messages().back().toStdString();
+    EXPECT_EQ(Ctl<QLabel>("txt")->text(), GetLangString(15542));
 }
 
 // A recording without samples loads, refuses the import and exports its header row.
