@@ -185,6 +185,21 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
             });
 }
 
+SamplePanel::~SamplePanel()
+{
+    // The grid and its editor are deleted after this panel's members are gone.
+    // An editor still open would be committed then (it loses the focus as it
+    // goes) and the model would run the rules below on a panel that no longer
+    // exists. The card's closing steps have saved what was typed by now, so the
+    // editor is closed without committing and the model refuses any later edit.
+    if (QWidget *editor = m_grid->indexWidget(m_grid->currentIndex()))
+        emit m_grid->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    m_model->setCellHook([](int, const QString &, const QVariant &, int) { return data::RecordsetModel::CellResult{}; });
+    m_model->setRowHook([](QVariantList &, QVariantMap &) { return false; });
+    disconnect(m_model, nullptr, this, nullptr);
+    disconnect(m_grid->selectionModel(), nullptr, this, nullptr);
+}
+
 void SamplePanel::load(const QString &cardName)
 {
     dao::RecordsetPtr rs = CurrentDb->OpenRecordset(

@@ -30,6 +30,9 @@ public:
         int emptyHeight = 0;
     };
     SamplePanel(const Setup &setup, QWidget *parent = nullptr);
+    // Closes a cell editor still open and takes the grid's rules off the
+    // model, so nothing the grid does while it is taken apart reaches them.
+    ~SamplePanel() override;
 
     // Shows the samples of the named card, in distance order. Throws VbError.
     void load(const QString &cardName);

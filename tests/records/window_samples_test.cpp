@@ -4,6 +4,7 @@
 #include "core/ProfileGlobals.h"
 #include "core/WindowRegistry.h"
 #include "platform/data/RecordsetModel.h"
+#include "records/SampleChecks.h"
 
 #include <QDialog>
 #include <QMouseEvent>
@@ -379,4 +380,25 @@ TEST_P(BothWindows, SampleGridOrderEscapeAndDelete)
     Type(grid, Qt::Key_Delete, QString());
     EXPECT_EQ(m->pendingRow(), -1);
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb))), 3);
+}
+
+// A window deleted while a sample cell editor is open: its closing steps
+// offer the typed text to the grid's rules once (here a distance the card
+// has already), and nothing reaches those rules once the window's parts are
+// being taken apart (a sanitizer build reports any such access).
+TEST_F(CardWindowTest, WindowDeletedWithAnOpenCellEditor)
+{
+    AddCard(true, QStringLiteral("A"));
+    AddSample(true, QStringLiteral("A"), 0, 100);
+    CardWindow &w = Open(true);
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    grid->setFocus();
+    grid->setCurrentIndex(Cell(w, 1, 0));   // the add row: the editor opens
+    auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(Cell(w, 1, 0)));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("0"));
+    DeleteWindow();
+    EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(SampleChecks::DuplicateTextClimb)});
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite]")), 1);
 }
