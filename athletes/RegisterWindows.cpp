@@ -1,5 +1,6 @@
 #include "athletes/RegisterWindows.h"
 
+#include "athletes/PerformanceList.h"
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
 #include "core/WindowRegistry.h"
@@ -14,5 +15,11 @@ void RegisterAthletesWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmTempiSal"), [](QWidget *parent) -> QWidget * {
         return new frmTempiSal(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmPrestAll"), [](QWidget *parent) -> QWidget * {
+        return new frmPrestAll(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmAngolo"), [](QWidget *parent) -> QWidget * {
+        return new frmAngolo(parent);
     });
 }
