@@ -1,5 +1,6 @@
 #include "athletes/RegisterWindows.h"
 
+#include "athletes/DataFilter.h"
 #include "athletes/PerformanceList.h"
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
@@ -21,5 +22,8 @@ void RegisterAthletesWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmAngolo"), [](QWidget *parent) -> QWidget * {
         return new frmAngolo(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("DataFilter"), [](QWidget *parent) -> QWidget * {
+        return new DataFilter(parent);
     });
 }

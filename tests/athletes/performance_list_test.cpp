@@ -1,6 +1,11 @@
 // The trainings and climbs lists of one athlete, driven as a user would.
 #include "athletes_fixture.h"
+#include "athletes/DataFilter.h"
 #include "athletes/PerformanceList.h"
+#include "athletes/RegisterWindows.h"
+#include "platform/data/DatePicker.h"
+
+#include <QComboBox>
 #include "core/WindowRegistry.h"
 #include "platform/data/RecordsetModel.h"
 
@@ -139,3 +144,34 @@ TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)
     EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmPrint")), nullptr);
 }
 
+
+TEST_F(PerformanceListTest, DateFilterNarrowsTheOpenListInAnyLocale)
+{
+    RegisterAthletesWindows();
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    auto *list = qobject_cast<PerformanceList *>(WindowRegistry::Load(QStringLiteral("frmPrestAll")));
+    ASSERT_NE(list, nullptr);
+    DataFormName = QStringLiteral("frmPrestAll");
+    auto run = [](const char *op, const QDate &day) {
+        DataFilter dlg;
+        dlg.Combo1()->setCurrentText(QString::fromLatin1(op));
+        dlg.ccrpDtp1()->SetValue(day.isValid() ? QVariant(day) : QVariant());
+        dlg.cmdOk_Click();
+    };
+    run("<=", QDate());   // no date: nothing happens
+    EXPECT_FALSE(ListSql.contains(QLatin1String("[Data]")));
+    run(">=", QDate(2004, 2, 1));
+    EXPECT_TRUE(ListSql.endsWith(QLatin1String(" AND ([Data] >=#02/01/2004# ) "))) << ListSql.toStdString();
+    EXPECT_EQ(list->model()->rowCount(), 2);
+    run("<=", QDate(2004, 2, 1));   // a range of one day, its boundary kept
+    EXPECT_EQ(list->model()->rowCount(), 1);
+    EXPECT_EQ(list->Data2()->recordSource(), ListSql);
+    // Another list named, but not open: the trainings list is left alone.
+    DataFormName = QStringLiteral("frmAngolo");
+    const QString before = ListSql;
+    run(">=", QDate(2004, 3, 1));
+    EXPECT_EQ(ListSql, before);
+    QLocale::setDefault(saved);
+    WindowRegistry::Unload(QStringLiteral("frmPrestAll"));
+}
