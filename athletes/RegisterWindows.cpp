@@ -1,5 +1,7 @@
 #include "athletes/RegisterWindows.h"
 
+#include "athletes/DataFilter.h"
+#include "athletes/PerformanceList.h"
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
 #include "core/DataGlobals.h"
@@ -40,4 +42,14 @@ void RegisterAthletesWindows()
     trainingTimes.refusal = 540;
     WindowRegistry::RegisterDataWindow(trainingTimes,
                                        [](QWidget *parent) -> QWidget * { return new frmTempiAll(parent); });
+
+    WindowRegistry::Register(QStringLiteral("frmPrestAll"), [](QWidget *parent) -> QWidget * {
+        return new frmPrestAll(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmAngolo"), [](QWidget *parent) -> QWidget * {
+        return new frmAngolo(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("DataFilter"), [](QWidget *parent) -> QWidget * {
+        return new DataFilter(parent);
+    });
 }
