@@ -19,6 +19,8 @@ int16_t AltimetriaOpen = 0;
 QString ListSql;
 QString StatsSqlHead;
 ImageList ImageList2;
+ImageList ImageList1;
+QString DbPassword;
 CommonDialog cmDlg1;
 const QString ProductCaption = QStringLiteral("Vettaro ");
 
