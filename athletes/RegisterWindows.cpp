@@ -2,6 +2,7 @@
 
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
+#include "athletes/frmFind.h"
 #include "core/WindowRegistry.h"
 
 void RegisterAthletesWindows()
@@ -14,5 +15,8 @@ void RegisterAthletesWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmTempiSal"), [](QWidget *parent) -> QWidget * {
         return new frmTempiSal(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmFind"), [](QWidget *parent) -> QWidget * {
+        return new frmFind(parent);
     });
 }
