@@ -3,6 +3,7 @@
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
 #include "athletes/frmFind.h"
+#include "athletes/frmStates.h"
 #include "core/WindowRegistry.h"
 
 void RegisterAthletesWindows()
@@ -18,5 +19,8 @@ void RegisterAthletesWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmFind"), [](QWidget *parent) -> QWidget * {
         return new frmFind(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmStates"), [](QWidget *parent) -> QWidget * {
+        return new frmStates(parent);
     });
 }
