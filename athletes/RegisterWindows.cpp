@@ -4,6 +4,8 @@
 #include "athletes/PerformanceList.h"
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
+#include "athletes/frmFind.h"
+#include "athletes/frmStates.h"
 #include "core/DataGlobals.h"
 #include "core/WindowRegistry.h"
 
@@ -51,5 +53,11 @@ void RegisterAthletesWindows()
     });
     WindowRegistry::Register(QStringLiteral("DataFilter"), [](QWidget *parent) -> QWidget * {
         return new DataFilter(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmFind"), [](QWidget *parent) -> QWidget * {
+        return new frmFind(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmStates"), [](QWidget *parent) -> QWidget * {
+        return new frmStates(parent);
     });
 }
