@@ -47,9 +47,9 @@ QPixmap DrawCan(bool upright)
 void EnsureBusyFrames()
 {
     if (!ImageList1.Contains(QStringLiteral("n_coca")))
-        ImageList1.Add(QStringLiteral("n_coca"), DrawCan(true));
+        ImageList1.Add(QStringLiteral("n_coca"), DrawCan(true).toImage());
     if (!ImageList1.Contains(QStringLiteral("l_coca")))
-        ImageList1.Add(QStringLiteral("l_coca"), DrawCan(false));
+        ImageList1.Add(QStringLiteral("l_coca"), DrawCan(false).toImage());
 }
 
 // ---- shared window ------------------------------------------------------------------------
@@ -100,7 +100,7 @@ void MaintenanceForm::Load(int titleId)
 
 void MaintenanceForm::Timer1_Timer()
 {
-    Picture1->setPixmap(ImageList1.Picture(m_phase ? QStringLiteral("n_coca") : QStringLiteral("l_coca")));
+    Picture1->setPixmap(QPixmap::fromImage(ImageList1.Picture(m_phase ? QStringLiteral("n_coca") : QStringLiteral("l_coca"))));
     m_phase = !m_phase;
 }
 
