@@ -35,11 +35,15 @@ const Col kClimbCols[] = {{"IDPercorso", 24006}, {"Data", 24007}, {"Lunghezza", 
 class TimeDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    QString displayText(const QVariant &value, const QLocale &locale) const override
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
-        if (value.typeId() == QMetaType::QTime)
-            return value.toTime().toString(QStringLiteral("hh:mm:ss"));
-        return QStyledItemDelegate::displayText(value, locale);
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (const auto *model = qobject_cast<const data::RecordsetModel *>(index.model())) {
+            const QVariant v = model->value(index.row(), index.column());
+            if (v.typeId() == QMetaType::QTime)
+                option->text = v.toTime().toString(QStringLiteral("hh:mm:ss"));
+        }
     }
 };
 const char *const kCommands[] = {"Print", "Find", "Filter", "DataFilter", "RemoveFilter", "SortAsc", "SortDes",
