@@ -1,4 +1,5 @@
 #include "athletes/PerformanceList.h"
+#include "core/WindowInterfaces.h"
 
 #include "core/DbFile.h"
 #include "core/Globals.h"
@@ -317,11 +318,6 @@ void PerformanceList::MyPrint()
                                          GetLangString(climbs ? 24502 : 19502));
     } catch (const VbError &) {
     }
-    QWidget *form = WindowRegistry::Load(QStringLiteral("frmPrint"));
-    if (!form)
-        return;
-    form->setWindowTitle(FormatLangString(GetLangString(climbs ? 24501 : 19501), {windowTitle()}));
-    form->setProperty("PrintSQL", AthleteLists::PrintSql(m_kind, m_data2->recordSource()));
-    form->setProperty("Titolo", title);
-    WindowRegistry::Show(QStringLiteral("frmPrint"));
+    showPrintForm({AthleteLists::PrintSql(m_kind, m_data2->recordSource()), title,
+                   FormatLangString(GetLangString(climbs ? 24501 : 19501), {windowTitle()})});
 }

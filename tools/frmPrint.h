@@ -2,7 +2,10 @@
 // The print form: hosts the table-printing control lumoTPrt1, keeps the four
 // page margins, opens the font and printer dialogs, starts the preview of one
 // query, counts the pages while the table is laid out and lets the user
-// cancel. Callers set PrintSQL, Titolo and the caption, then show it.
+// cancel. Callers hand it a job through PrintFormInterface (showPrintForm),
+// then show it.
+#include "core/WindowInterfaces.h"
+
 #include <QWidget>
 
 class QFrame;
@@ -15,13 +18,18 @@ class QPushButton;
 class QScrollBar;
 class lumoTPrt;
 
-class frmPrint : public QWidget {
+class frmPrint : public QWidget, public PrintFormInterface {
     Q_OBJECT
-    Q_PROPERTY(QString PrintSQL MEMBER PrintSQL)
-    Q_PROPERTY(QString Titolo MEMBER Titolo)
+    Q_INTERFACES(PrintFormInterface)
 public:
     explicit frmPrint(QWidget *parent = nullptr);
     ~frmPrint() override;
+
+    void setPrintJob(const PrintJob &job) override
+    {
+        PrintSQL = job.sql;
+        Titolo = job.title;
+    }
 
     QString PrintSQL;
     QString Titolo;

@@ -6,12 +6,23 @@
 #include "platform/data/DatePicker.h"
 
 #include <QComboBox>
+#include "core/WindowInterfaces.h"
 #include "core/WindowRegistry.h"
 #include "platform/data/RecordsetModel.h"
 
 #include <QTableView>
 #include <QHeaderView>
 #include <QMouseEvent>
+
+namespace {
+class ListPrintStandIn : public QWidget, public PrintFormInterface {
+    Q_OBJECT
+    Q_INTERFACES(PrintFormInterface)
+public:
+    void setPrintJob(const PrintJob &j) override { job = j; }
+    PrintJob job;
+};
+}
 
 namespace {
 
@@ -121,8 +132,8 @@ TEST_F(PerformanceListTest, FilterSortAndAthleteChangeKeepData2OnTheShownRows)
 
 TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)
 {
-    // A plain widget stands in for the print form and keeps what it is handed.
-    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *) -> QWidget * { return new QWidget; });
+    // A stand-in for the print form keeps the job it is handed.
+    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *) -> QWidget * { return new ListPrintStandIn; });
     PerformanceList &w = Open();
     QHeaderView *head = w.grid()->horizontalHeader();
     const QPoint timeHead(head->sectionViewportPosition(3) + 5, 5);
@@ -132,11 +143,11 @@ TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)
     EXPECT_EQ(Shown(3).first(), QStringLiteral("00:30:00"));
 
     w.MyPrint();
-    QWidget *standIn = WindowRegistry::Find(QStringLiteral("frmPrint"));
+    auto *standIn = qobject_cast<ListPrintStandIn *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
     ASSERT_NE(standIn, nullptr);
-    EXPECT_EQ(standIn->property("Titolo").toString(), QStringLiteral("Rossi Ugo| Tour performance"));
-    EXPECT_TRUE(standIn->property("PrintSQL").toString().endsWith(QLatin1String("ORDER BY [Tempo] ASC")));
-    dao::RecordsetPtr rs = CurrentDb->OpenRecordset(standIn->property("PrintSQL").toString(), dao::dbOpenSnapshot);
+    EXPECT_EQ(standIn->job.title, QStringLiteral("Rossi Ugo| Tour performance"));
+    EXPECT_TRUE(standIn->job.sql.endsWith(QLatin1String("ORDER BY [Tempo] ASC")));
+    dao::RecordsetPtr rs = CurrentDb->OpenRecordset(standIn->job.sql, dao::dbOpenSnapshot);
     EXPECT_EQ(rs->FieldCount(), 7);
     EXPECT_EQ(rs->RecordCount(), 3);
     rs->Close();
@@ -175,3 +186,5 @@ TEST_F(PerformanceListTest, DateFilterNarrowsTheOpenListInAnyLocale)
     QLocale::setDefault(saved);
     WindowRegistry::Unload(QStringLiteral("frmPrestAll"));
 }
+
+#include "performance_list_test.moc"
