@@ -1,18 +1,63 @@
 #include "athletes/RegisterWindows.h"
 
+#include "athletes/DataFilter.h"
+#include "athletes/PerformanceList.h"
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
+#include "athletes/frmFind.h"
+#include "athletes/frmStates.h"
+#include "core/DataGlobals.h"
 #include "core/WindowRegistry.h"
 
 void RegisterAthletesWindows()
 {
-    WindowRegistry::Register(QStringLiteral("frmDatiPers"), [](QWidget *parent) -> QWidget * {
-        return new frmDatiPers(parent);
+    using Shared = DataWindowRegistration::SharedRecordset;
+
+    DataWindowRegistration athletes;
+    athletes.name = QStringLiteral("frmDatiPers");
+    athletes.toolbarKey = QStringLiteral("b1");
+    athletes.statusText = 534;
+    athletes.recordsets = {Shared{&AthletesRs, QStringLiteral("Dati Personali"), false}};
+    athletes.printQuestion = 514;
+    WindowRegistry::RegisterDataWindow(athletes, [](QWidget *parent) -> QWidget * { return new frmDatiPers(parent); });
+
+    // A time card needs an athlete and a record to time; it may start without times.
+    const Shared byAthlete{&AthletesRs, QStringLiteral("SELECT * FROM [Dati Personali] ORDER BY IDPersonale"), true};
+
+    DataWindowRegistration climbTimes;
+    climbTimes.name = QStringLiteral("frmTempiSal");
+    climbTimes.toolbarKey = QStringLiteral("b4");
+    climbTimes.statusText = 537;
+    climbTimes.recordsets = {byAthlete,
+                             Shared{&ClimbsRs, QStringLiteral("SELECT * FROM [Dati Salite] ORDER BY IDPercorso"), true},
+                             Shared{&ClimbTimesRs, QStringLiteral("SELECT * FROM [Tempi Salita] ORDER BY Data"), false}};
+    climbTimes.refusal = 538;
+    WindowRegistry::RegisterDataWindow(climbTimes, [](QWidget *parent) -> QWidget * { return new frmTempiSal(parent); });
+
+    DataWindowRegistration trainingTimes;
+    trainingTimes.name = QStringLiteral("frmTempiAll");
+    trainingTimes.toolbarKey = QStringLiteral("b5");
+    trainingTimes.statusText = 539;
+    trainingTimes.recordsets = {
+        byAthlete, Shared{&RoutesRs, QStringLiteral("SELECT * FROM [Dati Percorsi] ORDER BY IDPercorso"), true},
+        Shared{&TrainingTimesRs, QStringLiteral("SELECT * FROM [Tempi Allenamento] ORDER BY Data"), false}};
+    trainingTimes.refusal = 540;
+    WindowRegistry::RegisterDataWindow(trainingTimes,
+                                       [](QWidget *parent) -> QWidget * { return new frmTempiAll(parent); });
+
+    WindowRegistry::Register(QStringLiteral("frmPrestAll"), [](QWidget *parent) -> QWidget * {
+        return new frmPrestAll(parent);
     });
-    WindowRegistry::Register(QStringLiteral("frmTempiAll"), [](QWidget *parent) -> QWidget * {
-        return new frmTempiAll(parent);
+    WindowRegistry::Register(QStringLiteral("frmAngolo"), [](QWidget *parent) -> QWidget * {
+        return new frmAngolo(parent);
     });
-    WindowRegistry::Register(QStringLiteral("frmTempiSal"), [](QWidget *parent) -> QWidget * {
-        return new frmTempiSal(parent);
+    WindowRegistry::Register(QStringLiteral("DataFilter"), [](QWidget *parent) -> QWidget * {
+        return new DataFilter(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmFind"), [](QWidget *parent) -> QWidget * {
+        return new frmFind(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmStates"), [](QWidget *parent) -> QWidget * {
+        return new frmStates(parent);
     });
 }

@@ -8,6 +8,7 @@
 #include "core/LangClient.h"
 #include "core/MDIfrmBike.h"
 #include "core/Validators.h"
+#include "core/WindowInterfaces.h"
 #include "core/WindowRegistry.h"
 #include "platform/data/DataControl.h"
 #include "platform/data/DatePicker.h"
@@ -331,13 +332,7 @@ void frmDatiPers::Slider3_Scroll()
 void frmDatiPers::MyPrint()
 {
     const AthletePrint::PrintJob job = AthletePrint::ListJob(windowTitle());
-    QWidget *form = WindowRegistry::Load(QStringLiteral("frmPrint"));
-    if (!form)
-        return;
-    form->setWindowTitle(job.caption);
-    form->setProperty("PrintSQL", job.sql);
-    form->setProperty("Titolo", job.title);
-    WindowRegistry::Show(QStringLiteral("frmPrint"));
+    showPrintForm({job.sql, job.title, job.caption});
 }
 
 void frmDatiPers::MyPrint1()

@@ -3,6 +3,10 @@
 // figures; asserts nothing.
 #include "LumoTabPrt/src/LumoTabPrt.h"
 #include "LumoTabPrt/src/clsStampante.h"
+#include "LumoTabPrt/src/frmPreView.h"
+
+#include <QComboBox>
+#include <QScrollBar>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -123,6 +127,32 @@ int main(int argc, char **argv)
             std::printf("  page %3d %6.2f ms", page + 1, t.nsecsElapsed() / 1e6 / reps);
         }
         std::printf("\n");
+    }
+
+    // The preview window paints only the part of the sheet it shows.
+    {
+        frmPreView preview;
+        preview.resize(1200, 900);
+        preview.Load(job.list, nullptr);
+        preview.show();
+        QApplication::processEvents();
+        for (int z = 0; z < 5; ++z) {
+            preview.cboZoom->setCurrentIndex(z);
+            preview.Relayout();
+            std::printf("preview ZOOM %d:", z + 1);
+            for (int page : {0, pages - 1}) {
+                preview.scrPagina->setValue(page);
+                preview.picFoglio->repaint();   // glyphs of this size once
+                const int reps = 5;
+                QElapsedTimer t;
+                t.start();
+                for (int i = 0; i < reps; ++i)
+                    preview.picFoglio->repaint();
+                std::printf("  page %3d %6.2f ms", page + 1, t.nsecsElapsed() / 1e6 / reps);
+            }
+            std::printf("  peak RSS %.1f MB\n", PeakRssMb());
+        }
+        preview.hide();
     }
 
     QTemporaryDir dir;

@@ -1,7 +1,7 @@
 #include "BikeRoutine.h"
 
-#include "core/Globals.h"
-#include "core/Validators.h"
+#include "core/DataGlobals.h"
+#include "core/ValueParsing.h"
 #include "platform/bmp2png/PngName.h"
 #include "platform/settings/IniFile.h"
 #include "platform/shell/Shell.h"

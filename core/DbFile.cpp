@@ -1,21 +1,15 @@
 #include "core/DbFile.h"
 
-#include "core/Globals.h"
-#include "core/LangClient.h"
-#include "core/MDIfrmBike.h"
+#include "core/DataGlobals.h"
 #include "platform/shell/FileWrite.h"
-#include "platform/ui/Prompt.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QPixmap>
 #include <QSaveFile>
 
 #include <cerrno>
-
-#include <exception>
 
 using namespace dao;
 
@@ -134,7 +128,9 @@ void UpgradeDatabase(Database &db)
     }
 }
 
-// Fills the new "Icons" table and ImageList2 from the .ico files of the icon folder.
+// Fills the new "Icons" table and ImageList2 from the .ico files of the icon
+// folder. An icon that fails (a name the IconName field cannot hold, a
+// database refusal) is skipped and the others are loaded.
 static void LoadIcons(Database &db)
 {
     ImageList2.SetImageSize(16, 16);
@@ -149,17 +145,21 @@ static void LoadIcons(Database &db)
                 continue;   // no icon in the file
             const QString key = file.left(file.size() - 4).toLower();
             try {
-                ImageList2.Add(key, QPixmap::fromImage(image));
+                db.Execute(QStringLiteral("INSERT INTO [Icons] ([IconName]) VALUES (?)"), 0, {key});
+            } catch (const VbError &) {
+                continue;
+            }
+            try {
+                ImageList2.Add(key, image);
             } catch (const VbError &e) {
-                // A key in use or not usable as a key: the name still goes
-                // into the table, without a picture.
+                // A key in use or not usable as a key: the name is in the
+                // table, without a picture.
                 if (e.Number() != 35602 && e.Number() != 35603)
                     throw;
             }
-            db.Execute(QStringLiteral("INSERT INTO [Icons] ([IconName]) VALUES (?)"), 0, {key});
         }
     } catch (...) {
-        // What was added so far is kept.
+        // What was added so far is kept; the failure goes on to the caller.
         db.CommitTrans();
         throw;
     }
@@ -205,41 +205,21 @@ void OpenDatabaseFile(const QString &path)
     }
 }
 
-int OpenDb(const QString &path)
+DatabaseOwner &DatabaseOwner::instance()
 {
-    SetStatus(FormatLangString(GetLangString(28007), {path}), true);
-    try {
-        OpenDatabaseFile(path);
-        if (MDIfrmBike *w = MDIfrmBike::instance()) {
-            w->AddRecentFile(path);
-            w->setWindowTitle(ProductCaption + FileTitle(path));
-            w->SetToolbar2Visible(true);
-            w->SetDatabaseCommands(true);
-        }
-        SetStatus(QString());
-        return 1;
-    } catch (const VbError &e) {
-        switch (e.Number()) {
-        case JetErr::NotValidPassword:
-            MsgBox(GetLangString(28008), Vb::Critical, GetLangString(28009));
-            break;
-        case JetErr::TableNotFound:
-            MsgBox(GetLangString(28012) + QLatin1Char('\n') + GetLangString(28013), Vb::Critical);
-            break;
-        case JetErr::UnrecognizedFormat:
-            MsgBox(GetLangString(28010), Vb::Critical, GetLangString(28011));
-            break;
-        default:
-            ShowDataError(e);
-        }
-    } catch (const std::exception &e) {
-        ShowDataError(VbError(VbErr::InvalidProcedureCall, QString::fromLocal8Bit(e.what())));
-    }
-    SetStatus(QString());
-    return 0;
+    static DatabaseOwner owner;
+    return owner;
 }
 
-void CloseDb()
+void DatabaseOwner::open(const QString &path)
+{
+    OpenDatabaseFile(path);
+    emit opened(path);
+}
+
+void CloseDb() { DatabaseOwner::instance().close(); }
+
+void DatabaseOwner::close()
 {
     CloseSharedRecordsets();
     if (CurrentDb && CurrentDb->IsOpen()) {
@@ -252,35 +232,12 @@ void CloseDb()
         }
         CurrentDb->Close();
     }
-    if (MDIfrmBike *w = MDIfrmBike::instance())
-        w->SetDatabaseCommands(false);
     ImageList2.Clear();
+    emit closed();
 }
 
 QString FileTitle(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
     return name.left(qMax(0, int(name.size()) - 4));
-}
-
-void ShowDataError(const VbError &error)
-{
-    MsgBox(QStringLiteral("Error ") + QString::number(error.Number()) + QStringLiteral(": ") + error.Description(),
-           Vb::Exclamation);
-}
-
-void ShowDataError()
-{
-    const std::exception_ptr current = std::current_exception();
-    if (!current)
-        return;
-    try {
-        std::rethrow_exception(current);
-    } catch (const VbError &e) {
-        ShowDataError(e);
-    } catch (const std::exception &e) {
-        ShowDataError(VbError(VbErr::InvalidProcedureCall, QString::fromLocal8Bit(e.what())));
-    } catch (...) {
-        ShowDataError(VbError(VbErr::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument")));
-    }
 }

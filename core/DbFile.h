@@ -1,9 +1,12 @@
 #pragma once
 // Opening, creating, upgrading and closing the program's database file.
-// The window-free steps are plain functions (tests and tools call them
-// directly); OpenDb and CloseDb add what the main window shows.
+// The steps are plain functions (tests and tools call them directly);
+// DatabaseOwner opens and closes the current database and tells whoever
+// listens (the main window). OpenDb, which reports a failure to the user,
+// is in DbCommands.h.
 #include "platform/dao/Dao.h"
 
+#include <QObject>
 #include <QString>
 
 // The template every new database is copied from, in the program folder.
@@ -32,18 +35,26 @@ void RebuildIcons(dao::Database &db);
 // the file; on failure nothing stays open and the error is thrown.
 void OpenDatabaseFile(const QString &path);
 
-// Opens a file as the current database and switches the main window into its
-// open state. Returns 1 when open, 0 after the failure has been reported.
-int OpenDb(const QString &path);
-// Closes the current database: drops "Icons", closes the file and switches the
-// database commands off. Callers hide Toolbar2 and reset the caption.
+// Closes the current database: drops "Icons", closes the file and tells
+// DatabaseOwner's listeners. Callers hide Toolbar2 and reset the caption.
 void CloseDb();
+
+// The owner of the open database (CurrentDb). Opening and closing through it
+// is told by its signals, so the main window follows the database without the
+// database code knowing the window.
+class DatabaseOwner : public QObject {
+    Q_OBJECT
+public:
+    static DatabaseOwner &instance();
+    // OpenDatabaseFile, then opened(path). Throws VbError as OpenDatabaseFile does.
+    void open(const QString &path);
+    // The work of CloseDb: never throws; emits closed() whether a file was open or not.
+    void close();
+
+signals:
+    void opened(const QString &path);
+    void closed();
+};
 
 // The file name without its folder and its last four characters.
 QString FileTitle(const QString &path);
-
-// The shared message for database errors: "Error <number>: <description>"
-// with the exclamation icon.
-void ShowDataError(const VbError &error);
-// The same for whatever exception is being handled (call from a catch block).
-void ShowDataError();

@@ -1,108 +1,11 @@
 #include "core/Globals.h"
 #include "platform/print/Printer.h"
 
-#include <QCoreApplication>
 #include <QPrinter>
 
-dao::DatabasePtr CurrentDb;
-dao::RecordsetPtr AthletesRs;
-dao::RecordsetPtr ClimbsRs;
-dao::RecordsetPtr RoutesRs;
-dao::RecordsetPtr ClimbTimesRs;
-dao::RecordsetPtr TrainingTimesRs;
-dao::RecordsetPtr SummaryRs;
-QString AppName;
-QString AppPath;
-QString DataFormName;
-int16_t LastKeyCode = 0;
-int16_t AltimetriaOpen = 0;
-QString ListSql;
-QString StatsSqlHead;
-ImageList ImageList2;
 CommonDialog cmDlg1;
-const QString ProductCaption = QStringLiteral("Vettaro ");
-
-namespace {
-bool IsNumericKey(const QString &key)
-{
-    bool ok = false;
-    key.toDouble(&ok);
-    return ok;
-}
-}
-
-void ImageList::Add(const QString &key, const QPixmap &picture)
-{
-    if (key.isEmpty() || IsNumericKey(key))
-        throw VbError(35603, QStringLiteral("Invalid key"));
-    if (Contains(key))
-        throw VbError(35602, QStringLiteral("Key is not unique in collection"));
-    QPixmap scaled = picture;
-    if (!picture.isNull() && (picture.width() != m_width || picture.height() != m_height))
-        scaled = picture.scaled(m_width, m_height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    m_items.append({key, scaled});
-}
-
-bool ImageList::Contains(const QString &key) const
-{
-    for (const Item &item : m_items)
-        if (item.key.compare(key, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
-QPixmap ImageList::Picture(const QString &key) const
-{
-    for (const Item &item : m_items)
-        if (item.key.compare(key, Qt::CaseInsensitive) == 0)
-            return item.picture;
-    return {};
-}
-
-QStringList ImageList::Keys() const
-{
-    QStringList keys;
-    for (const Item &item : m_items)
-        keys << item.key;
-    return keys;
-}
-
-void CloseRecordset(dao::RecordsetPtr &rs)
-{
-    if (rs) {
-        try {
-            if (rs->IsOpen())
-                rs->Close();
-        } catch (...) {
-        }
-    }
-    rs.reset();
-}
-
-void CloseSharedRecordsets()
-{
-    for (dao::RecordsetPtr *rs : {&AthletesRs, &ClimbsRs, &RoutesRs, &ClimbTimesRs, &TrainingTimesRs, &SummaryRs})
-        CloseRecordset(*rs);
-}
-
-void ResetGlobals()
-{
-    CloseSharedRecordsets();
-    if (CurrentDb) {
-        try {
-            if (CurrentDb->IsOpen())
-                CurrentDb->Close();
-        } catch (...) {
-        }
-    }
-    CurrentDb.reset();
-    DataFormName.clear();
-    LastKeyCode = 0;
-    AltimetriaOpen = 0;
-    ListSql.clear();
-    StatsSqlHead.clear();
-    ImageList2.Clear();
-}
+ImageList ImageList1;
+QString DbPassword;
 
 // The device of the printer object that the card and profile prints draw on,
 // so a printer (or PDF file) chosen in the set-up dialog is where they go.

@@ -1,20 +1,16 @@
 #include "core/LangClient.h"
 
-#include "core/DbFile.h"
-#include "core/Globals.h"
+#include "core/DataGlobals.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/FileWrite.h"
 #include "platform/shell/Shell.h"
-#include "platform/ui/Prompt.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QMenu>
 #include <optional>
 
 ColSuppLang Languages;
@@ -34,12 +30,6 @@ QString NotFound(int id)
     return QStringLiteral("No") + QString::number(id);
 }
 
-QString SettingsAppName()
-{
-    if (!AppName.isEmpty())
-        return AppName;
-    return QCoreApplication::applicationName();
-}
 
 // The language a library file stands for, from its name alone:
 // "VettaroLang1040.so" -> 1040, Italian, VettaroLang1040.clsResLang.
@@ -259,137 +249,38 @@ void ResetLanguages()
     LangStrings.reset();
 }
 
-// ---- the Language menu ------------------------------------------------------
-
-LanguageMenu::LanguageMenu(QMenu *menu, UpdateControlsFn updateControls)
-    : m_menu(menu), m_updateControls(std::move(updateControls))
+QString settingsAppName()
 {
-    QAction *separator = nullptr;
-    for (QAction *a : menu->actions())
-        if (a->objectName() == QLatin1String("mnuLanguages(0)"))
-            separator = a;
-    if (!separator) {
-        separator = menu->addSeparator();
-        separator->setObjectName(QStringLiteral("mnuLanguages(0)"));
+    if (!AppName.isEmpty())
+        return AppName;
+    return QCoreApplication::applicationName();
+}
+
+SuppLangPtr installLanguageLibrary(const QString &sourcePath, const QString &appPath)
+{
+    const QString folder = LangFolder(appPath);
+    const QString fileName = QFileInfo(sourcePath).fileName();
+    // The name decides, not the folder it comes from.
+    if (!fileName.contains(kLibraryMark))
+        return nullptr;
+    const QString target = QDir(folder).filePath(fileName);
+    if (QFileInfo::exists(target))
+        return nullptr;
+    // A file that could never be listed is neither copied nor registered.
+    const std::optional<SuppLang> lang = LanguageFromFileName(fileName);
+    if (!lang || Languages.Find(lang->LocaleID()))
+        return nullptr;
+    if (!QFileInfo::exists(sourcePath))
+        RaiseError(VbErr::FileNotFound, QStringLiteral("File not found"));
+    QDir().mkpath(folder);
+    QFile source(sourcePath);
+    if (!source.copy(target))
+        FileWrite::RaiseFailure(target, 0, source.errorString());
+    if (!RegisterLangDll(target, true)) {
+        QFile::remove(target);
+        return nullptr;
     }
-    separator->setVisible(false);
-    m_items.append(separator);
-}
-
-QAction *LanguageMenu::Item(int index) const
-{
-    return (index >= 0 && index < m_items.size()) ? m_items.at(index) : nullptr;
-}
-
-QAction *LanguageMenu::AddLanguageItem(const SuppLang &lang)
-{
-    const int index = int(m_items.size());
-    QAction *item = m_menu->addAction(lang.EnglishName());
-    item->setObjectName(QStringLiteral("mnuLanguages(%1)").arg(index));
-    item->setData(lang.LocaleID());
-    item->setCheckable(true);
-    item->setChecked(lang.LocaleID() == LangId);
-    QObject::connect(item, &QAction::triggered, m_menu, [this, index] { LanguageClicked(index); });
-    m_items.append(item);
-    return item;
-}
-
-void LanguageMenu::CheckCurrent()
-{
-    for (int i = 1; i < m_items.size(); ++i)
-        m_items.at(i)->setChecked(m_items.at(i)->data().toString() == LangId);
-}
-
-void LanguageMenu::Build()
-{
-    m_items.at(0)->setVisible(true);
-    for (const SuppLangPtr &lang : Languages)
-        AddLanguageItem(*lang);
-}
-
-void LanguageMenu::ChangeLanguage(int index)
-{
-    QAction *item = index >= 1 ? Item(index) : nullptr;
-    if (!item)
-        return;
-    const QString chosen = SelectLanguage(item->data().toString(), QStringLiteral("1033"));
-    // A language that cannot be created leaves the current one in place, and
-    // the menu and the stored choice keep saying which one that is.
-    if (!chosen.isEmpty()) {
-        LangId = chosen;
-        SaveSetting(SettingsAppName(), QStringLiteral("Settings"), QStringLiteral("Language"), LangId);
-    }
-    CheckCurrent();
-}
-
-void LanguageMenu::LanguageClicked(int index)
-{
-    ChangeLanguage(index);
-    if (m_updateControls)
-        m_updateControls();
-}
-
-void LanguageMenu::AddLanguageClicked()
-{
-    const QString app = SettingsAppName();
-    const QString section = QStringLiteral("MDIfrmBike");
-    const QString key = QStringLiteral("AddLangMod");
-    try {
-        CommonDialog dialog;
-        dialog.InitDir = GetSetting(app, section, key, Shell::DocumentsFolder());
-        dialog.DefaultExt = LangLibrarySuffix().mid(1);
-        dialog.DialogTitle = GetLangString(501);
-        dialog.FileName.clear();
-        dialog.Filter = GetLangString(502);
-        dialog.Flags = 0x81404;
-        dialog.CancelError = true;
-        dialog.ShowOpen();
-        SaveSetting(app, section, key, QFileInfo(dialog.FileName).absolutePath());
-        const int index = AddLanguageDll(dialog.FileName, AppPath);
-        if (index == 0) {
-            MsgBox(GetLangString(503), Vb::Critical);
-            return;
-        }
-        ChangeLanguage(index);
-        if (m_updateControls)
-            m_updateControls();
-    } catch (const VbError &e) {
-        if (e.Number() != VbErr::CancelError)
-            ShowDataError(e);
-    }
-}
-
-int LanguageMenu::AddLanguageDll(const QString &sourcePath, const QString &appPath)
-{
-    try {
-        const QString folder = LangFolder(appPath);
-        const QString fileName = QFileInfo(sourcePath).fileName();
-        // The name decides, not the folder it comes from.
-        if (!fileName.contains(kLibraryMark))
-            return 0;
-        const QString target = QDir(folder).filePath(fileName);
-        if (QFileInfo::exists(target))
-            return 0;
-        // A file that could never be listed is neither copied nor registered.
-        const std::optional<SuppLang> lang = LanguageFromFileName(fileName);
-        if (!lang || Languages.Find(lang->LocaleID()))
-            return 0;
-        if (!QFileInfo::exists(sourcePath))
-            RaiseError(VbErr::FileNotFound, QStringLiteral("File not found"));
-        QDir().mkpath(folder);
-        QFile source(sourcePath);
-        if (!source.copy(target))
-            FileWrite::RaiseFailure(target, 0, source.errorString());
-        if (!RegisterLangDll(target, true)) {
-            QFile::remove(target);
-            return 0;
-        }
-        Languages.Append(std::make_shared<SuppLang>(*lang), lang->LocaleID());
-        const int index = int(m_items.size());
-        AddLanguageItem(*lang);
-        return index;
-    } catch (const VbError &e) {
-        ShowDataError(e);
-        return 0;
-    }
+    auto added = std::make_shared<SuppLang>(*lang);
+    Languages.Append(added, lang->LocaleID());
+    return added;
 }

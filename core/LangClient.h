@@ -10,11 +10,8 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
-class QAction;
-class QMenu;
 
 QString GetLangString(int id);
 // Replaces "%1" by args[0], "%2" by args[1] ... in one pass ("%10" is not "%1" + "0").
@@ -98,44 +95,12 @@ bool RegisterLangDll(const QString &path, bool doRegister);
 // Clears Languages, LangId and LangStrings (tests, and the program's end).
 void ResetLanguages();
 
-// The Language menu of the main window (mnuLangMain): mnuAddLang, the
-// separator mnuLanguages(0), then one checkable item mnuLanguages(i) per
-// language with the language's name as text and its locale as data.
-class LanguageMenu {
-public:
-    // What follows a change of language: UpdateControls of the main window
-    // and of the active child window.
-    using UpdateControlsFn = std::function<void()>;
-
-    // menu: mnuLangMain. The separator is created here (hidden until Build)
-    // when the menu does not hold one named "mnuLanguages(0)".
-    LanguageMenu(QMenu *menu, UpdateControlsFn updateControls);
-
-    // BuildLanguageMenu: shows the separator and adds one item per language,
-    // checking the one of LangId. Runs once, at start-up.
-    void Build();
-    // ChangeLanguage(index): selects the language of item index, stores the
-    // choice under "Settings"/"Language" and moves the check mark.
-    void ChangeLanguage(int index);
-    // mnuLanguages_Click: ChangeLanguage, then UpdateControls.
-    void LanguageClicked(int index);
-    // mnuAddLang_Click: asks for a library file, adds it and switches to it.
-    void AddLanguageClicked();
-    // AddLanguageDll: copies a library into the Lang folder, registers it and
-    // appends its language and menu item. Returns the new item's index, 0 on failure.
-    int AddLanguageDll(const QString &sourcePath, const QString &appPath);
-
-    // mnuLanguages(index): 0 is the separator; nullptr when out of range.
-    QAction *Item(int index) const;
-    // Number of mnuLanguages items, the separator included.
-    int ItemCount() const { return int(m_items.size()); }
-    QMenu *Menu() const { return m_menu; }
-
-private:
-    QAction *AddLanguageItem(const SuppLang &lang);
-    void CheckCurrent();
-
-    QMenu *m_menu;
-    UpdateControlsFn m_updateControls;
-    QList<QAction *> m_items;   // [0] the separator
-};
+// The application name the language choice is stored under: AppName, or the
+// application's name before start-up set it.
+QString settingsAppName();
+// Copies a language library into the Lang folder of appPath, registers it and
+// appends its language to Languages. nullptr (nothing changed) when the file
+// name is not a language library's, names a locale already listed or one
+// unknown, or the copy exists already or does not register. Throws VbError
+// 53 (missing file) or 75 (not copied).
+SuppLangPtr installLanguageLibrary(const QString &sourcePath, const QString &appPath);

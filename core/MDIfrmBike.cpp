@@ -1,11 +1,14 @@
 #include "core/MDIfrmBike.h"
 
+#include "core/DbCommands.h"
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/HelpWindow.h"
 #include "core/LangClient.h"
+#include "core/LanguageMenu.h"
 #include "core/RecentFiles.h"
 #include "core/UserFolders.h"
+#include "core/WindowInterfaces.h"
 #include "core/WindowRegistry.h"
 #include "core/XmlRaces.h"
 #include "core/frmAbout.h"
@@ -85,7 +88,7 @@ template <typename F> void Step(F &&f)
 {
     try {
         f();
-    } catch (...) {
+    } catch (const VbError &) {
     }
 }
 
@@ -152,6 +155,22 @@ MDIfrmBike::MDIfrmBike(QWidget *parent) : QMainWindow(parent)
     // The caption tells whether a database is open, from the start.
     setWindowTitle(ProductCaption);
     resize(1024, 720);
+
+    // The status texts of every part of the program land in panel 1.
+    SetStatusSink([this](const QString &text, bool wait) { ShowStatus(text, wait); });
+    // The window follows the database: its owner says when a file opens or closes.
+    connect(&DatabaseOwner::instance(), &DatabaseOwner::opened, this, &MDIfrmBike::DatabaseOpened);
+    connect(&DatabaseOwner::instance(), &DatabaseOwner::closed, this, [this] { SetDatabaseCommands(false); });
+    // Child windows of the registry go into this workspace.
+    WindowRegistry::SetWorkspace(m_mdi, [this](const QString &name) { FormUnloaded(name); });
+}
+
+void MDIfrmBike::DatabaseOpened(const QString &path)
+{
+    AddRecentFile(path);
+    setWindowTitle(ProductCaption + FileTitle(path));
+    SetToolbar2Visible(true);
+    SetDatabaseCommands(true);
 }
 
 MDIfrmBike::~MDIfrmBike()
@@ -162,6 +181,8 @@ MDIfrmBike::~MDIfrmBike()
     if (g_instance == this) {
         g_instance = nullptr;
         SetPromptParent(nullptr);
+        SetStatusSink(nullptr);
+        WindowRegistry::SetWorkspace(nullptr, nullptr);
     }
 }
 
@@ -170,13 +191,13 @@ MDIfrmBike *MDIfrmBike::instance()
     return g_instance;
 }
 
-QAction *MDIfrmBike::AddItem(QMenu *menu, const QString &name, const char *slot)
+QAction *MDIfrmBike::AddItem(QMenu *menu, const QString &name, void (MDIfrmBike::*slot)())
 {
     QAction *a = menu->addAction(QString());
     a->setObjectName(name);
     m_items.insert(name, a);
     if (slot)
-        connect(a, SIGNAL(triggered()), this, slot);
+        connect(a, &QAction::triggered, this, slot);
     return a;
 }
 
@@ -205,29 +226,29 @@ void MDIfrmBike::BuildMenus()
     m_items.value(QStringLiteral("mnuFileItem(0)"))->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     m_items.value(QStringLiteral("mnuFileItem(1)"))->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     separator(file, QStringLiteral("mnuFileItem(3)"));
-    AddItem(file, QStringLiteral("mnuSetPrint"), SLOT(mnuSetPrint_Click()));
-    AddItem(file, QStringLiteral("mnuPrint"), SLOT(mnuPrint_Click()))->setIcon(ToolIcon(QStringLiteral("print")));
+    AddItem(file, QStringLiteral("mnuSetPrint"), &MDIfrmBike::mnuSetPrint_Click);
+    AddItem(file, QStringLiteral("mnuPrint"), &MDIfrmBike::mnuPrint_Click)->setIcon(ToolIcon(QStringLiteral("print")));
     separator(file, QStringLiteral("mnuRecent(0)"))->setVisible(false);
     separator(file, QStringLiteral("mnuExit(0)"));
     connect(AddItem(file, QStringLiteral("mnuExit(1)")), &QAction::triggered, this, [this]() { mnuExit_Click(1); });
 
     QMenu *tools = menu(QStringLiteral("mnuStrums"), bar);
-    AddItem(tools, QStringLiteral("mnuState"), SLOT(mnuState_Click()));
+    AddItem(tools, QStringLiteral("mnuState"), &MDIfrmBike::mnuState_Click);
     separator(tools, QStringLiteral("mnusep3"));
-    AddItem(tools, QStringLiteral("mnuRipara"), SLOT(mnuRipara_Click()));
-    AddItem(tools, QStringLiteral("mnuCompatta"), SLOT(mnuCompatta_Click()));
+    AddItem(tools, QStringLiteral("mnuRipara"), &MDIfrmBike::mnuRipara_Click);
+    AddItem(tools, QStringLiteral("mnuCompatta"), &MDIfrmBike::mnuCompatta_Click);
     separator(tools, QStringLiteral("mnuSep"));
-    AddItem(tools, QStringLiteral("mnuConverti"), SLOT(mnuConverti_Click()));
+    AddItem(tools, QStringLiteral("mnuConverti"), &MDIfrmBike::mnuConverti_Click);
     separator(tools, QStringLiteral("mnuSep2"));
-    AddItem(tools, QStringLiteral("mnuImportDB"), SLOT(mnuImportDB_Click()))->setIcon(ToolIcon(QStringLiteral("dbimport")));
-    AddItem(tools, QStringLiteral("mnuTxtImport"), SLOT(mnuTxtImport_Click()))->setIcon(ToolIcon(QStringLiteral("txtimport")));
-    AddItem(tools, QStringLiteral("mnuImport"), SLOT(mnuImport_Click()))->setIcon(ToolIcon(QStringLiteral("hrimport")));
-    AddItem(tools, QStringLiteral("mnuXmlImport"), SLOT(mnuXmlImport_Click()))->setIcon(ToolIcon(QStringLiteral("xmlimport")));
-    AddItem(tools, QStringLiteral("mnuWebImport"), SLOT(mnuWebImport_Click()))->setIcon(ToolIcon(QStringLiteral("webimport")));
+    AddItem(tools, QStringLiteral("mnuImportDB"), &MDIfrmBike::mnuImportDB_Click)->setIcon(ToolIcon(QStringLiteral("dbimport")));
+    AddItem(tools, QStringLiteral("mnuTxtImport"), &MDIfrmBike::mnuTxtImport_Click)->setIcon(ToolIcon(QStringLiteral("txtimport")));
+    AddItem(tools, QStringLiteral("mnuImport"), &MDIfrmBike::mnuImport_Click)->setIcon(ToolIcon(QStringLiteral("hrimport")));
+    AddItem(tools, QStringLiteral("mnuXmlImport"), &MDIfrmBike::mnuXmlImport_Click)->setIcon(ToolIcon(QStringLiteral("xmlimport")));
+    AddItem(tools, QStringLiteral("mnuWebImport"), &MDIfrmBike::mnuWebImport_Click)->setIcon(ToolIcon(QStringLiteral("webimport")));
     separator(tools, QStringLiteral("mnuSep4"));
-    AddItem(tools, QStringLiteral("mnuExportTxt"), SLOT(mnuExportTxt_Click()))->setIcon(ToolIcon(QStringLiteral("txtexport")));
-    AddItem(tools, QStringLiteral("mnuSaveXML"), SLOT(mnuSaveXML_Click()))->setIcon(ToolIcon(QStringLiteral("xmlexport")));
-    AddItem(tools, QStringLiteral("mnuSaveCrs"), SLOT(mnuSaveCrs_Click()))->setIcon(ToolIcon(QStringLiteral("crsexport")));
+    AddItem(tools, QStringLiteral("mnuExportTxt"), &MDIfrmBike::mnuExportTxt_Click)->setIcon(ToolIcon(QStringLiteral("txtexport")));
+    AddItem(tools, QStringLiteral("mnuSaveXML"), &MDIfrmBike::mnuSaveXML_Click)->setIcon(ToolIcon(QStringLiteral("xmlexport")));
+    AddItem(tools, QStringLiteral("mnuSaveCrs"), &MDIfrmBike::mnuSaveCrs_Click)->setIcon(ToolIcon(QStringLiteral("crsexport")));
     separator(tools, QStringLiteral("mnuBar(0)"));
     QAction *toolbarItem = AddItem(tools, QStringLiteral("mnuBar(1)"));
     toolbarItem->setCheckable(true);
@@ -260,16 +281,16 @@ void MDIfrmBike::BuildMenus()
                 [this, i]() { mnuGuida_Click(i); });
     m_items.value(QStringLiteral("mnuGuida(0)"))->setShortcut(QKeySequence::HelpContents);
     separator(help, QStringLiteral("mnuSep1"));
-    AddItem(help, QStringLiteral("mnuMail"), SLOT(mnuMail_Click()));
-    AddItem(help, QStringLiteral("mnuHomePage"), SLOT(mnuHomePage_Click()));
+    AddItem(help, QStringLiteral("mnuMail"), &MDIfrmBike::mnuMail_Click);
+    AddItem(help, QStringLiteral("mnuHomePage"), &MDIfrmBike::mnuHomePage_Click);
     separator(help, QStringLiteral("mnuHelp(0)"));
     connect(AddItem(help, QStringLiteral("mnuHelp(1)")), &QAction::triggered, this, [this]() { mnuHelp_Click(1); });
 
     // The pop-up menus of the athlete lists, not on the menu bar.
     QMenu *popup = menu(QStringLiteral("mnuPopUp"), nullptr);
-    AddItem(popup, QStringLiteral("mnuVAM"), SLOT(mnuVAM_Click()));
+    AddItem(popup, QStringLiteral("mnuVAM"), &MDIfrmBike::mnuVAM_Click);
     QMenu *speed = menu(QStringLiteral("mnuGraficoVelocita"), nullptr);
-    AddItem(speed, QStringLiteral("mnuVelocità"), SLOT(mnuVelocita_Click()));
+    AddItem(speed, QStringLiteral("mnuVelocità"), &MDIfrmBike::mnuVelocita_Click);
 }
 
 void MDIfrmBike::BuildToolbars()
@@ -370,7 +391,7 @@ void MDIfrmBike::StartLanguage()
             if (g_statusIdle)
                 SetStatus(QString(), false);
             if (QWidget *w = ActiveForm()) {
-                CallByName(w, "UpdateControls");
+                CallByName(w, byname::UpdateControls);
                 // Texts of another language can be longer.
                 GrowToFit(w);
             }
@@ -754,7 +775,7 @@ void MDIfrmBike::mnuFileItem_Click(int index)
         default:
             break;
         }
-    } catch (...) {
+    } catch (const VbError &) {
         // A cancelled dialog or a failure ends the command without a message.
     }
 }
@@ -771,7 +792,7 @@ void MDIfrmBike::mnuRecent_Click(int index)
         }
         CloseCurrentDatabase();
         OpenDb(path);
-    } catch (...) {
+    } catch (const VbError &) {
     }
 }
 
@@ -879,100 +900,59 @@ void MDIfrmBike::Toolbar1_ButtonClick(const QString &key)
             mnuSaveXML_Click();
         else if (key == QLatin1String("CrsExport"))
             mnuSaveCrs_Click();
-    } catch (...) {
+    } catch (const VbError &) {
         // Commands of the command toolbar end silently on an error.
     }
 }
 
 void MDIfrmBike::Toolbar2_ButtonClick(const QString &key)
 {
-    struct Row {
-        const char *key;
-        int status;
-        const char *window;
-    };
-    static const Row rows[] = {{"b1", 534, "frmDatiPers"},   {"b2", 535, "frmDatiSal"},   {"b3", 536, "frmDatiPerc"},
-                               {"b4", 537, "frmTempiSal"},   {"b5", 539, "frmTempiAll"},  {"b6", 541, "frmAngolo"},
-                               {"b7", 543, "frmPrestAll"},   {"b8", 545, "frmHitGrimpeur"}, {"b9", 547, "frmRiepilogo"},
-                               {"b0", 0, nullptr}};
-    const Row *row = nullptr;
-    for (const Row &r : rows)
-        if (key == QLatin1String(r.key))
-            row = &r;
-    if (!row)
+    // Every button but the last shows the data window registered for its key.
+    const bool exit = key == QLatin1String("b0");
+    const DataWindowRegistration *found = WindowRegistry::DataWindowForKey(key);
+    if (!exit && !found)
         return;
+    const DataWindowRegistration row = found ? *found : DataWindowRegistration();
 
     // The recordsets this click opened; a refusal or a failure closes them again.
     QList<dao::RecordsetPtr *> opened;
-    auto open = [&opened](dao::RecordsetPtr &rs, const QString &source) {
-        CloseRecordset(rs);
-        if (!CurrentDb)
-            throw VbError(91, QStringLiteral("Object variable or With block variable not set"));
-        rs = CurrentDb->OpenRecordset(source);
-        opened << &rs;
-    };
     auto closeOpened = [&opened]() {
         for (dao::RecordsetPtr *rs : opened)
             CloseRecordset(*rs);
         opened.clear();
     };
-    auto refuse = [&](int id) {
-        closeOpened();
-        MsgBox(GetLangString(id), Vb::Exclamation);
-    };
 
     SetMousePointer(11);
     try {
         bool shown = false;
-        if (row->window) {
-            SetStatus(GetLangString(row->status), true);
-            bool refused = false;
-            const QString &k = key;
-            if (k == QLatin1String("b1")) {
-                open(AthletesRs, QStringLiteral("Dati Personali"));
-            } else if (k == QLatin1String("b4")) {
-                open(AthletesRs, QStringLiteral("SELECT * FROM [Dati Personali] ORDER BY IDPersonale"));
-                open(ClimbsRs, QStringLiteral("SELECT * FROM [Dati Salite] ORDER BY IDPercorso"));
-                open(ClimbTimesRs, QStringLiteral("SELECT * FROM [Tempi Salita] ORDER BY Data"));
-                if (AthletesRs->EOF_() || ClimbsRs->EOF_()) {
-                    refuse(538);
-                    refused = true;
-                }
-            } else if (k == QLatin1String("b5")) {
-                open(AthletesRs, QStringLiteral("SELECT * FROM [Dati Personali] ORDER BY IDPersonale"));
-                open(RoutesRs, QStringLiteral("SELECT * FROM [Dati Percorsi] ORDER BY IDPercorso"));
-                open(TrainingTimesRs, QStringLiteral("SELECT * FROM [Tempi Allenamento] ORDER BY Data"));
-                if (AthletesRs->EOF_() || RoutesRs->EOF_()) {
-                    refuse(540);
-                    refused = true;
-                }
-            } else if (k == QLatin1String("b6") || k == QLatin1String("b7") || k == QLatin1String("b8")) {
-                // Only a test: the window opens what it needs itself.
-                dao::RecordsetPtr &rs = k == QLatin1String("b7") ? TrainingTimesRs : ClimbTimesRs;
-                open(rs, k == QLatin1String("b7") ? QStringLiteral("Tempi Allenamento") : QStringLiteral("Tempi Salita"));
-                const bool empty = rs->EOF_();
-                closeOpened();
-                if (empty) {
-                    MsgBox(GetLangString(k == QLatin1String("b6") ? 542 : k == QLatin1String("b7") ? 544 : 546),
-                           Vb::Exclamation);
-                    refused = true;
-                }
-            } else if (k == QLatin1String("b9")) {
-                open(SummaryRs, QStringLiteral("Riepilogo per Atleta"));
-                if (SummaryRs->EOF_()) {
-                    refuse(548);
-                    refused = true;
-                }
+        if (!exit) {
+            SetStatus(GetLangString(row.statusText), true);
+            bool empty = false;
+            for (const DataWindowRegistration::SharedRecordset &shared : row.recordsets) {
+                if (!shared.target)
+                    continue;
+                CloseRecordset(*shared.target);
+                if (!CurrentDb)
+                    throw VbError(91, QStringLiteral("Object variable or With block variable not set"));
+                *shared.target = CurrentDb->OpenRecordset(shared.source);
+                opened << shared.target;
             }
-            if (!refused) {
-                const QString name = QString::fromLatin1(row->window);
+            for (const DataWindowRegistration::SharedRecordset &shared : row.recordsets)
+                if (shared.target && shared.mustHaveRows && (*shared.target)->EOF_())
+                    empty = true;
+            if (!row.keepRecordsets)
+                closeOpened();
+            if (empty) {
+                closeOpened();
+                MsgBox(GetLangString(row.refusal), Vb::Exclamation);
+            } else {
                 // Loading runs the window's load while DataFormName still names the previous one.
-                QWidget *w = WindowRegistry::Load(name);
+                QWidget *w = WindowRegistry::Load(row.name);
                 if (w) {
                     DataFormName = w->objectName();
-                    WindowRegistry::Show(name);
-                    if (!m_toolbar2Windows.contains(name))
-                        m_toolbar2Windows << name;
+                    WindowRegistry::Show(row.name);
+                    if (!m_toolbar2Windows.contains(row.name))
+                        m_toolbar2Windows << row.name;
                     shown = true;
                 }
             }
@@ -981,7 +961,7 @@ void MDIfrmBike::Toolbar2_ButtonClick(const QString &key)
             SetToolbar2Visible(false);
         SetStatus(QString());
         SetMousePointer(0);
-        if (key == QLatin1String("b0"))
+        if (exit)
             mnuExit_Click(1);
     } catch (...) {
         closeOpened();
@@ -1018,41 +998,29 @@ void MDIfrmBike::mnuTool_Click(int index)
         default:
             break;
         }
-    } catch (...) {
+    } catch (const VbError &) {
     }
-}
-
-void MDIfrmBike::RepositionAthlete(QWidget *listWindow)
-{
-    auto *control = listWindow->findChild<data::DataControl *>(QStringLiteral("dataAtleta"));
-    if (!control || !control->recordset())
-        return;
-    dao::RecordsetPtr rs = control->recordset();
-    rs->SetBookmark(rs->Bookmark());
 }
 
 void MDIfrmBike::RemoveFilterButton()
 {
     QAction *button = m_tb1.value(QStringLiteral("RemoveFilter"));
-    const QString name = ActiveFormName();
-    QWidget *w = ActiveForm();
-    const bool list = name == QLatin1String("frmPrestAll") || name == QLatin1String("frmAngolo");
+    auto *list = qobject_cast<AthleteListInterface *>(ActiveForm());
     if (!list) {
         button->setChecked(!button->isChecked());   // undo the click's toggle
         return;
     }
     if (!button->isChecked())
-        RepositionAthlete(w);   // the user released an active filter
+        list->removeFilter();   // the user released an active filter
     else
         button->setChecked(false);   // no filter was active
 }
 
 void MDIfrmBike::RemoveFilterMenu()
 {
-    const QString name = ActiveFormName();
-    if ((name == QLatin1String("frmPrestAll") || name == QLatin1String("frmAngolo")) &&
-        m_tb1.value(QStringLiteral("RemoveFilter"))->isChecked())
-        RepositionAthlete(ActiveForm());
+    auto *list = qobject_cast<AthleteListInterface *>(ActiveForm());
+    if (list && m_tb1.value(QStringLiteral("RemoveFilter"))->isChecked())
+        list->removeFilter();
 }
 
 // ---- print and export -------------------------------------------------------------------
@@ -1062,42 +1030,38 @@ void MDIfrmBike::mnuPrint_Click()
     QWidget *w = ActiveForm();
     if (!w)
         return;   // nothing to print
-    const QString name = w->objectName();
-    auto ask = [&](int id) {
-        switch (MsgBox(GetLangString(id), Vb::YesNoCancel + Vb::Question)) {
-        case Vb::Yes:
-            CallByName(w, "MyPrint");
-            break;
-        case Vb::No:
-            CallByName(w, "MyPrint1");
-            break;
-        default:
-            break;
-        }
-    };
-    if (name == QLatin1String("frmDatiPers")) {
-        ask(514);
-    } else if (name == QLatin1String("frmDatiSal") || name == QLatin1String("frmDatiPerc")) {
-        QWidget *panel = w->findChild<QWidget *>(QStringLiteral("Picture1"));
-        if (panel && !panel->isHidden())
-            CallByName(w, "MyPrint2");
-        else
-            ask(name == QLatin1String("frmDatiSal") ? 515 : 516);
-    } else {
-        CallByName(w, "MyPrint");
+    // A card with its sample panel open prints the samples without asking.
+    if (auto *card = qobject_cast<SamplePanelInterface *>(w); card && card->samplePanelShown()) {
+        CallByName(w, byname::MyPrint2);
+        return;
+    }
+    const DataWindowRegistration *data = WindowRegistry::DataWindow(w->objectName());
+    if (!data || !data->printQuestion) {
+        CallByName(w, byname::MyPrint);
+        return;
+    }
+    switch (MsgBox(GetLangString(data->printQuestion), Vb::YesNoCancel + Vb::Question)) {
+    case Vb::Yes:
+        CallByName(w, byname::MyPrint);
+        break;
+    case Vb::No:
+        CallByName(w, byname::MyPrint1);
+        break;
+    default:
+        break;
     }
 }
 
 void MDIfrmBike::ExportRule(const char *method)
 {
-    const QString name = ActiveFormName();
-    if (name == QLatin1String("frmDatiPerc") || name == QLatin1String("frmDatiSal"))
+    const DataWindowRegistration *data = WindowRegistry::DataWindow(ActiveFormName());
+    if (data && data->exports)
         CallByName(ActiveForm(), method);
 }
 
-void MDIfrmBike::mnuExportTxt_Click() { ExportRule("Export"); }
-void MDIfrmBike::mnuSaveXML_Click() { ExportRule("ExportXml"); }
-void MDIfrmBike::mnuSaveCrs_Click() { ExportRule("ExportCrs"); }
+void MDIfrmBike::mnuExportTxt_Click() { ExportRule(byname::Export); }
+void MDIfrmBike::mnuSaveXML_Click() { ExportRule(byname::ExportXml); }
+void MDIfrmBike::mnuSaveCrs_Click() { ExportRule(byname::ExportCrs); }
 
 void MDIfrmBike::mnuSetPrint_Click()
 {
@@ -1106,7 +1070,7 @@ void MDIfrmBike::mnuSetPrint_Click()
         // The printer chosen here is the one all printing of the program uses.
         cmDlg1.Printer = DefaultPrinter();
         cmDlg1.ShowPrinter();
-    } catch (...) {
+    } catch (const VbError &) {
     }
 }
 
@@ -1119,7 +1083,7 @@ void MDIfrmBike::DatabaseTool(int titleId, const QString &window, bool setDefaul
         PrepareDatabaseDialog(GetLangString(titleId), PersonalFolder(), QString(), 0x1004, setDefaultExt ? "mdb" : nullptr);
         cmDlg1.ShowOpen();
         WindowRegistry::Show(window, true);
-    } catch (...) {
+    } catch (const VbError &) {
         // A cancelled dialog ends the command silently.
     }
 }
@@ -1136,7 +1100,7 @@ void MDIfrmBike::mnuImport_Click()
 {
     try {
         WindowRegistry::Show(QStringLiteral("frmHRate"));
-    } catch (...) {
+    } catch (const VbError &) {
         ShowDataError();
     }
 }
@@ -1148,7 +1112,8 @@ void MDIfrmBike::mnuWebImport_Click()
     QWidget *browser = WindowRegistry::Load(QStringLiteral("frmBrowser"));
     if (!browser)
         return;
-    browser->setProperty("StartingAddress", WebImportAddress());
+    if (auto *b = qobject_cast<BrowserInterface *>(browser))
+        b->setStartingAddress(WebImportAddress());
     WindowRegistry::Show(QStringLiteral("frmBrowser"));
 }
 
@@ -1176,11 +1141,8 @@ void MDIfrmBike::mnuMail_Click() { OpenLink(MailLink(), 511, 512, 513); }
 
 // ---- shared services ------------------------------------------------------------------------
 
-void SetStatus(const QString &text, bool wait)
+void MDIfrmBike::ShowStatus(const QString &text, bool wait)
 {
-    MDIfrmBike *w = MDIfrmBike::instance();
-    if (!w)
-        return;
     QString message;
     g_statusIdle = text.isEmpty();
     if (text.isEmpty())
@@ -1189,7 +1151,7 @@ void SetStatus(const QString &text, bool wait)
         message = FormatLangString(GetLangString(28021), {text});
     else
         message = text;
-    w->SetStatusPanelText(1, message);
+    SetStatusPanelText(1, message);
 }
 
 void CenterForm(QWidget *frm)

@@ -12,6 +12,9 @@
 #include <functional>
 #include <memory>
 
+// SetStatus and ShowDataError, which every window uses with this one.
+#include "platform/ui/Feedback.h"
+
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -101,6 +104,9 @@ public:
 
     // Called by the window registry when a child window has gone.
     void FormUnloaded(const QString &name);
+    // The status sink: panel 1 shows " Ready." for an empty text, else the
+    // text, as "<text>. Wait..." with wait. Repaints at once.
+    void ShowStatus(const QString &text, bool wait);
 
 public slots:
     void UpdateControls();
@@ -140,16 +146,16 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void DatabaseOpened(const QString &path);
     void BuildMenus();
     void StartLanguage();
     void BuildToolbars();
-    QAction *AddItem(QMenu *menu, const QString &name, const char *slotOrNull = nullptr);
+    QAction *AddItem(QMenu *menu, const QString &name, void (MDIfrmBike::*slot)() = nullptr);
     void RunCommand(const QString &command);
     void DatabaseTool(int titleId, const QString &window, bool setDefaultExt);
     void ExportRule(const char *method);
     void RemoveFilterButton();
     void RemoveFilterMenu();
-    void RepositionAthlete(QWidget *listWindow);
     QAction *RecentItem(int index);
     void SetRecentItem(int index, const QString &path);
     void ShowHelpPages(const QString &helpFile, int command, const QString &keyword);
@@ -171,9 +177,6 @@ private:
     std::unique_ptr<LanguageMenu> m_langMenu;
 };
 
-// The status bar's message panel: empty text shows " Ready."; with wait the
-// text is shown as "<text>. Wait...". Repaints at once.
-void SetStatus(const QString &text, bool wait = false);
 // Places a window a little above the centre of the screen.
 void CenterForm(QWidget *frm);
 // Gives a toolbar flat buttons without divider or handle.

@@ -1,31 +1,30 @@
 #include "core/ProfileExport.h"
 
-#include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/UserFolders.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
-#include "platform/shell/FileWrite.h"
+#include "platform/ui/Feedback.h"
 #include "platform/ui/Prompt.h"
 
 #include <QFileInfo>
 
-namespace {
 
-dao::Database &OpenDb()
+QString ProposedFileName(const QString &Name)
 {
-    if (!CurrentDb)
-        RaiseError(91, QStringLiteral("Object variable or With block variable not set"));
-    return *CurrentDb;
-}
-
-} // namespace
-
-QString SamplesTableOf(const QString &Kind)
-{
-    return Kind == QLatin1String("climb") ? QStringLiteral("[CampioniSalite]")
-                                          : QStringLiteral("[CampioniPercorsi]");
+    static const QString Refused = QStringLiteral("\"/\\:*?<>|");
+    QString out;
+    out.reserve(Name.size());
+    for (const QChar c : Name)
+        out += (c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Other_Control || Refused.contains(c))
+                   ? QChar(u'_')
+                   : c;
+    while (!out.isEmpty() && (out.front() == QLatin1Char('.') || out.front().isSpace()))
+        out.remove(0, 1);
+    while (!out.isEmpty() && (out.back() == QLatin1Char('.') || out.back().isSpace()))
+        out.chop(1);
+    return out.isEmpty() ? QStringLiteral("_") : out;
 }
 
 QString AskExportFile(const QString &Id, const QString &Section, const QString &Key, int TitleString,
@@ -38,7 +37,7 @@ QString AskExportFile(const QString &Id, const QString &Section, const QString &
     dlg.DefaultExt = Extension;
     dlg.Filter = GetLangString(FilterString);
     dlg.Flags = 6;
-    dlg.FileName = Id + QLatin1Char('.') + Extension;
+    dlg.FileName = ProposedFileName(Id) + QLatin1Char('.') + Extension;
     dlg.ShowSave();
     SaveSetting(AppName, Section, Key, QFileInfo(dlg.FileName).absolutePath());
 
@@ -48,29 +47,6 @@ QString AskExportFile(const QString &Id, const QString &Section, const QString &
     if (!fileName.endsWith(suffix, Qt::CaseSensitive))
         fileName += suffix;
     return fileName;
-}
-
-int CountSamples(const QString &SamplesTable, const QString &Id)
-{
-    dao::RecordsetPtr count = OpenDb().OpenRecordset(
-        QStringLiteral("SELECT COUNT(*) AS NumeroCampioni FROM ") + SamplesTable
-            + QStringLiteral(" WHERE [IDPercorso]=?"),
-        dao::dbOpenSnapshot, 0, {Id});
-    const int samples = count->Value(QStringLiteral("NumeroCampioni")).toInt();
-    count->Close();
-    return samples;
-}
-
-dao::RecordsetPtr OpenSamples(const QString &SamplesTable, const QString &Id)
-{
-    return OpenDb().OpenRecordset(QStringLiteral("SELECT * FROM ") + SamplesTable
-                                      + QStringLiteral(" WHERE [IDPercorso]=? ORDER BY [DistParz] ASC"),
-                                  dao::dbOpenSnapshot, 0, {Id});
-}
-
-void WriteWholeFile(const QString &FileName, const QByteArray &Data)
-{
-    FileWrite::WriteWhole(FileName, Data);
 }
 
 void RunFileCommand(const std::function<void()> &Body)

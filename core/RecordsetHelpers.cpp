@@ -1,6 +1,6 @@
 #include "RecordsetHelpers.h"
 
-#include "core/Validators.h"
+#include "core/ValueParsing.h"
 
 
 namespace {

@@ -6,6 +6,8 @@
 // The filters take the typed character's code by reference (KeyAscii; 0
 // swallows the key) and tell what happened. The checks take the field.
 // FieldValidator applies both to a QLineEdit from its events.
+#include "core/ValueParsing.h"
+
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -13,7 +15,6 @@
 
 class QKeyEvent;
 class QLineEdit;
-class QTime;
 
 enum class KeyVerdict { Accepted, Refused, Enter };
 
@@ -30,21 +31,6 @@ KeyVerdict KeyPressMaxLen(int16_t &KeyAscii, const QString &Text, int16_t MaxLen
 bool CheckNumeric(QLineEdit *Box, int16_t MaxLen);
 bool CheckDecimal(QLineEdit *Box);
 bool CheckTime(QLineEdit *Box);
-
-// The character code of the user's decimal separator, or Default.
-int16_t GetDecimalSeparator(int16_t Default);
-// Every "," becomes ".".
-QString CommaToPoint(const QString &Text);
-
-// Reads a number written with either decimal mark ("3,5" or "3.5"), in the
-// user's locale first; group separators are not accepted. False when the text
-// is not a number.
-bool ParseDecimal(const QString &Text, double *Value);
-// Reads a date, a time or both in the user's locale (and ISO forms). hasTime
-// tells whether a time part was given; a date alone is midnight.
-bool ParseDateTime(const QString &Text, QTime *TimeOfDay, bool *hasDate = nullptr, bool *hasTime = nullptr);
-// A time of day in the user's time format.
-QString FormatTimeOfDay(const QTime &t);
 
 // The Windows key code of a key event (keypad decimal 110, keypad digits 96..105,
 // letters 65..90, Enter 13, backspace 8 ...) and the character code it types

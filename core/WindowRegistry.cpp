@@ -1,7 +1,5 @@
 #include "core/WindowRegistry.h"
 
-#include "core/MDIfrmBike.h"
-
 #include <QDialog>
 #include <QEvent>
 #include <QEventLoop>
@@ -14,6 +12,9 @@ namespace {
 struct Registry {
     QHash<QString, WindowRegistry::Factory> factories;
     QHash<QString, QPointer<QWidget>> loaded;
+    QList<DataWindowRegistration> dataWindows;
+    QPointer<QMdiArea> workspace;
+    std::function<void(const QString &)> unloaded;
 };
 
 Registry &registry()
@@ -54,14 +55,47 @@ QMdiSubWindow *subWindowOf(QWidget *w)
 
 namespace WindowRegistry {
 
+void SetWorkspace(QMdiArea *workspace, std::function<void(const QString &name)> unloaded)
+{
+    registry().workspace = workspace;
+    registry().unloaded = std::move(unloaded);
+}
+
 void Register(const QString &name, Factory factory)
 {
     registry().factories.insert(name, std::move(factory));
 }
 
+void RegisterDataWindow(const DataWindowRegistration &registration, Factory factory)
+{
+    QList<DataWindowRegistration> &list = registry().dataWindows;
+    list.removeIf([&](const DataWindowRegistration &r) {
+        return r.name == registration.name || r.toolbarKey == registration.toolbarKey;
+    });
+    list.append(registration);
+    Register(registration.name, std::move(factory));
+}
+
 void Unregister(const QString &name)
 {
     registry().factories.remove(name);
+    registry().dataWindows.removeIf([&](const DataWindowRegistration &r) { return r.name == name; });
+}
+
+const DataWindowRegistration *DataWindow(const QString &name)
+{
+    for (const DataWindowRegistration &r : registry().dataWindows)
+        if (r.name == name)
+            return &r;
+    return nullptr;
+}
+
+const DataWindowRegistration *DataWindowForKey(const QString &toolbarKey)
+{
+    for (const DataWindowRegistration &r : registry().dataWindows)
+        if (!r.toolbarKey.isEmpty() && r.toolbarKey == toolbarKey)
+            return &r;
+    return nullptr;
 }
 
 bool IsRegistered(const QString &name)
@@ -88,7 +122,8 @@ QWidget *Load(const QString &name)
     auto factory = registry().factories.value(name);
     if (!factory)
         return nullptr;
-    MDIfrmBike *main = MDIfrmBike::instance();
+    QMdiArea *workspace = registry().workspace;
+    QWidget *main = workspace ? workspace->window() : nullptr;
     QWidget *w = factory(main);
     if (!w)
         return nullptr;
@@ -96,7 +131,7 @@ QWidget *Load(const QString &name)
     w->setAttribute(Qt::WA_DeleteOnClose);
     registry().loaded.insert(name, w);
     if (!qobject_cast<QDialog *>(w) && main) {
-        QMdiSubWindow *sub = main->mdiArea()->addSubWindow(w);
+        QMdiSubWindow *sub = workspace->addSubWindow(w);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(w->windowIcon());
         // The window closing itself takes its frame with it.
@@ -106,8 +141,8 @@ QWidget *Load(const QString &name)
     }
     QObject::connect(w, &QObject::destroyed, [name]() {
         Find(name);   // drops the stale entry
-        if (MDIfrmBike *m = MDIfrmBike::instance())
-            m->FormUnloaded(name);
+        if (registry().unloaded)
+            registry().unloaded(name);
     });
     return w;
 }
@@ -146,8 +181,8 @@ QWidget *Show(const QString &name, bool modal)
     if (QMdiSubWindow *sub = subWindowOf(w)) {
         sub->show();
         w->show();
-        if (MDIfrmBike *main = MDIfrmBike::instance())
-            main->mdiArea()->setActiveSubWindow(sub);
+        if (QMdiArea *workspace = registry().workspace)
+            workspace->setActiveSubWindow(sub);
     } else {
         w->show();
         w->raise();

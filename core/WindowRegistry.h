@@ -9,18 +9,61 @@
 // widget becomes a child window of the main window's workspace. The registry
 // sets the window's object name to its registered name and deletes it when
 // it closes, so a closed window is unloaded and the next Show loads it anew.
+// The main window gives the registry its workspace (SetWorkspace).
+#include "platform/dao/Dao.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
+class QMdiArea;
 class QWidget;
+
+// What the main window's data toolbar knows of a data window: the
+// subsystem that owns the window registers it, and the toolbar is a loop over
+// these records.
+struct DataWindowRegistration {
+    QString name;          // the registered window ("frmDatiSal")
+    QString toolbarKey;    // its data toolbar button ("b2")
+    int statusText = 0;    // text number shown, as a wait text, while it loads
+    // A shared recordset (DataGlobals.h) the toolbar opens before the window
+    // loads. With mustHaveRows an empty one refuses the window.
+    struct SharedRecordset {
+        dao::RecordsetPtr *target = nullptr;
+        QString source;
+        bool mustHaveRows = false;
+    };
+    QList<SharedRecordset> recordsets;
+    // False: the recordsets are only a test of the tables, closed again at once
+    // (the window opens what it needs itself).
+    bool keepRecordsets = true;
+    int refusal = 0;       // text number shown instead of the window when refused
+    // Printing: the question asked first (Yes: MyPrint, No: MyPrint1), 0 to
+    // print the list (MyPrint) at once.
+    int printQuestion = 0;
+    // Whether the export commands (text, XML, course file) reach the window.
+    bool exports = false;
+};
 
 namespace WindowRegistry {
 
 using Factory = std::function<QWidget *(QWidget *parent)>;
 
+// The workspace child windows go into (the main window's); dialogs belong to
+// the window holding it. unloaded is told the name of each window that goes.
+// Without a workspace windows are created without a parent.
+void SetWorkspace(QMdiArea *workspace, std::function<void(const QString &name)> unloaded);
+
 void Register(const QString &name, Factory factory);
+// Registers a data window: its factory and what the data toolbar knows of it.
+void RegisterDataWindow(const DataWindowRegistration &registration, Factory factory);
+// Removes the factory and the data window record of that name.
 void Unregister(const QString &name);
+// The data window record of a registered window, or of a toolbar key; nullptr
+// when there is none.
+const DataWindowRegistration *DataWindow(const QString &name);
+const DataWindowRegistration *DataWindowForKey(const QString &toolbarKey);
 bool IsRegistered(const QString &name);
 
 // The loaded window of that name, or nullptr.

@@ -1,28 +1,10 @@
 #pragma once
-// The XML races file: one route or climb with its altitude samples, carried
-// between installations. The writer exports a record of the open database,
-// the reader fills a Race from a file or a web address, and the import stores
-// what was read as a new record.
-#include "core/Race.h"
+// The commands of the XML races file: the export of a record of the open
+// database to a file the user chooses, and the import that stores what was
+// read as a new record. The file itself is read and written by RaceXmlFile.h.
+#include "core/RaceXmlFile.h"
 
 #include <QString>
-
-namespace xml {
-class XmlDocument;
-class XmlNode;
-}
-
-// Result codes of ReadRaceXml, ImportRaceXml and SaveRacesToDb.
-namespace RaceXmlResult {
-constexpr int Ok = 0;
-constexpr int NoConnection = 1;     // a web address while off line, or a failure of the import itself
-constexpr int NotLoaded = 2;        // the source names nothing that can be loaded
-constexpr int Invalid = 3;          // not well formed, missing file, server error
-constexpr int TimeOut = 4;          // not complete within the time-out
-constexpr int XmlError = 5;         // no race element, a sample of fewer than two children, a bad number
-constexpr int DatabaseError = 6;    // the database refused a statement (nothing of that race kept)
-constexpr int AlreadyPresent = 7;   // a race of that name exists; the user has been told
-}
 
 // Asks for a file and writes the route (Kind "tour") or climb (Kind "climb")
 // named Id, with its samples, from the open database. Values are escaped and
@@ -31,20 +13,6 @@ constexpr int AlreadyPresent = 7;   // a race of that name exists; the user has 
 // message 28002 and leaves an existing file as it was; other failures show
 // the shared data-error message and leave no partial file.
 void WriteXmlProfile(const QString &Id, const QString &Kind);
-
-// Reads the first race of a races file or web address into Target, waiting at
-// most TimeoutSeconds for a web address to load (the user interface stays
-// live meanwhile). Returns a RaceXmlResult code. Only web addresses need the
-// computer to be on line.
-int ReadRaceXml(const QString &Source, Race &Target, float TimeoutSeconds);
-// The part of ReadRaceXml that reads a loaded document: Invalid when it did not
-// parse, else as ReadRaceXml.
-int ReadRaceXmlDocument(const xml::XmlDocument &doc, Race &Target);
-
-// The named attribute of node, or defaultValue when it has none (or node is null).
-QString GetXmlAttr(const xml::XmlNode *node, const QString &name, const QString &defaultValue);
-// Text of the first node that path selects from node, or defaultValue when none.
-QString GetXmlNodeText(const xml::XmlNode *node, const QString &path, const QString &defaultValue);
 
 // Reads Source (30 s time-out) and stores the race read. RaceName receives the
 // race's name whatever the result. Returns a RaceXmlResult code.

@@ -540,9 +540,9 @@ RenderResult RenderProfile(QImage &image, const QColor &back, ProfileOptions &o,
             const QPoint at = c.Px(x, y);
             int k = 0;
             if (o.DrawIcon != 0 && !s[i].image.isEmpty() && icons) {
-                const QPixmap icon = icons->Picture(s[i].image);
+                const QImage icon = icons->Picture(s[i].image);
                 if (!icon.isNull() && dim > 0) {
-                    p.drawPixmap(QRect(at.x() - dim / 2, at.y() - dim, dim, dim), icon);
+                    p.drawImage(QRect(at.x() - dim / 2, at.y() - dim, dim, dim), icon);
                     k = dim;
                 }
             }

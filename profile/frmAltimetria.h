@@ -5,7 +5,9 @@
 // that opens the settings dialog, saves, prints, sets up the printer and copies.
 //
 // There is one profile window. While it is open (AltimetriaOpen) the card
-// windows set its caption and call Picture1_Resize instead of opening another.
+// windows set its caption and ask it to redraw (ProfileViewInterface) instead
+// of opening another.
+#include "core/WindowInterfaces.h"
 #include "profile/ProfileOptions.h"
 #include "profile/ProfileReadout.h"
 #include "profile/ProfileRenderer.h"
@@ -23,8 +25,9 @@ class QMenu;
 class QMenuBar;
 class QStatusBar;
 
-class frmAltimetria : public QWidget {
+class frmAltimetria : public QWidget, public ProfileViewInterface {
     Q_OBJECT
+    Q_INTERFACES(ProfileViewInterface)
 public:
     explicit frmAltimetria(QWidget *parent = nullptr);
     ~frmAltimetria() override;
@@ -52,6 +55,9 @@ public:
     // The last read-out state.
     const ProfileReadout::Segment &Segment() const { return m_seg; }
 
+    // The hand-off changed: Picture1_Resize.
+    void redraw() override { Picture1_Resize(); }
+
 public slots:
     // Redraws the whole profile from the hand-off.
     void Picture1_Resize();
@@ -64,6 +70,10 @@ public slots:
     void mnuAltiImposta_Click();
     void mnuCopy_Click();
 
+    // Writes the profile `name` as an SVG file drawn afresh from the database
+    // (complete or not at all). Throws VbError when it cannot.
+    void SaveAsSVG(const QString &name, const QString &svgFile);
+
     // The surface's mouse events, in pixels of the surface.
     void Picture1_MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, const QPointF &pixel);
     void Picture1_MouseMove(Qt::MouseButtons buttons, const QPointF &pixel);
@@ -74,6 +84,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    QByteArray SvgBytes(const QString &name);
     void Form_Load();
     void Form_Unload();
     void buildControls();

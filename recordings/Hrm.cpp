@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 using namespace RecordingParse;
@@ -107,53 +108,46 @@ int16_t Hrm::ReadHRMData(const QByteArray &Contents, const QString &FileName)
 
 bool Hrm::parse(const QByteArray &contents, const QString &fileName)
 {
-    const QString text = IniDocument::Decode(contents);
-
-    // The lines as views into the text (LF, CR LF or CR ends a line).
-    struct LineView {
-        qsizetype start, length, next;
+    // The sample lines are read straight from the bytes (digits, signs and
+    // tabs read the same in every encoding); only the rest is decoded.
+    const char *d = contents.constData();
+    const qsizetype n = contents.size();
+    // One line from pos: its length; next gets where the following one starts
+    // (LF, CR LF or CR ends a line).
+    auto lineFrom = [&](qsizetype pos, qsizetype &next) {
+        qsizetype i = pos;
+        while (i < n && d[i] != '\n' && d[i] != '\r')
+            ++i;
+        next = i < n ? i + 1 : n;
+        if (i < n && d[i] == '\r' && next < n && d[next] == '\n')
+            ++next;
+        return i - pos;
     };
-    std::vector<LineView> lines;
-    {
-        const QChar *d = text.constData();
-        const qsizetype n = text.size();
-        qsizetype start = 0;
-        for (qsizetype i = 0; i < n; ++i) {
-            const char16_t c = d[i].unicode();
-            if (c == u'\n' || c == u'\r') {
-                qsizetype next = i + 1;
-                if (c == u'\r' && next < n && d[next].unicode() == u'\n')
-                    ++next;
-                lines.push_back({start, i - start, next});
-                start = next;
-                i = next - 1;
-            }
-        }
-        if (start < n)
-            lines.push_back({start, n - start, n});
-    }
-    auto lineAt = [&](size_t i) { return QStringView(text).mid(lines[i].start, lines[i].length); };
-
     // The samples: the lines after "[HRData]" (exactly) up to the first empty line.
-    size_t first = 0;
-    while (first < lines.size() && lineAt(first) != u"[HRData]")
-        ++first;
-    ++first;
-    size_t end = first;
-    while (end < lines.size() && lines[end].length > 0)
-        ++end;
+    qsizetype pos = contents.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    qsizetype lineNumber = 0;
+    bool hasData = false;
+    while (pos < n && !hasData) {
+        qsizetype next = 0;
+        const qsizetype len = lineFrom(pos, next);
+        ++lineNumber;
+        hasData = QByteArrayView(d + pos, len) == QByteArrayView("[HRData]");
+        pos = next;
+    }
+    const qsizetype first = hasData ? pos : n;
+    const qsizetype firstLine = lineNumber + 1;
+    qsizetype end = first;
+    while (end < n) {
+        qsizetype next = 0;
+        if (lineFrom(end, next) == 0)
+            break;
+        end = next;
+    }
 
     // The keys are read from everything but the sample lines, which only
     // ever belong to the section [HRData] that no key is read from.
     IniDocument ini;
-    if (first < end) {
-        const qsizetype cut = lines[first].start;
-        const qsizetype resume = end < lines.size() ? lines[end].start : text.size();
-        ini.setText(text.left(cut) + text.mid(resume));
-    } else {
-        ini.setText(text);
-    }
-
+    ini.setText(IniDocument::Decode(first < end ? contents.left(first) + contents.mid(end) : contents));
     auto key = [&](const QString &name) { return Unquote(ini.value(kParams, name)).left(126); };
     // An integer key; false (with the reason) when it does not fit 16 bits.
     auto int16Key = [&](const char *name, int16_t &target) {
@@ -245,28 +239,33 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
     m_Fields_Count = int16_t(fields);
 
     auto samples = std::make_shared<ColSample>();
+    samples->Reserve(int(end - first));
     int64_t seconds = -int64_t(m_Interval);
     float distance = 0;
-    for (size_t at = first; at < end; ++at) {
-        const QStringView view = lineAt(at);
-        auto lineNo = [at] { return QString::number(at + 1); };
+    qsizetype lineNo = firstLine - 1;
+    for (qsizetype at = first; at < end;) {
+        qsizetype next = 0;
+        const QByteArrayView view(d + at, lineFrom(at, next));
+        at = next;
+        ++lineNo;
+        auto lineText = [lineNo] { return QString::number(lineNo); };
         int16_t values[6];
         qsizetype start = 0;
         int found = 0;
         for (; found < fields; ++found) {
             if (start > view.size())
                 break;
-            qsizetype tab = view.indexOf(u'\t', start);
-            if (tab < 0)
-                tab = view.size();
-            const QStringView field = view.mid(start, tab - start);
+            const void *tabAt = std::memchr(view.data() + start, '\t', size_t(view.size() - start));
+            const qsizetype tab = tabAt ? static_cast<const char *>(tabAt) - view.data() : view.size();
+            const QByteArrayView field = view.sliced(start, tab - start);
             const auto v = WholeNumber(field);
             if (!v) {
-                m_failure = {RecordingText::NotANumber, {lineNo(), QuoteForReason(field.toString())}};
+                m_failure = {RecordingText::NotANumber, {lineText(), QuoteForReason(IniDocument::Decode(field.toByteArray()))}};
                 return false;
             }
             if (!Fits16(*v)) {
-                m_failure = {RecordingText::OutOfRange, {lineNo(), QuoteForReason(field.toString().trimmed())}};
+                m_failure = {RecordingText::OutOfRange,
+                             {lineText(), QuoteForReason(IniDocument::Decode(field.toByteArray()).trimmed())}};
                 return false;
             }
             values[found] = int16_t(*v);
@@ -274,7 +273,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         }
         if (found < fields) {
             m_failure = {RecordingText::TooFewFields,
-                         {lineNo(), QString::number(found), QString::number(fields)}};
+                         {lineText(), QString::number(found), QString::number(fields)}};
             return false;
         }
 
@@ -288,7 +287,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
             case Speed: {
                 seconds += m_Interval;
                 if (seconds > INT32_MAX || seconds < INT32_MIN) {
-                    m_failure = {RecordingText::OutOfRange, {lineNo(), QString::number(seconds)}};
+                    m_failure = {RecordingText::OutOfRange, {lineText(), QString::number(seconds)}};
                     return false;
                 }
                 s->Seconds(int32_t(seconds));
@@ -304,7 +303,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
             case Altitude: {
                 const double h = std::nearbyint(float(v) * m_HeightConv * float(m_HeightFactor));
                 if (!Fits16(int64_t(h))) {
-                    m_failure = {RecordingText::OutOfRange, {lineNo(), QString::number(int64_t(h))}};
+                    m_failure = {RecordingText::OutOfRange, {lineText(), QString::number(int64_t(h))}};
                     return false;
                 }
                 s->Height(int16_t(h));

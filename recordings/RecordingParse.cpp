@@ -39,6 +39,32 @@ std::optional<int64_t> WholeNumber(QStringView text)
     return negative ? -v : v;
 }
 
+std::optional<int64_t> WholeNumber(QByteArrayView text)
+{
+    qsizetype a = 0, b = text.size();
+    while (a < b && (text[a] == ' ' || text[a] == '\t'))
+        ++a;
+    while (b > a && (text[b - 1] == ' ' || text[b - 1] == '\t'))
+        --b;
+    qsizetype i = a;
+    bool negative = false;
+    if (i < b && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= b)
+        return std::nullopt;
+    int64_t v = 0;
+    for (; i < b; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        if (v < std::numeric_limits<int64_t>::max() / 10 - 10)
+            v = v * 10 + (c - '0');
+    }
+    return negative ? -v : v;
+}
+
 int64_t LeadingNumber(QStringView text)
 {
     const QStringView t = Trim(text);

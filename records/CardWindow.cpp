@@ -6,6 +6,7 @@
 #include "core/Validators.h"
 #include "core/LangClient.h"
 #include "core/MDIfrmBike.h"
+#include "core/ProfileExport.h"
 #include "core/ProfileGlobals.h"
 #include "core/WindowRegistry.h"
 #include "core/XmlRaces.h"
@@ -374,6 +375,9 @@ void CardWindow::restoreSettings()
     m_simulator->restoreSettings(m_cfg.formName);
     // Column widths are keyed by the captions in the current language.
     m_samplePanel->restoreWidths(m_cfg.formName);
+    // The sample panel covers the card: the card is wide enough for every column.
+    cardArea()->setMinimumWidth(m_samplePanel->neededWidth());
+    cardArea()->setMinimumHeight(m_samplePanel->neededHeight());
 }
 
 void CardWindow::saveSettings()
@@ -516,7 +520,7 @@ void CardWindow::Export()
     dlg.DefaultExt = QStringLiteral("txt");
     dlg.Filter = GetLangString(m_cfg.profileFilter);
     dlg.Flags = 6;
-    dlg.FileName = m_txt[0]->text() + QStringLiteral(".txt");
+    dlg.FileName = ProposedFileName(m_txt[0]->text()) + QStringLiteral(".txt");
     dlg.CancelError = true;
     try {
         dlg.ShowSave();
@@ -614,7 +618,8 @@ void CardWindow::cmdShowAlti_Click()
         if (AltimetriaOpen) {
             if (QWidget *w = WindowRegistry::Find(QStringLiteral("frmAltimetria"))) {
                 w->setWindowTitle(ProfileName);
-                QMetaObject::invokeMethod(w, "Picture1_Resize");
+                if (auto *view = qobject_cast<ProfileViewInterface *>(w))
+                    view->redraw();
             }
         } else {
             WindowRegistry::Show(QStringLiteral("frmAltimetria"));
@@ -631,15 +636,11 @@ namespace {
 // Hands a query and its title to the print form and shows it.
 void ShowPrintForm(const CardPrint::PrintJob &job)
 {
-    QWidget *form = WindowRegistry::Load(QStringLiteral("frmPrint"));
-    if (!form)
-        return;
-    form->setWindowTitle(job.caption);
-    form->setProperty("PrintSQL", job.sql);
-    form->setProperty("Titolo", job.title);
-    WindowRegistry::Show(QStringLiteral("frmPrint"));
+    showPrintForm({job.sql, job.title, job.caption});
 }
 }
+
+bool CardWindow::samplePanelShown() const { return !Picture1()->isHidden(); }
 
 void CardWindow::MyPrint()
 {

@@ -6,6 +6,7 @@
 // text profile exports and the print layouts. What differs between the two
 // lies in a CardConfig and in what each window class builds into the card.
 #include "core/RecordCard.h"
+#include "core/WindowInterfaces.h"
 #include "platform/dao/Dao.h"
 #include "records/CardColours.h"
 #include "records/ProfileHandoff.h"
@@ -62,8 +63,9 @@ struct CardConfig {
     RecordCard::Setup Setup() const;
 };
 
-class CardWindow : public RecordCard {
+class CardWindow : public RecordCard, public SamplePanelInterface {
     Q_OBJECT
+    Q_INTERFACES(SamplePanelInterface)
 public:
     ~CardWindow() override;
 
@@ -72,6 +74,7 @@ public:
     data::DataControl *Data2() const;
     data::RecordsetModel *SampleModel() const;
     QWidget *Picture1() const;
+    bool samplePanelShown() const override;
     QWidget *picInfo() const { return m_picInfo; }
 
 public slots:

@@ -6,10 +6,20 @@
 
 void RegisterRecordsWindows()
 {
-    WindowRegistry::Register(QStringLiteral("frmDatiSal"), [](QWidget *parent) -> QWidget * {
-        return new frmDatiSal(parent);
-    });
-    WindowRegistry::Register(QStringLiteral("frmDatiPerc"), [](QWidget *parent) -> QWidget * {
-        return new frmDatiPerc(parent);
-    });
+    // The climbs and routes cards open no shared recordset: each reads its own table.
+    DataWindowRegistration climbs;
+    climbs.name = QStringLiteral("frmDatiSal");
+    climbs.toolbarKey = QStringLiteral("b2");
+    climbs.statusText = 535;
+    climbs.printQuestion = 515;
+    climbs.exports = true;
+    WindowRegistry::RegisterDataWindow(climbs, [](QWidget *parent) -> QWidget * { return new frmDatiSal(parent); });
+
+    DataWindowRegistration routes;
+    routes.name = QStringLiteral("frmDatiPerc");
+    routes.toolbarKey = QStringLiteral("b3");
+    routes.statusText = 536;
+    routes.printQuestion = 516;
+    routes.exports = true;
+    WindowRegistry::RegisterDataWindow(routes, [](QWidget *parent) -> QWidget * { return new frmDatiPerc(parent); });
 }

@@ -59,6 +59,7 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
 
     lumoTPrt1 = new lumoTPrt(this);
     lumoTPrt1->setObjectName(QStringLiteral("lumoTPrt1"));
+    lumoTPrt1->hide();   // it draws its name only where a form is designed
     lumoTPrt1->SetPrinter(DefaultPrinter());
     lumoTPrt1->SetMessageHook([](const QString &text, int style, const QString &title) {
         return MsgBox(text, style, title);
@@ -124,7 +125,10 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
     connect(cmdPrint, &QPushButton::clicked, this, &frmPrint::cmdPrint_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPrint::cmdCancel_Click);
     connect(Command1, &QPushButton::clicked, Picture1, &QWidget::hide);
-    connect(mnuMargini, &QAction::triggered, Picture1, &QWidget::show);
+    connect(mnuMargini, &QAction::triggered, this, [this]() {
+        Picture1->show();
+        FitWindow();
+    });
     connect(mnuFont, &QAction::triggered, lumoTPrt1, &lumoTPrt::DialogPrtFont);
     connect(mnuPrint, &QAction::triggered, lumoTPrt1, &lumoTPrt::DialogSetPrinter);
 
@@ -167,6 +171,24 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
 }
 
 frmPrint::~frmPrint() = default;
+
+void frmPrint::FitWindow()
+{
+    QWidget *frame = this;
+    if (parentWidget() && parentWidget()->inherits("QMdiSubWindow"))
+        frame = parentWidget();
+    frame->resize(frame->size().expandedTo(frame->sizeHint()));
+}
+
+void frmPrint::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange || event->type() == QEvent::LanguageChange) {
+        // Wide enough for the caption that names the job.
+        setMinimumWidth(qMax(320, fontMetrics().horizontalAdvance(windowTitle()) + 120));
+        FitWindow();
+    }
+}
 
 void frmPrint::UpdateControls()
 {

@@ -54,6 +54,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void Text1_Change(int index);
@@ -61,6 +62,8 @@ private:
     float Margin(int index) const;
     void SetMargin(int index, float value);
     bool CancelAsked();
+    // Grows the window (or the workspace frame around it) to what it shows.
+    void FitWindow();
 
     QString m_tag;           // "LOADING" while the form loads
     QString m_cancelTag;     // "CANCEL" once the user cancels a layout

@@ -131,6 +131,14 @@ frmPreView::~frmPreView() = default;
 
 void frmPreView::Apri(std::shared_ptr<clsStampante> list, lumoTPrt *control)
 {
+    Load(std::move(list), control);
+    exec();
+    m_list.reset();
+    m_control = nullptr;
+}
+
+void frmPreView::Load(std::shared_ptr<clsStampante> list, lumoTPrt *control)
+{
     m_list = std::move(list);
     m_control = control;
     m_pages = m_list ? m_list->GetNrPagine(m_starts) : 0;
@@ -138,11 +146,17 @@ void frmPreView::Apri(std::shared_ptr<clsStampante> list, lumoTPrt *control)
     scrPagina->setValue(0);
     panPagina->setText(QStringLiteral(" Pagina : 1/%1").arg(m_pages));
     scrPagina->setProperty("Tag", QString());
+    // Wide enough for the whole sheet at the first zoom, where the screen allows.
+    if (m_list && m_list->RealWidth() > 0) {
+        const int sheet = qRound(m_list->RealWidth() / ScreenTwipsPerPixel * ZoomFactors[0]);
+        int wanted = sheet + scrVert->sizeHint().width() + 24;
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            wanted = qMin(wanted, screen->availableGeometry().width());
+        if (width() < wanted)
+            resize(wanted, height());
+    }
     m_ready = true;
     TimerResize->start();
-    exec();
-    m_list.reset();
-    m_control = nullptr;
 }
 
 qint32 frmPreView::CurrentPage() const

@@ -30,6 +30,8 @@ public:
     // Shows the job modally; returns when the window has closed. control: the
     // events' sender and the printer's owner (may be null: no printing events).
     void Apri(std::shared_ptr<clsStampante> list, lumoTPrt *control);
+    // Takes the job without showing the window (Apri's first half).
+    void Load(std::shared_ptr<clsStampante> list, lumoTPrt *control);
 
     qint32 PageCount() const { return m_pages; }
     qint32 CurrentPage() const;   // 0-based

@@ -8,6 +8,7 @@
 // The value is the library's path; a library that lies in the registry file's
 // folder or below it is written relative to that folder, so a program folder
 // can be moved as a whole. Class identifiers match without regard to case.
+#include "platform/shell/ConfigFolderName.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -24,7 +25,7 @@ inline QString DefaultUserFile()
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (base.isEmpty())
         base = QDir::homePath() + QStringLiteral("/.config");
-    return QDir(base).filePath(QStringLiteral("vettaro/com-registry.ini"));
+    return QDir(base).filePath(QLatin1String(VettaroConfigFolderName) + QStringLiteral("/com-registry.ini"));
 }
 
 // The file a server's registration entry writes to: the one the host named

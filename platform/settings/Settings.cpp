@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "IniDocument.h"
+#include "platform/shell/ConfigFolderName.h"
 #include "platform/shell/Shell.h"
 
 #include <QDateTime>
@@ -179,7 +180,8 @@ QString SettingsFilePath(const QString &appName)
     name.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         name = QStringLiteral("_");
-    return Shell::ConfigFolder() + QStringLiteral("/Vettaro/") + name + QStringLiteral(".ini");
+    return Shell::ConfigFolder() + QLatin1Char('/') + QLatin1String(VettaroConfigFolderName) + QLatin1Char('/') + name
+           + QStringLiteral(".ini");
 }
 
 QString GetSetting(const QString &appName, const QString &section, const QString &key,

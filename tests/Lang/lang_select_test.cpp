@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
+#include "core/LanguageMenu.h"
 #include "platform/com/ComRegistry.h"
 #include "platform/settings/Settings.h"
 

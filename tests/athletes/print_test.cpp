@@ -3,6 +3,7 @@
 #include "athletes_fixture.h"
 
 #include "athletes/logic/AthletePrint.h"
+#include "core/WindowInterfaces.h"
 #include "core/WindowRegistry.h"
 #include "platform/print/Printer.h"
 
@@ -30,24 +31,35 @@ public:
 private:
     QString m_old;
 };
+
+// The print form: keeps the job it was given.
+class PrintFormStandIn : public QWidget, public PrintFormInterface {
+    Q_OBJECT
+    Q_INTERFACES(PrintFormInterface)
+public:
+    explicit PrintFormStandIn(QWidget *parent) : QWidget(parent) {}
+    void setPrintJob(const PrintJob &j) override { job = j; }
+    PrintJob job;
+};
 }
 
 TEST_F(AthletesTest, ListPrintGoesToThePrintForm)
 {
     AddAthlete(QStringLiteral("A1"));
     AddAthlete(QStringLiteral("A2"));
-    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *parent) { return new QWidget(parent); });
+    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *parent) { return new PrintFormStandIn(parent); });
     frmDatiPers &w = OpenAthletes();
     w.MyPrint();
-    QWidget *form = WindowRegistry::Find(QStringLiteral("frmPrint"));
+    auto *form = dynamic_cast<PrintFormStandIn *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Print Biker Data"));
-    EXPECT_EQ(form->property("Titolo").toString(), GetLangString(8504));
-    EXPECT_EQ(form->property("PrintSQL").toString(),
+    EXPECT_EQ(form->job.caption, form->windowTitle());
+    EXPECT_EQ(form->job.title, GetLangString(8504));
+    EXPECT_EQ(form->job.sql,
               QStringLiteral("SELECT [IDPersonale] AS [Codice],[Cognome],[Nome],[Datanascita] AS [Data nascita],[Peso],"
                              "[Fqped] AS [Frequenza Pedalata],[Fcmax],[Pesobici] AS [Peso Bici],"
                              "[Circonfruota] AS [Circonferenza ruota],[Kmparziali] AS [km parziali] FROM [Dati Personali]"));
-    EXPECT_EQ(Count(form->property("PrintSQL").toString()), 2);
+    EXPECT_EQ(Count(form->job.sql), 2);
     w.cmdClose_Click();   // the print form goes with the card
     m_athletes.reset();
     EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmPrint")), nullptr);
@@ -104,3 +116,5 @@ TEST_F(AthletesTest, CardPrintFailureIsShown)
     ASSERT_EQ(TestSupport::Script().messages().size(), 1);
     EXPECT_TRUE(TestSupport::Script().messages().front().startsWith(QStringLiteral("Error ")));
 }
+
+#include "print_test.moc"

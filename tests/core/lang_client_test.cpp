@@ -3,6 +3,7 @@
 // adding a library.
 #include "TestSupport.h"
 #include "core/LangClient.h"
+#include "core/LanguageMenu.h"
 
 #include <QAction>
 #include <QDir>

@@ -3,6 +3,7 @@
 #include "mainwindow_fixture.h"
 
 #include "core/LangClient.h"
+#include "core/WindowInterfaces.h"
 #include "core/frmAbout.h"
 #include "platform/print/Printer.h"
 #include "platform/data/DataControl.h"
@@ -26,17 +27,18 @@
 namespace {
 QStringList g_calls;
 
-// A data window that answers the by-name commands.
-class CommandWindow : public QWidget {
+// A data window that answers the by-name commands; with a panel it is a card
+// whose sample panel is open.
+class CommandWindow : public QWidget, public SamplePanelInterface {
     Q_OBJECT
+    Q_INTERFACES(SamplePanelInterface)
 public:
     explicit CommandWindow(QWidget *parent, bool withPanel = false) : QWidget(parent)
     {
-        if (withPanel) {
-            auto *panel = new QLabel(this);
-            panel->setObjectName("Picture1");
-        }
+        if (withPanel)
+            m_panel = new QLabel(this);
     }
+    bool samplePanelShown() const override { return m_panel && !m_panel->isHidden(); }
 protected:
     void closeEvent(QCloseEvent *event) override
     {
@@ -50,6 +52,18 @@ public slots:
     void Export() { g_calls << objectName() + ".Export"; }
     void ExportXml() { g_calls << objectName() + ".ExportXml"; }
     void ExportCrs() { g_calls << objectName() + ".ExportCrs"; }
+private:
+    QLabel *m_panel = nullptr;
+};
+
+// The browser: keeps the address it was given.
+class BrowserStandIn : public QWidget, public BrowserInterface {
+    Q_OBJECT
+    Q_INTERFACES(BrowserInterface)
+public:
+    explicit BrowserStandIn(QWidget *parent) : QWidget(parent) { g_calls << "loaded"; }
+    void setStartingAddress(const QString &address) override { startingAddress = address; }
+    QString startingAddress;
 };
 
 class UrlCatcher : public QObject {
@@ -60,8 +74,42 @@ public slots:
     void open(const QUrl &url) { urls << url; }
 };
 
-const char *const DataWindows[] = {"frmDatiPers", "frmDatiSal", "frmDatiPerc", "frmTempiSal", "frmTempiAll",
-                                   "frmAngolo", "frmPrestAll", "frmHitGrimpeur", "frmRiepilogo"};
+// The data windows of the data toolbar as their subsystems register them.
+QList<DataWindowRegistration> DataWindows()
+{
+    using Shared = DataWindowRegistration::SharedRecordset;
+    auto reg = [](const char *name, const char *key, int status, QList<Shared> recordsets, bool keep, int refusal,
+                  int printQuestion = 0, bool exports = false) {
+        DataWindowRegistration r;
+        r.name = QString::fromLatin1(name);
+        r.toolbarKey = QString::fromLatin1(key);
+        r.statusText = status;
+        r.recordsets = recordsets;
+        r.keepRecordsets = keep;
+        r.refusal = refusal;
+        r.printQuestion = printQuestion;
+        r.exports = exports;
+        return r;
+    };
+    const Shared athletes{&AthletesRs, "SELECT * FROM [Dati Personali] ORDER BY IDPersonale", true};
+    return {
+        reg("frmDatiPers", "b1", 534, {{&AthletesRs, "Dati Personali", false}}, true, 0, 514),
+        reg("frmDatiSal", "b2", 535, {}, true, 0, 515, true),
+        reg("frmDatiPerc", "b3", 536, {}, true, 0, 516, true),
+        reg("frmTempiSal", "b4", 537,
+            {athletes, {&ClimbsRs, "SELECT * FROM [Dati Salite] ORDER BY IDPercorso", true},
+             {&ClimbTimesRs, "SELECT * FROM [Tempi Salita] ORDER BY Data", false}},
+            true, 538),
+        reg("frmTempiAll", "b5", 539,
+            {athletes, {&RoutesRs, "SELECT * FROM [Dati Percorsi] ORDER BY IDPercorso", true},
+             {&TrainingTimesRs, "SELECT * FROM [Tempi Allenamento] ORDER BY Data", false}},
+            true, 540),
+        reg("frmAngolo", "b6", 541, {{&ClimbTimesRs, "Tempi Salita", true}}, false, 542),
+        reg("frmPrestAll", "b7", 543, {{&TrainingTimesRs, "Tempi Allenamento", true}}, false, 544),
+        reg("frmHitGrimpeur", "b8", 545, {{&ClimbTimesRs, "Tempi Salita", true}}, false, 546),
+        reg("frmRiepilogo", "b9", 547, {{&SummaryRs, "Riepilogo per Atleta", true}}, true, 548),
+    };
+}
 }
 
 class CommandsTest : public MainWindowTest {
@@ -70,8 +118,8 @@ protected:
     {
         MainWindowTest::SetUp();
         g_calls.clear();
-        for (const char *name : DataWindows)
-            Register(QString::fromLatin1(name), [](QWidget *parent) { return new CommandWindow(parent); });
+        for (const DataWindowRegistration &r : DataWindows())
+            RegisterData(r, [](QWidget *parent) { return new CommandWindow(parent); });
     }
     MDIfrmBike &StartWithDatabase()
     {
@@ -395,11 +443,12 @@ TEST_F(CommandsTest, MenuItemsAndButtonsReachTheirWindowsAndHandlers)
     QStringList handled;
     for (const char *command : {"SortAsc", "SortDes", "Filter", "mnuVAM", "mnuVelocità"})
         w.SetCommandHandler(QString::fromUtf8(command), [&handled, command]() { handled << QString::fromUtf8(command); });
-    for (const char *name : {"frmFind", "DataFilter", "frmImport", "frmTxtImport", "frmHRate", "frmBrowser", "frmStates"})
+    for (const char *name : {"frmFind", "DataFilter", "frmImport", "frmTxtImport", "frmHRate", "frmStates"})
         Register(QString::fromLatin1(name), [](QWidget *parent) {
             g_calls << "loaded";
             return new CommandWindow(parent);
         });
+    Register("frmBrowser", [](QWidget *parent) { return new BrowserStandIn(parent); });
     // The commands that the data windows switch on.
     for (const char *key : {"Find", "SortAsc", "SortDes", "Filter", "DataFilter", "mnuTool"})
         w.EnableCommand(QString::fromLatin1(key), true);
@@ -423,7 +472,9 @@ TEST_F(CommandsTest, MenuItemsAndButtonsReachTheirWindowsAndHandlers)
             EXPECT_EQ(WindowRegistry::Find(window) == nullptr, c.modal);
             if (window == "frmBrowser") {
                 ASSERT_TRUE(WindowRegistry::Find(window));
-                EXPECT_EQ(WindowRegistry::Find(window)->property("StartingAddress").toString(), WebImportAddress());
+                auto *browser = dynamic_cast<BrowserStandIn *>(WindowRegistry::Find(window));
+                ASSERT_TRUE(browser);
+                EXPECT_EQ(browser->startingAddress, WebImportAddress());
             }
             WindowRegistry::Unload(window);
         } else {
@@ -470,20 +521,19 @@ TEST_F(CommandsTest, DataToolbarFailureIsADataError)
     EXPECT_EQ(w.MousePointer(), 0);
 }
 
-// A list window of one athlete: its athlete navigation rebuilds the list, and
-// with it unpresses the remove-filter button, on every reposition.
-class ListWindow : public QWidget {
+// A list window of one athlete: removing its filter rebuilds the list, and
+// with it unpresses the remove-filter button.
+class ListWindow : public QWidget, public AthleteListInterface {
+    Q_OBJECT
+    Q_INTERFACES(AthleteListInterface)
 public:
-    explicit ListWindow(QWidget *parent) : QWidget(parent)
+    explicit ListWindow(QWidget *parent) : QWidget(parent) {}
+    QString currentAthlete() const override { return QStringLiteral("ROSSI"); }
+    bool filterActive() const override { return MDIfrmBike::instance()->ButtonValue("RemoveFilter") != 0; }
+    void removeFilter() override
     {
-        auto *athlete = new data::DataControl(this);
-        athlete->setObjectName("dataAtleta");
-        athlete->setRecordset(CurrentDb->OpenRecordset("SELECT * FROM [Dati Personali] ORDER BY IDPersonale"));
-        connect(athlete, &data::DataControl::Reposition, this, [this]() {
-            ++rebuilt;
-            MDIfrmBike::instance()->SetButtonValue("RemoveFilter", 0);
-        });
-        rebuilt = 0;
+        ++rebuilt;
+        MDIfrmBike::instance()->SetButtonValue("RemoveFilter", 0);
     }
     int rebuilt = 0;
 };

@@ -3,6 +3,7 @@
 // of the template and a few icons), temporary folder and documents folder, so
 // nothing touches the real user's files.
 #include "TestSupport.h"
+#include "core/DbCommands.h"
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/MDIfrmBike.h"
@@ -80,6 +81,11 @@ protected:
     {
         WindowRegistry::Register(name, std::move(f));
         m_registered << name;
+    }
+    void RegisterData(const DataWindowRegistration &registration, WindowRegistry::Factory f)
+    {
+        WindowRegistry::RegisterDataWindow(registration, std::move(f));
+        m_registered << registration.name;
     }
 
     std::unique_ptr<MDIfrmBike> m_window;

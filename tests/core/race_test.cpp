@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 #include "core/Race.h"
 
 TEST(Race, NewObjectsHoldZeroAndEmpty)

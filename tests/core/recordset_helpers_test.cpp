@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 #include "core/RecordsetHelpers.h"
 
 #include <QTemporaryDir>

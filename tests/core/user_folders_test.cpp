@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 #include "core/UserFolders.h"
 #include "platform/shell/Shell.h"
 

@@ -226,7 +226,7 @@ TEST_F(ProfileRendererTest, IconsAndFlags)
 {
     HandOff({{0, 1000, "", "summit"}, {1, 1030, "Start"}, {2, 1060, "", "nowhere"}, {3, 1090}});
     ImageList icons;
-    QPixmap red(16, 16);
+    QImage red(16, 16, QImage::Format_ARGB32);
     red.fill(QColor(200, 0, 0));
     icons.Add(QStringLiteral("summit"), red);
     ProfileOptions o = Bare();

@@ -62,6 +62,18 @@ TEST_P(BothWindows, PrintsTheCardAsShown)
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
 
+namespace {
+// The print form: keeps the job it was given.
+class PrintFormStandIn : public QWidget, public PrintFormInterface {
+    Q_OBJECT
+    Q_INTERFACES(PrintFormInterface)
+public:
+    explicit PrintFormStandIn(QWidget *parent) : QWidget(parent) {}
+    void setPrintJob(const PrintJob &j) override { job = j; }
+    PrintJob job;
+};
+}
+
 // The list and the current card's samples go to the print form with their
 // caption and title; the sample query reads exactly that card's samples, also
 // for a name with quotes in it.
@@ -74,23 +86,27 @@ TEST_P(BothWindows, ListAndSamplesGoToThePrintForm)
     AddSample(climb, name, 0, 100);
     AddSample(climb, name, 1, 150);
     AddSample(climb, QStringLiteral("Other"), 0, 10);
-    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *parent) { return new QWidget(parent); });
+    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *parent) { return new PrintFormStandIn(parent); });
     CardWindow &w = Open(climb);
 
     w.MyPrint();
-    QWidget *form = WindowRegistry::Find(QStringLiteral("frmPrint"));
+    auto *form = dynamic_cast<PrintFormStandIn *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
     ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->windowTitle(), FormatLangString(GetLangString(climb ? 9505 : 7511), {w.windowTitle()}));
-    EXPECT_EQ(form->property("Titolo").toString(), GetLangString(climb ? 9506 : 7512));
-    EXPECT_EQ(Count(form->property("PrintSQL").toString()), 2);
+    EXPECT_EQ(form->job.caption, form->windowTitle());
+    EXPECT_EQ(form->job.title, GetLangString(climb ? 9506 : 7512));
+    EXPECT_EQ(Count(form->job.sql), 2);
 
     w.cmdAltim_Click();
     w.MyPrint2();
     EXPECT_EQ(form->windowTitle(), FormatLangString(GetLangString(climb ? 9529 : 7532), {name}));
-    EXPECT_EQ(form->property("Titolo").toString(), name + QLatin1Char('|') + GetLangString(climb ? 9530 : 7533));
-    EXPECT_EQ(Count(form->property("PrintSQL").toString()), 2);
+    EXPECT_EQ(form->job.title, name + QLatin1Char('|') + GetLangString(climb ? 9530 : 7533));
+    EXPECT_EQ(Count(form->job.sql), 2);
 
     Close();   // the print form closes with the card window
     EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmPrint")), nullptr);
     WindowRegistry::Unregister(QStringLiteral("frmPrint"));
 }
+
+#include "window_print_test.moc"

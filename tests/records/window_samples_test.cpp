@@ -190,14 +190,14 @@ TEST_F(CardWindowTest, NumberCellKeys)
 
 namespace {
 // Stands in for the profile window: open while it lives, counts its redraws.
-class ProfileStandIn : public QWidget {
+class ProfileStandIn : public QWidget, public ProfileViewInterface {
     Q_OBJECT
+    Q_INTERFACES(ProfileViewInterface)
 public:
     explicit ProfileStandIn(QWidget *parent) : QWidget(parent) { AltimetriaOpen = -1; }
     ~ProfileStandIn() override { AltimetriaOpen = 0; }
+    void redraw() override { ++redraws; }
     int redraws = 0;
-public slots:
-    void Picture1_Resize() { ++redraws; }
 };
 }
 
@@ -328,6 +328,58 @@ TEST_P(BothWindows, TypedRowSurvivesAMoveAndCountsForTheProfile)
     editor->setText(QStringLiteral("partenza"));
     w.Data1()->MoveNext();
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'One' AND [Note] = 'partenza'").arg(Samples(climb))), 1);
+}
+
+// Rows stay in distance order after an insert, with the new row current; an
+// unfinished row gives one message per refusal, Escape gives it up (a stored
+// row gets its values back), Delete on the selected new row drops it.
+TEST_P(BothWindows, SampleGridOrderEscapeAndDelete)
+{
+    const bool climb = GetParam();
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    AddCard(climb, QStringLiteral("Colle"));
+    AddSample(climb, QStringLiteral("Colle"), 0, 100);
+    AddSample(climb, QStringLiteral("Colle"), 24.3, 1900);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    data::RecordsetModel *m = w.SampleModel();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+
+    grid->setCurrentIndex(Cell(w, 2, 0));
+    ASSERT_TRUE(m->setData(Cell(w, 2, 0), QStringLiteral("2,5"), Qt::EditRole));
+    ASSERT_TRUE(m->setData(Cell(w, 2, 1), QStringLiteral("300"), Qt::EditRole));
+    grid->setCurrentIndex(Cell(w, 0, 0));
+    QApplication::processEvents();
+    EXPECT_FLOAT_EQ(float(m->value(1, 0).toDouble()), 2.5f);
+    EXPECT_FLOAT_EQ(float(m->value(2, 0).toDouble()), 24.3f);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(w.SampleTotal(), 3);
+
+    // A new row without its height: one message when the grid leaves it.
+    grid->setCurrentIndex(Cell(w, 3, 0));
+    ASSERT_TRUE(m->setData(Cell(w, 3, 0), QStringLiteral("7"), Qt::EditRole));
+    TestSupport::ResetScript();
+    grid->setCurrentIndex(Cell(w, 0, 0));
+    QApplication::processEvents();
+    EXPECT_EQ(TestSupport::Script().messages().size(), 1) << TestSupport::Script().messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(grid->currentIndex().row(), 3);
+    // Escape gives it up.
+    grid->setFocus();
+    Type(grid, Qt::Key_Escape, QString());
+    EXPECT_EQ(m->pendingRow(), -1);
+    EXPECT_EQ(m->rowCount(), 4);
+
+    // A stored row's typed change: Escape puts the stored value back.
+    ASSERT_TRUE(m->setData(Cell(w, 0, 1), QStringLiteral("150"), Qt::EditRole));
+    Type(grid, Qt::Key_Escape, QString());
+    EXPECT_EQ(m->value(0, 1).toInt(), 100);
+
+    // Delete on the selected new row drops it; nothing is written.
+    ASSERT_TRUE(m->setData(Cell(w, 3, 0), QStringLiteral("9"), Qt::EditRole));
+    grid->selectRow(3);
+    Type(grid, Qt::Key_Delete, QString());
+    EXPECT_EQ(m->pendingRow(), -1);
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb))), 3);
 }
 
 // A window deleted while a sample cell editor is open: its closing steps

@@ -121,7 +121,9 @@ TEST_P(BothWindows, MainWindowCommands)
         main.EnableCommand(k, false);
     RegisterRecordsWindows();
     const QString name = GetParam() ? QStringLiteral("frmDatiSal") : QStringLiteral("frmDatiPerc");
-    QWidget *w = WindowRegistry::Show(name);
+    // The data toolbar reaches the card through its registration.
+    main.Toolbar2Button(GetParam() ? QStringLiteral("b2") : QStringLiteral("b3"))->trigger();
+    QWidget *w = WindowRegistry::Find(name);
     ASSERT_NE(qobject_cast<CardWindow *>(w), nullptr);
     EXPECT_EQ(main.ActiveFormName(), name);
     for (const QString &k : keys)

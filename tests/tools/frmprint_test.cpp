@@ -228,3 +228,26 @@ TEST_P(BothWindows, ListAndSamplesPrintToPdf)
 }
 
 INSTANTIATE_TEST_SUITE_P(ClimbsAndRoutes, BothWindows, ::testing::Bool());
+
+TEST_F(PrintFormTest, TheDatabaseClosedDuringLayout)
+{
+    for (int i = 0; i < 100; ++i)
+        AddCard(true, QStringLiteral("Climb %1").arg(i));
+    frmPrint form;
+    OnPreview(form);
+    form.PrintSQL = QStringLiteral("SELECT * FROM [Dati Salite]");
+    bool closed = false;
+    QObject::connect(form.lumoTPrt1, &lumoTPrt::CancelWork, &form, [&](bool &) {
+        if (!closed) {
+            closed = true;
+            CurrentDb->Close();
+        }
+    });
+    form.cmdPrint_Click();
+    EXPECT_TRUE(closed);
+    // The cursor holds the rows of its opening time: the table is laid out whole.
+    EXPECT_EQ(previews, 1);
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join('|').toStdString();
+    EXPECT_TRUE(form.cmdPrint->isEnabled());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
