@@ -129,14 +129,15 @@ MaintenanceResult repairFile(const QString &path)
         temp = UniqueSibling(path, QStringLiteral("repair"));
         if (!QFile::copy(path, temp))
             RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(temp));
-        const QByteArray before = [&] {
-            QFile f(temp);
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }();
+        // Every write moves the file change counter of the header: unchanged
+        // means the file passed the check as it was.
+        const auto counter = [](const QString &file) {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) && f.seek(24) ? f.read(4) : QByteArray();
+        };
+        const QByteArray before = counter(temp);
         dao::RepairDatabase(temp);
-        QFile f(temp);
-        const bool changed = !f.open(QIODevice::ReadOnly) || f.readAll() != before;
-        f.close();
+        const bool changed = before.size() != 4 || counter(temp) != before;
         MaintenanceResult r;
         r.status = MaintenanceResult::Done;
         r.changed = changed;

@@ -289,8 +289,8 @@ TEST_F(MaintenanceTest, BusyAnimationAlternatesTwoFrames)
     cmDlg1.FileName = MakeDb(QStringLiteral("anim.mdb"), QString());
     frmCompact form;
     ASSERT_TRUE(ImageList1.Contains(QStringLiteral("n_coca")) && ImageList1.Contains(QStringLiteral("l_coca")));
-    const QImage first = ImageList1.Picture(QStringLiteral("n_coca")).toImage();
-    const QImage second = ImageList1.Picture(QStringLiteral("l_coca")).toImage();
+    const QImage first = ImageList1.Picture(QStringLiteral("n_coca"));
+    const QImage second = ImageList1.Picture(QStringLiteral("l_coca"));
     ASSERT_NE(first, second);
     for (const QImage &expected : {first, second, first}) {
         form.Timer1_Timer();
