@@ -1,12 +1,15 @@
 #include "core/DbFile.h"
 
 #include "core/DataGlobals.h"
+#include "platform/shell/FileWrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSaveFile>
+
+#include <cerrno>
 
 using namespace dao;
 
@@ -46,21 +49,48 @@ void CreateFromTemplate(const QString &path)
     if (!QFileInfo::exists(source))
         throw VbError(VbErr::FileNotFound, QStringLiteral("File not found: %1").arg(source));
 
+    // A database another running copy of the program has open is not
+    // replaced under it (its later writes would go to the deleted file): the
+    // file is refused as opening it would be. The lock taken by the probe is
+    // held until the new file stands in its place.
+    DatabasePtr probe;
+    if (QFileInfo::exists(path)) {
+        try {
+            probe = OpenDatabase(path, true, true, DefaultConnect());
+        } catch (const VbError &e) {
+            if (e.Number() == JetErr::FileInUse)
+                throw;
+            // Not one of our files, or another password: nobody holds it.
+        }
+    }
+
     // The copy is written under a temporary name beside the target and then
     // renamed over it in one step: a failure leaves the old file as it was.
     QSaveFile out(path);
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
-        throw VbError(75, QStringLiteral("Path/File access error: %1").arg(path));
+    if (!in.open(QIODevice::ReadOnly))
+        throw VbError(75, QStringLiteral("Path/File access error: %1").arg(source));
+    if (!out.open(QIODevice::WriteOnly))
+        FileWrite::RaiseFailure(path, 0, out.errorString());
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 16);
         if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
             throw VbError(57, QStringLiteral("Device I/O error: %1").arg(source));
-        if (out.write(chunk) != chunk.size())
-            throw VbError(61, QStringLiteral("Disk full: %1").arg(path));
+        errno = 0;
+        if (out.write(chunk) != chunk.size()) {
+            // Judged before the partial copy is removed and frees the space.
+            const QString cause = FileWrite::Cause(path, errno, out.errorString());
+            out.cancelWriting();
+            if (cause == QLatin1String("disk full"))
+                throw VbError(61, QStringLiteral("Disk full: %1").arg(path));
+            FileWrite::RaiseCause(path, cause);
+        }
     }
-    if (!out.commit())
-        throw VbError(75, QStringLiteral("Path/File access error: %1").arg(path));
+    errno = 0;
+    if (!out.commit()) {
+        const int e = errno;
+        FileWrite::RaiseFailure(path, e, out.errorString());
+    }
 }
 
 void UpgradeDatabase(Database &db)

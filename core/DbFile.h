@@ -16,7 +16,9 @@ QString IconFolder();
 
 // Copies the template to path. An existing file at path is replaced only once
 // the copy is complete (written under a temporary name, then renamed), so a
-// failure never destroys it. Throws VbError (53 template missing, 75 not written).
+// failure never destroys it, and a file another running copy of the program
+// has open is not replaced. Throws VbError (53 template missing, 75 not
+// written, 3045 file in use).
 void CreateFromTemplate(const QString &path);
 
 // Brings an opened file of the current generation up to date: the sample

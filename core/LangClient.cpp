@@ -3,6 +3,7 @@
 #include "core/DataGlobals.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
+#include "platform/shell/FileWrite.h"
 #include "platform/shell/Shell.h"
 
 #include <QCoreApplication>
@@ -272,8 +273,9 @@ SuppLangPtr installLanguageLibrary(const QString &sourcePath, const QString &app
     if (!QFileInfo::exists(sourcePath))
         RaiseError(VbErr::FileNotFound, QStringLiteral("File not found"));
     QDir().mkpath(folder);
-    if (!QFile::copy(sourcePath, target))
-        RaiseError(75, QStringLiteral("Path/File access error"));
+    QFile source(sourcePath);
+    if (!source.copy(target))
+        FileWrite::RaiseFailure(target, 0, source.errorString());
     if (!RegisterLangDll(target, true)) {
         QFile::remove(target);
         return nullptr;

@@ -51,7 +51,6 @@ MDIfrmBike *g_instance = nullptr;
 const QString SettingsSection = QStringLiteral("Settings");
 const QString WindowName = QStringLiteral("MDIfrmBike");
 const QString ToolbarKey = WindowName + QStringLiteral("Toolbarvis");
-const QString FontFileName = QStringLiteral("Liqucry4.ttf");
 const QString MdbFilter = QStringLiteral("Vettarodb file (*.mdb)|*.mdb|");
 
 // Windows closed by UnloadDataForms, in this order.
@@ -68,14 +67,6 @@ QString PersonalFolder()
         return SpecialFolders.Personal();
     const QString docs = Shell::DocumentsFolder();
     return docs.isEmpty() ? Shell::HomeFolder() : docs;
-}
-
-QString TempFolder()
-{
-    QString temp = SpecialFolders.Temp().isEmpty() ? Shell::TempFolder() : SpecialFolders.Temp();
-    if (!temp.isEmpty() && !temp.endsWith(QLatin1Char('/')))
-        temp += QLatin1Char('/');
-    return temp;
 }
 
 // A setting read as a Boolean the way the stored "-1"/"0" (or "True") means it.
@@ -104,20 +95,6 @@ template <typename F> void Step(F &&f)
 QIcon ToolIcon(const QString &name)
 {
     return QIcon(QStringLiteral(":/vettaro/toolbar/%1.svg").arg(name));
-}
-
-// Writes the font kept in the resources to path, unless a file is there already.
-void ExtractFontResource(const QString &resource, const QString &path)
-{
-    if (path.isEmpty() || QFileInfo::exists(path))
-        return;
-    QFile in(resource);
-    if (!in.open(QIODevice::ReadOnly))
-        return;
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return;
-    out.write(in.readAll());
 }
 
 // Sets up cmDlg1 for choosing a database file. defaultExt null keeps the
@@ -449,9 +426,11 @@ void MDIfrmBike::MDIForm_Load(const QString &commandLine)
     StartLanguage();
     Step([&] { UpdateControls(); });
     Step([&] {
-        m_fontPath = TempFolder() + FontFileName;
-        ExtractFontResource(QStringLiteral(":/vettaro/font/Liqucry4.ttf"), m_fontPath);
-        m_fontId = QFontDatabase::addApplicationFont(m_fontPath);
+        // Added from memory: no font file is written where other users could
+        // put a file or a link of their own in its place.
+        QFile font(QStringLiteral(":/vettaro/font/Liqucry4.ttf"));
+        if (font.open(QIODevice::ReadOnly))
+            m_fontId = QFontDatabase::addApplicationFontFromData(font.readAll());
     });
     setWindowTitle(ProductCaption);
     Step([&] {
@@ -498,8 +477,6 @@ void MDIfrmBike::MDIForm_Unload()
         if (m_fontId >= 0)
             QFontDatabase::removeApplicationFont(m_fontId);
         m_fontId = -1;
-        if (!m_fontPath.isEmpty() && QFileInfo::exists(m_fontPath))
-            QFile::remove(m_fontPath);
     });
     Step([&] { SetHelpHandler(nullptr); });
     Step([&] { SpecialFolders = SpecialFolder(); });
@@ -785,6 +762,7 @@ void MDIfrmBike::mnuFileItem_Click(int index)
             // Offer to create a missing file (0x2000), no read-only box (4).
             PrepareDatabaseDialog(GetLangString(507), GetSetting(AppName, WindowName, QStringLiteral("DbDir"), PersonalFolder()),
                                   QString(), 0x2004, "mdb");
+            cmDlg1.CreatePromptText = GetLangString(550);
             cmDlg1.ShowOpen();
             const QString path = cmDlg1.FileName;
             SaveSetting(AppName, WindowName, QStringLiteral("DbDir"), QFileInfo(path).absolutePath());

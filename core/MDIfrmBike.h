@@ -169,7 +169,6 @@ private:
     QList<QAction *> m_recent;   // mnuRecent(1..n)
     QHash<QString, std::function<void()>> m_handlers;
     QStringList m_toolbar2Windows;   // data windows shown from Toolbar2 and still loaded
-    QString m_fontPath;
     int m_fontId = -1;
     int m_pointer = 0;
     bool m_loaded = false;

@@ -7,6 +7,7 @@
 #include "platform/error/VbError.h"
 
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -79,6 +80,9 @@ public:
     Ptr Item(int index) const { return m_items[checkIndex(index)].member; }
     Ptr Item(const QString &key) const { return m_items[checkKey(key)].member; }
     int32_t Count() const { return int32_t(m_items.size()); }
+    // Makes room for n members, so a reader that knows its count appends
+    // without moving the collection again and again.
+    void Reserve(int n) { m_items.reserve(size_t(std::max(0, n))); }
     void Remove(int index) { m_items.erase(m_items.begin() + checkIndex(index)); }
     void Remove(const QString &key) { m_items.erase(m_items.begin() + checkKey(key)); }
 

@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/MDIfrmBike.h"
+#include "core/RecordCounts.h"
 #include "core/WindowRegistry.h"
 #include "platform/data/DataControl.h"
 #include "platform/ui/Prompt.h"
@@ -206,7 +207,7 @@ void RecordCard::load()
     m_data1->setRecordsetType(m_setup.recordsetType);
     m_data1->Refresh();
     try {
-        m_recordTotal = m_data1->recordset() ? m_data1->recordset()->RecordCount() : 0;
+        m_recordTotal = CountRecords(m_data1->recordset());
     } catch (const VbError &) {
         m_recordTotal = 0;
     }
@@ -307,7 +308,7 @@ int RecordCard::recordPosition() const
     try {
         if (!rs || m_recordTotal == 0 || rs->AtEOF() || rs->BOF())
             return 0;
-        return rs->AbsolutePosition() + 1;
+        return RecordPosition(rs, m_recordTotal);
     } catch (const VbError &) {
         return 0;
     }

@@ -2,8 +2,7 @@
 
 #include "core/DataGlobals.h"
 #include "platform/error/VbError.h"
-
-#include <QSaveFile>
+#include "platform/shell/FileWrite.h"
 
 namespace {
 
@@ -42,7 +41,5 @@ dao::RecordsetPtr OpenSamples(const QString &SamplesTable, const QString &Id)
 
 void WriteWholeFile(const QString &FileName, const QByteArray &Data)
 {
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Data) != Data.size() || !file.commit())
-        RaiseError(75, QStringLiteral("Path/File access error"));
+    FileWrite::WriteWhole(FileName, Data);
 }

@@ -14,6 +14,8 @@
 #include "records/CardNumbers.h"
 #include "records/SampleChecks.h"
 #include "records/TextProfile.h"
+#include "recordings/Hrm.h"
+#include "recordings/Tur.h"
 
 #include <QDir>
 #include <QFile>
@@ -262,11 +264,40 @@ int Database(const uint8_t *data, size_t size)
     return 0;
 }
 
+int HrmFile(const uint8_t *data, size_t size)
+{
+    ::Hrm reader;
+    if (reader.ReadHRMData(Bytes(data, size), QStringLiteral("fuzz.hrm")) > 0) {
+        int pulse = 0;
+        for (const SamplePtr &s : *reader.Samples())
+            pulse += s->Pulse();
+        (void)pulse;
+    } else {
+        reader.Failure().Text();
+    }
+    return 0;
+}
+
+int TourFile(const uint8_t *data, size_t size)
+{
+    ::Tur reader;
+    if (reader.ReadTurData(Bytes(data, size), QStringLiteral("fuzz.tur")) > 0) {
+        float speed = 0;
+        for (const SamplePtr &s : *reader.Samples())
+            speed += s->Speed();
+        (void)speed;
+    } else {
+        reader.Failure().Text();
+    }
+    return 0;
+}
+
 const std::vector<Target> &Targets()
 {
     static const std::vector<Target> targets = {
         {"jetsql", JetSql},       {"xml_races", XmlRaces}, {"text_profile", TextProfile},
         {"settings", Settings},   {"field_text", FieldText}, {"database", Database},
+        {"hrm", HrmFile},         {"tour_file", TourFile},
     };
     return targets;
 }

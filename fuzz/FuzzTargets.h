@@ -26,6 +26,10 @@ int Settings(const uint8_t *data, size_t size);
 int FieldText(const uint8_t *data, size_t size);
 // Arbitrary bytes opened as a database file, its tables read through.
 int Database(const uint8_t *data, size_t size);
+// The heart-rate monitor recording reader (.hrm).
+int HrmFile(const uint8_t *data, size_t size);
+// The cycle computer's tour-file reader (.tur).
+int TourFile(const uint8_t *data, size_t size);
 
 struct Target {
     const char *name;   // also the corpus folder tests/data/fuzz/<name>

@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QImageReader>
 #include <QPen>
+#include <QHash>
 #include <QPolygon>
 
 #include <cmath>
@@ -39,6 +40,44 @@ QString OneDecimal(double value, const QLocale &locale)
 }
 
 int RoundEven(double v) { return int(std::nearbyint(v)); }
+
+// Vertical runs of pixels written straight into the image: the thin
+// segments, mark lines and guide lines of a dense profile are single pixel
+// columns, and thousands of them cost little this way.
+class PixelColumn {
+public:
+    explicit PixelColumn(QImage &image)
+        : m_bits(image.bits()), m_stride(image.bytesPerLine()), m_width(image.width()), m_height(image.height()) {}
+    // Rows y0..y1 (inclusive) of column x; step 1 solid, 3 dotted (one pixel
+    // in three, counted from the lower end when fromBottom is set, else the upper).
+    void Fill(int x, int y0, int y1, QRgb colour, int step, bool fromBottom = true)
+    {
+        if (x < 0 || x >= m_width)
+            return;
+        const int top = qMax(0, y0), bottom = qMin(m_height - 1, y1);
+        if (top > bottom)
+            return;
+        if (step <= 1) {
+            for (int y = top; y <= bottom; ++y)
+                reinterpret_cast<QRgb *>(m_bits + qsizetype(y) * m_stride)[x] = colour;
+            return;
+        }
+        if (fromBottom) {
+            for (int y = y1; y >= top; y -= step)
+                if (y <= bottom)
+                    reinterpret_cast<QRgb *>(m_bits + qsizetype(y) * m_stride)[x] = colour;
+        } else {
+            for (int y = y0; y <= bottom; y += step)
+                if (y >= top)
+                    reinterpret_cast<QRgb *>(m_bits + qsizetype(y) * m_stride)[x] = colour;
+        }
+    }
+
+private:
+    uchar *m_bits;
+    qsizetype m_stride;
+    int m_width, m_height;
+};
 
 } // namespace
 
@@ -249,6 +288,29 @@ void Draw_Flag(ProfileCanvas &c, float curX, float curY, int32_t flagColor)
     p.restore();
 }
 
+namespace {
+// Whether pixel (x, y) carries a line of an 8 x 8 hatch pattern.
+bool HatchAt(Qt::BrushStyle style, int x, int y)
+{
+    const int u = x & 7, v = y & 7;
+    switch (style) {
+    case Qt::HorPattern: return v == 0;
+    case Qt::VerPattern: return u == 0;
+    case Qt::BDiagPattern: return ((u + v) & 7) == 7;
+    case Qt::FDiagPattern: return u == v;
+    case Qt::CrossPattern: return u == 0 || v == 0;
+    case Qt::DiagCrossPattern: return u == v || ((u + v) & 7) == 7;
+    default: return true;   // solid
+    }
+}
+
+bool FilledByHand(Qt::BrushStyle style)
+{
+    return style == Qt::SolidPattern || style == Qt::HorPattern || style == Qt::VerPattern || style == Qt::BDiagPattern
+        || style == Qt::FDiagPattern || style == Qt::CrossPattern || style == Qt::DiagCrossPattern;
+}
+} // namespace
+
 void Draw_Poly(ProfileCanvas &c, float iniX, float iniY, float finX, float finY, float yOrig)
 {
     const QPoint q0 = c.Px(iniX, yOrig);
@@ -260,7 +322,35 @@ void Draw_Poly(ProfileCanvas &c, float iniX, float iniY, float finX, float finY,
     const qreal width = pen.widthF();
     pen.setWidth(1);
     c.p.setPen(pen);
-    c.p.drawPolygon(pts, 4);
+    const QBrush brush = c.p.brush();
+    auto *image = dynamic_cast<QImage *>(c.p.device());
+    if (image && FilledByHand(brush.style()) && image->format() == QImage::Format_RGB32 && q2.x() != q0.x()) {
+        // The area is written pixel by pixel: the toolkit's pattern brushes
+        // cost a fraction of a millisecond per polygon, and thousands of
+        // small solid polygons add up too.
+        const QRgb colour = brush.color().rgb();
+        const int xa = qMin(q0.x(), q2.x()), xb = qMax(q0.x(), q2.x());
+        const int left = qMax(0, xa), right = qMin(image->width() - 1, xb);
+        uchar *bits = image->bits();
+        const qsizetype stride = image->bytesPerLine();
+        for (int x = left; x <= right; ++x) {
+            const double f = double(x - q1.x()) / double(q2.x() - q1.x());
+            const int top = int(std::lround(q1.y() + (q2.y() - q1.y()) * f));
+            const int y0 = qMax(0, qMin(top, q0.y())), y1 = qMin(image->height() - 1, qMax(top, q0.y()));
+            auto *row = bits + qsizetype(y0) * stride;
+            for (int y = y0; y <= y1; ++y, row += stride)
+                if (HatchAt(brush.style(), x, y))
+                    reinterpret_cast<QRgb *>(row)[x] = colour;
+        }
+        // The outline; a solid area in its own colour already covers it.
+        if (brush.style() != Qt::SolidPattern || pen.color() != brush.color()) {
+            c.p.setBrush(Qt::NoBrush);
+            c.p.drawPolygon(pts, 4);
+            c.p.setBrush(brush);
+        }
+    } else {
+        c.p.drawPolygon(pts, 4);
+    }
     pen.setWidthF(width);
     c.p.setPen(pen);
 }
@@ -361,6 +451,11 @@ RenderResult RenderProfile(QImage &image, const QColor &back, ProfileOptions &o,
         minPendWidth = c.w(OneDecimal(0, locale));
     }
     const QPen guidePen(ColourOf(o.QRifColor), 1, LineStylePen(o.GuideLinesStyle));
+    const QRgb guideRgb = ColourOf(o.QRifColor).rgb();
+    const int guideStep = o.GuideLinesStyle == 2 ? 3 : (o.GuideLinesStyle == 0 || o.GuideLinesStyle == 6) ? 1 : 0;
+    PixelColumn column(image);
+    QHash<QRgb, QBrush> brushes;   // one brush per class colour, reused
+    const int baseRow = c.Px(0, OriginY).y();
     for (int i = 0; i + 1 < count; ++i) {
         const float dD = s[i + 1].DistParz - s[i].DistParz;
         if (dD == 0.0f)
@@ -368,16 +463,37 @@ RenderResult RenderProfile(QImage &image, const QColor &back, ProfileOptions &o,
         const float dA = float(s[i + 1].Altezza - s[i].Altezza);
         const QColor colour = ColourOf(ClassColor(o, dA, dD));
         const double x1 = pt[i].x(), y1 = pt[i].y(), x2 = pt[i + 1].x(), y2 = pt[i + 1].y();
+        const QPoint p1 = c.Px(x1, y1), p2 = c.Px(x2, y2);
         if (lineMode) {
-            p.setPen(QPen(colour, 1));
-            p.drawLine(c.Px(x1, y1), c.Px(x2, y2));
+            if (p1.x() == p2.x()) {
+                column.Fill(p1.x(), qMin(p1.y(), p2.y()), qMax(p1.y(), p2.y()), colour.rgb(), 1);
+            } else {
+                p.setPen(QPen(colour, 1));
+                p.drawLine(p1, p2);
+            }
         } else {
-            p.setPen(QPen(colour, 1));
-            p.setBrush(QBrush(colour, fillStyle));
-            Draw_Poly(c, float(x1), float(y1), float(x2), float(y2), OriginY);
+            if (p1.x() == p2.x()) {
+                // A segment narrower than a pixel: its area is the column from
+                // its higher end down to the base line.
+                column.Fill(p1.x(), qMin(qMin(p1.y(), p2.y()), baseRow), qMax(qMax(p1.y(), p2.y()), baseRow),
+                            colour.rgb(), 1);
+            } else {
+                p.setPen(QPen(colour, 1));
+                QBrush &brush = brushes[colour.rgb()];
+                if (brush.style() != fillStyle || brush.color() != colour)
+                    brush = QBrush(colour, fillStyle);
+                p.setBrush(brush);
+                Draw_Poly(c, float(x1), float(y1), float(x2), float(y2), OriginY);
+            }
             if (o.DrawMarkLine != 0) {
-                p.setPen(QPen(ColourOf(o.MarkLineColor), qMax<int>(1, o.MarkLineWidth)));
-                p.drawLine(c.Px(x1, y1), c.Px(x2, y2));
+                if (p1.x() == p2.x() && o.MarkLineWidth <= 4) {
+                    for (int k = 0; k < qMax<int>(1, o.MarkLineWidth); ++k)
+                        column.Fill(p1.x() + k, qMin(p1.y(), p2.y()), qMax(p1.y(), p2.y()),
+                                    ColourOf(o.MarkLineColor).rgb(), 1);
+                } else {
+                    p.setPen(QPen(ColourOf(o.MarkLineColor), qMax<int>(1, o.MarkLineWidth)));
+                    p.drawLine(p1, p2);
+                }
             }
         }
         if (o.DrawPend != 0 && x2 - x1 > 1.05 * minPendWidth) {
@@ -389,11 +505,14 @@ RenderResult RenderProfile(QImage &image, const QColor &back, ProfileOptions &o,
                 c.Print((x1 + x2) / 2 - tw / 2, OriginY + c.th(t), t, pendColour);
         }
         if (o.GuideLines != 0) {
-            p.setPen(guidePen);
-            if (lineMode)
-                p.drawLine(c.Px(x2, OriginY), c.Px(x2, y2));
-            else
-                p.drawLine(c.Px(x1, OriginY), c.Px(x1, y1));
+            const QPoint top = lineMode ? p2 : p1;
+            if (guideStep > 0) {
+                column.Fill(top.x(), qMin(top.y(), baseRow), qMax(top.y(), baseRow), guideRgb, guideStep,
+                            top.y() > baseRow);
+            } else {
+                p.setPen(guidePen);
+                p.drawLine(QPoint(top.x(), baseRow), top);
+            }
         }
     }
     p.setBrush(Qt::NoBrush);

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 using namespace RecordingParse;
 
@@ -106,10 +108,46 @@ int16_t Hrm::ReadHRMData(const QByteArray &Contents, const QString &FileName)
 
 bool Hrm::parse(const QByteArray &contents, const QString &fileName)
 {
-    const QString text = IniDocument::Decode(contents);
-    IniDocument ini;
-    ini.setText(text);
+    // The sample lines are read straight from the bytes (digits, signs and
+    // tabs read the same in every encoding); only the rest is decoded.
+    const char *d = contents.constData();
+    const qsizetype n = contents.size();
+    // One line from pos: its length; next gets where the following one starts
+    // (LF, CR LF or CR ends a line).
+    auto lineFrom = [&](qsizetype pos, qsizetype &next) {
+        qsizetype i = pos;
+        while (i < n && d[i] != '\n' && d[i] != '\r')
+            ++i;
+        next = i < n ? i + 1 : n;
+        if (i < n && d[i] == '\r' && next < n && d[next] == '\n')
+            ++next;
+        return i - pos;
+    };
+    // The samples: the lines after "[HRData]" (exactly) up to the first empty line.
+    qsizetype pos = contents.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    qsizetype lineNumber = 0;
+    bool hasData = false;
+    while (pos < n && !hasData) {
+        qsizetype next = 0;
+        const qsizetype len = lineFrom(pos, next);
+        ++lineNumber;
+        hasData = QByteArrayView(d + pos, len) == QByteArrayView("[HRData]");
+        pos = next;
+    }
+    const qsizetype first = hasData ? pos : n;
+    const qsizetype firstLine = lineNumber + 1;
+    qsizetype end = first;
+    while (end < n) {
+        qsizetype next = 0;
+        if (lineFrom(end, next) == 0)
+            break;
+        end = next;
+    }
 
+    // The keys are read from everything but the sample lines, which only
+    // ever belong to the section [HRData] that no key is read from.
+    IniDocument ini;
+    ini.setText(IniDocument::Decode(first < end ? contents.left(first) + contents.mid(end) : contents));
     auto key = [&](const QString &name) { return Unquote(ini.value(kParams, name)).left(126); };
     // An integer key; false (with the reason) when it does not fit 16 bits.
     auto int16Key = [&](const char *name, int16_t &target) {
@@ -200,38 +238,34 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         kinds[fields++] = Balance;
     m_Fields_Count = int16_t(fields);
 
-    // The samples: the lines after "[HRData]" (exactly) up to the first empty line.
-    const QStringList lines = SplitLines(text);
-    qsizetype at = 0;
-    while (at < lines.size() && lines.at(at) != QLatin1String("[HRData]"))
-        ++at;
-    ++at;
     auto samples = std::make_shared<ColSample>();
+    samples->Reserve(int(end - first));
     int64_t seconds = -int64_t(m_Interval);
     float distance = 0;
-    for (; at < lines.size(); ++at) {
-        const QString &line = lines.at(at);
-        if (line.isEmpty())
-            break;
-        const QString lineNo = QString::number(at + 1);
-        const QStringView view(line);
+    qsizetype lineNo = firstLine - 1;
+    for (qsizetype at = first; at < end;) {
+        qsizetype next = 0;
+        const QByteArrayView view(d + at, lineFrom(at, next));
+        at = next;
+        ++lineNo;
+        auto lineText = [lineNo] { return QString::number(lineNo); };
         int16_t values[6];
         qsizetype start = 0;
         int found = 0;
         for (; found < fields; ++found) {
             if (start > view.size())
                 break;
-            qsizetype tab = view.indexOf(u'\t', start);
-            if (tab < 0)
-                tab = view.size();
-            const QStringView field = view.mid(start, tab - start);
+            const void *tabAt = std::memchr(view.data() + start, '\t', size_t(view.size() - start));
+            const qsizetype tab = tabAt ? static_cast<const char *>(tabAt) - view.data() : view.size();
+            const QByteArrayView field = view.sliced(start, tab - start);
             const auto v = WholeNumber(field);
             if (!v) {
-                m_failure = {RecordingText::NotANumber, {lineNo, QuoteForReason(field.toString())}};
+                m_failure = {RecordingText::NotANumber, {lineText(), QuoteForReason(IniDocument::Decode(field.toByteArray()))}};
                 return false;
             }
             if (!Fits16(*v)) {
-                m_failure = {RecordingText::OutOfRange, {lineNo, QuoteForReason(field.toString().trimmed())}};
+                m_failure = {RecordingText::OutOfRange,
+                             {lineText(), QuoteForReason(IniDocument::Decode(field.toByteArray()).trimmed())}};
                 return false;
             }
             values[found] = int16_t(*v);
@@ -239,7 +273,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         }
         if (found < fields) {
             m_failure = {RecordingText::TooFewFields,
-                         {lineNo, QString::number(found), QString::number(fields)}};
+                         {lineText(), QString::number(found), QString::number(fields)}};
             return false;
         }
 
@@ -253,7 +287,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
             case Speed: {
                 seconds += m_Interval;
                 if (seconds > INT32_MAX || seconds < INT32_MIN) {
-                    m_failure = {RecordingText::OutOfRange, {lineNo, QString::number(seconds)}};
+                    m_failure = {RecordingText::OutOfRange, {lineText(), QString::number(seconds)}};
                     return false;
                 }
                 s->Seconds(int32_t(seconds));
@@ -269,7 +303,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
             case Altitude: {
                 const double h = std::nearbyint(float(v) * m_HeightConv * float(m_HeightFactor));
                 if (!Fits16(int64_t(h))) {
-                    m_failure = {RecordingText::OutOfRange, {lineNo, QString::number(int64_t(h))}};
+                    m_failure = {RecordingText::OutOfRange, {lineText(), QString::number(int64_t(h))}};
                     return false;
                 }
                 s->Height(int16_t(h));

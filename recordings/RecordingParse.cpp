@@ -5,26 +5,6 @@
 
 namespace RecordingParse {
 
-QStringList SplitLines(const QString &text)
-{
-    QStringList lines;
-    const qsizetype n = text.size();
-    const QChar *d = text.constData();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = d[i].unicode();
-        if (c == u'\n' || c == u'\r') {
-            lines.append(QString(d + start, i - start));
-            if (c == u'\r' && i + 1 < n && d[i + 1].unicode() == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n)
-        lines.append(QString(d + start, n - start));
-    return lines;
-}
-
 namespace {
 QStringView Trim(QStringView t)
 {
@@ -55,6 +35,32 @@ std::optional<int64_t> WholeNumber(QStringView text)
             return std::nullopt;
         if (v < std::numeric_limits<int64_t>::max() / 10 - 10)
             v = v * 10 + (c - u'0');
+    }
+    return negative ? -v : v;
+}
+
+std::optional<int64_t> WholeNumber(QByteArrayView text)
+{
+    qsizetype a = 0, b = text.size();
+    while (a < b && (text[a] == ' ' || text[a] == '\t'))
+        ++a;
+    while (b > a && (text[b - 1] == ' ' || text[b - 1] == '\t'))
+        --b;
+    qsizetype i = a;
+    bool negative = false;
+    if (i < b && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= b)
+        return std::nullopt;
+    int64_t v = 0;
+    for (; i < b; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        if (v < std::numeric_limits<int64_t>::max() / 10 - 10)
+            v = v * 10 + (c - '0');
     }
     return negative ? -v : v;
 }

@@ -1,20 +1,18 @@
 #pragma once
 // Small parsing helpers shared by the recording readers.
 #include <QString>
-#include <QStringList>
+#include <QByteArrayView>
 #include <QStringView>
 #include <cstdint>
 #include <optional>
 
 namespace RecordingParse {
 
-// The lines of a text whose lines end in LF, CR LF or CR. A final line end
-// does not start another line.
-QStringList SplitLines(const QString &text);
-
 // A whole number with an optional sign and surrounding blanks, nothing else;
 // nothing when the text is not one. Values beyond 64 bits saturate.
 std::optional<int64_t> WholeNumber(QStringView text);
+// The same over bytes of an ASCII-compatible encoding.
+std::optional<int64_t> WholeNumber(QByteArrayView text);
 
 // The number at the start of a text the way INI integer keys are read: an
 // optional sign and the digits that follow; 0 when it starts otherwise.

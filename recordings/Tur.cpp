@@ -258,6 +258,8 @@ bool Tur::parse(const QByteArray &contents, const QString &fileName)
     const qsizetype size = contents.size();
 
     auto samples = std::make_shared<ColSample>();
+    // Room for the records the file can hold, whatever count its header claims.
+    samples->Reserve(int(std::min<int64_t>(m_SampleNumber, (size - pos) / (16 + before + after) + 1)));
     int64_t prevSeconds = 0;
     double prevDistance = 0;
     for (int32_t k = 0; k < m_SampleNumber; ++k) {

@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -41,6 +42,8 @@ namespace {
 
 const QString kSection = QStringLiteral("frmHRate");
 constexpr int kTwipsPerPixel = 15;
+// Width of the summary's values and lists.
+constexpr int kValueWidth = 150;
 
 // New texts of this window.
 constexpr int kReadFailed = 15536;       // "%1 could not be read: %2"
@@ -96,15 +99,41 @@ frmHRate::frmHRate(QWidget *parent) : QWidget(parent)
         headers << GetLangString(15508 + c);
     m_model->setSamples(nullptr, headers);
     m_grid->horizontalHeader()->setFixedHeight(std::max(1, SettingInt(QStringLiteral("MSFlexGrid1 - RowHeight"), 500) / kTwipsPerPixel));
-    for (int c = 1; c <= 10; ++c)
-        m_grid->setColumnWidth(c, std::max(1, SettingInt(ColumnKey(c), 1000) / kTwipsPerPixel));
+    fitColumns(false);
+}
+
+void frmHRate::fitColumns(bool keepWider)
+{
+    // A column without a stored width starts wide enough for the longest
+    // word of its header, which wraps onto two lines.
+    QFont bold = m_grid->horizontalHeader()->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    for (int c = 1; c <= 10; ++c) {
+        bool stored = false;
+        const int twips = GetSetting(AppName, kSection, ColumnKey(c)).trimmed().toInt(&stored);
+        int width = std::max(1, (stored ? twips : 1000) / kTwipsPerPixel);
+        if (!stored) {
+            for (const QString &word : m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().split(' '))
+                width = std::max(width, metrics.horizontalAdvance(word) + 12);
+        }
+        if (keepWider)
+            width = std::max(width, m_grid->columnWidth(c));
+        m_grid->setColumnWidth(c, width);
+    }
 }
 
 frmHRate::~frmHRate() = default;
 
+QSize frmHRate::sizeHint() const
+{
+    // Wide enough for all eleven columns at their starting widths.
+    return QWidget::sizeHint().expandedTo(QSize(760, 600));
+}
+
 void frmHRate::build()
 {
-    resize(6705 / kTwipsPerPixel, 7245 / kTwipsPerPixel);
+    resize(760, 600);
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(3, 0, 3, 0);
     outer->setSpacing(4);
@@ -143,12 +172,13 @@ void frmHRate::build()
     auto boxed = [&](const char *name) {
         auto *l = add(new QLabel, QLatin1String(name));
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        l->setMinimumWidth(1695 / kTwipsPerPixel);
+        l->setFixedWidth(kValueWidth);
         l->setTextInteractionFlags(Qt::TextSelectableByMouse);
         return l;
     };
     m_txtName = add(new QLineEdit, QStringLiteral("txtName"));
-    grid->addWidget(m_txtName, 0, 1, 1, 3);
+    m_txtName->setMinimumWidth(2 * kValueWidth);
+    grid->addWidget(m_txtName, 0, 1, 1, 2);
     m_lblLunghezza = boxed("lblLunghezza");
     m_lblTime = boxed("lblTime");
     m_lblStartHeight = boxed("lblStartHeight");
@@ -158,11 +188,13 @@ void frmHRate::build()
     grid->addWidget(m_lblStartHeight, 3, 1);
     grid->addWidget(m_lblEndHeight, 4, 1);
     m_combo1 = add(new QComboBox, QStringLiteral("Combo1"));
+    m_combo1->setFixedWidth(kValueWidth);
     grid->addWidget(m_combo1, 5, 1);
     m_lblAdj = boxed("lblAdj");
     auto *adj = new QHBoxLayout;
     adj->setSpacing(2);
-    adj->addWidget(m_lblAdj, 1);
+    m_lblAdj->setFixedWidth(kValueWidth - 26);
+    adj->addWidget(m_lblAdj);
     auto *nudges = new QVBoxLayout;
     nudges->setSpacing(0);
     m_cmdAdjP = add(new QPushButton(QStringLiteral("+")), QStringLiteral("cmdAdjP"));
@@ -173,11 +205,13 @@ void frmHRate::build()
         nudges->addWidget(b);
     }
     adj->addLayout(nudges);
+    adj->addStretch(1);
     grid->addLayout(adj, 6, 1);
     connect(m_cmdAdjP, &QPushButton::clicked, this, &frmHRate::cmdAdjP_Click);
     connect(m_cmdAdjM, &QPushButton::clicked, this, &frmHRate::cmdAdjM_Click);
     m_cmbFilter = add(new QComboBox, QStringLiteral("cmbFilter"));
     m_cmbFilter->addItems(FilterItems());
+    m_cmbFilter->setFixedWidth(kValueWidth);
     grid->addWidget(m_cmbFilter, 7, 1);
     grid->setColumnStretch(2, 1);
     outer->addWidget(m_tab);
@@ -410,6 +444,7 @@ void frmHRate::fillGrid(const ColSamplePtr &samples)
     for (int c = 1; c <= 10; ++c)
         headers << GetLangString(15508 + c);
     m_model->setSamples(samples, headers);
+    fitColumns(true);
     m_grid->scrollToTop();
 }
 

@@ -70,6 +70,8 @@ public slots:
     void cmdAdjP_Click();
     void cmdExcel_Click();
 
+    QSize sizeHint() const override;
+
 protected:
     void closeEvent(QCloseEvent *event) override;   // Form_Unload
 
@@ -77,6 +79,7 @@ private:
     void build();
     void loadCommon(const QString &name, float length, const ColSamplePtr &samples);
     void fillGrid(const ColSamplePtr &samples);
+    void fitColumns(bool keepWider);
     void copySelection();
     void nudgeAdj(int delta);
     void setStatusText(const QString &text);

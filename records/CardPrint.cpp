@@ -3,6 +3,7 @@
 #include "core/LangClient.h"
 #include "platform/dao/Dao.h"
 #include "platform/error/VbError.h"
+#include "platform/print/CardPage.h"
 #include "records/CardNumbers.h"
 
 #include <QCoreApplication>
@@ -46,18 +47,15 @@ struct Field {
 class CardLayout {
 public:
     CardLayout(Printer &p, const CardData &card, const PageTexts &page)
-        : p(p), card(card), page(page) {}
+        : p(p), card(card), page(page), frame(p) {}
 
     void Run()
     {
-        p.Scale(0, 0, std::floor(p.Width()), std::floor(p.Height()));
-        p.SetFontName(QStringLiteral("Times New Roman"));
-        W = p.ScaleWidth();
-        H = p.ScaleHeight();
-        L = 0.05 * W;
-        T = 0.05 * H;
-        E = 0.9 * W;
-        F = 0.9 * H;
+        // The frame of the page (scale, font, 5 % margins) is the shared card page's.
+        L = frame.X0();
+        T = frame.Y0();
+        E = frame.W();
+        F = frame.H();
 
         HeaderAndFooter();
 
@@ -113,43 +111,22 @@ public:
     }
 
 private:
-    void Put(double x, double y, const QString &text)
-    {
-        p.CurrentX = x;
-        p.CurrentY = y;
-        p.Print(text);
-    }
+    void Put(double x, double y, const QString &text) { frame.Put(x, y, text); }
 
     void HeaderAndFooter()
     {
-        const double size = p.FontSize();
-        const bool bold = p.FontBold();
-        p.SetFontSize(8);
-        p.SetFontBold(false);
-        h8 = p.TextHeight(QStringLiteral("Z"));
-        Put(L, T, QStringLiteral(" ") + GetLangString(card.route ? 7513 : 9507) + QStringLiteral(" ") + page.date);
-        const QString time = GetLangString(card.route ? 7514 : 9508) + QStringLiteral(" ") + page.time
-                             + QStringLiteral(" ");
-        Put(L + E - p.TextWidth(time), T, time);
-        Put(L, T + F - h8, QStringLiteral(" ") + page.program);
-        p.SetFontSize(size);
-        p.SetFontBold(bold);
+        CardPage::PageTexts texts;
+        texts.headerLeft = QStringLiteral(" ") + GetLangString(card.route ? 7513 : 9507) + QStringLiteral(" ") + page.date;
+        texts.headerRight = GetLangString(card.route ? 7514 : 9508) + QStringLiteral(" ") + page.time + QStringLiteral(" ");
+        texts.footerLeft = QStringLiteral(" ") + page.program;
+        frame.HeaderAndFooter(texts);
+        h8 = frame.TH8();
     }
 
     void SectionTitle(int textId, int rows)
     {
-        p.SetFontSize(18);
-        p.SetFontBold(true);
-        h18 = p.TextHeight(QStringLiteral("Z"));
-        const QString title = QStringLiteral("  ") + GetLangString(textId) + QStringLiteral("  ");
-        const double tw = p.TextWidth(title);
-        const double x = L + E / 2 - tw / 2;
-        const double y = T + rows * h18;
-        Put(x, y, title);
-        p.Line(x, y, x + tw, y);
-        p.LineTo(x + tw, y + h18);
-        p.LineTo(x, y + h18);
-        p.LineTo(x, y);
+        frame.Title(QStringLiteral("  ") + GetLangString(textId) + QStringLiteral("  "), rows);
+        h18 = frame.TH18();
     }
 
     void FieldLine(const Field &f, double y)
@@ -209,7 +186,8 @@ private:
     Printer &p;
     const CardData &card;
     const PageTexts &page;
-    double W = 0, H = 0, L = 0, T = 0, E = 0, F = 0;
+    CardPage::Layout frame;
+    double L = 0, T = 0, E = 0, F = 0;
     double h8 = 0, h18 = 0, X0 = 0, XD = 0;
 };
 

@@ -20,9 +20,14 @@ QString Two(int64_t v)
     return QString::number(v).rightJustified(2, QLatin1Char('0'));
 }
 
+// The height gained. A descent (or no gain) is not a climb: the simulator
+// shows its placeholders rather than negative times, speeds and gears.
 int32_t ClimbGap(const ClimbInput &in, const QLocale &locale)
 {
-    return int32_t(ReadInt16(in.endAltitude, locale)) - int32_t(ReadInt16(in.startAltitude, locale));
+    const int32_t d = int32_t(ReadInt16(in.endAltitude, locale)) - int32_t(ReadInt16(in.startAltitude, locale));
+    if (d <= 0)
+        RaiseError(VbErr::InvalidProcedureCall, QStringLiteral("No height gained"));
+    return d;
 }
 } // namespace
 

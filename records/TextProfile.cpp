@@ -1,10 +1,10 @@
 #include "records/TextProfile.h"
 
 #include "platform/error/VbError.h"
+#include "platform/shell/FileWrite.h"
 #include "records/CardNumbers.h"
 
 #include <QLocale>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 #include <cfenv>
@@ -215,16 +215,7 @@ QByteArray BuildTextProfile(const TextProfileCard &card, const QVector<TextProfi
 
 void WriteTextProfileFile(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        RaiseError(75, QStringLiteral("Path/File access error: ") + file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        RaiseError(75, QStringLiteral("Path/File access error: ") + why);
-    }
-    if (!file.commit())
-        RaiseError(75, QStringLiteral("Path/File access error: ") + file.errorString());
+    FileWrite::WriteWhole(path, bytes);
 }
 
 TextProfileRecord ReadTextProfile(const QByteArray &bytes)

@@ -220,7 +220,7 @@ void DataControl::setRecordset(dao::RecordsetPtr rs)
 
 void DataControl::bind(QLineEdit *edit, const QString &field)
 {
-    m_bindings.push_back({edit, field, QString()});
+    m_bindings.push_back({edit, field, QString(), TextFormat()});
 }
 void DataControl::bind(QComboBox *combo, const QString &field)
 {
@@ -256,6 +256,16 @@ void DataControl::setControlText(Binding &b, const QString &text)
 {
     b.loaded = text;
     if (auto *e = qobject_cast<QLineEdit *>(b.widget)) {
+        // A value longer than the edit's limit (written by an import, or by an
+        // older installation) is shown whole: cut, it would be saved back cut.
+        // The edit's own limit is what it holds unless the control set it;
+        // a window may set it before or after binding the edit.
+        if (b.applied == 0 || e->maxLength() != b.applied)
+            b.maxLength = e->maxLength();
+        const int limit = qMax(b.maxLength, int(text.size()));
+        if (limit != e->maxLength())
+            e->setMaxLength(limit);
+        b.applied = limit;
         e->setText(text);
         e->setCursorPosition(0);
     } else if (auto *c = qobject_cast<QComboBox *>(b.widget)) {
@@ -269,8 +279,8 @@ void DataControl::setControlText(Binding &b, const QString &text)
         d->setIsoText(text);
     }
     // What the control shows is the unchanged state: a control that shows the
-    // value otherwise (CR LF line ends as LF, a text cut to its length, a
-    // state missing from a list) must not count as a change and be saved.
+    // value otherwise (CR LF line ends as LF, a state missing from a list)
+    // must not count as a change and be saved.
     if (b.widget)
         b.loaded = controlText(b);
 }

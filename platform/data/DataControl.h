@@ -71,7 +71,10 @@ public:
     QString caption() const;
     void setCaption(const QString &text);
 
-    // Binding of controls to fields of the current record.
+    // Binding of controls to fields of the current record. A line edit's own
+    // maximum length limits what is typed: a stored
+    // value that is longer is shown whole and may be edited within its own
+    // length, and is saved back unchanged when left alone.
     void bind(QLineEdit *edit, const QString &field);
     void bind(QComboBox *combo, const QString &field);
     void bind(QPlainTextEdit *edit, const QString &field);
@@ -119,6 +122,8 @@ private:
         QString field;
         QString loaded;        // text put in at the last load
         TextFormat format;
+        int maxLength = 0;     // a line edit's own limit on typed text (0: not known yet)
+        int applied = 0;       // the limit the control last gave the edit (0: none)
     };
     QString controlText(const Binding &b) const;
     void setControlText(Binding &b, const QString &text);

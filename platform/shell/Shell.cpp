@@ -99,7 +99,13 @@ QLocale LocaleOf(int lcid, bool *ok)
 
 } // namespace
 
-QString DocumentsFolder() { return Standard(QStandardPaths::DocumentsLocation); }
+QString DocumentsFolder()
+{
+    // A documents folder that is named but was never made (a fresh account, a
+    // desktop without the XDG user folders) is no place to start a dialog in.
+    const QString docs = Standard(QStandardPaths::DocumentsLocation);
+    return !docs.isEmpty() && QFileInfo(docs).isDir() ? docs : HomeFolder();
+}
 QString PicturesFolder() { return Standard(QStandardPaths::PicturesLocation); }
 QString MusicFolder() { return Standard(QStandardPaths::MusicLocation); }
 QString VideosFolder() { return Standard(QStandardPaths::MoviesLocation); }

@@ -5,6 +5,7 @@
 
 namespace Shell {
 // XDG and home folders; empty when the platform has none.
+// The documents folder, or the home folder when it does not exist on disk.
 QString DocumentsFolder();
 QString PicturesFolder();
 QString MusicFolder();

@@ -81,31 +81,8 @@ public:
     std::optional<FileDialogResult> fileDialog(const FileDialogRequest &r) override
     {
         QFileDialog dlg(g_parent, r.title);
-        dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dlg.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        if (r.save && !(r.flags & 0x2))
-            dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+        ConfigureFileDialog(dlg, r);
         const QStringList filters = QtNameFilters(r.filter);
-        if (!filters.isEmpty()) {
-            dlg.setNameFilters(filters);
-            const int idx = qBound(1, r.filterIndex, int(filters.size())) - 1;
-            dlg.selectNameFilter(filters.at(idx));
-        }
-        if (!r.defaultExt.isEmpty())
-            dlg.setDefaultSuffix(r.defaultExt);
-        QString dir = r.initDir;
-        QString name = r.fileName;
-        if (!name.isEmpty()) {
-            const QFileInfo fi(name);
-            if (name.contains(QLatin1Char('/'))) {
-                dir = fi.absolutePath();
-                name = fi.fileName();
-            }
-        }
-        if (!dir.isEmpty())
-            dlg.setDirectory(dir);
-        if (!name.isEmpty())
-            dlg.selectFile(name);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return std::nullopt;
         FileDialogResult res;
@@ -174,6 +151,38 @@ QPrinter *SharedPrinter()
 }
 
 } // namespace
+
+void ConfigureFileDialog(QFileDialog &dlg, const FileDialogRequest &r)
+{
+    dlg.setWindowTitle(r.title);
+    dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // An open dialog that offers to create a missing file must let the user
+    // name one; CommonDialog asks whether to create it.
+    dlg.setFileMode(r.save || (r.flags & 0x2000) ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (r.save && !(r.flags & 0x2))
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    const QStringList filters = QtNameFilters(r.filter);
+    if (!filters.isEmpty()) {
+        dlg.setNameFilters(filters);
+        const int idx = qBound(1, r.filterIndex, int(filters.size())) - 1;
+        dlg.selectNameFilter(filters.at(idx));
+    }
+    if (!r.defaultExt.isEmpty())
+        dlg.setDefaultSuffix(r.defaultExt);
+    QString dir = r.initDir;
+    QString name = r.fileName;
+    if (!name.isEmpty()) {
+        const QFileInfo fi(name);
+        if (name.contains(QLatin1Char('/'))) {
+            dir = fi.absolutePath();
+            name = fi.fileName();
+        }
+    }
+    if (!dir.isEmpty())
+        dlg.setDirectory(dir);
+    if (!name.isEmpty())
+        dlg.selectFile(name);
+}
 
 PromptProvider &Prompts()
 {
@@ -248,13 +257,28 @@ QString WithDefaultExt(const QString &fileName, const QString &defaultExt, bool 
 
 void RunFileDialog(CommonDialog &d, bool save)
 {
-    const auto res = Prompts().fileDialog(MakeRequest(d, save));
-    if (!res) {
-        if (d.CancelError)
-            RaiseCancel();
-        return;
+    FileDialogRequest request = MakeRequest(d, save);
+    std::optional<FileDialogResult> res;
+    QString chosen;
+    for (;;) {
+        res = Prompts().fileDialog(request);
+        if (!res) {
+            if (d.CancelError)
+                RaiseCancel();
+            return;
+        }
+        chosen = WithDefaultExt(res->fileName, d.DefaultExt, save);
+        // A name that does not exist, in a dialog that offers to create one:
+        // the user confirms, or chooses again.
+        if (save || !(d.Flags & 0x2000) || d.CreatePromptText.isEmpty() || QFileInfo::exists(chosen))
+            break;
+        QString question = d.CreatePromptText;
+        question.replace(QLatin1String("%1"), chosen);
+        if (MsgBox(question, Vb::YesNo + Vb::Question, request.title) == Vb::Yes)
+            break;
+        request.fileName = chosen;
     }
-    d.FileName = WithDefaultExt(res->fileName, d.DefaultExt, save);
+    d.FileName = chosen;
     d.FileTitle = QFileInfo(d.FileName).fileName();
     d.FilterIndex = res->filterIndex;
 }
@@ -377,10 +401,13 @@ std::optional<QFont> ScriptedPromptProvider::fontDialog(const QFont &initial)
     return TakeNext(fonts).value_or(std::nullopt);
 }
 
-bool ScriptedPromptProvider::printerDialog(QPrinter *)
+bool ScriptedPromptProvider::printerDialog(QPrinter *printer)
 {
     shown.push_back(Record(QStringLiteral("printer")));
-    return TakeNext(printers).value_or(false);
+    const bool ok = TakeNext(printers).value_or(false);
+    if (ok && printerChoice)
+        printerChoice(printer);
+    return ok;
 }
 
 void ScriptedPromptProvider::help(const QString &helpFile, int command, const QString &keyword)

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class QFileDialog;
 class QPrinter;
 class QWidget;
 
@@ -72,6 +73,11 @@ void SetPromptParent(QWidget *parent);
 using HelpHandler = std::function<void(const QString &helpFile, int command, const QString &keyword)>;
 HelpHandler SetHelpHandler(HelpHandler handler);
 
+// Sets up a real file dialog for a request: accept mode, file mode (an open
+// dialog takes only existing files unless the request offers to create one,
+// flag 0x2000), overwrite question (0x2), filters, folder and proposed name.
+void ConfigureFileDialog(QFileDialog &dialog, const FileDialogRequest &request);
+
 // Qt name filters ("desc (*.ext)") of a "desc|*.ext|..." filter text.
 QStringList QtNameFilters(const QString &filter);
 
@@ -97,6 +103,11 @@ public:
     int HelpCommand = 0;
     QString HelpKey;
     QPrinter *Printer = nullptr;   // printer set up by ShowPrinter
+    // The question ShowOpen asks when Flags offer to create a missing file
+    // (0x2000) and the name chosen does not exist; "%1" stands for the name.
+    // Yes returns the name, anything else shows the dialog again. Empty: no
+    // question, the name is returned.
+    QString CreatePromptText;
 
     // Each throws VbError(32755) on cancel when CancelError is set,
     // otherwise returns leaving the properties unchanged.
@@ -125,6 +136,8 @@ public:
     std::deque<std::optional<QColor>> colors;
     std::deque<std::optional<QFont>> fonts;
     std::deque<bool> printers;
+    // What a confirmed printer dialog changes on the printer (orientation ...).
+    std::function<void(QPrinter *)> printerChoice;
     std::vector<Shown> shown;
 
     int messageBox(const QString &text, int style, const QString &title) override;

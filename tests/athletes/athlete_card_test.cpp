@@ -88,8 +88,8 @@ TEST_F(AthletesTest, ConfirmChangesStoresEdits)
 }
 
 // The code is the key without regard to case: a code that differs only in
-// case is refused on leaving the field, and if it still reaches the database
-// the refusal is shown and nothing changes.
+// case is refused on leaving the field, and again by Confirm when it was
+// stored meanwhile.
 TEST_F(AthletesTest, DuplicateCodeIgnoresCase)
 {
     AddAthlete(QStringLiteral("ROSSI"));
@@ -100,21 +100,36 @@ TEST_F(AthletesTest, DuplicateCodeIgnoresCase)
     EXPECT_EQ(Txt(0)->text(), QString());
     EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(8502)});
 
-    // Stored meanwhile by someone else: Confirm reports the database's refusal.
     FillAthlete(QStringLiteral("VERDI"));
     CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Personali] ([IDPersonale]) VALUES ('verdi')"));
     TestSupport::ResetScript();
     w.cmdUpdate_Click();
-    ASSERT_EQ(TestSupport::Script().messages().size(), 1);
-    EXPECT_TRUE(TestSupport::Script().messages().front().startsWith(QStringLiteral("Error 3022")));
+    EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(8502)});
     EXPECT_TRUE(w.AddingNew());
     EXPECT_EQ(w.RecordTotal(), 1);
     EXPECT_EQ(Rows(QStringLiteral("Dati Personali")), 2);
-    // Corrected, the same new athlete is stored once.
-    Txt(0)->setText(QStringLiteral("BIANCHI"));
+}
+
+// A value the database cannot take: the error is shown, the card stays in the
+// add state with its total, nothing is stored; corrected, it is stored once.
+TEST_F(AthletesTest, StoreFailureKeepsTheCard)
+{
+    AddAthlete(QStringLiteral("A1"));
+    frmDatiPers &w = OpenAthletes();
+    w.cmdAdd_Click();
+    FillAthlete(QStringLiteral("NEW"));
+    Txt(4)->setText(QStringLiteral("heavy"));   // past the field's own check
+    w.cmdUpdate_Click();
+    ASSERT_EQ(TestSupport::Script().messages().size(), 1);
+    EXPECT_TRUE(TestSupport::Script().messages().front().startsWith(QStringLiteral("Error 13")));
+    EXPECT_TRUE(w.AddingNew());
+    EXPECT_EQ(w.RecordTotal(), 1);
+    EXPECT_EQ(Counter(), QStringLiteral("2/2"));
+    EXPECT_EQ(Rows(QStringLiteral("Dati Personali")), 1);
+    Txt(4)->setText(QStringLiteral("61"));
     w.cmdUpdate_Click();
     EXPECT_EQ(w.RecordTotal(), 2);
-    EXPECT_EQ(Rows(QStringLiteral("Dati Personali")), 3);
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [Dati Personali] WHERE IDPersonale = 'NEW'")), 1);
 }
 
 TEST_F(AthletesTest, FieldFilters)

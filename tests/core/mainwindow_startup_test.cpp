@@ -86,32 +86,34 @@ TEST_F(MainWindowTest, ClosingWithoutADatabaseLeavesTheFileLayerAlone)
     EXPECT_TRUE(CurrentDb->TableExists("Icons"));
 }
 
-TEST_F(MainWindowTest, FontIsInstalledForTheRunAndRemovedAtTheEnd)
+TEST_F(MainWindowTest, FontIsInstalledForTheRunFromMemoryAndRemovedAtTheEnd)
 {
     Start();
-    EXPECT_TRUE(QFile::exists(TempPath("Liqucry4.ttf")));
     EXPECT_TRUE(QFontDatabase::families().contains(QStringLiteral("LiquidCrystal")));
+    // Nothing is written to the shared temporary folder.
+    EXPECT_TRUE(QDir(TempPath("")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
     Stop();
-    EXPECT_FALSE(QFile::exists(TempPath("Liqucry4.ttf")));
     EXPECT_FALSE(QFontDatabase::families().contains(QStringLiteral("LiquidCrystal")));
 }
 
-TEST_F(MainWindowTest, FontLeftByAnEarlierRunIsReusedNotRewritten)
+TEST_F(MainWindowTest, AFontFilePlantedInTheTemporaryFolderIsNeitherUsedNorTouched)
 {
-    QFile left(TempPath("Liqucry4.ttf"));
-    QFile original(QDir(TestSupport::DataDir()).filePath("../../resources/font/Liqucry4.ttf"));
-    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
-    const QByteArray bytes = original.readAll();
-    ASSERT_TRUE(left.open(QIODevice::WriteOnly));
-    left.write(bytes.left(bytes.size() - 1));   // a copy that differs by one byte
-    left.close();
+    // Another user's file, or a link to a file of the user's, under the name
+    // the font once had: the program must not read, rewrite or delete it.
+    const QString target = TempPath("precious.txt");
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a font");
+    }
+    ASSERT_TRUE(QFile::link(target, TempPath("Liqucry4.ttf")));
     Start();
-    QFile again(TempPath("Liqucry4.ttf"));
-    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
-    EXPECT_EQ(again.size(), bytes.size() - 1);
-    again.close();
+    EXPECT_TRUE(QFontDatabase::families().contains(QStringLiteral("LiquidCrystal")));
     Stop();
-    EXPECT_FALSE(QFile::exists(TempPath("Liqucry4.ttf")));
+    EXPECT_TRUE(QFileInfo(TempPath("Liqucry4.ttf")).isSymLink());
+    QFile f(target);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("not a font"));
 }
 
 TEST_F(MainWindowTest, StatusTexts)

@@ -1,5 +1,5 @@
-// The "n of N" counters: counted on a clone, positions 1 .. N, 32-bit counts.
-#include "TestSupport.h"
+// The "n of N" counters: the caller's row stays, positions 1 .. N, 32-bit counts.
+#include "CoreTestSupport.h"
 #include "core/RecordCounts.h"
 
 #include <QTemporaryDir>

@@ -2,6 +2,9 @@
 #include "core/UserFolders.h"
 #include "platform/shell/Shell.h"
 
+#include <QDir>
+#include <QTemporaryDir>
+
 TEST(SpecialFolder, EmptyUntilInitialised)
 {
     SpecialFolder f;
@@ -23,9 +26,7 @@ TEST(SpecialFolder, InitFillsEveryFolder)
     VETTARO_SHELL_FOLDERS(CHECK_FOLDER)
 #undef CHECK_FOLDER
     EXPECT_EQ(count, 57);
-    // Personal is the documents folder, not the home folder.
     EXPECT_EQ(f.Personal(), Shell::DocumentsFolder());
-    EXPECT_NE(f.Personal(), Shell::HomeFolder());
     EXPECT_EQ(f.MyDocuments(), Shell::DocumentsFolder());
     EXPECT_EQ(f.MyPictures(), Shell::PicturesFolder());
     EXPECT_EQ(f.Desktop(), Shell::DesktopFolder());
@@ -46,4 +47,20 @@ TEST(SpecialFolder, SettersAndTheSharedObject)
     SpecialFolders.Personal("/elsewhere");
     EXPECT_EQ(SpecialFolders.Personal(), "/elsewhere");
     SpecialFolders.Personal(old);
+}
+
+TEST(SpecialFolder, PersonalIsTheDocumentsFolderOrTheHomeFolderWhenThereIsNone)
+{
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    SpecialFolder f;
+    f.InitFolders("/opt/vettaro");
+    EXPECT_EQ(f.Personal(), QDir(home.path()).absolutePath());    // no Documents folder on disk
+    EXPECT_EQ(f.MyDocuments(), f.Personal());
+    ASSERT_TRUE(QDir(home.path()).mkdir("Documents"));
+    f.InitFolders("/opt/vettaro");
+    EXPECT_EQ(f.Personal(), QDir(home.path()).filePath("Documents"));
+    EXPECT_NE(f.Personal(), Shell::HomeFolder());
+    qputenv("HOME", oldHome);
 }

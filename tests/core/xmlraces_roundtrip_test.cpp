@@ -144,6 +144,8 @@ TEST_F(XmlExport, NoSamplesOrAFailureLeavesTheOldFileAndNoPartialFile)
     WriteXmlProfile("Nulls", "tour");
     ASSERT_EQ(TestSupport::Script().messages().size(), 1);
     EXPECT_TRUE(TestSupport::Script().messages().front().startsWith("Error 75"));
+    EXPECT_TRUE(TestSupport::Script().messages().front().contains("folder not found"));
+    EXPECT_TRUE(TestSupport::Script().messages().front().contains(outFile("missing/Nulls.xml")));
 
     // Cancel: no message, nothing written.
     TestSupport::ResetScript().files = {std::nullopt};

@@ -3,7 +3,9 @@
 #include "platform/dao/Dao.h"
 #include "platform/data/DataControl.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
@@ -243,4 +245,63 @@ TEST_F(DataControlTest, ValuesShownDifferentlyAreNoChange)
     ctl.MoveNext();
     EXPECT_EQ(Stored(QStringLiteral("A"), "Note").toString(), QStringLiteral("two\r\nlines"));
     EXPECT_DOUBLE_EQ(Stored(QStringLiteral("A"), "Km").toDouble(), 5.0);
+}
+
+namespace {
+// Keys as the user types them.
+void TypeKeys(QWidget *target, const QString &text)
+{
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+    }
+}
+void PressKey(QWidget *target, int key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+}
+
+TEST_F(DataControlTest, ValuesLongerThanTheEditAllowsAreShownWholeAndKept)
+{
+    const QString longNote = QStringLiteral("a note of thirty characters...");
+    ASSERT_EQ(longNote.size(), 30);
+    db->Execute(QStringLiteral("UPDATE [Cards] SET [Note] = ? WHERE [Name] = 'A'"), 0, {longNote});
+    data::DataControl own;
+    QLineEdit limited, length;
+    limited.setMaxLength(10);   // what the window lets the user type
+    own.setDatabase(db);
+    own.setRecordSource(QStringLiteral("SELECT * FROM [Cards] ORDER BY [Name]"));
+    own.bind(&limited, QStringLiteral("Note"));
+    own.bind(&length, QStringLiteral("Km"));
+    own.Refresh();
+
+    EXPECT_EQ(limited.text(), longNote);   // whole, not cut to 10
+    EXPECT_FALSE(own.dataChanged());
+    // Another field changed: the long value goes back as it was.
+    length.setText(QStringLiteral("3"));
+    own.MoveNext();
+    EXPECT_EQ(Stored(QStringLiteral("A"), "Note").toString(), longNote);
+    EXPECT_DOUBLE_EQ(Stored(QStringLiteral("A"), "Km").toDouble(), 3.0);
+
+    // A short value: typing stops at the edit's limit.
+    EXPECT_TRUE(limited.text().isEmpty());
+    limited.setFocus();
+    TypeKeys(&limited, QStringLiteral("0123456789abc"));
+    EXPECT_EQ(limited.text(), QStringLiteral("0123456789"));
+    own.MovePrevious();
+    // Back on the long value: it can be edited within its length, not made longer.
+    EXPECT_EQ(limited.text(), longNote);
+    limited.setCursorPosition(0);
+    PressKey(&limited, Qt::Key_Delete);
+    TypeKeys(&limited, QStringLiteral("AB"));
+    EXPECT_EQ(limited.text(), QStringLiteral("A") + longNote.mid(1));
+    own.MoveNext();
+    EXPECT_EQ(Stored(QStringLiteral("A"), "Note").toString(), QStringLiteral("A") + longNote.mid(1));
+    EXPECT_EQ(Stored(QStringLiteral("B"), "Note").toString(), QStringLiteral("0123456789"));
+    // A new record starts from the edit's own limit again.
+    own.AddNew();
+    TypeKeys(&limited, QStringLiteral("0123456789abc"));
+    EXPECT_EQ(limited.text().size(), 10);
 }

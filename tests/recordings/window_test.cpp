@@ -5,12 +5,14 @@
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/WindowRegistry.h"
+#include "platform/com/ComRegistry.h"
 #include "platform/settings/Settings.h"
 #include "recordings/RecordingTableModel.h"
 #include "recordings/RegisterWindows.h"
 #include "recordings/frmHRate.h"
 #include "recordings_logic/recordings_support.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -291,16 +293,20 @@ TEST_F(RecordingWindow, OpenCommandKeepsItsSettings)
 TEST_F(RecordingWindow, TableLayoutKeptInTwips)
 {
     Open();
-    EXPECT_EQ(Grid()->columnWidth(3), 1000 / 15);
+    // Without stored widths: 1000 twips, or the header's longest word when wider.
+    EXPECT_GE(Grid()->columnWidth(3), 1000 / 15);
+    const int fresh4 = Grid()->columnWidth(4);
     Grid()->setColumnWidth(3, 100);
     Close();
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col3Width")),
               QStringLiteral("1500"));
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col0Width")), QString());
     SaveSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col4Width"), QStringLiteral("wide"));
+    SaveSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col5Width"), QStringLiteral("600"));
     Open();
     EXPECT_EQ(Grid()->columnWidth(3), 100);
-    EXPECT_EQ(Grid()->columnWidth(4), 1000 / 15);   // not a number: the default
+    EXPECT_EQ(Grid()->columnWidth(4), fresh4);   // not a number: the default
+    EXPECT_EQ(Grid()->columnWidth(5), 40);       // a stored width is taken as it is
 }
 
 // Importing: a climb with its thinned samples; refusals that store nothing;
@@ -353,6 +359,15 @@ TEST_F(RecordingWindow, ImportsIntoTheOpenDatabase)
     EXPECT_EQ(TestSupport::Script().messages().size(), before + 1);   // 549: already present
     EXPECT_EQ(Ctl<QLabel>("txt")->text(), GetLangString(15542));
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM CampioniSalite")), stored);
+
+    // A database error is shown and does not read as a success either.
+    CurrentDb->Close();
+    Ctl<QLineEdit>("txtName")->setText(QStringLiteral("Port de Pailhères again"));
+    w.cmdImport_Click();
+    EXPECT_EQ(TestSupport::Script().messages().size(), before + 2);
+    EXPECT_TRUE(TestSupport::Script().messages().back().startsWith(QStringLiteral("Error ")))
+        << TestSupport::Script().messages().back().toStdString();
+    EXPECT_EQ(Ctl<QLabel>("txt")->text(), GetLangString(15542));
 }
 
 // A recording without samples loads, refuses the import and exports its header row.
@@ -385,6 +400,51 @@ TEST_F(RecordingWindow, ARecordingWithoutSamples)
     EXPECT_EQ(save.request.filter, GetLangString(15539));
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("ExcelDir")), m_root.path());
 }
+
+// In every language, with a recording shown: each caption fits its control
+// and each header's longest word fits its column.
+class RecordingWindowLanguages : public RecordingWindow, public ::testing::WithParamInterface<const char *> {
+protected:
+    void TearDown() override
+    {
+        RecordingWindow::TearDown();
+        ResetLanguages();
+        Com::SetMachineRegistryFile(QString());
+    }
+};
+
+TEST_P(RecordingWindowLanguages, EveryTextFits)
+{
+    const QString lang = QLatin1String(GetParam());
+    Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+    LoadLanguages(TestSupport::BinDir());
+    ASSERT_EQ(SelectLanguage(lang, QStringLiteral("1033")), lang);
+    ASSERT_FALSE(GetLangString(15508).startsWith(QStringLiteral("No")));
+    frmHRate &w = Open();
+    ASSERT_TRUE(w.OpenRecording(Device(QStringLiteral("hac4-hac5.tur")), 2));
+    w.resize(w.sizeHint());
+    QApplication::processEvents();
+    EXPECT_LE(w.width(), 1000);
+    for (QWidget *c : w.findChildren<QWidget *>()) {
+        if (!c->isVisibleTo(&w) || c->objectName().isEmpty())
+            continue;
+        // A label needs its size hint; a button its text (a style's
+        // minimum width says nothing about a one-character caption).
+        if (auto *l = qobject_cast<QLabel *>(c); l && !l->text().isEmpty())
+            EXPECT_LE(l->sizeHint().width(), l->width()) << c->objectName().toStdString() << " \"" << l->text().toStdString() << '"';
+        if (auto *b = qobject_cast<QAbstractButton *>(c); b && !b->text().isEmpty())
+            EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 4, b->width())
+                << c->objectName().toStdString() << " \"" << b->text().toStdString() << '"';
+    }
+    QFont bold = Grid()->horizontalHeader()->font();
+    bold.setBold(true);
+    for (int col = 1; col <= 10; ++col) {
+        for (const QString &word : Grid()->model()->headerData(col, Qt::Horizontal).toString().split(' '))
+            EXPECT_LE(QFontMetrics(bold).horizontalAdvance(word), Grid()->columnWidth(col)) << word.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, RecordingWindowLanguages, ::testing::Values("1033", "1040", "3082", "1031", "1036"));
 
 TEST(RecordingWindowRegistry, RegistersTheWindow)
 {

@@ -58,7 +58,7 @@ void ExpectGolden(const QByteArray &actual, const QString &name)
     }
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    EXPECT_EQ(QString::fromUtf8(actual), QString::fromUtf8(f.readAll())) << name.toStdString();
+    EXPECT_EQ(actual.toStdString(), f.readAll().toStdString()) << name.toStdString();
 }
 
 } // namespace

@@ -179,6 +179,8 @@ TEST(Simulators, ClimbFailuresWritePlaceholders)
         {"500", "1500", "0"},   // length 0
         {"500", "1500", ""},    // empty length
         {"500", "40000", "10"}, // height beyond 16 bits
+        {"1500", "1000", "10"}, // a descent
+        {"1000", "-200", "3"},  // down below sea level
     };
     for (const Case &c : cases) {
         ClimbInput in = Climb1000();
@@ -191,6 +193,11 @@ TEST(Simulators, ClimbFailuresWritePlaceholders)
         EXPECT_FALSE(sim.RateChanged(in, out, kEnglish));
         ExpectClimbPlaceholders(out);
         EXPECT_TRUE(out.rateColourSet);  // the colour is not reset by the error path
+        // The other sliders and the bike kind show no figures for it either.
+        EXPECT_FALSE(sim.WeightChanged(in, out, kEnglish));
+        EXPECT_FALSE(sim.CadenceChanged(in, out, kEnglish));
+        EXPECT_FALSE(sim.SetBikeKind(1, in, out, kEnglish));
+        ExpectClimbPlaceholders(out);
     }
 }
 

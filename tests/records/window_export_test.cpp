@@ -90,5 +90,8 @@ TEST_F(CardWindowTest, ExportCancelAndFailure)
     w.Export();
     ASSERT_EQ(TestSupport::Script().messages().size(), 1);
     EXPECT_TRUE(TestSupport::Script().messages().first().startsWith(QStringLiteral("Error 75")));
+    // The message says why and where.
+    EXPECT_TRUE(TestSupport::Script().messages().first().contains(QStringLiteral("folder not found")));
+    EXPECT_TRUE(TestSupport::Script().messages().first().contains(bad));
     EXPECT_FALSE(QFile::exists(bad));
 }

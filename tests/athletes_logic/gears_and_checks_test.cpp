@@ -1,5 +1,5 @@
 // The gear calculator and the time cards' Confirm checks, without windows.
-#include "TestSupport.h"
+#include "CoreTestSupport.h"
 #include "athletes/logic/GearCalculator.h"
 #include "athletes/logic/TimeCards.h"
 

@@ -1,0 +1,113 @@
+// Profile drawing: redraws at window size with the default options and with
+// every option on, a redraw at zoom 10, one read-out move. Prints its figures.
+#include "core/ProfileGlobals.h"
+#include "profile/DrawingFrame.h"
+#include "profile/ProfileReadout.h"
+#include "profile/ProfileRenderer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+void HandOff(int n)
+{
+    ProfileSamples.clear();
+    int lo = 1 << 30, hi = -(1 << 30);
+    for (int i = 0; i < n; ++i) {
+        ProfileSample s;
+        s.DistParz = float(i) * 0.01f;
+        s.Altezza = int(800 + 600 * std::sin(i / 700.0) + (i % 37) * 3);
+        if (i % 500 == 0)
+            s.Note = QStringLiteral("Place %1").arg(i);
+        ProfileSamples << s;
+        lo = std::min(lo, s.Altezza);
+        hi = std::max(hi, s.Altezza);
+    }
+    ProfilePointCount = n;
+    ProfileDistance = ProfileSamples.last().DistParz;
+    ProfileBase = int(std::nearbyint(lo / 100.0 * 95));
+    ProfileSpan = hi - ProfileBase;
+    ProfileName = QStringLiteral("Benchmark");
+    ProfileSpeed = QStringLiteral("20");
+}
+
+ProfileOptions Everything()
+{
+    ProfileOptions o;
+    o.DrawWall = 1;
+    o.DrawMarkLine = 1;
+    o.MarkLineWidth = 2;
+    o.DrawPend = 1;
+    o.DrawQRif = 1;
+    o.DrawFlag = 0;
+    o.Graph_FillStyle = 6;
+    o.GradColor1 = 0xFFEEDD;
+    o.GradColor2 = 0x88CCFF;
+    return o;
+}
+
+double TimeRender(const QSize &size, const ProfileOptions &options, int runs)
+{
+    const ProfileInput in = ProfileInput::FromHandoff();
+    QImage image = MakeSurfaceImage(size, Qt::white);
+    ProfileOptions o = options;
+    RenderProfile(image, Qt::white, o, in, nullptr);   // warm-up
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < runs; ++i) {
+        o = options;
+        RenderProfile(image, Qt::white, o, in, nullptr);
+    }
+    return t.nsecsElapsed() / 1e6 / runs;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const QSize window(1000, 400);
+    std::printf("profile redraw at %dx%d (ms per redraw, us per sample)\n", window.width(), window.height());
+    for (int n : {1000, 5000, 20000}) {
+        HandOff(n);
+        const double d = TimeRender(window, ProfileOptions(), 20);
+        const double e = TimeRender(window, Everything(), 20);
+        std::printf("  %6d samples: defaults %7.2f ms (%.3f us/sample)   every option %7.2f ms (%.3f us/sample)\n", n, d,
+                    d * 1000 / n, e, e * 1000 / n);
+    }
+    HandOff(20000);
+    const double z = TimeRender(QSize(window.width() * 10, window.height()), ProfileOptions(), 5);
+    std::printf("  zoom 10 (%dx%d), 20000 samples: %.2f ms\n", window.width() * 10, window.height(), z);
+
+    // One read-out move: the segment walk, the panel texts and the cursor on the overlay.
+    DrawingSurface surface;
+    surface.resize(window.width() * 10, window.height());
+    QImage image = surface.NewImage();
+    ProfileOptions o;
+    const RenderResult r = RenderProfile(image, Qt::white, o, ProfileInput::FromHandoff(), nullptr);
+    surface.SetImage(image);
+    const QVector<ProfileSample> samples = ProfileSamples;
+    ProfileReadout::Segment seg;
+    QElapsedTimer t;
+    const int moves = 2000;
+    t.start();
+    for (int i = 0; i < moves; ++i) {
+        const double x = ProfileDistance * (i % 997) / 997.0 + 0.001;
+        const ProfileReadout::CursorTexts texts = ProfileReadout::Cursor(samples, x, ProfileSpeed, seg);
+        surface.Cls();
+        const QPointF a = r.view.ToPixel(r.view.OriginX + x, r.view.OriginY);
+        const QPointF b = r.view.ToPixel(r.view.OriginX + x, r.view.OriginY + r.view.span);
+        surface.DrawOverlay(QRectF(a, b).normalized().toAlignedRect().adjusted(-2, -2, 2, 2), [&](QPainter &p) {
+            p.setPen(Qt::red);
+            p.drawLine(a, b);
+        });
+        (void)texts;
+    }
+    std::printf("  read-out move, 20000 samples at zoom 10: %.4f ms\n", t.nsecsElapsed() / 1e6 / moves);
+    return 0;
+}

@@ -1,0 +1,333 @@
+// The profile window end to end: opened, refreshed and closed by the climbs
+// and routes windows, its settings over reopening, zoom and pan, copy, print
+// and the read-out driven with the mouse.
+#include "core/mainwindow_fixture.h"
+
+#include "core/LangClient.h"
+#include "core/ProfileGlobals.h"
+#include "core/Validators.h"
+#include "platform/data/DataControl.h"
+#include "platform/print/Printer.h"
+#include "profile/DrawingFrame.h"
+#include "profile/RegisterWindows.h"
+#include "profile/frmAltimetria.h"
+#include "records/CardWindow.h"
+#include "records/RegisterWindows.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QStatusBar>
+
+namespace {
+
+QString RunTool(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(30000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+void Mouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, const QPointF &pos)
+{
+    QMouseEvent e(type, pos, w->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+class ProfileWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        RegisterRecordsWindows();
+        RegisterProfileWindows();
+        m_registered << QStringLiteral("frmDatiSal") << QStringLiteral("frmDatiPerc") << QStringLiteral("frmAltimetria");
+        SharedPrinter().SetOutputFileName(TempPath(QStringLiteral("unused.pdf")));
+        Start();
+        m_window->resize(1200, 800);
+        m_window->show();
+        OpenDb(Docs(QStringLiteral("profile.dat")));
+        AddClimb(QStringLiteral("Stelvio"), {{0, 1205, "Prato"}, {5, 1560, ""}, {10, 1900, ""}, {21.6, 2758, "Passo"}});
+        AddClimb(QStringLiteral("Gavia"), {{0, 1200, ""}, {8, 1900, ""}, {17.3, 2652, ""}});
+    }
+    void TearDown() override
+    {
+        SharedPrinter().SetOutputFileName(QString());
+        MainWindowTest::TearDown();
+    }
+
+    struct Row {
+        double km;
+        int m;
+        const char *note;
+    };
+    void AddClimb(const QString &name, std::initializer_list<Row> rows)
+    {
+        CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Salite] ([IDPercorso], [Lunghezza], [Quotainiziale], [Quotafinale]) VALUES (?, ?, ?, ?)"),
+                           0, {name, 20, 1000, 2000});
+        for (const Row &r : rows)
+            CurrentDb->Execute(QStringLiteral("INSERT INTO [CampioniSalite] ([IDPercorso], [DistParz], [Altezza], [Note]) VALUES (?, ?, ?, ?)"),
+                               0, {name, r.km, r.m, QString::fromUtf8(r.note)});
+    }
+
+    CardWindow *Climbs()
+    {
+        m_window->Toolbar2_ButtonClick(QStringLiteral("b2"));
+        auto *card = qobject_cast<CardWindow *>(WindowRegistry::Find(QStringLiteral("frmDatiSal")));
+        if (card)
+            card->cmdAltim_Click();
+        return card;
+    }
+    frmAltimetria *Profile() { return qobject_cast<frmAltimetria *>(WindowRegistry::Find(QStringLiteral("frmAltimetria"))); }
+    frmAltimetria *OpenProfile()
+    {
+        CardWindow *card = Climbs();
+        if (!card)
+            return nullptr;
+        card->cmdShowAlti_Click();
+        QApplication::processEvents();
+        return Profile();
+    }
+    QStatusBar *MainStatus() { return m_window->findChild<QStatusBar *>(QStringLiteral("StatusBar1"), Qt::FindDirectChildrenOnly); }
+    static QString Setting(const QString &key) { return GetSetting(AppName, QStringLiteral("Altimetria"), key, QStringLiteral("<missing>")); }
+};
+
+TEST_F(ProfileWindowTest, CardWindowsOpenRefreshAndCloseIt)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(AltimetriaOpen, -1);
+    EXPECT_TRUE(MainStatus()->isHidden());
+    const QString first = w->windowTitle();
+    ASSERT_TRUE(first == QStringLiteral("Gavia") || first == QStringLiteral("Stelvio")) << first.toStdString();
+    const QString second = first == QStringLiteral("Gavia") ? QStringLiteral("Stelvio") : QStringLiteral("Gavia");
+    EXPECT_GE(w->RedrawCount(), 1);
+    EXPECT_EQ(w->Picture1()->Image().size(), w->Frame()->Picture2()->size());
+    EXPECT_TRUE(w->Panel(QStringLiteral("Size"))->text().endsWith(
+        QStringLiteral("%1 x %2").arg(w->Picture1()->width()).arg(w->Picture1()->height())));
+
+    // Moving to the next card makes the open window follow it.
+    auto *card = qobject_cast<CardWindow *>(WindowRegistry::Find(QStringLiteral("frmDatiSal")));
+    const int before = w->RedrawCount();
+    card->Data1()->MoveNext();
+    QApplication::processEvents();
+    EXPECT_EQ(Profile(), w);
+    EXPECT_EQ(w->windowTitle(), second);
+    EXPECT_EQ(w->RedrawCount(), before + 1);
+    EXPECT_FLOAT_EQ(w->View().distance, second == QStringLiteral("Gavia") ? 17.3f : 21.6f);
+
+    // Closing the climbs window closes the profile.
+    WindowRegistry::Unload(QStringLiteral("frmDatiSal"));
+    EXPECT_EQ(Profile(), nullptr);
+    EXPECT_EQ(AltimetriaOpen, 0);
+    EXPECT_FALSE(MainStatus()->isHidden());
+
+    // And closing the data windows does too.
+    ASSERT_NE(OpenProfile(), nullptr);
+    UnloadDataForms();
+    EXPECT_EQ(Profile(), nullptr);
+    EXPECT_EQ(AltimetriaOpen, 0);
+    EXPECT_FALSE(MainStatus()->isHidden());
+}
+
+TEST_F(ProfileWindowTest, SettingsSurviveClosingAndReopening)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    w->Options.TacInt = 2.5f;
+    w->Options.DrawPend = 1;
+    w->Options.N_FontSize = 9.5f;
+    w->OuterWindow()->setGeometry(40, 30, 700, 420);
+    WindowRegistry::Unload(QStringLiteral("frmAltimetria"));
+    EXPECT_EQ(Setting(QStringLiteral("TacInt")), QStringLiteral("2.5"));
+    EXPECT_EQ(Setting(QStringLiteral("N_FontSize")), QStringLiteral("10"));
+    EXPECT_EQ(Setting(QStringLiteral("frmAltimetriawidth")), QStringLiteral("10500"));
+    EXPECT_EQ(Setting(QStringLiteral("frmAltimetriatop")), QStringLiteral("450"));
+
+    w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    EXPECT_FLOAT_EQ(w->Options.TacInt, 2.5f);
+    EXPECT_EQ(w->Options.DrawPend, 1);
+    EXPECT_FLOAT_EQ(w->Options.N_FontSize, 10);
+    EXPECT_EQ(w->OuterWindow()->geometry(), QRect(40, 30, 700, 420));
+
+    // Closed while minimised: the window keys stay as they were.
+    w->OuterWindow()->showMinimized();
+    WindowRegistry::Unload(QStringLiteral("frmAltimetria"));
+    EXPECT_EQ(Setting(QStringLiteral("frmAltimetriawidth")), QStringLiteral("10500"));
+    EXPECT_EQ(Setting(QStringLiteral("frmAltimetriaheight")), QStringLiteral("6300"));
+}
+
+TEST_F(ProfileWindowTest, ZoomRedrawsOncePanOnlyMoves)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    DrawingFrame *f = w->Frame();
+    const int vw = f->Picture2()->width();
+    EXPECT_TRUE(f->HScroll1()->isHidden());
+    int redraws = w->RedrawCount();
+    f->SetZoom(3);
+    QApplication::processEvents();
+    EXPECT_EQ(w->RedrawCount(), redraws + 1);
+    EXPECT_EQ(f->Picture1()->width(), 3 * vw);
+    EXPECT_EQ(w->Picture1()->Image().width(), 3 * vw);
+    EXPECT_FALSE(f->HScroll1()->isHidden());
+
+    redraws = w->RedrawCount();
+    f->SetPan(40);
+    EXPECT_EQ(f->Picture1()->x(), int(std::lround(-0.4 * 2 * vw)));
+    f->SetZoom(4);   // keeps the pan value on the new width
+    QApplication::processEvents();
+    EXPECT_EQ(f->Pan(), 40);
+    EXPECT_EQ(f->Picture1()->x(), int(std::lround(-0.4 * 3 * vw)));
+    EXPECT_EQ(w->RedrawCount(), redraws + 1);
+
+    f->SetZoom(1);
+    QApplication::processEvents();
+    EXPECT_EQ(f->Pan(), 0);
+    EXPECT_EQ(f->Picture1()->x(), 0);
+    EXPECT_TRUE(f->HScroll1()->isHidden());
+
+    // A new window size returns to zoom 1 with one redraw.
+    f->SetZoom(2);
+    QApplication::processEvents();
+    redraws = w->RedrawCount();
+    w->OuterWindow()->resize(w->OuterWindow()->width() + 60, w->OuterWindow()->height() + 30);
+    QApplication::processEvents();
+    EXPECT_EQ(f->Zoom(), 1);
+    EXPECT_EQ(f->Picture1()->size(), f->Picture2()->size());
+    EXPECT_EQ(w->RedrawCount(), redraws + 1);
+}
+
+TEST_F(ProfileWindowTest, CopyTakesTheWholeZoomedDrawing)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    w->Frame()->SetZoom(10);
+    QApplication::processEvents();
+    w->MenuItem(QStringLiteral("mnuCopy"))->trigger();
+    const QImage copied = QApplication::clipboard()->image();
+    EXPECT_EQ(copied.width(), 10 * w->Frame()->Picture2()->width());
+    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32), w->Picture1()->Image());
+}
+
+TEST_F(ProfileWindowTest, PrintsTheWholeDrawingOnOnePage)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    w->Frame()->SetZoom(3);
+    QApplication::processEvents();
+    const QString pdf = TempPath(QStringLiteral("profile.pdf"));
+    SharedPrinter().SetOutputFileName(pdf);
+    SharedPrinter().SetOrientation(Printer::vbPRORPortrait);
+
+    // A cancelled set-up changes nothing and says nothing.
+    TestSupport::Script().printers = {false};
+    w->MenuItem(QStringLiteral("mnuAltiImposta"))->trigger();
+    EXPECT_EQ(SharedPrinter().Orientation(), int(Printer::vbPRORPortrait));
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+
+    TestSupport::Script().printers = {true};
+    TestSupport::Script().printerChoice = [](QPrinter *p) { p->setPageOrientation(QPageLayout::Landscape); };
+    w->MenuItem(QStringLiteral("mnuAltiImposta"))->trigger();
+    w->MenuItem(QStringLiteral("mnuAltiPrint"))->trigger();
+    ASSERT_TRUE(QFile::exists(pdf));
+    const QString info = RunTool(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
+    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(info);
+    ASSERT_TRUE(size.hasMatch());
+    EXPECT_GT(size.captured(1).toDouble(), size.captured(2).toDouble());   // landscape
+    const QString images = RunTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    EXPECT_TRUE(images.contains(QStringLiteral(" %1 ").arg(w->Picture1()->Image().width()))) << images.toStdString();
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+}
+
+TEST_F(ProfileWindowTest, ReadOutUnderTheMouse)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    w->Frame()->HScroll2()->setValue(1);
+    const ProfileView &v = w->View();
+    DrawingSurface *s = w->Picture1();
+    // A left press at 4 km: Gavia rises 700 m over its first 8 km, Stelvio 355 m over 5.
+    const bool gavia = w->windowTitle() == QStringLiteral("Gavia");
+    const QPointF at4 = v.ToPixel(v.OriginX + 4, v.OriginY + 300);
+    Mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, at4);
+    const double km = v.FromPixel(at4).x() - v.OriginX;   // what the pixel stands for
+    EXPECT_EQ(w->Panel(QStringLiteral("Distanza"))->text(), GetLangString(2503) + QStringLiteral(" ") + QString::number(km, 'f', 2));
+    const int altitude = gavia ? int(std::floor(1200 + 700 / 8.0 * km)) : int(std::floor(1205 + 355 / 5.0 * km));
+    EXPECT_NEAR(w->Panel(QStringLiteral("Altezza"))->text().section(' ', -1).toInt(), altitude, 1)
+        << w->Panel(QStringLiteral("Altezza"))->text().toStdString();
+    EXPECT_EQ(w->Panel(QStringLiteral("Pendenza"))->text(),
+              GetLangString(2505) + (gavia ? QStringLiteral(" 8.8 %") : QStringLiteral(" 7.1 %")));
+    // The cursor lies on the overlay; the drawing keeps no trace of it.
+    const QPoint cursor(qRound(at4.x()), qRound(at4.y()) - 3);
+    EXPECT_NE(s->Shown().pixelColor(cursor), s->Image().pixelColor(cursor));
+    Mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, at4);
+
+    // Outside the area nothing changes.
+    const QString before = w->Panel(QStringLiteral("Distanza"))->text();
+    Mouse(s, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, v.ToPixel(v.OriginX - 0.1, v.OriginY + 10));
+    EXPECT_EQ(w->Panel(QStringLiteral("Distanza"))->text(), before);
+    Mouse(s, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, QPointF());
+
+    // A right drag over a stretch with a time and a weight (decimal comma run).
+    const TestSupport::LocaleScope german{QLocale(QLocale::German, QLocale::Germany)};
+    auto *time = qobject_cast<QLineEdit *>(w->Control(QStringLiteral("txtTime")));
+    auto *weight = qobject_cast<QLineEdit *>(w->Control(QStringLiteral("txtPeso")));
+    // The boxes tidy or clear their text when they lose the focus (a refused text beeps).
+    int beeps = 0;
+    SetValidatorEffects([&] { ++beeps; }, [] {});
+    auto leave = [](QLineEdit *box, const QString &text) {
+        box->setText(text);
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(box, &out);
+        QApplication::processEvents();   // the check runs once the focus has moved
+        return box->text();
+    };
+    EXPECT_EQ(leave(weight, QStringLiteral("abc")), QString());
+    EXPECT_EQ(leave(weight, QStringLiteral("080,50")), QStringLiteral("80,5"));
+    const QString rewritten = leave(time, QStringLiteral("0:5:7"));
+    EXPECT_EQ(ProfileReadout::Mark(0, 0, 1, 0, rewritten, QString()).vel, QStringLiteral("11,73"));   // 307 s
+    EXPECT_EQ(leave(time, QStringLiteral("25:99")), QString());
+    EXPECT_EQ(beeps, 2);
+    ResetValidatorEffects();
+    time->setText(QStringLiteral("0:05:00"));
+    weight->setText(QStringLiteral("80,0"));
+    const QPointF a = v.ToPixel(v.OriginX + 1, v.OriginY + 100), b = v.ToPixel(v.OriginX + 2, v.OriginY + 180);
+    Mouse(s, QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, a);
+    Mouse(s, QEvent::MouseMove, Qt::NoButton, Qt::RightButton, b);
+    auto text = [&](const char *name) { return qobject_cast<QLabel *>(w->Control(QLatin1String(name)))->text(); };
+    // The pixel grid turns the exact stretch into nearly 1 km and 80 m.
+    EXPECT_TRUE(text("lblDist").startsWith(QStringLiteral("1,0")) || text("lblDist").startsWith(QStringLiteral("0,9")))
+        << text("lblDist").toStdString();
+    EXPECT_NEAR(text("lblDisl").toInt(), 80, 2);
+    EXPECT_NEAR(text("lblPotenza").toInt(), 243, 8);
+    EXPECT_NE(text("lblVam"), QStringLiteral("--"));
+    Mouse(s, QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, b);
+}
+
+TEST_F(ProfileWindowTest, UnloadableBackgroundIsReportedOnce)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    w->Options.DrawWall = 1;
+    w->Options.PaintBackBmp = 1;
+    w->Options.BackBmp = TempPath(QStringLiteral("missing.bmp"));
+    w->Picture1_Resize();
+    w->Picture1_Resize();
+    EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(2519)});
+    EXPECT_EQ(w->Options.DrawWall, 0);
+    EXPECT_FALSE(w->Picture1()->isHidden());
+}

@@ -1,0 +1,253 @@
+// The print form: margins and their settings, jobs over the open database,
+// cancel, page counter, and the climbs and routes lists printed to PDF.
+#include "records/window_fixture.h"
+
+#include "LumoTabPrt/src/frmPreView.h"
+#include "LumoTabPrt/src/lumoTPrt.h"
+#include "core/WindowRegistry.h"
+#include "tools/RegisterWindows.h"
+#include "tools/frmPrint.h"
+
+#include <QPrinter>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTimer>
+#include <functional>
+
+namespace {
+class PrintFormTest : public CardWindowTest {
+protected:
+    void SetUp() override
+    {
+        CardWindowTest::SetUp();
+        QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    }
+    // Closes every preview the form opens, after running act on it.
+    void OnPreview(frmPrint &form, std::function<void(frmPreView &)> act = {})
+    {
+        QObject::connect(form.lumoTPrt1, &lumoTPrt::PreviewOpening, &form, [this, act](QWidget *w) {
+            ++previews;
+            auto *p = static_cast<frmPreView *>(w);
+            QTimer::singleShot(0, p, [p, act]() {
+                p->Relayout();
+                if (act)
+                    act(*p);
+                p->close();
+            });
+        });
+    }
+    int previews = 0;
+};
+
+QString PdfText(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+}
+
+TEST_F(PrintFormTest, MarginsLoadEditAndPersist)
+{
+    {
+        frmPrint form;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(form.Text1[i]->text(), QStringLiteral("15")) << i;
+            EXPECT_EQ(form.VScroll1[i]->value(), form.VScroll1[i]->maximum() - 15) << i;
+        }
+        EXPECT_EQ(form.lumoTPrt1->MarginTop(), 15.0f);
+        EXPECT_TRUE(GetSettingKeys(AppName, QStringLiteral("frmPrint")).isEmpty()) << "loading writes nothing";
+        EXPECT_TRUE(form.lumoTPrt1->FootText().endsWith(QStringLiteral(" 1.0"))) << form.lumoTPrt1->FootText().toStdString();
+
+        // Text1(2) is the top margin.
+        const struct {
+            QString text;
+            float top;
+        } cases[] = {{"12.7", 12}, {"", 12}, {"abc", 12}, {"-3", 12}, {"1e9", 12}, {"20", 20}};
+        for (const auto &c : cases) {
+            form.Text1[2]->setText(c.text);
+            EXPECT_EQ(form.lumoTPrt1->MarginTop(), c.top) << c.text.toStdString();
+        }
+        {
+            TestSupport::LocaleScope comma(QLocale(QLocale::Italian, QLocale::Italy));
+            form.Text1[2]->setText(QStringLiteral("12,7"));
+            EXPECT_EQ(form.lumoTPrt1->MarginTop(), 12.0f);
+        }
+        // The bar runs upside down: its value is Max minus the margin.
+        form.VScroll1[3]->setValue(form.VScroll1[3]->maximum() - 25);
+        EXPECT_EQ(form.Text1[3]->text(), QStringLiteral("25"));
+        EXPECT_EQ(form.lumoTPrt1->MarginBottom(), 25.0f);
+        form.close();
+    }
+    frmPrint again;
+    EXPECT_EQ(again.lumoTPrt1->MarginTop(), 12.0f);
+    EXPECT_EQ(again.lumoTPrt1->MarginBottom(), 25.0f);
+    EXPECT_EQ(again.lumoTPrt1->MarginLeft(), 15.0f);
+
+    // Stored margins that are not numbers, or out of range, read as 15.
+    SaveSetting(AppName, QStringLiteral("frmPrint"), QStringLiteral("marg_t"), QStringLiteral("abc"));
+    SaveSetting(AppName, QStringLiteral("frmPrint"), QStringLiteral("marg_l"), QStringLiteral("5000"));
+    frmPrint third;
+    EXPECT_EQ(third.lumoTPrt1->MarginTop(), 15.0f);
+    EXPECT_EQ(third.lumoTPrt1->MarginLeft(), 15.0f);
+}
+
+TEST_F(PrintFormTest, JobsOverTheOpenDatabase)
+{
+    AddCard(true, QStringLiteral("Stelvio"));
+    const int before = Cards(true);
+    const struct {
+        const char *what;
+        QString sql;
+        QString message;   // start of the one message shown, empty for none
+        int previews;
+    } cases[] = {
+        {"delete", QStringLiteral("DELETE FROM [Dati Salite]"), QStringLiteral("Error:"), 0},
+        {"update", QStringLiteral("UPDATE [Dati Salite] SET [Lunghezza] = 0"), QStringLiteral("Error:"), 0},
+        {"second statement", QStringLiteral("SELECT * FROM [Dati Salite]; DELETE FROM [Dati Salite]"),
+         QStringLiteral("Error:"), 0},
+        {"attach", QStringLiteral("ATTACH DATABASE 'x.db' AS x"), QStringLiteral("Error:"), 0},
+        {"missing table", QStringLiteral("SELECT * FROM [Nope]"), QStringLiteral("Error:"), 0},
+        {"bad SQL", QStringLiteral("SELEC FROM"), QStringLiteral("Error:"), 0},
+        {"empty", QStringLiteral("SELECT * FROM [Dati Percorsi]"), QStringLiteral("La tabella e' vuota"), 0},
+        {"normal", QStringLiteral("SELECT * FROM [Dati Salite]"), QString(), 1},
+    };
+    for (const auto &c : cases) {
+        TestSupport::ResetScript();
+        frmPrint form;
+        previews = 0;
+        OnPreview(form);
+        form.PrintSQL = c.sql;
+        form.Titolo = QStringLiteral("T");
+        form.cmdPrint_Click();
+        const QStringList shown = TestSupport::Script().messages();
+        if (c.message.isEmpty())
+            EXPECT_TRUE(shown.isEmpty()) << c.what;
+        else
+            EXPECT_TRUE(shown.size() == 1 && shown.first().startsWith(c.message)) << c.what << ": "
+                                                                                  << shown.join('|').toStdString();
+        EXPECT_EQ(previews, c.previews) << c.what;
+        EXPECT_TRUE(form.cmdPrint->isEnabled());
+        EXPECT_FALSE(form.cmdCancel->isEnabled());
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << c.what;
+        EXPECT_EQ(Cards(true), before) << c.what << ": the database is unchanged";
+    }
+}
+
+TEST_F(PrintFormTest, CancelDuringLayoutThenPrintAgain)
+{
+    for (int i = 0; i < 150; ++i)
+        AddCard(true, QStringLiteral("Climb %1").arg(i, 3, 10, QLatin1Char('0')));
+    frmPrint form;
+    OnPreview(form);
+    form.PrintSQL = QStringLiteral("SELECT * FROM [Dati Salite]");
+    form.Titolo = QStringLiteral("Climbs");
+    QStringList counter;
+    bool cancelNow = true;
+    QObject::connect(form.lumoTPrt1, &lumoTPrt::NewPageStart, &form, [&](qint32, bool &) {
+        counter << form.lblNrPage->text();
+    });
+    QObject::connect(form.lumoTPrt1, &lumoTPrt::CancelWork, &form, [&](bool &) {
+        // The form closes nothing while the job runs.
+        EXPECT_FALSE(form.close());
+        if (cancelNow)
+            form.cmdCancel_Click();
+    });
+    form.cmdPrint_Click();
+    EXPECT_EQ(previews, 0) << "cancelled: no preview";
+    EXPECT_EQ(counter, QStringList{QStringLiteral("1")});
+
+    cancelNow = false;
+    counter.clear();
+    form.cmdPrint_Click();
+    EXPECT_EQ(previews, 1) << "the next Print works";
+    EXPECT_EQ(counter, (QStringList{"1", "2", "3"})) << "the counter shows every page";
+    EXPECT_TRUE(form.close());
+}
+
+TEST_P(BothWindows, ListAndSamplesPrintToPdf)
+{
+    const bool climb = GetParam();
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    RegisterToolsWindows();
+    const QString name = QStringLiteral("O'Neil \"Hill\"");
+    AddCard(climb, name, 12.5, 1200, 2345);
+    AddCard(climb, QStringLiteral("Other"));
+    AddSample(climb, name, 0, 1200, QStringLiteral("start"));
+    AddSample(climb, name, 1.5, 1725);
+    CardWindow &w = Open(climb);
+    const QString pdf = Path(QStringLiteral("list.pdf"));
+    QPrinter *printer = DefaultPrinter();
+    printer->setOutputFormat(QPrinter::PdfFormat);
+
+    auto printThroughForm = [&](const QString &file) {
+        printer->setOutputFileName(file);
+        auto *form = qobject_cast<frmPrint *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
+        ASSERT_NE(form, nullptr);
+        // Print from the preview: Yes to "Start Print?", Yes to leave the preview.
+        auto conn = QObject::connect(form->lumoTPrt1, &lumoTPrt::PreviewOpening, form, [](QWidget *wdg) {
+            auto *p = static_cast<frmPreView *>(wdg);
+            QTimer::singleShot(0, p, [p]() { p->cmdStampa_Click(); });
+        });
+        form->cmdPrint_Click();
+        QObject::disconnect(conn);
+    };
+
+    w.MyPrint();
+    printThroughForm(pdf);
+    QString text = PdfText(pdf);
+    const QString foot = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral(" 1.0");
+    EXPECT_TRUE(text.contains(GetLangString(climb ? 9506 : 7512))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression(climb ? QStringLiteral("Nome Salita\\s+Lunghezza\\s+Quota Iniziale\\s+Quota Finale")
+                                                       : QStringLiteral("Nome Percorso\\s+Lunghezza\\s+Regione"))))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(name));
+    EXPECT_TRUE(text.contains(QStringLiteral("Other")));
+    if (climb)
+        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("1,200\\s+2,345")))) << "heights in the locale's form";
+    EXPECT_TRUE(text.contains(foot)) << foot.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Stampa del ") + QDate::currentDate().toString(QStringLiteral("dd/MM/yy"))));
+    EXPECT_TRUE(text.contains(QStringLiteral("Pag. 1")));
+
+    const QString samples = Path(QStringLiteral("samples.pdf"));
+    w.cmdAltim_Click();
+    w.MyPrint2();
+    printThroughForm(samples);
+    text = PdfText(samples);
+    EXPECT_TRUE(text.contains(name)) << "the title's first line";
+    EXPECT_TRUE(text.contains(GetLangString(climb ? 9530 : 7533)));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Distanza\\s+Altezza\\s+Note")))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("1.50\\s+1,725")))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("start")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Other")));
+
+    printer->setOutputFileName(QString());
+    Close();
+    WindowRegistry::Unregister(QStringLiteral("frmPrint"));
+}
+
+INSTANTIATE_TEST_SUITE_P(ClimbsAndRoutes, BothWindows, ::testing::Bool());
+
+TEST_F(PrintFormTest, TheDatabaseClosedDuringLayout)
+{
+    for (int i = 0; i < 100; ++i)
+        AddCard(true, QStringLiteral("Climb %1").arg(i));
+    frmPrint form;
+    OnPreview(form);
+    form.PrintSQL = QStringLiteral("SELECT * FROM [Dati Salite]");
+    bool closed = false;
+    QObject::connect(form.lumoTPrt1, &lumoTPrt::CancelWork, &form, [&](bool &) {
+        if (!closed) {
+            closed = true;
+            CurrentDb->Close();
+        }
+    });
+    form.cmdPrint_Click();
+    EXPECT_TRUE(closed);
+    // The cursor holds the rows of its opening time: the table is laid out whole.
+    EXPECT_EQ(previews, 1);
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join('|').toStdString();
+    EXPECT_TRUE(form.cmdPrint->isEnabled());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
