@@ -1,7 +1,11 @@
 #include "athletes/RegisterWindows.h"
 
+#include "athletes/DataFilter.h"
+#include "athletes/PerformanceList.h"
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
+#include "athletes/frmFind.h"
+#include "athletes/frmStates.h"
 #include "core/DataGlobals.h"
 #include "core/WindowRegistry.h"
 
@@ -40,4 +44,32 @@ void RegisterAthletesWindows()
     trainingTimes.refusal = 540;
     WindowRegistry::RegisterDataWindow(trainingTimes,
                                        [](QWidget *parent) -> QWidget * { return new frmTempiAll(parent); });
+
+    // The lists only test their table: each opens what it needs itself.
+    DataWindowRegistration trainings;
+    trainings.name = QStringLiteral("frmPrestAll");
+    trainings.toolbarKey = QStringLiteral("b7");
+    trainings.statusText = 543;
+    trainings.recordsets = {Shared{&TrainingTimesRs, QStringLiteral("Tempi Allenamento"), true}};
+    trainings.keepRecordsets = false;
+    trainings.refusal = 544;
+    WindowRegistry::RegisterDataWindow(trainings, [](QWidget *parent) -> QWidget * { return new frmPrestAll(parent); });
+
+    DataWindowRegistration climbs;
+    climbs.name = QStringLiteral("frmAngolo");
+    climbs.toolbarKey = QStringLiteral("b6");
+    climbs.statusText = 541;
+    climbs.recordsets = {Shared{&ClimbTimesRs, QStringLiteral("Tempi Salita"), true}};
+    climbs.keepRecordsets = false;
+    climbs.refusal = 542;
+    WindowRegistry::RegisterDataWindow(climbs, [](QWidget *parent) -> QWidget * { return new frmAngolo(parent); });
+    WindowRegistry::Register(QStringLiteral("DataFilter"), [](QWidget *parent) -> QWidget * {
+        return new DataFilter(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmFind"), [](QWidget *parent) -> QWidget * {
+        return new frmFind(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmStates"), [](QWidget *parent) -> QWidget * {
+        return new frmStates(parent);
+    });
 }

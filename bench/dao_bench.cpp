@@ -3,6 +3,8 @@
 // Usage: dao_bench [template]   (default: the program folder's ZidoVodu.dat)
 #include "bench/BenchData.h"
 #include "core/RaceStore.h"
+#include "core/XmlRaces.h"
+#include "platform/xml/XmlDocument.h"
 #include "platform/dao/Dao.h"
 #include "platform/data/RecordsetModel.h"
 
@@ -16,6 +18,8 @@
 #include <cstdio>
 #include <functional>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -33,6 +37,50 @@ double median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
+// The peak resident memory of the process so far, in MB.
+double peakMb()
+{
+    rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+// Outside XML: a races file of 200,000 samples and 120,000 nested elements
+// with text at each level. Run before the database is built, so the peak
+// memory figures are the reader's own.
+void xmlFigures(const QTemporaryDir &dir)
+{
+    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<races>\r\n"
+                      "  <race idName=\"Long\" type=\"tour\">\r\n    <name>Long</name>\r\n"
+                      "    <lenght>1000</lenght>\r\n    <startHeight>0</startHeight>\r\n    <endHeight>0</endHeight>\r\n"
+                      "<samples sampleNumber=\"200000\">\r\n";
+    for (int i = 0; i < 200000; ++i)
+        text += "      <sample number=\"" + QByteArray::number(i + 1) + "\">\r\n        <distance>"
+                + QByteArray::number(i * 0.005, 'f', 3) + "</distance>\r\n        <height>"
+                + QByteArray::number(200 + i % 700) + "</height>\r\n      </sample>\r\n";
+    text += "    </samples>\r\n  </race>\r\n</races>\r\n";
+    const QString path = dir.filePath(QStringLiteral("long.xml"));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size())
+        return;
+    f.close();
+    const double before = peakMb();
+    Race race;
+    int result = -1;
+    const double ms = timeMs([&] { result = ReadRaceXml(path, race, 30); });
+    std::printf("XML races file, %d samples (%.1f MB): %7.1f ms   (result %d; peak memory +%.0f MB)\n",
+                race.Samples() ? race.Samples()->Count() : 0, text.size() / 1048576.0, ms, result, peakMb() - before);
+
+    const QByteArray nested = QByteArray("<a>z").repeated(120000) + QByteArray("</a>").repeated(120000);
+    const double before2 = peakMb();
+    const double nestedMs = timeMs([&] {
+        xml::XmlDocument doc;
+        doc.loadXml(nested);
+    });
+    std::printf("XML of 120,000 nested texts (%.0f KB): %6.1f ms   (peak memory +%.0f MB)\n", nested.size() / 1024.0,
+                nestedMs, peakMb() - before2);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -48,6 +96,7 @@ int main(int argc, char **argv)
         return 1;
     }
     QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    xmlFigures(dir);
     try {
         {
             auto db = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
@@ -173,6 +222,13 @@ int main(int argc, char **argv)
             std::printf("store a race of %d samples:     %9.1f ms   (%s)\n", outcome.samples, ms,
                         outcome.status == RaceOutcome::Stored ? "stored" : qPrintable(outcome.errorText));
         }
+        // The find dialog binds the user's own pattern: ten stars over 50,000
+        // names, and a pattern that once took time exponential in its stars.
+        run("Like, ten stars, 50,000 names:",
+            QStringLiteral("SELECT [IDPercorso] FROM [Tempi Salita] WHERE [IDPercorso] Like \"*c*l*i*m*b* *1*2*3*\""));
+        run("Like, *a*a*a*a*a*a*a*a*a*b:",
+            QStringLiteral("SELECT [IDPercorso] FROM [Tempi Salita] WHERE [IDPercorso] & \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\" "
+                           "Like \"*a*a*a*a*a*a*a*a*a*b\""));
         db->Close();
     } catch (const VbError &e) {
         std::fprintf(stderr, "error %d: %s\n", e.Number(), qPrintable(e.Description()));

@@ -1,14 +1,24 @@
 // Profile drawing: redraws at window size with the default options and with
 // every option on, a redraw at zoom 10, one read-out move. Prints its figures.
 #include "core/ProfileGlobals.h"
+#include "core/DbFile.h"
+#include "core/Globals.h"
+#include "core/BikeRoutine.h"
+#include "profile/DibSection.h"
 #include "profile/DrawingFrame.h"
+#include "profile/ProfileSvg.h"
 #include "profile/ProfileReadout.h"
 #include "profile/ProfileRenderer.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <cmath>
+#include <functional>
 #include <cstdio>
 
 namespace {
@@ -109,5 +119,65 @@ int main(int argc, char **argv)
         (void)texts;
     }
     std::printf("  read-out move, 20000 samples at zoom 10: %.4f ms\n", t.nsecsElapsed() / 1e6 / moves);
+
+    // SVG from an open database, written to a file.
+    QTemporaryDir work;
+    AppPath = QDir(work.path()).filePath(QStringLiteral("bin"));
+    QDir().mkpath(AppPath + QStringLiteral("/Icons"));
+    QFile::copy(QStringLiteral(VETTARO_BIN_DIR "/ZidoVodu.dat"), AppPath + QStringLiteral("/ZidoVodu.dat"));
+    OpenDatabaseFile(QDir(work.path()).filePath(QStringLiteral("bench.dat")));
+    std::printf("SVG profile from the database to a file\n");
+    for (int n : {1000, 5000, 20000}) {
+        const QString name = QStringLiteral("Climb %1").arg(n);
+        CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Salite] ([IDPercorso], [Lunghezza]) VALUES (?, ?)"), 0, {name, n / 100.0});
+        CurrentDb->BeginTrans();
+        for (int i = 0; i < n; ++i)
+            CurrentDb->Execute(QStringLiteral("INSERT INTO [CampioniSalite] ([IDPercorso], [DistParz], [Altezza]) VALUES (?, ?, ?)"), 0,
+                               {name, i * 0.01, int(800 + 600 * std::sin(i / 700.0) + (i % 37) * 3)});
+        CurrentDb->CommitTrans();
+        ProfileSvg::Request r;
+        r.name = name;
+        r.width = 1000;
+        r.height = 400;
+        ProfileOptions o;
+        const QString file = QDir(work.path()).filePath(QStringLiteral("p.svg"));
+        QElapsedTimer st;
+        const int runs = 5;
+        st.start();
+        for (int k = 0; k < runs; ++k) {
+            QFile out(file);
+            out.open(QIODevice::WriteOnly);
+            out.write(ProfileSvg::Write(*CurrentDb, r, o));
+        }
+        const double ms = st.nsecsElapsed() / 1e6 / runs;
+        std::printf("  %6d samples: %7.2f ms (%.3f us/sample)\n", n, ms, ms * 1000 / n);
+    }
+    CurrentDb->Close();
+
+    // The picture types of a 1000 x 400 drawing.
+    QImage drawing = MakeSurfaceImage(window, Qt::white);
+    HandOff(5000);
+    ProfileOptions po;
+    RenderProfile(drawing, Qt::white, po, ProfileInput::FromHandoff(), nullptr);
+    std::printf("pictures of a %dx%d drawing\n", window.width(), window.height());
+    auto timeIt = [&](const char *what, const std::function<void()> &f) {
+        QElapsedTimer pt;
+        pt.start();
+        for (int k = 0; k < 5; ++k)
+            f();
+        std::printf("  %-5s %7.2f ms\n", what, pt.nsecsElapsed() / 1e6 / 5);
+    };
+    const QString base = QDir(work.path()).filePath(QStringLiteral("pic"));
+    timeIt("BMP", [&] { drawing.convertToFormat(QImage::Format_RGB888).save(base + QStringLiteral(".bmp"), "BMP"); });
+    timeIt("JPEG", [&] {
+        cDIBSection dib;
+        dib.CreateFromPicture(drawing);
+        SaveDibToJpeg(dib, base + QStringLiteral(".jpg"), 90);
+    });
+    AppPath = QStringLiteral(VETTARO_BIN_DIR);
+    timeIt("PNG", [&] {
+        drawing.convertToFormat(QImage::Format_RGB888).save(base + QStringLiteral(".bmp"), "BMP");
+        BmpToPng(base + QStringLiteral(".bmp"));
+    });
     return 0;
 }

@@ -128,7 +128,9 @@ void UpgradeDatabase(Database &db)
     }
 }
 
-// Fills the new "Icons" table and ImageList2 from the .ico files of the icon folder.
+// Fills the new "Icons" table and ImageList2 from the .ico files of the icon
+// folder. An icon that fails (a name the IconName field cannot hold, a
+// database refusal) is skipped and the others are loaded.
 static void LoadIcons(Database &db)
 {
     ImageList2.SetImageSize(16, 16);
@@ -143,17 +145,21 @@ static void LoadIcons(Database &db)
                 continue;   // no icon in the file
             const QString key = file.left(file.size() - 4).toLower();
             try {
+                db.Execute(QStringLiteral("INSERT INTO [Icons] ([IconName]) VALUES (?)"), 0, {key});
+            } catch (const VbError &) {
+                continue;
+            }
+            try {
                 ImageList2.Add(key, image);
             } catch (const VbError &e) {
-                // A key in use or not usable as a key: the name still goes
-                // into the table, without a picture.
+                // A key in use or not usable as a key: the name is in the
+                // table, without a picture.
                 if (e.Number() != 35602 && e.Number() != 35603)
                     throw;
             }
-            db.Execute(QStringLiteral("INSERT INTO [Icons] ([IconName]) VALUES (?)"), 0, {key});
         }
     } catch (...) {
-        // What was added so far is kept.
+        // What was added so far is kept; the failure goes on to the caller.
         db.CommitTrans();
         throw;
     }

@@ -4,6 +4,8 @@
 #include <QPrinter>
 
 CommonDialog cmDlg1;
+ImageList ImageList1;
+QString DbPassword;
 
 // The device of the printer object that the card and profile prints draw on,
 // so a printer (or PDF file) chosen in the set-up dialog is where they go.

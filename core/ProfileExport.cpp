@@ -11,6 +11,22 @@
 #include <QFileInfo>
 
 
+QString ProposedFileName(const QString &Name)
+{
+    static const QString Refused = QStringLiteral("\"/\\:*?<>|");
+    QString out;
+    out.reserve(Name.size());
+    for (const QChar c : Name)
+        out += (c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Other_Control || Refused.contains(c))
+                   ? QChar(u'_')
+                   : c;
+    while (!out.isEmpty() && (out.front() == QLatin1Char('.') || out.front().isSpace()))
+        out.remove(0, 1);
+    while (!out.isEmpty() && (out.back() == QLatin1Char('.') || out.back().isSpace()))
+        out.chop(1);
+    return out.isEmpty() ? QStringLiteral("_") : out;
+}
+
 QString AskExportFile(const QString &Id, const QString &Section, const QString &Key, int TitleString,
                       int FilterString, const QString &Extension)
 {
@@ -21,7 +37,7 @@ QString AskExportFile(const QString &Id, const QString &Section, const QString &
     dlg.DefaultExt = Extension;
     dlg.Filter = GetLangString(FilterString);
     dlg.Flags = 6;
-    dlg.FileName = Id + QLatin1Char('.') + Extension;
+    dlg.FileName = ProposedFileName(Id) + QLatin1Char('.') + Extension;
     dlg.ShowSave();
     SaveSetting(AppName, Section, Key, QFileInfo(dlg.FileName).absolutePath());
 

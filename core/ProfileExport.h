@@ -8,6 +8,12 @@
 
 #include <functional>
 
+// A record's name made safe to propose as a file name: quotes (which a file
+// dialog reads as a list of names), slashes, the other characters no file
+// system takes and control characters become "_"; blanks and dots at the ends
+// are dropped. The name inside the exported file stays exact.
+QString ProposedFileName(const QString &Name);
+
 // Asks for the file to export record Id to, proposing "<Id>.<Extension>" in the
 // folder remembered under Section/Key, and remembers the folder chosen. The
 // name returned ends in ".<Extension>". Throws VbError CancelError when the

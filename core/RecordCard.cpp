@@ -19,6 +19,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -183,6 +185,40 @@ void RecordCard::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     placePanels();
+    fitFrame();   // a new language may have changed the card's size
+}
+
+void RecordCard::fitFrame()
+{
+    auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (!sub)
+        return;
+    sub->setMinimumSize(0, 0);
+    sub->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    sub->setFixedSize(sub->sizeHint());
+}
+
+bool RecordCard::event(QEvent *event)
+{
+    if (event->type() == QEvent::ParentChange) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()); sub && !sub->isVisible())
+            sub->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    }
+    return QWidget::event(event);
+}
+
+void RecordCard::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget());
+    if (m_placed || !sub || !sub->mdiArea())
+        return;
+    // The first showing: centred in the workspace, at the card's size.
+    m_placed = true;
+    fitFrame();
+    const QSize area = sub->mdiArea()->viewport()->size();
+    sub->move(qMax(0, (area.width() - sub->width()) / 2), qMax(0, (area.height() - sub->height()) / 2));
 }
 
 // ---------------------------------------------------------------------------
@@ -215,6 +251,7 @@ void RecordCard::load()
     m_addMode = false;
     m_cmdUpdate->setEnabled(false);
     showCounter();
+    m_counted = true;
     afterCount();
     restoreSettings();
     m_loaded = true;

@@ -104,6 +104,8 @@ protected:
     // Building (constructor of the card class).
     QWidget *fieldArea() const { return m_fields; }
     QWidget *sideArea() const { return m_side; }
+    // Fields and buttons: the area the panels cover.
+    QWidget *cardArea() const { return m_card; }
     void bindField(QLineEdit *edit, const QString &field);
     void bindField(QComboBox *combo, const QString &field);
     void bindField(QPlainTextEdit *edit, const QString &field);
@@ -126,6 +128,9 @@ protected:
     QPushButton *cmdClose() const { return m_cmdClose; }
     QLabel *lblNumero() const { return m_lblNumero; }
     void placePanels();
+    // False until load() has counted the records and shown the count (the
+    // reposition of the loading runs before).
+    bool counted() const { return m_counted; }
     // True while a new record is being entered as the buttons show it.
     bool addingCard() const;
 
@@ -146,6 +151,8 @@ protected:
     virtual void onUnload() {}
 
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -158,6 +165,9 @@ private:
     void showCounter();
     void setMainCommands(bool enabled);
     void watch(QObject *object);
+    // In a workspace: the frame around the card has no minimise and maximise
+    // buttons and keeps the card's fixed size.
+    void fitFrame();
 
     Setup m_setup;
     data::DataControl *m_data1 = nullptr;
@@ -176,6 +186,8 @@ private:
     int m_recordTotal = 0;
     bool m_addMode = false;
     bool m_loaded = false;
+    bool m_counted = false;
+    bool m_placed = false;
     bool m_unloaded = false;
     const QEvent *m_lastKey = nullptr;
     ulong m_lastKeyTime = 0;

@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/MDIfrmBike.h"
+#include "core/ProfileExport.h"
 #include "core/ProfileGlobals.h"
 #include "core/Validators.h"
 #include "core/WindowRegistry.h"
@@ -11,6 +12,8 @@
 #include "platform/print/Printer.h"
 #include "platform/ui/Prompt.h"
 #include "profile/DrawingFrame.h"
+#include "profile/PictureExport.h"
+#include "profile/ProfileSvg.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -312,6 +315,32 @@ void frmAltimetria::mnuGraph_Click()
 
 void frmAltimetria::mnuSaveBmp_Click()
 {
+    PictureExportSpec spec;
+    spec.titleText = 2500;
+    spec.filterText = 2501;
+    spec.failText = 2502;
+    spec.proposedName = ProfileName;
+    spec.svgOffered = true;
+    spec.settingsSection = QStringLiteral("frmAltimetria");
+    SavePictureAs(spec, m_frame->Picture1()->Image(), [this] { return SvgBytes(ProfileName); });
+}
+
+QByteArray frmAltimetria::SvgBytes(const QString &name)
+{
+    if (!CurrentDb)
+        RaiseError(ProfileSvg::ErrNotDrawable, QStringLiteral("No database is open"));
+    ProfileSvg::Request r;
+    r.name = name;
+    r.route = ProfileClimbRate == QLatin1String(" --- ");
+    r.width = m_view.ClientRect.width();
+    r.height = m_view.ClientRect.height();
+    r.creditLink = HomePageAddress();
+    return ProfileSvg::Write(*CurrentDb, r, Options);
+}
+
+void frmAltimetria::SaveAsSVG(const QString &name, const QString &svgFile)
+{
+    WriteWholeFile(svgFile, SvgBytes(name));
 }
 
 void frmAltimetria::mnuAltiPrint_Click() { MyPrint(); }

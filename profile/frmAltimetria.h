@@ -70,6 +70,10 @@ public slots:
     void mnuAltiImposta_Click();
     void mnuCopy_Click();
 
+    // Writes the profile `name` as an SVG file drawn afresh from the database
+    // (complete or not at all). Throws VbError when it cannot.
+    void SaveAsSVG(const QString &name, const QString &svgFile);
+
     // The surface's mouse events, in pixels of the surface.
     void Picture1_MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, const QPointF &pixel);
     void Picture1_MouseMove(Qt::MouseButtons buttons, const QPointF &pixel);
@@ -80,6 +84,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    QByteArray SvgBytes(const QString &name);
     void Form_Load();
     void Form_Unload();
     void buildControls();

@@ -6,6 +6,7 @@
 #include "core/Validators.h"
 #include "core/LangClient.h"
 #include "core/MDIfrmBike.h"
+#include "core/ProfileExport.h"
 #include "core/ProfileGlobals.h"
 #include "core/WindowRegistry.h"
 #include "core/XmlRaces.h"
@@ -374,6 +375,9 @@ void CardWindow::restoreSettings()
     m_simulator->restoreSettings(m_cfg.formName);
     // Column widths are keyed by the captions in the current language.
     m_samplePanel->restoreWidths(m_cfg.formName);
+    // The sample panel covers the card: the card is wide enough for every column.
+    cardArea()->setMinimumWidth(m_samplePanel->neededWidth());
+    cardArea()->setMinimumHeight(m_samplePanel->neededHeight());
 }
 
 void CardWindow::saveSettings()
@@ -516,7 +520,7 @@ void CardWindow::Export()
     dlg.DefaultExt = QStringLiteral("txt");
     dlg.Filter = GetLangString(m_cfg.profileFilter);
     dlg.Flags = 6;
-    dlg.FileName = m_txt[0]->text() + QStringLiteral(".txt");
+    dlg.FileName = ProposedFileName(m_txt[0]->text()) + QStringLiteral(".txt");
     dlg.CancelError = true;
     try {
         dlg.ShowSave();

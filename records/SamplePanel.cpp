@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QStyle>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -137,6 +138,8 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
     });
     m_model->setRowHook([this](QVariantList &values, QVariantMap &extra) {
         const int missing = SampleChecks::MissingColumn(values.value(0), values.value(1));
+        if (missing >= 0 && m_returning)
+            return false;   // the grid's own commit of the same leave: told once already
         if (missing >= 0) {
             const int number = missing == 0 ? m_setup.emptyDistance : m_setup.emptyHeight;
             const QString caption = m_model->columns().value(missing).caption;
@@ -145,11 +148,17 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
         }
         // The row belongs to the card whose samples are shown.
         extra.insert(QStringLiteral("IDPercorso"), m_cardName);
+        m_written = values.value(SampleChecks::DistanceColumn);
         return true;
     });
     connect(m_model, &data::RecordsetModel::rowInserted, this, [this]() {
         ++m_sampleTotal;
         showCount();
+        // The grid is read again so the rows stay in distance order, with the
+        // new row current; once the grid has finished moving off the row.
+        const QVariant distance = m_written;
+        const QString card = m_cardName;
+        QMetaObject::invokeMethod(this, [this, distance, card]() { reloadAt(card, distance); }, Qt::QueuedConnection);
     });
     connect(m_model, &data::RecordsetModel::rowDeleted, this, [this]() {
         --m_sampleTotal;
@@ -158,14 +167,37 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
     // A row is written when the grid leaves it; a refused row keeps the grid on it.
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &, const QModelIndex &previous) {
-                if (!previous.isValid() || m_model->pendingRow() != previous.row())
+                // While the grid is being put back on a refused row, the
+                // refusal has been told once already.
+                if (m_returning || !previous.isValid() || m_model->pendingRow() != previous.row())
                     return;
                 if (!m_model->CommitRow()) {
+                    m_returning = true;
                     const QModelIndex back = m_model->index(previous.row(), previous.column());
                     QMetaObject::invokeMethod(
-                        this, [this, back]() { m_grid->setCurrentIndex(back); }, Qt::QueuedConnection);
+                        this,
+                        [this, back]() {
+                            m_grid->setCurrentIndex(back);
+                            m_returning = false;
+                        },
+                        Qt::QueuedConnection);
                 }
             });
+}
+
+SamplePanel::~SamplePanel()
+{
+    // The grid and its editor are deleted after this panel's members are gone.
+    // An editor still open would be committed then (it loses the focus as it
+    // goes) and the model would run the rules below on a panel that no longer
+    // exists. The card's closing steps have saved what was typed by now, so the
+    // editor is closed without committing and the model refuses any later edit.
+    if (QWidget *editor = m_grid->indexWidget(m_grid->currentIndex()))
+        emit m_grid->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    m_model->setCellHook([](int, const QString &, const QVariant &, int) { return data::RecordsetModel::CellResult{}; });
+    m_model->setRowHook([](QVariantList &, QVariantMap &) { return false; });
+    disconnect(m_model, nullptr, this, nullptr);
+    disconnect(m_grid->selectionModel(), nullptr, this, nullptr);
 }
 
 void SamplePanel::load(const QString &cardName)
@@ -194,6 +226,23 @@ bool SamplePanel::commitPending()
     return m_model->CommitRow();
 }
 
+void SamplePanel::reloadAt(const QString &card, const QVariant &distance)
+{
+    if (card != m_cardName || m_model->pendingRow() >= 0)
+        return;   // the panel has moved on, or a row is being typed
+    try {
+        load(card);
+    } catch (const VbError &) {
+        return;
+    }
+    for (int row = 0; row < m_model->storedRows(); ++row) {
+        if (float(m_model->value(row, SampleChecks::DistanceColumn).toDouble()) == float(distance.toDouble())) {
+            m_grid->setCurrentIndex(m_model->index(row, SampleChecks::DistanceColumn));
+            break;
+        }
+    }
+}
+
 void SamplePanel::showCount() { m_count->setText(QString::number(m_sampleTotal)); }
 
 void SamplePanel::setColumnCaption(int column, const QString &caption) { m_model->setColumnCaption(column, caption); }
@@ -212,6 +261,26 @@ void SamplePanel::saveWidths(const QString &section) const
     for (int i = 0; i < m_model->columnCount(); ++i)
         SaveSetting(AppName, section, m_model->columns().at(i).caption,
                     QString::number(m_grid->columnWidth(i) * TwipsPerPixel));
+}
+
+int SamplePanel::neededWidth() const
+{
+    int columns = 0;
+    for (int i = 0; i < m_model->columnCount(); ++i)
+        columns += m_grid->columnWidth(i);
+    const QMargins m = layout()->contentsMargins();
+    return columns + m_grid->verticalHeader()->sizeHint().width() + 2 * m_grid->frameWidth()
+           + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + m.left() + m.right() + 2 * frameWidth() + 24;
+}
+
+int SamplePanel::neededHeight() const
+{
+    const QMargins m = layout()->contentsMargins();
+    const int spacing = layout()->spacing() * 2;
+    return m_caption->sizeHint().height() + m_grid->horizontalHeader()->sizeHint().height()
+           + 10 * m_grid->verticalHeader()->defaultSectionSize() + 2 * m_grid->frameWidth()
+           + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + m_show->sizeHint().height() + spacing
+           + m.top() + m.bottom() + 2 * frameWidth();
 }
 
 bool SamplePanel::inGrid(const QWidget *w) const { return w && (w == m_grid || m_grid->isAncestorOf(w)); }
@@ -239,9 +308,19 @@ bool SamplePanel::gridKey(QWidget *target, QKeyEvent *ke)
             pickIcon(current);
             return true;
         }
+        // Escape gives up the row being typed: a stored row gets its values
+        // back, a new row goes.
+        if (ke->key() == Qt::Key_Escape && m_model->pendingRow() >= 0) {
+            m_model->CancelRow();
+            return true;
+        }
         const QModelIndexList rows = m_grid->selectionModel()->selectedRows();
         if (ke->key() == Qt::Key_Delete && rows.size() == 1) {
-            m_model->DeleteRow(rows.first().row());
+            const int row = rows.first().row();
+            if (row == m_model->pendingRow() && row >= m_model->storedRows())
+                m_model->CancelRow();   // a new row not yet written: it simply goes
+            else if (row < m_model->storedRows())
+                m_model->DeleteRow(row);
             return true;
         }
     }

@@ -8,6 +8,7 @@
 // away (a move to another card, closing the panel or the window, the profile).
 #include <QFrame>
 #include <QString>
+#include <QVariant>
 
 class QKeyEvent;
 class QLabel;
@@ -29,6 +30,9 @@ public:
         int emptyHeight = 0;
     };
     SamplePanel(const Setup &setup, QWidget *parent = nullptr);
+    // Closes a cell editor still open and takes the grid's rules off the
+    // model, so nothing the grid does while it is taken apart reaches them.
+    ~SamplePanel() override;
 
     // Shows the samples of the named card, in distance order. Throws VbError.
     void load(const QString &cardName);
@@ -55,6 +59,10 @@ public:
     // when the panel acted on it.
     bool gridKey(QWidget *target, QKeyEvent *key);
     bool inGrid(const QWidget *w) const;
+    // The width the panel needs to show every column whole.
+    int neededWidth() const;
+    // The height that shows ten rows.
+    int neededHeight() const;
 
 signals:
     void profileRequested();
@@ -66,10 +74,13 @@ protected:
 private:
     void pickIcon(const QModelIndex &cell);
     void showCount();
+    void reloadAt(const QString &card, const QVariant &distance);
 
     Setup m_setup;
     QString m_cardName;
     int m_sampleTotal = 0;
+    QVariant m_written;   // distance of the row being written
+    bool m_returning = false;
     QLabel *m_caption = nullptr;
     QLabel *m_count = nullptr;
     QTableView *m_grid = nullptr;

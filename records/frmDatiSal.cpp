@@ -122,7 +122,10 @@ void frmDatiSal::completePrint(CardPrint::CardData &card) const { card.grade = m
 void frmDatiSal::showFigure(QLabel *label,
                             ClimbFigures::Figure (*compute)(const ClimbFigures::CardTexts &, const QLocale &))
 {
-    const ClimbFigures::CardTexts t{m_txt[1]->text(), m_txt[2]->text(), m_txt[3]->text(), lblNumero()->text()};
+    // The reposition of the loading runs before the counter holds the count,
+    // so an empty table leaves all three figures as failed: red placeholders.
+    const QString count = counted() ? lblNumero()->text() : QString();
+    const ClimbFigures::CardTexts t{m_txt[1]->text(), m_txt[2]->text(), m_txt[3]->text(), count};
     const ClimbFigures::Figure f = compute(t, QLocale());
     if (f.state == ClimbFigures::Figure::Unchanged)
         return;

@@ -1,11 +1,21 @@
 #include "tools/RegisterWindows.h"
 
 #include "core/WindowRegistry.h"
+#include "tools/frmCompact.h"
 #include "tools/frmPrint.h"
 
 void RegisterToolsWindows()
 {
     WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *parent) -> QWidget * {
         return new frmPrint(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmCompact"), [](QWidget *parent) -> QWidget * {
+        return new frmCompact(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmRepair"), [](QWidget *parent) -> QWidget * {
+        return new frmRepair(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmConvert"), [](QWidget *parent) -> QWidget * {
+        return new frmConvert(parent);
     });
 }

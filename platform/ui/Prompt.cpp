@@ -9,9 +9,11 @@
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QDialogButtonBox>
 #include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
+#include <QCoreApplication>
+#include <QPrinter>
 
 namespace {
 
@@ -115,6 +117,7 @@ public:
         if (!printer)
             return false;
         QPrintDialog dlg(printer, g_parent);
+        UseSetupWording(dlg);
         return dlg.exec() == QDialog::Accepted;
     }
 
@@ -167,7 +170,9 @@ void ConfigureFileDialog(QFileDialog &dlg, const FileDialogRequest &r)
         const int idx = qBound(1, r.filterIndex, int(filters.size())) - 1;
         dlg.selectNameFilter(filters.at(idx));
     }
-    if (!r.defaultExt.isEmpty())
+    // A saved name without extension is completed after the dialog, from the
+    // filter chosen (CompleteSaveName), not from the default extension.
+    if (!r.defaultExt.isEmpty() && !r.save)
         dlg.setDefaultSuffix(r.defaultExt);
     QString dir = r.initDir;
     QString name = r.fileName;
@@ -255,6 +260,25 @@ QString WithDefaultExt(const QString &fileName, const QString &defaultExt, bool 
     return fileName + QLatin1Char('.') + ext;
 }
 
+} // namespace
+
+QString CompleteSaveName(const QString &fileName, const QString &filter, int filterIndex, const QString &defaultExt)
+{
+    if (fileName.isEmpty() || !QFileInfo(fileName).suffix().isEmpty())
+        return fileName;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    const int patternAt = 2 * (filterIndex - 1) + 1;
+    if (filterIndex >= 1 && patternAt < parts.size()) {
+        const QString first = parts.at(patternAt).section(QLatin1Char(';'), 0, 0).trimmed();
+        if (first.startsWith(QLatin1String("*.")) && first.size() > 2 && !first.mid(2).contains(QLatin1Char('*'))
+            && !first.mid(2).contains(QLatin1Char('?')))
+            return fileName + first.mid(1);
+    }
+    return WithDefaultExt(fileName, defaultExt, true);
+}
+
+namespace {
+
 void RunFileDialog(CommonDialog &d, bool save)
 {
     FileDialogRequest request = MakeRequest(d, save);
@@ -278,7 +302,7 @@ void RunFileDialog(CommonDialog &d, bool save)
             break;
         request.fileName = chosen;
     }
-    d.FileName = chosen;
+    d.FileName = save ? CompleteSaveName(res->fileName, d.Filter, res->filterIndex, d.DefaultExt) : chosen;
     d.FileTitle = QFileInfo(d.FileName).fileName();
     d.FilterIndex = res->filterIndex;
 }
@@ -386,6 +410,10 @@ std::optional<FileDialogResult> ScriptedPromptProvider::fileDialog(const FileDia
     FileDialogResult r;
     r.fileName = *f;
     r.filterIndex = request.filterIndex;
+    if (!filterIndexes.empty()) {
+        r.filterIndex = filterIndexes.front();
+        filterIndexes.pop_front();
+    }
     return r;
 }
 
@@ -446,4 +474,11 @@ QStringList QtNameFilters(const QString &filter)
             out << desc + QLatin1Char(' ') + tail;
     }
     return out;
+}
+
+void UseSetupWording(QDialog &printDialog)
+{
+    for (QDialogButtonBox *box : printDialog.findChildren<QDialogButtonBox *>())
+        if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
+            ok->setText(QCoreApplication::translate("QPlatformTheme", "OK"));
 }

@@ -57,6 +57,10 @@ public:
     virtual void help(const QString &helpFile, int command, const QString &keyword) = 0;
 };
 
+// The printer set-up dialog only keeps the choice: its confirming button reads
+// OK (in the user's language) instead of the print dialog's "Print".
+void UseSetupWording(class QDialog &printDialog);
+
 // The provider in use; the default one shows real Qt dialogs.
 PromptProvider &Prompts();
 // Installs a provider (nullptr restores the real dialogs). Returns the previous one.
@@ -77,6 +81,11 @@ HelpHandler SetHelpHandler(HelpHandler handler);
 // dialog takes only existing files unless the request offers to create one,
 // flag 0x2000), overwrite question (0x2), filters, folder and proposed name.
 void ConfigureFileDialog(QFileDialog &dialog, const FileDialogRequest &request);
+
+// A saved name typed without extension completed as the system dialog did:
+// with the extension of the chosen filter's first pattern ("*.jpg"), or
+// defaultExt when that filter names none ("*.*").
+QString CompleteSaveName(const QString &fileName, const QString &filter, int filterIndex, const QString &defaultExt);
 
 // Qt name filters ("desc (*.ext)") of a "desc|*.ext|..." filter text.
 QStringList QtNameFilters(const QString &filter);
@@ -133,6 +142,8 @@ public:
 
     std::deque<int> answers;                           // message box results
     std::deque<std::optional<QString>> files;          // file dialog answers (nullopt = cancel)
+    std::deque<int> filterIndexes;                     // filter chosen with each answered file dialog
+                                                       // (none left: the one the dialog preselected)
     std::deque<std::optional<QColor>> colors;
     std::deque<std::optional<QFont>> fonts;
     std::deque<bool> printers;

@@ -98,16 +98,18 @@ CREATE INDEX "Tempi Allenamento.Data" ON "Tempi Allenamento" ("Data");
 CREATE UNIQUE INDEX "States.keyState" ON "States" ("State");
 INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:States', 'keyState');
 
--- Stored queries. Built-in functions only, so any SQLite tool can read them.
+-- Stored queries. Built-in functions only, and none newer than SQLite 3.8 (no unixepoch), so
+-- any SQLite tool can read them.
 -- Secs: the time as seconds; D: height gain m; L: length km; W: rider and bike kg.
--- Secs reads "hh:mm:ss" with unixepoch (one call, the date part being 2000-01-01 = 946684800)
--- and falls back on the digits taken apart for any other text of 8 characters: the two give
--- the same number wherever unixepoch reads the text.
+-- Secs reads "hh:mm:ss" with strftime('%s') (one call, the date part being 2000-01-01 =
+-- 946684800) and falls back on the digits taken apart for any other text of 8 characters: the
+-- two give the same number wherever strftime reads the text.
 -- Power follows the climb simulator: P = ((p + 0.01) W + 0.021 v^2) v 9.81 with
 -- p = D / (1000 L) and v = 1000 L / Secs in m/s; on a route there is no gradient term.
 -- Suggested gear: road chainrings 53/39/30, sprocket s(r) = Int(wheel r C 6 / 100 / K)
 -- with C the athlete's cadence and K the speed in km/h; the large ring while s <= 22,
--- else the middle ring while s <= 28, else the small ring.
+-- else the middle ring while s <= 28, else the small ring; without the athlete's cadence or
+-- wheel size there is no suggestion (both columns empty).
 
 CREATE VIEW "Riepilogo Salite" AS
 SELECT X."IDPersonale" AS "IDPersonale",
@@ -127,11 +129,13 @@ SELECT X."IDPersonale" AS "IDPersonale",
                   / (X."Circonfruota" * X."Anteriore" / X."Posteriore")) AS INTEGER) AS "Pedalate",
        X."Anteriore" AS "Anteriore",
        X."Posteriore" AS "Posteriore",
-       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0 THEN NULL
+       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0
+                 OR X."Fqped" IS NULL OR X."Circonfruota" IS NULL THEN NULL
             WHEN CAST(X."Circonfruota" * 53 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 22 THEN 53
             WHEN CAST(X."Circonfruota" * 39 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 28 THEN 39
             ELSE 30 END AS "Anteriore consigliato",
-       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0 THEN NULL
+       CASE WHEN X."Secs" IS NULL OR X."Secs" = 0 OR X."Lunghezza" IS NULL OR X."Lunghezza" = 0
+                 OR X."Fqped" IS NULL OR X."Circonfruota" IS NULL THEN NULL
             WHEN CAST(X."Circonfruota" * 53 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 22
                  THEN CAST(X."Circonfruota" * 53 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER)
             WHEN CAST(X."Circonfruota" * 39 * X."Fqped" * 6 / 100.0 / (X."Lunghezza" * 3600.0 / X."Secs") AS INTEGER) <= 28
@@ -150,7 +154,7 @@ FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T
              S."Lunghezza" AS "Lunghezza", S."Quotainiziale" AS "Quotainiziale", S."Quotafinale" AS "Quotafinale",
              S."Quotafinale" - S."Quotainiziale" AS "D",
              CASE WHEN length(T."Tempo") = 8
-                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN unixepoch(T."Tempo") - 946684800 END,
+                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN CAST(strftime('%s', T."Tempo") AS INTEGER) - 946684800 END,
                                 CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
                   ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
              P."Fqped" AS "Fqped", P."Circonfruota" AS "Circonfruota",
@@ -174,7 +178,7 @@ SELECT X."IDPersonale" AS "IDPersonale",
 FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T."Data" AS "Data",
              T."Tempo" AS "Tempo", R."Lunghezza" AS "Lunghezza",
              CASE WHEN length(T."Tempo") = 8
-                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN unixepoch(T."Tempo") - 946684800 END,
+                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN CAST(strftime('%s', T."Tempo") AS INTEGER) - 946684800 END,
                                 CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
                   ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
              coalesce(P."Peso", 0) + coalesce(P."Pesobici", 0) AS "W"
@@ -218,7 +222,7 @@ LEFT JOIN (SELECT Y."ID" AS "ID", count(*) AS "N",
                         S."Quotafinale" - S."Quotainiziale" AS "D",
                         (S."Quotafinale" - S."Quotainiziale") * 3600.0
                         / (CASE WHEN length(T."Tempo") = 8
-                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN unixepoch(T."Tempo") - 946684800 END,
+                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN CAST(strftime('%s', T."Tempo") AS INTEGER) - 946684800 END,
                                 CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
                              ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END) AS "V"
                  FROM "Tempi Salita" AS T

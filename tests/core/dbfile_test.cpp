@@ -169,7 +169,11 @@ TEST_F(MainWindowTest, IconFilesNamedWithANumberAreListedWithoutPicture)
     junk.close();
     QFile::copy(ProgramPath("Icons/church.ico"), ProgramPath("Icons/Church2.ICO"));   // key in lower case
     QFile::copy(ProgramPath("Icons/church.ico"), ProgramPath("Icons/church.png"));    // not an icon file
+    // A name longer than the IconName field: that icon is skipped, the opening goes on.
+    const QString tooLong = QString(251, QLatin1Char('x'));
+    ASSERT_TRUE(QFile::copy(ProgramPath("Icons/church.ico"), ProgramPath("Icons/" + tooLong + ".ico")));
     ASSERT_NO_THROW(OpenDatabaseFile(Docs("icons.mdb")));
+    EXPECT_FALSE(ImageList2.Contains(tooLong));
     EXPECT_EQ(IconNames(*CurrentDb), (QStringList{"1234", "church", "church2", "fountain", "summit"}));
     EXPECT_FALSE(ImageList2.Contains("1234"));
     EXPECT_EQ(ImageList2.Keys().size(), 4);

@@ -2,6 +2,8 @@
 // ranking query as the windows write them, and the older file shapes.
 #include "dao_fixture.h"
 
+#include <sqlite3.h>
+
 using namespace dao;
 
 TEST_F(DaoTemplate, ClimbSummaryFigures)
@@ -153,4 +155,46 @@ TEST(DaoOlderFiles, ShapesBeforeTheUpgradeAndOfTheFirstVersion)
     first->Close();
     first = OpenDatabase(dir.filePath("first.mdb"), true, false, DefaultConnect());
     EXPECT_JET_ERROR(first->OpenRecordset("CampioniSalite"), JetErr::TableNotFound);
+}
+
+// Without the athlete's cadence or wheel size there is no suggested gear: both
+// columns are empty, not a chainring beside an empty sprocket.
+TEST_F(DaoTemplate, NoSuggestedGearWithoutCadenceOrWheel)
+{
+    fill();
+    db->Execute("UPDATE [Dati Personali] SET Fqped = NULL WHERE IDPersonale = 'A1'");
+    db->Execute("UPDATE [Dati Personali] SET Circonfruota = NULL WHERE IDPersonale = 'B2'");
+    auto rs = db->OpenRecordset("SELECT [Anteriore consigliato], [Posteriore consigliato] FROM [Riepilogo Salite]");
+    ASSERT_EQ(rs->RecordCount(), 4);
+    for (; !rs->AtEOF(); rs->MoveNext()) {
+        EXPECT_TRUE(rs->Value("Anteriore consigliato").isNull());
+        EXPECT_TRUE(rs->Value("Posteriore consigliato").isNull());
+    }
+}
+
+// The views name no function newer than the tools that read the file: a
+// connection whose unixepoch() fails (as on SQLite before 3.38) gets the same
+// figures.
+TEST_F(DaoTemplate, ViewsReadWithoutNewerFunctions)
+{
+    fill();
+    db->Close();
+    sqlite3 *h = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(path()).constData(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    auto missing = [](sqlite3_context *ctx, int, sqlite3_value **) { sqlite3_result_error(ctx, "no such function: unixepoch", -1); };
+    for (int args = -1; args <= 3; ++args)
+        sqlite3_create_function(h, "unixepoch", args, SQLITE_UTF8, nullptr, missing, nullptr, nullptr);
+    const struct { const char *sql; double expected; } cases[] = {
+        {"SELECT VAM FROM [Riepilogo Salite] WHERE IDPersonale = 'A1' ORDER BY Data LIMIT 1", 1000},
+        {"SELECT [Velocità media] FROM [Riepilogo Tempi Allenamento]", 25},
+        {"SELECT MaxDiVAMA FROM [Riepilogo per Atleta] WHERE IDPersonale = 'A1'", 1200},
+    };
+    for (const auto &c : cases) {
+        sqlite3_stmt *st = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(h, c.sql, -1, &st, nullptr), SQLITE_OK) << c.sql << ": " << sqlite3_errmsg(h);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW) << c.sql << ": " << sqlite3_errmsg(h);
+        EXPECT_DOUBLE_EQ(sqlite3_column_double(st, 0), c.expected) << c.sql;
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(h);
 }

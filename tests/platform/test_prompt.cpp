@@ -2,6 +2,10 @@
 #include "platform/error/VbError.h"
 #include "platform/ui/Prompt.h"
 
+#include <QDialogButtonBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QFile>
 
@@ -229,4 +233,21 @@ TEST(PromptReal, FileDialogTranslatesFilterAndIndex)
 
     OnModal<QFileDialog>([](QFileDialog *d) { d->reject(); });
     EXPECT_THROW(c.ShowOpen(), VbError);
+}
+
+// The printer set-up only keeps the choice: the print dialog it shows confirms
+// with OK, not "Print".
+TEST(Prompt, PrinterSetupConfirmsWithOk)
+{
+    QPrinter printer;
+    QPrintDialog dlg(&printer);
+    QList<QPushButton *> confirm;
+    for (QDialogButtonBox *box : dlg.findChildren<QDialogButtonBox *>())
+        if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
+            confirm << ok;
+    ASSERT_FALSE(confirm.isEmpty());
+    UseSetupWording(dlg);
+    for (QPushButton *ok : confirm) {
+        EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    }
 }

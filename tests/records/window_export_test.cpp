@@ -1,9 +1,13 @@
 // The text profile export of the card windows and the export refusals.
 #include "window_fixture.h"
 
+#include "core/ProfileExport.h"
+#include "core/Race.h"
+#include "core/XmlRaces.h"
 #include "records/TextProfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 QByteArray ReadAll(const QString &path)
@@ -34,7 +38,7 @@ TEST_P(BothWindows, ExportWritesTheTextProfile)
     EXPECT_EQ(req.title, GetLangString(climb ? 9531 : 7507));
     EXPECT_EQ(req.filter, GetLangString(climb ? 9532 : 7508));
     EXPECT_EQ(req.flags, 6);
-    EXPECT_EQ(req.fileName, QStringLiteral("O\"Neil.txt"));
+    EXPECT_EQ(req.fileName, QStringLiteral("O_Neil.txt"));   // the name inside stays exact
 
     // The test for the extension is exact: ".TXT" gets ".txt" after it.
     EXPECT_FALSE(QFile::exists(chosen));
@@ -94,4 +98,46 @@ TEST_F(CardWindowTest, ExportCancelAndFailure)
     EXPECT_TRUE(TestSupport::Script().messages().first().contains(QStringLiteral("folder not found")));
     EXPECT_TRUE(TestSupport::Script().messages().first().contains(bad));
     EXPECT_FALSE(QFile::exists(bad));
+}
+
+// The proposed file name of an export is safe for a file dialog and a file
+// system; the record's name inside the file stays exact.
+TEST(ProposedFileName, Names)
+{
+    const struct { const char *name, *proposed; } cases[] = {
+        {"Stelvio", "Stelvio"},
+        {"Col d'Izoard & \"Casse D\u00e9serte\"", "Col d'Izoard & _Casse D\u00e9serte_"},
+        {"A/B\\C:D*E?F<G>H|I", "A_B_C_D_E_F_G_H_I"},
+        {"tab\there\nline", "tab_here_line"},
+        {" ..hidden. ", "hidden"},
+        {"\"\"", "__"},
+        {"..", "_"},
+        {"", "_"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ProposedFileName(QString::fromUtf8(c.name)), QString::fromUtf8(c.proposed)) << c.name;
+}
+
+TEST_P(BothWindows, ExportsProposeASafeName)
+{
+    const bool climb = GetParam();
+    const QString name = QString::fromUtf8("Col d'Izoard & \"Casse D\u00e9serte\"");
+    AddCard(climb, name, 20, 1000, 2300);
+    AddSample(climb, name, 0, 1000);
+    AddSample(climb, name, 20, 2300);
+    CardWindow &w = Open(climb);
+    const QString chosen = Path(QStringLiteral("izoard.xml"));
+    TestSupport::Script().files = {chosen, std::nullopt, std::nullopt};
+    w.ExportXml();
+    w.ExportCrs();
+    w.Export();
+    const auto &shown = TestSupport::Script().shown;
+    ASSERT_EQ(shown.size(), 3u) << TestSupport::Script().messages().join('|').toStdString();
+    const QString stem = QString::fromUtf8("Col d'Izoard & _Casse D\u00e9serte_");
+    EXPECT_EQ(QFileInfo(shown[0].request.fileName).fileName(), stem + QStringLiteral(".xml"));
+    EXPECT_EQ(QFileInfo(shown[1].request.fileName).fileName(), stem + QStringLiteral(".crs"));
+    EXPECT_EQ(shown[2].request.fileName, stem + QStringLiteral(".txt"));
+    Race race;
+    ReadRaceXml(chosen, race, 1);
+    EXPECT_EQ(race.raceName(), name);
 }

@@ -90,6 +90,8 @@ protected:
         QApplication::processEvents();
         return *m_window;
     }
+    // Deletes the window without closing it first, as its owner may.
+    void DeleteWindow() { m_window.reset(); }
     // Closes the window as its Close button does.
     void Close()
     {

@@ -10,6 +10,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QTableView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QStyle>
@@ -113,3 +117,46 @@ INSTANTIATE_TEST_SUITE_P(Languages, WindowLayout,
                              return std::string(std::get<0>(info.param) ? "Climbs" : "Routes") + "_"
                                     + std::get<1>(info.param);
                          });
+
+// In the main window's workspace a card opens centred, at its fixed size,
+// without minimise and maximise buttons.
+TEST_P(BothWindows, CardOpensCentredAtItsFixedSizeInTheWorkspace)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("A"));
+    QMdiArea area;
+    area.resize(1300, 900);
+    area.show();
+    QWidget *card = climb ? static_cast<QWidget *>(new frmDatiSal) : new frmDatiPerc;
+    QMdiSubWindow *sub = area.addSubWindow(card);
+    sub->show();
+    QApplication::processEvents();
+    const Qt::WindowFlags flags = sub->windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(sub->minimumSize(), sub->maximumSize());
+    EXPECT_TRUE(sub->rect().contains(card->geometry()));
+    const QSize space = area.viewport()->size();
+    EXPECT_NEAR(sub->x() * 2 + sub->width(), space.width(), 2);
+    EXPECT_NEAR(sub->y() * 2 + sub->height(), space.height(), 2);
+    sub->showMaximized();
+    QApplication::processEvents();
+    EXPECT_EQ(sub->size(), sub->maximumSize());
+    sub->close();
+}
+
+// The sample panel shows every column whole and uses the card's height.
+TEST_P(BothWindows, SamplePanelShowsEveryColumn)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("A"));
+    for (int i = 0; i < 30; ++i)
+        AddSample(climb, QStringLiteral("A"), i, 100 + i);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    QApplication::processEvents();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    EXPECT_LE(grid->horizontalHeader()->length(), grid->viewport()->width());
+    EXPECT_EQ(w.Picture1()->height(), w.Control(QStringLiteral("CardArea"))->height());
+    EXPECT_GE(grid->viewport()->height() / grid->rowHeight(0), 8);
+}

@@ -82,3 +82,21 @@ TEST_F(CardWindowTest, RouteSimulatorFollowsSlidersAndCards)
     Ctl<QSlider>("Slider1")->setValue(3001);
     ExpectCaptions(w, {{"Label3(1)", "01:00:00"}, {"Label3(3)", "25.00"}});
 }
+
+// An empty climbs table: the three figures show their placeholder in red, as
+// the first reposition of the loading leaves them; a card added later shows
+// its figures.
+TEST_F(CardWindowTest, EmptyClimbsTableShowsThreeRedPlaceholders)
+{
+    TestSupport::LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
+    CardWindow &w = Open(true);
+    for (const char *label : {"Label12", "Label6", "Label10"}) {
+        EXPECT_EQ(Caption(w, label), ClimbFigures::Placeholder()) << label;
+        EXPECT_EQ(TextColour(w, label), QColor(255, 0, 0)) << label;
+    }
+    w.cmdAdd_Click();
+    FillRequired(true, QStringLiteral("Nuova"));
+    w.cmdUpdate_Click();
+    ExpectCaptions(w, {{"Label12", "500"}, {"Label6", "4.2%"}});
+    EXPECT_EQ(TextColour(w, "Label12"), QColor(0, 128, 0));
+}

@@ -4,6 +4,7 @@
 #include "core/ProfileGlobals.h"
 #include "core/WindowRegistry.h"
 #include "platform/data/RecordsetModel.h"
+#include "records/SampleChecks.h"
 
 #include <QDialog>
 #include <QMouseEvent>
@@ -327,4 +328,77 @@ TEST_P(BothWindows, TypedRowSurvivesAMoveAndCountsForTheProfile)
     editor->setText(QStringLiteral("partenza"));
     w.Data1()->MoveNext();
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'One' AND [Note] = 'partenza'").arg(Samples(climb))), 1);
+}
+
+// Rows stay in distance order after an insert, with the new row current; an
+// unfinished row gives one message per refusal, Escape gives it up (a stored
+// row gets its values back), Delete on the selected new row drops it.
+TEST_P(BothWindows, SampleGridOrderEscapeAndDelete)
+{
+    const bool climb = GetParam();
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    AddCard(climb, QStringLiteral("Colle"));
+    AddSample(climb, QStringLiteral("Colle"), 0, 100);
+    AddSample(climb, QStringLiteral("Colle"), 24.3, 1900);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    data::RecordsetModel *m = w.SampleModel();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+
+    grid->setCurrentIndex(Cell(w, 2, 0));
+    ASSERT_TRUE(m->setData(Cell(w, 2, 0), QStringLiteral("2,5"), Qt::EditRole));
+    ASSERT_TRUE(m->setData(Cell(w, 2, 1), QStringLiteral("300"), Qt::EditRole));
+    grid->setCurrentIndex(Cell(w, 0, 0));
+    QApplication::processEvents();
+    EXPECT_FLOAT_EQ(float(m->value(1, 0).toDouble()), 2.5f);
+    EXPECT_FLOAT_EQ(float(m->value(2, 0).toDouble()), 24.3f);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(w.SampleTotal(), 3);
+
+    // A new row without its height: one message when the grid leaves it.
+    grid->setCurrentIndex(Cell(w, 3, 0));
+    ASSERT_TRUE(m->setData(Cell(w, 3, 0), QStringLiteral("7"), Qt::EditRole));
+    TestSupport::ResetScript();
+    grid->setCurrentIndex(Cell(w, 0, 0));
+    QApplication::processEvents();
+    EXPECT_EQ(TestSupport::Script().messages().size(), 1) << TestSupport::Script().messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(grid->currentIndex().row(), 3);
+    // Escape gives it up.
+    grid->setFocus();
+    Type(grid, Qt::Key_Escape, QString());
+    EXPECT_EQ(m->pendingRow(), -1);
+    EXPECT_EQ(m->rowCount(), 4);
+
+    // A stored row's typed change: Escape puts the stored value back.
+    ASSERT_TRUE(m->setData(Cell(w, 0, 1), QStringLiteral("150"), Qt::EditRole));
+    Type(grid, Qt::Key_Escape, QString());
+    EXPECT_EQ(m->value(0, 1).toInt(), 100);
+
+    // Delete on the selected new row drops it; nothing is written.
+    ASSERT_TRUE(m->setData(Cell(w, 3, 0), QStringLiteral("9"), Qt::EditRole));
+    grid->selectRow(3);
+    Type(grid, Qt::Key_Delete, QString());
+    EXPECT_EQ(m->pendingRow(), -1);
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb))), 3);
+}
+
+// A window deleted while a sample cell editor is open: its closing steps
+// offer the typed text to the grid's rules once (here a distance the card
+// has already), and nothing reaches those rules once the window's parts are
+// being taken apart (a sanitizer build reports any such access).
+TEST_F(CardWindowTest, WindowDeletedWithAnOpenCellEditor)
+{
+    AddCard(true, QStringLiteral("A"));
+    AddSample(true, QStringLiteral("A"), 0, 100);
+    CardWindow &w = Open(true);
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    grid->setFocus();
+    grid->setCurrentIndex(Cell(w, 1, 0));   // the add row: the editor opens
+    auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(Cell(w, 1, 0)));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("0"));
+    DeleteWindow();
+    EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(SampleChecks::DuplicateTextClimb)});
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite]")), 1);
 }

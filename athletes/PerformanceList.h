@@ -1,0 +1,84 @@
+#pragma once
+// An athlete's trainings (frmPrestAll) and climbs (frmAngolo): one read-only
+// list per athlete, stepped with dataAtleta, its totals in the main window's
+// status bar. Filter and sort act on this window's own Data2; ListSql holds the
+// plain list (no order) so filters append to it.
+#include "athletes/logic/AthleteLists.h"
+#include "core/WindowInterfaces.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QTableView;
+
+namespace data {
+class DataControl;
+class RecordsetModel;
+}
+
+class PerformanceList : public QWidget, public AthleteListInterface {
+    Q_OBJECT
+    Q_INTERFACES(AthleteListInterface)
+public:
+    PerformanceList(AthleteLists::Kind kind, QWidget *parent = nullptr);
+    ~PerformanceList() override;
+
+    // The main window's remove-filter: the athlete repositioned, which
+    // rebuilds the plain list.
+    QString currentAthlete() const override;
+    bool filterActive() const override;
+    void removeFilter() override;
+
+    AthleteLists::Kind kind() const { return m_kind; }
+    data::DataControl *dataAtleta() const { return m_athletes; }
+    data::DataControl *Data2() const { return m_data2; }
+    QTableView *grid() const { return m_grid; }
+    data::RecordsetModel *model() const { return m_model; }
+    int athleteCount() const { return m_count; }
+
+    // The main window's commands on the current grid cell or athlete field.
+    // False when the focus is elsewhere or the refresh failed (nothing changed).
+    bool Filter();
+    bool Sort(bool ascending);
+    // Appends a condition (date filter) and refreshes; false leaves all as it was.
+    bool ApplyCondition(const QString &condition);
+    void ShowStats();
+
+    Q_INVOKABLE void MyPrint();
+    Q_INVOKABLE void UpdateControls();
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void athleteChanged();
+    bool showSource(const QString &source);
+    void headClick(int column);
+
+    const AthleteLists::Kind m_kind;
+    data::DataControl *m_athletes = nullptr;
+    data::DataControl *m_data2 = nullptr;
+    data::RecordsetModel *m_model = nullptr;
+    QTableView *m_grid = nullptr;
+    QLineEdit *m_fields[3] = {};
+    QLabel *m_labels[3] = {};
+    QLabel *m_label1 = nullptr;
+    QLabel *m_numero = nullptr;
+    int m_count = 0;
+    Qt::KeyboardModifiers m_mods;
+    bool m_unloaded = false;
+};
+
+class frmPrestAll : public PerformanceList {
+    Q_OBJECT
+public:
+    explicit frmPrestAll(QWidget *parent = nullptr) : PerformanceList(AthleteLists::Kind::Trainings, parent) {}
+};
+
+class frmAngolo : public PerformanceList {
+    Q_OBJECT
+public:
+    explicit frmAngolo(QWidget *parent = nullptr) : PerformanceList(AthleteLists::Kind::Climbs, parent) {}
+};

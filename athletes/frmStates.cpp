@@ -1,0 +1,143 @@
+#include "athletes/frmStates.h"
+
+#include "athletes/logic/StatesFile.h"
+#include "core/DbFile.h"
+#include "core/Globals.h"
+#include "core/LangClient.h"
+#include "platform/data/RecordsetModel.h"
+#include "platform/error/VbError.h"
+#include "platform/settings/Settings.h"
+#include "platform/ui/Prompt.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+const QString Section = QStringLiteral("frmStates");
+constexpr int StateLength = 250;
+}
+
+frmStates::frmStates(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("frmStates"));
+    auto *l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setNativeMenuBar(false);
+    mnuFileStates = m_menuBar->addMenu(QString());
+    mnuFileStates->setObjectName(QStringLiteral("mnuFileStates"));
+    mnuStates = mnuFileStates->addAction(QString());
+    mnuStates->setObjectName(QStringLiteral("mnuStates"));
+    connect(mnuStates, &QAction::triggered, this, &frmStates::mnuStates_Click);
+    l->setMenuBar(m_menuBar);
+    m_caption = new QLabel(this);
+    m_caption->setObjectName(QStringLiteral("dbGridStatesCaption"));
+    m_caption->setAlignment(Qt::AlignCenter);
+    m_caption->setFrameShape(QFrame::StyledPanel);
+    l->addWidget(m_caption);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("dbGridStates"));
+    m_model = new data::RecordsetModel(this);
+    m_model->setColumns({{QStringLiteral("State"), QString()}});
+    m_model->setRowHook([this](QVariantList &values, QVariantMap &) { return checkRow(values); });
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    l->addWidget(m_grid, 1);
+    UpdateControls();
+    refresh();
+    resize(360, 420);
+}
+
+void frmStates::UpdateControls()
+{
+    setWindowTitle(GetLangString(27000));
+    mnuFileStates->setTitle(GetLangString(27001));
+    mnuStates->setText(GetLangString(27002));
+    m_caption->setText(GetLangString(27003));
+    m_model->setColumnCaption(0, GetLangString(27004));
+}
+
+void frmStates::refresh()
+{
+    if (!CurrentDb || !CurrentDb->IsOpen())
+        return;
+    try {
+        m_model->setRecordset(CurrentDb->OpenRecordset(QStringLiteral("States"), dao::dbOpenDynaset));
+    } catch (const VbError &e) {
+        ShowDataError(e);
+    }
+}
+
+// The table's own rules, checked before the row is written so that the grid
+// can say why it keeps the row: no empty name, no name twice.
+bool frmStates::checkRow(QVariantList &values)
+{
+    const QString name = values.value(0).toString().trimmed();
+    if (name.isEmpty()) {
+        ShowDataError(VbError(dao::JetErr::ZeroLengthString, QStringLiteral("Field 'States.State' cannot be a zero-length string.")));
+        return false;
+    }
+    if (name.size() > StateLength) {
+        ShowDataError(VbError(dao::JetErr::FieldTooSmall,
+                              QStringLiteral("The field is too small to accept the amount of data you attempted to add.")));
+        return false;
+    }
+    values[0] = name;
+    const int row = m_model->pendingRow();
+    if (row >= 0 && row < m_model->storedRows()
+        && m_model->value(row, 0).toString().compare(name, Qt::CaseInsensitive) == 0)
+        return true;   // the row keeps its own name
+    try {
+        dao::RecordsetPtr count = CurrentDb->OpenRecordset(
+            QStringLiteral("SELECT COUNT(*) AS [Exist] FROM States WHERE State = ?"), dao::dbOpenSnapshot, 0, {name});
+        const int exist = count->Value(QStringLiteral("Exist")).toInt();
+        count->Close();
+        if (exist > 0) {
+            ShowDataError(VbError(dao::JetErr::DuplicateKey,
+                                  QStringLiteral("The changes you requested to the table were not successful because they "
+                                                 "would create duplicate values in the index, primary key, or relationship.")));
+            return false;
+        }
+    } catch (const VbError &e) {
+        ShowDataError(e);
+        return false;
+    }
+    return true;
+}
+
+void frmStates::mnuStates_Click()
+{
+    if (!CurrentDb || !CurrentDb->IsOpen())
+        return;
+    FileDialogRequest request;
+    request.initDir = GetSetting(AppName, Section, QStringLiteral("InitDir"), AppPath);
+    request.title = GetLangString(27500);
+    request.defaultExt = QStringLiteral("txt");
+    request.filter = GetLangString(27501);
+    request.flags = 0x81404;
+    const auto chosen = Prompts().fileDialog(request);
+    if (!chosen || chosen->fileName.isEmpty())
+        return;
+    SaveSetting(AppName, Section, QStringLiteral("InitDir"), QFileInfo(chosen->fileName).absolutePath());
+
+    QFile file(chosen->fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowDataError(VbError(dao::JetErr::FileNotFound, QStringLiteral("Could not read '%1'.").arg(chosen->fileName)));
+        return;
+    }
+    const QStringList names = StatesFile::Parse(file.readAll());
+    file.close();
+    const StatesFile::ImportResult r = StatesFile::Import(CurrentDb, names);
+    if (!r.ok)
+        ShowDataError(VbError(r.error, r.description));
+    refresh();
+}

@@ -1,0 +1,115 @@
+#include "athletes/logic/StatesFile.h"
+
+#include "platform/error/VbError.h"
+
+#include <QStringDecoder>
+
+namespace StatesFile {
+
+namespace {
+// Windows-1252 at 0x80..0x9F; the rest of the code page is Latin-1.
+const char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool IsLineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
+}
+
+QString Decode(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) {
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        return text;
+    }
+    text.clear();
+    text.reserve(bytes.size());
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        text.append(b >= 0x80 && b < 0xA0 ? QChar(Cp1252High[b - 0x80]) : QChar(b));
+    }
+    return text;
+}
+
+QStringList Parse(const QByteArray &bytes)
+{
+    const QString text = Decode(bytes);
+    QStringList names;
+    const int n = text.size();
+    int i = 0;
+    while (i < n) {
+        while (i < n && IsBlank(text.at(i)))
+            ++i;
+        QString name;
+        if (i < n && text.at(i) == QLatin1Char('"')) {
+            const int close = text.indexOf(QLatin1Char('"'), i + 1);
+            const int end = close < 0 ? n : close;
+            name = text.mid(i + 1, end - i - 1);
+            i = close < 0 ? n : close + 1;
+            // Whatever follows the closing mark up to the separator is dropped.
+            while (i < n && text.at(i) != QLatin1Char(',') && !IsLineEnd(text.at(i)))
+                ++i;
+            if (name.trimmed().isEmpty())
+                name.clear();
+        } else {
+            const int start = i;
+            while (i < n && text.at(i) != QLatin1Char(',') && !IsLineEnd(text.at(i)))
+                ++i;
+            name = text.mid(start, i - start);
+            while (!name.isEmpty() && IsBlank(name.back()))
+                name.chop(1);
+        }
+        if (i < n) {   // the separator: a comma, or a line end (CR LF counts once)
+            if (text.at(i) == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            ++i;
+        }
+        if (!name.isEmpty())
+            names.append(name);
+    }
+    return names;
+}
+
+ImportResult Import(const dao::DatabasePtr &db, const QStringList &names)
+{
+    ImportResult result;
+    QString current;
+    bool inTrans = false;
+    try {
+        db->BeginTrans();
+        inTrans = true;
+        for (const QString &name : names) {
+            current = name;
+            dao::RecordsetPtr count = db->OpenRecordset(
+                QStringLiteral("SELECT COUNT(*) AS [Exist] FROM States WHERE State = ?"), dao::dbOpenSnapshot, 0, {name});
+            const int exist = count->Value(QStringLiteral("Exist")).toInt();
+            count->Close();
+            if (exist == 0) {
+                if (name.size() > 250)
+                    throw VbError(dao::JetErr::FieldTooSmall,
+                                  QStringLiteral("The field is too small to accept the amount of data you attempted to add."));
+                db->Execute(QStringLiteral("INSERT INTO States (State) VALUES (?)"), 0, {name});
+                ++result.added;
+            }
+        }
+        db->CommitTrans();
+    } catch (const VbError &e) {
+        if (inTrans) {
+            try {
+                db->Rollback();
+            } catch (const VbError &) {
+            }
+        }
+        result = ImportResult{};
+        result.ok = false;
+        result.error = e.Number();
+        result.description = current.isEmpty() ? e.Description() : e.Description() + QStringLiteral(" \"") + current + QLatin1Char('"');
+    }
+    return result;
+}
+
+} // namespace StatesFile

@@ -1,0 +1,30 @@
+#pragma once
+// The state names of an import file and their import into the table States.
+#include "platform/dao/Dao.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace StatesFile {
+
+// The text of a file: UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+QString Decode(const QByteArray &bytes);
+
+// The names of a file, in file order. Fields end at a comma or a line end
+// (CR LF, LF or CR). Blanks before and after an unquoted name go; a field that
+// begins with a double quote runs to the next one (or to the end of the file)
+// and keeps its commas and blanks. Empty fields and fields of blanks give no name.
+QStringList Parse(const QByteArray &bytes);
+
+struct ImportResult {
+    int added = 0;
+    bool ok = true;
+    int error = 0;
+    QString description;   // the database's description, with the name refused
+};
+// Adds every name the table does not hold yet (compared as the database
+// compares them, bound), in one transaction: on a failure nothing is added.
+ImportResult Import(const dao::DatabasePtr &db, const QStringList &names);
+
+} // namespace StatesFile

@@ -1,0 +1,143 @@
+#include "profile/PictureExport.h"
+
+#include "core/BikeRoutine.h"
+#include "core/Globals.h"
+#include "core/LangClient.h"
+#include "core/ProfileExport.h"
+#include "core/UserFolders.h"
+#include "platform/error/VbError.h"
+#include "platform/settings/Settings.h"
+#include "platform/ui/Prompt.h"
+#include "profile/DibSection.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// Complete or not at all (core/ProfileExport.h); false on failure.
+bool WriteFile(const QString &fileName, const QByteArray &bytes)
+{
+    try {
+        WriteWholeFile(fileName, bytes);
+        return true;
+    } catch (const VbError &) {
+        return false;
+    }
+}
+
+QByteArray BitmapBytes(const QImage &drawing)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (drawing.isNull() || !drawing.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP"))
+        return QByteArray();
+    return bytes;
+}
+
+bool WriteBitmap(const QString &fileName, const QImage &drawing)
+{
+    const QByteArray bytes = BitmapBytes(drawing);
+    return !bytes.isEmpty() && WriteFile(fileName, bytes);
+}
+
+// The converter writes the PNG beside the bitmap; both live in a private
+// folder, so nothing of the user's is touched and nothing is left behind.
+bool WritePng(const QString &fileName, const QImage &drawing)
+{
+    QTemporaryDir work;
+    if (!work.isValid())
+        return false;
+    const QString bmp = QDir(work.path()).filePath(QStringLiteral("picture.bmp"));
+    if (!WriteBitmap(bmp, drawing) || !BmpToPng(bmp))
+        return false;
+    QFile png(PngPathFor(bmp));
+    if (!png.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = png.readAll();
+    return !bytes.isEmpty() && WriteFile(fileName, bytes);
+}
+
+int StoredFilterIndex(const QString &section)
+{
+    bool ok = false;
+    const int index = GetSetting(AppName, section, QStringLiteral("ImageFilter"), QStringLiteral("1")).trimmed().toInt(&ok);
+    return ok && index >= 1 && index <= 4 ? index : 1;
+}
+
+} // namespace
+
+void SavePictureAs(const PictureExportSpec &spec, const QImage &drawing, const std::function<QByteArray()> &svg)
+{
+    try {
+        const bool keep = !spec.settingsSection.isEmpty();
+        if (keep) {
+            QString dir = GetSetting(AppName, spec.settingsSection, QStringLiteral("ImageDir"), SpecialFolders.MyPictures());
+            if (!QFileInfo(dir).isDir())
+                dir = SpecialFolders.MyPictures();
+            cmDlg1.InitDir = dir;
+            cmDlg1.DefaultExt = GetSetting(AppName, spec.settingsSection, QStringLiteral("ImageExt"), QStringLiteral("bmp"));
+        } else {
+            cmDlg1.DefaultExt = QStringLiteral("bmp");
+        }
+        cmDlg1.DialogTitle = GetLangString(spec.titleText);
+        cmDlg1.Filter = GetLangString(spec.filterText);
+        cmDlg1.FilterIndex = keep ? StoredFilterIndex(spec.settingsSection) : 1;
+        cmDlg1.Flags = 6;
+        cmDlg1.FileName = spec.proposedName;
+        cmDlg1.CancelError = true;
+        cmDlg1.ShowSave();
+
+        const QString chosen = cmDlg1.FileName;
+        const int index = cmDlg1.FilterIndex;
+        if (keep) {
+            SaveSetting(AppName, spec.settingsSection, QStringLiteral("ImageDir"), QFileInfo(chosen).absolutePath());
+            SaveSetting(AppName, spec.settingsSection, QStringLiteral("ImageFilter"), QString::number(index));
+            SaveSetting(AppName, spec.settingsSection, QStringLiteral("ImageExt"), cmDlg1.DefaultExt);
+        }
+        static const char *const extensions[] = {".bmp", ".jpg", ".png", ".svg"};
+        const int last = spec.svgOffered ? 4 : 3;
+        if (index < 1 || index > last)
+            return;
+        // The type follows the filter index; its extension is appended unless
+        // the name ends in it exactly.
+        QString name = chosen;
+        const QString ext = QString::fromLatin1(extensions[index - 1]);
+        if (name.right(4) != ext)
+            name += ext;
+
+        bool written = false;
+        try {
+            switch (index) {
+            case 1:
+                written = WriteBitmap(name, drawing);
+                break;
+            case 2: {
+                cDIBSection dib;
+                dib.CreateFromPicture(drawing);
+                written = SaveDibToJpeg(dib, name, 90);
+                break;
+            }
+            case 3:
+                written = WritePng(name, drawing);
+                break;
+            case 4:
+                written = svg && WriteFile(name, svg());
+                break;
+            }
+        } catch (const VbError &) {
+            written = false;
+        } catch (const std::exception &) {
+            written = false;
+        }
+        if (!written)
+            MsgBox(FormatLangString(GetLangString(spec.failText), {name}), Vb::Exclamation);
+    } catch (const VbError &) {
+        // A cancelled dialog ends the command silently.
+    }
+}

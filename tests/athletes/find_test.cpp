@@ -1,0 +1,264 @@
+// The find dialog over the athlete card and over a list window reached through
+// FindTarget: the compare modes, the LIKE matches, the moves of the served
+// window, its messages and its stored position.
+#include "athletes_fixture.h"
+
+#include "athletes/frmFind.h"
+#include "athletes/logic/FindSearch.h"
+#include "core/FindTarget.h"
+#include "core/WindowRegistry.h"
+#include "platform/ui/Prompt.h"
+
+namespace {
+
+// A list window: its data control over records without the surname field, so
+// a search in that field fails in the database.
+class ListStandIn : public QWidget, public FindTarget {
+public:
+    explicit ListStandIn(QWidget *parent) : QWidget(parent)
+    {
+        m_data = new data::DataControl(this);
+        m_data->setDatabase(CurrentDb);
+        m_data->setRecordSource(QStringLiteral("SELECT IDPersonale FROM [Dati Personali] ORDER BY IDPersonale"));
+        m_data->setRecordsetType(dao::dbOpenSnapshot);
+        m_data->Refresh();
+    }
+    data::DataControl *findDataControl() const override { return m_data; }
+    data::DataControl *m_data;
+};
+
+class FindTest : public AthletesTest {
+protected:
+    void SetUp() override
+    {
+        AthletesTest::SetUp();
+        m_prompts = std::make_shared<ScriptedPromptProvider>();
+        SetPromptProvider(m_prompts);
+        for (const char *code : {"A1", "B2", "C3", "D4"})
+            AddAthlete(QLatin1String(code), code[0] == 'B' || code[0] == 'D' ? QStringLiteral("O'Neil") : QStringLiteral("Rossi"));
+    }
+    void TearDown() override
+    {
+        delete m_find;
+        for (const QString &name : WindowRegistry::LoadedNames())
+            delete WindowRegistry::Find(name);
+        WindowRegistry::Unregister(QStringLiteral("frmDatiPers"));
+        WindowRegistry::Unregister(QStringLiteral("frmPrestAll"));
+        SetPromptProvider(nullptr);
+        AthletesTest::TearDown();
+    }
+    frmDatiPers *LoadCard()
+    {
+        AthletesRs = CurrentDb->OpenRecordset(QStringLiteral("Dati Personali"));
+        WindowRegistry::Register(QStringLiteral("frmDatiPers"), [](QWidget *p) -> QWidget * { return new frmDatiPers(p); });
+        auto *card = static_cast<frmDatiPers *>(WindowRegistry::Load(QStringLiteral("frmDatiPers")));
+        card->show();
+        DataFormName = QStringLiteral("frmDatiPers");
+        return card;
+    }
+    frmFind *OpenFind()
+    {
+        m_find = new frmFind;
+        m_find->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_find->show();
+        return m_find;
+    }
+    template <class T> T *Ctl(const char *name) { return m_find->findChild<T *>(QLatin1String(name)); }
+    QString CurrentCode(data::DataControl *d) { return d->recordset()->Value(QStringLiteral("IDPersonale")).toString(); }
+
+    std::shared_ptr<ScriptedPromptProvider> m_prompts;
+    frmFind *m_find = nullptr;
+};
+
+TEST(FindSearchTest, ModesTrimBlanksAndKeepInnerOnes)
+{
+    using namespace FindSearch;
+    const QString t = PrepareText(QStringLiteral("  O'Neil "));
+    EXPECT_EQ(t, QStringLiteral("O'Neil"));
+    EXPECT_EQ(MakeLikePattern(t, WholeField), QStringLiteral("O'Neil"));
+    EXPECT_EQ(MakeLikePattern(t, PartOfField), QStringLiteral("*O'Neil*"));
+    EXPECT_EQ(MakeLikePattern(t, StartOfField), QStringLiteral("O'Neil*"));
+    EXPECT_EQ(MakeLikePattern(t, 3), QString());
+    EXPECT_EQ(PrepareText(QStringLiteral(" a b ")), QStringLiteral("a b"));
+    EXPECT_EQ(Criterion(QStringLiteral("E-mail")), QStringLiteral("[E-mail] LIKE ?"));
+}
+
+TEST(FindSearchTest, ServedWindowsAndTheirFieldsInOrder)
+{
+    const QStringList athlete{"IDPersonale", "Cognome", "Nome"};
+    const QStringList climbs{"IDPercorso", "Stato", "Regione", "Località", "Provincia", "E-mail", "Url", "Telefono", "Fax", "Descrizione"};
+    QStringList routes = climbs;
+    routes.insert(5, QStringLiteral("Periodo"));
+    struct Case { const char *form; const char *data; bool guard; QStringList fields; };
+    const Case cases[] = {
+        {"frmDatiPers", "DataDPers", true, athlete}, {"frmDatiSal", "Data1", true, climbs},
+        {"frmDatiPerc", "Data1", true, routes},     {"frmHitGrimpeur", "Data1", false, {"IDPercorso"}},
+        {"frmPrestAll", "dataAtleta", false, athlete}, {"frmAngolo", "dataAtleta", false, athlete},
+        {"frmRiepilogo", "dataAtleta", false, athlete},
+    };
+    for (const Case &c : cases) {
+        const auto s = FindSearch::ServedWindow(QLatin1String(c.form));
+        ASSERT_TRUE(s) << c.form;
+        EXPECT_EQ(s->dataControl, QLatin1String(c.data)) << c.form;
+        EXPECT_EQ(s->editGuard, c.guard) << c.form;
+        EXPECT_EQ(s->fields, c.fields) << c.form;
+    }
+    EXPECT_FALSE(FindSearch::ServedWindow(QStringLiteral("frmdatipers")));
+    EXPECT_FALSE(FindSearch::ServedWindow(QStringLiteral("frmStates")));
+}
+
+TEST(FindSearchTest, StoredPositions)
+{
+    EXPECT_EQ(FindSearch::StoredPosition(QStringLiteral("2025"), true), 2025);
+    EXPECT_EQ(FindSearch::StoredPosition(QStringLiteral("-300"), true), -300);
+    for (const char *bad : {"", "12.5", "abc", "32768", "-32769", "99999999999"})
+        EXPECT_FALSE(FindSearch::StoredPosition(QLatin1String(bad), true)) << bad;
+}
+
+TEST_F(FindTest, MatchTableOfTheBoundPattern)
+{
+    CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Personali] ([IDPersonale], [Cognome], [Nome], [Peso], [Fqped], [Fcmax], "
+                                      "[Pesobici], [Circonfruota], [Kmparziali]) VALUES ('Z9', 'Àlto', NULL, 70, 90, 190, 8, 2.1, 1)"),
+                       0, {});
+    struct Case { const char *field; const char *text; int mode; const char *found; };
+    const Case cases[] = {
+        {"Cognome", "*à*", FindSearch::WholeField, "Z9"},       // case and accents of the database's LIKE
+        {"IDPersonale", "#1", FindSearch::StartOfField, ""},     // no code starts with a digit
+        {"IDPersonale", "?#", FindSearch::WholeField, "A1"},
+        {"IDPersonale", "[bc]*", FindSearch::WholeField, "B2"},
+        {"IDPersonale", "[!ab]*", FindSearch::WholeField, "C3"},
+        {"Cognome", "o'neil", FindSearch::WholeField, "B2"},   // an apostrophe matches itself
+        {"Cognome", "O'", FindSearch::StartOfField, "B2"},
+        {"Nome", "", FindSearch::WholeField, ""},               // empty text: only empty fields
+        {"Nome", "", FindSearch::PartOfField, "A1"},            // every field that is not null
+        {"Nome", "   ", FindSearch::StartOfField, "A1"},
+        {"Cognome", "oss", FindSearch::StartOfField, ""},
+        {"Cognome", "oss", FindSearch::PartOfField, "A1"},
+    };
+    dao::RecordsetPtr rs = CurrentDb->OpenRecordset(QStringLiteral("SELECT * FROM [Dati Personali] ORDER BY IDPersonale"));
+    for (const Case &c : cases) {
+        rs->MoveFirst();
+        const QByteArray bm = FindSearch::Search(rs, QLatin1String(c.field), QString::fromUtf8(c.text), c.mode, false);
+        EXPECT_EQ(bm.isEmpty() ? QString() : rs->Value(QStringLiteral("IDPersonale")).toString(), QString::fromUtf8(c.found))
+            << c.field << " " << c.text << " " << c.mode;
+    }
+    // Null is no match for the empty pattern; Z9's name is null, the others 'Ugo'.
+    rs->MoveFirst();
+    FindSearch::Search(rs, QStringLiteral("Nome"), QString(), FindSearch::PartOfField, false);
+    int found = 0;
+    while (!rs->NoMatch()) {
+        ++found;
+        EXPECT_NE(rs->Value(QStringLiteral("IDPersonale")).toString(), QStringLiteral("Z9"));
+        FindSearch::Search(rs, QStringLiteral("Nome"), QString(), FindSearch::PartOfField, true);
+    }
+    EXPECT_EQ(found, 4);
+}
+
+TEST_F(FindTest, FindFirstNextAndNoMatchMoveTheCard)
+{
+    frmDatiPers *card = LoadCard();
+    OpenFind();
+    EXPECT_EQ(m_find->windowTitle(), QStringLiteral("Search Data"));
+    EXPECT_EQ(Ctl<QComboBox>("Combo1")->currentText(), QStringLiteral("IDPersonale"));
+    EXPECT_EQ(Ctl<QComboBox>("Combo2")->currentIndex(), 1);
+    Ctl<QComboBox>("Combo1")->setCurrentIndex(1);   // Cognome
+    auto *text = Ctl<QLineEdit>("Text1");
+    Type(text, QStringLiteral("n\"ei"));
+    EXPECT_EQ(text->text(), QStringLiteral("nei"));   // the double quote is refused
+
+    Key(text, Qt::Key_Return);                       // Enter: Find first
+    EXPECT_EQ(CurrentCode(card->DataDPers()), QStringLiteral("B2"));
+    Ctl<QPushButton>("Command2")->click();          // Find next
+    EXPECT_EQ(CurrentCode(card->DataDPers()), QStringLiteral("D4"));
+    EXPECT_TRUE(m_prompts->shown.empty());
+
+    m_prompts->answers = {Vb::Yes};
+    Ctl<QPushButton>("Command2")->click();          // no further match
+    EXPECT_EQ(CurrentCode(card->DataDPers()), QStringLiteral("D4"));
+    ASSERT_EQ(m_prompts->shown.size(), 1u);
+    EXPECT_EQ(m_prompts->shown[0].text, QStringLiteral("Search is done.\nDo you want to perfom another search?"));
+    EXPECT_EQ(m_prompts->shown[0].style, 68);
+    EXPECT_EQ(m_prompts->shown[0].title, QStringLiteral("Search Data"));
+    EXPECT_TRUE(m_find->isVisible());
+
+    Ctl<QPushButton>("Command1")->click();          // Find first starts again
+    EXPECT_EQ(CurrentCode(card->DataDPers()), QStringLiteral("B2"));
+
+    text->setText(QStringLiteral("nobody"));
+    m_prompts->answers = {Vb::No};
+    Ctl<QPushButton>("Command1")->click();
+    EXPECT_EQ(CurrentCode(card->DataDPers()), QStringLiteral("B2"));
+    EXPECT_FALSE(m_find->isVisible());               // No closes the dialog
+}
+
+TEST_F(FindTest, AddingCardIsRefreshedOnOpening)
+{
+    frmDatiPers *card = LoadCard();
+    card->DataDPers()->MoveLast();
+    card->cmdAdd_Click();
+    ASSERT_FALSE(card->Control(QStringLiteral("cmdAdd"))->isEnabled());
+    OpenFind();
+    EXPECT_TRUE(card->DataDPers()->isEnabled());
+    EXPECT_EQ(CurrentCode(card->DataDPers()), QStringLiteral("A1"));
+    EXPECT_EQ(Rows(QStringLiteral("Dati Personali")), 4);
+}
+
+TEST_F(FindTest, UnservedWindowOrNoRowsMakeTheButtonsDoNothing)
+{
+    DataFormName = QStringLiteral("frmStates");
+    OpenFind();
+    EXPECT_EQ(Ctl<QComboBox>("Combo1")->count(), 0);
+    Ctl<QPushButton>("Command1")->click();
+    Ctl<QPushButton>("Command2")->click();
+    EXPECT_TRUE(m_prompts->shown.empty());
+    EXPECT_TRUE(m_find->isVisible());
+    delete m_find;
+    m_find = nullptr;
+
+    CurrentDb->Execute(QStringLiteral("DELETE FROM [Dati Personali]"), 0, {});
+    LoadCard();
+    OpenFind();
+    Ctl<QPushButton>("Command1")->click();
+    EXPECT_TRUE(m_prompts->shown.empty());
+    EXPECT_TRUE(m_find->isVisible());
+}
+
+TEST_F(FindTest, DatabaseErrorIsShownAndTheListStays)
+{
+    WindowRegistry::Register(QStringLiteral("frmPrestAll"), [](QWidget *p) -> QWidget * { return new ListStandIn(p); });
+    auto *list = static_cast<ListStandIn *>(WindowRegistry::Load(QStringLiteral("frmPrestAll")));
+    DataFormName = QStringLiteral("frmPrestAll");
+    list->m_data->recordset()->MoveNext();   // on B2
+    OpenFind();
+    Ctl<QLineEdit>("Text1")->setText(QStringLiteral("D"));
+    Ctl<QPushButton>("Command1")->click();   // IDPersonale: through the interface
+    EXPECT_EQ(CurrentCode(list->m_data), QStringLiteral("D4"));
+    Ctl<QComboBox>("Combo1")->setCurrentIndex(1);   // Cognome is not among its fields
+    Ctl<QPushButton>("Command1")->click();
+    ASSERT_EQ(m_prompts->shown.size(), 1u);
+    EXPECT_TRUE(m_prompts->shown[0].text.startsWith(QStringLiteral("Error "))) << m_prompts->shown[0].text.toStdString();
+    EXPECT_EQ(CurrentCode(list->m_data), QStringLiteral("D4"));
+    EXPECT_TRUE(m_find->isVisible());
+}
+
+TEST_F(FindTest, PositionIsKeptAndBadValuesAreIgnored)
+{
+    DataFormName = QStringLiteral("frmStates");
+    OpenFind();
+    m_find->move(40, 50);
+    Key(m_find, Qt::Key_Escape);
+    EXPECT_FALSE(m_find->isVisible());
+    EXPECT_EQ(GetSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindleft")), QStringLiteral("600"));
+    EXPECT_EQ(GetSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindtop")), QStringLiteral("750"));
+    delete m_find;
+    OpenFind();
+    EXPECT_EQ(m_find->pos(), QPoint(40, 50));
+    delete m_find;
+    SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindleft"), QStringLiteral("x1"));
+    SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindtop"), QStringLiteral("40000"));
+    m_find = new frmFind;   // not shown: where it opens is (0, 0)
+    m_find->setAttribute(Qt::WA_DeleteOnClose, false);
+    EXPECT_EQ(m_find->pos(), QPoint(0, 0));
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+// The states list: the file parser, the import into States and the grid's
+// refused rows.
+#include "athletes_fixture.h"
+
+#include "athletes/frmStates.h"
+#include "athletes/logic/StatesFile.h"
+#include "platform/data/RecordsetModel.h"
+#include "platform/ui/Prompt.h"
+
+#include <QTableView>
+
+namespace {
+
+TEST(StatesFileTest, ParserCases)
+{
+    struct Case { QByteArray bytes; QStringList names; };
+    const QString longName(300, QLatin1Char('x'));
+    const Case cases[] = {
+        {"", {}},
+        {",,,\r\n,", {}},
+        {"Italy,France\r\nSpain\nGermany\rAustria", {"Italy", "France", "Spain", "Germany", "Austria"}},
+        {"  Italy  , San Marino ,\t, Peru", {"Italy", "San Marino", "Peru"}},
+        {"\"Korea, South\",\" Bosnia  \"x,Chad", {"Korea, South", " Bosnia  ", "Chad"}},
+        {"Chile,\"unterminated, to the end\r\nof it", {"Chile", "unterminated, to the end\r\nof it"}},
+        {"State,state", {"State", "state"}},
+        {"C\xc3\xb4te d'Ivoire", {QString::fromUtf8("Côte d'Ivoire")}},   // UTF-8
+        {"C\xf4te\x80", {QString::fromUtf8("Côte€")}},                     // Windows-1252
+        {"\"\",\"  \",Fiji", {"Fiji"}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(StatesFile::Parse(c.bytes), c.names) << c.bytes.toStdString();
+    // Binary junk: no crash, and never a name of blanks only.
+    QByteArray junk;
+    for (int i = 0; i < 4096; ++i)
+        junk.append(char((i * 37 + 11) % 256));
+    const QStringList fromJunk = StatesFile::Parse(junk);
+    EXPECT_FALSE(fromJunk.isEmpty());
+    for (const QString &n : fromJunk)
+        EXPECT_FALSE(n.trimmed().isEmpty());
+}
+
+class StatesTest : public AthletesTest {
+protected:
+    void SetUp() override
+    {
+        AthletesTest::SetUp();
+        m_prompts = std::make_shared<ScriptedPromptProvider>();
+        SetPromptProvider(m_prompts);
+        CurrentDb->Execute(QStringLiteral("DELETE FROM States"), 0, {});
+        CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('Italy')"), 0, {});
+    }
+    void TearDown() override
+    {
+        m_window.reset();
+        SetPromptProvider(nullptr);
+        AthletesTest::TearDown();
+    }
+    QStringList States()
+    {
+        QStringList s;
+        dao::RecordsetPtr rs = CurrentDb->OpenRecordset(QStringLiteral("SELECT State FROM States ORDER BY State"), dao::dbOpenSnapshot);
+        for (; !rs->AtEOF(); rs->MoveNext())
+            s << rs->Value(0).toString();
+        return s;
+    }
+    QString WriteFile(const QByteArray &bytes)
+    {
+        const QString path = Path(QStringLiteral("in/states.txt"));
+        QDir().mkpath(Path(QStringLiteral("in")));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(bytes);
+        return path;
+    }
+    frmStates &Open()
+    {
+        m_window = std::make_unique<frmStates>();
+        m_window->show();
+        return *m_window;
+    }
+    std::shared_ptr<ScriptedPromptProvider> m_prompts;
+    std::unique_ptr<frmStates> m_window;
+};
+
+TEST_F(StatesTest, ImportAddsNewNamesOnceAndShowsThem)
+{
+    frmStates &w = Open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("States"));
+    m_prompts->files = {WriteFile("ITALY,Spain,\"Korea, South\",Spain,State,  ,France\r\n")};
+    w.mnuStates_Click();
+    EXPECT_TRUE(m_prompts->messages().isEmpty()) << m_prompts->messages().join("|").toStdString();
+    EXPECT_EQ(States(), (QStringList{"France", "Italy", "Korea, South", "Spain", "State"}));
+    EXPECT_EQ(w.model()->storedRows(), 5);
+    ASSERT_EQ(m_prompts->shown.size(), 1u);
+    EXPECT_EQ(m_prompts->shown[0].request.title, QStringLiteral("Open States File..."));
+    EXPECT_EQ(m_prompts->shown[0].request.initDir, AppPath);
+    EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmStates"), QStringLiteral("InitDir")), Path(QStringLiteral("in")));
+}
+
+TEST_F(StatesTest, FailedImportAddsNothingAndNamesTheCulprit)
+{
+    Open();
+    const QByteArray tooLong(251, 'z');
+    m_prompts->files = {WriteFile("Spain,France," + tooLong + ",Chad")};
+    m_window->mnuStates_Click();
+    EXPECT_EQ(States(), QStringList{"Italy"});
+    ASSERT_EQ(m_prompts->messages().size(), 1);
+    EXPECT_TRUE(m_prompts->messages()[0].startsWith(QStringLiteral("Error ")));
+    EXPECT_TRUE(m_prompts->messages()[0].contains(QString::fromLatin1(tooLong)));
+}
+
+TEST_F(StatesTest, CancelLeavesTableAndFolder)
+{
+    SaveSetting(AppName, QStringLiteral("frmStates"), QStringLiteral("InitDir"), QStringLiteral("/somewhere"));
+    Open();
+    m_prompts->files = {std::nullopt};
+    m_window->mnuStates_Click();
+    EXPECT_EQ(States(), QStringList{"Italy"});
+    EXPECT_EQ(m_prompts->shown.at(0).request.initDir, QStringLiteral("/somewhere"));
+    EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmStates"), QStringLiteral("InitDir")), QStringLiteral("/somewhere"));
+    EXPECT_TRUE(m_prompts->messages().isEmpty());
+}
+
+TEST_F(StatesTest, GridReportsRefusedRowsAndKeepsThemInEdit)
+{
+    frmStates &w = Open();
+    data::RecordsetModel *m = w.model();
+    m->fetchAll();
+    ASSERT_EQ(m->storedRows(), 1);
+    struct Case { const char *typed; bool stored; };
+    for (const Case c : {Case{"italy", false}, Case{"   ", false}, Case{"Peru", true}}) {
+        m_prompts->shown.clear();
+        const int addRow = m->rowCount() - 1;
+        ASSERT_TRUE(m->setData(m->index(addRow, 0), QString::fromLatin1(c.typed), Qt::EditRole));
+        EXPECT_EQ(m->CommitRow(), c.stored) << c.typed;
+        EXPECT_EQ(m_prompts->messages().size(), c.stored ? 0 : 1) << c.typed;
+        if (!c.stored) {
+            EXPECT_GE(m->pendingRow(), 0);
+            m->CancelRow();
+        }
+    }
+    EXPECT_EQ(States(), (QStringList{"Italy", "Peru"}));
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// "Save Profile As...": the type follows the filter index, the name is
+// completed, every writer failure is told, a cancel writes nothing.
+#include "window_fixture.h"
+
+#include "core/UserFolders.h"
+#include "profile/PictureExport.h"
+
+#include <QImageReader>
+#include <QSvgRenderer>
+
+namespace {
+QString Key(const QString &key)
+{
+    return GetSetting(AppName, QStringLiteral("frmAltimetria"), key, QStringLiteral("<missing>"));
+}
+} // namespace
+
+class ProfileExportTest : public ProfileWindowTest {
+protected:
+    void SetUp() override
+    {
+        ProfileWindowTest::SetUp();
+        // The converter of the program folder writes the PNG.
+        QFile::copy(QDir(TestSupport::BinDir()).filePath(QStringLiteral("bmp2png")), ProgramPath(QStringLiteral("bmp2png")));
+        QFile::setPermissions(ProgramPath(QStringLiteral("bmp2png")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_profile = OpenProfile();
+        ASSERT_NE(m_profile, nullptr);
+        QDir().mkpath(Out(QString()));
+    }
+    QString Out(const QString &name) const { return TempPath(QStringLiteral("out/") + name); }
+    // Saves with the name typed and the filter chosen.
+    void Save(const QString &typed, int filter)
+    {
+        TestSupport::Script().files.push_back(Out(typed));
+        TestSupport::Script().filterIndexes.push_back(filter);
+        m_profile->MenuItem(QStringLiteral("mnuSaveBmp"))->trigger();
+    }
+    frmAltimetria *m_profile = nullptr;
+};
+
+TEST_F(ProfileExportTest, TypeFollowsTheFilterIndex)
+{
+    const QSize size = m_profile->Picture1()->Image().size();
+    struct Case {
+        const char *typed;
+        int filter;
+        const char *written;
+        const char *format;
+    };
+    const Case cases[] = {
+        {"route", 2, "route.jpg", "jpeg"},           {"route.jpg", 1, "route.jpg.bmp", "bmp"},
+        {"Route.BMP", 1, "Route.BMP.bmp", "bmp"},    {"plain", 1, "plain.bmp", "bmp"},
+        {"pic", 3, "pic.png", "png"},                {"vector", 4, "vector.svg", nullptr},
+        {"already.png", 3, "already.png", "png"},
+    };
+    for (const Case &c : cases) {
+        Save(QString::fromLatin1(c.typed), c.filter);
+        const QString path = Out(QString::fromLatin1(c.written));
+        ASSERT_TRUE(QFile::exists(path)) << c.written << " in " << QDir(Out(QString())).entryList(QDir::Files).join(' ').toStdString()
+                                         << " / " << TestSupport::Script().messages().join('|').toStdString();
+        if (c.format) {
+            QImageReader reader(path);
+            EXPECT_EQ(reader.format(), QByteArray(c.format)) << c.written;
+            EXPECT_EQ(reader.size(), size) << c.written;
+        } else {
+            QSvgRenderer svg(path);
+            EXPECT_TRUE(svg.isValid());
+            EXPECT_EQ(svg.defaultSize(), size);
+        }
+    }
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join('|').toStdString();
+    // The dialog offered the four types with the profile's name.
+    const auto &shown = TestSupport::Script().shown.back();
+    EXPECT_EQ(shown.kind, QStringLiteral("save"));
+    EXPECT_EQ(shown.request.fileName, m_profile->windowTitle());
+    EXPECT_EQ(shown.request.flags, 6);
+    EXPECT_EQ(shown.request.filter, GetLangString(2501));
+}
+
+TEST_F(ProfileExportTest, PngLeavesTheUsersBitmapAlone)
+{
+    QFile bmp(Out(QStringLiteral("x.bmp")));
+    ASSERT_TRUE(bmp.open(QIODevice::WriteOnly));
+    bmp.write("the user's own file");
+    bmp.close();
+    Save(QStringLiteral("x.png"), 3);
+    EXPECT_TRUE(QFile::exists(Out(QStringLiteral("x.png"))));
+    QFile again(Out(QStringLiteral("x.bmp")));
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), QByteArray("the user's own file"));
+    EXPECT_EQ(QDir(Out(QString())).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(ProfileExportTest, KeysOnlyAfterAConfirmedSave)
+{
+    TestSupport::Script().files.push_back(std::nullopt);   // cancel
+    m_profile->mnuSaveBmp_Click();
+    EXPECT_EQ(Key(QStringLiteral("ImageDir")), QStringLiteral("<missing>"));
+    EXPECT_EQ(Key(QStringLiteral("ImageFilter")), QStringLiteral("<missing>"));
+    EXPECT_TRUE(QDir(Out(QString())).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+
+    Save(QStringLiteral("kept"), 3);
+    EXPECT_EQ(Key(QStringLiteral("ImageDir")), Out(QString()).chopped(1));
+    EXPECT_EQ(Key(QStringLiteral("ImageFilter")), QStringLiteral("3"));
+    EXPECT_EQ(Key(QStringLiteral("ImageExt")), QStringLiteral("bmp"));
+    // The next dialog opens there with PNG chosen; a stored index out of range reads as 1.
+    TestSupport::Script().files.push_back(std::nullopt);
+    m_profile->mnuSaveBmp_Click();
+    EXPECT_EQ(TestSupport::Script().shown.back().request.initDir, Out(QString()).chopped(1));
+    EXPECT_EQ(TestSupport::Script().shown.back().request.filterIndex, 3);
+    for (const char *stored : {"9", "abc", "0"}) {
+        SaveSetting(AppName, QStringLiteral("frmAltimetria"), QStringLiteral("ImageFilter"), QString::fromLatin1(stored));
+        TestSupport::Script().files.push_back(std::nullopt);
+        m_profile->mnuSaveBmp_Click();
+        EXPECT_EQ(TestSupport::Script().shown.back().request.filterIndex, 1) << stored;
+    }
+    // A stored folder that is gone: the pictures folder.
+    SaveSetting(AppName, QStringLiteral("frmAltimetria"), QStringLiteral("ImageDir"), TempPath(QStringLiteral("gone")));
+    TestSupport::Script().files.push_back(std::nullopt);
+    m_profile->mnuSaveBmp_Click();
+    EXPECT_EQ(TestSupport::Script().shown.back().request.initDir, SpecialFolders.MyPictures());
+}
+
+TEST_F(ProfileExportTest, FailuresAreToldAndKeepTheOldFile)
+{
+    // A folder that does not exist, for every type.
+    for (int filter = 1; filter <= 4; ++filter) {
+        TestSupport::ResetScript();
+        TestSupport::Script().files.push_back(TempPath(QStringLiteral("no/such/folder/p")));
+        TestSupport::Script().filterIndexes.push_back(filter);
+        m_profile->mnuSaveBmp_Click();
+        const QString ext = QStringList{".bmp", ".jpg", ".png", ".svg"}.at(filter - 1);
+        EXPECT_EQ(TestSupport::Script().messages(),
+                  QStringList{FormatLangString(GetLangString(2502), {TempPath(QStringLiteral("no/such/folder/p")) + ext})})
+            << filter;
+    }
+    // A profile deleted since the hand-off: SVG refused, the old file stays.
+    QFile old(Out(QStringLiteral("old.svg")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    CurrentDb->Execute(QStringLiteral("DELETE FROM [CampioniSalite]"));
+    TestSupport::ResetScript();
+    Save(QStringLiteral("old.svg"), 4);
+    EXPECT_EQ(TestSupport::Script().messages().size(), 1);
+    QFile again(Out(QStringLiteral("old.svg")));
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), QByteArray("old"));
+    // The converter missing: PNG told, nothing written.
+    QFile::remove(ProgramPath(QStringLiteral("bmp2png")));
+    TestSupport::ResetScript();
+    Save(QStringLiteral("noconv"), 3);
+    EXPECT_EQ(TestSupport::Script().messages().size(), 1);
+    EXPECT_FALSE(QFile::exists(Out(QStringLiteral("noconv.png"))));
+}
+
+TEST(SaveDialogName, CompletedFromTheChosenFilter)
+{
+    const QString filter = QStringLiteral("Images (*.bmp)|*.bmp|Jpeg (*.jpg)|*.jpg|All (*.*)|*.*");
+    struct Case {
+        const char *typed;
+        int index;
+        const char *result;
+    };
+    const Case cases[] = {{"/t/route", 2, "/t/route.jpg"}, {"/t/route", 1, "/t/route.bmp"}, {"/t/route", 3, "/t/route.txt"},
+                          {"/t/route.png", 2, "/t/route.png"}, {"/t/route", 9, "/t/route.txt"}};
+    for (const Case &c : cases)
+        EXPECT_EQ(CompleteSaveName(QString::fromLatin1(c.typed), filter, c.index, QStringLiteral("txt")),
+                  QString::fromLatin1(c.result))
+            << c.typed << " " << c.index;
+}

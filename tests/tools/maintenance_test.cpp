@@ -1,0 +1,352 @@
+// Compaction, repair and the password prompt: the windows driven with scripted
+// answers over files of every kind, checking messages, files left and data kept.
+#include "records/window_fixture.h"
+
+#include "CoreTestSupport.h"
+
+#include "core/Globals.h"
+#include "core/LangClient.h"
+#include "tools/DbMaintenance.h"
+#include "tools/frmCompact.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <deque>
+#include <optional>
+
+using TestSupport::ResetScript;
+using TestSupport::Script;
+
+namespace {
+
+QByteArray Bytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Presses a key in w as the keyboard would, with its text.
+void PressKey(QWidget *w, int key, const QString &text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
+}
+
+void Write(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+class MaintenanceTest : public CardWindowTest {
+protected:
+    // A database with rows worth keeping, protected by connect.
+    QString MakeDb(const QString &name, const QString &connect, int rows = 200)
+    {
+        const QString path = Path(name);
+        dao::DatabasePtr db = dao::CreateDatabase(path, connect);
+        db->ExecuteScript(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, pad TEXT);"
+                                         "CREATE INDEX ix_name ON t(name);"));
+        db->BeginTrans();
+        for (int i = 0; i < rows; ++i)
+            db->Execute(QStringLiteral("INSERT INTO t (name, pad) VALUES (?, ?)"), 0,
+                        {QStringLiteral("ZZZZ%1").arg(i, 4, 10, QLatin1Char('0')), QString(400, QLatin1Char('p'))});
+        db->CommitTrans();
+        // Free space for the compaction to squeeze out.
+        db->Execute(QStringLiteral("DELETE FROM t WHERE id > ?"), 0, {rows / 2});
+        db->Close();
+        return path;
+    }
+    static int Rows(const QString &path, const QString &connect)
+    {
+        dao::DatabasePtr db = dao::OpenDatabase(path, true, true, connect);
+        auto c = db->openCursor(QStringLiteral("SELECT COUNT(*) FROM t"));
+        c->next();
+        const int n = c->value(0).toInt();
+        c.reset();
+        db->Close();
+        return n;
+    }
+    // Files the tools may have left beside the chosen file.
+    QStringList Leftovers() const
+    {
+        return QDir(m_root.path()).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden);
+    }
+    // Answers each password prompt with the next text, typed and ended with Enter.
+    void TypePasswords(std::deque<QString> passwords)
+    {
+        m_passwords = std::move(passwords);
+        auto *timer = new QTimer(qApp);
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, timer, [this, timer] {
+            auto *prompt = qobject_cast<frmPassword *>(QApplication::activeModalWidget());
+            if (!prompt || !prompt->isVisible())
+                return;
+            ++prompts;
+            promptLabels << prompt->Label1->text();
+            if (m_passwords.empty()) {
+                prompt->Command2->click();
+                return;
+            }
+            for (QChar ch : m_passwords.front())
+                PressKey(prompt->Text1, ch.unicode() < 128 ? QChar(ch).toUpper().unicode() : 0, QString(ch));
+            m_passwords.pop_front();
+            PressKey(prompt->Text1, Qt::Key_Return, QStringLiteral("\r"));
+        });
+        timer->start();
+        m_timer = timer;
+    }
+    void TearDown() override
+    {
+        delete m_timer;
+        CardWindowTest::TearDown();
+    }
+    void RunCompact(const QString &path, std::deque<int> answers)
+    {
+        cmDlg1.FileName = path;
+        ResetScript().answers = std::move(answers);
+        frmCompact form;
+        form.show();
+        form.Command1_Click();
+        EXPECT_FALSE(form.isVisible()) << "the window closes at the end of every path";
+        EXPECT_FALSE(form.Running());
+    }
+    int prompts = 0;
+    QStringList promptLabels;
+    std::deque<QString> m_passwords;
+    QTimer *m_timer = nullptr;
+};
+
+QString Done() { return GetLangString(4502) + QChar(10) + GetLangString(4503); }
+QString Question() { return GetLangString(4505) + QChar(10) + GetLangString(4506) + QChar(10) + GetLangString(4507); }
+
+} // namespace
+
+TEST_F(MaintenanceTest, CompactionPasswordsAndBackups)
+{
+    struct Case {
+        const char *what;
+        QString password;            // the file's own ("" none)
+        std::deque<int> answers;     // message boxes
+        std::deque<QString> typed;   // password prompts
+        QStringList messages;        // expected texts, in order
+        bool compacted;
+        bool backupKept;
+    };
+    const QString fixed = dao::DatabasePassword;
+    const Case cases[] = {
+        {"no password, keep backup", QString(), {Vb::Yes}, {}, {Done()}, true, true},
+        {"fixed password, drop backup", fixed, {Vb::No}, {}, {Done()}, true, false},
+        {"another password, No", QStringLiteral("s3cret"), {Vb::No}, {}, {Question()}, false, false},
+        {"another password, Yes + empty", QStringLiteral("s3cret"), {Vb::Yes}, {QString()}, {Question()}, false, false},
+        {"another password, wrong then right", QStringLiteral("s3cret"), {Vb::Yes, Vb::Yes, Vb::Yes},
+         {QStringLiteral("wrong"), QStringLiteral("s3cret")}, {Question(), Question(), Done()}, true, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = MakeDb(QStringLiteral("case.mdb"), c.password.isEmpty() ? QString() : QStringLiteral(";PWD=") + c.password);
+        const QByteArray before = Bytes(path);
+        prompts = 0;
+        promptLabels.clear();
+        TypePasswords(c.typed);
+        RunCompact(path, c.answers);
+
+        ASSERT_EQ(Script().messages(), c.messages);
+        for (const auto &shown : Script().shown) {
+            if (shown.text == Done()) {
+                EXPECT_EQ(shown.style, 68);
+                EXPECT_EQ(shown.title, GetLangString(4504));
+            } else {
+                EXPECT_EQ(shown.style, 308);
+                EXPECT_EQ(shown.title, GetLangString(4508));
+            }
+        }
+        EXPECT_EQ(prompts, int(c.typed.size()));
+        for (const QString &label : promptLabels)
+            EXPECT_EQ(label, GetLangString(4510) + QStringLiteral(" case"));
+        const QString connect = c.password.isEmpty() ? QString() : QStringLiteral(";PWD=") + c.password;
+        EXPECT_EQ(Rows(path, connect), 100) << "every row kept, same password";
+        if (c.compacted)
+            EXPECT_LT(Bytes(path).size(), before.size());
+        else
+            EXPECT_EQ(Bytes(path), before) << "a refused file is untouched";
+        EXPECT_EQ(QFile::exists(Path(QStringLiteral("case.bak"))), c.backupKept);
+        if (c.backupKept)
+            EXPECT_EQ(Bytes(Path(QStringLiteral("case.bak"))), before);
+        if (c.typed.size() == 2)
+            EXPECT_EQ(DbPassword, QStringLiteral("s3cret")) << "Enter acts as OK and types nothing";
+        EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(QLatin1Char(' ')).toStdString();
+        delete m_timer;
+        m_timer = nullptr;
+        QFile::remove(path);
+        QFile::remove(Path(QStringLiteral("case.bak")));
+    }
+}
+
+TEST_F(MaintenanceTest, CompactionReplacesOldBackupAndLeavesStrangersAlone)
+{
+    const QString path = MakeDb(QStringLiteral("club.mdb"), dao::DefaultConnect());
+    const QByteArray before = Bytes(path);
+    Write(Path(QStringLiteral("club.bak")), "an older backup");
+    // A fixed "new.mdb" in the current folder once was the temporary name.
+    const QString oldCwd = QDir::currentPath();
+    QDir::setCurrent(m_root.path());
+    Write(Path(QStringLiteral("new.mdb")), "somebody else's file");
+    RunCompact(path, {Vb::Yes});
+    QDir::setCurrent(oldCwd);
+
+    EXPECT_EQ(Script().messages(), QStringList{Done()});
+    EXPECT_EQ(Bytes(Path(QStringLiteral("club.bak"))), before);
+    EXPECT_EQ(Bytes(Path(QStringLiteral("new.mdb"))), QByteArray("somebody else's file"));
+    EXPECT_EQ(Rows(path, dao::DefaultConnect()), 100);
+}
+
+TEST_F(MaintenanceTest, CompactionAndRepairRefuseBadFilesAndTheOpenDatabase)
+{
+    Write(Path(QStringLiteral("text.mdb")), "Just a text file with a database's name\n");
+    Write(Path(QStringLiteral("empty.mdb")), QByteArray());
+    QByteArray noise(64 * 1024, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    Write(Path(QStringLiteral("noise.mdb")), noise);
+    const QString open = CurrentDb->Name();
+    const struct {
+        QString path;
+        const char *errorNumber;     // expected start of the message
+    } cases[] = {
+        {Path(QStringLiteral("text.mdb")), "Error 3343"},
+        {Path(QStringLiteral("empty.mdb")), "Error "},
+        {Path(QStringLiteral("noise.mdb")), "Error 3343"},
+        {open, "Error 3045"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const QByteArray before = Bytes(c.path);
+        for (bool repair : {false, true}) {
+            cmDlg1.FileName = c.path;
+            ResetScript();
+            if (repair) {
+                frmRepair form;
+                form.Command1_Click();
+            } else {
+                frmCompact form;
+                form.Command1_Click();
+            }
+            ASSERT_EQ(Script().shown.size(), 1u);
+            EXPECT_TRUE(Script().shown[0].text.startsWith(QLatin1String(c.errorNumber))) << Script().shown[0].text.toStdString();
+            EXPECT_EQ(Script().shown[0].style, Vb::Exclamation);
+            if (c.path != open)
+                EXPECT_EQ(Bytes(c.path), before);
+            EXPECT_FALSE(QFile::exists(BackupPathFor(c.path)));
+            EXPECT_TRUE(Leftovers().isEmpty());
+        }
+    }
+    // The main window's database is still open and usable.
+    EXPECT_GE(Cards(true), 0);
+}
+
+TEST_F(MaintenanceTest, RepairRebuildsADamagedIndexKeepingEveryRow)
+{
+    const QString path = MakeDb(QStringLiteral("damaged.mdb"), dao::DefaultConnect(), 400);
+    // Rewrite the name of the first row inside the index page only: the index
+    // no longer matches its table.
+    QByteArray data = Bytes(path);
+    const int pageSize = [&] {
+        const int v = (uchar(data[16]) << 8) | uchar(data[17]);
+        return v == 1 ? 65536 : v;
+    }();
+    bool damaged = false;
+    for (qsizetype at = data.indexOf("ZZZZ0001"); at >= 0; at = data.indexOf("ZZZZ0001", at + 1)) {
+        const qsizetype page = at / pageSize * pageSize;
+        const qsizetype header = page == 0 ? 100 : page;
+        if (uchar(data[header]) == 0x0A) {   // leaf page of an index
+            data[at] = 'A';
+            damaged = true;
+        }
+    }
+    ASSERT_TRUE(damaged);
+    Write(path, data);
+
+    cmDlg1.FileName = path;
+    ResetScript();
+    frmRepair form;
+    EXPECT_EQ(form.windowTitle(), FormatLangString(GetLangString(22505), {QStringLiteral("damaged")}));
+    form.Command1_Click();
+    EXPECT_EQ(Script().messages(), QStringList{GetLangString(22502) + QChar(10) + GetLangString(22503)});
+    EXPECT_EQ(Script().shown[0].title, GetLangString(22504));
+    EXPECT_NE(Bytes(path), data);
+    EXPECT_EQ(Rows(path, dao::DefaultConnect()), 200);
+    EXPECT_EQ(repairFile(path).changed, false) << "a healthy file is left as it is";
+    EXPECT_TRUE(Leftovers().isEmpty());
+}
+
+TEST_F(MaintenanceTest, BusyAnimationAlternatesTwoFrames)
+{
+    cmDlg1.FileName = MakeDb(QStringLiteral("anim.mdb"), QString());
+    frmCompact form;
+    ASSERT_TRUE(ImageList1.Contains(QStringLiteral("n_coca")) && ImageList1.Contains(QStringLiteral("l_coca")));
+    const QImage first = ImageList1.Picture(QStringLiteral("n_coca"));
+    const QImage second = ImageList1.Picture(QStringLiteral("l_coca"));
+    ASSERT_NE(first, second);
+    for (const QImage &expected : {first, second, first}) {
+        form.Timer1_Timer();
+        EXPECT_EQ(form.Picture1->pixmap().toImage(), expected);
+    }
+    EXPECT_EQ(form.Timer1->interval(), 1000);
+    EXPECT_TRUE(form.Timer1->isActive());
+}
+
+TEST_F(MaintenanceTest, ConversionOfAFirstVersionFileThenOpenedAsCurrent)
+{
+    const QString path = Path(QStringLiteral("first.mdb"));
+    {
+        QFile f(TestSupport::DataDir() + QStringLiteral("/dao/first_version.sql"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        dao::DatabasePtr db = dao::CreateDatabase(path, dao::DefaultConnect());
+        db->ExecuteScript(QString::fromUtf8(f.readAll()));
+        db->Execute(QStringLiteral("INSERT INTO [Dati Salite] ([IDPercorso], [Lunghezza]) VALUES ('Stelvio', 24)"));
+        db->Execute(QStringLiteral("INSERT INTO [Dati Percorsi] ([IDPercorso], [Lunghezza]) VALUES ('Giro', 80)"));
+        db->Execute(QStringLiteral("INSERT INTO [CampioniPercorsi] ([IDPercorso], [DistParz], [Altezza]) VALUES ('Giro', 1.5, 300)"));
+        db->Close();
+    }
+    const QByteArray before = Bytes(path);
+    // Opening it as it is fails: it needs converting first.
+    CurrentDb->Close();
+    EXPECT_THROW(OpenDatabaseFile(path), VbError);
+
+    cmDlg1.FileName = path;
+    ResetScript().answers = {Vb::Yes};
+    {
+        frmConvert form;
+        EXPECT_EQ(form.windowTitle(), FormatLangString(GetLangString(5511), {QStringLiteral("first")}));
+        form.Command1_Click();
+    }
+    EXPECT_EQ(Script().messages(), QStringList{GetLangString(5502) + QChar(10) + GetLangString(5503)});
+    EXPECT_EQ(Script().shown[0].style, 68);
+    EXPECT_EQ(Bytes(Path(QStringLiteral("first.bak"))), before);
+    EXPECT_TRUE(Leftovers().isEmpty());
+
+    ASSERT_NO_THROW(OpenDatabaseFile(path));
+    EXPECT_EQ(CurrentDb->TableDefinition(QStringLiteral("CampioniSalite")).FieldCount(), 6);
+    EXPECT_EQ(CurrentDb->TableDefinition(QStringLiteral("CampioniPercorsi")).FieldCount(), 6);
+    EXPECT_TRUE(CurrentDb->TableExists(QStringLiteral("States")));
+    CurrentDb->Execute(QStringLiteral("INSERT INTO [CampioniSalite] ([IDPercorso], [DistParz], [Altezza], [image]) VALUES ('Stelvio', 1, 1500, 'x')"));
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniPercorsi] WHERE [IDPercorso] = 'Giro'")), 1);
+    EXPECT_THROW(CurrentDb->Execute(QStringLiteral("INSERT INTO [CampioniSalite] ([IDPercorso]) VALUES ('Nowhere')")), VbError)
+        << "climb samples belong to a climb";
+    CurrentDb->Close();
+
+    // A file already in the current format is left alone, with a message.
+    const QByteArray converted = Bytes(path);
+    ResetScript();
+    {
+        frmConvert form;
+        form.Command1_Click();
+    }
+    EXPECT_EQ(Script().messages(), QStringList{FormatLangString(GetLangString(5513), {QStringLiteral("first")})});
+    EXPECT_EQ(Bytes(path), converted);
+}

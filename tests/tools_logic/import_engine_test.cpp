@@ -1,0 +1,232 @@
+// Copying climbs and routes between two database files: what is copied under
+// each criterion, and that an abort or a failure leaves the destination as it was.
+#include "CoreTestSupport.h"
+#include "core/LangClient.h"
+#include "platform/com/ComRegistry.h"
+#include "tools/logic/ImportEngine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace ImportEngine;
+
+namespace {
+
+class ImportEngineTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+        LoadLanguages(TestSupport::BinDir());
+        LangId = SelectLanguage(QStringLiteral("1033"), QStringLiteral("1033"));
+    }
+    static void TearDownTestSuite()
+    {
+        ResetLanguages();
+        Com::SetMachineRegistryFile(QString());
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        src = open(QStringLiteral("source.mdb"));
+        dst = open(QStringLiteral("dest.mdb"));
+    }
+    void TearDown() override
+    {
+        src->Close();
+        dst->Close();
+    }
+
+    dao::DatabasePtr open(const QString &name)
+    {
+        const QString path = m_dir.filePath(name);
+        EXPECT_TRUE(QFile::copy(TestSupport::BinDir() + QStringLiteral("/ZidoVodu.dat"), path));
+        QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return dao::OpenDatabase(path, true, false, dao::DefaultConnect());
+    }
+
+    static void addCard(dao::Database &db, bool climb, const QString &name, const QString &region, int samples,
+                        int heightBase = 100)
+    {
+        db.Execute(QStringLiteral("INSERT INTO [%1] (IDPercorso, Lunghezza, Regione) VALUES (?, ?, ?)")
+                       .arg(climb ? QStringLiteral("Dati Salite") : QStringLiteral("Dati Percorsi")),
+                   0, {name, 12.5, region});
+        for (int i = 0; i < samples; ++i)
+            db.Execute(QStringLiteral("INSERT INTO [%1] (IDPercorso, DistParz, Altezza, Note) VALUES (?, ?, ?, ?)")
+                           .arg(climb ? QStringLiteral("CampioniSalite") : QStringLiteral("CampioniPercorsi")),
+                       0, {name, i * 0.5, heightBase + i, QStringLiteral("n%1").arg(i)});
+    }
+
+    // Every row of the four tables, as text, to compare a file before and after.
+    static QString dump(dao::Database &db)
+    {
+        QString out;
+        for (const char *t : {"Dati Salite", "Dati Percorsi", "CampioniSalite", "CampioniPercorsi"}) {
+            auto c = db.openCursor(QStringLiteral("SELECT * FROM [%1] ORDER BY 1, 2").arg(QLatin1String(t)));
+            while (c->next()) {
+                for (int i = 0; i < c->columnCount(); ++i)
+                    out += c->value(i).toString() + QLatin1Char('|');
+                out += QLatin1Char('\n');
+            }
+            out += QLatin1String("--\n");
+        }
+        return out;
+    }
+
+    static QList<int> heights(dao::Database &db, const QString &name)
+    {
+        QList<int> h;
+        auto c = db.openCursor(QStringLiteral("SELECT Altezza FROM CampioniSalite WHERE IDPercorso = ? ORDER BY DistParz"), {name});
+        while (c->next())
+            h << c->value(0).toInt();
+        return h;
+    }
+
+    static QString region(dao::Database &db, const QString &name)
+    {
+        auto c = db.openCursor(QStringLiteral("SELECT Regione FROM [Dati Salite] WHERE IDPercorso = ?"), {name});
+        return c->next() ? c->value(0).toString() : QStringLiteral("<none>");
+    }
+
+    QTemporaryDir m_dir;
+    dao::DatabasePtr src, dst;
+};
+
+} // namespace
+
+// Criterion x {card in destination, samples there, samples in source}: what is
+// counted and listed, whether the question comes, and which samples remain.
+TEST_F(ImportEngineTest, CriterionDecidesForExistingCards)
+{
+    struct Case {
+        Criterion criterion;
+        bool exists;
+        int dstSamples, srcSamples;
+        bool answer;             // ConfirmRequest's reply
+        bool counted, asked;
+        int samplesAfter;        // 0..: count; heights tell whose
+        bool fromSource;
+    };
+    const Case cases[] = {
+        {Criterion::NoOverwrite, false, 0, 3, true, true, false, 3, true},
+        {Criterion::NoOverwrite, false, 0, 0, true, true, false, 0, true},     // new card without samples counts
+        {Criterion::NoOverwrite, true, 2, 3, true, false, false, 2, false},
+        {Criterion::NoOverwrite, true, 0, 3, true, true, false, 3, true},       // empty destination: copied, no question
+        {Criterion::OverwriteAll, true, 2, 3, true, true, false, 3, true},
+        {Criterion::OverwriteAll, true, 2, 0, true, false, false, 2, false},    // nothing in source: untouched, not counted
+        {Criterion::ConfirmRequest, true, 2, 3, true, true, true, 3, true},
+        {Criterion::ConfirmRequest, true, 2, 3, false, false, true, 2, false},
+        {Criterion::ConfirmRequest, true, 0, 3, false, true, false, 3, true},
+        {Criterion::ConfirmRequest, true, 0, 0, true, false, false, 0, false},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(n);
+        const QString name = QStringLiteral("Climb %1").arg(n++);
+        addCard(*src, true, name, QStringLiteral("source region"), c.srcSamples, 1000);
+        if (c.exists)
+            addCard(*dst, true, name, QStringLiteral("own region"), c.dstSamples, 100);
+        QStringList questions;
+        Callbacks cb;
+        cb.confirm = [&](const QString &q) { questions << q; return c.answer; };
+        const Result r = CopyRaces(*src, *dst, true, false, c.criterion, cb);
+        ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
+        EXPECT_EQ(r.climbs.contains(name), c.counted);
+        EXPECT_EQ(questions.size(), c.asked ? 1 : 0);
+        if (c.asked)
+            EXPECT_TRUE(questions.first().contains(name + QStringLiteral(" climb data already exist.\nOverwrite")))
+                << questions.first().toStdString();
+        const QList<int> h = heights(*dst, name);
+        EXPECT_EQ(h.size(), c.samplesAfter);
+        if (!h.isEmpty())
+            EXPECT_EQ(h.first(), c.fromSource ? 1000 : 100);
+        // An existing card's own fields never change.
+        EXPECT_EQ(region(*dst, name), c.exists ? QStringLiteral("own region") : QStringLiteral("source region"));
+        src->Execute(QStringLiteral("DELETE FROM CampioniSalite"));
+        src->Execute(QStringLiteral("DELETE FROM [Dati Salite]"));
+    }
+}
+
+TEST_F(ImportEngineTest, OnlyCheckedKindsAndQuotedNames)
+{
+    const QString odd = QStringLiteral("D\"Q'x");
+    addCard(*src, true, odd, QStringLiteral("r"), 2);
+    addCard(*src, false, odd, QStringLiteral("r"), 4);
+    addCard(*src, false, QStringLiteral("Giro"), QStringLiteral("r"), 1);
+
+    Result r = CopyRaces(*src, *dst, false, true, Criterion::NoOverwrite, {});
+    ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
+    EXPECT_TRUE(r.climbs.isEmpty());
+    EXPECT_EQ(r.routes, (QStringList{odd, QStringLiteral("Giro")}));
+    EXPECT_EQ(region(*dst, odd), QStringLiteral("<none>"));   // climbs were not checked
+
+    r = CopyRaces(*src, *dst, true, true, Criterion::NoOverwrite, {});
+    ASSERT_EQ(r.status, Result::Completed);
+    EXPECT_EQ(r.climbs, QStringList{odd});
+    EXPECT_TRUE(r.routes.isEmpty());
+    EXPECT_EQ(heights(*dst, odd).size(), 2);
+}
+
+TEST_F(ImportEngineTest, AbortAndFailureLeaveDestinationAsBefore)
+{
+    addCard(*dst, true, QStringLiteral("Kept"), QStringLiteral("own"), 3);
+    for (int i = 0; i < 10; ++i)
+        addCard(*src, i % 2 == 0, QStringLiteral("Card %1").arg(i), QStringLiteral("r"), 20);
+    addCard(*src, true, QStringLiteral("Kept"), QStringLiteral("src"), 5, 1000);
+    const QString before = dump(*dst);
+    const QString sourceBefore = dump(*src);
+
+    int polls = 0;
+    Callbacks cb;
+    cb.shouldAbort = [&] { return ++polls > 60; };   // half-way through the climbs
+    Result r = CopyRaces(*src, *dst, true, true, Criterion::OverwriteAll, cb);
+    EXPECT_EQ(r.status, Result::Aborted);
+    EXPECT_TRUE(r.climbs.isEmpty());
+    EXPECT_TRUE(r.routes.isEmpty());
+    EXPECT_EQ(dump(*dst), before);
+    EXPECT_FALSE(dst->InTransaction());
+
+    // A failure on the last route, after the climbs were written.
+    dst->ExecuteScript(QStringLiteral("CREATE TRIGGER boom BEFORE INSERT ON CampioniPercorsi "
+                                      "WHEN NEW.IDPercorso = 'Card 9' BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
+    const QString beforeFailure = dump(*dst);
+    r = CopyRaces(*src, *dst, true, true, Criterion::OverwriteAll, {});
+    EXPECT_EQ(r.status, Result::Failed);
+    EXPECT_NE(r.errorNumber, 0);
+    EXPECT_TRUE(r.climbs.isEmpty());
+    EXPECT_EQ(dump(*dst), beforeFailure);
+    EXPECT_EQ(dump(*src), sourceBefore);
+
+    // The same run without the fault goes through; the source is never changed.
+    dst->ExecuteScript(QStringLiteral("DROP TRIGGER boom;"));
+    r = CopyRaces(*src, *dst, true, true, Criterion::OverwriteAll, {});
+    ASSERT_EQ(r.status, Result::Completed);
+    EXPECT_EQ(r.climbs.size(), 6);
+    EXPECT_EQ(r.routes.size(), 5);
+    EXPECT_EQ(heights(*dst, QStringLiteral("Kept")).first(), 1000);
+    EXPECT_EQ(dump(*src), sourceBefore);
+}
+
+TEST(ImportLog, FormatAndFailure)
+{
+    QTemporaryDir dir;
+    auto read = [&] {
+        QFile f(ImportLogPath(dir.path()));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    };
+    ASSERT_TRUE(WriteImportLog(dir.path(), {}, {}));
+    EXPECT_EQ(read(), QByteArray("\r\n"));
+    ASSERT_TRUE(WriteImportLog(dir.path(), {QStringLiteral("Località"), QStringLiteral("D\"Q'x")}, {QStringLiteral("Giro")}));
+    EXPECT_EQ(read(), QByteArray("Localit\xc3\xa0\r\nD\"Q'x\r\n\r\nGiro\r\n"));
+
+    // A folder that cannot be written: false, and the previous log stays.
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const bool canStillWrite = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);   // root ignores modes
+    if (!canStillWrite)
+        EXPECT_FALSE(WriteImportLog(dir.path(), {QStringLiteral("x")}, {}));
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(WriteImportLog(dir.filePath(QStringLiteral("missing/folder")), {QStringLiteral("x")}, {}));
+    EXPECT_EQ(read(), QByteArray("Localit\xc3\xa0\r\nD\"Q'x\r\n\r\nGiro\r\n"));
+}

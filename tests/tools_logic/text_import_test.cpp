@@ -1,0 +1,136 @@
+// Importing text profile files: which files count, what lands in the cards and
+// samples, the overwrite choice, and a broken file or an abort keeping nothing.
+#include "CoreTestSupport.h"
+#include "tools/logic/TextImport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class TextImportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        const QString path = m_dir.filePath(QStringLiteral("dest.mdb"));
+        ASSERT_TRUE(QFile::copy(TestSupport::BinDir() + QStringLiteral("/ZidoVodu.dat"), path));
+        QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        db = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
+    }
+    void TearDown() override { db->Close(); }
+
+    QString file(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    static QByteArray profile(const char *signature, const char *table, const QByteArray &name,
+                              const QByteArray &sampleLines, const char *number, const QByteArray &extra = {})
+    {
+        QByteArray b = sampleLines;
+        b += "[Prog]\r\nName=" + QByteArray(signature) + "\r\nVersion=4.0.1\r\n[Tab]\r\nName=" + table
+             + "\r\n[Data]\r\nIDPercorso=" + name + "\r\nLunghezza=12345\r\nQuotainiziale=800\r\nQuotafinale=1500\r\n" + extra
+             + "[SampleData]\r\n";
+        if (number)
+            b += "Number=" + QByteArray(number) + "\r\n";
+        return b;
+    }
+
+    QVariant value(const QString &sql, const QString &name)
+    {
+        auto c = db->openCursor(sql, {name});
+        return c->next() ? c->value(0) : QVariant();
+    }
+    int samples(const char *table, const QString &name)
+    {
+        return value(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE IDPercorso = ?").arg(QLatin1String(table)), name).toInt();
+    }
+
+    QTemporaryDir m_dir;
+    dao::DatabasePtr db;
+};
+
+} // namespace
+
+TEST_F(TextImportTest, FilesAndWhatTheyStore)
+{
+    const QStringList files{
+        file("a.txt", profile("Vettaro", "Dati Salite", "Old climb", "0,800,\"start\"\r\n1.5,950,\"\"\r\n", "2")),
+        file("b.txt", profile("VETTARO-V4", "Dati Percorsi", "Giro \"Q'x\"", "0,10,\"a\",\"summit\"\r\n", "1")),
+        file("c.txt", profile("OtherProg", "Dati Salite", "Foreign", "0,1,\"\"\r\n", "1")),
+        file("d.txt", profile("Vettaro-V4", "Dati Salite", "No samples", "", "0")),
+        file("e.txt", profile("Vettaro-V4", "Dati Percorsi", "Missing number", "", nullptr)),
+        file("f.txt", profile("vettaro-v4", "Dati Salite", "Cp1252", "0,1,\"Localit\xe0\",\"\"\r", "1",
+                              "Regione=Localit\xe0\r\n").replace("\r\n", "\r")),   // CR-only ends, Windows-1252
+    };
+    const TextImport::Result r = TextImport::Import(*db, files, false, TextImport::ReadProfileFile, {});
+    ASSERT_EQ(r.status, TextImport::Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(r.climbs, (QStringList{"Old climb", "No samples", "Cp1252"}));
+    EXPECT_EQ(r.routes, (QStringList{"Giro \"Q'x\"", "Missing number"}));
+    EXPECT_EQ(samples("CampioniSalite", "Old climb"), 2);
+    EXPECT_EQ(value("SELECT image FROM CampioniSalite WHERE IDPercorso = ?", "Old climb").toString(), QString());
+    EXPECT_EQ(value("SELECT image FROM CampioniPercorsi WHERE IDPercorso = ?", "Giro \"Q'x\"").toString(), "summit");
+    EXPECT_NEAR(value("SELECT Lunghezza FROM [Dati Percorsi] WHERE IDPercorso = ?", "Giro \"Q'x\"").toDouble(), 12.345, 1e-4);
+    EXPECT_EQ(value("SELECT Quotafinale FROM [Dati Salite] WHERE IDPercorso = ?", "Old climb").toInt(), 1500);
+    EXPECT_FALSE(value("SELECT COUNT(*) FROM [Dati Salite] WHERE IDPercorso = ?", "Foreign").toInt());
+    EXPECT_EQ(samples("CampioniSalite", "No samples"), 0);
+    EXPECT_EQ(value("SELECT Regione FROM [Dati Salite] WHERE IDPercorso = ?", "Cp1252").toString(), QString::fromUtf8("Località"));
+    EXPECT_EQ(value("SELECT Note FROM CampioniSalite WHERE IDPercorso = ?", "Cp1252").toString(), QString::fromUtf8("Località"));
+}
+
+TEST_F(TextImportTest, OverwriteChoiceKeepsTheCard)
+{
+    db->Execute("INSERT INTO [Dati Salite] (IDPercorso, Lunghezza, Regione) VALUES ('Mortirolo', 9.9, 'own')");
+    db->Execute("INSERT INTO CampioniSalite (IDPercorso, DistParz, Altezza) VALUES ('Mortirolo', 0, 7)");
+    const QString f = file("m.txt", profile("Vettaro-V4", "Dati Salite", "Mortirolo",
+                                            "0,100,\"\",\"\"\r\n1,200,\"\",\"\"\r\n", "2", "Regione=file\r\n"));
+    for (bool overwrite : {false, true}) {
+        SCOPED_TRACE(overwrite);
+        const TextImport::Result r = TextImport::Import(*db, {f}, overwrite, TextImport::ReadProfileFile, {});
+        ASSERT_EQ(r.status, TextImport::Result::Completed);
+        EXPECT_TRUE(r.climbs.isEmpty());   // an existing card is not counted
+        EXPECT_EQ(samples("CampioniSalite", "Mortirolo"), overwrite ? 2 : 1);
+        EXPECT_EQ(value("SELECT Regione FROM [Dati Salite] WHERE IDPercorso = ?", "Mortirolo").toString(), "own");
+    }
+}
+
+TEST_F(TextImportTest, BrokenFileOrAbortKeepsNothing)
+{
+    const QString good = file("g.txt", profile("Vettaro-V4", "Dati Salite", "Good", "0,1,\"\",\"\"\r\n", "1"));
+    const struct {
+        const char *what;
+        QByteArray bytes;
+    } broken[] = {
+        {"short file", profile("Vettaro-V4", "Dati Salite", "Short", "0,1,\"\",\"\"\r\n", "40")},
+        {"short line", profile("Vettaro-V4", "Dati Salite", "Short", "0,1\r\n", "1")},
+        {"negative number", profile("Vettaro-V4", "Dati Salite", "Short", "0,1,\"\",\"\"\r\n", "-1")},
+        {"height out of range", profile("Vettaro-V4", "Dati Salite", "Short", "0,99999,\"\",\"\"\r\n", "1")},
+        {"bad distance", profile("Vettaro-V4", "Dati Salite", "Short", "x,1,\"\",\"\"\r\n", "1")},
+        {"bad start height", profile("Vettaro-V4", "Dati Percorsi", "Short", "", "0").replace("Quotainiziale=800", "")
+                                 .replace("[Tab]\r\nName=Dati Percorsi", "[Tab]\r\nName=Dati Salite")
+                                 .replace("Quotafinale=1500", "Quotafinale=abc")},
+    };
+    for (const auto &b : broken) {
+        SCOPED_TRACE(b.what);
+        const QString bad = file("bad.txt", b.bytes);
+        const TextImport::Result r = TextImport::Import(*db, {good, bad}, true, TextImport::ReadProfileFile, {});
+        EXPECT_EQ(r.status, TextImport::Result::Failed);
+        EXPECT_EQ(r.failedFile, bad);
+        EXPECT_TRUE(r.climbs.isEmpty());
+        EXPECT_FALSE(value("SELECT COUNT(*) FROM [Dati Salite] WHERE IDPercorso = ?", "Good").toInt());
+        EXPECT_FALSE(db->InTransaction());
+    }
+
+    // An abort after the first file takes back that file too.
+    int polls = 0;
+    ImportEngine::Callbacks cb;
+    cb.shouldAbort = [&] { return ++polls > 3; };
+    const TextImport::Result r = TextImport::Import(*db, {good, good, good}, true, TextImport::ReadProfileFile, cb);
+    EXPECT_EQ(r.status, TextImport::Result::Aborted);
+    EXPECT_FALSE(value("SELECT COUNT(*) FROM [Dati Salite] WHERE IDPercorso = ?", "Good").toInt());
+}

@@ -1,0 +1,202 @@
+#include "tools/DbMaintenance.h"
+
+#include "core/DbFile.h"
+#include "platform/dao/Dao.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+QString UniqueSibling(const QString &path, const QString &tag)
+{
+    const QFileInfo fi(path);
+    return fi.absoluteDir().filePath(QStringLiteral(".%1.%2-%3.tmp")
+                                         .arg(fi.fileName(), tag,
+                                              QUuid::createUuid().toString(QUuid::Id128).left(12)));
+}
+
+std::filesystem::path FsPath(const QString &p) { return std::filesystem::path(QFile::encodeName(p).toStdString()); }
+
+// Replaces to with from in one step (rename(2) overwrites the target).
+void ReplaceWith(const QString &from, const QString &to)
+{
+    std::error_code ec;
+    std::filesystem::rename(FsPath(from), FsPath(to), ec);
+    if (ec)
+        RaiseError(75, QStringLiteral("Path/File access error: %1").arg(QString::fromLocal8Bit(ec.message().c_str())));
+}
+
+void RemoveQuietly(const QString &path)
+{
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+MaintenanceResult Failed(const VbError &e)
+{
+    MaintenanceResult r;
+    r.status = MaintenanceResult::Error;
+    r.number = e.Number();
+    r.description = e.Description();
+    return r;
+}
+
+// Refuses a file somebody holds open (3045) and anything that is not one of
+// our databases, before the file is read by other means.
+void CheckClosed(const QString &path, const QString &connect)
+{
+    dao::DatabasePtr db = dao::OpenDatabase(path, true, false, connect);
+    db->Close();
+}
+
+// Keeps the original as its backup and puts the finished copy temp in its
+// place. The new backup is complete before an older one is replaced. A hard
+// link costs nothing and never opens the file (which would drop the engine's
+// locks in this process); a copy where links are refused. temp and newBackup
+// are cleared once they no longer need removing.
+MaintenanceResult PutInPlace(const QString &path, QString &temp, QString &newBackup)
+{
+    const QString backup = BackupPathFor(path);
+    newBackup = UniqueSibling(path, QStringLiteral("bak"));
+    std::error_code ec;
+    std::filesystem::create_hard_link(FsPath(path), FsPath(newBackup), ec);
+    if (ec && !QFile::copy(path, newBackup))
+        RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(newBackup));
+    ReplaceWith(newBackup, backup);
+    newBackup.clear();
+    ReplaceWith(temp, path);
+    temp.clear();
+
+    MaintenanceResult r;
+    r.status = MaintenanceResult::Done;
+    r.backupPath = backup;
+    return r;
+}
+
+} // namespace
+
+QString BackupPathFor(const QString &path)
+{
+    return path.left(qMax(0, int(path.size()) - 4)) + QStringLiteral(".bak");
+}
+
+MaintenanceResult compactFile(const QString &path, const QString &connect)
+{
+    QString temp, newBackup;
+    try {
+        if (!QFileInfo(path).isFile())
+            RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        temp = UniqueSibling(path, QStringLiteral("compact"));
+        dao::CompactDatabase(path, temp, connect);
+        // The copy must open with the same password and pass the check.
+        dao::OpenDatabase(temp, true, true, connect)->Close();
+        dao::RepairDatabase(temp);
+
+        return PutInPlace(path, temp, newBackup);
+    } catch (const VbError &e) {
+        RemoveQuietly(temp);
+        RemoveQuietly(newBackup);
+        if (e.Number() == dao::JetErr::NotValidPassword) {
+            MaintenanceResult r;
+            r.status = MaintenanceResult::WrongPassword;
+            r.number = e.Number();
+            r.description = e.Description();
+            return r;
+        }
+        return Failed(e);
+    }
+}
+
+MaintenanceResult repairFile(const QString &path)
+{
+    QString temp;
+    try {
+        if (!QFileInfo(path).isFile())
+            RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        // Whatever the password, a file held open elsewhere is refused here.
+        try {
+            CheckClosed(path, QString());
+        } catch (const VbError &e) {
+            if (e.Number() != dao::JetErr::NotValidPassword)
+                throw;
+        }
+        temp = UniqueSibling(path, QStringLiteral("repair"));
+        if (!QFile::copy(path, temp))
+            RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(temp));
+        // Every write moves the file change counter of the header: unchanged
+        // means the file passed the check as it was.
+        const auto counter = [](const QString &file) {
+            QFile f(file);
+            return f.open(QIODevice::ReadOnly) && f.seek(24) ? f.read(4) : QByteArray();
+        };
+        const QByteArray before = counter(temp);
+        dao::RepairDatabase(temp);
+        const bool changed = before.size() != 4 || counter(temp) != before;
+        MaintenanceResult r;
+        r.status = MaintenanceResult::Done;
+        r.changed = changed;
+        if (changed) {
+            ReplaceWith(temp, path);
+            temp.clear();
+        } else {
+            RemoveQuietly(temp);
+            temp.clear();
+        }
+        return r;
+    } catch (const VbError &e) {
+        RemoveQuietly(temp);
+        return Failed(e);
+    }
+}
+
+MaintenanceResult convertFile(const QString &path)
+{
+    QString temp, newBackup;
+    try {
+        if (!QFileInfo(path).isFile())
+            RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        {
+            dao::DatabasePtr db = dao::OpenDatabase(path, true, true, dao::DefaultConnect());
+            const bool firstVersion = !db->TableExists(QStringLiteral("CampioniSalite"))
+                                      && db->TableExists(QStringLiteral("Dati Salite"))
+                                      && db->TableExists(QStringLiteral("CampioniPercorsi"));
+            db->Close();
+            if (!firstVersion) {
+                MaintenanceResult r;
+                r.status = MaintenanceResult::NotApplicable;
+                return r;
+            }
+        }
+        temp = UniqueSibling(path, QStringLiteral("convert"));
+        if (!QFile::copy(path, temp))
+            RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(temp));
+        {
+            dao::DatabasePtr db = dao::OpenDatabase(temp, true, false, dao::DefaultConnect());
+            // The climbs' samples as the current format has them: the routes'
+            // sample fields and the picture name, bound to their climb.
+            db->ExecuteScript(QStringLiteral(
+                "CREATE TABLE \"CampioniSalite\" ("
+                "\"IDPercorso\" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES \"Dati Salite\" (\"IDPercorso\") "
+                "ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT \"len:IDPercorso\" CHECK (length(\"IDPercorso\") <= 255),"
+                "\"DistParz\" FLOAT CONSTRAINT \"type:DistParz\" CHECK (typeof(\"DistParz\") IN ('integer','real','null')),"
+                "\"Altezza\" SMALLINT CONSTRAINT \"type:Altezza\" CHECK (typeof(\"Altezza\") IN ('integer','real','null')),"
+                "\"Note\" TEXT(255) COLLATE NOCASE CONSTRAINT \"len:Note\" CHECK (length(\"Note\") <= 255),"
+                "\"Contatore\" INTEGER CONSTRAINT \"type:Contatore\" CHECK (typeof(\"Contatore\") IN ('integer','real','null')),"
+                "\"image\" TEXT(250) COLLATE NOCASE CONSTRAINT \"len:image\" CHECK (length(\"image\") <= 250));"));
+            UpgradeDatabase(*db);
+            db->Close();
+        }
+        dao::RepairDatabase(temp);
+        return PutInPlace(path, temp, newBackup);
+    } catch (const VbError &e) {
+        RemoveQuietly(temp);
+        RemoveQuietly(newBackup);
+        return Failed(e);
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Compaction and repair of a database file the user picks, as plain functions
+// the tool windows run on a worker thread. Neither touches CurrentDb; a file
+// held open (by the main window or another copy of the program) is refused
+// with error 3045 before anything is written.
+#include <QString>
+
+struct MaintenanceResult {
+    enum Status { Done, WrongPassword, Error, NotApplicable };
+    Status status = Error;
+    int number = 0;          // error number when status is Error
+    QString description;     // error text when status is Error
+    QString backupPath;      // compaction: the backup of the original (empty when none)
+    bool changed = false;    // repair: the file had to be rebuilt
+};
+
+// "name.mdb" -> "name.bak": the path without its last four characters.
+QString BackupPathFor(const QString &path);
+
+// Compacts path into a uniquely named file of the same folder opened with
+// connect (";PWD=..."), checks the copy (integrity, opens with the password),
+// then makes the backup (replacing an older one only once the new one exists)
+// and puts the copy in place with one rename. On every failure the file is
+// still at its path, whole, and no temporary file stays behind.
+MaintenanceResult compactFile(const QString &path, const QString &connect);
+
+// Checks the file and rebuilds its indexes when the check fails. The work is
+// done on a copy that replaces the file only once it passes the check; a file
+// that cannot be repaired is reported and left as it was.
+MaintenanceResult repairFile(const QString &path);
+
+// Turns a file of the first program version (no climbs' samples table) into
+// the current format on a copy that replaces the file only when complete,
+// keeping the original as the backup. Any other file: NotApplicable, untouched.
+MaintenanceResult convertFile(const QString &path);
