@@ -1,5 +1,4 @@
 #include "athletes/PerformanceList.h"
-#include "core/WindowInterfaces.h"
 
 #include "core/DbFile.h"
 #include "core/Globals.h"
@@ -320,4 +319,24 @@ void PerformanceList::MyPrint()
     }
     showPrintForm({AthleteLists::PrintSql(m_kind, m_data2->recordSource()), title,
                    FormatLangString(GetLangString(climbs ? 24501 : 19501), {windowTitle()})});
+}
+
+QString PerformanceList::currentAthlete() const
+{
+    dao::RecordsetPtr rs = m_athletes ? m_athletes->recordset() : nullptr;
+    if (!rs || rs->EOF_() || rs->BOF())
+        return QString();
+    return rs->Value(QStringLiteral("IDPersonale")).toString();
+}
+
+bool PerformanceList::filterActive() const
+{
+    return m_data2 && m_data2->recordSource() != ListSql;
+}
+
+void PerformanceList::removeFilter()
+{
+    dao::RecordsetPtr rs = m_athletes ? m_athletes->recordset() : nullptr;
+    if (rs)
+        rs->SetBookmark(rs->Bookmark());
 }

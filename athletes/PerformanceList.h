@@ -4,6 +4,7 @@
 // status bar. Filter and sort act on this window's own Data2; ListSql holds the
 // plain list (no order) so filters append to it.
 #include "athletes/logic/AthleteLists.h"
+#include "core/WindowInterfaces.h"
 
 #include <QWidget>
 
@@ -16,11 +17,18 @@ class DataControl;
 class RecordsetModel;
 }
 
-class PerformanceList : public QWidget {
+class PerformanceList : public QWidget, public AthleteListInterface {
     Q_OBJECT
+    Q_INTERFACES(AthleteListInterface)
 public:
     PerformanceList(AthleteLists::Kind kind, QWidget *parent = nullptr);
     ~PerformanceList() override;
+
+    // The main window's remove-filter: the athlete repositioned, which
+    // rebuilds the plain list.
+    QString currentAthlete() const override;
+    bool filterActive() const override;
+    void removeFilter() override;
 
     AthleteLists::Kind kind() const { return m_kind; }
     data::DataControl *dataAtleta() const { return m_athletes; }

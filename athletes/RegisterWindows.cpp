@@ -45,12 +45,24 @@ void RegisterAthletesWindows()
     WindowRegistry::RegisterDataWindow(trainingTimes,
                                        [](QWidget *parent) -> QWidget * { return new frmTempiAll(parent); });
 
-    WindowRegistry::Register(QStringLiteral("frmPrestAll"), [](QWidget *parent) -> QWidget * {
-        return new frmPrestAll(parent);
-    });
-    WindowRegistry::Register(QStringLiteral("frmAngolo"), [](QWidget *parent) -> QWidget * {
-        return new frmAngolo(parent);
-    });
+    // The lists only test their table: each opens what it needs itself.
+    DataWindowRegistration trainings;
+    trainings.name = QStringLiteral("frmPrestAll");
+    trainings.toolbarKey = QStringLiteral("b7");
+    trainings.statusText = 543;
+    trainings.recordsets = {Shared{&TrainingTimesRs, QStringLiteral("Tempi Allenamento"), true}};
+    trainings.keepRecordsets = false;
+    trainings.refusal = 544;
+    WindowRegistry::RegisterDataWindow(trainings, [](QWidget *parent) -> QWidget * { return new frmPrestAll(parent); });
+
+    DataWindowRegistration climbs;
+    climbs.name = QStringLiteral("frmAngolo");
+    climbs.toolbarKey = QStringLiteral("b6");
+    climbs.statusText = 541;
+    climbs.recordsets = {Shared{&ClimbTimesRs, QStringLiteral("Tempi Salita"), true}};
+    climbs.keepRecordsets = false;
+    climbs.refusal = 542;
+    WindowRegistry::RegisterDataWindow(climbs, [](QWidget *parent) -> QWidget * { return new frmAngolo(parent); });
     WindowRegistry::Register(QStringLiteral("DataFilter"), [](QWidget *parent) -> QWidget * {
         return new DataFilter(parent);
     });

@@ -6,23 +6,12 @@
 #include "platform/data/DatePicker.h"
 
 #include <QComboBox>
-#include "core/WindowInterfaces.h"
 #include "core/WindowRegistry.h"
 #include "platform/data/RecordsetModel.h"
 
 #include <QTableView>
 #include <QHeaderView>
 #include <QMouseEvent>
-
-namespace {
-class ListPrintStandIn : public QWidget, public PrintFormInterface {
-    Q_OBJECT
-    Q_INTERFACES(PrintFormInterface)
-public:
-    void setPrintJob(const PrintJob &j) override { job = j; }
-    PrintJob job;
-};
-}
 
 namespace {
 
@@ -91,6 +80,17 @@ protected:
     std::unique_ptr<PerformanceList> m_list;
 };
 
+namespace {
+// The print form: keeps the job it was given.
+class ListPrintFormStandIn : public QWidget, public PrintFormInterface {
+    Q_OBJECT
+    Q_INTERFACES(PrintFormInterface)
+public:
+    void setPrintJob(const PrintJob &j) override { job = j; }
+    PrintJob job;
+};
+}
+
 TEST_F(PerformanceListTest, FilterSortAndAthleteChangeKeepData2OnTheShownRows)
 {
     PerformanceList &w = Open();
@@ -132,8 +132,8 @@ TEST_F(PerformanceListTest, FilterSortAndAthleteChangeKeepData2OnTheShownRows)
 
 TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)
 {
-    // A stand-in for the print form keeps the job it is handed.
-    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *) -> QWidget * { return new ListPrintStandIn; });
+    // A plain widget stands in for the print form and keeps what it is handed.
+    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *) -> QWidget * { return new ListPrintFormStandIn; });
     PerformanceList &w = Open();
     QHeaderView *head = w.grid()->horizontalHeader();
     const QPoint timeHead(head->sectionViewportPosition(3) + 5, 5);
@@ -143,7 +143,7 @@ TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)
     EXPECT_EQ(Shown(3).first(), QStringLiteral("00:30:00"));
 
     w.MyPrint();
-    auto *standIn = qobject_cast<ListPrintStandIn *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
+    auto *standIn = dynamic_cast<ListPrintFormStandIn *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
     ASSERT_NE(standIn, nullptr);
     EXPECT_EQ(standIn->job.title, QStringLiteral("Rossi Ugo| Tour performance"));
     EXPECT_TRUE(standIn->job.sql.endsWith(QLatin1String("ORDER BY [Tempo] ASC")));
