@@ -80,30 +80,16 @@ QTime Hrm::ParseHrmTime(const QString &text)
 
 int16_t Hrm::ReadHRM(const QString &HRMFileName)
 {
-    QFile f(HRMFileName);
-    if (HRMFileName.isEmpty() || !f.open(QIODevice::ReadOnly)) {
-        m_failure = {RecordingText::CannotOpen, {}};
+    QByteArray contents;
+    if (!ReadRecordingFile(HRMFileName, contents, m_failure))
         return 0;
-    }
-    const QByteArray contents = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        m_failure = {RecordingText::CannotOpen, {}};
-        return 0;
-    }
     return ReadHRMData(contents, HRMFileName);
 }
 
 int16_t Hrm::ReadHRMData(const QByteArray &Contents, const QString &FileName)
 {
     // Parse into a copy so that a failure leaves this object as it was.
-    Hrm next = *this;
-    next.m_failure = {};
-    if (!next.parse(Contents, FileName)) {
-        m_failure = next.m_failure;
-        return 0;
-    }
-    *this = std::move(next);
-    return 1;
+    return ParseIntoCopy(*this, m_failure, Contents, FileName);
 }
 
 bool Hrm::parse(const QByteArray &contents, const QString &fileName)

@@ -109,6 +109,8 @@ public:
     static QTime ParseHrmTime(const QString &text);
 
 private:
+    template <typename R>
+    friend int16_t ParseIntoCopy(R &, ReadFailure &, const QByteArray &, const QString &);
     bool parse(const QByteArray &contents, const QString &fileName);
 
     float m_DistConst = 0, m_HeightConv = 0;

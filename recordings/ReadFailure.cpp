@@ -1,5 +1,7 @@
 #include "recordings/ReadFailure.h"
 
+#include <QFile>
+
 #include "core/LangClient.h"
 
 QString ReadFailure::Text() const
@@ -27,4 +29,16 @@ QString QuoteForReason(const QString &raw)
         }
     }
     return out;
+}
+
+bool ReadRecordingFile(const QString &path, QByteArray &contents, ReadFailure &failure)
+{
+    QFile f(path);
+    if (!path.isEmpty() && f.open(QIODevice::ReadOnly)) {
+        contents = f.readAll();
+        if (f.error() == QFileDevice::NoError)
+            return true;
+    }
+    failure = {RecordingText::CannotOpen, {}};
+    return false;
 }

@@ -2,8 +2,12 @@
 // Why a recording could not be read, and where: a text number of the
 // language tables with the values for its placeholders (line numbers, the
 // offending text), so the reason is told in the user's language.
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <cstdint>
+#include <utility>
 
 namespace RecordingText {
 constexpr int CannotOpen = 15526;       // "The file cannot be opened."
@@ -30,3 +34,22 @@ struct ReadFailure {
 // A piece of a file quoted in a reason: control characters made visible,
 // long texts cut.
 QString QuoteForReason(const QString &raw);
+
+// The whole of a recording file, or CannotOpen in failure when it cannot be
+// opened or read.
+bool ReadRecordingFile(const QString &path, QByteArray &contents, ReadFailure &failure);
+
+// Parses into a copy of the reader, so a failure leaves the reader as it was
+// with only the reason set; 1 when the copy took the reader's place, else 0.
+template <typename Reader>
+int16_t ParseIntoCopy(Reader &reader, ReadFailure &failure, const QByteArray &contents, const QString &fileName)
+{
+    Reader next = reader;
+    next.m_failure = {};
+    if (!next.parse(contents, fileName)) {
+        failure = next.m_failure;
+        return 0;
+    }
+    reader = std::move(next);
+    return 1;
+}

@@ -92,29 +92,16 @@ QTime ParseTimeOfDay(const QString &text)
 
 int16_t Tur::ReadTur(const QString &Path)
 {
-    QFile f(Path);
-    if (Path.isEmpty() || !f.open(QIODevice::ReadOnly)) {
-        m_failure = {RecordingText::CannotOpen, {}};
+    QByteArray contents;
+    if (!ReadRecordingFile(Path, contents, m_failure))
         return 0;
-    }
-    const QByteArray contents = f.readAll();
-    if (f.error() != QFileDevice::NoError) {
-        m_failure = {RecordingText::CannotOpen, {}};
-        return 0;
-    }
     return ReadTurData(contents, Path);
 }
 
 int16_t Tur::ReadTurData(const QByteArray &Contents, const QString &FileName)
 {
-    Tur next = *this;
-    next.m_failure = {};
-    if (!next.parse(Contents, FileName)) {
-        m_failure = next.m_failure;
-        return 0;
-    }
-    *this = std::move(next);
-    return 1;
+    // Parse into a copy so that a failure leaves this object as it was.
+    return ParseIntoCopy(*this, m_failure, Contents, FileName);
 }
 
 bool Tur::parse(const QByteArray &contents, const QString &fileName)

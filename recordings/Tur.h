@@ -75,6 +75,8 @@ public:
     void Monitor(const QString &v) { m_Monitor = v; }
 
 private:
+    template <typename R>
+    friend int16_t ParseIntoCopy(R &, ReadFailure &, const QByteArray &, const QString &);
     bool parse(const QByteArray &contents, const QString &fileName);
 
     ColSamplePtr m_Samples;
