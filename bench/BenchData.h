@@ -3,7 +3,28 @@
 // 200 athletes, 50,000 climb times and 50,000 training times.
 #include "platform/dao/Dao.h"
 
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
 namespace bench {
+
+// Milliseconds one call of fn takes.
+inline double timeMs(const std::function<void()> &fn)
+{
+    QElapsedTimer t;
+    t.start();
+    fn();
+    return t.nsecsElapsed() / 1e6;
+}
+
+inline double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
 
 inline void fill(dao::Database &db)
 {

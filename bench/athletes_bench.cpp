@@ -21,20 +21,8 @@
 #include <vector>
 
 namespace {
-double timeMs(const std::function<void()> &fn)
-{
-    QElapsedTimer t;
-    t.start();
-    fn();
-    return t.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
+using bench::median;
+using bench::timeMs;
 // The recordsets the main window opens before the climb-time card.
 void openShared()
 {

@@ -22,20 +22,8 @@
 #include <sys/resource.h>
 
 namespace {
-
-double timeMs(const std::function<void()> &fn)
-{
-    QElapsedTimer t;
-    t.start();
-    fn();
-    return t.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::median;
+using bench::timeMs;
 
 // The peak resident memory of the process so far, in MB.
 double peakMb()
