@@ -1,3 +1,4 @@
 #pragma once
-// Registers the athlete card and the two time cards with the window registry.
+// Registers the windows of the athletes, their times, lists, ranking and
+// summary, and their tools, with the window registry.
 void RegisterAthletesWindows();
