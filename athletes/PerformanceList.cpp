@@ -217,7 +217,7 @@ bool PerformanceList::ApplyCondition(const QString &condition)
 bool PerformanceList::Filter()
 {
     const QModelIndex cur = m_grid->currentIndex();
-    if (!m_grid->hasFocus() || !cur.isValid())
+    if (focusWidget() != m_grid || !cur.isValid())
         return false;
     const QString field = m_model->columns().value(cur.column()).field;
     return ApplyCondition(AthleteLists::FilterCondition(field, m_model->value(cur.row(), cur.column())));
@@ -225,14 +225,14 @@ bool PerformanceList::Filter()
 
 bool PerformanceList::Sort(bool ascending)
 {
-    if (m_grid->hasFocus()) {
+    if (focusWidget() == m_grid) {
         const int col = m_grid->currentIndex().isValid() ? m_grid->currentIndex().column() : -1;
         if (col < 0)
             return false;
         return showSource(ListSql + AthleteLists::SortClause(m_model->columns().value(col).field, ascending));
     }
     for (int i = 0; i < 3; ++i) {
-        if (m_fields[i]->hasFocus()) {
+        if (focusWidget() == m_fields[i]) {
             static const char *const names[] = {"IDPersonale", "Cognome", "Nome"};
             try {
                 m_athletes->setRecordSource(AthleteLists::SummarySortSql(QStringLiteral("Dati Personali"),

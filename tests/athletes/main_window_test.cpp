@@ -4,6 +4,7 @@
 #include "core/mainwindow_fixture.h"
 
 #include "athletes/RegisterWindows.h"
+#include "athletes/PerformanceList.h"
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
 #include "athletes/frmHitGrimpeur.h"
@@ -12,6 +13,8 @@
 #include "platform/print/Printer.h"
 
 #include <QLineEdit>
+#include <QTableView>
+#include "platform/data/RecordsetModel.h"
 
 class AthletesFromMainWindow : public MainWindowTest {
 protected:
@@ -130,5 +133,35 @@ TEST_F(AthletesFromMainWindow, RankingAndSummary)
     EXPECT_FALSE(w.IsCommandEnabled(QStringLiteral("SortDes")));
     EXPECT_FALSE(SummaryRs);
     EXPECT_EQ(w.MousePointer(), 0);
+    Stop();
+}
+
+// The Record menu's filter and sort reach the list that is active.
+TEST_F(AthletesFromMainWindow, RecordMenuFiltersAndSortsTheActiveList)
+{
+    const QString db = Docs(QStringLiteral("team.dat"));
+    QFile::copy(ProgramPath(QStringLiteral("ZidoVodu.dat")), db);
+    QFile(db).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    MDIfrmBike &w = Start(db);
+    ASSERT_TRUE(w.IsDatabaseOpen());
+    CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Personali] ([IDPersonale], [Cognome]) VALUES ('A1', 'Rossi')"));
+    CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Percorsi] ([IDPercorso], [Lunghezza]) VALUES ('Giro', 40), ('Lago', 20)"));
+    CurrentDb->Execute(QStringLiteral("INSERT INTO [Tempi Allenamento] ([IDPersonale], [IDPercorso], [Data], [Tempo]) VALUES "
+                                      "('A1', 'Giro', '2004-01-01', '01:30:00'), ('A1', 'Lago', '2004-01-02', '00:40:00'), "
+                                      "('A1', 'Lago', '2004-01-03', '00:50:00')"));
+    RegisterAthletesWindows();
+    w.Toolbar2_ButtonClick(QStringLiteral("b7"));
+    auto *list = qobject_cast<PerformanceList *>(WindowRegistry::Find(QStringLiteral("frmPrestAll")));
+    ASSERT_NE(list, nullptr);
+    list->grid()->setFocus();
+    list->grid()->setCurrentIndex(list->model()->index(1, 0));   // "Lago"
+    w.mnuTool_Click(5);
+    EXPECT_EQ(list->model()->rowCount(), 2);
+    EXPECT_EQ(w.ButtonValue(QStringLiteral("RemoveFilter")), 1);
+    list->grid()->setCurrentIndex(list->model()->index(0, 3));   // time
+    w.mnuTool_Click(3);
+    EXPECT_EQ(list->model()->value(0, 3).toTime(), QTime(0, 50));
+    EXPECT_EQ(list->model()->rowCount(), 2);
+    EXPECT_TRUE(WindowRegistry::Unload(QStringLiteral("frmPrestAll")));
     Stop();
 }
