@@ -1,6 +1,7 @@
 #include "athletes/PerformanceList.h"
 
 #include "athletes/GridTimeDelegate.h"
+#include "athletes/KeyPreview.h"
 
 #include "core/DbFile.h"
 #include "core/Globals.h"
@@ -91,6 +92,7 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     resize(climbs ? 900 : 640, 440);
 
     // Load.
+    new KeyPreview(this, [this](int key) { navigate(key); });
     UpdateControls();
     StatsSqlHead = AthleteLists::StatsSqlHead(kind);
     for (int i = 0; i < 3; ++i)
@@ -261,24 +263,23 @@ bool PerformanceList::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void PerformanceList::keyPressEvent(QKeyEvent *e)
+void PerformanceList::navigate(int key)
 {
     dao::RecordsetPtr rs = m_athletes->recordset();
     if (m_count > 1 && rs) {
         try {
             const int pos = RecordPosition(rs, m_count);
-            switch (e->key()) {
-            case Qt::Key_PageUp: if (pos >= 2) m_athletes->MovePrevious(); return;
-            case Qt::Key_PageDown: if (pos >= 1 && pos < m_count) m_athletes->MoveNext(); return;
-            case Qt::Key_Home: m_athletes->MoveFirst(); return;
-            case Qt::Key_End: m_athletes->MoveLast(); return;
+            switch (key) {
+            case Qt::Key_PageUp: if (pos >= 2) m_athletes->MovePrevious(); break;
+            case Qt::Key_PageDown: if (pos >= 1 && pos < m_count) m_athletes->MoveNext(); break;
+            case Qt::Key_Home: m_athletes->MoveFirst(); break;
+            case Qt::Key_End: m_athletes->MoveLast(); break;
             default: break;
             }
-        } catch (const VbError &e2) {
-            ShowDataError(e2);
+        } catch (const VbError &e) {
+            ShowDataError(e);
         }
     }
-    QWidget::keyPressEvent(e);
 }
 
 void PerformanceList::MyPrint()

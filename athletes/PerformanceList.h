@@ -49,10 +49,12 @@ public:
     Q_INVOKABLE void UpdateControls();
 
 protected:
-    void keyPressEvent(QKeyEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // PageUp, PageDown, Home and End move between the athletes while there is
+    // more than one; the key still reaches the focused control.
+    void navigate(int key);
     void athleteChanged();
     bool showSource(const QString &source);
     void headClick(int column);
