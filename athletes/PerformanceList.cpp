@@ -89,7 +89,7 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     grid->addWidget(m_athletes, 4, 1);
     grid->addWidget(m_numero, 4, 2);
     grid->setColumnStretch(3, 1);
-    resize(climbs ? 900 : 640, 440);
+    resize(sizeHint());
 
     // Load.
     new KeyPreview(this, [this](int key) { navigate(key); });
@@ -135,6 +135,11 @@ PerformanceList::~PerformanceList()
     }
 }
 
+QSize PerformanceList::sizeHint() const
+{
+    return m_kind == Kind::Climbs ? QSize(900, 440) : QSize(700, 440);
+}
+
 void PerformanceList::UpdateControls()
 {
     const int base = m_kind == Kind::Climbs ? 24000 : 19000;
@@ -143,8 +148,12 @@ void PerformanceList::UpdateControls()
     m_label1->setText(GetLangString(base + 2));
     for (int i = 0; i < 3; ++i)
         m_labels[i]->setText(GetLangString(base + 5 - i));
-    for (int c = 0; c < m_model->columnCount(); ++c)
+    QHeaderView *head = m_grid->horizontalHeader();
+    for (int c = 0; c < m_model->columnCount(); ++c) {
         m_model->setColumnCaption(c, GetLangString(base + 6 + c));
+        // Every heading shows whole, in any language.
+        m_grid->setColumnWidth(c, qMax(head->defaultSectionSize(), head->sectionSizeHint(c)));
+    }
 }
 
 // Every step of an athlete change is tried on its own: no athlete, an empty

@@ -48,6 +48,9 @@ public:
     Q_INVOKABLE void MyPrint();
     Q_INVOKABLE void UpdateControls();
 
+    // The size the window opens at: room for the grid's columns.
+    QSize sizeHint() const override;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
