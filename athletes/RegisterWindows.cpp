@@ -5,6 +5,7 @@
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
 #include "athletes/frmFind.h"
+#include "athletes/frmIcons.h"
 #include "athletes/frmStates.h"
 #include "core/DataGlobals.h"
 #include "core/WindowRegistry.h"
@@ -71,5 +72,8 @@ void RegisterAthletesWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmStates"), [](QWidget *parent) -> QWidget * {
         return new frmStates(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmIcons"), [](QWidget *parent) -> QWidget * {
+        return new frmIcons(parent);
     });
 }
