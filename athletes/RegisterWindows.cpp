@@ -6,6 +6,7 @@
 #include "athletes/frmDatiPers.h"
 #include "athletes/frmFind.h"
 #include "athletes/frmHitGrimpeur.h"
+#include "athletes/frmIcons.h"
 #include "athletes/frmRiepilogo.h"
 #include "athletes/frmStates.h"
 #include "core/DataGlobals.h"
@@ -92,5 +93,8 @@ void RegisterAthletesWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmStates"), [](QWidget *parent) -> QWidget * {
         return new frmStates(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmIcons"), [](QWidget *parent) -> QWidget * {
+        return new frmIcons(parent);
     });
 }
