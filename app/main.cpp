@@ -73,6 +73,9 @@ public:
 
 int main(int argc, char **argv)
 {
+    // The browser window's pages (Qt WebEngine) share the GL contexts of the
+    // application, which must be said before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     VettaroApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vettaro"));
     QApplication::setApplicationVersion(QStringLiteral(VETTARO_VERSION));
