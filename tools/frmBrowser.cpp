@@ -157,7 +157,9 @@ frmBrowser::frmBrowser(QWidget *parent)
     cboAddress->setInsertPolicy(QComboBox::NoInsert);
     cboAddress->setDuplicatesEnabled(true);
     cboAddress->completer()->setCaseSensitivity(Qt::CaseSensitive);
-    cboAddress->lineEdit()->installEventFilter(this);
+    // The combo has the keyboard focus and hands keys to its edit box
+    // directly, so Enter is caught on the combo.
+    cboAddress->installEventFilter(this);
     connect(cboAddress, &QComboBox::activated, this, [this](int) { cboAddress_Click(); });
     al->addWidget(cboAddress);
     lblAddress->setBuddy(cboAddress);
@@ -182,7 +184,6 @@ frmBrowser::frmBrowser(QWidget *parent)
 
     setWindowTitle(GetLangString(11000));
     UpdateControls();
-    resize(760, 560);
 }
 
 QAction *frmBrowser::Button(const QString &key) const
@@ -240,7 +241,7 @@ void frmBrowser::cboAddress_Click()
 
 bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cboAddress->lineEdit() && event->type() == QEvent::KeyPress) {
+    if (watched == cboAddress && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             cboAddress_Click();

@@ -49,6 +49,9 @@ public slots:
     void brwWebBrowser_NavigateComplete2();
     void brwWebBrowser_DownloadComplete();
 
+    // A page wants room: the workspace sizes the new window from this.
+    QSize sizeHint() const override { return QSize(780, 580); }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -115,10 +115,8 @@ protected:
         QApplication::processEvents();
         return *m_browser;
     }
-    void Press(int key)
-    {
-        Key(m_browser->cboAddress->lineEdit(), key);
-    }
+    // A key as the keyboard gives it: to the combo, which has the focus.
+    void Press(int key) { Key(m_browser->cboAddress, key); }
     void Type(const QString &text)
     {
         m_browser->cboAddress->lineEdit()->setText(text);
