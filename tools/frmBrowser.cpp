@@ -23,6 +23,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
 WebPaneFactory &PaneFactory()
