@@ -323,6 +323,8 @@ TEST_F(ImportWindowTest, DatabaseWizardAbortAndCloseRefused)
         if (w.ProgressBar1->value() < 20)
             return;
         closeRefused = !w.close() && w.isVisible();
+        if (!qEnvironmentVariableIsEmpty("VETTARO_SHOT_DIR"))   // the page while it works, for a look
+            w.grab().save(QDir(qEnvironmentVariable("VETTARO_SHOT_DIR")).filePath(QStringLiteral("import-running.png")));
         progressAtAbort = w.ProgressBar1->value();
         w.cmdAnnulla->click();
     });
