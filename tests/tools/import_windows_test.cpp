@@ -482,7 +482,6 @@ TEST_F(ImportWindowTest, TextWizardDestinationChecksAndSettings)
         {text, GetLangString(12502), GetLangString(12503), 1},
         {other, GetLangString(12500), GetLangString(12501), 1},
         {first, GetLangString(12504) + QChar(10) + GetLangString(12505), GetLangString(12506), 1},
-        {CurrentDb->Name().endsWith("mdb") ? CurrentDb->Name() : QString(), QString(), QString(), 1},
         {good, QString(), QString(), 2},
     };
     for (const Case &c : cases) {
