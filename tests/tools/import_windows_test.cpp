@@ -573,6 +573,49 @@ TEST_F(ImportWindowTest, TextWizardBrokenFileAndOverwrite)
     }
 }
 
+// The text wizard answers its abort button while it works, refuses to close
+// meanwhile, and keeps nothing of the files already done.
+TEST_F(ImportWindowTest, TextWizardAbortAndCloseRefused)
+{
+    const QString dst = MakeDb(QStringLiteral("dest.mdb"));
+    const QString before = Dump(dst);
+    QStringList files;
+    for (int i = 0; i < 300; ++i)
+        files << WriteFile(QStringLiteral("p%1.txt").arg(i), Profile("Vettaro-V4", i % 2, "Profile " + QByteArray::number(i), 300));
+    frmTxtImport w;
+    w.show();
+    Script().files.push_back(files.join(QChar(0)));
+    w.cmdOpenTxt->click();
+    w.cmd1Ffw->click();
+    w.txtDest->setText(dst);
+    w.cmd2Fwd->click();
+    ASSERT_EQ(w.Page(), 2);
+    bool closeRefused = false;
+    int progressAtAbort = -1;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!w.Running() || progressAtAbort >= 0 || w.ProgressBar1->value() < 10)
+            return;
+        closeRefused = !w.close() && w.isVisible();
+        progressAtAbort = w.ProgressBar1->value();
+        w.cmdAnnulla->click();
+    });
+    poll.start();
+    ResetScript();
+    w.cmd3Import->click();
+    poll.stop();
+    EXPECT_TRUE(closeRefused);
+    EXPECT_GE(progressAtAbort, 10);
+    EXPECT_LT(progressAtAbort, 300);
+    EXPECT_EQ(w.Page(), 2);
+    EXPECT_EQ(Script().messages(), QStringList{GetLangString(12514)});
+    EXPECT_EQ(w.Label1->text(), GetLangString(12514));
+    EXPECT_TRUE(w.cmd3Import->isEnabled());
+    EXPECT_TRUE(w.close());
+    EXPECT_EQ(Dump(dst), before);
+}
+
 // A climb exported from the climbs window and imported into another file
 // arrives with every field the profile carries.
 TEST_F(ImportWindowTest, ExportedClimbImportsWithEveryField)
