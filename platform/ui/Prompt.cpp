@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -89,6 +90,8 @@ public:
             return std::nullopt;
         FileDialogResult res;
         res.fileName = dlg.selectedFiles().constFirst();
+        if (!r.save && (r.flags & MultiSelectFlag))
+            res.fileNames = dlg.selectedFiles();
         res.filterIndex = filters.isEmpty() ? r.filterIndex : int(filters.indexOf(dlg.selectedNameFilter())) + 1;
         if (res.filterIndex < 1)
             res.filterIndex = 1;
@@ -161,7 +164,10 @@ void ConfigureFileDialog(QFileDialog &dlg, const FileDialogRequest &r)
     dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // An open dialog that offers to create a missing file must let the user
     // name one; CommonDialog asks whether to create it.
-    dlg.setFileMode(r.save || (r.flags & 0x2000) ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!r.save && (r.flags & MultiSelectFlag))
+        dlg.setFileMode(QFileDialog::ExistingFiles);
+    else
+        dlg.setFileMode(r.save || (r.flags & 0x2000) ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (r.save && !(r.flags & 0x2))
         dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     const QStringList filters = QtNameFilters(r.filter);
@@ -224,6 +230,18 @@ HelpHandler SetHelpHandler(HelpHandler handler)
 int MsgBox(const QString &text, int style, const QString &title)
 {
     return Prompts().messageBox(text, style, title.isEmpty() ? PromptAppTitle() : title);
+}
+
+QStringList SplitMultiSelection(const QString &fileName)
+{
+    const QStringList parts = fileName.split(QChar(0), Qt::SkipEmptyParts);
+    if (parts.size() <= 1)
+        return parts;
+    QStringList paths;
+    const QDir folder(parts.constFirst());
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        paths << folder.filePath(parts.at(i));
+    return paths;
 }
 
 // ---------------------------------------------------------------- CommonDialog
@@ -304,6 +322,16 @@ void RunFileDialog(CommonDialog &d, bool save)
     }
     d.FileName = save ? CompleteSaveName(res->fileName, d.Filter, res->filterIndex, d.DefaultExt) : chosen;
     d.FileTitle = QFileInfo(d.FileName).fileName();
+    if (!save && (d.Flags & MultiSelectFlag) && res->fileNames.size() > 1) {
+        // The folder, then the names, as the system dialog hands them over;
+        // the names are taken from the folder of the first file.
+        const QString folder = QFileInfo(res->fileNames.constFirst()).absolutePath();
+        QStringList parts{folder};
+        for (const QString &f : std::as_const(res->fileNames))
+            parts << QFileInfo(f).fileName();
+        d.FileName = parts.join(QChar(0));
+        d.FileTitle.clear();
+    }
     d.FilterIndex = res->filterIndex;
 }
 } // namespace
@@ -409,6 +437,10 @@ std::optional<FileDialogResult> ScriptedPromptProvider::fileDialog(const FileDia
         return std::nullopt;
     FileDialogResult r;
     r.fileName = *f;
+    if (!request.save && (request.flags & MultiSelectFlag) && f->contains(QChar(0))) {
+        r.fileNames = f->split(QChar(0), Qt::SkipEmptyParts);
+        r.fileName = r.fileNames.value(0);
+    }
     r.filterIndex = request.filterIndex;
     if (!filterIndexes.empty()) {
         r.filterIndex = filterIndexes.front();

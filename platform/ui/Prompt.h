@@ -38,9 +38,13 @@ struct FileDialogRequest {
 };
 
 struct FileDialogResult {
-    QString fileName;      // full path
+    QString fileName;      // full path (the first one with multiple selection)
+    QStringList fileNames; // every chosen path, with multiple selection (flag 0x200)
     int filterIndex = 1;
 };
+
+// Flag of CommonDialog::Flags letting an open dialog take several files.
+constexpr int MultiSelectFlag = 0x200;
 
 class PromptProvider {
 public:
@@ -92,6 +96,10 @@ QStringList QtNameFilters(const QString &filter);
 
 int MsgBox(const QString &text, int style = Vb::OKOnly, const QString &title = QString());
 
+// The paths a FileName of a multiple selection stands for: one part is one
+// path; a folder and names become each name joined to the folder.
+QStringList SplitMultiSelection(const QString &fileName);
+
 // The common dialog control cmDlg1.
 class CommonDialog {
 public:
@@ -118,6 +126,9 @@ public:
     // question, the name is returned.
     QString CreatePromptText;
 
+    // With MultiSelectFlag and several files chosen, ShowOpen leaves in FileName
+    // the folder followed by the file names, each part separated by a NUL
+    // character (one file chosen: its path, as without the flag).
     // Each throws VbError(32755) on cancel when CancelError is set,
     // otherwise returns leaving the properties unchanged.
     void ShowOpen();
@@ -141,7 +152,9 @@ public:
     };
 
     std::deque<int> answers;                           // message box results
-    std::deque<std::optional<QString>> files;          // file dialog answers (nullopt = cancel)
+    std::deque<std::optional<QString>> files;          // file dialog answers (nullopt = cancel);
+                                                       // several full paths separated by NUL
+                                                       // answer a multiple selection
     std::deque<int> filterIndexes;                     // filter chosen with each answered file dialog
                                                        // (none left: the one the dialog preselected)
     std::deque<std::optional<QColor>> colors;

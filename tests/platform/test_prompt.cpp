@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QFileDialog>
 
 TEST(Prompt, MsgBoxRecordsAndAnswersFromScript)
 {
@@ -250,4 +251,35 @@ TEST(Prompt, PrinterSetupConfirmsWithOk)
     for (QPushButton *ok : confirm) {
         EXPECT_EQ(ok->text(), QStringLiteral("OK"));
     }
+}
+
+// Several files chosen in a multiple-selection open dialog come back as the
+// folder and the names separated by NUL; one file as its path; and the real
+// dialog is set up to take several existing files only with the flag.
+TEST(Prompt, MultipleSelectionGivesFolderAndNames)
+{
+    auto &s = TestSupport::Script();
+    const QChar nul(0);
+    s.files.push_back(QStringList{"/data/p/a.txt", "/data/p/b c.txt", "/data/p/d.txt"}.join(nul));
+    s.files.push_back(QString("/data/p/only.txt"));
+    CommonDialog d;
+    d.Flags = 0x81604;
+    d.DefaultExt = "txt";
+    d.ShowOpen();
+    EXPECT_EQ(d.FileName, QStringList({"/data/p", "a.txt", "b c.txt", "d.txt"}).join(nul));
+    EXPECT_EQ(SplitMultiSelection(d.FileName), QStringList({"/data/p/a.txt", "/data/p/b c.txt", "/data/p/d.txt"}));
+    d.ShowOpen();
+    EXPECT_EQ(d.FileName, "/data/p/only.txt");
+    EXPECT_EQ(SplitMultiSelection(d.FileName), QStringList{"/data/p/only.txt"});
+    EXPECT_TRUE(SplitMultiSelection(QString()).isEmpty());
+
+    FileDialogRequest r;
+    r.flags = MultiSelectFlag;
+    QFileDialog multi;
+    ConfigureFileDialog(multi, r);
+    EXPECT_EQ(multi.fileMode(), QFileDialog::ExistingFiles);
+    r.flags = 0;
+    QFileDialog single;
+    ConfigureFileDialog(single, r);
+    EXPECT_EQ(single.fileMode(), QFileDialog::ExistingFile);
 }
