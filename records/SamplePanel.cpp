@@ -328,7 +328,9 @@ bool SamplePanel::gridKey(QWidget *target, QKeyEvent *ke)
             const int row = rows.first().row();
             if (row == m_model->pendingRow() && row >= m_model->storedRows())
                 m_model->CancelRow();   // a new row not yet written: it simply goes
-            else if (row < m_model->storedRows())
+            else if (row < m_model->storedRows()
+                     && MsgBox(GetLangString(m_setup.deleteQuestion), Vb::OKCancel + Vb::Question + Vb::DefaultButton2)
+                            == Vb::OK)
                 m_model->DeleteRow(row);
             return true;
         }

@@ -6,6 +6,8 @@
 
 #include "athletes/PerformanceList.h"
 #include "athletes/frmFind.h"
+#include "athletes/frmHitGrimpeur.h"
+#include "athletes/frmRiepilogo.h"
 #include "athletes/logic/FindSearch.h"
 #include "core/FindTarget.h"
 #include "core/WindowRegistry.h"
@@ -251,7 +253,7 @@ TEST_F(FindTest, DatabaseErrorIsShownAndTheListStays)
     EXPECT_TRUE(m_find->isVisible());
 }
 
-// Each served window that exists offers the find dialog the data control the
+// Each served window offers the find dialog the data control the
 // table names, through the interface.
 TEST_F(FindTest, RealWindowsOfferTheirDataControl)
 {
@@ -259,7 +261,8 @@ TEST_F(FindTest, RealWindowsOfferTheirDataControl)
     const std::pair<const char *, std::function<QWidget *()>> windows[] = {
         {"frmDatiPers", [] { return new frmDatiPers; }}, {"frmDatiSal", [] { return new frmDatiSal; }},
         {"frmDatiPerc", [] { return new frmDatiPerc; }}, {"frmPrestAll", [] { return new frmPrestAll; }},
-        {"frmAngolo", [] { return new frmAngolo; }},
+        {"frmAngolo", [] { return new frmAngolo; }},           {"frmHitGrimpeur", [] { return new frmHitGrimpeur; }},
+        {"frmRiepilogo", [] { return new frmRiepilogo; }},
     };
     for (const auto &[name, make] : windows) {
         std::unique_ptr<QWidget> w(make());
