@@ -52,11 +52,16 @@ public:
     Q_INVOKABLE void MyPrint();
     Q_INVOKABLE void UpdateControls();
 
+    // The size the window opens at: room for the grid's columns.
+    QSize sizeHint() const override;
+
 protected:
-    void keyPressEvent(QKeyEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // PageUp, PageDown, Home and End move between the athletes while there is
+    // more than one; the key still reaches the focused control.
+    void navigate(int key);
     void athleteChanged();
     bool showSource(const QString &source);
     void headClick(int column);

@@ -36,10 +36,13 @@ public:
     Q_INVOKABLE void MyPrint();
     Q_INVOKABLE void UpdateControls();
 
-protected:
-    void keyPressEvent(QKeyEvent *e) override;
+    // Room for the nine columns of a ranking.
+    QSize sizeHint() const override { return QSize(900, 400); }
 
 private:
+    // PageUp, PageDown, Home and End move between the records while there
+    // is more than one; the key still reaches the focused control.
+    void navigate(int key);
     void Data1_Reposition();
 
     data::DataControl *m_data1 = nullptr;

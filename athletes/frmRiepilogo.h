@@ -39,10 +39,10 @@ public:
     Q_INVOKABLE void MyPrint();
     Q_INVOKABLE void UpdateControls();
 
-protected:
-    void keyPressEvent(QKeyEvent *e) override;
-
 private:
+    // PageUp, PageDown, Home and End move between the records while there
+    // is more than one; the key still reaches the focused control.
+    void navigate(int key);
     void dataAtleta_Reposition();
     QString source() const;
 
