@@ -2,6 +2,8 @@
 // The best-climber ranking: steps through the climbs with Data1 and shows, for
 // the climb shown, each athlete's best-time row (or rows, when tied) from the
 // climbs summary, fastest first. Nothing is edited here.
+#include "core/FindTarget.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -13,11 +15,15 @@ class DataControl;
 class RecordsetModel;
 }
 
-class frmHitGrimpeur : public QWidget {
+class frmHitGrimpeur : public QWidget, public FindTarget {
     Q_OBJECT
+    Q_INTERFACES(FindTarget)
 public:
     explicit frmHitGrimpeur(QWidget *parent = nullptr);
     ~frmHitGrimpeur() override;
+
+    // The find dialog moves the ranking to a climb of Data1.
+    data::DataControl *findDataControl() const override { return m_data1; }
 
     data::DataControl *Data1() const { return m_data1; }
     data::DataControl *Data2() const { return m_data2; }
