@@ -81,7 +81,7 @@ void ColorButton::paintEvent(QPaintEvent *event)
 FontSampleLabel::FontSampleLabel(QWidget *parent) : QLabel(parent)
 {
     setText(QStringLiteral("Text"));
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setFrameStyle(QFrame::Box | QFrame::Plain);
     setAlignment(Qt::AlignCenter);
     setFixedSize(96, 34);
     setAutoFillBackground(true);

@@ -68,7 +68,9 @@ FontPicker::FontPicker(const FontDialogRequest &request, QWidget *parent)
     style->addWidget(m_bold);
     style->addWidget(m_italic);
     style->addStretch(1);
-    form->addRow(QtText("QFontDialog", "Font st&yle"), style);
+    auto *styleLabel = new QLabel(QtText("QFontDialog", "Font st&yle"), this);
+    styleLabel->setBuddy(m_bold);
+    form->addRow(styleLabel, style);
 
     m_effects = new QGroupBox(QtText("QFontDialog", "Effects"), this);
     m_effects->setObjectName(QStringLiteral("effects"));
