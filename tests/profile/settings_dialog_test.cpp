@@ -307,11 +307,14 @@ TEST_F(GraphSettingsTest, PicturePickerAsksForAnExistingPictureAndShowsLongPaths
 {
     frmAltimetria *w = OpenProfile();
     ASSERT_NE(w, nullptr);
+    const QString longPath = QStringLiteral("/") + QStringLiteral("a-rather-long-folder-name/").repeated(8) + QStringLiteral("wall.jpg");
+    w->Options.BackBmp = longPath;   // a path that does not exist is shown as it is
+    EXPECT_EQ(Dialog()->Get<QLabel>(QStringLiteral("lblBmp"))->toolTip(), longPath);
+    w->Options.BackBmp.clear();
     auto d = Dialog();
     auto &s = TestSupport::Script();
     auto *path = d->Get<QLabel>(QStringLiteral("lblBmp"));
     EXPECT_TRUE(path->toolTip().isEmpty());
-    const QString longPath = QStringLiteral("/") + QStringLiteral("a-rather-long-folder-name/").repeated(8) + QStringLiteral("wall.jpg");
     s.files.push_back(longPath);
     s.files.push_back(QStringLiteral("/w.gif"));
     s.files.push_back(std::nullopt);
