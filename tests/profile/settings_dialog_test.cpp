@@ -378,6 +378,7 @@ TEST_F(GraphSettingsTest, ApplyRedrawsCancelKeepsItAndTheOptionsOutliveTheWindow
     EXPECT_FLOAT_EQ(w->Options.PercY, 1.6f);
     EXPECT_EQ(w->Picture1()->BackColor(), QColor(240, 240, 200));
     EXPECT_GT(countOf(w->Picture1()->Image(), magenta), 50);
+    EXPECT_EQ(Setting(QStringLiteral("Pend7_Color")), QStringLiteral("<missing>"));   // stored only when the window closes
 
     // Ok applies too.
     OnModalSettings([](frmGraphSettings *d) {
@@ -418,7 +419,8 @@ TEST_F(GraphSettingsTest, TextsFollowTheLanguage)
         EXPECT_EQ(d->Get<QRadioButton>(QStringLiteral("optIcon(0)"))->text(), QStringLiteral("16x16"));
         EXPECT_EQ(d->Get<QLabel>(QStringLiteral("Label2(1)"))->text(), QStringLiteral("4% - 7%"));
         EXPECT_EQ(d->Get<QComboBox>(QStringLiteral("cmbFillmode"))->itemText(5), QStringLiteral("5 - Downward Diagonal"));
-        if (QByteArray(lang) == "1036")
+        if (QByteArray(lang) == "1036") {
             EXPECT_NE(d->windowTitle(), QStringLiteral("Graph Settings"));
+        }
     }
 }
