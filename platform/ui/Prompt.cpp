@@ -1,13 +1,13 @@
 #include "Prompt.h"
 
 #include "platform/error/VbError.h"
+#include "platform/ui/FontPicker.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QDialogButtonBox>
@@ -106,13 +106,12 @@ public:
         return c;
     }
 
-    std::optional<QFont> fontDialog(const QFont &initial) override
+    std::optional<FontDialogResult> fontDialog(const FontDialogRequest &request) override
     {
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, initial, g_parent);
-        if (!ok)
+        FontPicker dlg(request, g_parent);
+        if (dlg.exec() != QDialog::Accepted)
             return std::nullopt;
-        return f;
+        return dlg.result();
     }
 
     bool printerDialog(QPrinter *printer) override
@@ -193,6 +192,17 @@ void ConfigureFileDialog(QFileDialog &dlg, const FileDialogRequest &r)
         dlg.setDirectory(dir);
     if (!name.isEmpty())
         dlg.selectFile(name);
+}
+
+std::optional<QFont> PromptProvider::fontDialog(const QFont &initial)
+{
+    FontDialogRequest request;
+    request.font = initial;
+    request.effects = true;
+    const auto res = fontDialog(request);
+    if (!res)
+        return std::nullopt;
+    return res->font;
 }
 
 PromptProvider &Prompts()
@@ -363,18 +373,28 @@ void CommonDialog::ShowFont()
     initial.setItalic(FontItalic);
     initial.setUnderline(FontUnderline);
     initial.setStrikeOut(FontStrikethru);
-    const auto res = Prompts().fontDialog(initial);
+    FontDialogRequest request;
+    request.font = initial;
+    request.color = QColor(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF);
+    request.effects = request.colorOffered = (Flags & 0x100) != 0;
+    request.scalableOnly = (Flags & 0x40000) != 0;
+    const auto res = Prompts().fontDialog(request);
     if (!res) {
         if (CancelError)
             RaiseCancel();
         return;
     }
-    FontName = res->family();
-    FontSize = res->pointSizeF();
-    FontBold = res->bold();
-    FontItalic = res->italic();
-    FontUnderline = res->underline();
-    FontStrikethru = res->strikeOut();
+    // A face given by a name that is not installed comes back under that name.
+    FontName = res->font.family();
+    FontSize = res->font.pointSizeF();
+    FontBold = res->font.bold();
+    FontItalic = res->font.italic();
+    if (request.effects) {
+        FontUnderline = res->font.underline();
+        FontStrikethru = res->font.strikeOut();
+        if (res->color.isValid())
+            Color = res->color.red() | (res->color.green() << 8) | (res->color.blue() << 16);
+    }
 }
 
 void CommonDialog::ShowPrinter()
@@ -455,9 +475,11 @@ std::optional<QColor> ScriptedPromptProvider::colorDialog(const QColor &initial)
     return TakeNext(colors).value_or(std::nullopt);
 }
 
-std::optional<QFont> ScriptedPromptProvider::fontDialog(const QFont &initial)
+std::optional<FontDialogResult> ScriptedPromptProvider::fontDialog(const FontDialogRequest &request)
 {
-    shown.push_back(Record(QStringLiteral("font"), initial.family()));
+    Shown s = Record(QStringLiteral("font"), request.font.family());
+    s.font = request;
+    shown.push_back(s);
     return TakeNext(fonts).value_or(std::nullopt);
 }
 

@@ -46,6 +46,24 @@ struct FileDialogResult {
 // Flag of CommonDialog::Flags letting an open dialog take several files.
 constexpr int MultiSelectFlag = 0x200;
 
+// What a font dialog is asked to show: the font to start from (face, size,
+// bold, italic, strike-through, underline) and its colour.
+struct FontDialogRequest {
+    QFont font;
+    QColor color = QColor(0, 0, 0);
+    bool effects = false;        // strike-through and underline offered
+    bool colorOffered = false;   // the colour offered (and returned)
+    bool scalableOnly = false;   // only scalable faces, as rotated text needs
+};
+
+// The font chosen; an invalid colour means the colour was not offered.
+struct FontDialogResult {
+    FontDialogResult() = default;
+    FontDialogResult(const QFont &f, const QColor &c = QColor()) : font(f), color(c) {}
+    QFont font;
+    QColor color;
+};
+
 class PromptProvider {
 public:
     virtual ~PromptProvider() = default;
@@ -54,7 +72,9 @@ public:
     // nullopt when the user cancels.
     virtual std::optional<FileDialogResult> fileDialog(const FileDialogRequest &request) = 0;
     virtual std::optional<QColor> colorDialog(const QColor &initial) = 0;
-    virtual std::optional<QFont> fontDialog(const QFont &initial) = 0;
+    virtual std::optional<FontDialogResult> fontDialog(const FontDialogRequest &request) = 0;
+    // A font with strike-through and underline, without colour.
+    std::optional<QFont> fontDialog(const QFont &initial);
     // Printer set-up on the given printer; false when cancelled.
     virtual bool printerDialog(QPrinter *printer) = 0;
     // command: 3 contents, 0x105 search for keyword, 2 quit.
@@ -100,7 +120,9 @@ int MsgBox(const QString &text, int style = Vb::OKOnly, const QString &title = Q
 // path; a folder and names become each name joined to the folder.
 QStringList SplitMultiSelection(const QString &fileName);
 
-// The common dialog control cmDlg1.
+// The common dialog control cmDlg1. ShowFont honours the flags 0x100
+// (strike-through, underline and colour offered; without it Color and the two
+// effects stay as they are) and 0x40000 (scalable faces only).
 class CommonDialog {
 public:
     QString DialogTitle;
@@ -149,6 +171,7 @@ public:
         int style = 0;
         QString title;
         FileDialogRequest request;
+        FontDialogRequest font;
     };
 
     std::deque<int> answers;                           // message box results
@@ -158,7 +181,8 @@ public:
     std::deque<int> filterIndexes;                     // filter chosen with each answered file dialog
                                                        // (none left: the one the dialog preselected)
     std::deque<std::optional<QColor>> colors;
-    std::deque<std::optional<QFont>> fonts;
+    // Font answers: a QFont alone keeps the colour, {font, colour} picks one.
+    std::deque<std::optional<FontDialogResult>> fonts;
     std::deque<bool> printers;
     // What a confirmed printer dialog changes on the printer (orientation ...).
     std::function<void(QPrinter *)> printerChoice;
@@ -167,7 +191,8 @@ public:
     int messageBox(const QString &text, int style, const QString &title) override;
     std::optional<FileDialogResult> fileDialog(const FileDialogRequest &request) override;
     std::optional<QColor> colorDialog(const QColor &initial) override;
-    std::optional<QFont> fontDialog(const QFont &initial) override;
+    using PromptProvider::fontDialog;
+    std::optional<FontDialogResult> fontDialog(const FontDialogRequest &request) override;
     bool printerDialog(QPrinter *printer) override;
     void help(const QString &helpFile, int command, const QString &keyword) override;
 
