@@ -14,7 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cmath>
@@ -89,12 +89,14 @@ bool Printer::ChooseOutput(const QString &documentName)
     if (!chosen || chosen->isEmpty())
         return false;
     m_chosenFile = QFileInfo(*chosen).absoluteFilePath();
-    // A name of our own beside the file; when the folder cannot take it the
-    // document fails to start with the printer error.
-    QTemporaryFile part(m_chosenFile + QStringLiteral(".XXXXXX.part"));
-    part.setAutoRemove(false);
-    m_partFile = part.open() ? part.fileName() : m_chosenFile + QStringLiteral(".part");
-    part.close();
+    // A free name of our own beside the file (created by the PDF writer, so
+    // with the permissions of any new file); when the folder cannot take it
+    // the document fails to start with the printer error.
+    do {
+        m_partFile = QStringLiteral("%1.%2.part")
+                         .arg(m_chosenFile)
+                         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    } while (QFileInfo::exists(m_partFile));
     m_printer->setOutputFormat(QPrinter::PdfFormat);
     m_printer->setOutputFileName(m_partFile);
     m_printer->setDocName(documentName);
