@@ -69,12 +69,12 @@ int SaveRacesToDb(ColRace &Races)
 
 // ---- import ------------------------------------------------------------------
 
-int ImportRaceXml(const QString &Source, QString &RaceName)
+int ImportRaceXml(const QString &Source, QString &RaceName, double TimeoutSeconds)
 {
     try {
         auto race = std::make_shared<Race>();
         ColRace races;
-        const int code = ReadRaceXml(Source, *race, 30.0f);
+        const int code = ReadRaceXml(Source, *race, float(TimeoutSeconds));
         RaceName = race->raceName();
         if (code != RaceXmlResult::Ok)
             return code;

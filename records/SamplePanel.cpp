@@ -13,6 +13,8 @@
 #include "records/SampleChecks.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPointer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QStyle>
@@ -287,11 +289,18 @@ bool SamplePanel::inGrid(const QWidget *w) const { return w && (w == m_grid || m
 
 void SamplePanel::pickIcon(const QModelIndex &cell)
 {
-    // The picker leaves the chosen key (empty when it was dismissed) in IconKey.
-    if (!WindowRegistry::IsRegistered(QStringLiteral("frmIcons")))
+    // The picker accepts when something was chosen (IconKey: the icon, or empty
+    // for Esc); closed with its close box it picks nothing and the cell stays.
+    const QString name = QStringLiteral("frmIcons");
+    auto *picker = qobject_cast<QDialog *>(WindowRegistry::Load(name));
+    if (!picker)
         return;
-    WindowRegistry::Show(QStringLiteral("frmIcons"), true);
-    m_model->setData(cell, IconKey, Qt::EditRole);
+    QPointer<QDialog> guard(picker);
+    const int result = picker->exec();   // deletes the picker when it ends (delete on close)
+    if (guard)
+        WindowRegistry::Unload(name);
+    if (result == QDialog::Accepted)
+        m_model->setData(cell, IconKey, Qt::EditRole);
 }
 
 bool SamplePanel::gridKey(QWidget *target, QKeyEvent *ke)

@@ -140,8 +140,7 @@ QStringList Layout::WrapLines(const QString &text, double width) const
     return lines;
 }
 
-void PrintSimpleCard(Printer &printer, int orientation, const PageTexts &texts,
-                     const QString &title, const QList<Row> &rows)
+void PrintCard(Printer &printer, int orientation, const std::function<void(Layout &page)> &body)
 {
     const QString fontName = printer.FontName();
     const double fontSize = printer.FontSize();
@@ -154,9 +153,7 @@ void PrintSimpleCard(Printer &printer, int orientation, const PageTexts &texts,
     try {
         printer.SetOrientation(orientation);
         Layout page(printer);
-        page.HeaderAndFooter(texts);
-        page.Title(QStringLiteral("  ") + title + QStringLiteral("  "), 1);
-        page.Rows(rows, page.Y0() + 3 * page.TH18());
+        body(page);
         restoreFont();
         printer.EndDoc();
     } catch (const VbError &) {
@@ -168,6 +165,16 @@ void PrintSimpleCard(Printer &printer, int orientation, const PageTexts &texts,
         restoreFont();
         throw VbError(Printer::ErrPrinter, QString::fromLocal8Bit(e.what()));
     }
+}
+
+void PrintSimpleCard(Printer &printer, int orientation, const PageTexts &texts,
+                     const QString &title, const QList<Row> &rows)
+{
+    PrintCard(printer, orientation, [&](Layout &page) {
+        page.HeaderAndFooter(texts);
+        page.Title(QStringLiteral("  ") + title + QStringLiteral("  "), 1);
+        page.Rows(rows, page.Y0() + 3 * page.TH18());
+    });
 }
 
 } // namespace CardPage

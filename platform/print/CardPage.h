@@ -7,6 +7,7 @@
 #include "platform/print/Printer.h"
 
 #include <QList>
+#include <functional>
 #include <QString>
 
 namespace CardPage {
@@ -76,6 +77,12 @@ private:
     PageTexts m_texts;
     double m_x0 = 0, m_y0 = 0, m_w = 0, m_h = 0, m_th8 = 0, m_th18 = 0;
 };
+
+// One card document: sets the orientation (1 portrait, 2 landscape), builds
+// the page's Layout, lets body draw on it, puts the printer's font back and
+// ends the document. On any failure the document is discarded (KillDoc), the
+// font put back and a VbError thrown on.
+void PrintCard(Printer &printer, int orientation, const std::function<void(Layout &page)> &body);
 
 // A one-page card: header and footer, the title (two blanks either side) at
 // row 1, and the rows from Y0 + 3 x TH(18). The printer's font is put back and
