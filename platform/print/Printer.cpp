@@ -103,6 +103,16 @@ bool Printer::ChooseOutput(const QString &documentName)
     return true;
 }
 
+bool Printer::FinishOutput(bool keep)
+{
+    try {
+        FinishChosenFile(keep);
+    } catch (const VbError &) {
+        return false;
+    }
+    return true;
+}
+
 void Printer::FinishChosenFile(bool keep)
 {
     if (m_chosenFile.isEmpty())

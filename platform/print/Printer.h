@@ -50,6 +50,10 @@ public:
     // first drawing operation asks by itself when nobody did, and throws
     // VbError CancelError on a cancel.
     bool ChooseOutput(const QString &documentName);
+    // For a document drawn on Device() by someone else after ChooseOutput:
+    // the chosen file takes its name (keep) or is removed. Nothing happens
+    // when no file was chosen. False when the file could not take its name.
+    bool FinishOutput(bool keep);
 
     // Page.
     int Orientation() const;
