@@ -29,6 +29,11 @@ public:
     QString currentAthlete() const override;
     bool filterActive() const override;
     void removeFilter() override;
+    // What the main window's chart commands read.
+    QString athleteSurname() const override;
+    QString athleteFirstName() const override;
+    QString listRecordSource() const override;
+    dao::RecordsetPtr listRows() const override;
 
     AthleteLists::Kind kind() const { return m_kind; }
     data::DataControl *dataAtleta() const { return m_athletes; }

@@ -95,7 +95,7 @@ public:
     void CloseCurrentDatabase();
 
     // Commands whose work lies in other parts of the program ("Filter",
-    // "SortAsc", "SortDes", "mnuVAM", "mnuVelocità"): the owner installs its
+    // "SortAsc", "SortDes"): the owner installs its
     // handler; without one the command does nothing.
     void SetCommandHandler(const QString &command, std::function<void()> handler);
 

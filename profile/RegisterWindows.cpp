@@ -2,10 +2,14 @@
 
 #include "core/WindowRegistry.h"
 #include "profile/frmAltimetria.h"
+#include "profile/frmGrafico.h"
 
 void RegisterProfileWindows()
 {
     WindowRegistry::Register(QStringLiteral("frmAltimetria"), [](QWidget *parent) -> QWidget * {
         return new frmAltimetria(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmGrafico"), [](QWidget *parent) -> QWidget * {
+        return new frmGrafico(parent);
     });
 }
