@@ -343,7 +343,6 @@ void PerformanceList::removeFilter()
 
 QString PerformanceList::athleteSurname() const { return m_fields[1]->text(); }
 QString PerformanceList::athleteFirstName() const { return m_fields[2]->text(); }
-QString PerformanceList::listRecordSource() const { return m_data2->recordSource(); }
 
 dao::RecordsetPtr PerformanceList::listRows() const
 {

@@ -32,7 +32,6 @@ public:
     // What the main window's chart commands read.
     QString athleteSurname() const override;
     QString athleteFirstName() const override;
-    QString listRecordSource() const override;
     dao::RecordsetPtr listRows() const override;
 
     AthleteLists::Kind kind() const { return m_kind; }

@@ -1,6 +1,5 @@
 #include "core/ChartCommands.h"
 
-#include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/WindowInterfaces.h"
@@ -23,19 +22,14 @@ void ShowChart(ChartHandoff::Kind kind)
     QVector<ChartRecord> records;
     dao::RecordsetPtr rows;
     try {
-        // The climb chart reads the list's record source afresh, the training
-        // chart the grid's own rows; either is read once, and counted as read.
-        if (climbs) {
-            if (!CurrentDb)
-                RaiseError(3420, QStringLiteral("Object invalid or no longer set."));
-            rows = CurrentDb->OpenRecordset(list->listRecordSource(), dao::dbOpenSnapshot);
-        } else {
-            rows = list->listRows();
-        }
-        if (rows)
+        // Both charts take the rows exactly as the grid shows them (filters
+        // and order applied), read once and counted as read: no second query
+        // that could find other rows than the grid, and none run again.
+        rows = list->listRows();
+        if (rows) {
             records = ChartHandoff::ReadRecords(*rows, kind);
-        if (rows)
             rows->Close();
+        }
     } catch (const VbError &e) {
         try {
             if (rows && rows->IsOpen())

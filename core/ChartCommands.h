@@ -1,8 +1,9 @@
 #pragma once
 // The main window's two chart commands: the climb chart of the open climb
 // list (frmAngolo) and the training chart of the open training list
-// (frmPrestAll). Each reads the list's rows once into the chart hand-off and
-// shows the chart window, or makes the open one take the new hand-off.
+// (frmPrestAll). Each reads the rows the list's grid shows, once, into the
+// chart hand-off and shows the chart window, or makes the open one take the
+// new hand-off.
 #include "core/ChartHandoff.h"
 
 // Does nothing when the list window is not open. Fewer than two rows: the

@@ -104,9 +104,6 @@ public:
     // The athlete's surname and first name as the list shows them.
     virtual QString athleteSurname() const = 0;
     virtual QString athleteFirstName() const = 0;
-    // The record source of the grid: the list SQL with the filters and the
-    // order currently applied.
-    virtual QString listRecordSource() const = 0;
     // The grid's rows as it shows them, in a recordset of their own (moving it
     // does not move the grid); nullptr when the list shows nothing.
     virtual dao::RecordsetPtr listRows() const = 0;

@@ -7,7 +7,10 @@
 #include "profile/ProfileRenderer.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRawFont>
 #include <QPoint>
 #include <cmath>
 
@@ -29,18 +32,89 @@ struct Writer {
     QPainter &p;
     double ascent;
     void print(double x, double y, const QString &s) { p.drawText(QPointF(x, y + ascent), s); }
-    // A number: a blank for the sign, the digits, a blank.
-    void number(double x, double y, int n)
+};
+
+// A number as it is printed: a blank for the sign, the digits, a blank.
+QString NumberText(int n) { return QLatin1Char(' ') + QString::number(n) + QLatin1Char(' '); }
+
+// Polygons in one fill colour after another; the brush changes only when the
+// colour does.
+struct Filler {
+    QPainter &p;
+    QColor current;
+    void operator()(const QColor &fill, std::initializer_list<QPoint> points)
     {
-        print(x, y, QLatin1Char(' ') + QString::number(n) + QLatin1Char(' '));
+        if (fill != current) {
+            p.setBrush(fill);
+            current = fill;
+        }
+        p.drawConvexPolygon(points.begin(), int(points.size()));
     }
 };
 
-void Polygon(QPainter &p, const QColor &fill, std::initializer_list<QPoint> points)
-{
-    p.setBrush(fill);
-    p.drawPolygon(points.begin(), int(points.size()));
-}
+// The record numbers, thousands of them on a long chart, as one run of
+// glyphs on a raster surface (no shaping per number); elsewhere, or with an
+// underlined or struck-out font whose lines a run would join, text by text.
+class NumberPrinter {
+public:
+    NumberPrinter(QPainter &p, const QFont &font, double ascent) : m_p(p), m_ascent(ascent)
+    {
+        const QPaintEngine *engine = p.paintEngine();
+        if (!engine || engine->type() != QPaintEngine::Raster || font.underline() || font.strikeOut())
+            return;
+        m_raw = QRawFont::fromFont(QFont(font, p.device()));
+        if (!m_raw.isValid())
+            return;
+        const QList<quint32> glyphs = m_raw.glyphIndexesForString(QStringLiteral(" 0123456789"));
+        if (glyphs.size() != 11)
+            return;
+        const QList<QPointF> advances = m_raw.advancesForGlyphIndexes(glyphs);
+        for (int i = 0; i < 11; ++i) {
+            if (i > 0 && glyphs[i] == 0)
+                return;
+            m_glyph[i] = glyphs[i];
+            m_advance[i] = advances.value(i).x();
+        }
+        m_fast = true;
+    }
+    void print(double x, double y, int n)
+    {
+        if (!m_fast) {
+            m_p.drawText(QPointF(x, y + m_ascent), NumberText(n));
+            return;
+        }
+        const QString digits = QString::number(n);
+        double at = x + m_advance[0];   // the sign's blank
+        for (QChar c : digits) {
+            const int d = c.unicode() - '0' + 1;
+            m_glyphs << m_glyph[d];
+            m_positions << QPointF(at, y + m_ascent);
+            at += m_advance[d];
+        }
+    }
+    void flush()
+    {
+        if (!m_fast || m_glyphs.isEmpty())
+            return;
+        QGlyphRun run;
+        run.setRawFont(m_raw);
+        run.setGlyphIndexes(m_glyphs);
+        run.setPositions(m_positions);
+        m_p.drawGlyphRun(QPointF(0, 0), run);
+        m_glyphs.clear();
+        m_positions.clear();
+    }
+
+private:
+    QPainter &m_p;
+    double m_ascent;
+    QRawFont m_raw;
+    bool m_fast = false;
+    quint32 m_glyph[11] = {};
+    double m_advance[11] = {};
+    QList<quint32> m_glyphs;
+    QList<QPointF> m_positions;
+};
 
 } // namespace
 
@@ -57,9 +131,32 @@ QFont AxisFont::toFont() const
 
 TextMetrics TextMetrics::Of(const QFont &font, const QPaintDevice *device)
 {
-    auto fm = std::make_shared<QFontMetricsF>(font, device);
-    return {[fm](const QString &s) { return fm->horizontalAdvance(s); },
-            [fm](const QString &) { return fm->height(); }};
+    // Labels are digits and "Z": their widths are summed from the characters'
+    // (no pair of them is kerned), which spares shaping each label.
+    struct Measure {
+        QFontMetricsF fm;
+        double digit[10], z, blank;
+    };
+    auto m = std::make_shared<Measure>(Measure{QFontMetricsF(font, device), {}, 0, 0});
+    for (int i = 0; i < 10; ++i)
+        m->digit[i] = m->fm.horizontalAdvance(QChar(u'0' + i));
+    m->z = m->fm.horizontalAdvance(QChar(u'Z'));
+    m->blank = m->fm.horizontalAdvance(QChar(u' '));
+    return {[m](const QString &s) {
+                double w = 0;
+                for (QChar c : s) {
+                    if (c >= u'0' && c <= u'9')
+                        w += m->digit[c.unicode() - u'0'];
+                    else if (c == u'Z')
+                        w += m->z;
+                    else if (c == u' ')
+                        w += m->blank;
+                    else
+                        return m->fm.horizontalAdvance(s);
+                }
+                return w;
+            },
+            [m](const QString &) { return m->fm.height(); }};
 }
 
 float DepthX() { return DepthLength * std::cos(DepthAngle); }
@@ -127,9 +224,11 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(QRect(0, 0, SW, SH), Qt::white);
     out.cleared = true;
-    Writer w{p, QFontMetricsF(axisFont, p.device()).ascent()};
-    const QPen solid(Qt::black, 1, Qt::SolidLine);
-    const QPen dotted(Qt::black, 1, Qt::DotLine);
+    const double ascent = QFontMetricsF(axisFont, p.device()).ascent();
+    Writer w{p, ascent};
+    Filler polygon{p, QColor()};
+    const QPen solid(Qt::black, 0, Qt::SolidLine);   // one pixel
+    const QPen dotted(Qt::black, 0, Qt::DotLine);
     const QPen text(axisColour);
 
     // Title, centred in the band above the back wall.
@@ -140,7 +239,7 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
     p.setPen(solid);
     const int yT = Nint(SH - scaleMax * PH / scaleMax - marginY);
     const QColor wall(255, 255, 150);
-    Polygon(p, wall, {{x0, yB}, {x0, yT}, {x0 + bx, yT - by}, {x0 + bx, yB - by}});
+    polygon(wall, {{x0, yB}, {x0, yT}, {x0 + bx, yT - by}, {x0 + bx, yB - by}});
 
     // Levels across the left wall with their values.
     for (int i = 1; i <= LevelCount; ++i) {
@@ -154,17 +253,25 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
 
     // Floor.
     p.setPen(solid);
-    Polygon(p, wall, {{x0, yB}, {x0 + bx, yB - by}, {x0 + bx + col(steps), yB - by}, {x0 + col(steps), yB}});
+    polygon(wall, {{x0, yB}, {x0 + bx, yB - by}, {x0 + bx + col(steps), yB - by}, {x0 + col(steps), yB}});
 
-    // One line across the floor per record, with its number.
+    // One line across the floor per record, with its number below it.
     const int numberY = yB + Nint(thZ / 2);
-    for (int j = 0; j <= out.StepCount; ++j) {
-        const int x = x0 + col(j);
-        p.setPen(dotted);
-        p.drawLine(x, yB, x0 + bx + col(j), yB - by);
-        p.setPen(text);
-        w.number(x - tm.width(QString::number(j + 1)) / 2, numberY, j + 1);
-    }
+    // More records than pixels put lines on the same pixels: each is drawn once.
+    QVector<QLine> across;
+    auto line = [&across](const QLine &l) {
+        if (across.isEmpty() || across.constLast() != l)
+            across << l;
+    };
+    for (int j = 0; j <= out.StepCount; ++j)
+        line(QLine(x0 + col(j), yB, x0 + bx + col(j), yB - by));
+    p.setPen(dotted);
+    p.drawLines(across);
+    p.setPen(text);
+    NumberPrinter numbers(p, axisFont, ascent);
+    for (int j = 0; j <= out.StepCount; ++j)
+        numbers.print((x0 + col(j)) - tm.width(QString::number(j + 1)) / 2, numberY, j + 1);
+    numbers.flush();
 
     // Back wall, lighter than the left wall and the floor.
     p.setPen(solid);
@@ -172,12 +279,14 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
     const QPoint b1(b0.x(), Nint(SH - Nint(scaleMax * PH / scaleMax) - by - double(marginY)));
     const QPoint b2(b0.x() + col(steps), b1.y());
     const QPoint b3(b2.x(), b0.y());
-    Polygon(p, QColor(255, 255, 200), {b0, b1, b2, b3});
+    polygon(QColor(255, 255, 200), {b0, b1, b2, b3});
     p.setPen(dotted);
     for (int i = 1; i <= LevelCount - 1; ++i)
         p.drawLine(b0.x(), b0.y() - lev(i), b3.x(), b3.y() - lev(i));
+    across.clear();
     for (int j = 1; j <= out.StepCount - 1; ++j)
-        p.drawLine(b0.x() + col(j), b0.y(), b1.x() + col(j), b1.y());
+        line(QLine(b0.x() + col(j), b0.y(), b1.x() + col(j), b1.y()));
+    p.drawLines(across);
 
     // The ribbon, each segment over the earlier ones. A rise steeper than the
     // depth axis shows the ribbon's underside.
@@ -190,14 +299,14 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
         const QPoint P1(P0.x() + rx, P0.y() - ry), P2(P3.x() + rx, P3.y() - ry);
         const double s = (v1 - v0) / scaleMax * PH * out.StepCount / PW;
         if (s <= t) {
-            Polygon(p, series.face, {P0, P1, P2, P3});
+            polygon(series.face, {P0, P1, P2, P3});
         } else {
             const QPoint down(0, 5);
-            Polygon(p, series.shade, {P0 + down, P1 + down, P2 + down, P3 + down});
+            polygon(series.shade, {P0 + down, P1 + down, P2 + down, P3 + down});
         }
-        Polygon(p, series.face, {P0, P3, {P3.x(), P3.y() + 5}, {P0.x(), P0.y() + 5}});
+        polygon(series.face, {P0, P3, {P3.x(), P3.y() + 5}, {P0.x(), P0.y() + 5}});
         if (k == points - 2)
-            Polygon(p, series.face, {P3, P2, {P2.x(), P2.y() + 5}, {P3.x(), P3.y() + 5}});
+            polygon(series.face, {P3, P2, {P2.x(), P2.y() + 5}, {P3.x(), P3.y() + 5}});
     }
     out.drawn = true;
 }

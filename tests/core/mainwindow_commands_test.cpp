@@ -536,7 +536,6 @@ public:
     }
     QString athleteSurname() const override { return QString(); }
     QString athleteFirstName() const override { return QString(); }
-    QString listRecordSource() const override { return QString(); }
     dao::RecordsetPtr listRows() const override { return nullptr; }
     int rebuilt = 0;
 };

@@ -28,7 +28,6 @@ public:
     void removeFilter() override {}
     QString athleteSurname() const override { return surname; }
     QString athleteFirstName() const override { return firstName; }
-    QString listRecordSource() const override { return source; }
     dao::RecordsetPtr listRows() const override
     {
         if (!rows)
