@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QStringList>
 
+#include <unistd.h>
+
 // Each subsystem registers its child windows with the window registry
 // (core/WindowRegistry.h) from one function; a subsystem that is not part of
 // the build simply contributes no windows.
@@ -73,6 +75,13 @@ public:
 
 int main(int argc, char **argv)
 {
+    // The browser window's pages (Qt WebEngine) share the GL contexts of the
+    // application, which must be said before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Its page process refuses to start a sandbox as root and ends the whole
+    // program instead; run as root, it goes without.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     VettaroApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vettaro"));
     QApplication::setApplicationVersion(QStringLiteral(VETTARO_VERSION));

@@ -1,5 +1,7 @@
 #include "athletes/PerformanceList.h"
 
+#include "athletes/GridTimeDelegate.h"
+
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
@@ -16,7 +18,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTime>
 
@@ -31,21 +32,6 @@ const Col kClimbCols[] = {{"IDPercorso", 24006}, {"Data", 24007}, {"Lunghezza", 
                           {"VAM", 24014}, {"Velocità", 24015}, {"Pedalate", 24016}, {"Anteriore", 24017},
                           {"Posteriore", 24018}, {"Anteriore consigliato", 24019}, {"Posteriore consigliato", 24020},
                           {"Velocità media ideale", 24021}, {"Potenza", 24022}, {"PotenzaPeso", 24023}};
-// Times show as the database keeps them, hh:mm:ss, without milliseconds.
-class TimeDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (const auto *model = qobject_cast<const data::RecordsetModel *>(index.model())) {
-            const QVariant v = model->value(index.row(), index.column());
-            if (v.typeId() == QMetaType::QTime)
-                option->text = v.toTime().toString(QStringLiteral("hh:mm:ss"));
-        }
-    }
-};
 const char *const kCommands[] = {"Print", "Find", "Filter", "DataFilter", "RemoveFilter", "SortAsc", "SortDes",
                                  "mnuPrint", "mnuTool"};
 }
@@ -79,7 +65,7 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     m_grid = new QTableView(this);
     m_grid->setObjectName(climbs ? QStringLiteral("DBGridScalatore") : QStringLiteral("DBGridPrestAll"));
     m_grid->setModel(m_model);
-    m_grid->setItemDelegate(new TimeDelegate(m_grid));
+    m_grid->setItemDelegate(new GridTimeDelegate(m_grid));
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     m_grid->horizontalHeader()->setSectionsClickable(true);
@@ -128,17 +114,6 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     if (MDIfrmBike *main = MDIfrmBike::instance()) {
         for (const char *key : kCommands)
             main->EnableCommand(QString::fromLatin1(key), true);
-        // The main window's filter and sort commands act on the active list.
-        auto activeList = [main] { return qobject_cast<PerformanceList *>(main->ActiveForm()); };
-        main->SetCommandHandler(QStringLiteral("Filter"), [activeList] {
-            if (PerformanceList *list = activeList())
-                list->Filter();
-        });
-        for (bool asc : {true, false})
-            main->SetCommandHandler(asc ? QStringLiteral("SortAsc") : QStringLiteral("SortDes"), [activeList, asc] {
-                if (PerformanceList *list = activeList())
-                    list->Sort(asc);
-            });
     }
 }
 
@@ -242,7 +217,7 @@ bool PerformanceList::ApplyCondition(const QString &condition)
 bool PerformanceList::Filter()
 {
     const QModelIndex cur = m_grid->currentIndex();
-    if (!m_grid->hasFocus() || !cur.isValid())
+    if (focusWidget() != m_grid || !cur.isValid())
         return false;
     const QString field = m_model->columns().value(cur.column()).field;
     return ApplyCondition(AthleteLists::FilterCondition(field, m_model->value(cur.row(), cur.column())));
@@ -250,14 +225,14 @@ bool PerformanceList::Filter()
 
 bool PerformanceList::Sort(bool ascending)
 {
-    if (m_grid->hasFocus()) {
+    if (focusWidget() == m_grid) {
         const int col = m_grid->currentIndex().isValid() ? m_grid->currentIndex().column() : -1;
         if (col < 0)
             return false;
         return showSource(ListSql + AthleteLists::SortClause(m_model->columns().value(col).field, ascending));
     }
     for (int i = 0; i < 3; ++i) {
-        if (m_fields[i]->hasFocus()) {
+        if (focusWidget() == m_fields[i]) {
             static const char *const names[] = {"IDPersonale", "Cognome", "Nome"};
             try {
                 m_athletes->setRecordSource(AthleteLists::SummarySortSql(QStringLiteral("Dati Personali"),

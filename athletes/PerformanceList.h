@@ -17,9 +17,9 @@ class DataControl;
 class RecordsetModel;
 }
 
-class PerformanceList : public QWidget, public AthleteListInterface {
+class PerformanceList : public QWidget, public AthleteListInterface, public RecordCommandsInterface {
     Q_OBJECT
-    Q_INTERFACES(AthleteListInterface)
+    Q_INTERFACES(AthleteListInterface RecordCommandsInterface)
 public:
     PerformanceList(AthleteLists::Kind kind, QWidget *parent = nullptr);
     ~PerformanceList() override;
@@ -43,8 +43,8 @@ public:
 
     // The main window's commands on the current grid cell or athlete field.
     // False when the focus is elsewhere or the refresh failed (nothing changed).
-    bool Filter();
-    bool Sort(bool ascending);
+    bool Filter() override;
+    bool Sort(bool ascending) override;
     // Appends a condition (date filter) and refreshes; false leaves all as it was.
     bool ApplyCondition(const QString &condition);
     void ShowStats();

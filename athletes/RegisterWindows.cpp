@@ -5,6 +5,9 @@
 #include "athletes/TimeCard.h"
 #include "athletes/frmDatiPers.h"
 #include "athletes/frmFind.h"
+#include "athletes/frmHitGrimpeur.h"
+#include "athletes/frmIcons.h"
+#include "athletes/frmRiepilogo.h"
 #include "athletes/frmStates.h"
 #include "core/DataGlobals.h"
 #include "core/WindowRegistry.h"
@@ -63,6 +66,25 @@ void RegisterAthletesWindows()
     climbs.keepRecordsets = false;
     climbs.refusal = 542;
     WindowRegistry::RegisterDataWindow(climbs, [](QWidget *parent) -> QWidget * { return new frmAngolo(parent); });
+
+    DataWindowRegistration ranking;
+    ranking.name = QStringLiteral("frmHitGrimpeur");
+    ranking.toolbarKey = QStringLiteral("b8");
+    ranking.statusText = 545;
+    ranking.recordsets = {Shared{&ClimbTimesRs, QStringLiteral("Tempi Salita"), true}};
+    ranking.keepRecordsets = false;
+    ranking.refusal = 546;
+    WindowRegistry::RegisterDataWindow(ranking, [](QWidget *parent) -> QWidget * { return new frmHitGrimpeur(parent); });
+
+    // The summary reads the shared recordset's query and closes it when it goes.
+    DataWindowRegistration summary;
+    summary.name = QStringLiteral("frmRiepilogo");
+    summary.toolbarKey = QStringLiteral("b9");
+    summary.statusText = 547;
+    summary.recordsets = {Shared{&SummaryRs, QStringLiteral("Riepilogo per Atleta"), true}};
+    summary.refusal = 548;
+    WindowRegistry::RegisterDataWindow(summary, [](QWidget *parent) -> QWidget * { return new frmRiepilogo(parent); });
+
     WindowRegistry::Register(QStringLiteral("DataFilter"), [](QWidget *parent) -> QWidget * {
         return new DataFilter(parent);
     });
@@ -71,5 +93,8 @@ void RegisterAthletesWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmStates"), [](QWidget *parent) -> QWidget * {
         return new frmStates(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmIcons"), [](QWidget *parent) -> QWidget * {
+        return new frmIcons(parent);
     });
 }

@@ -1,17 +1,26 @@
-// The climb-time card over the large benchmark database (50,000 climb times):
-// opening it (refresh, count, position, the two lists) and moving to its last
-// row, each the median of 7 runs. Target: each under 100 ms.
+// The athlete windows over the large benchmark database (50,000 climb times,
+// 50,000 training times, 200 athletes, 1,000 climbs), each figure the median
+// of 7 runs: the climb-time card (open, count, last row, position); the two
+// lists (athlete change with its statistics, a filter, a sort); the ranking
+// (climb change); the summary (open, sort by a figure). Target: each under 100 ms.
 // Usage: athletes_bench [template]   (default: the program folder's ZidoVodu.dat)
+#include "athletes/PerformanceList.h"
 #include "athletes/TimeCard.h"
+#include "athletes/frmHitGrimpeur.h"
+#include "athletes/frmRiepilogo.h"
+#include "athletes/logic/AthleteLists.h"
 #include "bench/BenchData.h"
 #include "core/Globals.h"
 #include "core/RecordCounts.h"
 #include "platform/dao/Dao.h"
 #include "platform/data/DataControl.h"
+#include "platform/data/RecordsetModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -82,6 +91,61 @@ int main(int argc, char **argv)
         std::printf("count its rows (median):            %9.2f ms   (target < 100)\n", median(counts));
         std::printf("move to its last row (median):      %9.2f ms   (target < 100)\n", median(lasts));
         std::printf("position of the last row (median):  %9.3f ms   (target < 100)\n", median(positions));
+
+        // The two lists: stepping to the next athlete rebuilds the list and its
+        // statistics; a filter on a route or climb; a sort on the time column.
+        for (const bool climbs : {false, true}) {
+            std::unique_ptr<PerformanceList> list;
+            if (climbs)
+                list = std::make_unique<frmAngolo>();
+            else
+                list = std::make_unique<frmPrestAll>();
+            list->show();
+            list->activateWindow();
+            QApplication::processEvents();
+            std::vector<double> changes, filters, sorts;
+            for (int k = 0; k < 7; ++k) {
+                changes.push_back(timeMs([&] { list->dataAtleta()->MoveNext(); }));
+                const QString place = list->model()->value(0, 0).toString();
+                filters.push_back(timeMs([&] {
+                    list->ApplyCondition(AthleteLists::FilterCondition(QStringLiteral("IDPercorso"), place));
+                }));
+                list->grid()->setFocus();
+                list->grid()->setCurrentIndex(list->model()->index(0, climbs ? 7 : 3));
+                sorts.push_back(timeMs([&] { list->Sort(k % 2 == 0); }));
+            }
+            const char *name = climbs ? "climbs " : "trainings";
+            std::printf("%s list: athlete change (median): %7.2f ms   (target < 100)\n", name, median(changes));
+            std::printf("%s list: filter (median):         %7.2f ms   (target < 100)\n", name, median(filters));
+            std::printf("%s list: sort (median):           %7.2f ms   (target < 100)\n", name, median(sorts));
+        }
+
+        // The ranking: stepping to the next climb ranks it.
+        {
+            frmHitGrimpeur ranking;
+            std::vector<double> changes;
+            for (int k = 0; k < 7; ++k)
+                changes.push_back(timeMs([&] { ranking.Data1()->MoveNext(); }));
+            std::printf("ranking: climb change (median):     %9.2f ms   (target < 100)\n", median(changes));
+        }
+
+        // The summary: opening it (query, first athlete, count) and sorting
+        // the athletes by one figure.
+        {
+            std::vector<double> opens, sorts;
+            for (int k = 0; k < 7; ++k) {
+                SummaryRs = CurrentDb->OpenRecordset(QStringLiteral("Riepilogo per Atleta"));
+                std::unique_ptr<frmRiepilogo> summary;
+                opens.push_back(timeMs([&] { summary = std::make_unique<frmRiepilogo>(); }));
+                summary->show();
+                summary->activateWindow();
+                QApplication::processEvents();
+                summary->txtfields(4 + k % 3)->setFocus();
+                sorts.push_back(timeMs([&] { summary->Sort(k % 2 == 0); }));
+            }
+            std::printf("summary: open (median):             %9.2f ms   (target < 100)\n", median(opens));
+            std::printf("summary: sort (median):             %9.2f ms   (target < 100)\n", median(sorts));
+        }
         CurrentDb->Close();
     } catch (const VbError &e) {
         std::fprintf(stderr, "error %d: %s\n", e.Number(), qPrintable(e.Description()));

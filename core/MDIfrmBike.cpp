@@ -647,6 +647,17 @@ void MDIfrmBike::SetCommandHandler(const QString &command, std::function<void()>
 
 void MDIfrmBike::RunCommand(const QString &command)
 {
+    // The filter and the sorts act on the active window when it answers them.
+    if (auto *target = qobject_cast<RecordCommandsInterface *>(ActiveForm())) {
+        if (command == QLatin1String("Filter")) {
+            target->Filter();
+            return;
+        }
+        if (command == QLatin1String("SortAsc") || command == QLatin1String("SortDes")) {
+            target->Sort(command == QLatin1String("SortAsc"));
+            return;
+        }
+    }
     auto handler = m_handlers.value(command);
     if (handler)
         handler();

@@ -111,6 +111,19 @@ public:
 #define VettaroAthleteListInterface_iid "org.vettaro.AthleteListInterface"
 Q_DECLARE_INTERFACE(AthleteListInterface, VettaroAthleteListInterface_iid)
 
+// ---- the Record menu's filter and sort (the athlete lists, the summary) ---------
+// A window whose rows the main window's "Filter", "SortAsc" and "SortDes"
+// commands narrow or order. Each returns false when it changed nothing (no
+// suitable field has the focus, or the database refused the new rows).
+class RecordCommandsInterface {
+public:
+    virtual ~RecordCommandsInterface() = default;
+    virtual bool Filter() = 0;
+    virtual bool Sort(bool ascending) = 0;
+};
+#define VettaroRecordCommandsInterface_iid "org.vettaro.RecordCommandsInterface"
+Q_DECLARE_INTERFACE(RecordCommandsInterface, VettaroRecordCommandsInterface_iid)
+
 // ---- the record cards (frmDatiSal, frmDatiPerc) ------------------------------------
 // A card window with a sample panel: while the panel shows, printing prints
 // its samples (MyPrint2) without asking.

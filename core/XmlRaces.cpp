@@ -54,14 +54,20 @@ int SaveRacesToDb(ColRace &Races)
         switch (outcome.status) {
         case RaceOutcome::Stored:
             break;
-        case RaceOutcome::AlreadyPresent:
+        case RaceOutcome::AlreadyPresent: {
+            // Told midway through the import's hourglass: the pointer is normal
+            // while the message shows.
+            NormalPointer pointer;
             MsgBox(FormatLangString(GetLangString(549), {outcome.name}), Vb::Exclamation);
             result = RaceXmlResult::AlreadyPresent;
             break;
-        case RaceOutcome::Failed:
+        }
+        case RaceOutcome::Failed: {
             // The races after a failing one are not tried.
+            NormalPointer pointer;
             ShowDataError(VbError(outcome.errorNumber, outcome.errorText));
             return RaceXmlResult::DatabaseError;
+        }
         }
     }
     return result;
@@ -69,12 +75,12 @@ int SaveRacesToDb(ColRace &Races)
 
 // ---- import ------------------------------------------------------------------
 
-int ImportRaceXml(const QString &Source, QString &RaceName)
+int ImportRaceXml(const QString &Source, QString &RaceName, double TimeoutSeconds)
 {
     try {
         auto race = std::make_shared<Race>();
         ColRace races;
-        const int code = ReadRaceXml(Source, *race, 30.0f);
+        const int code = ReadRaceXml(Source, *race, float(TimeoutSeconds));
         RaceName = race->raceName();
         if (code != RaceXmlResult::Ok)
             return code;

@@ -14,9 +14,10 @@
 // the shared data-error message and leave no partial file.
 void WriteXmlProfile(const QString &Id, const QString &Kind);
 
-// Reads Source (30 s time-out) and stores the race read. RaceName receives the
-// race's name whatever the result. Returns a RaceXmlResult code.
-int ImportRaceXml(const QString &Source, QString &RaceName);
+// Reads Source, waiting at most TimeoutSeconds for a web address to load, and
+// stores the race read. RaceName receives the race's name whatever the result.
+// Returns a RaceXmlResult code.
+int ImportRaceXml(const QString &Source, QString &RaceName, double TimeoutSeconds = 30.0);
 
 // Stores each race of Races, in order, as a new record with its samples, each
 // race in one transaction of CurrentDb. A race whose name is present already

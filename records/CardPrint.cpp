@@ -14,6 +14,7 @@
 #include <QTime>
 #include <QVersionNumber>
 
+#include <algorithm>
 #include <cmath>
 
 namespace CardPrint {
@@ -65,47 +66,54 @@ public:
         p.SetFontSize(13);
         const double s = 1.5 * p.TextHeight(QStringLiteral("Z"));
         X0 = L + p.TextWidth(QStringLiteral("ZZZZZ"));
+        const double right = L + E;
         double y = T + 3 * h18;
         p.SetFontBold(true);
+        QList<Field> first;
         if (route) {
-            for (const Field &f : {Field{7516, card.name}, Field{7517, card.length + QStringLiteral(" km.")},
-                                   Field{7518, card.period}, Field{7519, card.region},
-                                   Field{7520, card.place}, Field{7521, card.county}}) {
-                FieldLine(f, y);
-                y += s;
-            }
+            first = {{7516, card.name}, {7517, card.length + QStringLiteral(" km.")}, {7518, card.period},
+                     {7519, card.region}, {7520, card.place}, {7521, card.county}};
         } else {
-            FieldLine({9511, card.name}, y);
-            y += s;
-            FieldLine({9512, card.length + QStringLiteral(" km.")}, y);
+            // The distance line has a second column, the grade; each value
+            // keeps to its own column.
+            y = FieldLine({9511, card.name}, y, right, s);
             const double k1 = X0 + p.TextWidth(GetLangString(9510) + QStringLiteral("   "));
+            const double last = frame.Field(X0, y, {GetLangString(9512), card.length + QStringLiteral(" km.")},
+                                            2 * k1 - p.TextWidth(QStringLiteral("  ")));
             Put(2 * k1, y, GetLangString(9513));
             const double vx = 2 * k1 + p.TextWidth(GetLangString(9514) + QStringLiteral("   "));
             p.SetFontBold(false);
-            Put(vx, y, card.grade);
+            const double gradeLast = frame.Wrapped(vx, y, right, card.grade);
             p.SetFontBold(true);
-            y += s;
-            for (const Field &f : {Field{9514, card.startAltitude + QStringLiteral(" m.")},
-                                   Field{9515, card.endAltitude + QStringLiteral(" m.")},
-                                   Field{9516, card.region}, Field{9517, card.place},
-                                   Field{9518, card.county}}) {
-                FieldLine(f, y);
-                y += s;
-            }
+            y = frame.NextLine(std::max(last, gradeLast), s);
+            first = {{9514, card.startAltitude + QStringLiteral(" m.")},
+                     {9515, card.endAltitude + QStringLiteral(" m.")},
+                     {9516, card.region}, {9517, card.place}, {9518, card.county}};
         }
+        for (const Field &f : first)
+            y = FieldLine(f, y, right, s);
 
-        SectionTitle(route ? 7522 : 9519, 11);
+        // The second section keeps its distance below the first, so it stands
+        // at its usual place unless values that went on over further lines
+        // pushed the first section down.
+        const int firstRows = route ? 6 : 7;
+        double titleY = y + (T + 11 * h18) - (T + 3 * h18 + firstRows * s);
+        if (titleY + 3 * h18 > frame.Bottom()) {
+            p.NewPage();
+            HeaderAndFooter();
+            titleY = T + 2 * h8;
+        }
+        frame.TitleAt(QStringLiteral("  ") + GetLangString(route ? 7522 : 9519) + QStringLiteral("  "), titleY);
+        h18 = frame.TH18();
         p.SetFontSize(13);
         p.SetFontBold(true);
-        y = T + 13 * h18;
+        y = titleY + 2 * h18;
         XD = X0 + p.TextWidth(GetLangString(route ? 7523 : 9520) + QStringLiteral("   "));
         const QList<Field> second = route
             ? QList<Field>{{7524, card.email}, {7525, card.url}, {7526, card.phone}, {7527, card.fax}}
             : QList<Field>{{9521, card.email}, {9522, card.url}, {9523, card.phone}, {9524, card.fax}};
-        for (const Field &f : second) {
-            FieldLine(f, y);
-            y += s;
-        }
+        for (const Field &f : second)
+            y = FieldLine(f, y, right, s);
         Put(X0, y, GetLangString(route ? 7528 : 9525));
         Description(y);
     }
@@ -129,14 +137,10 @@ private:
         h18 = frame.TH18();
     }
 
-    void FieldLine(const Field &f, double y)
+    // A label and its value (wrapped inside the frame); returns the next line's y.
+    double FieldLine(const Field &f, double y, double right, double step)
     {
-        const QString label = GetLangString(f.label);
-        Put(X0, y, label);
-        const double vx = X0 + p.TextWidth(label + QStringLiteral("  "));
-        p.SetFontBold(false);
-        Put(vx, y, f.value);
-        p.SetFontBold(true);
+        return frame.NextLine(frame.Field(X0, y, {GetLangString(f.label), f.value}, right), step);
     }
 
     // Words laid out in lines from (XD, y); a line that would reach the footer
@@ -146,16 +150,8 @@ private:
         p.SetFontBold(false);
         const double d = p.TextHeight(QStringLiteral("Z"));
         const double available = E - XD - p.TextWidth(QStringLiteral("Z"));
-        const double bottom = T + F - h8;
         double u = 0;
-        auto nextLine = [&] {
-            y += d;
-            if (y + d > bottom) {
-                p.NewPage();
-                HeaderAndFooter();
-                y = T + 2 * h8;
-            }
-        };
+        auto nextLine = [&] { y = frame.NextLine(y, d); };
         QString text = card.description;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));

@@ -72,6 +72,7 @@ CardConfig CardConfig::Climbs()
     c.sampleDuplicate = SampleChecks::DuplicateTextClimb;
     c.sampleEmptyDistance = SampleChecks::EmptyFieldTextClimb;
     c.sampleEmptyHeight = SampleChecks::EmptyFieldTextClimb;
+    c.sampleDeleteQuestion = 9535;
     c.infoFrame = QStringLiteral("FrameInfo");
     c.infoClose = QStringLiteral("Command1");
     c.texts = {
@@ -127,6 +128,7 @@ CardConfig CardConfig::Routes()
     c.sampleDuplicate = SampleChecks::DuplicateTextRoute;
     c.sampleEmptyDistance = SampleChecks::EmptyDistanceTextRoute;
     c.sampleEmptyHeight = SampleChecks::EmptyHeightTextRoute;
+    c.sampleDeleteQuestion = 7535;
     c.infoFrame = QStringLiteral("Frame5");
     c.infoClose = QStringLiteral("cmdNoInfo");
     c.texts = {
@@ -300,7 +302,7 @@ CardWindow::CardWindow(const CardConfig &config, QWidget *parent) : RecordCard(c
     connect(addButton(QStringLiteral("cmdDesc")), &QPushButton::clicked, this, &CardWindow::cmdDesc_Click);
     buildInfoPanel();
     m_samplePanel = new SamplePanel({m_cfg.samplesTable, m_cfg.sampleDuplicate, m_cfg.sampleEmptyDistance,
-                                     m_cfg.sampleEmptyHeight},
+                                     m_cfg.sampleEmptyHeight, m_cfg.sampleDeleteQuestion},
                                     this);
     addPanel(m_samplePanel);
     connect(m_samplePanel, &SamplePanel::profileRequested, this, &CardWindow::cmdShowAlti_Click);

@@ -52,6 +52,7 @@ struct CardConfig {
     int sampleDuplicate = 0;
     int sampleEmptyDistance = 0;
     int sampleEmptyHeight = 0;
+    int sampleDeleteQuestion = 0;
     QString infoFrame;       // "FrameInfo" / "Frame5"
     QString infoClose;       // "Command1" / "cmdNoInfo"
     using Text = RecordCard::Text;

@@ -13,6 +13,8 @@
 #include "records/SampleChecks.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPointer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QStyle>
@@ -287,11 +289,18 @@ bool SamplePanel::inGrid(const QWidget *w) const { return w && (w == m_grid || m
 
 void SamplePanel::pickIcon(const QModelIndex &cell)
 {
-    // The picker leaves the chosen key (empty when it was dismissed) in IconKey.
-    if (!WindowRegistry::IsRegistered(QStringLiteral("frmIcons")))
+    // The picker accepts when something was chosen (IconKey: the icon, or empty
+    // for Esc); closed with its close box it picks nothing and the cell stays.
+    const QString name = QStringLiteral("frmIcons");
+    auto *picker = qobject_cast<QDialog *>(WindowRegistry::Load(name));
+    if (!picker)
         return;
-    WindowRegistry::Show(QStringLiteral("frmIcons"), true);
-    m_model->setData(cell, IconKey, Qt::EditRole);
+    QPointer<QDialog> guard(picker);
+    const int result = picker->exec();   // deletes the picker when it ends (delete on close)
+    if (guard)
+        WindowRegistry::Unload(name);
+    if (result == QDialog::Accepted)
+        m_model->setData(cell, IconKey, Qt::EditRole);
 }
 
 bool SamplePanel::gridKey(QWidget *target, QKeyEvent *ke)
@@ -319,7 +328,9 @@ bool SamplePanel::gridKey(QWidget *target, QKeyEvent *ke)
             const int row = rows.first().row();
             if (row == m_model->pendingRow() && row >= m_model->storedRows())
                 m_model->CancelRow();   // a new row not yet written: it simply goes
-            else if (row < m_model->storedRows())
+            else if (row < m_model->storedRows()
+                     && MsgBox(GetLangString(m_setup.deleteQuestion), Vb::OKCancel + Vb::Question + Vb::DefaultButton2)
+                            == Vb::OK)
                 m_model->DeleteRow(row);
             return true;
         }

@@ -28,6 +28,7 @@ public:
         int duplicate = 0;        // message texts
         int emptyDistance = 0;
         int emptyHeight = 0;
+        int deleteQuestion = 0;   // asked before a stored row is deleted
     };
     SamplePanel(const Setup &setup, QWidget *parent = nullptr);
     // Closes a cell editor still open and takes the grid's rules off the

@@ -4,6 +4,12 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ./scripts/setup.sh
 BUILD_DIR=${VETTARO_BUILD_DIR:-build}
+# The browser window (Qt WebEngine) refuses to start its sandbox as root, and
+# has no GPU on a virtual screen.
+if [ "$(id -u)" -eq 0 ] || { [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; }; then
+  export QTWEBENGINE_DISABLE_SANDBOX=${QTWEBENGINE_DISABLE_SANDBOX:-1}
+  export QTWEBENGINE_CHROMIUM_FLAGS=${QTWEBENGINE_CHROMIUM_FLAGS:---disable-gpu --disable-background-networking --disable-component-update}
+fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display: starting on a virtual X server (xvfb-run)."
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$BUILD_DIR/bin/vettaro" "$@"

@@ -7,6 +7,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev qt6-translations-l10n
+  # The web import browser's page view.
+  qt6-webengine-dev
   libsqlite3-dev sqlite3
   libgtest-dev
   poppler-utils

@@ -13,6 +13,14 @@ int main(int argc, char **argv)
                                                                        : qgetenv("QT_QPA_PLATFORM"));
     QTemporaryDir home;
     TestSupport::PrepareEnvironment(home.path());
+    // The browser window's WebEngine pages, as root and without a screen: no
+    // sandbox, no GPU, no calls home (a loopback page still loads).
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                "--disable-gpu --disable-background-networking --disable-component-update");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vettaro-tests"));

@@ -1,6 +1,7 @@
 #include "tools/RegisterWindows.h"
 
 #include "core/WindowRegistry.h"
+#include "tools/frmBrowser.h"
 #include "tools/frmCompact.h"
 #include "tools/frmPrint.h"
 
@@ -17,5 +18,8 @@ void RegisterToolsWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmConvert"), [](QWidget *parent) -> QWidget * {
         return new frmConvert(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmBrowser"), [](QWidget *parent) -> QWidget * {
+        return new frmBrowser(parent);
     });
 }

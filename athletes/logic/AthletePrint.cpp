@@ -38,13 +38,13 @@ QList<CardPage::Row> CardRows(const Athlete &a)
             {GetLangString(8520), a.odometer + QStringLiteral(" km.")}};
 }
 
-CardPage::PageTexts CurrentPageTexts()
+CardPage::PageTexts CurrentPageTexts(int dateText, int timeText)
 {
     const QLocale locale;
     CardPage::PageTexts t;
-    t.headerLeft = QLatin1Char(' ') + GetLangString(8505) + QLatin1Char(' ')
+    t.headerLeft = QLatin1Char(' ') + GetLangString(dateText) + QLatin1Char(' ')
                    + locale.toString(QDate::currentDate(), QLocale::ShortFormat);
-    t.headerRight = GetLangString(8506) + QLatin1Char(' ')
+    t.headerRight = GetLangString(timeText) + QLatin1Char(' ')
                     + locale.toString(QTime::currentTime(), QLocale::ShortFormat) + QLatin1Char(' ');
     const QVersionNumber v = QVersionNumber::fromString(QCoreApplication::applicationVersion());
     t.footerLeft = QLatin1Char(' ') + QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()

@@ -23,9 +23,9 @@ struct Athlete {
 // The ten label and value rows, values with their units.
 QList<CardPage::Row> CardRows(const Athlete &a);
 
-// Header ("Date:", "Time:") and footer (program name and version, organisation)
-// texts of now.
-CardPage::PageTexts CurrentPageTexts();
+// Header ("Date:", "Time:", texts dateText and timeText) and footer (program
+// name and version, organisation) texts of now.
+CardPage::PageTexts CurrentPageTexts(int dateText = 8505, int timeText = 8506);
 
 // The card may be printed when the athlete count reads as a number above 0 and
 // no new athlete is being entered.

@@ -10,3 +10,26 @@ public:
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
+
+// The normal pointer for the life of a scope inside busy work (a message shown
+// midway): every hourglass set is lifted and set again afterwards.
+class NormalPointer {
+public:
+    NormalPointer()
+    {
+        while (QApplication::overrideCursor()) {
+            m_lifted.push_back(*QApplication::overrideCursor());
+            QApplication::restoreOverrideCursor();
+        }
+    }
+    ~NormalPointer()
+    {
+        for (auto it = m_lifted.rbegin(); it != m_lifted.rend(); ++it)
+            QApplication::setOverrideCursor(*it);
+    }
+    NormalPointer(const NormalPointer &) = delete;
+    NormalPointer &operator=(const NormalPointer &) = delete;
+
+private:
+    QList<QCursor> m_lifted;
+};

@@ -255,8 +255,11 @@ bool XmlDocument::load(const QString &source)
         setReadyState(ReadyState::Loading);
         m_reply = m_network->get(request);
         connect(m_reply, &QNetworkReply::finished, this, &XmlDocument::onReplyFinished);
-        // A server may send without end: stop once the answer passes the cap.
-        connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        // A server may send without end: stop once the answer passes the cap,
+        // or at once when its headers announce more than the cap (progress is
+        // reported only while bytes flow, so a slow sender would otherwise be
+        // waited for until the time-out).
+        auto refuseWhenTooLarge = [this](qint64 received, qint64 total) {
             if (m_reply && (received > MaxDocumentBytes || total > MaxDocumentBytes)) {
                 QNetworkReply *reply = m_reply;
                 m_reply = nullptr;
@@ -265,6 +268,15 @@ bool XmlDocument::load(const QString &source)
                 reply->deleteLater();
                 failTooLarge();
             }
+        };
+        connect(m_reply, &QNetworkReply::downloadProgress, this, refuseWhenTooLarge);
+        connect(m_reply, &QNetworkReply::metaDataChanged, this, [this, refuseWhenTooLarge] {
+            if (!m_reply)
+                return;
+            bool known = false;
+            const qint64 declared = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+            if (known)
+                refuseWhenTooLarge(0, declared);
         });
         if (!m_async)
             waitForComplete(-1);

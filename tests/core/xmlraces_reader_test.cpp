@@ -170,5 +170,16 @@ TEST_F(XmlReader, WebAddressesAgainstALoopbackServer)
     clock.start();
     EXPECT_EQ(ReadRaceXml(server.url("/slow.xml"), race, 0.3f), 4);
     EXPECT_LT(clock.elapsed(), 3000);
+
+    // The import passes its time-out on: a short one ends the wait early and
+    // stores nothing, the default one waits for the slow answer.
+    server.route("/slow2.xml", {200, RaceFile("idName=\"Slow climb\" type=\"climb\"", ""), 1200, "text/xml"});
+    clock.restart();
+    EXPECT_EQ(ImportRaceXml(server.url("/slow2.xml"), name, 0.3), 4);
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(countOf("[Dati Salite]", "Slow climb"), 0);
+    EXPECT_EQ(ImportRaceXml(server.url("/slow2.xml"), name), 0);
+    EXPECT_EQ(name, "Slow climb");
+    EXPECT_EQ(countOf("[Dati Salite]", "Slow climb"), 1);
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }

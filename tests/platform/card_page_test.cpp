@@ -83,3 +83,35 @@ TEST(CardPage, FrameHeaderFooterTitleAndRows)
     EXPECT_GT(Find(words, QStringLiteral("one")).x0, a.x1);
     EXPECT_GT(a.y0, title.y1);
 }
+
+// A value wider than the frame goes on over further lines inside it (at a
+// character when it has no blanks), and the rows below move down with it.
+TEST(CardPage, OverWideValueWrapsInsideTheFrame)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("wide.pdf"));
+    Printer printer;
+    printer.SetOutputFileName(pdf);
+    const QString wide = QStringLiteral("W").repeated(120);
+    CardPage::PrintSimpleCard(printer, Printer::vbPRORPortrait, {}, QStringLiteral("Title"),
+                              {{QStringLiteral("First:"), QStringLiteral("one")},
+                               {QStringLiteral("Broad:"), wide},
+                               {QStringLiteral("Last:"), QStringLiteral("end")}});
+    double pw = 0, ph = 0;
+    const QList<Word> words = Words(pdf, &pw, &ph);
+    QString printed;
+    int lines = 0;
+    for (const Word &w : words) {
+        EXPECT_LE(w.x1, 0.95 * pw + 0.5) << w.text.toStdString();
+        if (w.text.startsWith(QLatin1Char('W'))) {
+            printed += w.text;
+            ++lines;
+        }
+    }
+    EXPECT_EQ(printed, wide);
+    EXPECT_GE(lines, 2);
+    const Word a = Find(words, QStringLiteral("First:")), b = Find(words, QStringLiteral("Broad:")),
+               c = Find(words, QStringLiteral("Last:"));
+    const double line = b.y1 - b.y0;
+    EXPECT_NEAR(c.y0 - b.y0, (b.y0 - a.y0) + (lines - 1) * line, 1.0);
+}

@@ -153,6 +153,22 @@ TEST(XmlDocument, OversizedFileIsRefusedUnread)
     EXPECT_TRUE(doc.parseError().reason.contains("MB")) << doc.parseError().reason.toStdString();
 }
 
+// An answer whose headers announce more than the cap is refused at once, even
+// when its sender goes quiet after the first bytes.
+TEST(XmlDocument, OversizedAnswerIsRefusedFromItsHeaders)
+{
+    LoopbackHttpServer server;
+    ASSERT_TRUE(server.listening());
+    server.route("/huge.xml", {200, "<races><race>", 0, "text/xml", 1024LL * 1024 * 1024});
+    XmlDocument doc;
+    ASSERT_TRUE(doc.load(server.url("/huge.xml")));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(doc.waitForComplete(10));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(doc.parseError().errorCode, xml::ParseErrorCode::TooLarge);
+}
+
 TEST(XmlDocument, DecodesUtf8AndOlderSingleByteFiles)
 {
     // UTF-8 bytes read as UTF-8 whatever the declaration says; bytes that are not

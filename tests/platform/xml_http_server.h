@@ -19,6 +19,9 @@ public:
         QByteArray body;
         int delayMs = 0;
         QByteArray contentType = "text/xml";
+        // When set: the length the answer claims; the body is sent and the
+        // connection stays open, as if the rest were still to come.
+        qint64 declaredLength = -1;
     };
 
     LoopbackHttpServer()
@@ -57,10 +60,12 @@ private:
                 return;
             QByteArray reply = "HTTP/1.0 " + QByteArray::number(r.status)
                                + (r.status == 200 ? " OK" : " Error") + "\r\nContent-Type: " + r.contentType
-                               + "\r\nContent-Length: " + QByteArray::number(r.body.size())
+                               + "\r\nContent-Length: "
+                               + QByteArray::number(r.declaredLength >= 0 ? r.declaredLength : r.body.size())
                                + "\r\nConnection: close\r\n\r\n" + r.body;
             guard->write(reply);
-            guard->disconnectFromHost();
+            if (r.declaredLength < 0)
+                guard->disconnectFromHost();
         });
     }
 

@@ -1,13 +1,18 @@
 #include "core/LangClient.h"
+#include "platform/com/ComRegistry.h"
 #include "platform/error/VbError.h"
 #include "records/CardPrint.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace CardPrint;
 
@@ -54,6 +59,31 @@ CardData Climb()
 PageTexts Page()
 {
     return PageTexts{QStringLiteral("12/10/26"), QStringLiteral("9:30 AM"), QStringLiteral("vettaro 1.0")};
+}
+
+struct Word {
+    QString text;
+    double x0, y0, x1, y1;
+};
+
+// The words of a PDF with their boxes in points, and the first page's width.
+QList<Word> PdfWords(const QString &path, double *pageWidth)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    *pageWidth = QRegularExpression(QStringLiteral("<page width=\"([0-9.]+)\""))
+                     .match(html).captured(1).toDouble();
+    QList<Word> words;
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                         m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    return words;
 }
 
 class CardPrintTest : public ::testing::Test {
@@ -153,6 +183,84 @@ TEST_F(CardPrintTest, FailureDiscardsTheDocument)
     // The same printer prints the next card normally.
     PrintCard(printer, Climb(), 1, Page());
     EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Passo Fedaia")));
+}
+
+// Values wider than their column go on over further lines inside it: a
+// 250-character phone number, a long place name without blanks in the first
+// section (which pushes the second section down) and a long distance beside
+// the grade's column. Checked against the word boxes of a stored page
+// (VETTARO_UPDATE_GOLDEN=1 writes it anew).
+TEST_F(CardPrintTest, OverWideValuesWrapInsideTheirColumns)
+{
+    Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+    LoadLanguages(TestSupport::BinDir());
+    SelectLanguage(QStringLiteral("1033"), QStringLiteral("1033"));
+    struct English {
+        ~English()
+        {
+            ResetLanguages();
+            Com::SetMachineRegistryFile(QString());
+        }
+    } english;
+    CardData c = Climb();
+    QString phone;
+    while (phone.size() < 250)
+        phone += QStringLiteral("0437-123456789 ");
+    phone = phone.left(240) + QStringLiteral("9876543210");
+    c.phone = phone;
+    c.place = QStringLiteral("Caprile-") + QString(QStringLiteral("Rocca-Pietore-")).repeated(8) + QStringLiteral("End");
+    c.length = QStringLiteral("14.1000000000000000000000000000000");
+    c.description = QStringLiteral("Steep ramps.");
+    Print(c);
+    double pw = 0;
+    const QList<Word> words = PdfWords(pdf, &pw);
+    ASSERT_GT(pw, 0);
+
+    // Nothing runs past the frame's right edge.
+    for (const Word &w : words)
+        EXPECT_LE(w.x1, 0.95 * pw + 0.5) << w.text.toStdString();
+    const auto find = [&](const QString &text) {
+        for (const Word &w : words)
+            if (w.text == text)
+                return w;
+        ADD_FAILURE() << "no word " << text.toStdString();
+        return Word{};
+    };
+    // The phone number, every character of it, between its label and the fax line.
+    const Word phoneLabel = find(GetLangString(9523)), fax = find(GetLangString(9524));
+    QString printed;
+    double lastLine = 0;
+    for (const Word &w : words)
+        if (w.y0 >= phoneLabel.y0 - 1 && w.y1 < fax.y0 && w.x0 > phoneLabel.x1) {
+            printed += w.text;
+            lastLine = std::max(lastLine, w.y1);
+        }
+    EXPECT_EQ(printed, QString(phone).remove(QLatin1Char(' ')));
+    EXPECT_GT(lastLine - phoneLabel.y1, 2 * (phoneLabel.y1 - phoneLabel.y0));   // three lines or more
+    // The long distance keeps to its column, left of the grade's label.
+    const Word grade = find(QStringLiteral("Average"));
+    for (const Word &w : words)
+        if (w.text.startsWith(QStringLiteral("14.1")))
+            EXPECT_LT(w.x1, grade.x0);
+    // The second section's title is below the last line of the place.
+    const Word county = find(GetLangString(9518));
+    EXPECT_LT(county.y1, find(GetLangString(9519)).y0);
+
+    QString boxes;
+    for (const Word &w : words)
+        boxes += QStringLiteral("%1 %2 %3 %4 %5\n")
+                     .arg(std::lround(w.x0)).arg(std::lround(w.y0)).arg(std::lround(w.x1)).arg(std::lround(w.y1))
+                     .arg(w.text);
+    const QString golden = QDir(TestSupport::DataDir()).filePath(QStringLiteral("print/card_overwide.txt"));
+    if (qEnvironmentVariableIsSet("VETTARO_UPDATE_GOLDEN")) {
+        QDir().mkpath(QFileInfo(golden).absolutePath());
+        QFile out(golden);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(boxes.toUtf8());
+    }
+    QFile in(golden);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << golden.toStdString();
+    EXPECT_EQ(boxes, QString::fromUtf8(in.readAll()));
 }
 
 TEST(CardPrintJobs, GuardAndQueries)

@@ -382,6 +382,38 @@ TEST_P(BothWindows, SampleGridOrderEscapeAndDelete)
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb))), 3);
 }
 
+// Delete on a selected stored row asks first: Cancel keeps the sample, OK
+// deletes it and the counter follows.
+TEST_P(BothWindows, DeleteOfAStoredSampleAsksFirst)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("Colle"));
+    AddSample(climb, QStringLiteral("Colle"), 0, 100);
+    AddSample(climb, QStringLiteral("Colle"), 2, 180);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    const QString stored = QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb));
+    grid->setFocus();
+    grid->selectRow(1);
+
+    TestSupport::ResetScript().answers.push_back(Vb::Cancel);
+    Type(grid, Qt::Key_Delete, QString());
+    ASSERT_EQ(TestSupport::Script().shown.size(), 1u);
+    EXPECT_EQ(TestSupport::Script().shown[0].text, GetLangString(climb ? 9535 : 7535));
+    EXPECT_EQ(TestSupport::Script().shown[0].style, Vb::OKCancel + Vb::Question + Vb::DefaultButton2);
+    EXPECT_EQ(Count(stored), 2);
+    EXPECT_EQ(w.SampleTotal(), 2);
+
+    TestSupport::ResetScript().answers.push_back(Vb::OK);
+    Type(grid, Qt::Key_Delete, QString());
+    EXPECT_EQ(TestSupport::Script().messages().size(), 1);
+    EXPECT_EQ(Count(stored + QStringLiteral(" AND [DistParz] = 2")), 0);
+    EXPECT_EQ(Count(stored), 1);
+    EXPECT_EQ(w.SampleTotal(), 1);
+    EXPECT_EQ(Ctl<QLabel>("Label9")->text(), QStringLiteral("1"));
+}
+
 // A window deleted while a sample cell editor is open: its closing steps
 // offer the typed text to the grid's rules once (here a distance the card
 // has already), and nothing reaches those rules once the window's parts are

@@ -1,0 +1,187 @@
+// The icon picker through a real climbs window: what the sample cell holds
+// after a double-click, Enter, Esc and the close box; the items; the position.
+#include "athletes_fixture.h"
+
+#include "athletes/RegisterWindows.h"
+#include "athletes/frmIcons.h"
+#include "core/DataGlobals.h"
+#include "core/ProfileGlobals.h"
+#include "core/WindowRegistry.h"
+#include "platform/data/RecordsetModel.h"
+#include "records/frmDatiSal.h"
+
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QTableView>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+constexpr int IconColumn = 3;
+
+class IconsTest : public AthletesTest {
+protected:
+    void SetUp() override
+    {
+        AthletesTest::SetUp();
+        ImageList2.Clear();
+        const Qt::GlobalColor colours[] = {Qt::red, Qt::green, Qt::blue};
+        int i = 0;
+        for (const char *key : {"summit", "bar", "church"}) {
+            QImage img(16, 16, QImage::Format_RGB32);
+            img.fill(colours[i++]);
+            ImageList2.Add(QLatin1String(key), img);
+        }
+        IconKey.clear();
+        RegisterAthletesWindows();   // the picker is registered with the athletes' windows
+        AddPlace(true, QStringLiteral("A"));
+        for (int km = 0; km < 2; ++km)
+            CurrentDb->Execute(QStringLiteral("INSERT INTO [CampioniSalite] ([IDPercorso], [DistParz], [Altezza]) VALUES ('A', ?, ?)"),
+                               0, {km, 100 + km * 50});
+    }
+    void TearDown() override
+    {
+        m_climbs.reset();
+        ImageList2.Clear();
+        AthletesTest::TearDown();
+    }
+    static void Press(QWidget *to, int key)
+    {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(to, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(to, &release);
+    }
+    static void DoubleClick(QAbstractItemView *view, const QPoint &at)
+    {
+        const QPoint global = view->viewport()->mapToGlobal(at);
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                               QEvent::MouseButtonRelease}) {
+            QMouseEvent e(t, at, global, Qt::LeftButton,
+                          t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(view->viewport(), &e);
+        }
+    }
+    CardWindow &OpenClimbs()
+    {
+        m_climbs = std::make_unique<frmDatiSal>();
+        m_climbs->show();
+        m_climbs->cmdAltim_Click();
+        return *m_climbs;
+    }
+    // Opens the picker with Enter on the icon cell of a sample, acts on it, and
+    // returns what the cell holds once the picker has gone.
+    QString PickFor(int row, const std::function<void(frmIcons *)> &act)
+    {
+        auto *grid = qobject_cast<QTableView *>(m_climbs->Control(QStringLiteral("DBGrid1")));
+        grid->setCurrentIndex(m_climbs->SampleModel()->index(row, IconColumn));
+        bool seen = false;
+        QTimer::singleShot(0, [&]() {
+            auto *picker = qobject_cast<frmIcons *>(QApplication::activeModalWidget());
+            if (!picker)
+                return;
+            seen = true;
+            act(picker);
+        });
+        Press(grid, Qt::Key_Return);
+        EXPECT_TRUE(seen);
+        EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmIcons")), nullptr);   // unloaded
+        return m_climbs->SampleModel()->value(row, IconColumn).toString();
+    }
+
+    // The stored icons of the climb's samples, in distance order.
+    QStringList Icons()
+    {
+        QStringList icons;
+        dao::RecordsetPtr rs = CurrentDb->OpenRecordset(
+            QStringLiteral("SELECT [image] FROM [CampioniSalite] WHERE [IDPercorso] = 'A' ORDER BY [DistParz]"), dao::dbOpenSnapshot);
+        for (; !rs->AtEOF(); rs->MoveNext())
+            icons << rs->Value(QStringLiteral("image")).toString();
+        rs->Close();
+        return icons;
+    }
+
+    std::unique_ptr<CardWindow> m_climbs;
+};
+
+TEST_F(IconsTest, EachWayOfClosingAndWhatTheCellGets)
+{
+    CardWindow &w = OpenClimbs();
+    QStringList items;
+    // A double-click on the second item picks it.
+    EXPECT_EQ(PickFor(0, [&](frmIcons *p) {
+                  EXPECT_EQ(p->windowTitle(), QStringLiteral("Icons"));
+                  QListWidget *list = p->ListView1();
+                  for (int i = 0; i < list->count(); ++i) {
+                      items << list->item(i)->text();
+                      EXPECT_EQ(list->item(i)->icon().pixmap(16, 16).toImage().pixelColor(8, 8),
+                                ImageList2.Items().at(i).picture.pixelColor(8, 8));
+                  }
+                  DoubleClick(list, list->visualItemRect(list->item(1)).center());
+              }),
+              QStringLiteral("bar"));
+    EXPECT_EQ(items, (QStringList{"summit", "bar", "church"}));   // the image list's keys, in its order
+    // Enter on the third.
+    EXPECT_EQ(PickFor(1, [](frmIcons *p) {
+                  p->ListView1()->setCurrentRow(2);
+                  Press(p->ListView1(), Qt::Key_Return);
+              }),
+              QStringLiteral("church"));
+    // The close box picks nothing: the sample keeps its icon, though IconKey
+    // still holds the last pick.
+    EXPECT_EQ(PickFor(0, [](frmIcons *p) { p->close(); }), QStringLiteral("bar"));
+    EXPECT_EQ(IconKey, QStringLiteral("church"));
+    w.SampleModel()->CommitRow();
+    EXPECT_EQ(Icons(), (QStringList{"bar", "church"}));   // the picks are written with the rows
+    // Esc in the list empties the icon; Esc in the window itself does too.
+    EXPECT_EQ(PickFor(1, [](frmIcons *p) { Press(p->ListView1(), Qt::Key_Escape); }), QString());
+    EXPECT_EQ(IconKey, QString());
+    IconKey = QStringLiteral("summit");
+    EXPECT_EQ(PickFor(0, [](frmIcons *p) { Press(p, Qt::Key_Escape); }), QString());
+    w.SampleModel()->CommitRow();
+    EXPECT_EQ(Icons(), (QStringList{"", ""}));
+}
+
+TEST_F(IconsTest, EmptyListPicksNothing)
+{
+    ImageList2.Clear();
+    OpenClimbs();
+    m_climbs->SampleModel()->setData(m_climbs->SampleModel()->index(0, IconColumn), QStringLiteral("bar"), Qt::EditRole);
+    IconKey = QStringLiteral("old");
+    EXPECT_EQ(PickFor(0, [](frmIcons *p) {
+                  EXPECT_EQ(p->ListView1()->count(), 0);
+                  Press(p->ListView1(), Qt::Key_Return);         // nothing selected: nothing happens
+                  DoubleClick(p->ListView1(), QPoint(20, 10));
+                  EXPECT_TRUE(p->isVisible());
+                  EXPECT_EQ(IconKey, QStringLiteral("old"));
+                  p->close();
+              }),
+              QStringLiteral("bar"));
+}
+
+TEST_F(IconsTest, PositionOverACloseAndReopen)
+{
+    const QString section = QStringLiteral("frmIcons");
+    auto *p = new frmIcons;
+    p->show();
+    p->move(30, 45);
+    p->close();   // deleted on close
+    EXPECT_EQ(GetSetting(AppName, section, QStringLiteral("Left")), QStringLiteral("450"));
+    EXPECT_EQ(GetSetting(AppName, section, QStringLiteral("Top")), QStringLiteral("675"));
+    {
+        frmIcons again;
+        again.setAttribute(Qt::WA_DeleteOnClose, false);
+        EXPECT_EQ(again.pos(), QPoint(30, 45));
+    }
+    // Not whole numbers, or beyond 16 bits: the window stays where it opens.
+    for (const auto &[left, top] : {std::pair{"70000", "1e3"}, std::pair{"x", "-40000"}}) {
+        SaveSetting(AppName, section, QStringLiteral("Left"), QLatin1String(left));
+        SaveSetting(AppName, section, QStringLiteral("Top"), QLatin1String(top));
+        frmIcons bad;
+        bad.setAttribute(Qt::WA_DeleteOnClose, false);
+        EXPECT_EQ(bad.pos(), QPoint(0, 0)) << left << " " << top;
+    }
+}
+
+} // namespace

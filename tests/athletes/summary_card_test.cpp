@@ -1,0 +1,230 @@
+// The printed card of the per-athlete summary: where its rows go (with fake
+// text measures), what the printed page says (read back from a PDF), the page
+// against a stored reference, landscape and a printer that fails.
+#include "athletes_fixture.h"
+
+#include "athletes/frmRiepilogo.h"
+#include "athletes/logic/SummaryPrint.h"
+#include "platform/print/Printer.h"
+#include "platform/ui/Prompt.h"
+
+#include <QPageLayout>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTextStream>
+
+namespace {
+struct Word {
+    QString text;
+    double x0, y0, x1, y1;
+};
+
+// The words of the PDF's first page with their boxes (points), and its size.
+QList<Word> PdfWords(const QString &pdf, QSizeF *page = nullptr)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    if (page) {
+        const auto m = QRegularExpression(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\"")).match(html);
+        *page = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
+    }
+    QList<Word> words;
+    const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                         m.captured(4).toDouble()});
+    }
+    return words;
+}
+
+// The page as text, lines kept in place, runs of blanks made one.
+QString PdfText(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput()).replace(QRegularExpression(QStringLiteral("[ \\t]+")),
+                                                                 QStringLiteral(" "));
+}
+
+class PdfOutput {
+public:
+    explicit PdfOutput(const QString &path) : m_old(SharedPrinter().OutputFileName())
+    {
+        SharedPrinter().SetOutputFileName(path);
+    }
+    ~PdfOutput() { SharedPrinter().SetOutputFileName(m_old); }
+
+private:
+    QString m_old;
+};
+
+// Widths grow with the length, the size and (by half) with bold; "Z" is 10
+// units high per point, 11 in bold. A measure taken in the wrong size or
+// weight moves a row.
+class FakeMetrics : public SummaryPrint::Metrics {
+public:
+    double TextWidth(const QString &text, double points, bool bold) const override
+    {
+        return text.size() * points * (bold ? 1.5 : 1.0);
+    }
+    double TextHeight(double points, bool bold) const override { return points * (bold ? 11 : 10); }
+};
+
+SummaryPrint::Figures SampleFigures()
+{
+    return {QStringLiteral("SECRET9"), QStringLiteral("Rossi"), QStringLiteral("Ugo"), QStringLiteral("2"),
+            QStringLiteral("24"),      QStringLiteral("1857"),  QStringLiteral("900"), QStringLiteral("638"),
+            QStringLiteral("769"),     QStringLiteral("14"),    QStringLiteral("10"),  QStringLiteral("12"),
+            QStringLiteral("957"),     QStringLiteral("900"),   QStringLiteral("928.5"), QStringLiteral("3"),
+            QString(),                 QStringLiteral("42"),    QStringLiteral("8"),   QStringLiteral("20")};
+}
+} // namespace
+
+TEST_F(AthletesTest, SummaryCardLayoutPlacesTheThreeBlocks)
+{
+    const FakeMetrics m;
+    const SummaryPrint::Figures f = SampleFigures();
+    const double left = 100, top = 200;
+    const QList<SummaryPrint::PlacedRow> rows = SummaryPrint::LayoutRows(f, left, top, m);
+    ASSERT_EQ(rows.size(), 17);
+    const double step = 1.5 * 13 * 11;
+    const double firstY = top + 3 * 18 * 11;
+    const double leftX = left + 5 * 13 * 1.5;
+    const double rightX = left + 21 * 13 * 1.5 + (3 + GetLangString(23509).size()) * 13 * 1.5;
+    for (int i = 0; i < 17; ++i) {
+        SCOPED_TRACE(i);
+        const bool right = i >= 6 && i < 12;
+        const double y = i < 6 ? firstY + i * step : right ? firstY + (i - 6) * step : firstY + (5 + 3 + i - 12) * step;
+        EXPECT_DOUBLE_EQ(rows[i].x, right ? rightX : leftX);
+        EXPECT_DOUBLE_EQ(rows[i].y, y);
+        EXPECT_DOUBLE_EQ(rows[i].valueX, rows[i].x + (2 + rows[i].label.size()) * 13 * 1.5);
+    }
+    // Labels and units as printed; the code is not among them.
+    const QStringList expected{
+        "Total Climbs:|2",          "km climbed:|24 km.",          "Total elevation gain:|1857 m.",
+        "Max C.R.:|900 m/h",        "Min. C.R.:|638 m/h",          "Average C.R.:|769 m/h",
+        "Longer Climb:|14 km.",     "Shorter Climb:|10 km.",       "Average Climb:|12 km.",
+        "Max. elevation gain:|957 m", "Min. elevation gain:|900 m", "Average elevation gain:|928.5 m",
+        "Total Trainings:|3",       "Odometer:| km.",              "Max. Dist.:|42 km.",
+        "Min. Dist.:|8 km.",        "Average Dist.:|20 km."};
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(rows[i].label + QLatin1Char('|') + rows[i].value, expected[i]);
+    EXPECT_EQ(SummaryPrint::Title(f), QStringLiteral("  Rossi Ugo  "));
+}
+
+// The page compared with a stored reference: every word in its place (to a
+// point). VETTARO_UPDATE_GOLDEN=1 writes the reference anew.
+TEST_F(AthletesTest, SummaryCardPageMatchesItsReference)
+{
+    const QString pdf = Path(QStringLiteral("golden.pdf"));
+    Printer printer;
+    printer.SetOutputFileName(pdf);
+    const CardPage::PageTexts texts{QStringLiteral(" Date: 12/10/26"), QStringLiteral("Time: 8:30 AM "),
+                                    QStringLiteral(" vettaro 1.0"), QStringLiteral("Vettaro ")};
+    SummaryPrint::PrintCard(printer, SampleFigures(), Printer::vbPRORPortrait, texts);
+    QString page;
+    QSizeF size;
+    for (const Word &w : PdfWords(pdf, &size))
+        page += QStringLiteral("%1 %2 %3\n").arg(qRound(w.x0)).arg(qRound(w.y0)).arg(w.text);
+    ASSERT_FALSE(page.isEmpty());
+    const QString golden = QDir(TestSupport::DataDir()).filePath(QStringLiteral("athletes/summary_card.golden.txt"));
+    if (qEnvironmentVariableIsSet("VETTARO_UPDATE_GOLDEN")) {
+        QFile out(golden);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(page.toUtf8());
+    }
+    QFile in(golden);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << golden.toStdString();
+    const QStringList want = QString::fromUtf8(in.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList got = page.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(got.size(), want.size()) << page.toStdString();
+    for (int i = 0; i < got.size(); ++i) {
+        const QStringList g = got[i].split(QLatin1Char(' ')), e = want[i].split(QLatin1Char(' '));
+        ASSERT_EQ(g.size(), 3);
+        ASSERT_EQ(e.size(), 3);
+        EXPECT_EQ(g[2], e[2]) << i;
+        EXPECT_LE(std::abs(g[0].toInt() - e[0].toInt()), 1) << got[i].toStdString() << " vs " << want[i].toStdString();
+        EXPECT_LE(std::abs(g[1].toInt() - e[1].toInt()), 1) << got[i].toStdString() << " vs " << want[i].toStdString();
+    }
+}
+
+class SummaryCardTest : public AthletesTest {
+protected:
+    void SetUp() override
+    {
+        AthletesTest::SetUp();
+        AddAthlete(QStringLiteral("SECRET9"), QStringLiteral("Rossi"));
+        CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Salite] ([IDPercorso], [Lunghezza], [Quotainiziale], "
+                                          "[Quotafinale]) VALUES ('Giau', 10, 1000, 1900)"));
+        AddTime(true, QStringLiteral("SECRET9"), QStringLiteral("Giau"), QStringLiteral("2004-01-01"));
+    }
+    void TearDown() override
+    {
+        m_window.reset();
+        AthletesTest::TearDown();
+    }
+    frmRiepilogo &Open()
+    {
+        SummaryRs = CurrentDb->OpenRecordset(QStringLiteral("Riepilogo per Atleta"));
+        m_window = std::make_unique<frmRiepilogo>();
+        return *m_window;
+    }
+    std::unique_ptr<frmRiepilogo> m_window;
+};
+
+TEST_F(SummaryCardTest, PrintsWhatTheWindowShows)
+{
+    TestSupport::LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
+    const QString pdf = Path(QStringLiteral("summary.pdf"));
+    PdfOutput output(pdf);
+    Open().MyPrint();
+    ASSERT_TRUE(QFile::exists(pdf));
+    const QString text = PdfText(pdf);
+    for (const char *line : {"Rossi Ugo", "Total Climbs: 1", "km climbed: 10 km.", "Total elevation gain: 900 m.",
+                             "Max C.R.: 900 m/h", "Max. elevation gain: 900 m", "Total Trainings: 0",
+                             "Odometer: km.", "Average Dist.: km.", "Date:", "Time:"})
+        EXPECT_TRUE(text.contains(QLatin1String(line))) << line << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(QLatin1String("SECRET9"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QLatin1String("900 m.\n"))) << "per-climb gains carry no full stop";
+    QSizeF page;
+    PdfWords(pdf, &page);
+    EXPECT_LT(page.width(), page.height());
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+}
+
+TEST_F(SummaryCardTest, LandscapeFromThePrinterSetUp)
+{
+    const QString pdf = Path(QStringLiteral("landscape.pdf"));
+    PdfOutput output(pdf);
+    QPrinter chosen;
+    chosen.setPageOrientation(QPageLayout::Landscape);
+    QPrinter *old = cmDlg1.Printer;
+    cmDlg1.Printer = &chosen;
+    Open().MyPrint();
+    cmDlg1.Printer = old;
+    QSizeF page;
+    const QList<Word> words = PdfWords(pdf, &page);
+    EXPECT_GT(page.width(), page.height());
+    // The title stays centred on the wider page.
+    for (const Word &w : words)
+        if (w.text == QLatin1String("Rossi"))
+            EXPECT_GT(w.x0, 0.3 * page.width());
+}
+
+// A printer that cannot be written to: nothing is left and the error is shown.
+TEST_F(SummaryCardTest, PrinterFailureIsShownAndNothingPrinted)
+{
+    const QString pdf = Path(QStringLiteral("no/such/folder/summary.pdf"));
+    PdfOutput output(pdf);
+    Open().MyPrint();
+    EXPECT_FALSE(QFile::exists(pdf));
+    ASSERT_EQ(TestSupport::Script().messages().size(), 1);
+    EXPECT_TRUE(TestSupport::Script().messages().front().startsWith(QStringLiteral("Error ")));
+    EXPECT_FALSE(SharedPrinter().InDocument());
+}
