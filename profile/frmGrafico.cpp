@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -103,16 +104,29 @@ void frmGrafico::buildControls()
     top->addWidget(m_lblAx);
     top->addStretch(1);
 
+    // The eight panels in two rows of four, so that they fit the window in
+    // every language: the record's name, date, length and time above its
+    // speed, power and climb rate and the drawing's size.
     m_status = new QStatusBar(this);
     m_status->setObjectName(QStringLiteral("StatusBar1"));
     m_status->setSizeGripEnabled(false);
-    for (const char *key : PanelKeys) {
-        auto *panel = new QLabel(m_status);
-        panel->setObjectName(QString::fromUtf8(key));
+    auto *panels = new QWidget(m_status);
+    auto *grid = new QGridLayout(panels);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(2);
+    for (int i = 0; i < 8; ++i) {
+        const QString key = QString::fromUtf8(PanelKeys[i]);
+        auto *panel = new QLabel(panels);
+        panel->setObjectName(key);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        m_status->addWidget(panel, 1);
-        m_panels.insert(QString::fromUtf8(key), panel);
+        panel->setMinimumWidth(40);
+        grid->addWidget(panel, i / 4, i % 4);
+        m_panels.insert(key, panel);
     }
+    for (int c = 0; c < 4; ++c)
+        grid->setColumnStretch(c, c == 0 ? 2 : 1);
+    m_status->addWidget(panels, 1);
     outer->addWidget(m_status);
 
     DrawingSurface *surface = m_frame->Picture1();
