@@ -304,7 +304,13 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
             const QPoint down(0, 5);
             polygon(series.shade, {P0 + down, P1 + down, P2 + down, P3 + down});
         }
-        polygon(series.face, {P0, P3, {P3.x(), P3.y() + 5}, {P0.x(), P0.y() + 5}});
+        if (P0.x() != P3.x()) {
+            polygon(series.face, {P0, P3, {P3.x(), P3.y() + 5}, {P0.x(), P0.y() + 5}});
+        } else {
+            // More records than pixels: a front band with no width is its
+            // outline, one upright line.
+            p.drawLine(P0.x(), qMin(P0.y(), P3.y()), P0.x(), qMax(P0.y(), P3.y()) + 5);
+        }
         if (k == points - 2)
             polygon(series.face, {P3, P2, {P2.x(), P2.y() + 5}, {P3.x(), P3.y() + 5}});
     }
