@@ -441,3 +441,25 @@ TEST_F(ChartDrawingTest, SettingsDefaultsBadTextsAndRounding)
         EXPECT_EQ(GetSetting(AppName, QStringLiteral("Grafico"), QStringLiteral("height")), QStringLiteral("4000"));
     }
 }
+
+TEST_F(ChartDrawingTest, TheMostRecordsAChartTakesOnOneScreen)
+{
+    Chart::Series s = Speeds({});
+    for (int i = 0; i < ChartHandoff::MaxRecords; ++i)
+        s.values << float(20 + (i % 7) * 3);
+    QImage image = MakeSurfaceImage(QSize(1000, 400), Qt::white);
+    Chart::Layout l;
+    {
+        QPainter p(&image);
+        Chart::Draw(p, image.size(), s, Chart::AxisFont(), Chart::TextMetrics::Of(Chart::AxisFont().toFont(), &image), l);
+    }
+    EXPECT_TRUE(l.drawn);
+    EXPECT_EQ(l.StepCount, 32766);
+    // The ribbon's face shows here and there between the black outlines of
+    // some forty segments a pixel.
+    int face = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            face += QColor(image.pixel(x, y)) == QColor(0, 0, 255);
+    EXPECT_GT(face, 0);
+}

@@ -178,6 +178,21 @@ TEST_F(ChartWindowTest, TwoRowsWithNullNumbersAndADatabaseError)
     ASSERT_EQ(TestSupport::Script().messages().size(), 2);
     EXPECT_EQ(TestSupport::Script().messages()[1], QStringLiteral("Error 6: Overflow"));
     EXPECT_EQ(ChartData[1].name, QStringLiteral("Fedaia"));
+    // And more rows than a chart takes; the most it takes are taken.
+    const QString rows = QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+        "SELECT 'C' || i AS IDPercorso, '' AS Data, 1 AS Lunghezza, '' AS Tempo, i % 50 AS [Velocità], 0 AS VAM, 0 AS Potenza FROM n");
+    for (int n : {32768, 32767}) {
+        WindowRegistry::Unload(QStringLiteral("frmAngolo"));
+        StandIn("frmAngolo", rows.arg(n));
+        m_window->mnuVAM_Click();
+    }
+    ASSERT_EQ(TestSupport::Script().messages().size(), 3);
+    EXPECT_EQ(TestSupport::Script().messages()[2], QStringLiteral("Error 6: Overflow"));
+    EXPECT_EQ(ChartPointCount, 32767);
+    EXPECT_EQ(ChartData.last().name, QStringLiteral("C32767"));
+    ASSERT_NE(Chart(), nullptr);
+    EXPECT_EQ(Chart()->StepCount(), 32766);
 }
 
 TEST_F(ChartWindowTest, AChartRequestWhileTheWindowIsOpenTakesTheNewHandOff)
