@@ -312,6 +312,20 @@ TEST_F(ChartWindowTest, DefaultsCaptionsAndSettingsWrittenOnClose)
     EXPECT_EQ(chart->Panel(QStringLiteral("size"))->text(),
               QStringLiteral("Size: %1 x %2").arg(surface.width()).arg(surface.height()));
     EXPECT_TRUE(chart->Layout().drawn);
+    // Power draws red; speed afterwards leaves none of it under the blue.
+    auto pixels = [chart](const QColor &c) {
+        const QImage &img = chart->Picture1()->Image();
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                n += QColor(img.pixel(x, y)) == c;
+        return n;
+    };
+    chart->Option1(1)->click();
+    EXPECT_GT(pixels(QColor(255, 0, 0)), 100);
+    chart->Option1(0)->click();
+    EXPECT_EQ(pixels(QColor(255, 0, 0)), 0);
+    EXPECT_GT(pixels(QColor(0, 0, 255)), 100);
 
     chart->close();
     QApplication::processEvents();
