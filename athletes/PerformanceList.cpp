@@ -1,6 +1,7 @@
 #include "athletes/PerformanceList.h"
 
 #include "athletes/GridTimeDelegate.h"
+#include "athletes/KeyPreview.h"
 
 #include "core/DbFile.h"
 #include "core/Globals.h"
@@ -88,9 +89,10 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     grid->addWidget(m_athletes, 4, 1);
     grid->addWidget(m_numero, 4, 2);
     grid->setColumnStretch(3, 1);
-    resize(climbs ? 900 : 640, 440);
+    resize(sizeHint());
 
     // Load.
+    new KeyPreview(this, [this](int key) { navigate(key); });
     UpdateControls();
     StatsSqlHead = AthleteLists::StatsSqlHead(kind);
     for (int i = 0; i < 3; ++i)
@@ -133,6 +135,11 @@ PerformanceList::~PerformanceList()
     }
 }
 
+QSize PerformanceList::sizeHint() const
+{
+    return m_kind == Kind::Climbs ? QSize(900, 440) : QSize(700, 440);
+}
+
 void PerformanceList::UpdateControls()
 {
     const int base = m_kind == Kind::Climbs ? 24000 : 19000;
@@ -141,8 +148,12 @@ void PerformanceList::UpdateControls()
     m_label1->setText(GetLangString(base + 2));
     for (int i = 0; i < 3; ++i)
         m_labels[i]->setText(GetLangString(base + 5 - i));
-    for (int c = 0; c < m_model->columnCount(); ++c)
+    QHeaderView *head = m_grid->horizontalHeader();
+    for (int c = 0; c < m_model->columnCount(); ++c) {
         m_model->setColumnCaption(c, GetLangString(base + 6 + c));
+        // Every heading shows whole, in any language.
+        m_grid->setColumnWidth(c, qMax(head->defaultSectionSize(), head->sectionSizeHint(c)));
+    }
 }
 
 // Every step of an athlete change is tried on its own: no athlete, an empty
@@ -261,24 +272,23 @@ bool PerformanceList::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void PerformanceList::keyPressEvent(QKeyEvent *e)
+void PerformanceList::navigate(int key)
 {
     dao::RecordsetPtr rs = m_athletes->recordset();
     if (m_count > 1 && rs) {
         try {
             const int pos = RecordPosition(rs, m_count);
-            switch (e->key()) {
-            case Qt::Key_PageUp: if (pos >= 2) m_athletes->MovePrevious(); return;
-            case Qt::Key_PageDown: if (pos >= 1 && pos < m_count) m_athletes->MoveNext(); return;
-            case Qt::Key_Home: m_athletes->MoveFirst(); return;
-            case Qt::Key_End: m_athletes->MoveLast(); return;
+            switch (key) {
+            case Qt::Key_PageUp: if (pos >= 2) m_athletes->MovePrevious(); break;
+            case Qt::Key_PageDown: if (pos >= 1 && pos < m_count) m_athletes->MoveNext(); break;
+            case Qt::Key_Home: m_athletes->MoveFirst(); break;
+            case Qt::Key_End: m_athletes->MoveLast(); break;
             default: break;
             }
-        } catch (const VbError &e2) {
-            ShowDataError(e2);
+        } catch (const VbError &e) {
+            ShowDataError(e);
         }
     }
-    QWidget::keyPressEvent(e);
 }
 
 void PerformanceList::MyPrint()

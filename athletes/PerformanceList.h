@@ -4,6 +4,7 @@
 // status bar. Filter and sort act on this window's own Data2; ListSql holds the
 // plain list (no order) so filters append to it.
 #include "athletes/logic/AthleteLists.h"
+#include "core/FindTarget.h"
 #include "core/WindowInterfaces.h"
 
 #include <QWidget>
@@ -17,9 +18,9 @@ class DataControl;
 class RecordsetModel;
 }
 
-class PerformanceList : public QWidget, public AthleteListInterface, public RecordCommandsInterface {
+class PerformanceList : public QWidget, public AthleteListInterface, public RecordCommandsInterface, public FindTarget {
     Q_OBJECT
-    Q_INTERFACES(AthleteListInterface RecordCommandsInterface)
+    Q_INTERFACES(AthleteListInterface RecordCommandsInterface FindTarget)
 public:
     PerformanceList(AthleteLists::Kind kind, QWidget *parent = nullptr);
     ~PerformanceList() override;
@@ -33,6 +34,9 @@ public:
     QString athleteSurname() const override;
     QString athleteFirstName() const override;
     dao::RecordsetPtr listRows() const override;
+
+    // The find dialog moves the list to an athlete of dataAtleta.
+    data::DataControl *findDataControl() const override { return m_athletes; }
 
     AthleteLists::Kind kind() const { return m_kind; }
     data::DataControl *dataAtleta() const { return m_athletes; }
@@ -52,11 +56,16 @@ public:
     Q_INVOKABLE void MyPrint();
     Q_INVOKABLE void UpdateControls();
 
+    // The size the window opens at: room for the grid's columns.
+    QSize sizeHint() const override;
+
 protected:
-    void keyPressEvent(QKeyEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // PageUp, PageDown, Home and End move between the athletes while there is
+    // more than one; the key still reaches the focused control.
+    void navigate(int key);
     void athleteChanged();
     bool showSource(const QString &source);
     void headClick(int column);

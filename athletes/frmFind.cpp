@@ -101,20 +101,11 @@ void frmFind::Form_Load()
 
     const auto served = FindSearch::ServedWindow(DataFormName);
     QWidget *window = served ? WindowRegistry::Find(DataFormName) : nullptr;
-    if (window) {
-        bool adding = false;
-        if (auto *target = dynamic_cast<FindTarget *>(window)) {
-            m_data = target->findDataControl();
-            adding = target->findAdding();
-        } else {
-            m_data = window->findChild<data::DataControl *>(served->dataControl);
-            if (served->editGuard) {
-                if (auto *add = window->findChild<QPushButton *>(QStringLiteral("cmdAdd")))
-                    adding = !add->isEnabled();
-            }
-        }
+    if (auto *target = window ? qobject_cast<FindTarget *>(window) : nullptr) {
+        m_data = target->findDataControl();
+        const bool adding = served->editGuard && target->findAdding();
         try {
-            if (m_data && served->editGuard && adding) {
+            if (m_data && adding) {
                 // Back to browsing, from the first record, before anything is searched.
                 m_data->setEnabled(true);
                 m_data->Refresh();

@@ -1,5 +1,6 @@
 #include "athletes/frmHitGrimpeur.h"
 
+#include "athletes/KeyPreview.h"
 #include "athletes/GridTimeDelegate.h"
 #include "athletes/logic/AthleteLists.h"
 #include "core/Globals.h"
@@ -13,7 +14,6 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -46,6 +46,8 @@ frmHitGrimpeur::frmHitGrimpeur(QWidget *parent) : QWidget(parent)
     m_grid->setModel(m_model);
     m_grid->setItemDelegate(new GridTimeDelegate(m_grid));
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A ranking holds a row or a few per athlete: every heading and value shows whole.
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     layout->addWidget(m_grid, 1);
 
     m_data2 = new data::DataControl(this);
@@ -58,6 +60,7 @@ frmHitGrimpeur::frmHitGrimpeur(QWidget *parent) : QWidget(parent)
     m_txtFields->hide();
 
     auto *bottom = new QHBoxLayout;
+    bottom->setSpacing(6);
     m_label1 = new QLabel(this);
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_data1 = new data::DataControl(this);
@@ -70,9 +73,10 @@ frmHitGrimpeur::frmHitGrimpeur(QWidget *parent) : QWidget(parent)
     bottom->addWidget(m_numero);
     bottom->addStretch(1);
     layout->addLayout(bottom);
-    resize(684, 402);
+    resize(sizeHint());
 
     // Load.
+    new KeyPreview(this, [this](int key) { navigate(key); });
     UpdateControls();
     m_data1->bind(m_txtFields, QStringLiteral("IDPercorso"));
     connect(m_data1, &data::DataControl::Reposition, this, &frmHitGrimpeur::Data1_Reposition);
@@ -146,13 +150,13 @@ void frmHitGrimpeur::Data1_Reposition()
     }
 }
 
-void frmHitGrimpeur::keyPressEvent(QKeyEvent *e)
+void frmHitGrimpeur::navigate(int key)
 {
     dao::RecordsetPtr rs = m_data1->recordset();
     if (m_count > 1 && rs) {
         try {
             const int pos = RecordPosition(rs, m_count);
-            switch (e->key()) {
+            switch (key) {
             case Qt::Key_PageUp: if (pos >= 2) m_data1->MovePrevious(); break;
             case Qt::Key_PageDown: if (pos >= 1 && pos < m_count) m_data1->MoveNext(); break;
             case Qt::Key_Home: m_data1->MoveFirst(); break;
@@ -163,7 +167,6 @@ void frmHitGrimpeur::keyPressEvent(QKeyEvent *e)
             ShowDataError(err);
         }
     }
-    QWidget::keyPressEvent(e);
 }
 
 void frmHitGrimpeur::MyPrint()

@@ -1,5 +1,6 @@
 #include "athletes/frmRiepilogo.h"
 
+#include "athletes/KeyPreview.h"
 #include "athletes/logic/AthleteLists.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
@@ -10,7 +11,7 @@
 #include "platform/ui/Prompt.h"
 
 #include <QGridLayout>
-#include <QKeyEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
@@ -54,7 +55,7 @@ frmRiepilogo::frmRiepilogo(QWidget *parent) : QWidget(parent)
         m_fields[i]->setObjectName(QStringLiteral("txtfields(%1)").arg(i));
         m_fields[i]->setReadOnly(true);
         // A figure shows whole: an average holds up to 15 digits.
-        m_fields[i]->setMinimumWidth(i < 3 ? 150 : 120);
+        m_fields[i]->setMinimumWidth(i < 3 ? 180 : 140);
         m_labels[i]->setBuddy(m_fields[i]);
     }
     // Athlete, then climbs in two columns, then trainings.
@@ -80,6 +81,7 @@ frmRiepilogo::frmRiepilogo(QWidget *parent) : QWidget(parent)
     }
     grid->setRowMinimumHeight(row++, 8);
     auto *bottom = new QHBoxLayout;
+    bottom->setSpacing(6);
     m_label2 = new QLabel(this);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_data = new data::DataControl(this);
@@ -99,6 +101,7 @@ frmRiepilogo::frmRiepilogo(QWidget *parent) : QWidget(parent)
     grid->setColumnStretch(4, 1);
 
     // Load.
+    new KeyPreview(this, [this](int key) { navigate(key); });
     UpdateControls();
     CenterForm(this);
     for (int i = 0; i < 20; ++i)
@@ -182,13 +185,13 @@ bool frmRiepilogo::Sort(bool ascending)
     return false;
 }
 
-void frmRiepilogo::keyPressEvent(QKeyEvent *e)
+void frmRiepilogo::navigate(int key)
 {
     dao::RecordsetPtr rs = m_data->recordset();
     if (m_count > 1 && rs) {
         try {
             const int pos = RecordPosition(rs, m_count);
-            switch (e->key()) {
+            switch (key) {
             case Qt::Key_PageUp: if (pos >= 2) m_data->MovePrevious(); break;
             case Qt::Key_PageDown: if (pos >= 1 && pos < m_count) m_data->MoveNext(); break;
             case Qt::Key_Home: m_data->MoveFirst(); break;
@@ -199,7 +202,6 @@ void frmRiepilogo::keyPressEvent(QKeyEvent *e)
             ShowDataError(err);
         }
     }
-    QWidget::keyPressEvent(e);
 }
 
 // The card of the athlete shown, drawn on the printer in the orientation last

@@ -4,6 +4,7 @@
 // the athletes can be sorted by the figure whose box has the focus, found and
 // printed as a card.
 #include "athletes/logic/SummaryPrint.h"
+#include "core/FindTarget.h"
 #include "core/WindowInterfaces.h"
 
 #include <QWidget>
@@ -15,14 +16,16 @@ namespace data {
 class DataControl;
 }
 
-class frmRiepilogo : public QWidget, public RecordCommandsInterface {
+class frmRiepilogo : public QWidget, public RecordCommandsInterface, public FindTarget {
     Q_OBJECT
-    Q_INTERFACES(RecordCommandsInterface)
+    Q_INTERFACES(RecordCommandsInterface FindTarget)
 public:
     explicit frmRiepilogo(QWidget *parent = nullptr);
     ~frmRiepilogo() override;
 
     data::DataControl *dataAtleta() const { return m_data; }
+    // The find dialog moves the summary to an athlete of dataAtleta.
+    data::DataControl *findDataControl() const override { return m_data; }
     QLineEdit *txtfields(int i) const { return m_fields[i]; }
     int athleteCount() const { return m_count; }
     // The figures as the boxes show them.
@@ -36,10 +39,10 @@ public:
     Q_INVOKABLE void MyPrint();
     Q_INVOKABLE void UpdateControls();
 
-protected:
-    void keyPressEvent(QKeyEvent *e) override;
-
 private:
+    // PageUp, PageDown, Home and End move between the records while there
+    // is more than one; the key still reaches the focused control.
+    void navigate(int key);
     void dataAtleta_Reposition();
     QString source() const;
 

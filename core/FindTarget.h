@@ -1,8 +1,12 @@
 #pragma once
 // What a data window offers the find dialog: the data control whose records
 // are searched and moved, and whether the window is entering a new record.
-// A window that does not implement it is reached by the object names of its
-// controls (its data control by name, its cmdAdd button).
+// Every data window the find dialog serves implements it (Q_INTERFACES), so
+// the dialog reaches the window the registry gives with qobject_cast; a
+// window without it is not searched (the find buttons do nothing).
+#include <QObject>
+#include <QtPlugin>
+
 namespace data {
 class DataControl;
 }
@@ -14,3 +18,5 @@ public:
     // True while the window is adding a new record (its cmdAdd is disabled).
     virtual bool findAdding() const { return false; }
 };
+#define VettaroFindTarget_iid "org.vettaro.FindTarget"
+Q_DECLARE_INTERFACE(FindTarget, VettaroFindTarget_iid)

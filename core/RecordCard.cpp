@@ -357,6 +357,11 @@ void RecordCard::showCounter()
     m_data1->setCaption(QString::number(recordPosition()));
 }
 
+bool RecordCard::findAdding() const
+{
+    return !m_cmdAdd->isEnabled();
+}
+
 bool RecordCard::addingCard() const
 {
     return m_cmdUpdate->isEnabled() && !m_cmdAdd->isEnabled();

@@ -30,6 +30,7 @@
 // beforeSave(adding) for values no bound control holds; deleteQuestion();
 // applyText() for table entries that are not widgets; previewKey() for keys of
 // the window before the focused control; onUnload() for closing steps.
+#include "core/FindTarget.h"
 #include "platform/dao/Dao.h"
 
 #include <QString>
@@ -50,8 +51,9 @@ namespace data {
 class DataControl;
 }
 
-class RecordCard : public QWidget {
+class RecordCard : public QWidget, public FindTarget {
     Q_OBJECT
+    Q_INTERFACES(FindTarget)
 public:
     // One caption or tool tip of the window: text number, control name ("" is
     // the window title), 'C' caption or 'T' tool tip.
@@ -88,6 +90,10 @@ public:
     QWidget *Control(const QString &name) const;
     // The record's position shown by the counter (0 without a current record).
     int recordPosition() const;
+    // The find dialog searches Data1 and, while a new record is entered (New
+    // disabled), brings the card back to browsing first.
+    data::DataControl *findDataControl() const override { return m_data1; }
+    bool findAdding() const override;
 
 public slots:
     // By-name command of the main window: every text in the current language.

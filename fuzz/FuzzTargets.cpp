@@ -1,5 +1,6 @@
 #include "fuzz/FuzzTargets.h"
 
+#include "athletes/logic/StatesFile.h"
 #include "core/Race.h"
 #include "core/Validators.h"
 #include "core/XmlRaces.h"
@@ -292,12 +293,21 @@ int TourFile(const uint8_t *data, size_t size)
     return 0;
 }
 
+int StatesFile(const uint8_t *data, size_t size)
+{
+    qsizetype letters = 0;
+    for (const QString &name : ::StatesFile::Parse(Bytes(data, size)))
+        letters += name.size();
+    (void)letters;
+    return 0;
+}
+
 const std::vector<Target> &Targets()
 {
     static const std::vector<Target> targets = {
         {"jetsql", JetSql},       {"xml_races", XmlRaces}, {"text_profile", TextProfile},
         {"settings", Settings},   {"field_text", FieldText}, {"database", Database},
-        {"hrm", HrmFile},         {"tour_file", TourFile},
+        {"hrm", HrmFile},         {"tour_file", TourFile}, {"states_file", StatesFile},
     };
     return targets;
 }

@@ -30,6 +30,8 @@ int Database(const uint8_t *data, size_t size);
 int HrmFile(const uint8_t *data, size_t size);
 // The cycle computer's tour-file reader (.tur).
 int TourFile(const uint8_t *data, size_t size);
+// The states list's import file reader (names separated by commas and line ends).
+int StatesFile(const uint8_t *data, size_t size);
 
 struct Target {
     const char *name;   // also the corpus folder tests/data/fuzz/<name>

@@ -35,12 +35,16 @@ namespace {
 constexpr int TwipsPerPixel = 15;
 
 // The number cells take only what the decimal filter lets through; the
-// keypad's decimal key types the user's separator.
+// keypad's decimal key types the user's separator. The icon is picked from
+// the icon list, never typed: its cell opens no editor, so a click on it
+// leaves the grid's own double-click (the cell's button) to open the list.
 class SampleDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
+        if (index.column() == SampleChecks::IconColumn)
+            return nullptr;
         QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
         auto *line = qobject_cast<QLineEdit *>(editor);
         if (line && (index.column() == SampleChecks::DistanceColumn || index.column() == SampleChecks::HeightColumn))

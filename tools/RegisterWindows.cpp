@@ -3,7 +3,9 @@
 #include "core/WindowRegistry.h"
 #include "tools/frmBrowser.h"
 #include "tools/frmCompact.h"
+#include "tools/frmImport.h"
 #include "tools/frmPrint.h"
+#include "tools/frmTxtImport.h"
 
 void RegisterToolsWindows()
 {
@@ -15,6 +17,12 @@ void RegisterToolsWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmRepair"), [](QWidget *parent) -> QWidget * {
         return new frmRepair(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmImport"), [](QWidget *parent) -> QWidget * {
+        return new frmImport(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmTxtImport"), [](QWidget *parent) -> QWidget * {
+        return new frmTxtImport(parent);
     });
     WindowRegistry::Register(QStringLiteral("frmConvert"), [](QWidget *parent) -> QWidget * {
         return new frmConvert(parent);

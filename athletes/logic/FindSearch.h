@@ -11,7 +11,7 @@
 namespace FindSearch {
 
 struct Served {
-    QString dataControl;    // object name of the window's data control
+    QString dataControl;    // object name of the data control the window offers (FindTarget)
     bool editGuard = false; // the window has cmdAdd, disabled while adding
     QStringList fields;     // database field names, in the order offered
 };

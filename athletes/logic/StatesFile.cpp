@@ -82,19 +82,25 @@ ImportResult Import(const dao::DatabasePtr &db, const QStringList &names)
     try {
         db->BeginTrans();
         inTrans = true;
+        // One compiled statement adds a name only when the table does not hold
+        // it yet (compared as the table compares, bound), so a name twice in
+        // the file is added once.
+        dao::PreparedStatementPtr add = db->prepare(
+            QStringLiteral("INSERT INTO States (State) SELECT ? WHERE NOT EXISTS (SELECT * FROM States WHERE State = ?)"));
         for (const QString &name : names) {
             current = name;
-            dao::RecordsetPtr count = db->OpenRecordset(
-                QStringLiteral("SELECT COUNT(*) AS [Exist] FROM States WHERE State = ?"), dao::dbOpenSnapshot, 0, {name});
-            const int exist = count->Value(QStringLiteral("Exist")).toInt();
-            count->Close();
-            if (exist == 0) {
-                if (name.size() > 250)
+            if (name.size() > 250) {
+                // Too long to store: a failure unless the table holds it already.
+                dao::RecordsetPtr count = db->OpenRecordset(
+                    QStringLiteral("SELECT COUNT(*) AS [Exist] FROM States WHERE State = ?"), dao::dbOpenSnapshot, 0, {name});
+                const int exist = count->Value(QStringLiteral("Exist")).toInt();
+                count->Close();
+                if (exist == 0)
                     throw VbError(dao::JetErr::FieldTooSmall,
                                   QStringLiteral("The field is too small to accept the amount of data you attempted to add."));
-                db->Execute(QStringLiteral("INSERT INTO States (State) VALUES (?)"), 0, {name});
-                ++result.added;
+                continue;
             }
+            result.added += add->execute({name, name});
         }
         db->CommitTrans();
     } catch (const VbError &e) {

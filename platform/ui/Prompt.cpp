@@ -1,12 +1,13 @@
 #include "Prompt.h"
 
 #include "platform/error/VbError.h"
+#include "platform/ui/FontPicker.h"
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QDialogButtonBox>
@@ -89,6 +90,8 @@ public:
             return std::nullopt;
         FileDialogResult res;
         res.fileName = dlg.selectedFiles().constFirst();
+        if (!r.save && (r.flags & MultiSelectFlag))
+            res.fileNames = dlg.selectedFiles();
         res.filterIndex = filters.isEmpty() ? r.filterIndex : int(filters.indexOf(dlg.selectedNameFilter())) + 1;
         if (res.filterIndex < 1)
             res.filterIndex = 1;
@@ -103,13 +106,12 @@ public:
         return c;
     }
 
-    std::optional<QFont> fontDialog(const QFont &initial) override
+    std::optional<FontDialogResult> fontDialog(const FontDialogRequest &request) override
     {
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, initial, g_parent);
-        if (!ok)
+        FontPicker dlg(request, g_parent);
+        if (dlg.exec() != QDialog::Accepted)
             return std::nullopt;
-        return f;
+        return dlg.result();
     }
 
     bool printerDialog(QPrinter *printer) override
@@ -161,7 +163,10 @@ void ConfigureFileDialog(QFileDialog &dlg, const FileDialogRequest &r)
     dlg.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // An open dialog that offers to create a missing file must let the user
     // name one; CommonDialog asks whether to create it.
-    dlg.setFileMode(r.save || (r.flags & 0x2000) ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!r.save && (r.flags & MultiSelectFlag))
+        dlg.setFileMode(QFileDialog::ExistingFiles);
+    else
+        dlg.setFileMode(r.save || (r.flags & 0x2000) ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (r.save && !(r.flags & 0x2))
         dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     const QStringList filters = QtNameFilters(r.filter);
@@ -187,6 +192,17 @@ void ConfigureFileDialog(QFileDialog &dlg, const FileDialogRequest &r)
         dlg.setDirectory(dir);
     if (!name.isEmpty())
         dlg.selectFile(name);
+}
+
+std::optional<QFont> PromptProvider::fontDialog(const QFont &initial)
+{
+    FontDialogRequest request;
+    request.font = initial;
+    request.effects = true;
+    const auto res = fontDialog(request);
+    if (!res)
+        return std::nullopt;
+    return res->font;
 }
 
 PromptProvider &Prompts()
@@ -224,6 +240,18 @@ HelpHandler SetHelpHandler(HelpHandler handler)
 int MsgBox(const QString &text, int style, const QString &title)
 {
     return Prompts().messageBox(text, style, title.isEmpty() ? PromptAppTitle() : title);
+}
+
+QStringList SplitMultiSelection(const QString &fileName)
+{
+    const QStringList parts = fileName.split(QChar(0), Qt::SkipEmptyParts);
+    if (parts.size() <= 1)
+        return parts;
+    QStringList paths;
+    const QDir folder(parts.constFirst());
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        paths << folder.filePath(parts.at(i));
+    return paths;
 }
 
 // ---------------------------------------------------------------- CommonDialog
@@ -304,6 +332,16 @@ void RunFileDialog(CommonDialog &d, bool save)
     }
     d.FileName = save ? CompleteSaveName(res->fileName, d.Filter, res->filterIndex, d.DefaultExt) : chosen;
     d.FileTitle = QFileInfo(d.FileName).fileName();
+    if (!save && (d.Flags & MultiSelectFlag) && res->fileNames.size() > 1) {
+        // The folder, then the names, as the system dialog hands them over;
+        // the names are taken from the folder of the first file.
+        const QString folder = QFileInfo(res->fileNames.constFirst()).absolutePath();
+        QStringList parts{folder};
+        for (const QString &f : std::as_const(res->fileNames))
+            parts << QFileInfo(f).fileName();
+        d.FileName = parts.join(QChar(0));
+        d.FileTitle.clear();
+    }
     d.FilterIndex = res->filterIndex;
 }
 } // namespace
@@ -335,18 +373,28 @@ void CommonDialog::ShowFont()
     initial.setItalic(FontItalic);
     initial.setUnderline(FontUnderline);
     initial.setStrikeOut(FontStrikethru);
-    const auto res = Prompts().fontDialog(initial);
+    FontDialogRequest request;
+    request.font = initial;
+    request.color = QColor(Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF);
+    request.effects = request.colorOffered = (Flags & 0x100) != 0;
+    request.scalableOnly = (Flags & 0x40000) != 0;
+    const auto res = Prompts().fontDialog(request);
     if (!res) {
         if (CancelError)
             RaiseCancel();
         return;
     }
-    FontName = res->family();
-    FontSize = res->pointSizeF();
-    FontBold = res->bold();
-    FontItalic = res->italic();
-    FontUnderline = res->underline();
-    FontStrikethru = res->strikeOut();
+    // A face given by a name that is not installed comes back under that name.
+    FontName = res->font.family();
+    FontSize = res->font.pointSizeF();
+    FontBold = res->font.bold();
+    FontItalic = res->font.italic();
+    if (request.effects) {
+        FontUnderline = res->font.underline();
+        FontStrikethru = res->font.strikeOut();
+        if (res->color.isValid())
+            Color = res->color.red() | (res->color.green() << 8) | (res->color.blue() << 16);
+    }
 }
 
 void CommonDialog::ShowPrinter()
@@ -409,6 +457,10 @@ std::optional<FileDialogResult> ScriptedPromptProvider::fileDialog(const FileDia
         return std::nullopt;
     FileDialogResult r;
     r.fileName = *f;
+    if (!request.save && (request.flags & MultiSelectFlag) && f->contains(QChar(0))) {
+        r.fileNames = f->split(QChar(0), Qt::SkipEmptyParts);
+        r.fileName = r.fileNames.value(0);
+    }
     r.filterIndex = request.filterIndex;
     if (!filterIndexes.empty()) {
         r.filterIndex = filterIndexes.front();
@@ -423,9 +475,11 @@ std::optional<QColor> ScriptedPromptProvider::colorDialog(const QColor &initial)
     return TakeNext(colors).value_or(std::nullopt);
 }
 
-std::optional<QFont> ScriptedPromptProvider::fontDialog(const QFont &initial)
+std::optional<FontDialogResult> ScriptedPromptProvider::fontDialog(const FontDialogRequest &request)
 {
-    shown.push_back(Record(QStringLiteral("font"), initial.family()));
+    Shown s = Record(QStringLiteral("font"), request.font.family());
+    s.font = request;
+    shown.push_back(s);
     return TakeNext(fonts).value_or(std::nullopt);
 }
 

@@ -38,8 +38,30 @@ struct FileDialogRequest {
 };
 
 struct FileDialogResult {
-    QString fileName;      // full path
+    QString fileName;      // full path (the first one with multiple selection)
+    QStringList fileNames; // every chosen path, with multiple selection (flag 0x200)
     int filterIndex = 1;
+};
+
+// Flag of CommonDialog::Flags letting an open dialog take several files.
+constexpr int MultiSelectFlag = 0x200;
+
+// What a font dialog is asked to show: the font to start from (face, size,
+// bold, italic, strike-through, underline) and its colour.
+struct FontDialogRequest {
+    QFont font;
+    QColor color = QColor(0, 0, 0);
+    bool effects = false;        // strike-through and underline offered
+    bool colorOffered = false;   // the colour offered (and returned)
+    bool scalableOnly = false;   // only scalable faces, as rotated text needs
+};
+
+// The font chosen; an invalid colour means the colour was not offered.
+struct FontDialogResult {
+    FontDialogResult() = default;
+    FontDialogResult(const QFont &f, const QColor &c = QColor()) : font(f), color(c) {}
+    QFont font;
+    QColor color;
 };
 
 class PromptProvider {
@@ -50,7 +72,9 @@ public:
     // nullopt when the user cancels.
     virtual std::optional<FileDialogResult> fileDialog(const FileDialogRequest &request) = 0;
     virtual std::optional<QColor> colorDialog(const QColor &initial) = 0;
-    virtual std::optional<QFont> fontDialog(const QFont &initial) = 0;
+    virtual std::optional<FontDialogResult> fontDialog(const FontDialogRequest &request) = 0;
+    // A font with strike-through and underline, without colour.
+    std::optional<QFont> fontDialog(const QFont &initial);
     // Printer set-up on the given printer; false when cancelled.
     virtual bool printerDialog(QPrinter *printer) = 0;
     // command: 3 contents, 0x105 search for keyword, 2 quit.
@@ -92,7 +116,13 @@ QStringList QtNameFilters(const QString &filter);
 
 int MsgBox(const QString &text, int style = Vb::OKOnly, const QString &title = QString());
 
-// The common dialog control cmDlg1.
+// The paths a FileName of a multiple selection stands for: one part is one
+// path; a folder and names become each name joined to the folder.
+QStringList SplitMultiSelection(const QString &fileName);
+
+// The common dialog control cmDlg1. ShowFont honours the flags 0x100
+// (strike-through, underline and colour offered; without it Color and the two
+// effects stay as they are) and 0x40000 (scalable faces only).
 class CommonDialog {
 public:
     QString DialogTitle;
@@ -118,6 +148,9 @@ public:
     // question, the name is returned.
     QString CreatePromptText;
 
+    // With MultiSelectFlag and several files chosen, ShowOpen leaves in FileName
+    // the folder followed by the file names, each part separated by a NUL
+    // character (one file chosen: its path, as without the flag).
     // Each throws VbError(32755) on cancel when CancelError is set,
     // otherwise returns leaving the properties unchanged.
     void ShowOpen();
@@ -138,14 +171,18 @@ public:
         int style = 0;
         QString title;
         FileDialogRequest request;
+        FontDialogRequest font;
     };
 
     std::deque<int> answers;                           // message box results
-    std::deque<std::optional<QString>> files;          // file dialog answers (nullopt = cancel)
+    std::deque<std::optional<QString>> files;          // file dialog answers (nullopt = cancel);
+                                                       // several full paths separated by NUL
+                                                       // answer a multiple selection
     std::deque<int> filterIndexes;                     // filter chosen with each answered file dialog
                                                        // (none left: the one the dialog preselected)
     std::deque<std::optional<QColor>> colors;
-    std::deque<std::optional<QFont>> fonts;
+    // Font answers: a QFont alone keeps the colour, {font, colour} picks one.
+    std::deque<std::optional<FontDialogResult>> fonts;
     std::deque<bool> printers;
     // What a confirmed printer dialog changes on the printer (orientation ...).
     std::function<void(QPrinter *)> printerChoice;
@@ -154,7 +191,8 @@ public:
     int messageBox(const QString &text, int style, const QString &title) override;
     std::optional<FileDialogResult> fileDialog(const FileDialogRequest &request) override;
     std::optional<QColor> colorDialog(const QColor &initial) override;
-    std::optional<QFont> fontDialog(const QFont &initial) override;
+    using PromptProvider::fontDialog;
+    std::optional<FontDialogResult> fontDialog(const FontDialogRequest &request) override;
     bool printerDialog(QPrinter *printer) override;
     void help(const QString &helpFile, int command, const QString &keyword) override;
 

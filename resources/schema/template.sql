@@ -95,6 +95,10 @@ CREATE INDEX "Tempi Salita.Data" ON "Tempi Salita" ("Data");
 CREATE INDEX "Tempi Allenamento.IDPersonale" ON "Tempi Allenamento" ("IDPersonale");
 CREATE INDEX "Tempi Allenamento.IDPercorso" ON "Tempi Allenamento" ("IDPercorso", "IDPersonale");
 CREATE INDEX "Tempi Allenamento.Data" ON "Tempi Allenamento" ("Data");
+-- What the per-athlete totals read of the times, in athlete order, so that they never visit
+-- the table's rows.
+CREATE INDEX "Tempi Salita.Riepilogo" ON "Tempi Salita" ("IDPersonale", "IDPercorso", "Tempo");
+CREATE INDEX "Tempi Allenamento.Riepilogo" ON "Tempi Allenamento" ("IDPersonale", "IDPercorso");
 CREATE UNIQUE INDEX "States.keyState" ON "States" ("State");
 INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:States', 'keyState');
 

@@ -1,19 +1,30 @@
-// The find dialog over the athlete card and over a list window reached through
+// The find dialog over the real data windows it serves (the athlete card, the
+// climbs and routes windows, the athlete lists) and over a list reached through
 // FindTarget: the compare modes, the LIKE matches, the moves of the served
 // window, its messages and its stored position.
 #include "athletes_fixture.h"
 
+#include "athletes/PerformanceList.h"
 #include "athletes/frmFind.h"
+#include "athletes/frmHitGrimpeur.h"
+#include "athletes/frmRiepilogo.h"
 #include "athletes/logic/FindSearch.h"
 #include "core/FindTarget.h"
 #include "core/WindowRegistry.h"
+#include "platform/data/RecordsetModel.h"
 #include "platform/ui/Prompt.h"
+#include "records/frmDatiPerc.h"
+#include "records/frmDatiSal.h"
+
+#include <functional>
 
 namespace {
 
 // A list window: its data control over records without the surname field, so
 // a search in that field fails in the database.
 class ListStandIn : public QWidget, public FindTarget {
+    Q_OBJECT
+    Q_INTERFACES(FindTarget)
 public:
     explicit ListStandIn(QWidget *parent) : QWidget(parent)
     {
@@ -43,7 +54,8 @@ protected:
         for (const QString &name : WindowRegistry::LoadedNames())
             delete WindowRegistry::Find(name);
         WindowRegistry::Unregister(QStringLiteral("frmDatiPers"));
-        WindowRegistry::Unregister(QStringLiteral("frmPrestAll"));
+        for (const char *name : {"frmPrestAll", "frmDatiSal", "frmDatiPerc"})
+            WindowRegistry::Unregister(QLatin1String(name));
         SetPromptProvider(nullptr);
         AthletesTest::TearDown();
     }
@@ -241,6 +253,90 @@ TEST_F(FindTest, DatabaseErrorIsShownAndTheListStays)
     EXPECT_TRUE(m_find->isVisible());
 }
 
+// Each served window offers the find dialog the data control the
+// table names, through the interface.
+TEST_F(FindTest, RealWindowsOfferTheirDataControl)
+{
+    AthletesRs = CurrentDb->OpenRecordset(QStringLiteral("Dati Personali"));
+    const std::pair<const char *, std::function<QWidget *()>> windows[] = {
+        {"frmDatiPers", [] { return new frmDatiPers; }}, {"frmDatiSal", [] { return new frmDatiSal; }},
+        {"frmDatiPerc", [] { return new frmDatiPerc; }}, {"frmPrestAll", [] { return new frmPrestAll; }},
+        {"frmAngolo", [] { return new frmAngolo; }},           {"frmHitGrimpeur", [] { return new frmHitGrimpeur; }},
+        {"frmRiepilogo", [] { return new frmRiepilogo; }},
+    };
+    for (const auto &[name, make] : windows) {
+        std::unique_ptr<QWidget> w(make());
+        auto *target = qobject_cast<FindTarget *>(w.get());
+        ASSERT_NE(target, nullptr) << name;
+        ASSERT_NE(target->findDataControl(), nullptr) << name;
+        EXPECT_EQ(target->findDataControl()->objectName(), FindSearch::ServedWindow(QLatin1String(name))->dataControl) << name;
+        EXPECT_FALSE(target->findAdding()) << name;
+    }
+}
+
+// The climbs and the routes window: a window that is adding is brought back to
+// browsing, a find moves it and its fields show the record found.
+TEST_F(FindTest, MovesTheClimbsAndRoutesWindows)
+{
+    for (const bool climb : {true, false}) {
+        SCOPED_TRACE(climb ? "climbs" : "routes");
+        const QString name = climb ? QStringLiteral("frmDatiSal") : QStringLiteral("frmDatiPerc");
+        const QString table = climb ? QStringLiteral("Dati Salite") : QStringLiteral("Dati Percorsi");
+        for (const char *place : {"Alpe", "Bocca", "Colle", "Dosso"})
+            CurrentDb->Execute(QStringLiteral("INSERT INTO [%1] ([IDPercorso], [Lunghezza], [Località]) VALUES (?, 10, ?)").arg(table),
+                               0, {QLatin1String(place), place[0] == 'B' || place[0] == 'D' ? QStringLiteral("Sant'Anna") : QStringLiteral("Pieve")});
+        WindowRegistry::Register(name, [climb](QWidget *p) -> QWidget * {
+            return climb ? static_cast<QWidget *>(new frmDatiSal(p)) : new frmDatiPerc(p);
+        });
+        auto *card = qobject_cast<CardWindow *>(WindowRegistry::Load(name));
+        ASSERT_NE(card, nullptr);
+        card->show();
+        DataFormName = name;
+        card->Data1()->MoveLast();
+        card->cmdAdd_Click();
+        ASSERT_TRUE(card->findAdding());
+
+        OpenFind();
+        EXPECT_FALSE(card->findAdding());
+        EXPECT_EQ(card->Data1()->recordset()->Value(QStringLiteral("IDPercorso")).toString(), QStringLiteral("Alpe"));
+        Ctl<QComboBox>("Combo1")->setCurrentText(QStringLiteral("Località"));
+        ASSERT_EQ(Ctl<QComboBox>("Combo1")->currentText(), QStringLiteral("Località"));
+        Ctl<QLineEdit>("Text1")->setText(QStringLiteral(" sant'a "));
+        Ctl<QComboBox>("Combo2")->setCurrentIndex(FindSearch::StartOfField);
+        Ctl<QPushButton>("Command1")->click();
+        EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Bocca"));
+        Ctl<QPushButton>("Command2")->click();
+        EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Dosso"));
+        m_prompts->answers = {Vb::No};
+        Ctl<QPushButton>("Command2")->click();   // no further match: the card stays on the last found
+        EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Dosso"));
+        EXPECT_EQ(m_prompts->shown.size(), 1u);
+        m_prompts->shown.clear();
+        delete m_find;
+        m_find = nullptr;
+        EXPECT_EQ(Rows(table), 4);   // the new record under way was dropped
+        WindowRegistry::Unload(name);
+    }
+}
+
+// The trainings list of an athlete moves to the athlete found.
+TEST_F(FindTest, MovesAnAthleteList)
+{
+    AddPlace(false, QStringLiteral("Giro"));
+    AddTime(false, QStringLiteral("D4"), QStringLiteral("Giro"), QStringLiteral("2004-03-01"));
+    WindowRegistry::Register(QStringLiteral("frmPrestAll"), [](QWidget *p) -> QWidget * { return new frmPrestAll(p); });
+    auto *list = qobject_cast<PerformanceList *>(WindowRegistry::Load(QStringLiteral("frmPrestAll")));
+    ASSERT_NE(list, nullptr);
+    DataFormName = QStringLiteral("frmPrestAll");
+    OpenFind();
+    Ctl<QComboBox>("Combo1")->setCurrentIndex(0);
+    Ctl<QLineEdit>("Text1")->setText(QStringLiteral("d"));
+    Ctl<QPushButton>("Command1")->click();
+    EXPECT_EQ(list->currentAthlete(), QStringLiteral("D4"));
+    EXPECT_EQ(list->model()->rowCount(), 1);   // the list shows that athlete's trainings
+    WindowRegistry::Unload(QStringLiteral("frmPrestAll"));
+}
+
 TEST_F(FindTest, PositionIsKeptAndBadValuesAreIgnored)
 {
     DataFormName = QStringLiteral("frmStates");
@@ -262,3 +358,5 @@ TEST_F(FindTest, PositionIsKeptAndBadValuesAreIgnored)
 }
 
 } // namespace
+
+#include "find_test.moc"

@@ -53,15 +53,23 @@ protected:
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
         QApplication::sendEvent(to, &release);
     }
+    // A double-click as the window system delivers it: the second press goes
+    // to whatever the first click left under the pointer (an editor, say).
     static void DoubleClick(QAbstractItemView *view, const QPoint &at)
     {
         const QPoint global = view->viewport()->mapToGlobal(at);
-        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
-                               QEvent::MouseButtonRelease}) {
-            QMouseEvent e(t, at, global, Qt::LeftButton,
+        auto send = [&](QWidget *to, QEvent::Type t) {
+            const QPoint local = to->mapFrom(view->viewport(), at);
+            QMouseEvent e(t, local, global, Qt::LeftButton,
                           t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(view->viewport(), &e);
-        }
+            QApplication::sendEvent(to, &e);
+        };
+        send(view->viewport(), QEvent::MouseButtonPress);
+        send(view->viewport(), QEvent::MouseButtonRelease);
+        QWidget *under = view->viewport()->childAt(at);
+        QWidget *to = under ? under : view->viewport();
+        send(to, QEvent::MouseButtonDblClick);
+        send(to, QEvent::MouseButtonRelease);
     }
     CardWindow &OpenClimbs()
     {
@@ -70,12 +78,14 @@ protected:
         m_climbs->cmdAltim_Click();
         return *m_climbs;
     }
-    // Opens the picker with Enter on the icon cell of a sample, acts on it, and
-    // returns what the cell holds once the picker has gone.
-    QString PickFor(int row, const std::function<void(frmIcons *)> &act)
+    // Opens the picker on the icon cell of a sample (Enter on the current
+    // cell, or a double-click on a cell that is not current yet), acts on it,
+    // and returns what the cell holds once the picker has gone.
+    QString PickFor(int row, const std::function<void(frmIcons *)> &act, bool doubleClick = false)
     {
         auto *grid = qobject_cast<QTableView *>(m_climbs->Control(QStringLiteral("DBGrid1")));
-        grid->setCurrentIndex(m_climbs->SampleModel()->index(row, IconColumn));
+        const QModelIndex cell = m_climbs->SampleModel()->index(row, IconColumn);
+        grid->setCurrentIndex(doubleClick ? cell.siblingAtColumn(0) : cell);
         bool seen = false;
         QTimer::singleShot(0, [&]() {
             auto *picker = qobject_cast<frmIcons *>(QApplication::activeModalWidget());
@@ -84,7 +94,10 @@ protected:
             seen = true;
             act(picker);
         });
-        Press(grid, Qt::Key_Return);
+        if (doubleClick)
+            DoubleClick(grid, grid->visualRect(cell).center());
+        else
+            Press(grid, Qt::Key_Return);
         EXPECT_TRUE(seen);
         EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmIcons")), nullptr);   // unloaded
         return m_climbs->SampleModel()->value(row, IconColumn).toString();
@@ -109,7 +122,7 @@ TEST_F(IconsTest, EachWayOfClosingAndWhatTheCellGets)
 {
     CardWindow &w = OpenClimbs();
     QStringList items;
-    // A double-click on the second item picks it.
+    // A double-click on the cell opens the list, one on its second item picks it.
     EXPECT_EQ(PickFor(0, [&](frmIcons *p) {
                   EXPECT_EQ(p->windowTitle(), QStringLiteral("Icons"));
                   QListWidget *list = p->ListView1();
@@ -119,7 +132,7 @@ TEST_F(IconsTest, EachWayOfClosingAndWhatTheCellGets)
                                 ImageList2.Items().at(i).picture.pixelColor(8, 8));
                   }
                   DoubleClick(list, list->visualItemRect(list->item(1)).center());
-              }),
+              }, true),
               QStringLiteral("bar"));
     EXPECT_EQ(items, (QStringList{"summit", "bar", "church"}));   // the image list's keys, in its order
     // Enter on the third.

@@ -15,10 +15,11 @@
 
 namespace {
 
+// A key as the user presses it: to the control of the window that has the focus.
 void PressKey(QWidget &w, int key)
 {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(&w, &press);
+    QApplication::sendEvent(w.focusWidget() ? w.focusWidget() : &w, &press);
 }
 void Click(QWidget *target, Qt::KeyboardModifiers mods, QPoint at)
 {

@@ -3,6 +3,7 @@
 // that cannot be read, the summary's groups and its sort by a figure.
 #include "athletes_fixture.h"
 
+#include "athletes/frmFind.h"
 #include "athletes/frmHitGrimpeur.h"
 #include "athletes/frmRiepilogo.h"
 #include "athletes/logic/AthleteLists.h"
@@ -10,13 +11,16 @@
 #include "core/WindowRegistry.h"
 #include "platform/data/RecordsetModel.h"
 
+#include <QComboBox>
+#include <QPushButton>
 #include <QTableView>
 
 namespace {
+// A key as the user presses it: to the control of the window that has the focus.
 void PressKey(QWidget &w, int key)
 {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(&w, &press);
+    QApplication::sendEvent(w.focusWidget() ? w.focusWidget() : &w, &press);
 }
 
 QString CellText(const QVariant &v)
@@ -89,7 +93,8 @@ TEST_F(RankingTest, KeysStepThroughTheClimbsAndRankEach)
     EXPECT_EQ(w.Data1()->caption(), QStringLiteral("1"));
 
     // The quoted name ranks like any other: each athlete's best, ties kept,
-    // 09:05:00 before 10:00:00.
+    // 09:05:00 before 10:00:00. The window sees the key before the grid.
+    w.DBGrid1()->setFocus();
     PressKey(w, Qt::Key_PageDown);
     EXPECT_EQ(w.gridCaption(), Quoted);
     EXPECT_EQ(Shown(), (QStringList{QStringLiteral("B 09:05:00"), QStringLiteral("A 10:00:00"),
@@ -205,6 +210,7 @@ TEST_F(SummaryTest, ShowsEachAthletesGroupsAndStepsWithTheKeys)
 {
     TestSupport::LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
     frmRiepilogo &w = Open();
+    w.txtfields(7)->setFocus();   // the keys step whichever figure has the focus
     EXPECT_EQ(w.athleteCount(), 4);
     EXPECT_EQ(w.findChild<QLabel *>(QStringLiteral("lblNumero"))->text(), QStringLiteral("4"));
     EXPECT_EQ(w.dataAtleta()->caption(), QStringLiteral("1"));
@@ -264,6 +270,40 @@ TEST_F(SummaryTest, OneAthleteOnly)
     EXPECT_EQ(w.txtfields(0)->text(), QStringLiteral("BO"));
     m_window.reset();
     EXPECT_FALSE(SummaryRs);   // the summary closes what the main window opened for it
+}
+
+// The find dialog reaches both windows by their data controls: a climb found
+// is ranked at once, an athlete found is shown with his figures.
+TEST_F(RankingTest, FindMovesTheRankingAndTheSummary)
+{
+    WindowRegistry::Register(QStringLiteral("frmHitGrimpeur"), [](QWidget *p) -> QWidget * { return new frmHitGrimpeur(p); });
+    WindowRegistry::Register(QStringLiteral("frmRiepilogo"), [](QWidget *p) -> QWidget * { return new frmRiepilogo(p); });
+    auto find = [](const QString &text) {
+        frmFind dialog;
+        dialog.findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(text);
+        dialog.findChild<QComboBox *>(QStringLiteral("Combo2"))->setCurrentIndex(2);   // start of the field
+        dialog.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    };
+
+    auto *ranking = static_cast<frmHitGrimpeur *>(WindowRegistry::Load(QStringLiteral("frmHitGrimpeur")));
+    DataFormName = QStringLiteral("frmHitGrimpeur");
+    find(QStringLiteral("col"));
+    EXPECT_EQ(ranking->gridCaption(), Quoted);
+    EXPECT_EQ(ranking->model()->rowCount(), 3);
+    EXPECT_EQ(ranking->Data1()->caption(), QStringLiteral("2"));
+    delete ranking;
+
+    SummaryRs = CurrentDb->OpenRecordset(QStringLiteral("Riepilogo per Atleta"));
+    auto *summary = static_cast<frmRiepilogo *>(WindowRegistry::Load(QStringLiteral("frmRiepilogo")));
+    DataFormName = QStringLiteral("frmRiepilogo");
+    find(QStringLiteral("b"));
+    EXPECT_EQ(summary->txtfields(0)->text(), QStringLiteral("B"));
+    EXPECT_EQ(summary->txtfields(3)->text(), QStringLiteral("1"));
+    EXPECT_EQ(summary->dataAtleta()->caption(), QStringLiteral("2"));
+    delete summary;
+    WindowRegistry::Unregister(QStringLiteral("frmHitGrimpeur"));
+    WindowRegistry::Unregister(QStringLiteral("frmRiepilogo"));
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join(QLatin1Char('|')).toStdString();
 }
 
 #include "ranking_summary_test.moc"

@@ -8,6 +8,7 @@
 #include "platform/print/Printer.h"
 #include "platform/ui/Prompt.h"
 
+#include <QImage>
 #include <QPageLayout>
 #include <QPrinter>
 #include <QProcess>
@@ -193,9 +194,42 @@ TEST_F(SummaryCardTest, PrintsWhatTheWindowShows)
     EXPECT_FALSE(text.contains(QLatin1String("SECRET9"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QLatin1String("900 m.\n"))) << "per-climb gains carry no full stop";
     QSizeF page;
-    PdfWords(pdf, &page);
+    const QList<Word> words = PdfWords(pdf, &page);
     EXPECT_LT(page.width(), page.height());
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+
+    // The title stands in a drawn box: a dark line above and one below it,
+    // each spanning the whole title.
+    Word first{}, last{};
+    for (const Word &w : words) {
+        if (w.text == QLatin1String("Rossi") && first.text.isEmpty())
+            first = w;
+        if (w.text == QLatin1String("Ugo") && last.text.isEmpty())
+            last = w;
+    }
+    ASSERT_FALSE(first.text.isEmpty());
+    ASSERT_FALSE(last.text.isEmpty());
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("72"), QStringLiteral("-png"),
+                                              QStringLiteral("-singlefile"), pdf, Path(QStringLiteral("summary"))});
+    ASSERT_TRUE(render.waitForFinished(30000));
+    const QImage image(Path(QStringLiteral("summary.png")));
+    ASSERT_FALSE(image.isNull());
+    auto fullLine = [&](int y) {
+        for (int x = int(first.x0); x <= int(last.x1); ++x)
+            if (qGray(image.pixel(x, y)) > 240)   // a hairline renders grey
+                return false;
+        return true;
+    };
+    auto lineBetween = [&](double from, double to) {
+        for (int y = int(from); y <= int(to); ++y)
+            if (y >= 0 && y < image.height() && fullLine(y))
+                return true;
+        return false;
+    };
+    const double h = first.y1 - first.y0;
+    EXPECT_TRUE(lineBetween(first.y0 - h, first.y0)) << "no line above the title";
+    EXPECT_TRUE(lineBetween(first.y1, first.y1 + h)) << "no line below the title";
 }
 
 TEST_F(SummaryCardTest, LandscapeFromThePrinterSetUp)

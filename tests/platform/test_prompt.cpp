@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QFileDialog>
 
 TEST(Prompt, MsgBoxRecordsAndAnswersFromScript)
 {
@@ -250,4 +251,134 @@ TEST(Prompt, PrinterSetupConfirmsWithOk)
     for (QPushButton *ok : confirm) {
         EXPECT_EQ(ok->text(), QStringLiteral("OK"));
     }
+}
+
+// Several files chosen in a multiple-selection open dialog come back as the
+// folder and the names separated by NUL; one file as its path; and the real
+// dialog is set up to take several existing files only with the flag.
+TEST(Prompt, MultipleSelectionGivesFolderAndNames)
+{
+    auto &s = TestSupport::Script();
+    const QChar nul(0);
+    s.files.push_back(QStringList{"/data/p/a.txt", "/data/p/b c.txt", "/data/p/d.txt"}.join(nul));
+    s.files.push_back(QString("/data/p/only.txt"));
+    CommonDialog d;
+    d.Flags = 0x81604;
+    d.DefaultExt = "txt";
+    d.ShowOpen();
+    EXPECT_EQ(d.FileName, QStringList({"/data/p", "a.txt", "b c.txt", "d.txt"}).join(nul));
+    EXPECT_EQ(SplitMultiSelection(d.FileName), QStringList({"/data/p/a.txt", "/data/p/b c.txt", "/data/p/d.txt"}));
+    d.ShowOpen();
+    EXPECT_EQ(d.FileName, "/data/p/only.txt");
+    EXPECT_EQ(SplitMultiSelection(d.FileName), QStringList{"/data/p/only.txt"});
+    EXPECT_TRUE(SplitMultiSelection(QString()).isEmpty());
+
+    FileDialogRequest r;
+    r.flags = MultiSelectFlag;
+    QFileDialog multi;
+    ConfigureFileDialog(multi, r);
+    EXPECT_EQ(multi.fileMode(), QFileDialog::ExistingFiles);
+    r.flags = 0;
+    QFileDialog single;
+    ConfigureFileDialog(single, r);
+    EXPECT_EQ(single.fileMode(), QFileDialog::ExistingFile);
+}
+
+// The font dialog carries the colour and the two effects only with flag 0x100,
+// and offers scalable faces only with 0x40000.
+TEST(Prompt, FontDialogColourAndEffectsFollowTheFlags)
+{
+    struct Case { int flags; bool effects, scalable; int colorAfter; bool underlineAfter; };
+    const Case cases[] = {
+        {0, false, false, 0x0000FF, false},
+        {257, true, false, 0x332211, true},
+        {262401, true, true, 0x332211, true},
+    };
+    for (const Case &c : cases) {
+        auto &s = TestSupport::ResetScript();
+        QFont f("DejaVu Serif", 11);
+        f.setUnderline(true);
+        s.fonts.push_back(FontDialogResult(f, QColor(0x11, 0x22, 0x33)));
+        CommonDialog d;
+        d.FontName = "Nowhere Sans";
+        d.FontSize = 9;
+        d.Color = 0x0000FF;
+        d.Flags = c.flags;
+        d.ShowFont();
+        const FontDialogRequest &req = s.shown.back().font;
+        EXPECT_EQ(req.font.family(), "Nowhere Sans") << c.flags;   // a face not installed is offered by its name
+        EXPECT_EQ(req.color, QColor(255, 0, 0)) << c.flags;
+        EXPECT_EQ(req.effects, c.effects) << c.flags;
+        EXPECT_EQ(req.colorOffered, c.effects) << c.flags;
+        EXPECT_EQ(req.scalableOnly, c.scalable) << c.flags;
+        EXPECT_EQ(d.FontName, "DejaVu Serif");
+        EXPECT_EQ(d.Color, c.colorAfter) << c.flags;
+        EXPECT_EQ(d.FontUnderline, c.underlineAfter) << c.flags;
+    }
+    // An answer without a colour keeps the colour; a cancel keeps everything.
+    auto &s = TestSupport::ResetScript();
+    s.fonts.push_back(QFont("DejaVu Sans", 12));
+    CommonDialog d;
+    d.Flags = 257;
+    d.Color = 0x00FF00;
+    d.ShowFont();
+    EXPECT_EQ(d.Color, 0x00FF00);
+    EXPECT_DOUBLE_EQ(d.FontSize, 12);
+    d.CancelError = false;
+    d.ShowFont();
+    EXPECT_EQ(d.FontName, "DejaVu Sans");
+    EXPECT_EQ(d.Color, 0x00FF00);
+}
+
+#include "platform/ui/FontPicker.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QGroupBox>
+
+TEST(PromptReal, FontPickerOffersColourEffectsAndScalableFaces)
+{
+    RealDialogs real;
+    bool scalableOnly = false, effectsShown = false;
+    OnModal<FontPicker>([&](FontPicker *p) {
+        scalableOnly = p->findChild<QFontComboBox *>("face")->fontFilters() == QFontComboBox::ScalableFonts;
+        effectsShown = !p->findChild<QGroupBox *>("effects")->isHidden();
+        p->findChild<QCheckBox *>("bold")->setChecked(true);
+        p->findChild<QCheckBox *>("strikeout")->setChecked(true);
+        p->findChild<QComboBox *>("size")->setEditText("14");
+        p->setColor(QColor(0, 0, 255));
+        p->accept();
+    });
+    CommonDialog d;
+    d.FontName = "Nowhere Sans";
+    d.FontSize = 8;
+    d.Flags = 262401;
+    d.ShowFont();
+    EXPECT_TRUE(scalableOnly);
+    EXPECT_TRUE(effectsShown);
+    EXPECT_EQ(d.FontName, "Nowhere Sans");   // the face was not touched
+    EXPECT_DOUBLE_EQ(d.FontSize, 14);
+    EXPECT_TRUE(d.FontBold);
+    EXPECT_TRUE(d.FontStrikethru);
+    EXPECT_EQ(d.Color, 0xFF0000);
+
+    // Without flag 0x100 neither effects nor colour are shown; choosing a face keeps it.
+    OnModal<FontPicker>([&](FontPicker *p) {
+        scalableOnly = p->findChild<QFontComboBox *>("face")->fontFilters() == QFontComboBox::ScalableFonts;
+        effectsShown = !p->findChild<QGroupBox *>("effects")->isHidden();
+        auto *face = p->findChild<QFontComboBox *>("face");
+        face->setCurrentIndex(face->count() - 1);
+        p->accept();
+    });
+    d.Flags = 0;
+    d.ShowFont();
+    EXPECT_FALSE(scalableOnly);
+    EXPECT_FALSE(effectsShown);
+    EXPECT_NE(d.FontName, "Nowhere Sans");
+    EXPECT_EQ(d.Color, 0xFF0000);
+
+    OnModal<FontPicker>([](FontPicker *p) { p->reject(); });
+    const QString before = d.FontName;
+    EXPECT_THROW(d.ShowFont(), VbError);
+    EXPECT_EQ(d.FontName, before);
 }

@@ -373,9 +373,14 @@ TEST_F(ChartWindowTest, AxisFontPickerAndAMinimisedClose)
     chosen.setPointSizeF(10.5);
     chosen.setBold(true);
     chosen.setUnderline(true);
-    TestSupport::Script().fonts.push_back(chosen);
+    TestSupport::Script().fonts.push_back(FontDialogResult(chosen, QColor(0, 128, 255)));
     redraws = chart->RedrawCount();
     chart->lblAx_DblClick();
+    // The dialog offered the effects and the colour, starting from black.
+    EXPECT_TRUE(TestSupport::Script().shown.back().font.colorOffered);
+    EXPECT_EQ(TestSupport::Script().shown.back().font.color, QColor(Qt::black));
+    EXPECT_EQ(chart->AxisFont().color, 0 + 128 * 256 + 255 * 65536);
+    EXPECT_EQ(chart->lblAx()->palette().color(QPalette::WindowText), QColor(0, 128, 255));
     EXPECT_EQ(chart->RedrawCount(), redraws + 1);
     EXPECT_EQ(chart->AxisFont().name, QStringLiteral("Courier"));
     EXPECT_EQ(chart->AxisFont().size, 10.5f);
@@ -393,6 +398,7 @@ TEST_F(ChartWindowTest, AxisFontPickerAndAMinimisedClose)
     EXPECT_EQ(Grafico("AX_FontName"), QStringLiteral("Courier"));
     EXPECT_EQ(Grafico("AX_FontSize"), QStringLiteral("10"));
     EXPECT_EQ(Grafico("AX_FontBold"), QStringLiteral("-1"));
+    EXPECT_EQ(Grafico("AX_Color"), QString::number(0 + 128 * 256 + 255 * 65536));
     EXPECT_EQ(Grafico("height"), QStringLiteral("<missing>"));
     EXPECT_EQ(Grafico("left"), QStringLiteral("<missing>"));
 }

@@ -1,6 +1,7 @@
 #include "tools/logic/ImportEngine.h"
 
 #include "core/LangClient.h"
+#include "tools/logic/BatchInsert.h"
 #include "platform/error/VbError.h"
 
 #include <QDir>
@@ -112,9 +113,7 @@ public:
         auto insertCard = m_dst.prepare(QStringLiteral("INSERT INTO ") + Br(k.cards) + QStringLiteral(" (")
                                         + cardCols.destination.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
                                         + placeholders(int(cardCols.destination.size())) + QLatin1Char(')'));
-        auto insertSample = m_dst.prepare(QStringLiteral("INSERT INTO ") + Br(k.samples) + QStringLiteral(" (")
-                                          + sampleCols.destination.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
-                                          + placeholders(int(sampleCols.destination.size())) + QLatin1Char(')'));
+        BatchInsert insertSample(m_dst, Br(k.samples), sampleCols.destination);
         const QString cardCount = QStringLiteral("SELECT COUNT(*) FROM ") + Br(k.cards) + QStringLiteral(" WHERE [IDPercorso]=?");
         const QString sampleCount = QStringLiteral("SELECT COUNT(*) FROM ") + Br(k.samples) + QStringLiteral(" WHERE [IDPercorso]=?");
         const QString sampleSelect = QStringLiteral("SELECT ") + sampleCols.select.join(QLatin1Char(','))
@@ -158,14 +157,14 @@ public:
                     }
                 }
                 if (copySamples) {
-                    if (!copy(sampleSelect, name, *insertSample))
+                    if (!copy(sampleSelect, name, insertSample))
                         return;
                     names << name;
                 }
             } else {
                 insertCard->execute(card);
                 names << name;
-                if (sourceSamples >= 1 && !copy(sampleSelect, name, *insertSample))
+                if (sourceSamples >= 1 && !copy(sampleSelect, name, insertSample))
                     return;
             }
             progress(label, ++done, int(cards.size()));
@@ -174,18 +173,22 @@ public:
     }
 
 private:
-    bool copy(const QString &select, const QString &name, dao::PreparedStatement &insert)
+    // The samples of one card, all written before the next card is looked at.
+    bool copy(const QString &select, const QString &name, BatchInsert &insert)
     {
         auto c = m_src.openCursor(select, {name});
         QVariantList row;
         while (c->next()) {
-            if (aborted())
+            if (aborted()) {
+                insert.discard();
                 return false;
+            }
             row.clear();
             for (int i = 0; i < c->columnCount(); ++i)
                 row << c->value(i);
-            insert.execute(row);
+            insert.add(row);
         }
+        insert.flush();
         return true;
     }
 

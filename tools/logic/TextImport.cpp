@@ -1,6 +1,7 @@
 #include "tools/logic/TextImport.h"
 
 #include "core/LangClient.h"
+#include "tools/logic/BatchInsert.h"
 #include "platform/error/VbError.h"
 
 #include <QFile>
@@ -72,6 +73,11 @@ Result Import(dao::Database &dst, const QStringList &files, bool overwrite, cons
     };
     const QString label = GetLangString(12510);
     QString current;
+    const QStringList sampleColumns{QStringLiteral("[IDPercorso]"), QStringLiteral("[DistParz]"), QStringLiteral("[Altezza]"),
+                                    QStringLiteral("[Note]"), QStringLiteral("[image]")};
+    // One set of prepared statements for every file of the run.
+    BatchInsert climbSamples(dst, QStringLiteral("[CampioniSalite]"), sampleColumns);
+    BatchInsert routeSamples(dst, QStringLiteral("[CampioniPercorsi]"), sampleColumns);
     dst.BeginTrans();
     try {
         int done = 0;
@@ -113,13 +119,16 @@ Result Import(dao::Database &dst, const QStringList &files, bool overwrite, cons
                         addSamples = false;
                 }
                 if (addSamples) {
-                    auto insert = dst.prepare(QStringLiteral("INSERT INTO ") + samples
-                                              + QStringLiteral(" ([IDPercorso],[DistParz],[Altezza],[Note],[image]) VALUES (?,?,?,?,?)"));
+                    BatchInsert &insert = rec->isClimb ? climbSamples : routeSamples;
                     for (const TextProfileSample &s : rec->samples) {
                         if (shouldStop())
                             break;
-                        insert->execute({name, double(s.distParz), int(s.altezza), s.note, s.image});
+                        insert.add({name, double(s.distParz), int(s.altezza), s.note, s.image});
                     }
+                    if (aborted)
+                        insert.discard();
+                    else
+                        insert.flush();
                 }
             }
             if (cb.progress)
