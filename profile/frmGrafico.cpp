@@ -352,6 +352,9 @@ void frmGrafico::mnuCopy_Click() { m_frame->Copy(); }
 void frmGrafico::MyPrint()
 {
     Printer &printer = SharedPrinter();
+    // Without a printer the chart goes to a PDF file named after it.
+    if (!printer.ChooseOutput(windowTitle()))
+        return;
     try {
         const QImage &image = m_frame->Picture1()->Image();
         const double w = qMax(1, image.width()), h = qMax(1, image.height());
@@ -360,7 +363,8 @@ void frmGrafico::MyPrint()
         printer.EndDoc();
     } catch (const VbError &e) {
         printer.KillDoc();
-        ShowDataError(e);
+        if (e.Number() != VbErr::CancelError)
+            ShowDataError(e);
     }
 }
 

@@ -472,6 +472,20 @@ TEST_F(ChartWindowTest, PrintsTheWholeZoomedDrawingToPdf)
     const QStringList cols = lines[2].simplified().split(QLatin1Char(' '));
     EXPECT_EQ(cols.value(3).toInt(), width) << list.toStdString();
     EXPECT_EQ(cols.value(4).toInt(), chart->Picture1()->height()) << list.toStdString();
+
+    // Without a printer the chart goes to a PDF file named after it; a cancel prints nothing.
+    SharedPrinter().SetOutputFileName(QString());
+    const PrinterListProvider old = SetPrinterListProvider([] { return QStringList(); });
+    const QString chosen = TempPath(QStringLiteral("chosen.pdf"));
+    TestSupport::ResetScript().files = {std::nullopt, chosen};
+    chart->MyPrint();
+    EXPECT_FALSE(SharedPrinter().InDocument());
+    chart->MyPrint();
+    SetPrinterListProvider(old);
+    const auto &shown = TestSupport::Script().shown;
+    ASSERT_EQ(shown.size(), 2u);   // the two file dialogs, no message
+    EXPECT_EQ(shown[0].request.fileName, chart->windowTitle() + QStringLiteral(".pdf"));
+    EXPECT_TRUE(QFile::exists(chosen));
 }
 
 TEST_F(ChartWindowTest, SavesTheThreePictureTypesUnderTheChartsTitle)
