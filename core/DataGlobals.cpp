@@ -1,5 +1,7 @@
 #include "core/DataGlobals.h"
 
+#include "core/ChartHandoff.h"
+
 dao::DatabasePtr CurrentDb;
 dao::RecordsetPtr AthletesRs;
 dao::RecordsetPtr ClimbsRs;
@@ -101,4 +103,5 @@ void ResetGlobals()
     ListSql.clear();
     StatsSqlHead.clear();
     ImageList2.Clear();
+    ChartHandoff::Reset();
 }
