@@ -22,10 +22,28 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <functional>
+
 using namespace ImportUi;
 
 namespace {
 const QString Section = QStringLiteral("frmImport");
+
+// Opens a file of the import under the hourglass with a status text; a
+// failure is told and gives no database.
+dao::DatabasePtr OpenTelling(int statusId, const std::function<ImportFiles::Opened()> &open)
+{
+    SetMainPointer(11);
+    SetStatus(GetLangString(statusId), true);
+    const ImportFiles::Opened o = open();
+    SetStatus(QString());
+    SetMainPointer(0);
+    if (!o.ok()) {
+        TellOpenFailure(o);
+        return {};
+    }
+    return o.db;
+}
 } // namespace
 
 frmImport::frmImport(QWidget *parent) : ImportWizard("frmImport", parent)
@@ -187,17 +205,9 @@ void frmImport::cmdStep0Next_Click()
     const QString path = txtSource->text().trimmed();
     if (path.isEmpty() || Running())
         return;
-    SetMainPointer(11);
-    SetStatus(GetLangString(17529), true);
-    const ImportFiles::Opened o = ImportFiles::OpenOrigin(path);
-    SetStatus(QString());
-    SetMainPointer(0);
-    if (!o.ok()) {
-        TellOpenFailure(o);
-        return;
-    }
-    m_source = o.db;
-    ShowPage(1);
+    m_source = OpenTelling(17529, [&] { return ImportFiles::OpenOrigin(path); });
+    if (m_source)
+        ShowPage(1);
 }
 
 void frmImport::cmdStep1Next_Click()
@@ -211,16 +221,9 @@ void frmImport::cmdStep1Next_Click()
         MsgBox(GetLangString(17509), Vb::Exclamation);
         return;
     }
-    SetMainPointer(11);
-    SetStatus(GetLangString(17530), true);
-    const ImportFiles::Opened o = ImportFiles::OpenDest(path, ImportFiles::Texts::DatabaseImport);
-    SetStatus(QString());
-    SetMainPointer(0);
-    if (!o.ok()) {
-        TellOpenFailure(o);
+    m_dest = OpenTelling(17530, [&] { return ImportFiles::OpenDest(path, ImportFiles::Texts::DatabaseImport); });
+    if (!m_dest)
         return;
-    }
-    m_dest = o.db;
     Label1->setText(GetLangString(17511));
     ShowPage(2);
 }

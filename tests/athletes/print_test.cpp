@@ -2,36 +2,15 @@
 // drawn on the printer (checked in a PDF).
 #include "athletes_fixture.h"
 
+#include "PdfReadBack.h"
+
 #include "athletes/logic/AthletePrint.h"
 #include "core/WindowInterfaces.h"
 #include "core/WindowRegistry.h"
 #include "platform/print/Printer.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 
 namespace {
-QString PdfWords(const QString &path)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput()).replace(QRegularExpression(QStringLiteral("\\s+")),
-                                                                 QStringLiteral(" "));
-}
-
-class PdfOutput {
-public:
-    explicit PdfOutput(const QString &path) : m_old(SharedPrinter().OutputFileName())
-    {
-        SharedPrinter().SetOutputFileName(path);
-    }
-    ~PdfOutput() { SharedPrinter().SetOutputFileName(m_old); }
-
-private:
-    QString m_old;
-};
-
 // The print form: keeps the job it was given.
 class PrintFormStandIn : public QWidget, public PrintFormInterface {
     Q_OBJECT
@@ -71,12 +50,12 @@ TEST_F(AthletesTest, CardPrintShowsTheAthlete)
     TestSupport::LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
     AddAthlete(QStringLiteral("A1"));
     const QString pdf = Path(QStringLiteral("card.pdf"));
-    PdfOutput output(pdf);
+    PdfReadBack::Output output(pdf);
     frmDatiPers &w = OpenAthletes();
     w.ccrpDtp1()->SetValue(QDate(1990, 3, 4));
     w.MyPrint1();
     ASSERT_TRUE(QFile::exists(pdf));
-    const QString words = PdfWords(pdf);
+    const QString words = PdfReadBack::Flat(PdfReadBack::Text(pdf));
     for (const char *expected :
          {"Biker Data", "Biker Code: A1", "Last Name: Rossi", "Name: Ugo", "Birthday: 3/4/90",
           "Biker weight: 70 kg.", "Cadence: 90 rpm.", "Max. Heart Rate: 190 heart rate.",
@@ -98,7 +77,7 @@ TEST_F(AthletesTest, CardPrintShowsTheAthlete)
 TEST_F(AthletesTest, CardPrintWithoutAthletesPrintsNothing)
 {
     const QString pdf = Path(QStringLiteral("none.pdf"));
-    PdfOutput output(pdf);
+    PdfReadBack::Output output(pdf);
     OpenAthletes().MyPrint1();
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
@@ -120,7 +99,7 @@ TEST_F(AthletesTest, CardPrintWithoutPrinterGoesToAPdfFile)
     const auto &shown = TestSupport::Script().shown;
     ASSERT_EQ(shown.size(), 2u);   // the two file dialogs, no message
     EXPECT_EQ(shown[0].request.fileName, QStringLiteral("Rossi Ugo.pdf"));
-    EXPECT_TRUE(PdfWords(pdf).contains(QStringLiteral("Biker Code: A1")));
+    EXPECT_TRUE(PdfReadBack::Flat(PdfReadBack::Text(pdf)).contains(QStringLiteral("Biker Code: A1")));
 }
 
 // A printer that cannot be written to: the document is discarded and the
@@ -129,7 +108,7 @@ TEST_F(AthletesTest, CardPrintFailureIsShown)
 {
     AddAthlete(QStringLiteral("A1"));
     const QString pdf = Path(QStringLiteral("no/such/folder/card.pdf"));
-    PdfOutput output(pdf);
+    PdfReadBack::Output output(pdf);
     OpenAthletes().MyPrint1();
     EXPECT_FALSE(QFile::exists(pdf));
     ASSERT_EQ(TestSupport::Script().messages().size(), 1);

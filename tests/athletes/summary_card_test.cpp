@@ -3,6 +3,8 @@
 // against a stored reference, landscape and a printer that fails.
 #include "athletes_fixture.h"
 
+#include "PdfReadBack.h"
+
 #include "athletes/frmRiepilogo.h"
 #include "athletes/logic/SummaryPrint.h"
 #include "platform/print/Printer.h"
@@ -11,59 +13,17 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTextStream>
 
 namespace {
-struct Word {
-    QString text;
-    double x0, y0, x1, y1;
-};
-
-// The words of the PDF's first page with their boxes (points), and its size.
-QList<Word> PdfWords(const QString &pdf, QSizeF *page = nullptr)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    if (page) {
-        const auto m = QRegularExpression(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\"")).match(html);
-        *page = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
-    }
-    QList<Word> words;
-    const QRegularExpression word(QStringLiteral(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
-    for (auto it = word.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                         m.captured(4).toDouble()});
-    }
-    return words;
-}
+using PdfReadBack::Word;
 
 // The page as text, lines kept in place, runs of blanks made one.
 QString PdfText(const QString &pdf)
 {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput()).replace(QRegularExpression(QStringLiteral("[ \\t]+")),
-                                                                 QStringLiteral(" "));
+    return PdfReadBack::Text(pdf).replace(QRegularExpression(QStringLiteral("[ \\t]+")), QStringLiteral(" "));
 }
-
-class PdfOutput {
-public:
-    explicit PdfOutput(const QString &path) : m_old(SharedPrinter().OutputFileName())
-    {
-        SharedPrinter().SetOutputFileName(path);
-    }
-    ~PdfOutput() { SharedPrinter().SetOutputFileName(m_old); }
-
-private:
-    QString m_old;
-};
 
 // Widths grow with the length, the size and (by half) with bold; "Z" is 10
 // units high per point, 11 in bold. A measure taken in the wrong size or
@@ -131,7 +91,7 @@ TEST_F(AthletesTest, SummaryCardPageMatchesItsReference)
     SummaryPrint::PrintCard(printer, SampleFigures(), Printer::vbPRORPortrait, texts);
     QString page;
     QSizeF size;
-    for (const Word &w : PdfWords(pdf, &size))
+    for (const Word &w : PdfReadBack::Words(pdf, &size))
         page += QStringLiteral("%1 %2 %3\n").arg(qRound(w.x0)).arg(qRound(w.y0)).arg(w.text);
     ASSERT_FALSE(page.isEmpty());
     const QString golden = QDir(TestSupport::DataDir()).filePath(QStringLiteral("athletes/summary_card.golden.txt"));
@@ -183,7 +143,7 @@ TEST_F(SummaryCardTest, PrintsWhatTheWindowShows)
 {
     TestSupport::LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
     const QString pdf = Path(QStringLiteral("summary.pdf"));
-    PdfOutput output(pdf);
+    PdfReadBack::Output output(pdf);
     Open().MyPrint();
     ASSERT_TRUE(QFile::exists(pdf));
     const QString text = PdfText(pdf);
@@ -194,7 +154,7 @@ TEST_F(SummaryCardTest, PrintsWhatTheWindowShows)
     EXPECT_FALSE(text.contains(QLatin1String("SECRET9"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QLatin1String("900 m.\n"))) << "per-climb gains carry no full stop";
     QSizeF page;
-    const QList<Word> words = PdfWords(pdf, &page);
+    const QList<Word> words = PdfReadBack::Words(pdf, &page);
     EXPECT_LT(page.width(), page.height());
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 
@@ -235,7 +195,7 @@ TEST_F(SummaryCardTest, PrintsWhatTheWindowShows)
 TEST_F(SummaryCardTest, LandscapeFromThePrinterSetUp)
 {
     const QString pdf = Path(QStringLiteral("landscape.pdf"));
-    PdfOutput output(pdf);
+    PdfReadBack::Output output(pdf);
     QPrinter chosen;
     chosen.setPageOrientation(QPageLayout::Landscape);
     QPrinter *old = cmDlg1.Printer;
@@ -243,7 +203,7 @@ TEST_F(SummaryCardTest, LandscapeFromThePrinterSetUp)
     Open().MyPrint();
     cmDlg1.Printer = old;
     QSizeF page;
-    const QList<Word> words = PdfWords(pdf, &page);
+    const QList<Word> words = PdfReadBack::Words(pdf, &page);
     EXPECT_GT(page.width(), page.height());
     // The title stays centred on the wider page.
     for (const Word &w : words)
@@ -255,7 +215,7 @@ TEST_F(SummaryCardTest, LandscapeFromThePrinterSetUp)
 TEST_F(SummaryCardTest, PrinterFailureIsShownAndNothingPrinted)
 {
     const QString pdf = Path(QStringLiteral("no/such/folder/summary.pdf"));
-    PdfOutput output(pdf);
+    PdfReadBack::Output output(pdf);
     Open().MyPrint();
     EXPECT_FALSE(QFile::exists(pdf));
     ASSERT_EQ(TestSupport::Script().messages().size(), 1);

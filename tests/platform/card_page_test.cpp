@@ -1,39 +1,23 @@
 // The shared card page, read back from its PDF with the words' boxes: the
 // header and footer lines sit on the 5 % frame, date and program left, time
 // and organisation right; the rows run 1.5 text heights apart, labels in line.
+#include "PdfReadBack.h"
 #include "TestSupport.h"
 #include "platform/print/CardPage.h"
 #include "platform/print/Printer.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
-struct Word {
-    QString text;
-    double x0, y0, x1, y1;
-};
+using PdfReadBack::Word;
 
 // Every word of the first page with its box, and the page size.
 QList<Word> Words(const QString &pdf, double *width, double *height)
 {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    const QRegularExpression page(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\""));
-    const auto pm = page.match(html);
-    *width = pm.captured(1).toDouble();
-    *height = pm.captured(2).toDouble();
-    QList<Word> words;
-    const QRegularExpression word(QStringLiteral(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
-    for (auto it = word.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(),
-                         m.captured(3).toDouble(), m.captured(4).toDouble()});
-    }
+    QSizeF page;
+    const QList<Word> words = PdfReadBack::Words(pdf, &page);
+    *width = page.width();
+    *height = page.height();
     return words;
 }
 

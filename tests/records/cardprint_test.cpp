@@ -2,12 +2,12 @@
 #include "platform/com/ComRegistry.h"
 #include "platform/error/VbError.h"
 #include "records/CardPrint.h"
+#include "PdfReadBack.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -17,23 +17,16 @@
 using namespace CardPrint;
 
 namespace {
+using PdfReadBack::Flat;
+using PdfReadBack::Word;
 
-QString PdfText(const QString &path, bool layout = true)
+// The words with their boxes, and the first page's width.
+QList<Word> PdfWords(const QString &pdf, double *pageWidth)
 {
-    QProcess p;
-    QStringList args;
-    if (layout)
-        args << QStringLiteral("-layout");
-    args << path << QStringLiteral("-");
-    p.start(QStringLiteral("pdftotext"), args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// Spaces collapsed, so words can be looked for whatever the layout.
-QString Flat(const QString &s)
-{
-    return QString(s).replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
+    QSizeF page;
+    const QList<Word> words = PdfReadBack::Words(pdf, &page);
+    *pageWidth = page.width();
+    return words;
 }
 
 CardData Climb()
@@ -61,31 +54,6 @@ PageTexts Page()
     return PageTexts{QStringLiteral("12/10/26"), QStringLiteral("9:30 AM"), QStringLiteral("vettaro 1.0")};
 }
 
-struct Word {
-    QString text;
-    double x0, y0, x1, y1;
-};
-
-// The words of a PDF with their boxes in points, and the first page's width.
-QList<Word> PdfWords(const QString &path, double *pageWidth)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    const QString html = QString::fromUtf8(p.readAllStandardOutput());
-    *pageWidth = QRegularExpression(QStringLiteral("<page width=\"([0-9.]+)\""))
-                     .match(html).captured(1).toDouble();
-    QList<Word> words;
-    static const QRegularExpression word(QStringLiteral(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
-    for (auto it = word.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(),
-                         m.captured(3).toDouble(), m.captured(4).toDouble()});
-    }
-    return words;
-}
-
 // The texts of one of the built language libraries, for a scope.
 class Language {
 public:
@@ -108,7 +76,7 @@ protected:
     {
         printer.SetOutputFileName(pdf);
         PrintCard(printer, card, orientation, Page());
-        return PdfText(pdf);
+        return PdfReadBack::Text(pdf);
     }
     QTemporaryDir dir;
     QString pdf = QDir(dir.path()).filePath(QStringLiteral("card.pdf"));
@@ -139,7 +107,7 @@ TEST_F(CardPrintTest, ClimbCardHoldsEveryFieldOnOnePage)
         EXPECT_TRUE(flat.contains(piece)) << piece.toStdString();
     }
     // The line break starts a new line: "after" does not follow "ramps" on the same line.
-    EXPECT_FALSE(PdfText(pdf, true).contains(QRegularExpression(QStringLiteral("ramps +after"))));
+    EXPECT_FALSE(PdfReadBack::Text(pdf).contains(QRegularExpression(QStringLiteral("ramps +after"))));
     // The state field is on no card, and the printer's font is put back.
     EXPECT_EQ(printer.FontSize(), 10.0);
     EXPECT_FALSE(printer.InDocument());
@@ -198,7 +166,7 @@ TEST_F(CardPrintTest, FailureDiscardsTheDocument)
     EXPECT_FALSE(QFile::exists(pdf));
     // The same printer prints the next card normally.
     PrintCard(printer, Climb(), 1, Page());
-    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Passo Fedaia")));
+    EXPECT_TRUE(PdfReadBack::Text(pdf).contains(QStringLiteral("Passo Fedaia")));
 }
 
 // Values wider than their column go on over further lines inside it: a

@@ -2,36 +2,20 @@
 // list and sample table handed to the print form.
 #include "window_fixture.h"
 
+#include "PdfReadBack.h"
+
 #include "core/ProfileExport.h"
 #include "core/UserFolders.h"
 #include "core/WindowRegistry.h"
 #include "platform/print/Printer.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 
 namespace {
+// The printed words in reading order, blanks folded.
 QString PdfWords(const QString &path)
 {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput()).replace(QRegularExpression(QStringLiteral("\\s+")),
-                                                                 QStringLiteral(" "));
+    return PdfReadBack::Flat(PdfReadBack::Text(path, {}));
 }
-
-// Puts the shared printer's output into a PDF file for the test's length.
-class PdfOutput {
-public:
-    explicit PdfOutput(const QString &path) : m_old(SharedPrinter().OutputFileName())
-    {
-        SharedPrinter().SetOutputFileName(path);
-    }
-    ~PdfOutput() { SharedPrinter().SetOutputFileName(m_old); }
-
-private:
-    QString m_old;
-};
 }
 
 // The card shows on the page as the window shows it; while a new card is
@@ -42,7 +26,7 @@ TEST_P(BothWindows, PrintsTheCardAsShown)
     TestSupport::LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
     AddCard(climb, QStringLiteral("Passo Giau"), 10, 1000, 1500);
     const QString pdf = Path(QStringLiteral("card.pdf"));
-    PdfOutput output(pdf);
+    PdfReadBack::Output output(pdf);
     CardWindow &w = Open(climb);
     Ctl<QLineEdit>(climb ? "Text2(2)" : "Text1(1)")->setText(QStringLiteral("Selva"));   // shown, not yet saved
     w.MyPrint1();
