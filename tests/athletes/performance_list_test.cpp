@@ -1,5 +1,6 @@
 // The trainings and climbs lists of one athlete, driven as a user would.
 #include "athletes_fixture.h"
+#include "PrintFormStandIn.h"
 #include "athletes/DataFilter.h"
 #include "athletes/PerformanceList.h"
 #include "athletes/RegisterWindows.h"
@@ -81,17 +82,6 @@ protected:
     std::unique_ptr<PerformanceList> m_list;
 };
 
-namespace {
-// The print form: keeps the job it was given.
-class ListPrintFormStandIn : public QWidget, public PrintFormInterface {
-    Q_OBJECT
-    Q_INTERFACES(PrintFormInterface)
-public:
-    void setPrintJob(const PrintJob &j) override { job = j; }
-    PrintJob job;
-};
-}
-
 TEST_F(PerformanceListTest, FilterSortAndAthleteChangeKeepData2OnTheShownRows)
 {
     PerformanceList &w = Open();
@@ -134,7 +124,7 @@ TEST_F(PerformanceListTest, FilterSortAndAthleteChangeKeepData2OnTheShownRows)
 TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)
 {
     // A plain widget stands in for the print form and keeps what it is handed.
-    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *) -> QWidget * { return new ListPrintFormStandIn; });
+    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *) -> QWidget * { return new PrintFormStandIn; });
     PerformanceList &w = Open();
     QHeaderView *head = w.grid()->horizontalHeader();
     const QPoint timeHead(head->sectionViewportPosition(3) + 5, 5);
@@ -144,7 +134,7 @@ TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)
     EXPECT_EQ(Shown(3).first(), QStringLiteral("00:30:00"));
 
     w.MyPrint();
-    auto *standIn = dynamic_cast<ListPrintFormStandIn *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
+    auto *standIn = dynamic_cast<PrintFormStandIn *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
     ASSERT_NE(standIn, nullptr);
     EXPECT_EQ(standIn->job.title, QStringLiteral("Rossi Ugo| Tour performance"));
     EXPECT_TRUE(standIn->job.sql.endsWith(QLatin1String("ORDER BY [Tempo] ASC")));
@@ -187,5 +177,3 @@ TEST_F(PerformanceListTest, DateFilterNarrowsTheOpenListInAnyLocale)
     QLocale::setDefault(saved);
     WindowRegistry::Unload(QStringLiteral("frmPrestAll"));
 }
-
-#include "performance_list_test.moc"

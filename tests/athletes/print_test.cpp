@@ -1,6 +1,7 @@
 // The athlete card's prints: the list handed to the print form and the card
 // drawn on the printer (checked in a PDF).
 #include "athletes_fixture.h"
+#include "PrintFormStandIn.h"
 
 #include "PdfReadBack.h"
 
@@ -9,18 +10,6 @@
 #include "core/WindowRegistry.h"
 #include "platform/print/Printer.h"
 
-
-namespace {
-// The print form: keeps the job it was given.
-class PrintFormStandIn : public QWidget, public PrintFormInterface {
-    Q_OBJECT
-    Q_INTERFACES(PrintFormInterface)
-public:
-    explicit PrintFormStandIn(QWidget *parent) : QWidget(parent) {}
-    void setPrintJob(const PrintJob &j) override { job = j; }
-    PrintJob job;
-};
-}
 
 TEST_F(AthletesTest, ListPrintGoesToThePrintForm)
 {
@@ -114,5 +103,3 @@ TEST_F(AthletesTest, CardPrintFailureIsShown)
     ASSERT_EQ(TestSupport::Script().messages().size(), 1);
     EXPECT_TRUE(TestSupport::Script().messages().front().startsWith(QStringLiteral("Error ")));
 }
-
-#include "print_test.moc"

@@ -2,6 +2,7 @@
 // database: climbs stepped with the keys, ties and quoted names, a ranking
 // that cannot be read, the summary's groups and its sort by a figure.
 #include "athletes_fixture.h"
+#include "PrintFormStandIn.h"
 
 #include "athletes/frmFind.h"
 #include "athletes/frmHitGrimpeur.h"
@@ -28,15 +29,6 @@ QString CellText(const QVariant &v)
     return v.typeId() == QMetaType::QTime ? v.toTime().toString(QStringLiteral("hh:mm:ss")) : v.toString();
 }
 
-// The print form: keeps the job it was given.
-class RankingPrintFormStandIn : public QWidget, public PrintFormInterface {
-    Q_OBJECT
-    Q_INTERFACES(PrintFormInterface)
-public:
-    explicit RankingPrintFormStandIn(QWidget *parent) : QWidget(parent) {}
-    void setPrintJob(const PrintJob &j) override { job = j; }
-    PrintJob job;
-};
 } // namespace
 
 class RankingTest : public AthletesTest {
@@ -143,11 +135,11 @@ TEST_F(RankingTest, ARankingThatFailsEmptiesTheGridAndIsReported)
 
 TEST_F(RankingTest, PrintHandsTheSevenColumnRankingToThePrintForm)
 {
-    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *parent) { return new RankingPrintFormStandIn(parent); });
+    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *parent) { return new PrintFormStandIn(parent); });
     frmHitGrimpeur &w = Open();
     PressKey(w, Qt::Key_PageDown);
     w.MyPrint();
-    auto *form = dynamic_cast<RankingPrintFormStandIn *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
+    auto *form = dynamic_cast<PrintFormStandIn *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->job.title, Quoted + QStringLiteral("| Best Grimpeur"));
     EXPECT_EQ(form->job.caption, QStringLiteral("Print Best Grimpeur"));
@@ -305,5 +297,3 @@ TEST_F(RankingTest, FindMovesTheRankingAndTheSummary)
     WindowRegistry::Unregister(QStringLiteral("frmRiepilogo"));
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join(QLatin1Char('|')).toStdString();
 }
-
-#include "ranking_summary_test.moc"

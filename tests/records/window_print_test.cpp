@@ -1,6 +1,7 @@
 // The print commands of the card windows: the card on the printer, and the
 // list and sample table handed to the print form.
 #include "window_fixture.h"
+#include "PrintFormStandIn.h"
 
 #include "PdfReadBack.h"
 
@@ -90,18 +91,6 @@ TEST_P(BothWindows, WithoutPrinterTheCardGoesToAPdfFile)
     EXPECT_FALSE(SharedPrinter().InDocument());
 }
 
-namespace {
-// The print form: keeps the job it was given.
-class PrintFormStandIn : public QWidget, public PrintFormInterface {
-    Q_OBJECT
-    Q_INTERFACES(PrintFormInterface)
-public:
-    explicit PrintFormStandIn(QWidget *parent) : QWidget(parent) {}
-    void setPrintJob(const PrintJob &j) override { job = j; }
-    PrintJob job;
-};
-}
-
 // The list and the current card's samples go to the print form with their
 // caption and title; the sample query reads exactly that card's samples, also
 // for a name with quotes in it.
@@ -136,5 +125,3 @@ TEST_P(BothWindows, ListAndSamplesGoToThePrintForm)
     EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmPrint")), nullptr);
     WindowRegistry::Unregister(QStringLiteral("frmPrint"));
 }
-
-#include "window_print_test.moc"

@@ -1,0 +1,3 @@
+#include "PrintFormStandIn.h"
+
+PrintFormStandIn::PrintFormStandIn(QWidget *parent) : QWidget(parent) {}
