@@ -2,24 +2,26 @@
 -- Plain SQLite. Every text column compares without regard to case; CHECK constraints are
 -- named after what they guard (zls: no empty text, len: field size, type: a number) so that
 -- a violation can be reported with the matching database error.
+-- The number check is written typeof(x) NOT IN ('text','blob'); files made before hold
+-- IN ('integer','real','null'), which accepts the same values but slows every insert.
 
 CREATE TABLE "Dati Personali" (
   "IDPersonale" TEXT(255) COLLATE NOCASE NOT NULL CONSTRAINT "zls:IDPersonale" CHECK ("IDPersonale" <> '') CONSTRAINT "len:IDPersonale" CHECK (length("IDPersonale") <= 255),
   "Cognome" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Cognome" CHECK (length("Cognome") <= 255),
   "Nome" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Nome" CHECK (length("Nome") <= 255),
   "Datanascita" DATE,
-  "Peso" FLOAT CONSTRAINT "type:Peso" CHECK (typeof("Peso") IN ('integer','real','null')),
-  "Fqped" SMALLINT CONSTRAINT "type:Fqped" CHECK (typeof("Fqped") IN ('integer','real','null')),
-  "Fcmax" SMALLINT CONSTRAINT "type:Fcmax" CHECK (typeof("Fcmax") IN ('integer','real','null')),
-  "Pesobici" FLOAT CONSTRAINT "type:Pesobici" CHECK (typeof("Pesobici") IN ('integer','real','null')),
-  "Circonfruota" FLOAT CONSTRAINT "type:Circonfruota" CHECK (typeof("Circonfruota") IN ('integer','real','null')),
-  "Kmparziali" DOUBLE CONSTRAINT "type:Kmparziali" CHECK (typeof("Kmparziali") IN ('integer','real','null'))
+  "Peso" FLOAT CONSTRAINT "type:Peso" CHECK (typeof("Peso") NOT IN ('text','blob')),
+  "Fqped" SMALLINT CONSTRAINT "type:Fqped" CHECK (typeof("Fqped") NOT IN ('text','blob')),
+  "Fcmax" SMALLINT CONSTRAINT "type:Fcmax" CHECK (typeof("Fcmax") NOT IN ('text','blob')),
+  "Pesobici" FLOAT CONSTRAINT "type:Pesobici" CHECK (typeof("Pesobici") NOT IN ('text','blob')),
+  "Circonfruota" FLOAT CONSTRAINT "type:Circonfruota" CHECK (typeof("Circonfruota") NOT IN ('text','blob')),
+  "Kmparziali" DOUBLE CONSTRAINT "type:Kmparziali" CHECK (typeof("Kmparziali") NOT IN ('text','blob'))
 );
 CREATE TABLE "Dati Salite" (
   "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL CONSTRAINT "zls:IDPercorso" CHECK ("IDPercorso" <> '') CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
-  "Lunghezza" FLOAT CONSTRAINT "type:Lunghezza" CHECK (typeof("Lunghezza") IN ('integer','real','null')),
-  "Quotainiziale" SMALLINT CONSTRAINT "type:Quotainiziale" CHECK (typeof("Quotainiziale") IN ('integer','real','null')),
-  "Quotafinale" SMALLINT CONSTRAINT "type:Quotafinale" CHECK (typeof("Quotafinale") IN ('integer','real','null')),
+  "Lunghezza" FLOAT CONSTRAINT "type:Lunghezza" CHECK (typeof("Lunghezza") NOT IN ('text','blob')),
+  "Quotainiziale" SMALLINT CONSTRAINT "type:Quotainiziale" CHECK (typeof("Quotainiziale") NOT IN ('text','blob')),
+  "Quotafinale" SMALLINT CONSTRAINT "type:Quotafinale" CHECK (typeof("Quotafinale") NOT IN ('text','blob')),
   "Regione" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Regione" CHECK (length("Regione") <= 255),
   "Località" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Località" CHECK (length("Località") <= 255),
   "Provincia" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Provincia" CHECK (length("Provincia") <= 255),
@@ -32,7 +34,7 @@ CREATE TABLE "Dati Salite" (
 );
 CREATE TABLE "Dati Percorsi" (
   "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL CONSTRAINT "zls:IDPercorso" CHECK ("IDPercorso" <> '') CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
-  "Lunghezza" FLOAT CONSTRAINT "type:Lunghezza" CHECK (typeof("Lunghezza") IN ('integer','real','null')),
+  "Lunghezza" FLOAT CONSTRAINT "type:Lunghezza" CHECK (typeof("Lunghezza") NOT IN ('text','blob')),
   "Regione" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Regione" CHECK (length("Regione") <= 255),
   "Località" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Località" CHECK (length("Località") <= 255),
   "Provincia" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Provincia" CHECK (length("Provincia") <= 255),
@@ -46,18 +48,18 @@ CREATE TABLE "Dati Percorsi" (
 );
 CREATE TABLE "CampioniSalite" (
   "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES "Dati Salite" ("IDPercorso") ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
-  "DistParz" FLOAT CONSTRAINT "type:DistParz" CHECK (typeof("DistParz") IN ('integer','real','null')),
-  "Altezza" SMALLINT CONSTRAINT "type:Altezza" CHECK (typeof("Altezza") IN ('integer','real','null')),
+  "DistParz" FLOAT CONSTRAINT "type:DistParz" CHECK (typeof("DistParz") NOT IN ('text','blob')),
+  "Altezza" SMALLINT CONSTRAINT "type:Altezza" CHECK (typeof("Altezza") NOT IN ('text','blob')),
   "Note" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Note" CHECK (length("Note") <= 255),
-  "Contatore" INTEGER CONSTRAINT "type:Contatore" CHECK (typeof("Contatore") IN ('integer','real','null')),
+  "Contatore" INTEGER CONSTRAINT "type:Contatore" CHECK (typeof("Contatore") NOT IN ('text','blob')),
   "image" TEXT(250) COLLATE NOCASE CONSTRAINT "len:image" CHECK (length("image") <= 250)
 );
 CREATE TABLE "CampioniPercorsi" (
   "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES "Dati Percorsi" ("IDPercorso") ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
-  "DistParz" FLOAT CONSTRAINT "type:DistParz" CHECK (typeof("DistParz") IN ('integer','real','null')),
-  "Altezza" SMALLINT CONSTRAINT "type:Altezza" CHECK (typeof("Altezza") IN ('integer','real','null')),
+  "DistParz" FLOAT CONSTRAINT "type:DistParz" CHECK (typeof("DistParz") NOT IN ('text','blob')),
+  "Altezza" SMALLINT CONSTRAINT "type:Altezza" CHECK (typeof("Altezza") NOT IN ('text','blob')),
   "Note" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Note" CHECK (length("Note") <= 255),
-  "Contatore" INTEGER CONSTRAINT "type:Contatore" CHECK (typeof("Contatore") IN ('integer','real','null')),
+  "Contatore" INTEGER CONSTRAINT "type:Contatore" CHECK (typeof("Contatore") NOT IN ('text','blob')),
   "image" TEXT(250) COLLATE NOCASE CONSTRAINT "len:image" CHECK (length("image") <= 250)
 );
 CREATE TABLE "Tempi Salita" (
@@ -65,8 +67,8 @@ CREATE TABLE "Tempi Salita" (
   "IDPercorso" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES "Dati Salite" ("IDPercorso") ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT "len:IDPercorso" CHECK (length("IDPercorso") <= 255),
   "Data" DATE,
   "Tempo" TIME,
-  "Anteriore" SMALLINT CONSTRAINT "type:Anteriore" CHECK (typeof("Anteriore") IN ('integer','real','null')),
-  "Posteriore" SMALLINT CONSTRAINT "type:Posteriore" CHECK (typeof("Posteriore") IN ('integer','real','null')),
+  "Anteriore" SMALLINT CONSTRAINT "type:Anteriore" CHECK (typeof("Anteriore") NOT IN ('text','blob')),
+  "Posteriore" SMALLINT CONSTRAINT "type:Posteriore" CHECK (typeof("Posteriore") NOT IN ('text','blob')),
   "Note" TEXT(255) COLLATE NOCASE CONSTRAINT "len:Note" CHECK (length("Note") <= 255)
 );
 CREATE TABLE "Tempi Allenamento" (
