@@ -107,9 +107,11 @@ INSERT INTO "__VettaroDb" ("Key", "Value") VALUES ('pk:States', 'keyState');
 -- Stored queries. Built-in functions only, and none newer than SQLite 3.8 (no unixepoch), so
 -- any SQLite tool can read them.
 -- Secs: the time as seconds; D: height gain m; L: length km; W: rider and bike kg.
--- Secs reads "hh:mm:ss" with strftime('%s') (one call, the date part being 2000-01-01 =
--- 946684800) and falls back on the digits taken apart for any other text of 8 characters: the
--- two give the same number wherever strftime reads the text.
+-- Secs takes a text of 8 characters ("hh:mm:ss") apart into its digits, and reads any other
+-- text with time(). Files made before read the 8 characters with strftime('%s') first (the
+-- date part being 2000-01-01 = 946684800) and take the digits apart only where strftime
+-- cannot read them: the two give the same number wherever strftime reads the text, and the
+-- digits alone cost less than a date parse on each of 50,000 times.
 -- Power follows the climb simulator: P = ((p + 0.01) W + 0.021 v^2) v 9.81 with
 -- p = D / (1000 L) and v = 1000 L / Secs in m/s; on a route there is no gradient term.
 -- Suggested gear: road chainrings 53/39/30, sprocket s(r) = Int(wheel r C 6 / 100 / K)
@@ -160,8 +162,7 @@ FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T
              S."Lunghezza" AS "Lunghezza", S."Quotainiziale" AS "Quotainiziale", S."Quotafinale" AS "Quotafinale",
              S."Quotafinale" - S."Quotainiziale" AS "D",
              CASE WHEN length(T."Tempo") = 8
-                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN CAST(strftime('%s', T."Tempo") AS INTEGER) - 946684800 END,
-                                CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
+                  THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER)
                   ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
              P."Fqped" AS "Fqped", P."Circonfruota" AS "Circonfruota",
              coalesce(P."Peso", 0) + coalesce(P."Pesobici", 0) AS "W"
@@ -184,8 +185,7 @@ SELECT X."IDPersonale" AS "IDPersonale",
 FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T."Data" AS "Data",
              T."Tempo" AS "Tempo", R."Lunghezza" AS "Lunghezza",
              CASE WHEN length(T."Tempo") = 8
-                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN CAST(strftime('%s', T."Tempo") AS INTEGER) - 946684800 END,
-                                CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
+                  THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER)
                   ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END AS "Secs",
              coalesce(P."Peso", 0) + coalesce(P."Pesobici", 0) AS "W"
       FROM "Tempi Allenamento" AS T
@@ -228,8 +228,7 @@ LEFT JOIN (SELECT Y."ID" AS "ID", count(*) AS "N",
                         S."Quotafinale" - S."Quotainiziale" AS "D",
                         (S."Quotafinale" - S."Quotainiziale") * 3600.0
                         / (CASE WHEN length(T."Tempo") = 8
-                  THEN coalesce(CASE WHEN substr(T."Tempo", 3, 1) = ':' THEN CAST(strftime('%s', T."Tempo") AS INTEGER) - 946684800 END,
-                                CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER))
+                  THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER)
                              ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END) AS "V"
                  FROM "Tempi Salita" AS T
                  INNER JOIN "Dati Salite" AS S ON S."IDPercorso" = T."IDPercorso"
