@@ -325,3 +325,12 @@ void PerformanceList::removeFilter()
     if (rs)
         rs->SetBookmark(rs->Bookmark());
 }
+
+QString PerformanceList::athleteSurname() const { return m_fields[1]->text(); }
+QString PerformanceList::athleteFirstName() const { return m_fields[2]->text(); }
+
+dao::RecordsetPtr PerformanceList::listRows() const
+{
+    const dao::RecordsetPtr rs = m_data2->recordset();
+    return rs ? rs->Clone() : nullptr;
+}

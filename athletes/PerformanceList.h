@@ -30,6 +30,10 @@ public:
     QString currentAthlete() const override;
     bool filterActive() const override;
     void removeFilter() override;
+    // What the main window's chart commands read.
+    QString athleteSurname() const override;
+    QString athleteFirstName() const override;
+    dao::RecordsetPtr listRows() const override;
 
     // The find dialog moves the list to an athlete of dataAtleta.
     data::DataControl *findDataControl() const override { return m_athletes; }

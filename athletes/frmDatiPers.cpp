@@ -354,9 +354,13 @@ void frmDatiPers::MyPrint1()
     int orientation = SharedPrinter().Orientation();
     if (cmDlg1.Printer)
         orientation = cmDlg1.Printer->pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+    // Without a printer the card goes to a PDF file named after the athlete.
+    if (!SharedPrinter().ChooseOutput((a.surname + QLatin1Char(' ') + a.name).trimmed()))
+        return;
     try {
         AthletePrint::PrintCard(SharedPrinter(), a, orientation);
     } catch (const VbError &e) {
-        ShowDataError(e);
+        if (e.Number() != VbErr::CancelError)
+            ShowDataError(e);
     }
 }

@@ -212,11 +212,18 @@ void frmRiepilogo::MyPrint()
     int orientation = SharedPrinter().Orientation();
     if (cmDlg1.Printer)
         orientation = cmDlg1.Printer->pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+    // Without a printer the card goes to a PDF file named after the athlete.
+    const SummaryPrint::Figures f = figures();
+    if (!SharedPrinter().ChooseOutput(SummaryPrint::Title(f).trimmed())) {
+        SetPointer(0);
+        return;
+    }
     try {
-        SummaryPrint::PrintCard(SharedPrinter(), figures(), orientation, SummaryPrint::CurrentPageTexts());
+        SummaryPrint::PrintCard(SharedPrinter(), f, orientation, SummaryPrint::CurrentPageTexts());
     } catch (const VbError &e) {
         SetPointer(0);
-        ShowDataError(e);
+        if (e.Number() != VbErr::CancelError)
+            ShowDataError(e);
         return;
     }
     SetPointer(0);

@@ -1,5 +1,7 @@
 #include "core/DataGlobals.h"
 
+#include "core/ChartHandoff.h"
+
 dao::DatabasePtr CurrentDb;
 dao::RecordsetPtr AthletesRs;
 dao::RecordsetPtr ClimbsRs;
@@ -69,6 +71,8 @@ void CloseRecordset(dao::RecordsetPtr &rs)
             if (rs->IsOpen())
                 rs->Close();
         } catch (...) {
+            // The work with it is over: a recordset that fails to close holds
+            // nothing to save, and the reference is dropped all the same.
         }
     }
     rs.reset();
@@ -88,6 +92,8 @@ void ResetGlobals()
             if (CurrentDb->IsOpen())
                 CurrentDb->Close();
         } catch (...) {
+            // A reset must reach every global; an uncommitted change is rolled
+            // back when the connection goes, as a close would do.
         }
     }
     CurrentDb.reset();
@@ -97,4 +103,5 @@ void ResetGlobals()
     ListSql.clear();
     StatsSqlHead.clear();
     ImageList2.Clear();
+    ChartHandoff::Reset();
 }

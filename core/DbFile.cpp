@@ -121,6 +121,8 @@ void UpgradeDatabase(Database &db)
             try {
                 db.Rollback();
             } catch (...) {
+                // The upgrade's own error is the one to report; the caller
+                // closes the file, which ends the transaction anyway.
             }
             throw;
         }
@@ -199,6 +201,7 @@ void OpenDatabaseFile(const QString &path)
             try {
                 db->Close();
             } catch (...) {
+                // The opening's own error is the one to report.
             }
         }
         throw;

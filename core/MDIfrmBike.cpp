@@ -1,5 +1,6 @@
 #include "core/MDIfrmBike.h"
 
+#include "core/ChartCommands.h"
 #include "core/DbCommands.h"
 #include "core/DbFile.h"
 #include "core/Globals.h"
@@ -1128,8 +1129,8 @@ void MDIfrmBike::mnuWebImport_Click()
     WindowRegistry::Show(QStringLiteral("frmBrowser"));
 }
 
-void MDIfrmBike::mnuVAM_Click() { RunCommand(QStringLiteral("mnuVAM")); }
-void MDIfrmBike::mnuVelocita_Click() { RunCommand(QStringLiteral("mnuVelocità")); }
+void MDIfrmBike::mnuVAM_Click() { ShowChart(ChartHandoff::Kind::Climbs); }
+void MDIfrmBike::mnuVelocita_Click() { ShowChart(ChartHandoff::Kind::Trainings); }
 
 // ---- links ---------------------------------------------------------------------------------
 

@@ -95,9 +95,9 @@ public:
     void CloseCurrentDatabase();
 
     // Commands whose work lies in other parts of the program ("Filter",
-    // "SortAsc", "SortDes", "mnuVAM", "mnuVelocità"): the owner installs its
-    // handler; without one the command does nothing. "Filter" and the sorts go
-    // first to the active window when it is a RecordCommandsInterface.
+    // "SortAsc", "SortDes"): the owner installs its handler; without one the
+    // command does nothing. "Filter" and the sorts go first to the active
+    // window when it is a RecordCommandsInterface.
     void SetCommandHandler(const QString &command, std::function<void()> handler);
 
     // The Language menu (nullptr before start-up built it).

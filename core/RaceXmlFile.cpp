@@ -234,6 +234,7 @@ int ReadRaceXml(const QString &Source, Race &Target, float TimeoutSeconds)
         }
         return ReadRaceXmlDocument(doc, Target);
     } catch (...) {
+        // Reported by the caller through the result code.
         return RaceXmlResult::XmlError;
     }
 }
@@ -274,6 +275,7 @@ int ReadRaceXmlDocument(const xml::XmlDocument &doc, Race &Target)
         Target.Samples(samples);
         return RaceXmlResult::Ok;
     } catch (...) {
+        // A bad number or sample: reported by the caller through the result code.
         return RaceXmlResult::XmlError;
     }
 }

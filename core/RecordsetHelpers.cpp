@@ -50,12 +50,14 @@ bool ThenClose(const dao::RecordsetPtr &Rs, Test test)
     try {
         found = test();
     } catch (...) {
+        // Callers take a recordset that cannot be read as one without the value.
         found = false;
     }
     try {
         if (Rs && Rs->IsOpen())
             Rs->Close();
     } catch (...) {
+        // The answer is known; a failed close changes nothing of it.
     }
     return found;
 }

@@ -15,6 +15,8 @@
 //     public:
 //         void setPrintJob(const PrintJob &job) override;
 //     };
+#include "platform/dao/Dao.h"
+
 #include <QObject>
 #include <QString>
 #include <QtPlugin>
@@ -64,6 +66,18 @@ public:
 #define VettaroProfileViewInterface_iid "org.vettaro.ProfileViewInterface"
 Q_DECLARE_INTERFACE(ProfileViewInterface, VettaroProfileViewInterface_iid)
 
+// ---- the chart view (frmGrafico) ------------------------------------------------
+// Draws the chart hand-off (ChartHandoff.h).
+class ChartViewInterface {
+public:
+    virtual ~ChartViewInterface() = default;
+    // Takes the hand-off anew (a chart command ran while the view was open):
+    // caption, mode, values and drawing; its size and axis font stay.
+    virtual void takeHandoff() = 0;
+};
+#define VettaroChartViewInterface_iid "org.vettaro.ChartViewInterface"
+Q_DECLARE_INTERFACE(ChartViewInterface, VettaroChartViewInterface_iid)
+
 // ---- the browser (frmBrowser) ------------------------------------------------------
 class BrowserInterface {
 public:
@@ -87,6 +101,12 @@ public:
     // Rebuilds the list of the current athlete without a filter (the main
     // window's "remove filter").
     virtual void removeFilter() = 0;
+    // The athlete's surname and first name as the list shows them.
+    virtual QString athleteSurname() const = 0;
+    virtual QString athleteFirstName() const = 0;
+    // The grid's rows as it shows them, in a recordset of their own (moving it
+    // does not move the grid); nullptr when the list shows nothing.
+    virtual dao::RecordsetPtr listRows() const = 0;
 };
 #define VettaroAthleteListInterface_iid "org.vettaro.AthleteListInterface"
 Q_DECLARE_INTERFACE(AthleteListInterface, VettaroAthleteListInterface_iid)

@@ -87,6 +87,8 @@ int ImportRaceXml(const QString &Source, QString &RaceName, double TimeoutSecond
         races.Append(race, QString());
         return SaveRacesToDb(races);
     } catch (...) {
+        // The reader and the store report their own failures; anything else
+        // is a failed import, which the caller reports through the code.
         return RaceXmlResult::NoConnection;
     }
 }

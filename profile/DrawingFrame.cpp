@@ -244,6 +244,7 @@ void DrawingFrame::PrinterSetup()
         cmDlg1.CancelError = true;
         cmDlg1.Printer = DefaultPrinter();
         cmDlg1.ShowPrinter();
-    } catch (...) {
+    } catch (const VbError &) {
+        // The dialog's cancel: the printer stays as it was.
     }
 }

@@ -2,6 +2,7 @@
 
 #include "core/WindowRegistry.h"
 #include "profile/frmAltimetria.h"
+#include "profile/frmGrafico.h"
 #include "profile/frmGraphSettings.h"
 
 void RegisterProfileWindows()
@@ -11,5 +12,8 @@ void RegisterProfileWindows()
     });
     WindowRegistry::Register(QStringLiteral("frmGraphSettings"), [](QWidget *parent) -> QWidget * {
         return new frmGraphSettings(parent);
+    });
+    WindowRegistry::Register(QStringLiteral("frmGrafico"), [](QWidget *parent) -> QWidget * {
+        return new frmGrafico(parent);
     });
 }

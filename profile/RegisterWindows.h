@@ -1,4 +1,4 @@
 #pragma once
-// Registers the profile windows (frmAltimetria, and the settings dialog once
-// it is built) with the window registry.
+// Registers the profile window (frmAltimetria), its settings dialog
+// (frmGraphSettings) and the chart window (frmGrafico) with the window registry.
 void RegisterProfileWindows();

@@ -350,6 +350,9 @@ void frmAltimetria::mnuCopy_Click() { m_frame->Copy(); }
 void frmAltimetria::MyPrint()
 {
     Printer &printer = SharedPrinter();
+    // Without a printer the profile goes to a PDF file named after it.
+    if (!printer.ChooseOutput(windowTitle()))
+        return;
     try {
         // The orientation is the one the printer set-up left on the program's printer.
         const QImage &image = m_frame->Picture1()->Image();
@@ -359,7 +362,8 @@ void frmAltimetria::MyPrint()
         printer.EndDoc();
     } catch (const VbError &e) {
         printer.KillDoc();
-        ShowDataError(e);
+        if (e.Number() != VbErr::CancelError)
+            ShowDataError(e);
     }
 }
 

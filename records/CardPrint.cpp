@@ -81,7 +81,10 @@ public:
             const double last = frame.Field(X0, y, {GetLangString(9512), card.length + QStringLiteral(" km.")},
                                             2 * k1 - p.TextWidth(QStringLiteral("  ")));
             Put(2 * k1, y, GetLangString(9513));
-            const double vx = 2 * k1 + p.TextWidth(GetLangString(9514) + QStringLiteral("   "));
+            // The grade's value stands where the reference label says, but
+            // never on its own label (which is the wider in some languages).
+            const double vx = 2 * k1 + std::max(p.TextWidth(GetLangString(9514) + QStringLiteral("   ")),
+                                                p.TextWidth(GetLangString(9513) + QStringLiteral("  ")));
             p.SetFontBold(false);
             const double gradeLast = frame.Wrapped(vx, y, right, card.grade);
             p.SetFontBold(true);

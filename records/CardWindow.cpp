@@ -684,11 +684,16 @@ void CardWindow::MyPrint1()
     int orientation = SharedPrinter().Orientation();
     if (cmDlg1.Printer)
         orientation = cmDlg1.Printer->pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+    // Without a printer the card goes to a PDF file named after it; giving up
+    // the file name gives up the print without a word.
+    if (!SharedPrinter().ChooseOutput(card.name))
+        return;
     try {
         CardPrint::PrintCard(SharedPrinter(), card, orientation);
     } catch (const VbError &e) {
         busy.reset();   // the pointer is back before the message shows
-        ShowDataError(e);
+        if (e.Number() != VbErr::CancelError)
+            ShowDataError(e);
     }
 }
 

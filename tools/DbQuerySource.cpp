@@ -49,6 +49,8 @@ private:
     {
         if (!m_cursor)
             return;
+        // Runs after an error (whose text is kept) and from the destructor:
+        // a cursor that fails to close has nothing more to report.
         try {
             m_cursor->close();
         } catch (...) {

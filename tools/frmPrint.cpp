@@ -5,6 +5,7 @@
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "platform/error/VbError.h"
+#include "platform/print/Printer.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Prompt.h"
 #include "tools/DbQuerySource.h"
@@ -144,11 +145,16 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
         if (CancelAsked())
             cancel = true;
     });
-    connect(lumoTPrt1, &lumoTPrt::PrintRequest, this, [](bool &cancel) {
+    connect(lumoTPrt1, &lumoTPrt::PrintRequest, this, [this](bool &cancel) {
         if (MsgBox(GetLangString(20502), Vb::YesNo) != Vb::Yes)
+            cancel = true;
+        // Without a printer the table goes to a PDF file named after its title.
+        else if (!SharedPrinter().ChooseOutput(QString(Titolo).replace(QLatin1Char('|'), QLatin1Char(' '))))
             cancel = true;
     });
     connect(lumoTPrt1, &lumoTPrt::EndPrint, this, [](bool &closePreview) {
+        if (!SharedPrinter().FinishOutput(true))
+            ShowDataError(VbError(Printer::ErrPrinter, QStringLiteral("Printer error")));
         if (MsgBox(GetLangString(20500) + QLatin1Char('\n') + GetLangString(20501), Vb::YesNo | Vb::Question) == Vb::Yes)
             closePreview = true;
     });
@@ -272,6 +278,7 @@ void frmPrint::cmdPrint_Click()
     } catch (...) {
         ShowDataError(VbError(dao::JetErr::GenericEngine, QStringLiteral("Print failed.")));
     }
+    SharedPrinter().FinishOutput(false);   // a PDF file left unfinished by a failed print goes
     Label1->hide();
     lblNrPage->hide();
     lblNrPage->clear();

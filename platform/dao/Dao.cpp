@@ -717,6 +717,8 @@ struct Database::Impl {
 Database::Database() : d(std::make_unique<Impl>()) {}
 Database::~Database()
 {
+    // Nothing may leave a destructor; what Close could not end is rolled
+    // back by SQLite when the connection goes.
     try { Close(); } catch (...) {}
 }
 
@@ -914,16 +916,20 @@ void Database::CreateTable(const TableDef &def)
         cols << columnDef(f, pk);
     }
     c.schemaChanged();
-    const bool outer = c.transDepth == 0;
-    if (outer) execRaw(c.h, QStringLiteral("SAVEPOINT create_table"));
+    // The table and its indexes come together or not at all, inside a
+    // caller's transaction too: a caller that goes on after the error and
+    // commits must not keep a table without the indexes it was defined with.
+    execRaw(c.h, QStringLiteral("SAVEPOINT create_table"));
     try {
         execRaw(c.h, QStringLiteral("CREATE TABLE %1 (%2)").arg(qi(def.name), cols.join(QStringLiteral(", "))));
         for (const IndexDef &ix : def.indexes) CreateIndex(def.name, ix);
     } catch (...) {
-        if (outer) sqlite3_exec(c.h, "ROLLBACK TO create_table; RELEASE create_table", nullptr, nullptr, nullptr);
+        // Undoing is best effort; the original error is the one to report.
+        sqlite3_exec(c.h, "ROLLBACK TO create_table; RELEASE create_table", nullptr, nullptr, nullptr);
+        c.schemaChanged();
         throw;
     }
-    if (outer) execRaw(c.h, QStringLiteral("RELEASE create_table"));
+    execRaw(c.h, QStringLiteral("RELEASE create_table"));
 }
 
 void Database::AppendField(const QString &tableIn, const FieldDef &field)

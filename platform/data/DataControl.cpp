@@ -137,6 +137,8 @@ void DataControl::setCaption(const QString &text) { m_caption->setText(text); }
 void DataControl::detach()
 {
     if (m_rs && m_listener >= 0) {
+        // Runs from the destructor too, and a recordset that can no longer
+        // take the listener back has nothing to tell the user.
         try {
             m_rs->RemoveMoveListener(m_listener);
         } catch (...) {

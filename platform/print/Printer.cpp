@@ -10,17 +10,55 @@
 #include <QPainter>
 #include <QPen>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 QColor VbColour(uint32_t c)
 {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
+
+PrinterListProvider &ListProvider()
+{
+    static PrinterListProvider provider;
+    return provider;
+}
+
+PdfFileChooser &Chooser()
+{
+    static PdfFileChooser chooser;
+    return chooser;
+}
 } // namespace
+
+PrinterListProvider SetPrinterListProvider(PrinterListProvider provider)
+{
+    PrinterListProvider old = std::move(ListProvider());
+    ListProvider() = std::move(provider);
+    return old;
+}
+
+QStringList InstalledPrinters()
+{
+    if (ListProvider())
+        return ListProvider()();
+    return QPrinterInfo::availablePrinterNames();
+}
+
+PdfFileChooser SetPdfFileChooser(PdfFileChooser chooser)
+{
+    PdfFileChooser old = std::move(Chooser());
+    Chooser() = std::move(chooser);
+    return old;
+}
 
 Printer::Printer() : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
@@ -34,6 +72,63 @@ Printer::~Printer()
 {
     if (m_painter && m_painter->isActive())
         m_painter->end();
+    if (!m_partFile.isEmpty())
+        QFile::remove(m_partFile);
+}
+
+bool Printer::ChooseOutput(const QString &documentName)
+{
+    m_documentName = documentName;
+    // Qt's printer turns itself into a PDF writer without a file name when no
+    // printer is installed: only a file name set by someone counts.
+    if (InDocument() || !m_printer->outputFileName().isEmpty())
+        return true;
+    if (!Chooser() || !InstalledPrinters().isEmpty())
+        return true;
+    const std::optional<QString> chosen = Chooser()(documentName);
+    if (!chosen || chosen->isEmpty())
+        return false;
+    m_chosenFile = QFileInfo(*chosen).absoluteFilePath();
+    // A free name of our own beside the file (created by the PDF writer, so
+    // with the permissions of any new file); when the folder cannot take it
+    // the document fails to start with the printer error.
+    do {
+        m_partFile = QStringLiteral("%1.%2.part")
+                         .arg(m_chosenFile)
+                         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    } while (QFileInfo::exists(m_partFile));
+    m_printer->setOutputFormat(QPrinter::PdfFormat);
+    m_printer->setOutputFileName(m_partFile);
+    m_printer->setDocName(documentName);
+    return true;
+}
+
+bool Printer::FinishOutput(bool keep)
+{
+    try {
+        FinishChosenFile(keep);
+    } catch (const VbError &) {
+        return false;
+    }
+    return true;
+}
+
+void Printer::FinishChosenFile(bool keep)
+{
+    if (m_chosenFile.isEmpty())
+        return;
+    const QString part = m_partFile, target = m_chosenFile;
+    m_partFile.clear();
+    m_chosenFile.clear();
+    m_printer->setOutputFormat(QPrinter::NativeFormat);
+    m_printer->setOutputFileName(QString());
+    // rename() replaces an existing file in one step, so the old one is kept
+    // whole until the new one is complete.
+    if (keep && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) == 0)
+        return;
+    QFile::remove(part);
+    if (keep)
+        RaiseError(ErrPrinter, QStringLiteral("Printer error"));
 }
 
 void Printer::SetOutputFileName(const QString &path)
@@ -178,10 +273,14 @@ void Printer::Begin()
 {
     if (InDocument())
         return;
+    if (!ChooseOutput(m_documentName))
+        RaiseError(VbErr::CancelError, QStringLiteral("Cancel was selected."));
     if (!m_painter)
         m_painter = std::make_unique<QPainter>();
-    if (!m_painter->begin(m_printer.get()))
+    if (!m_painter->begin(m_printer.get())) {
+        FinishChosenFile(false);
         RaiseError(ErrPrinter, QStringLiteral("Printer error"));
+    }
     m_painter->setFont(m_font);
     m_page = 1;
 }
@@ -262,11 +361,13 @@ void Printer::NewPage()
 
 void Printer::EndDoc()
 {
-    if (InDocument())
-        m_painter->end();
+    // A chosen file is kept only when a document was drawn and ended well.
+    const bool written = InDocument() && m_painter->end();
     m_page = 1;
     CurrentX = m_scaleLeft;
     CurrentY = m_scaleTop;
+    m_documentName.clear();
+    FinishChosenFile(written);
 }
 
 void Printer::KillDoc()
@@ -281,6 +382,8 @@ void Printer::KillDoc()
     m_page = 1;
     CurrentX = m_scaleLeft;
     CurrentY = m_scaleTop;
+    m_documentName.clear();
+    FinishChosenFile(false);
 }
 
 namespace {

@@ -9,10 +9,19 @@
 // twips (1/1440 inch) by default, millimetres with ScaleMode 6, or the units of
 // a Scale(x1, y1, x2, y2) call. (0, 0) of the twip and millimetre scales is the
 // top-left corner of the sheet.
+//
+// On a machine without any printer installed, a document meant for the system
+// printer goes to a PDF file instead: before the document starts, the installed
+// file chooser is asked for the file (ChooseOutput). The file is written under
+// a temporary name beside it and takes its name only when the document ends,
+// so a failed or discarded print leaves nothing half-written behind.
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QImage;
 class QPrinter;
@@ -33,6 +42,18 @@ public:
     void SetOutputFileName(const QString &path);
     QString OutputFileName() const;
     QPrinter &Device();
+
+    // Called before a document, with the name of what is printed (proposed as
+    // the file's name). When the output is the system printer and none is
+    // installed, asks the file chooser for a PDF file to print to for this one
+    // document. False when the user cancelled: nothing is to be printed. The
+    // first drawing operation asks by itself when nobody did, and throws
+    // VbError CancelError on a cancel.
+    bool ChooseOutput(const QString &documentName);
+    // For a document drawn on Device() by someone else after ChooseOutput:
+    // the chosen file takes its name (keep) or is removed. Nothing happens
+    // when no file was chosen. False when the file could not take its name.
+    bool FinishOutput(bool keep);
 
     // Page.
     int Orientation() const;
@@ -90,6 +111,9 @@ public:
 
 private:
     void Begin();
+    // Ends a print to a chosen PDF file: the file takes its name (keep) or is
+    // removed, and the output goes back to the system printer.
+    void FinishChosenFile(bool keep);
     void ApplyScaleMode();
     double DeviceX(double x) const;
     double DeviceY(double y) const;
@@ -104,7 +128,23 @@ private:
     int m_scaleMode = vbTwips;
     double m_scaleLeft = 0, m_scaleTop = 0, m_scaleWidth = 0, m_scaleHeight = 0;
     int m_page = 1;
+    QString m_documentName;
+    QString m_chosenFile;    // the PDF file chosen for the document under way
+    QString m_partFile;      // where it is written until the document ends
 };
 
 // The one printer of the program.
 Printer &SharedPrinter();
+
+// The names of the installed printers. Tests replace the list; nullptr
+// restores the system's. Returns the previous provider.
+using PrinterListProvider = std::function<QStringList()>;
+PrinterListProvider SetPrinterListProvider(PrinterListProvider provider);
+QStringList InstalledPrinters();
+
+// Asks for the PDF file a print goes to when no printer is installed: gets the
+// name of what is printed, returns the full path chosen or nothing when the
+// user cancels. Without a chooser such a print fails as the printer does.
+// Returns the previous chooser.
+using PdfFileChooser = std::function<std::optional<QString>(const QString &documentName)>;
+PdfFileChooser SetPdfFileChooser(PdfFileChooser chooser);

@@ -104,6 +104,25 @@ TEST_F(AthletesTest, CardPrintWithoutAthletesPrintsNothing)
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
 
+// Without a printer the card goes to a PDF file named after the athlete; a
+// cancelled name prints nothing and says nothing.
+TEST_F(AthletesTest, CardPrintWithoutPrinterGoesToAPdfFile)
+{
+    AddAthlete(QStringLiteral("A1"));
+    const PrinterListProvider old = SetPrinterListProvider([] { return QStringList(); });
+    const QString pdf = Path(QStringLiteral("chosen.pdf"));
+    TestSupport::ResetScript().files = {std::nullopt, pdf};
+    frmDatiPers &w = OpenAthletes();
+    w.MyPrint1();
+    EXPECT_FALSE(QFile::exists(pdf));
+    w.MyPrint1();
+    SetPrinterListProvider(old);
+    const auto &shown = TestSupport::Script().shown;
+    ASSERT_EQ(shown.size(), 2u);   // the two file dialogs, no message
+    EXPECT_EQ(shown[0].request.fileName, QStringLiteral("Rossi Ugo.pdf"));
+    EXPECT_TRUE(PdfWords(pdf).contains(QStringLiteral("Biker Code: A1")));
+}
+
 // A printer that cannot be written to: the document is discarded and the
 // error is shown.
 TEST_F(AthletesTest, CardPrintFailureIsShown)

@@ -262,3 +262,21 @@ TEST_F(SummaryCardTest, PrinterFailureIsShownAndNothingPrinted)
     EXPECT_TRUE(TestSupport::Script().messages().front().startsWith(QStringLiteral("Error ")));
     EXPECT_FALSE(SharedPrinter().InDocument());
 }
+
+// Without a printer the card goes to a PDF file named after the athlete; a
+// cancelled name prints nothing and says nothing.
+TEST_F(SummaryCardTest, WithoutPrinterGoesToAPdfFile)
+{
+    const PrinterListProvider old = SetPrinterListProvider([] { return QStringList(); });
+    const QString pdf = Path(QStringLiteral("chosen.pdf"));
+    TestSupport::ResetScript().files = {std::nullopt, pdf};
+    frmRiepilogo &w = Open();
+    w.MyPrint();
+    EXPECT_FALSE(QFile::exists(pdf));
+    w.MyPrint();
+    SetPrinterListProvider(old);
+    const auto &shown = TestSupport::Script().shown;
+    ASSERT_EQ(shown.size(), 2u);   // the two file dialogs, no message
+    EXPECT_EQ(shown[0].request.fileName, QStringLiteral("Rossi Ugo.pdf"));
+    EXPECT_TRUE(PdfText(pdf).contains(QLatin1String("Rossi Ugo")));
+}

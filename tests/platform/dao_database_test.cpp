@@ -215,6 +215,32 @@ TEST_F(DaoTemplate, TableDefinitionsCreateAppendDelete)
     EXPECT_TRUE(db->TableDefinition("keyed").indexes[0].primary);
 }
 
+TEST_F(DaoTemplate, FailedCreateTableLeavesNoTableInOrOutOfATransaction)
+{
+    // The index names a field the table lacks: the table itself is made
+    // before the index fails, and must go with it.
+    TableDef broken;
+    broken.name = "Broken";
+    broken.fields << FieldDef{"K", dbText, 20, false};
+    broken.indexes << IndexDef{"keyMissing", {"Missing"}, false, false};
+
+    EXPECT_THROW(db->CreateTable(broken), VbError);
+    EXPECT_FALSE(db->TableExists("Broken"));
+
+    // A caller that goes on after the error and commits keeps its own work,
+    // and no table without its index.
+    db->BeginTrans();
+    db->Execute("INSERT INTO [Dati Salite] (IDPercorso) VALUES ('Gavia')");
+    EXPECT_THROW(db->CreateTable(broken), VbError);
+    EXPECT_TRUE(db->InTransaction());
+    db->CommitTrans();
+    EXPECT_FALSE(db->TableExists("Broken"));
+    EXPECT_FALSE(db->OpenRecordset("SELECT * FROM [Dati Salite]")->EOF_());
+    broken.indexes.clear();
+    db->CreateTable(broken);
+    EXPECT_TRUE(db->TableExists("Broken"));
+}
+
 TEST(DaoFiles, CreateCompactAndRepair)
 {
     QTemporaryDir dir;

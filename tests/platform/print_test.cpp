@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <deque>
+
 namespace {
 
 QString PdfText(const QString &path)
@@ -105,4 +107,127 @@ TEST(Printer, ScalesAndMetrics)
 TEST(Printer, SharedInstanceIsOne)
 {
     EXPECT_EQ(&SharedPrinter(), &SharedPrinter());
+}
+
+namespace {
+// No printer installed and a chooser that answers from a list, for a test's length.
+class NoPrinter {
+public:
+    explicit NoPrinter(QStringList printers = {})
+        : m_oldList(SetPrinterListProvider([printers] { return printers; })),
+          m_oldChooser(SetPdfFileChooser([this](const QString &name) {
+              asked << name;
+              if (answers.empty())
+                  return std::optional<QString>();
+              const std::optional<QString> a = answers.front();
+              answers.pop_front();
+              return a;
+          }))
+    {
+    }
+    ~NoPrinter()
+    {
+        SetPrinterListProvider(m_oldList);
+        SetPdfFileChooser(m_oldChooser);
+    }
+    std::deque<std::optional<QString>> answers;
+    QStringList asked;
+
+private:
+    PrinterListProvider m_oldList;
+    PdfFileChooser m_oldChooser;
+};
+
+QStringList Entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+} // namespace
+
+// Without a printer the document goes to the PDF file chosen for it, which
+// takes its name only when the document ends: an old file of that name stays
+// whole until then, and stays as it was when the print is discarded.
+TEST(Printer, WithoutPrinterPrintsToTheChosenPdfFile)
+{
+    QTemporaryDir dir;
+    const QString pdf = QDir(dir.path()).filePath(QStringLiteral("Passo Giau.pdf"));
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old file");
+    }
+    NoPrinter none;
+    Printer p;
+    none.answers = {pdf, pdf};
+    ASSERT_TRUE(p.ChooseOutput(QStringLiteral("Passo Giau")));
+    EXPECT_EQ(none.asked, QStringList{QStringLiteral("Passo Giau")});
+    p.CurrentX = 1440;
+    p.CurrentY = 1440;
+    p.Print(QStringLiteral("Discarded card"));
+    p.KillDoc();
+    EXPECT_EQ(Entries(dir.path()), QStringList{QStringLiteral("Passo Giau.pdf")});
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("old file"));
+    }
+
+    // Nobody asked first: the first drawing operation asks.
+    p.CurrentX = 1440;
+    p.CurrentY = 1440;
+    p.Print(QStringLiteral("Printed card"));
+    EXPECT_EQ(none.asked.size(), 2);
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), QByteArray("old file"));   // not yet replaced
+    }
+    p.EndDoc();
+    EXPECT_EQ(Entries(dir.path()), QStringList{QStringLiteral("Passo Giau.pdf")});
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Printed card")));
+    // The next document asks again.
+    EXPECT_TRUE(p.OutputFileName().isEmpty());
+    EXPECT_FALSE(p.ChooseOutput(QStringLiteral("Next")));
+    EXPECT_EQ(none.asked.size(), 3);
+}
+
+// A cancelled file name prints nothing; a printer that is installed, or an
+// output file set by the program, is used without asking.
+TEST(Printer, CancelledFileAndInstalledPrinter)
+{
+    QTemporaryDir dir;
+    {
+        NoPrinter none;
+        Printer p;
+        EXPECT_FALSE(p.ChooseOutput(QStringLiteral("Card")));
+        try {
+            p.Print(QStringLiteral("never"));
+            ADD_FAILURE() << "no error";
+        } catch (const VbError &e) {
+            EXPECT_EQ(e.Number(), VbErr::CancelError);
+        }
+        EXPECT_FALSE(p.InDocument());
+
+        const QString set = QDir(dir.path()).filePath(QStringLiteral("set.pdf"));
+        p.SetOutputFileName(set);
+        EXPECT_TRUE(p.ChooseOutput(QStringLiteral("Card")));
+        EXPECT_EQ(none.asked.size(), 2);
+        EXPECT_EQ(p.OutputFileName(), set);
+
+        // The chosen folder cannot be written: the printer error, nothing left behind.
+        p.SetOutputFileName(QString());
+        none.answers = {QDir(dir.path()).filePath(QStringLiteral("missing/card.pdf"))};
+        try {
+            p.Print(QStringLiteral("never"));
+            ADD_FAILURE() << "no error";
+        } catch (const VbError &e) {
+            EXPECT_EQ(e.Number(), Printer::ErrPrinter);
+        }
+        EXPECT_TRUE(Entries(dir.path()).isEmpty());
+    }
+    NoPrinter installed({QStringLiteral("Office")});
+    Printer p;
+    EXPECT_TRUE(p.ChooseOutput(QStringLiteral("Card")));
+    EXPECT_TRUE(installed.asked.isEmpty());
+    EXPECT_TRUE(p.OutputFileName().isEmpty());
 }

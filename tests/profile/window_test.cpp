@@ -153,6 +153,28 @@ TEST_F(ProfileWindowTest, PrintsTheWholeDrawingOnOnePage)
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
 
+// Without a printer the profile goes to a PDF file named after it; a
+// cancelled name prints nothing and says nothing.
+TEST_F(ProfileWindowTest, WithoutPrinterPrintsToAPdfFile)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    SharedPrinter().SetOutputFileName(QString());
+    const PrinterListProvider old = SetPrinterListProvider([] { return QStringList(); });
+    const QString pdf = TempPath(QStringLiteral("chosen.pdf"));
+
+    TestSupport::ResetScript().files = {std::nullopt, pdf};
+    w->MenuItem(QStringLiteral("mnuAltiPrint"))->trigger();
+    EXPECT_FALSE(SharedPrinter().InDocument());
+    w->MenuItem(QStringLiteral("mnuAltiPrint"))->trigger();
+    SetPrinterListProvider(old);
+    const auto &shown = TestSupport::Script().shown;
+    ASSERT_EQ(shown.size(), 2u);   // the two file dialogs, no message
+    EXPECT_EQ(shown[0].request.fileName, w->windowTitle() + QStringLiteral(".pdf"));
+    const QString images = RunTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    EXPECT_TRUE(images.contains(QStringLiteral(" %1 ").arg(w->Picture1()->Image().width()))) << images.toStdString();
+}
+
 TEST_F(ProfileWindowTest, ReadOutUnderTheMouse)
 {
     frmAltimetria *w = OpenProfile();

@@ -86,6 +86,22 @@ QList<Word> PdfWords(const QString &path, double *pageWidth)
     return words;
 }
 
+// The texts of one of the built language libraries, for a scope.
+class Language {
+public:
+    explicit Language(const QString &locale)
+    {
+        Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+        LoadLanguages(TestSupport::BinDir());
+        SelectLanguage(locale, QStringLiteral("1033"));
+    }
+    ~Language()
+    {
+        ResetLanguages();
+        Com::SetMachineRegistryFile(QString());
+    }
+};
+
 class CardPrintTest : public ::testing::Test {
 protected:
     QString Print(const CardData &card, int orientation = 1)
@@ -192,16 +208,7 @@ TEST_F(CardPrintTest, FailureDiscardsTheDocument)
 // (VETTARO_UPDATE_GOLDEN=1 writes it anew).
 TEST_F(CardPrintTest, OverWideValuesWrapInsideTheirColumns)
 {
-    Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
-    LoadLanguages(TestSupport::BinDir());
-    SelectLanguage(QStringLiteral("1033"), QStringLiteral("1033"));
-    struct English {
-        ~English()
-        {
-            ResetLanguages();
-            Com::SetMachineRegistryFile(QString());
-        }
-    } english;
+    Language english(QStringLiteral("1033"));
     CardData c = Climb();
     QString phone;
     while (phone.size() < 250)
@@ -261,6 +268,28 @@ TEST_F(CardPrintTest, OverWideValuesWrapInsideTheirColumns)
     QFile in(golden);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly)) << golden.toStdString();
     EXPECT_EQ(boxes, QString::fromUtf8(in.readAll()));
+}
+
+// In every language the grade's value stands clear of its label.
+TEST_F(CardPrintTest, GradeValueClearOfItsLabel)
+{
+    for (const char *locale : {"1033", "1040", "3082", "1031", "1036"}) {
+        Language language(QString::fromLatin1(locale));
+        Print(Climb());
+        double pw = 0;
+        const QList<Word> words = PdfWords(pdf, &pw);
+        const QString labelEnd = GetLangString(9513).simplified().split(QLatin1Char(' ')).last();
+        double labelRight = -1, valueLeft = -1;
+        for (const Word &w : words) {
+            if (w.text == labelEnd)
+                labelRight = w.x1;
+            if (w.text == QLatin1String("6.6%"))
+                valueLeft = w.x0;
+        }
+        ASSERT_GT(labelRight, 0) << locale;
+        ASSERT_GT(valueLeft, 0) << locale;   // a separate word, not run together with the label
+        EXPECT_GT(valueLeft - labelRight, 3) << locale;
+    }
 }
 
 TEST(CardPrintJobs, GuardAndQueries)

@@ -2,6 +2,8 @@
 // list and sample table handed to the print form.
 #include "window_fixture.h"
 
+#include "core/ProfileExport.h"
+#include "core/UserFolders.h"
 #include "core/WindowRegistry.h"
 #include "platform/print/Printer.h"
 
@@ -60,6 +62,48 @@ TEST_P(BothWindows, PrintsTheCardAsShown)
     w.MyPrint1();
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
+}
+
+// A machine without a printer: the card goes to a PDF file that the user
+// names in the documents folder, the card's name proposed (made safe for a
+// file name); a cancelled name prints nothing and says nothing.
+TEST_P(BothWindows, WithoutPrinterTheCardGoesToAPdfFile)
+{
+    const bool climb = GetParam();
+    const QString name = QStringLiteral("Col d'Izoard & \"Casse/Déserte\"");
+    AddCard(climb, name, 19, 1300, 2360);
+    const QString documents = Path(QStringLiteral("Documents"));
+    ASSERT_TRUE(QDir().mkpath(documents));
+    const QString oldPersonal = SpecialFolders.Personal();
+    SpecialFolders.Personal(documents);
+    const PrinterListProvider oldList = SetPrinterListProvider([] { return QStringList(); });
+    struct Restore {
+        std::function<void()> f;
+        ~Restore() { f(); }
+    } restore{[&] {
+        SetPrinterListProvider(oldList);
+        SpecialFolders.Personal(oldPersonal);
+    }};
+    CardWindow &w = Open(climb);
+
+    const QString pdf = QDir(documents).filePath(QStringLiteral("card.pdf"));
+    TestSupport::ResetScript().files.push_back(pdf);
+    w.MyPrint1();
+    const auto &shown = TestSupport::Script().shown;
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, QStringLiteral("save"));
+    EXPECT_EQ(shown[0].request.initDir, documents);
+    EXPECT_EQ(shown[0].request.fileName, ProposedFileName(name) + QStringLiteral(".pdf"));
+    EXPECT_EQ(shown[0].request.fileName, QStringLiteral("Col d'Izoard & _Casse_Déserte_.pdf"));
+    EXPECT_TRUE(PdfWords(pdf).contains(GetLangString(climb ? 9511 : 7516) + QLatin1Char(' ') + name));
+    EXPECT_EQ(QDir(documents).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("card.pdf")});
+
+    TestSupport::ResetScript().files.push_back(std::nullopt);
+    QFile::remove(pdf);
+    w.MyPrint1();
+    EXPECT_EQ(TestSupport::Script().shown.size(), 1u);   // the file dialog, no message
+    EXPECT_TRUE(QDir(documents).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_FALSE(SharedPrinter().InDocument());
 }
 
 namespace {

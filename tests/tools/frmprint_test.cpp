@@ -5,6 +5,7 @@
 #include "LumoTabPrt/src/frmPreView.h"
 #include "LumoTabPrt/src/lumoTPrt.h"
 #include "core/WindowRegistry.h"
+#include "platform/print/Printer.h"
 #include "tools/RegisterWindows.h"
 #include "tools/frmPrint.h"
 
@@ -223,6 +224,46 @@ TEST_P(BothWindows, ListAndSamplesPrintToPdf)
     EXPECT_FALSE(text.contains(QStringLiteral("Other")));
 
     printer->setOutputFileName(QString());
+    Close();
+    WindowRegistry::Unregister(QStringLiteral("frmPrint"));
+}
+
+// Without a printer the table goes to a PDF file named after its title; a
+// cancelled file name prints nothing and leaves nothing behind.
+TEST_P(BothWindows, WithoutPrinterTheListGoesToAPdfFile)
+{
+    const bool climb = GetParam();
+    RegisterToolsWindows();
+    AddCard(climb, QStringLiteral("Giau"));
+    CardWindow &w = Open(climb);
+    const PrinterListProvider old = SetPrinterListProvider([] { return QStringList(); });
+    const QString folder = Path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString pdf = QDir(folder).filePath(QStringLiteral("list.pdf"));
+    w.MyPrint();
+    auto *form = qobject_cast<frmPrint *>(WindowRegistry::Find(QStringLiteral("frmPrint")));
+    ASSERT_NE(form, nullptr);
+    auto conn = QObject::connect(form->lumoTPrt1, &lumoTPrt::PreviewOpening, form, [](QWidget *wdg) {
+        auto *p = static_cast<frmPreView *>(wdg);
+        QTimer::singleShot(0, p, [p]() {
+            p->cmdStampa_Click();
+            p->close();
+        });
+    });
+    TestSupport::ResetScript().files = {std::nullopt};
+    form->cmdPrint_Click();
+    EXPECT_TRUE(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(20502)});   // only "Start Print?"
+
+    TestSupport::ResetScript().files = {pdf};
+    form->cmdPrint_Click();
+    QObject::disconnect(conn);
+    SetPrinterListProvider(old);
+    const auto &shown = TestSupport::Script().shown;
+    ASSERT_EQ(shown.size(), 3u);   // "Start Print?", the file, "Print done"
+    EXPECT_EQ(shown[1].request.fileName, GetLangString(climb ? 9506 : 7512) + QStringLiteral(".pdf"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("list.pdf")});
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Giau")));
     Close();
     WindowRegistry::Unregister(QStringLiteral("frmPrint"));
 }
