@@ -1,7 +1,7 @@
 // Mutated real profile files through the text import: every run ends, either
 // completed (the file stored or skipped as another program's) or failed with
 // a reason naming the file, and a failed run keeps nothing in the destination.
-#include "CoreTestSupport.h"
+#include "destination_fixture.h"
 #include "tools/logic/TextImport.h"
 
 #include <QDir>
@@ -38,18 +38,8 @@ QByteArray Mutate(QByteArray data, std::mt19937 &rng)
     return data;
 }
 
-class TextImportFuzz : public ::testing::Test {
+class TextImportFuzz : public DestinationDbTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        const QString path = m_dir.filePath(QStringLiteral("dest.mdb"));
-        ASSERT_TRUE(QFile::copy(TestSupport::BinDir() + QStringLiteral("/ZidoVodu.dat"), path));
-        QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        db = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
-    }
-    void TearDown() override { db->Close(); }
-
     int rows()
     {
         int n = 0;
@@ -89,9 +79,6 @@ protected:
             db->Execute(QStringLiteral("DELETE FROM [%1]").arg(QLatin1String(t)));
         return r.status;
     }
-
-    QTemporaryDir m_dir;
-    dao::DatabasePtr db;
 };
 
 } // namespace

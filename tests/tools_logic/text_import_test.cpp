@@ -1,6 +1,6 @@
 // Importing text profile files: which files count, what lands in the cards and
 // samples, the overwrite choice, and a broken file or an abort keeping nothing.
-#include "CoreTestSupport.h"
+#include "destination_fixture.h"
 #include "tools/logic/TextImport.h"
 
 #include <QFile>
@@ -8,18 +8,8 @@
 
 namespace {
 
-class TextImportTest : public ::testing::Test {
+class TextImportTest : public DestinationDbTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        const QString path = m_dir.filePath(QStringLiteral("dest.mdb"));
-        ASSERT_TRUE(QFile::copy(TestSupport::BinDir() + QStringLiteral("/ZidoVodu.dat"), path));
-        QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-        db = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
-    }
-    void TearDown() override { db->Close(); }
-
     QString file(const QString &name, const QByteArray &bytes)
     {
         const QString path = m_dir.filePath(name);
@@ -50,9 +40,6 @@ protected:
     {
         return value(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE IDPercorso = ?").arg(QLatin1String(table)), name).toInt();
     }
-
-    QTemporaryDir m_dir;
-    dao::DatabasePtr db;
 };
 
 } // namespace
