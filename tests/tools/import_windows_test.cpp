@@ -295,6 +295,35 @@ TEST_F(ImportWindowTest, DatabaseWizardRefusals)
     EXPECT_EQ(ready.Page(), 2);
 }
 
+// Each wizard's Next is offered only once there is something to go on with,
+// so it never answers a click with nothing at all.
+TEST_F(ImportWindowTest, NextOfferedOnlyWithSomethingToGoOn)
+{
+    frmImport db;
+    EXPECT_FALSE(db.cmdStep0Next->isEnabled());
+    db.txtSource->setText(QStringLiteral("   "));
+    EXPECT_FALSE(db.cmdStep0Next->isEnabled());
+    db.txtSource->insert(QStringLiteral("a.mdb"));   // as typed after the blanks
+    EXPECT_TRUE(db.cmdStep0Next->isEnabled());
+    db.txtSource->clear();
+    EXPECT_FALSE(db.cmdStep0Next->isEnabled());
+    EXPECT_FALSE(db.cmdStep1Next->isEnabled());
+    db.txtDest->setText(QStringLiteral("b.mdb"));
+    EXPECT_TRUE(db.cmdStep1Next->isEnabled());
+
+    frmTxtImport txt;
+    EXPECT_FALSE(txt.cmd1Ffw->isEnabled());
+    EXPECT_FALSE(txt.cmd2Fwd->isEnabled());
+    Script().files.push_back(WriteFile(QStringLiteral("a.txt"), Profile("Vettaro", true, "A", 2)));
+    txt.cmdOpenTxt->click();
+    ASSERT_EQ(txt.List1->count(), 1);
+    EXPECT_TRUE(txt.cmd1Ffw->isEnabled());
+    txt.txtDest->setText(QStringLiteral("b.mdb"));
+    EXPECT_TRUE(txt.cmd2Fwd->isEnabled());
+    txt.txtDest->clear();
+    EXPECT_FALSE(txt.cmd2Fwd->isEnabled());
+}
+
 // Abort half-way: the destination as before, lists empty, "Operation aborted.";
 // the window refuses to close while the import runs and answers the abort
 // button while it works.
