@@ -268,6 +268,12 @@ TEST_F(ImportWindowTest, DatabaseWizardRefusals)
             EXPECT_EQ(Script().shown[0].title, c.title);
         EXPECT_EQ(Hash(c.dest), before);
     }
+    // The database held by the main window says how to go on.
+    ResetScript();
+    w.txtDest->setText(open);
+    w.cmdStep1Next->click();
+    ASSERT_EQ(Script().shown.size(), 1u);
+    EXPECT_TRUE(Script().shown[0].text.endsWith(QChar(10) + GetLangString(17532))) << Script().shown[0].text.toStdString();
     // An empty path goes nowhere and says nothing.
     ResetScript();
     w.txtDest->clear();
