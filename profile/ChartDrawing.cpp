@@ -34,8 +34,6 @@ struct Writer {
     void print(double x, double y, const QString &s) { p.drawText(QPointF(x, y + ascent), s); }
 };
 
-// A number as it is printed: a blank for the sign, the digits, a blank.
-QString NumberText(int n) { return QLatin1Char(' ') + QString::number(n) + QLatin1Char(' '); }
 
 // Polygons in one fill colour after another; the brush changes only when the
 // colour does.
@@ -76,14 +74,16 @@ public:
             m_advance[i] = advances.value(i).x();
         }
         m_fast = true;
+        m_glyphs.reserve(RunLength + 16);
+        m_positions.reserve(RunLength + 16);
     }
-    void print(double x, double y, int n)
+    // The number's digits as QString::number writes them.
+    void print(double x, double y, const QString &digits)
     {
         if (!m_fast) {
-            m_p.drawText(QPointF(x, y + m_ascent), NumberText(n));
+            m_p.drawText(QPointF(x, y + m_ascent), QLatin1Char(' ') + digits + QLatin1Char(' '));
             return;
         }
-        const QString digits = QString::number(n);
         double at = x + m_advance[0];   // the sign's blank
         for (QChar c : digits) {
             const int d = c.unicode() - '0' + 1;
@@ -91,21 +91,29 @@ public:
             m_positions << QPointF(at, y + m_ascent);
             at += m_advance[d];
         }
+        // Drawn in runs of a bounded size: the glyphs are blended one after
+        // the other all the same, and small lists are reused from draw to
+        // draw instead of being mapped afresh.
+        if (m_glyphs.size() >= RunLength)
+            flush();
     }
     void flush()
     {
         if (!m_fast || m_glyphs.isEmpty())
             return;
-        QGlyphRun run;
-        run.setRawFont(m_raw);
-        run.setGlyphIndexes(m_glyphs);
-        run.setPositions(m_positions);
-        m_p.drawGlyphRun(QPointF(0, 0), run);
-        m_glyphs.clear();
-        m_positions.clear();
+        {
+            QGlyphRun run;   // shares the lists: gone before they are emptied, so they keep their room
+            run.setRawFont(m_raw);
+            run.setGlyphIndexes(m_glyphs);
+            run.setPositions(m_positions);
+            m_p.drawGlyphRun(QPointF(0, 0), run);
+        }
+        m_glyphs.resize(0);
+        m_positions.resize(0);
     }
 
 private:
+    static constexpr qsizetype RunLength = 1024;
     QPainter &m_p;
     double m_ascent;
     QRawFont m_raw;
@@ -269,8 +277,10 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
     p.drawLines(across);
     p.setPen(text);
     NumberPrinter numbers(p, axisFont, ascent);
-    for (int j = 0; j <= out.StepCount; ++j)
-        numbers.print((x0 + col(j)) - tm.width(QString::number(j + 1)) / 2, numberY, j + 1);
+    for (int j = 0; j <= out.StepCount; ++j) {
+        const QString digits = QString::number(j + 1);
+        numbers.print((x0 + col(j)) - tm.width(digits) / 2, numberY, digits);
+    }
     numbers.flush();
 
     // Back wall, lighter than the left wall and the floor.

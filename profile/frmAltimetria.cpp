@@ -9,9 +9,9 @@
 #include "core/Validators.h"
 #include "core/WindowRegistry.h"
 #include "platform/error/VbError.h"
-#include "platform/print/Printer.h"
 #include "platform/ui/Prompt.h"
 #include "profile/DrawingFrame.h"
+#include "profile/DrawingWindow.h"
 #include "profile/PictureExport.h"
 #include "profile/ProfileSvg.h"
 
@@ -20,9 +20,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPainter>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -30,7 +28,6 @@
 #include <cmath>
 
 namespace {
-constexpr int TwipsPerPixel = 15;
 
 // The options outlive the window within a run: a later load starts from the
 // values the window had when it closed, before the store is read again.
@@ -60,12 +57,7 @@ frmAltimetria::~frmAltimetria()
 
 DrawingSurface *frmAltimetria::Picture1() const { return m_frame->Picture1(); }
 
-QWidget *frmAltimetria::OuterWindow() const
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        return sub;
-    return const_cast<frmAltimetria *>(this);
-}
+QWidget *frmAltimetria::OuterWindow() const { return DrawingWindow::Outer(const_cast<frmAltimetria *>(this)); }
 
 QLabel *frmAltimetria::makeLabel(const QString &name, QWidget *parent, bool value)
 {
@@ -82,23 +74,9 @@ QLabel *frmAltimetria::makeLabel(const QString &name, QWidget *parent, bool valu
 
 void frmAltimetria::buildControls()
 {
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(6, 0, 6, 0);
-    outer->setSpacing(4);
-
-    m_menuBar = new QMenuBar(this);
-    m_menuBar->setObjectName(QStringLiteral("menuBar"));
-    m_menuBar->setNativeMenuBar(false);
-    m_menu = m_menuBar->addMenu(QString());
-    m_menu->setObjectName(QStringLiteral("mnuOption"));
+    QVBoxLayout *outer = DrawingWindow::LayOut(this, m_menuBar, m_menu);
     auto item = [&](const char *name, const QKeySequence &keys, void (frmAltimetria::*slot)()) {
-        QAction *a = m_menu->addAction(QString());
-        a->setObjectName(QString::fromLatin1(name));
-        a->setShortcut(keys);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(a);
-        connect(a, &QAction::triggered, this, slot);
-        m_items.insert(QString::fromLatin1(name), a);
+        DrawingWindow::AddItem(this, m_menu, m_items, name, keys, [this, slot] { (this->*slot)(); });
     };
     item("mnuGraph", QKeySequence(Qt::CTRL | Qt::Key_G), &frmAltimetria::mnuGraph_Click);
     m_menu->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
@@ -108,7 +86,6 @@ void frmAltimetria::buildControls()
     item("mnuAltiImposta", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12), &frmAltimetria::mnuAltiImposta_Click);
     m_menu->addSeparator()->setObjectName(QStringLiteral("mnuSep2"));
     item("mnuCopy", QKeySequence(Qt::CTRL | Qt::Key_C), &frmAltimetria::mnuCopy_Click);
-    outer->setMenuBar(m_menuBar);
 
     m_frame = new DrawingFrame(this);
     outer->addWidget(m_frame, 1);
@@ -154,9 +131,7 @@ void frmAltimetria::buildControls()
     FieldValidator::Install(static_cast<QLineEdit *>(Control(QStringLiteral("txtTime"))), FieldValidator::Time, 0,
                             FieldValidator::TimeCheck);
 
-    m_status = new QStatusBar(this);
-    m_status->setObjectName(QStringLiteral("StatusBar1"));
-    m_status->setSizeGripEnabled(false);
+    m_status = DrawingWindow::NewStatusBar(this);
     for (const char *key : PanelKeys) {
         auto *panel = new QLabel(m_status);
         panel->setObjectName(QString::fromUtf8(key));
@@ -167,11 +142,7 @@ void frmAltimetria::buildControls()
     }
     outer->addWidget(m_status);
 
-    DrawingSurface *surface = m_frame->Picture1();
-    connect(surface, &DrawingSurface::redrawRequested, this, &frmAltimetria::Picture1_Resize);
-    connect(surface, &DrawingSurface::mousePressed, this, &frmAltimetria::Picture1_MouseDown);
-    connect(surface, &DrawingSurface::mouseMoved, this, &frmAltimetria::Picture1_MouseMove);
-    connect(surface, &DrawingSurface::mouseReleased, this, &frmAltimetria::Picture1_MouseUp);
+    DrawingWindow::ConnectSurface(m_frame->Picture1(), this);
 }
 
 // ---------------------------------------------------------------------------
@@ -190,7 +161,7 @@ void frmAltimetria::Form_Load()
     m_view.OriginY = Options.Y0Perc * ProfileSpan;
     m_tag = QStringLiteral("LOADING");
     ProfileSettings::LoadPlacement(AppName, m_placement);
-    resize(qMax(1, m_placement.width / TwipsPerPixel), qMax(1, m_placement.height / TwipsPerPixel));
+    resize(DrawingWindow::StoredSize(m_placement));
     m_tag.clear();
     setWindowTitle(ProfileName);
 }
@@ -203,9 +174,7 @@ void frmAltimetria::showEvent(QShowEvent *event)
     m_placed = true;
     // The stored size and place are those of the outer window.
     m_tag = QStringLiteral("LOADING");
-    QWidget *w = OuterWindow();
-    w->resize(qMax(1, m_placement.width / TwipsPerPixel), qMax(1, m_placement.height / TwipsPerPixel));
-    w->move(m_placement.left / TwipsPerPixel, m_placement.top / TwipsPerPixel);
+    DrawingWindow::Restore(OuterWindow(), m_placement);
     m_tag.clear();
 }
 
@@ -219,14 +188,8 @@ void frmAltimetria::closeEvent(QCloseEvent *event)
 void frmAltimetria::Form_Unload()
 {
     m_unloaded = true;
-    QWidget *w = OuterWindow();
-    if (!w->isMinimized() && !isMinimized()) {
-        m_placement.height = w->height() * TwipsPerPixel;
-        m_placement.width = w->width() * TwipsPerPixel;
-        m_placement.left = w->x() * TwipsPerPixel;
-        m_placement.top = w->y() * TwipsPerPixel;
+    if (DrawingWindow::Capture(this, m_placement))
         ProfileSettings::SavePlacement(AppName, m_placement);
-    }
     const QColor back = m_frame->Picture1()->BackColor();
     const int32_t bkg = back.red() | (back.green() << 8) | (back.blue() << 16);
     ProfileSettings::Save(AppName, Options, bkg);
@@ -347,25 +310,7 @@ void frmAltimetria::mnuAltiPrint_Click() { MyPrint(); }
 void frmAltimetria::mnuAltiImposta_Click() { DrawingFrame::PrinterSetup(); }
 void frmAltimetria::mnuCopy_Click() { m_frame->Copy(); }
 
-void frmAltimetria::MyPrint()
-{
-    Printer &printer = SharedPrinter();
-    // Without a printer the profile goes to a PDF file named after it.
-    if (!printer.ChooseOutput(windowTitle()))
-        return;
-    try {
-        // The orientation is the one the printer set-up left on the program's printer.
-        const QImage &image = m_frame->Picture1()->Image();
-        const double w = qMax(1, image.width()), h = qMax(1, image.height());
-        printer.Scale(0, 0, w, h);
-        printer.PaintPicture(image, 0, 0, w, h);
-        printer.EndDoc();
-    } catch (const VbError &e) {
-        printer.KillDoc();
-        if (e.Number() != VbErr::CancelError)
-            ShowDataError(e);
-    }
-}
+void frmAltimetria::MyPrint() { DrawingWindow::Print(*m_frame, windowTitle()); }
 
 // ---------------------------------------------------------------------------
 // Read-out

@@ -3,10 +3,10 @@
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "platform/error/VbError.h"
-#include "platform/print/Printer.h"
 #include "platform/ui/Feedback.h"
 #include "platform/ui/Prompt.h"
 #include "profile/DrawingFrame.h"
+#include "profile/DrawingWindow.h"
 #include "profile/PictureExport.h"
 #include "profile/ProfileRenderer.h"
 
@@ -15,9 +15,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPainter>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -26,7 +24,6 @@
 #include <cmath>
 
 namespace {
-constexpr int TwipsPerPixel = 15;
 const char *const PanelKeys[8] = {"Nome", "Data", "Lunghezza", "Tempo", "Velocità", "power", "Vam", "size"};
 } // namespace
 
@@ -46,32 +43,13 @@ frmGrafico::~frmGrafico()
 
 DrawingSurface *frmGrafico::Picture1() const { return m_frame->Picture1(); }
 
-QWidget *frmGrafico::OuterWindow() const
-{
-    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        return sub;
-    return const_cast<frmGrafico *>(this);
-}
+QWidget *frmGrafico::OuterWindow() const { return DrawingWindow::Outer(const_cast<frmGrafico *>(this)); }
 
 void frmGrafico::buildControls()
 {
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(6, 0, 6, 0);
-    outer->setSpacing(4);
-
-    m_menuBar = new QMenuBar(this);
-    m_menuBar->setObjectName(QStringLiteral("menuBar"));
-    m_menuBar->setNativeMenuBar(false);
-    m_menu = m_menuBar->addMenu(QString());
-    m_menu->setObjectName(QStringLiteral("mnuOption"));
+    QVBoxLayout *outer = DrawingWindow::LayOut(this, m_menuBar, m_menu);
     auto item = [&](const char *name, const QKeySequence &keys, void (frmGrafico::*slot)()) {
-        QAction *a = m_menu->addAction(QString());
-        a->setObjectName(QString::fromLatin1(name));
-        a->setShortcut(keys);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(a);
-        connect(a, &QAction::triggered, this, slot);
-        m_items.insert(QString::fromLatin1(name), a);
+        DrawingWindow::AddItem(this, m_menu, m_items, name, keys, [this, slot] { (this->*slot)(); });
     };
     item("mnuSaveBmp", QKeySequence(Qt::CTRL | Qt::Key_S), &frmGrafico::mnuSaveBmp_Click);
     m_menu->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
@@ -79,7 +57,6 @@ void frmGrafico::buildControls()
     item("mnuPrint", QKeySequence(Qt::CTRL | Qt::Key_P), &frmGrafico::mnuPrint_Click);
     m_menu->addSeparator()->setObjectName(QStringLiteral("mnuSep1"));
     item("mnuCopy", QKeySequence(Qt::CTRL | Qt::Key_C), &frmGrafico::mnuCopy_Click);
-    outer->setMenuBar(m_menuBar);
 
     m_frame = new DrawingFrame(this);
     outer->addWidget(m_frame, 1);
@@ -107,9 +84,7 @@ void frmGrafico::buildControls()
     // The eight panels in two rows of four, so that they fit the window in
     // every language: the record's name, date, length and time above its
     // speed, power and climb rate and the drawing's size.
-    m_status = new QStatusBar(this);
-    m_status->setObjectName(QStringLiteral("StatusBar1"));
-    m_status->setSizeGripEnabled(false);
+    m_status = DrawingWindow::NewStatusBar(this);
     auto *panels = new QWidget(m_status);
     auto *grid = new QGridLayout(panels);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -129,11 +104,7 @@ void frmGrafico::buildControls()
     m_status->addWidget(panels, 1);
     outer->addWidget(m_status);
 
-    DrawingSurface *surface = m_frame->Picture1();
-    connect(surface, &DrawingSurface::redrawRequested, this, &frmGrafico::Picture1_Resize);
-    connect(surface, &DrawingSurface::mousePressed, this, &frmGrafico::Picture1_MouseDown);
-    connect(surface, &DrawingSurface::mouseMoved, this, &frmGrafico::Picture1_MouseMove);
-    connect(surface, &DrawingSurface::mouseReleased, this, &frmGrafico::Picture1_MouseUp);
+    DrawingWindow::ConnectSurface(m_frame->Picture1(), this);
 }
 
 // ---------------------------------------------------------------------------
@@ -144,7 +115,7 @@ void frmGrafico::Form_Load()
     UpdateControls();
     m_tag = QStringLiteral("LOADING");
     Chart::Load(AppName, m_settings);
-    resize(qMax(1, m_settings.width / TwipsPerPixel), qMax(1, m_settings.height / TwipsPerPixel));
+    resize(DrawingWindow::StoredSize(m_settings));
     applyAxisFontToLabel();
     readHandoff(0);
     m_tag.clear();
@@ -183,9 +154,7 @@ void frmGrafico::showEvent(QShowEvent *event)
         return;
     m_placed = true;
     // The stored size and place are those of the outer window.
-    QWidget *w = OuterWindow();
-    w->resize(qMax(1, m_settings.width / TwipsPerPixel), qMax(1, m_settings.height / TwipsPerPixel));
-    w->move(m_settings.left / TwipsPerPixel, m_settings.top / TwipsPerPixel);
+    DrawingWindow::Restore(OuterWindow(), m_settings);
 }
 
 void frmGrafico::closeEvent(QCloseEvent *event)
@@ -200,14 +169,7 @@ void frmGrafico::closeEvent(QCloseEvent *event)
 void frmGrafico::Form_Unload()
 {
     m_unloaded = true;
-    QWidget *w = OuterWindow();
-    const bool placement = !w->isMinimized() && !isMinimized();
-    if (placement) {
-        m_settings.height = w->height() * TwipsPerPixel;
-        m_settings.width = w->width() * TwipsPerPixel;
-        m_settings.left = w->x() * TwipsPerPixel;
-        m_settings.top = w->y() * TwipsPerPixel;
-    }
+    const bool placement = DrawingWindow::Capture(this, m_settings);
     Chart::Save(AppName, m_settings, placement);
 }
 
@@ -349,24 +311,7 @@ void frmGrafico::mnuCopy_Click() { m_frame->Copy(); }
 
 // The whole drawing, at its zoom, stretched over the printable area, in the
 // orientation the printer set-up left.
-void frmGrafico::MyPrint()
-{
-    Printer &printer = SharedPrinter();
-    // Without a printer the chart goes to a PDF file named after it.
-    if (!printer.ChooseOutput(windowTitle()))
-        return;
-    try {
-        const QImage &image = m_frame->Picture1()->Image();
-        const double w = qMax(1, image.width()), h = qMax(1, image.height());
-        printer.Scale(0, 0, w, h);
-        printer.PaintPicture(image, 0, 0, w, h);
-        printer.EndDoc();
-    } catch (const VbError &e) {
-        printer.KillDoc();
-        if (e.Number() != VbErr::CancelError)
-            ShowDataError(e);
-    }
-}
+void frmGrafico::MyPrint() { DrawingWindow::Print(*m_frame, windowTitle()); }
 
 // ---------------------------------------------------------------------------
 // Read-out

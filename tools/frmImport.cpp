@@ -3,7 +3,6 @@
 #include "core/DataGlobals.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
-#include "core/MDIfrmBike.h"
 #include "core/UserFolders.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
@@ -12,132 +11,49 @@
 #include "tools/logic/ImportEngine.h"
 #include "tools/logic/ImportFiles.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStackedWidget>
 #include <QVBoxLayout>
+
 #include <utility>
+
+using namespace ImportUi;
 
 namespace {
 const QString Section = QStringLiteral("frmImport");
-
-QPushButton *Button(QWidget *parent, const char *name)
-{
-    auto *b = new QPushButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel *Caption(QWidget *parent, const char *name, bool bold = false)
-{
-    auto *l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setWordWrap(true);
-    if (bold) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    return l;
-}
-
-QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons)
-{
-    auto *row = new QHBoxLayout;
-    row->addStretch();
-    for (QPushButton *b : buttons)
-        row->addWidget(b);
-    return row;
-}
 } // namespace
 
-void SetMainPointer(int pointer)
+frmImport::frmImport(QWidget *parent) : ImportWizard("frmImport", parent)
 {
-    if (MDIfrmBike *main = MDIfrmBike::instance())
-        main->SetMousePointer(pointer);
-}
-
-void TellOpenFailure(const ImportFiles::Opened &o)
-{
-    if (o.message) {
-        QString text = GetLangString(o.message);
-        if (o.secondMessage)
-            text += QChar(10) + GetLangString(o.secondMessage);
-        MsgBox(text, Vb::Exclamation, o.title ? GetLangString(o.title) : QString());
-    } else if (o.errorNumber == dao::JetErr::FileInUse) {
-        // Held by the main window or by another program: say how to go on.
-        ShowDataError(VbError(o.errorNumber, o.errorText + QChar(10) + GetLangString(17532)));
-    } else if (o.errorNumber) {
-        ShowDataError(VbError(o.errorNumber, o.errorText));
-    }
-}
-
-frmImport::frmImport(QWidget *parent) : QDialog(parent)
-{
-    setObjectName(QStringLiteral("frmImport"));
-    Pages = new QStackedWidget(this);
-
     // Page 0: the source file.
-    auto *p0 = new QWidget;
-    p0->setObjectName(QStringLiteral("Picture1(0)"));
+    QWidget *p0 = ImportUi::Page(0);
     lblSourceTitle = Caption(p0, "lblSourceTitle", true);
     lblSource = Caption(p0, "lblSource");
-    txtSource = new QLineEdit(p0);
-    txtSource->setObjectName(QStringLiteral("txtSource"));
+    txtSource = PathField(p0, "txtSource");
     cmdSource = Button(p0, "cmdSource");
     cmdStep0Next = Button(p0, "cmdStep0Next");
     cmdStep0Exit = Button(p0, "cmdStep0Exit");
-    {
-        auto *file = new QHBoxLayout;
-        file->addWidget(txtSource, 1);
-        file->addWidget(cmdSource);
-        auto *lay = new QVBoxLayout(p0);
-        lay->addWidget(lblSourceTitle);
-        lay->addSpacing(8);
-        lay->addWidget(lblSource);
-        lay->addLayout(file);
-        lay->addStretch();
-        lay->addLayout(ButtonRow({cmdStep0Next, cmdStep0Exit}));
-    }
+    LayFilePage(p0, {lblSourceTitle, lblSource}, txtSource, cmdSource, {cmdStep0Next, cmdStep0Exit});
 
     // Page 1: the destination file.
-    auto *p1 = new QWidget;
-    p1->setObjectName(QStringLiteral("Picture1(1)"));
+    QWidget *p1 = ImportUi::Page(1);
     lblDestTitle = Caption(p1, "lblDestTitle", true);
     lblDest = Caption(p1, "lblDest");
-    txtDest = new QLineEdit(p1);
-    txtDest->setObjectName(QStringLiteral("txtDest"));
+    txtDest = PathField(p1, "txtDest");
     cmdDest = Button(p1, "cmdDest");
     cmdStep1Next = Button(p1, "cmdStep1Next");
     cmdStep1Exit = Button(p1, "cmdStep1Exit");
-    {
-        auto *file = new QHBoxLayout;
-        file->addWidget(txtDest, 1);
-        file->addWidget(cmdDest);
-        auto *lay = new QVBoxLayout(p1);
-        lay->addWidget(lblDestTitle);
-        lay->addSpacing(8);
-        lay->addWidget(lblDest);
-        lay->addLayout(file);
-        lay->addStretch();
-        lay->addLayout(ButtonRow({cmdStep1Next, cmdStep1Exit}));
-    }
+    LayFilePage(p1, {lblDestTitle, lblDest}, txtDest, cmdDest, {cmdStep1Next, cmdStep1Exit});
 
     // Page 2: kinds, criterion and the import itself.
-    auto *p2 = new QWidget;
-    p2->setObjectName(QStringLiteral("Picture1(2)"));
+    QWidget *p2 = ImportUi::Page(2);
     lblKinds = Caption(p2, "lblKinds", true);
     for (int i = 0; i < 2; ++i) {
         auto *c = new QCheckBox(p2);
@@ -156,12 +72,8 @@ frmImport::frmImport(QWidget *parent) : QDialog(parent)
     }
     Option1[0]->setChecked(true);
     lblTime = Caption(p2, "lblTime");
-    Label1 = Caption(p2, "Label1");
-    Label1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Label1->setMinimumHeight(Label1->fontMetrics().height() + 6);
-    ProgressBar1 = new QProgressBar(p2);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setTextVisible(false);
+    Label1 = StatusLine(p2);
+    ProgressBar1 = ProgressBar(p2);
     ProgressBar1->setVisible(false);
     cmdStep2Import = Button(p2, "cmdStep2Import");
     cmdAnnulla = Button(p2, "cmdAnnulla");
@@ -186,37 +98,16 @@ frmImport::frmImport(QWidget *parent) : QDialog(parent)
     }
 
     // Page 3: the end, with what was imported.
-    auto *p3 = new QWidget;
-    p3->setObjectName(QStringLiteral("Picture1(3)"));
-    lblEnd = Caption(p3, "lblEnd", true);
-    fraClimbs = new QGroupBox(p3);
-    fraRoutes = new QGroupBox(p3);
-    for (int i = 0; i < 2; ++i) {
-        auto *list = new QListWidget(i == 0 ? fraClimbs : fraRoutes);
-        list->setObjectName(QStringLiteral("List1(%1)").arg(i));
-        (new QVBoxLayout(i == 0 ? fraClimbs : fraRoutes))->addWidget(list);
-        List1 << list;
-    }
-    Label2 = Caption(p3, "Label2");
-    Label3 = Caption(p3, "Label3");
-    cmdStep3Exit = Button(p3, "cmdStep3Exit");
-    {
-        auto *lists = new QGridLayout;
-        lists->addWidget(fraClimbs, 0, 0);
-        lists->addWidget(fraRoutes, 0, 1);
-        lists->addWidget(Label2, 1, 0);
-        lists->addWidget(Label3, 1, 1);
-        auto *lay = new QVBoxLayout(p3);
-        lay->addWidget(lblEnd);
-        lay->addLayout(lists, 1);
-        lay->addLayout(ButtonRow({cmdStep3Exit}));
-    }
+    m_end = EndPage(3, "List1", "cmdStep3Exit");
+    lblEnd = m_end.lblEnd;
+    fraClimbs = m_end.fraClimbs;
+    fraRoutes = m_end.fraRoutes;
+    List1 = m_end.lists;
+    Label2 = m_end.Label2;
+    Label3 = m_end.Label3;
+    cmdStep3Exit = m_end.exit;
 
-    for (QWidget *p : {p0, p1, p2, p3})
-        Pages->addWidget(p);
-    auto *lay = new QVBoxLayout(this);
-    lay->addWidget(Pages);
-    setMinimumSize(520, 340);
+    AddPages({{p0, txtSource}, {p1, txtDest}, {p2, cmdStep2Import}, {m_end.page, cmdStep3Exit}});
 
     connect(cmdSource, &QPushButton::clicked, this, &frmImport::cmdSource_Click);
     connect(cmdStep0Next, &QPushButton::clicked, this, &frmImport::cmdStep0Next_Click);
@@ -238,27 +129,10 @@ frmImport::frmImport(QWidget *parent) : QDialog(parent)
     }
 
     UpdateControls();
-    ShowPage(0);
-    resize(sizeHint().expandedTo(minimumSize()));
-    CenterForm(this);
+    Present(QSize(520, 340));
 }
 
 frmImport::~frmImport() { CloseFiles(); }
-
-int frmImport::Page() const { return Pages->currentIndex(); }
-
-void frmImport::ShowPage(int page)
-{
-    Pages->setCurrentIndex(page);
-    if (page == 0)
-        txtSource->setFocus();
-    else if (page == 1)
-        txtDest->setFocus();
-    else if (page == 2)
-        cmdStep2Import->setFocus();
-    else
-        cmdStep3Exit->setFocus();
-}
 
 void frmImport::UpdateControls()
 {
@@ -293,24 +167,12 @@ void frmImport::UpdateControls()
 
 QString frmImport::Browse(int titleId, const QString &settingKey, const QString &current)
 {
-    cmDlg1.DialogTitle = GetLangString(titleId);
-    cmDlg1.Filter = GetLangString(17502);
-    cmDlg1.FilterIndex = 1;
-    cmDlg1.DefaultExt = QStringLiteral("mdb");
     QString folder = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = GetSetting(AppName, Section, settingKey, SpecialFolders.Personal());
-    cmDlg1.InitDir = folder;
-    cmDlg1.FileName.clear();
-    cmDlg1.Flags = 0x1004;   // the file must exist; no read-only box
-    cmDlg1.CancelError = true;
-    try {
-        cmDlg1.ShowOpen();
-    } catch (const VbError &e) {
-        if (e.Number() != VbErr::CancelError)
-            ShowDataError(e);
+    // The file must exist; no read-only box.
+    if (!AskOpenFile(GetLangString(titleId), GetLangString(17502), QStringLiteral("mdb"), folder, 0x1004))
         return QString();
-    }
     SaveSetting(AppName, Section, settingKey, QFileInfo(cmDlg1.FileName).absolutePath());
     return cmDlg1.FileName;
 }
@@ -332,7 +194,7 @@ void frmImport::cmdDest_Click()
 void frmImport::cmdStep0Next_Click()
 {
     const QString path = txtSource->text().trimmed();
-    if (path.isEmpty() || m_running)
+    if (path.isEmpty() || Running())
         return;
     SetMainPointer(11);
     SetStatus(GetLangString(17529), true);
@@ -350,7 +212,7 @@ void frmImport::cmdStep0Next_Click()
 void frmImport::cmdStep1Next_Click()
 {
     const QString path = txtDest->text().trimmed();
-    if (path.isEmpty() || m_running)
+    if (path.isEmpty() || Running())
         return;
     // Refused before the file is touched: the source is open exclusively and
     // the copy would read and write the same cards.
@@ -374,7 +236,7 @@ void frmImport::cmdStep1Next_Click()
 
 void frmImport::cmdStep2Import_Click()
 {
-    if (m_running || !m_source || !m_dest)
+    if (Running() || !m_source || !m_dest)
         return;
     const bool climbs = Check1[0]->isChecked(), routes = Check1[1]->isChecked();
     if (!climbs && !routes) {
@@ -384,23 +246,11 @@ void frmImport::cmdStep2Import_Click()
     const ImportEngine::Criterion criterion = Option1[1]->isChecked()   ? ImportEngine::Criterion::OverwriteAll
                                               : Option1[2]->isChecked() ? ImportEngine::Criterion::NoOverwrite
                                                                         : ImportEngine::Criterion::ConfirmRequest;
-    m_running = true;
-    m_abort = false;
-    for (QWidget *w : std::initializer_list<QWidget *>{cmdStep2Import, cmdStep2Exit, Check1[0], Check1[1], fraCriterion})
-        w->setEnabled(false);
-    cmdAnnulla->setEnabled(true);
-    cmdAnnulla->setFocus();
     ProgressBar1->setRange(0, 0);
     ProgressBar1->setVisible(true);
     Label1->setText(GetLangString(17512));
-    SetMainPointer(11);
-    m_pump.flush();
 
-    ImportEngine::Callbacks cb;
-    cb.shouldAbort = [this] {
-        m_pump.yield();
-        return m_abort;
-    };
+    ImportEngine::Callbacks cb = AbortableCallbacks();
     cb.confirm = [this](const QString &question) {
         SetMainPointer(0);
         const bool yes = MsgBox(question, Vb::YesNo + Vb::Question) == Vb::Yes;
@@ -415,35 +265,21 @@ void frmImport::cmdStep2Import_Click()
         ProgressBar1->setValue(value);
         m_pump.yield();
     };
-    ImportEngine::Result r;
-    try {
-        r = ImportEngine::CopyRaces(*m_source, *m_dest, climbs, routes, criterion, cb);
-    } catch (const std::exception &e) {
-        r = ImportEngine::Result{};
-        r.status = ImportEngine::Result::Failed;
-        r.errorNumber = VbErr::InvalidProcedureCall;
-        r.errorText = QString::fromLocal8Bit(e.what());
-    }
-
-    SetMainPointer(0);
+    const ImportEngine::Result r = Run<ImportEngine::Result>(
+        {cmdStep2Import, cmdStep2Exit, Check1[0], Check1[1], fraCriterion}, cmdAnnulla,
+        [&] { return ImportEngine::CopyRaces(*m_source, *m_dest, climbs, routes, criterion, cb); });
     ProgressBar1->setVisible(false);
     ProgressBar1->setRange(0, 1);
     ProgressBar1->setValue(0);
-    m_running = false;
-    for (QWidget *w : std::initializer_list<QWidget *>{cmdStep2Import, cmdStep2Exit, Check1[0], Check1[1], fraCriterion})
-        w->setEnabled(true);
-    cmdAnnulla->setEnabled(false);
 
     switch (r.status) {
     case ImportEngine::Result::Aborted:
-        List1[0]->clear();
-        List1[1]->clear();
+        m_end.Clear();
         Label1->setText(GetLangString(17522));
         MsgBox(GetLangString(17522), Vb::Exclamation);
         return;
     case ImportEngine::Result::Failed:
-        List1[0]->clear();
-        List1[1]->clear();
+        m_end.Clear();
         Label1->setText(GetLangString(17523));
         ShowDataError(VbError(r.errorNumber, r.errorText));
         return;
@@ -451,56 +287,15 @@ void frmImport::cmdStep2Import_Click()
         break;
     }
     CloseFiles();
-    List1[0]->addItems(r.climbs);
-    List1[1]->addItems(r.routes);
     Label1->setText(QString());
     MsgBox(GetLangString(17519), Vb::Information);
-    Label2->setText(FormatLangString(GetLangString(17520), {QString::number(r.climbs.size())}));
-    Label3->setText(FormatLangString(GetLangString(17521), {QString::number(r.routes.size())}));
+    m_end.Fill(r.climbs, r.routes, 17520, 17521);
     ShowPage(3);
-    // The data are committed whatever becomes of the log.
-    if (!ImportEngine::WriteImportLog(SpecialFolders.Temp(), r.climbs, r.routes))
-        MsgBox(GetLangString(17525) + QChar(10) + ImportEngine::ImportLogPath(SpecialFolders.Temp()), Vb::Exclamation);
+    WriteLog(r);
 }
-
-void frmImport::cmdAnnulla_Click()
-{
-    if (m_running)
-        m_abort = true;
-}
-
-void frmImport::cmdExit_Click() { close(); }
 
 void frmImport::CloseFiles()
 {
-    for (dao::DatabasePtr *db : {&m_source, &m_dest}) {
-        if (*db) {
-            try {
-                (*db)->Close();
-            } catch (const VbError &) {
-            }
-            db->reset();
-        }
-    }
-}
-
-void frmImport::closeEvent(QCloseEvent *event)
-{
-    if (m_running) {
-        QApplication::beep();
-        event->ignore();
-        return;
-    }
-    CloseFiles();
-    QDialog::closeEvent(event);
-}
-
-void frmImport::reject()
-{
-    if (m_running) {
-        QApplication::beep();
-        return;
-    }
-    CloseFiles();
-    QDialog::reject();
+    CloseFile(m_source);
+    CloseFile(m_dest);
 }

@@ -5,9 +5,8 @@
 // at a time and there is no way back. The two files are opened in database
 // objects of the window's own, apart from CurrentDb.
 #include "platform/dao/Dao.h"
-#include "tools/ImportPump.h"
+#include "tools/ImportWizard.h"
 
-#include <QDialog>
 #include <QList>
 
 class QCheckBox;
@@ -18,24 +17,14 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QStackedWidget;
-namespace ImportFiles { struct Opened; }
 
-// Tells why a file of an import could not be opened (the texts the opening
-// chose, or the data error); nothing when there is nothing to tell.
-void TellOpenFailure(const ImportFiles::Opened &opened);
-// Sets the main window's pointer (11 hourglass, 0 default) when there is one.
-void SetMainPointer(int pointer);
-
-class frmImport : public QDialog {
+class frmImport : public ImportWizard {
     Q_OBJECT
 public:
     explicit frmImport(QWidget *parent = nullptr);
     ~frmImport() override;
 
     // Pages: 0 source, 1 destination, 2 kinds and criterion (the import), 3 end.
-    QStackedWidget *Pages;
-    int Page() const;
 
     // Page 0
     QLabel *lblSourceTitle, *lblSource;
@@ -60,8 +49,6 @@ public:
     QLabel *Label2, *Label3;
     QPushButton *cmdStep3Exit;
 
-    bool Running() const { return m_running; }
-
 public slots:
     void UpdateControls();
     void cmdSource_Click();
@@ -69,20 +56,14 @@ public slots:
     void cmdDest_Click();
     void cmdStep1Next_Click();
     void cmdStep2Import_Click();
-    void cmdAnnulla_Click();
-    void cmdExit_Click();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
-    void reject() override;
+    void Unload() override { CloseFiles(); }
 
 private:
-    void ShowPage(int page);
     QString Browse(int titleId, const QString &settingKey, const QString &current);
     void CloseFiles();
 
     dao::DatabasePtr m_source, m_dest;
-    ImportPump m_pump;
-    bool m_abort = false;
-    bool m_running = false;
+    ImportUi::EndPage m_end;
 };

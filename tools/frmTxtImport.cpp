@@ -3,22 +3,17 @@
 #include "core/DataGlobals.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
-#include "core/MDIfrmBike.h"
 #include "core/UserFolders.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Feedback.h"
 #include "platform/ui/Prompt.h"
-#include "tools/frmImport.h"
 #include "tools/logic/ImportFiles.h"
 #include "tools/logic/TextImport.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,41 +21,12 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QVBoxLayout>
+
+using namespace ImportUi;
 
 namespace {
 const QString Section = QStringLiteral("frmTxtImport");
-
-QPushButton *Button(QWidget *parent, const char *name)
-{
-    auto *b = new QPushButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLabel *Caption(QWidget *parent, const char *name, bool bold = false)
-{
-    auto *l = new QLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    l->setWordWrap(true);
-    if (bold) {
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-    }
-    return l;
-}
-
-QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons)
-{
-    auto *row = new QHBoxLayout;
-    row->addStretch();
-    for (QPushButton *b : buttons)
-        row->addWidget(b);
-    return row;
-}
 
 QString Setting(const char *key, const QString &def = QString())
 {
@@ -68,13 +34,9 @@ QString Setting(const char *key, const QString &def = QString())
 }
 } // namespace
 
-frmTxtImport::frmTxtImport(QWidget *parent) : QDialog(parent)
+frmTxtImport::frmTxtImport(QWidget *parent) : ImportWizard("frmTxtImport", parent)
 {
-    setObjectName(QStringLiteral("frmTxtImport"));
-    Pages = new QStackedWidget(this);
-
-    auto *p0 = new QWidget;
-    p0->setObjectName(QStringLiteral("Picture1(0)"));
+    QWidget *p0 = ImportUi::Page(0);
     Text1_0 = Caption(p0, "Text1(0)", true);
     cmdOpenTxt = Button(p0, "cmdOpenTxt");
     List1 = new QListWidget(p0);
@@ -92,37 +54,21 @@ frmTxtImport::frmTxtImport(QWidget *parent) : QDialog(parent)
         lay->addLayout(ButtonRow({cmd1Ffw, cmd1Exit}));
     }
 
-    auto *p1 = new QWidget;
-    p1->setObjectName(QStringLiteral("Picture1(1)"));
+    QWidget *p1 = ImportUi::Page(1);
     Text1_1 = Caption(p1, "Text1(1)", true);
-    txtDest = new QLineEdit(p1);
-    txtDest->setObjectName(QStringLiteral("txtDest"));
+    txtDest = PathField(p1, "txtDest");
     cmdDest = Button(p1, "cmdDest");
     cmdDest->setText(QStringLiteral("..."));
     cmd2Fwd = Button(p1, "cmd2Fwd");
     cmd2Exit = Button(p1, "cmd2Exit");
-    {
-        auto *file = new QHBoxLayout;
-        file->addWidget(txtDest, 1);
-        file->addWidget(cmdDest);
-        auto *lay = new QVBoxLayout(p1);
-        lay->addWidget(Text1_1);
-        lay->addLayout(file);
-        lay->addStretch();
-        lay->addLayout(ButtonRow({cmd2Fwd, cmd2Exit}));
-    }
+    LayFilePage(p1, {Text1_1}, txtDest, cmdDest, {cmd2Fwd, cmd2Exit});
 
-    auto *p2 = new QWidget;
-    p2->setObjectName(QStringLiteral("Picture1(2)"));
+    QWidget *p2 = ImportUi::Page(2);
     Text4 = Caption(p2, "Text4", true);
     Check1 = new QCheckBox(p2);
     Check1->setObjectName(QStringLiteral("Check1"));
-    Label1 = Caption(p2, "Label1");
-    Label1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Label1->setMinimumHeight(Label1->fontMetrics().height() + 6);
-    ProgressBar1 = new QProgressBar(p2);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setTextVisible(false);
+    Label1 = StatusLine(p2);
+    ProgressBar1 = ProgressBar(p2);
     ProgressBar1->setValue(0);
     cmd3Import = Button(p2, "cmd3Import");
     cmdAnnulla = Button(p2, "cmdAnnulla");
@@ -137,37 +83,16 @@ frmTxtImport::frmTxtImport(QWidget *parent) : QDialog(parent)
         lay->addLayout(ButtonRow({cmd3Import, cmdAnnulla, cmd3Exit}));
     }
 
-    auto *p3 = new QWidget;
-    p3->setObjectName(QStringLiteral("Picture1(3)"));
-    lblEnd = Caption(p3, "lblEnd", true);
-    fraClimbs = new QGroupBox(p3);
-    fraRoutes = new QGroupBox(p3);
-    for (int i = 0; i < 2; ++i) {
-        QGroupBox *frame = i == 0 ? fraClimbs : fraRoutes;
-        auto *list = new QListWidget(frame);
-        list->setObjectName(QStringLiteral("List2(%1)").arg(i));
-        (new QVBoxLayout(frame))->addWidget(list);
-        List2 << list;
-    }
-    Label2 = Caption(p3, "Label2");
-    Label3 = Caption(p3, "Label3");
-    cmd4Exit = Button(p3, "cmd4Exit");
-    {
-        auto *lists = new QGridLayout;
-        lists->addWidget(fraClimbs, 0, 0);
-        lists->addWidget(fraRoutes, 0, 1);
-        lists->addWidget(Label2, 1, 0);
-        lists->addWidget(Label3, 1, 1);
-        auto *lay = new QVBoxLayout(p3);
-        lay->addWidget(lblEnd);
-        lay->addLayout(lists, 1);
-        lay->addLayout(ButtonRow({cmd4Exit}));
-    }
+    m_end = EndPage(3, "List2", "cmd4Exit");
+    lblEnd = m_end.lblEnd;
+    fraClimbs = m_end.fraClimbs;
+    fraRoutes = m_end.fraRoutes;
+    List2 = m_end.lists;
+    Label2 = m_end.Label2;
+    Label3 = m_end.Label3;
+    cmd4Exit = m_end.exit;
 
-    for (QWidget *p : {p0, p1, p2, p3})
-        Pages->addWidget(p);
-    (new QVBoxLayout(this))->addWidget(Pages);
-    setMinimumSize(500, 320);
+    AddPages({{p0, cmdOpenTxt}, {p1, txtDest}, {p2, cmd3Import}, {m_end.page, cmd4Exit}});
 
     connect(cmdOpenTxt, &QPushButton::clicked, this, &frmTxtImport::cmdOpenTxt_Click);
     connect(cmd1Ffw, &QPushButton::clicked, this, &frmTxtImport::cmd1Ffw_Click);
@@ -193,29 +118,12 @@ frmTxtImport::frmTxtImport(QWidget *parent) : QDialog(parent)
     // Form_Load
     Check1->setChecked(Setting("OverWrite", QStringLiteral("0")).toInt() == 1);
     UpdateControls();
-    ShowPage(0);
-    resize(sizeHint().expandedTo(minimumSize()));
-    CenterForm(this);
+    Present(QSize(500, 320));
 }
 
 frmTxtImport::~frmTxtImport()
 {
     Form_Unload();
-}
-
-int frmTxtImport::Page() const { return Pages->currentIndex(); }
-
-void frmTxtImport::ShowPage(int page)
-{
-    Pages->setCurrentIndex(page);
-    if (page == 0)
-        cmdOpenTxt->setFocus();
-    else if (page == 1)
-        txtDest->setFocus();
-    else if (page == 2)
-        cmd3Import->setFocus();
-    else
-        cmd4Exit->setFocus();
 }
 
 void frmTxtImport::UpdateControls()
@@ -242,21 +150,10 @@ void frmTxtImport::UpdateControls()
 
 void frmTxtImport::cmdOpenTxt_Click()
 {
-    cmDlg1.DialogTitle = GetLangString(12517);
-    cmDlg1.Filter = GetLangString(12518);
-    cmDlg1.FilterIndex = 1;
-    cmDlg1.DefaultExt = QStringLiteral("txt");
-    cmDlg1.InitDir = Setting("InitDir", SpecialFolders.Personal());
-    cmDlg1.FileName.clear();
-    cmDlg1.Flags = 0x81604;   // several files, which must exist; no read-only box
-    cmDlg1.CancelError = true;
-    try {
-        cmDlg1.ShowOpen();
-    } catch (const VbError &e) {
-        if (e.Number() != VbErr::CancelError)
-            ShowDataError(e);
-        return;   // the list stays as it was
-    }
+    // Several files, which must exist; no read-only box. Cancelled, the list stays as it was.
+    if (!AskOpenFile(GetLangString(12517), GetLangString(12518), QStringLiteral("txt"),
+                     Setting("InitDir", SpecialFolders.Personal()), 0x81604))
+        return;
     const QStringList parts = cmDlg1.FileName.split(QChar(0), Qt::SkipEmptyParts);
     const QStringList paths = SplitMultiSelection(cmDlg1.FileName);
     if (paths.isEmpty())
@@ -282,21 +179,9 @@ void frmTxtImport::cmd1Ffw_Click()
 
 void frmTxtImport::cmdDest_Click()
 {
-    cmDlg1.DialogTitle = GetLangString(12516);
-    cmDlg1.Filter = QStringLiteral("Vettarodb (*.mdb)|*.mdb");
-    cmDlg1.FilterIndex = 1;
-    cmDlg1.DefaultExt = QStringLiteral("mdb");
-    cmDlg1.InitDir = Setting("LastDir", SpecialFolders.Personal());
-    cmDlg1.FileName.clear();
-    cmDlg1.Flags = 0x1004;
-    cmDlg1.CancelError = true;
-    try {
-        cmDlg1.ShowOpen();
-    } catch (const VbError &e) {
-        if (e.Number() != VbErr::CancelError)
-            ShowDataError(e);
+    if (!AskOpenFile(GetLangString(12516), QStringLiteral("Vettarodb (*.mdb)|*.mdb"), QStringLiteral("mdb"),
+                     Setting("LastDir", SpecialFolders.Personal()), 0x1004))
         return;
-    }
     txtDest->setText(cmDlg1.FileName);
     SaveSetting(AppName, Section, QStringLiteral("LastDir"), QFileInfo(cmDlg1.FileName).absolutePath());
     SaveSetting(AppName, Section, QStringLiteral("LastDb"), cmDlg1.FileName);
@@ -305,7 +190,7 @@ void frmTxtImport::cmdDest_Click()
 void frmTxtImport::cmd2Fwd_Click()
 {
     const QString path = txtDest->text();
-    if (path.isEmpty() || m_running)
+    if (path.isEmpty() || Running())
         return;
     SetMainPointer(11);
     if (!path.endsWith(QLatin1String("mdb"), Qt::CaseSensitive)) {
@@ -333,58 +218,31 @@ void frmTxtImport::cmd2Fwd_Click()
 
 void frmTxtImport::cmd3Import_Click()
 {
-    if (m_running || !m_dest)
+    if (Running() || !m_dest)
         return;
-    m_running = true;
-    m_abort = false;
-    cmd3Import->setEnabled(false);
-    cmd3Exit->setEnabled(false);
-    Check1->setEnabled(false);
-    cmdAnnulla->setEnabled(true);
-    cmdAnnulla->setFocus();
     Label1->setText(GetLangString(12510));
     ProgressBar1->setRange(0, qMax(1, int(m_files.size())));
     ProgressBar1->setValue(0);
-    SetMainPointer(11);
-    m_pump.flush();
 
-    ImportEngine::Callbacks cb;
-    cb.shouldAbort = [this] {
-        m_pump.yield();
-        return m_abort;
-    };
+    ImportEngine::Callbacks cb = AbortableCallbacks();
     cb.progress = [this](const QString &, int value, int maximum) {
         ProgressBar1->setRange(0, qMax(1, maximum));
         ProgressBar1->setValue(value);
         m_pump.yield();
     };
-    TextImport::Result r;
-    try {
-        r = TextImport::Import(*m_dest, m_files, Check1->isChecked(), TextImport::ReadProfileFile, cb);
-    } catch (const std::exception &e) {
-        r = TextImport::Result{};
-        r.status = TextImport::Result::Failed;
-        r.errorNumber = VbErr::InvalidProcedureCall;
-        r.errorText = QString::fromLocal8Bit(e.what());
-    }
-    SetMainPointer(0);
-    m_running = false;
-    cmd3Import->setEnabled(true);
-    cmd3Exit->setEnabled(true);
-    Check1->setEnabled(true);
-    cmdAnnulla->setEnabled(false);
+    const TextImport::Result r = Run<TextImport::Result>({cmd3Import, cmd3Exit, Check1}, cmdAnnulla, [&] {
+        return TextImport::Import(*m_dest, m_files, Check1->isChecked(), TextImport::ReadProfileFile, cb);
+    });
     ProgressBar1->setValue(0);
 
     switch (r.status) {
     case TextImport::Result::Aborted:
-        List2[0]->clear();
-        List2[1]->clear();
+        m_end.Clear();
         Label1->setText(GetLangString(12514));
         MsgBox(GetLangString(12514), Vb::Exclamation);
         return;
     case TextImport::Result::Failed: {
-        List2[0]->clear();
-        List2[1]->clear();
+        m_end.Clear();
         Label1->setText(GetLangString(12515));
         // Which file, and what is wrong with it: nothing of the run is kept.
         QString text = GetLangString(12515);
@@ -399,33 +257,12 @@ void frmTxtImport::cmd3Import_Click()
     }
     CloseDest();
     MsgBox(GetLangString(12511), Vb::Information);
-    List2[0]->addItems(r.climbs);
-    List2[1]->addItems(r.routes);
-    Label2->setText(FormatLangString(GetLangString(12512), {QString::number(r.climbs.size())}));
-    Label3->setText(FormatLangString(GetLangString(12513), {QString::number(r.routes.size())}));
+    m_end.Fill(r.climbs, r.routes, 12512, 12513);
     ShowPage(3);
-    if (!ImportEngine::WriteImportLog(SpecialFolders.Temp(), r.climbs, r.routes))
-        MsgBox(GetLangString(17525) + QChar(10) + ImportEngine::ImportLogPath(SpecialFolders.Temp()), Vb::Exclamation);
+    WriteLog(r);
 }
 
-void frmTxtImport::cmdAnnulla_Click()
-{
-    if (m_running)
-        m_abort = true;
-}
-
-void frmTxtImport::cmdExit_Click() { close(); }
-
-void frmTxtImport::CloseDest()
-{
-    if (!m_dest)
-        return;
-    try {
-        m_dest->Close();
-    } catch (const VbError &) {
-    }
-    m_dest.reset();
-}
+void frmTxtImport::CloseDest() { CloseFile(m_dest); }
 
 void frmTxtImport::Form_Unload()
 {
@@ -434,25 +271,4 @@ void frmTxtImport::Form_Unload()
     m_unloaded = true;
     CloseDest();
     SaveSetting(AppName, Section, QStringLiteral("OverWrite"), Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
-void frmTxtImport::closeEvent(QCloseEvent *event)
-{
-    if (m_running) {
-        QApplication::beep();
-        event->ignore();
-        return;
-    }
-    Form_Unload();
-    QDialog::closeEvent(event);
-}
-
-void frmTxtImport::reject()
-{
-    if (m_running) {
-        QApplication::beep();
-        return;
-    }
-    Form_Unload();
-    QDialog::reject();
 }

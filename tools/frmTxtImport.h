@@ -4,9 +4,8 @@
 // run (TextImport::Import) with progress and an abort button, and see the
 // climbs and routes imported. Four pages, one at a time, no way back.
 #include "platform/dao/Dao.h"
-#include "tools/ImportPump.h"
+#include "tools/ImportWizard.h"
 
-#include <QDialog>
 #include <QList>
 #include <QStringList>
 
@@ -17,17 +16,14 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
-class QStackedWidget;
 
-class frmTxtImport : public QDialog {
+class frmTxtImport : public ImportWizard {
     Q_OBJECT
 public:
     explicit frmTxtImport(QWidget *parent = nullptr);
     ~frmTxtImport() override;
 
-    QStackedWidget *Pages;   // Picture1(0..3)
-    int Page() const;
-
+    // Pages Picture1(0..3).
     // Page 1: the files.
     QLabel *Text1_0;
     QPushButton *cmdOpenTxt;
@@ -51,7 +47,6 @@ public:
     QPushButton *cmd4Exit;
 
     const QStringList &Files() const { return m_files; }
-    bool Running() const { return m_running; }
 
 public slots:
     void UpdateControls();
@@ -60,22 +55,16 @@ public slots:
     void cmdDest_Click();
     void cmd2Fwd_Click();
     void cmd3Import_Click();
-    void cmdAnnulla_Click();
-    void cmdExit_Click();
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
-    void reject() override;
+    void Unload() override { Form_Unload(); }
 
 private:
-    void ShowPage(int page);
     void Form_Unload();
     void CloseDest();
 
     QStringList m_files;
     dao::DatabasePtr m_dest;
-    ImportPump m_pump;
-    bool m_abort = false;
-    bool m_running = false;
+    ImportUi::EndPage m_end;
     bool m_unloaded = false;
 };
