@@ -4,6 +4,7 @@
 #include "platform/error/VbError.h"
 
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <limits>
 
@@ -14,26 +15,59 @@ namespace {
 qint64 Whole(double v) { return qint64(std::nearbyint(v)); }
 
 // Appends pieces of a line to the file's bytes without temporaries (a
-// 20,000-sample profile writes half a million of them).
+// 20,000-sample profile writes half a million of them). The pieces gather in
+// a buffer of its own that goes into the bytes in large blocks: flush() before
+// anything else appends to them.
 class Out {
 public:
     explicit Out(QByteArray &bytes) : m_b(bytes) {}
-    Out &operator<<(const char *s) { m_b.append(s); return *this; }
-    Out &operator<<(const QByteArray &s) { m_b.append(s); return *this; }
-    Out &operator<<(char c) { m_b.append(c); return *this; }
+    ~Out() { flush(); }
+    Out(const Out &) = delete;
+    Out &operator=(const Out &) = delete;
+    Out &operator<<(const char *s) { return put(s, std::strlen(s)); }
+    Out &operator<<(const QByteArray &s) { return put(s.constData(), size_t(s.size())); }
+    Out &operator<<(char c)
+    {
+        if (m_n == sizeof m_buf)
+            flush();
+        m_buf[m_n++] = c;
+        return *this;
+    }
     Out &operator<<(qint64 v)
     {
-        char buf[24];
-        const auto r = std::to_chars(buf, buf + sizeof buf, v);
-        m_b.append(buf, qsizetype(r.ptr - buf));
+        if (sizeof m_buf - m_n < 24)
+            flush();
+        const auto r = std::to_chars(m_buf + m_n, m_buf + sizeof m_buf, v);
+        m_n = size_t(r.ptr - m_buf);
         return *this;
     }
     Out &operator<<(int v) { return *this << qint64(v); }
     // Ends the line (CR LF).
-    void End() { m_b.append("\r\n", 2); }
+    void End() { put("\r\n", 2); }
+    void flush()
+    {
+        m_b.append(m_buf, qsizetype(m_n));
+        m_n = 0;
+    }
 
 private:
+    Out &put(const char *s, size_t n)
+    {
+        if (sizeof m_buf - m_n < n) {
+            flush();
+            if (n > sizeof m_buf) {
+                m_b.append(s, qsizetype(n));
+                return *this;
+            }
+        }
+        std::memcpy(m_buf + m_n, s, n);
+        m_n += n;
+        return *this;
+    }
+
     QByteArray &m_b;
+    char m_buf[32768];
+    size_t m_n = 0;
 };
 
 void Line(QByteArray &out, const QByteArray &text) { out += text + "\r\n"; }
@@ -177,19 +211,18 @@ QByteArray Write(dao::Database &db, const Request &r, ProfileOptions &o_, const 
     };
     QVector<Row> rows;
     {
-        dao::RecordsetPtr rs = db.OpenRecordset(
+        // One pass over the samples: a forward cursor, no recordset to keep.
+        dao::ReadCursorPtr c = db.openCursor(
             QStringLiteral("SELECT [DistParz], [Altezza], [Note] FROM [%1] WHERE IDPercorso = ? ORDER BY [DistParz] ASC")
                 .arg(table),
-            dao::dbOpenForwardOnly, 0, {r.name});
-        while (!rs->AtEOF()) {
+            {r.name});
+        while (c->next()) {
             Row row;
-            row.d = rs->Value(0).toFloat();
-            row.h = rs->Value(1).toFloat();
-            row.note = rs->Value(2).toString();
+            row.d = c->value(0).toFloat();
+            row.h = c->value(1).toFloat();
+            row.note = c->value(2).toString();
             rows << row;
-            rs->MoveNext();
         }
-        rs->Close();
     }
     if (rows.size() < 2)
         RaiseError(ErrNotDrawable, QStringLiteral("The profile has fewer than two samples"));
@@ -313,6 +346,7 @@ QByteArray Write(dao::Database &db, const Request &r, ProfileOptions &o_, const 
     }
     o << "  </g>";
     o.End();
+    o.flush();
 
     Line(out, "  <a xlink:href=\"" + Escape(r.creditLink) + "\">");
     Line(out, "    <text x=\"" + N(W - xOff) + "\" y=\"" + N(H - 5)
@@ -327,6 +361,7 @@ QByteArray Write(dao::Database &db, const Request &r, ProfileOptions &o_, const 
           << -Whole(double((row.h - base) * sy));
         o.End();
     }
+    o.flush();
     Line(out, "  \"/>");
 
     Line(out, "  <text x=\"100\" y=\"50\" style=\"font-size:" + Shortest(opt.T_FontSize) + ";font-family:"

@@ -184,10 +184,10 @@ MaintenanceResult convertFile(const QString &path)
                 "CREATE TABLE \"CampioniSalite\" ("
                 "\"IDPercorso\" TEXT(255) COLLATE NOCASE NOT NULL REFERENCES \"Dati Salite\" (\"IDPercorso\") "
                 "ON DELETE CASCADE ON UPDATE CASCADE CONSTRAINT \"len:IDPercorso\" CHECK (length(\"IDPercorso\") <= 255),"
-                "\"DistParz\" FLOAT CONSTRAINT \"type:DistParz\" CHECK (typeof(\"DistParz\") IN ('integer','real','null')),"
-                "\"Altezza\" SMALLINT CONSTRAINT \"type:Altezza\" CHECK (typeof(\"Altezza\") IN ('integer','real','null')),"
+                "\"DistParz\" FLOAT CONSTRAINT \"type:DistParz\" CHECK (typeof(\"DistParz\") NOT IN ('text','blob')),"
+                "\"Altezza\" SMALLINT CONSTRAINT \"type:Altezza\" CHECK (typeof(\"Altezza\") NOT IN ('text','blob')),"
                 "\"Note\" TEXT(255) COLLATE NOCASE CONSTRAINT \"len:Note\" CHECK (length(\"Note\") <= 255),"
-                "\"Contatore\" INTEGER CONSTRAINT \"type:Contatore\" CHECK (typeof(\"Contatore\") IN ('integer','real','null')),"
+                "\"Contatore\" INTEGER CONSTRAINT \"type:Contatore\" CHECK (typeof(\"Contatore\") NOT IN ('text','blob')),"
                 "\"image\" TEXT(250) COLLATE NOCASE CONSTRAINT \"len:image\" CHECK (length(\"image\") <= 250));"));
             UpgradeDatabase(*db);
             db->Close();

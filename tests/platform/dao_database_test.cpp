@@ -329,3 +329,55 @@ TEST_F(DaoTemplate, DamagedFilesAreNamedInTheError)
         }
     }
 }
+
+// Number fields refuse text and blobs by a check on typeof(). Files made by
+// earlier versions hold the check as IN ('integer','real','null'); new tables
+// get a faster form that must accept and refuse exactly the same values,
+// including texts the column's affinity turns into numbers.
+TEST_F(DaoTemplate, NumberFieldChecksAcceptWhatTheEarlierFormAccepted)
+{
+    const struct { FieldType type; const char *decl; } columns[] = {
+        {dbBoolean, "BIT"}, {dbByte, "TINYINT"}, {dbInteger, "SMALLINT"}, {dbLong, "INTEGER"},
+        {dbCurrency, "CURRENCY"}, {dbSingle, "FLOAT"}, {dbDouble, "DOUBLE"}};
+    const struct { QVariant value; int mustAccept; } values[] = {   // 1 accepted, 0 refused, -1 either
+        {42, 1}, {qlonglong(1) << 40, 1}, {-2.5, 1}, {QVariant(), 1}, {QString("abc"), 0}, {QString(""), 0},
+        {QByteArray("\x01\x02", 2), 0}, {QByteArray("12"), 0}, {QString("12"), -1}, {QString("1.5"), -1},
+        {QString(" 7 "), -1}, {QString("1e3"), -1}, {QString("0x10"), -1}, {QString("12abc"), -1}};
+    for (const auto &c : columns) {
+        const QString fresh = QStringLiteral("New%1").arg(c.decl), old = QStringLiteral("Old%1").arg(c.decl);
+        TableDef def;
+        def.name = fresh;
+        def.fields << FieldDef{"V", c.type};
+        db->CreateTable(def);
+        db->ExecuteScript(QStringLiteral("CREATE TABLE \"%1\" (\"V\" %2 CONSTRAINT \"type:V\" "
+                                         "CHECK (typeof(\"V\") IN ('integer','real','null')))").arg(old, c.decl));
+        for (const auto &v : values) {
+            auto accepts = [&](const QString &table) {
+                try {
+                    db->Execute(QStringLiteral("INSERT INTO [%1] (V) VALUES (?)").arg(table), 0, {v.value});
+                    return true;
+                } catch (const VbError &e) {
+                    EXPECT_EQ(e.Number(), 3421) << e.Description().toStdString();
+                    return false;
+                }
+            };
+            const bool before = accepts(old), now = accepts(fresh);
+            const std::string what = std::string(c.decl) + " " + v.value.toString().toStdString();
+            EXPECT_EQ(now, before) << what;
+            if (v.mustAccept >= 0) EXPECT_EQ(now, v.mustAccept == 1) << what;
+        }
+        // Every accepted value is stored alike.
+        auto stored = [&](const QString &table) {
+            QStringList rows;
+            auto rs = db->OpenRecordset(QStringLiteral("SELECT typeof(V) AS k, quote(V) AS q FROM [%1] ORDER BY rowid").arg(table));
+            for (; !rs->EOF_(); rs->MoveNext())
+                rows << rs->Value("k").toString() + QLatin1Char(' ') + rs->Value("q").toString();
+            return rows;
+        };
+        EXPECT_EQ(stored(fresh), stored(old)) << c.decl;
+    }
+
+    // New files carry the faster form only.
+    auto rs = db->OpenRecordset("SELECT COUNT(*) AS n FROM sqlite_master WHERE instr(sql, 'IN (''integer'',''real'',''null'')') > 0");
+    EXPECT_EQ(rs->Value("n").toInt(), 7);   // the earlier-form tables made above, nothing of the template
+}

@@ -198,3 +198,45 @@ TEST_F(DaoTemplate, ViewsReadWithoutNewerFunctions)
     }
     sqlite3_close(h);
 }
+
+// The stored queries take a time of 8 characters apart into its digits; files
+// made before read it with strftime('%s') first. Both forms must give the same
+// seconds for every text, so that the figures built on them stay the same.
+TEST_F(DaoTemplate, TimeSecondsMatchTheEarlierForm)
+{
+    const char *const times[] = {
+        "01:00:00", "00:00:00", "23:59:59", "24:00:00", "24:30:00", "25:00:00", "12:60:00", "12:34:60",
+        "99:99:99", "1:02:03x", "ab:cd:ef", "+1:00:00", " 1:00:00", "-1:00:00", "12:34+01", "12:34:5 ",
+        "12:34:5Z", "12-34-56", "00:00:0.", "1:2:3   ", "\xc3\xa9" "1:00:00", "12:34:56.5", "1:02:03", ""};
+    QStringList rows;
+    for (const char *t : times)
+        rows << QStringLiteral("('%1')").arg(QString::fromUtf8(t));
+    rows << QStringLiteral("(NULL)");
+    const QString earlier = QStringLiteral(
+        "coalesce(CASE WHEN substr(T.\"Tempo\", 3, 1) = ':' THEN CAST(strftime('%s', T.\"Tempo\") AS INTEGER) - 946684800 END, "
+        "CAST(substr(T.\"Tempo\", 1, 2) AS INTEGER) * 3600 + CAST(substr(T.\"Tempo\", 4, 2) AS INTEGER) * 60 "
+        "+ CAST(substr(T.\"Tempo\", 7, 2) AS INTEGER))");
+    const QString now = QStringLiteral(
+        "CAST(substr(T.\"Tempo\", 1, 2) AS INTEGER) * 3600 + CAST(substr(T.\"Tempo\", 4, 2) AS INTEGER) * 60 "
+        "+ CAST(substr(T.\"Tempo\", 7, 2) AS INTEGER)");
+    db->ExecuteScript(QStringLiteral("CREATE VIEW \"SecsCheck\" AS SELECT T.\"Tempo\" AS \"Tempo\", "
+                                     "CASE WHEN length(T.\"Tempo\") = 8 THEN %1 END AS \"Before\", "
+                                     "CASE WHEN length(T.\"Tempo\") = 8 THEN %2 END AS \"Now\" "
+                                     "FROM (SELECT column1 AS \"Tempo\" FROM (VALUES %3)) AS T")
+                          .arg(earlier, now, rows.join(QLatin1Char(','))));
+    int checked = 0, hourTwentyFour = 0;
+    for (auto rs = db->OpenRecordset("SecsCheck", dbOpenSnapshot); !rs->EOF_(); rs->MoveNext(), ++checked) {
+        const QVariant before = rs->Value("Before"), after = rs->Value("Now");
+        EXPECT_EQ(after.isNull(), before.isNull()) << rs->Value("Tempo").toString().toStdString();
+        EXPECT_EQ(after.toLongLong(), before.toLongLong()) << rs->Value("Tempo").toString().toStdString();
+        hourTwentyFour += rs->Value("Tempo").toString() == QLatin1String("24:30:00") && after.toLongLong() == 88200;
+    }
+    EXPECT_EQ(checked, int(std::size(times)) + 1);
+    EXPECT_EQ(hourTwentyFour, 1);   // strftime reads "24:30:00" as the next day
+    // The template's stored queries hold the digits-only form.
+    for (const QString &view : {QStringLiteral("Riepilogo Salite"), QStringLiteral("Riepilogo Tempi Allenamento"),
+                                QStringLiteral("Riepilogo per Atleta")}) {
+        auto sql = db->OpenRecordset(QStringLiteral("SELECT sql FROM sqlite_master WHERE name = '%1'").arg(view));
+        EXPECT_FALSE(sql->Value("sql").toString().contains(QLatin1String("946684800"))) << view.toStdString();
+    }
+}

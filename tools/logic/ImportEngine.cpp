@@ -116,10 +116,10 @@ public:
         BatchInsert insertSample(m_dst, Br(k.samples), sampleCols.destination);
         const QString cardCount = QStringLiteral("SELECT COUNT(*) FROM ") + Br(k.cards) + QStringLiteral(" WHERE [IDPercorso]=?");
         const QString sampleCount = QStringLiteral("SELECT COUNT(*) FROM ") + Br(k.samples) + QStringLiteral(" WHERE [IDPercorso]=?");
+        auto deleteSamples = m_dst.prepare(QStringLiteral("DELETE FROM ") + Br(k.samples) + QStringLiteral(" WHERE [IDPercorso]=?"));
         const QString sampleSelect = QStringLiteral("SELECT ") + sampleCols.select.join(QLatin1Char(','))
                                      + QStringLiteral(" FROM ") + Br(k.samples)
                                      + QStringLiteral(" WHERE [IDPercorso]=? ORDER BY [DistParz]");
-        const QString sampleDelete = QStringLiteral("DELETE FROM ") + Br(k.samples) + QStringLiteral(" WHERE [IDPercorso]=?");
 
         // The card rows are read in full first: the source stays untouched
         // and the samples of each card are read by a cursor of their own.
@@ -142,29 +142,32 @@ public:
                 return;
             const QString name = card.value(nameColumn).toString();
             const bool exists = CountOf(m_dst, cardCount, {name}) > 0;
-            const int sourceSamples = CountOf(m_src, sampleCount, {name});
+            // The source samples are opened once: a first row tells that there
+            // are some, and the copy goes on from it.
+            auto samples = m_src.openCursor(sampleSelect, {name});
+            const bool sourceHasSamples = samples->next();
             bool copySamples = false;
             if (exists) {
-                if (sourceSamples >= 1) {
+                if (sourceHasSamples) {
                     if (CountOf(m_dst, sampleCount, {name}) == 0) {
                         copySamples = true;
                     } else if (m_criterion == Criterion::OverwriteAll
                                || (m_criterion == Criterion::ConfirmRequest && m_cb.confirm
                                    && m_cb.confirm(FormatLangString(GetLangString(k.question1), {name})
                                                    + QLatin1Char('\n') + GetLangString(k.question2)))) {
-                        m_dst.Execute(sampleDelete, 0, {name});
+                        deleteSamples->execute({name});
                         copySamples = true;
                     }
                 }
                 if (copySamples) {
-                    if (!copy(sampleSelect, name, insertSample))
+                    if (!copy(*samples, insertSample))
                         return;
                     names << name;
                 }
             } else {
                 insertCard->execute(card);
                 names << name;
-                if (sourceSamples >= 1 && !copy(sampleSelect, name, insertSample))
+                if (sourceHasSamples && !copy(*samples, insertSample))
                     return;
             }
             progress(label, ++done, int(cards.size()));
@@ -173,21 +176,22 @@ public:
     }
 
 private:
-    // The samples of one card, all written before the next card is looked at.
-    bool copy(const QString &select, const QString &name, BatchInsert &insert)
+    // The samples of one card, all written before the next card is looked at;
+    // rows holds its first row already.
+    bool copy(dao::ReadCursor &rows, BatchInsert &insert)
     {
-        auto c = m_src.openCursor(select, {name});
         QVariantList row;
-        while (c->next()) {
+        const int columns = rows.columnCount();
+        do {
             if (aborted()) {
                 insert.discard();
                 return false;
             }
             row.clear();
-            for (int i = 0; i < c->columnCount(); ++i)
-                row << c->value(i);
+            for (int i = 0; i < columns; ++i)
+                row << rows.value(i);
             insert.add(row);
-        }
+        } while (rows.next());
         insert.flush();
         return true;
     }
