@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPageLayout>
 #include <QPrinter>
 
@@ -25,6 +26,29 @@ const char *const kFields[20] = {
     "ConteggioDiPercorso", "SommaDiDist2",    "MaxDiDist2",        "MinDiDist2",            "MediaDiDist2"};
 const char *const kCommands[] = {"Print", "Find", "SortAsc", "SortDes", "mnuPrint",
                                  "mnuTool(0)", "mnuTool(2)", "mnuTool(3)"};
+
+// A summary figure in the user's locale, rounded to at most the given
+// decimals with no trailing zeros; empty for a null value.
+QString Figure(const QVariant &v, int decimals)
+{
+    if (v.isNull() || !v.isValid())
+        return QString();
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (!ok)
+        return v.toString();
+    QLocale loc;
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = loc.toString(d, 'f', decimals);
+    const QString point = loc.decimalPoint();
+    if (decimals > 0 && text.contains(point)) {
+        while (text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        if (text.endsWith(point))
+            text.chop(point.size());
+    }
+    return text;
+}
 
 void SetPointer(int pointer)
 {
@@ -104,8 +128,18 @@ frmRiepilogo::frmRiepilogo(QWidget *parent) : QWidget(parent)
     new KeyPreview(this, [this](int key) { navigate(key); });
     UpdateControls();
     CenterForm(this);
-    for (int i = 0; i < 20; ++i)
-        m_data->bind(m_fields[i], QString::fromLatin1(kFields[i]));
+    // The figures are sums and averages: climb rates read as whole metres an
+    // hour, as the climb list shows them, the others with at most two decimals,
+    // rather than fifteen digits that overflow their boxes and the printed card.
+    for (int i = 0; i < 20; ++i) {
+        if (i >= 4) {
+            const int decimals = i >= 6 && i <= 8 ? 0 : 2;
+            m_data->bind(m_fields[i], QString::fromLatin1(kFields[i]),
+                         data::TextFormat{[decimals](const QVariant &v) { return Figure(v, decimals); }, {}});
+        } else {
+            m_data->bind(m_fields[i], QString::fromLatin1(kFields[i]));
+        }
+    }
     connect(m_data, &data::DataControl::Reposition, this, &frmRiepilogo::dataAtleta_Reposition);
     connect(m_data, &data::DataControl::Error, this, [](int, const QString &, int *response) {
         ShowDataError();

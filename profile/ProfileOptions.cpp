@@ -297,7 +297,9 @@ void LoadPlacement(const QString &appName, WindowPlacement &p)
                       -2147483648.0, 2147483647.0, &v))
             value = int32_t(v);
     };
-    read("height", p.height, 5000);
+    // Tall enough on first opening for the place names above the profile and
+    // the kilometres below it; 5000 left a picture of some 190 pixels that cut both.
+    read("height", p.height, 7500);
     read("width", p.width, 11500);
     read("left", p.left, 225);
     read("top", p.top, 2025);

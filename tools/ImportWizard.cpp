@@ -34,6 +34,9 @@ void TellOpenFailure(const ImportFiles::Opened &o)
         if (o.secondMessage)
             text += QChar(10) + GetLangString(o.secondMessage);
         MsgBox(text, Vb::Exclamation, o.title ? GetLangString(o.title) : QString());
+    } else if (o.errorNumber == dao::JetErr::FileInUse) {
+        // Held by the main window or by another program: say how to go on.
+        ShowDataError(VbError(o.errorNumber, o.errorText + QChar(10) + GetLangString(17532)));
     } else if (o.errorNumber) {
         ShowDataError(VbError(o.errorNumber, o.errorText));
     }

@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <utility>
 
 using namespace ImportUi;
 
@@ -136,6 +137,13 @@ frmImport::frmImport(QWidget *parent) : ImportWizard("frmImport", parent)
     // Enter in a path field goes forward, as the Next button.
     connect(txtSource, &QLineEdit::returnPressed, this, &frmImport::cmdStep0Next_Click);
     connect(txtDest, &QLineEdit::returnPressed, this, &frmImport::cmdStep1Next_Click);
+    // Next is offered only once there is a file name to go on with, so the
+    // button never sits there doing nothing.
+    for (auto [edit, next] : {std::pair{txtSource, cmdStep0Next}, std::pair{txtDest, cmdStep1Next}}) {
+        const auto follow = [edit, next]() { next->setEnabled(!edit->text().trimmed().isEmpty()); };
+        connect(edit, &QLineEdit::textChanged, next, follow);
+        follow();
+    }
 
     UpdateControls();
     Present(QSize(520, 340));

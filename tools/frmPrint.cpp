@@ -149,7 +149,8 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
         if (MsgBox(GetLangString(20502), Vb::YesNo) != Vb::Yes)
             cancel = true;
         // Without a printer the table goes to a PDF file named after its title.
-        else if (!SharedPrinter().ChooseOutput(QString(Titolo).replace(QLatin1Char('|'), QLatin1Char(' '))))
+        // The title's line break ("Rossi Mario |Tour performance") is one blank.
+        else if (!SharedPrinter().ChooseOutput(QString(Titolo).replace(QLatin1Char('|'), QLatin1Char(' ')).simplified()))
             cancel = true;
     });
     connect(lumoTPrt1, &lumoTPrt::EndPrint, this, [](bool &closePreview) {

@@ -104,6 +104,16 @@ frmTxtImport::frmTxtImport(QWidget *parent) : ImportWizard("frmTxtImport", paren
         connect(b, &QPushButton::clicked, this, &frmTxtImport::cmdExit_Click);
     // Enter in the destination acts as the Next button.
     connect(txtDest, &QLineEdit::returnPressed, this, &frmTxtImport::cmd2Fwd_Click);
+    // Each Next is offered only once there is something to go on with: chosen
+    // profile files on the first page, a destination name on the second.
+    const auto followFiles = [this]() { cmd1Ffw->setEnabled(List1->count() > 0); };
+    connect(List1->model(), &QAbstractItemModel::rowsInserted, cmd1Ffw, followFiles);
+    connect(List1->model(), &QAbstractItemModel::modelReset, cmd1Ffw, followFiles);
+    connect(List1->model(), &QAbstractItemModel::rowsRemoved, cmd1Ffw, followFiles);
+    const auto followDest = [this]() { cmd2Fwd->setEnabled(!txtDest->text().isEmpty()); };
+    connect(txtDest, &QLineEdit::textChanged, cmd2Fwd, followDest);
+    followFiles();
+    followDest();
 
     // Form_Load
     Check1->setChecked(Setting("OverWrite", QStringLiteral("0")).toInt() == 1);

@@ -2,6 +2,9 @@
 
 #include "platform/data/DataControl.h"
 
+#include <QDateTime>
+#include <QLocale>
+
 namespace data {
 
 RecordsetModel::RecordsetModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -164,10 +167,49 @@ QString RecordsetModel::displayText(const QVariant &v, int column) const
     return FieldText(v, m_types.value(column, dao::dbText));
 }
 
+namespace {
+// A day as the user reads it: the short form with the whole year, and the time
+// of day only when there is one. Empty for a value that is no date.
+QString ShownDate(const QVariant &v)
+{
+    QDateTime at;
+    if (v.typeId() == QMetaType::QDate)
+        at = QDateTime(v.toDate(), QTime(0, 0));
+    else if (v.typeId() == QMetaType::QDateTime)
+        at = v.toDateTime();
+    else if (v.typeId() == QMetaType::QString) {
+        const QString t = v.toString().trimmed();
+        const QDate day = QDate::fromString(t.left(10), Qt::ISODate);
+        if (t.size() == 10)
+            at = QDateTime(day, QTime(0, 0));
+        else if (day.isValid())
+            at = QDateTime::fromString(QString(t).replace(10, 1, QLatin1Char('T')), Qt::ISODate);
+    }
+    if (!at.isValid())
+        return QString();
+    const QLocale loc;
+    QString format = loc.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    QString text = loc.toString(at.date(), format);
+    if (at.time() != QTime(0, 0))
+        text += QLatin1Char(' ') + loc.toString(at.time(), QLocale::ShortFormat);
+    return text;
+}
+}
+
 QVariant RecordsetModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return QVariant();
+    // Dates travel as ISO text; the grid shows them as the cards and the
+    // printed lists do. Editing still starts from the stored text.
+    if (role == Qt::DisplayRole && m_types.value(index.column(), dao::dbText) == dao::dbDate) {
+        const QVariant v = value(index.row(), index.column());
+        const QString shown = ShownDate(v);
+        if (!shown.isEmpty())
+            return shown;
+    }
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return displayText(value(index.row(), index.column()), index.column());
     return QVariant();

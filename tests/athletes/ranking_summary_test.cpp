@@ -225,6 +225,28 @@ TEST_F(SummaryTest, ShowsEachAthletesGroupsAndStepsWithTheKeys)
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
 
+// Averages and climb rates that do not come out even: whole metres an hour and
+// at most two decimals, in the user's locale, on screen and so on the card.
+TEST_F(SummaryTest, FiguresThatDoNotComeOutEvenAreRounded)
+{
+    TestSupport::LocaleScope scope(QLocale(QLocale::Italian, QLocale::Italy));
+    AddAthlete(QStringLiteral("FR"), QStringLiteral("Fractions"));
+    AddTime(true, QStringLiteral("FR"), QStringLiteral("Giau"), QStringLiteral("2004-02-01"), QStringLiteral("01:25:30"));
+    AddTime(true, QStringLiteral("FR"), QStringLiteral("Giau"), QStringLiteral("2004-02-02"), QStringLiteral("01:25:30"));
+    AddTime(true, QStringLiteral("FR"), QStringLiteral("Fedaia"), QStringLiteral("2004-02-03"), QStringLiteral("01:00:00"));
+    frmRiepilogo &w = Open();
+    PressKey(w, Qt::Key_End);
+    ASSERT_EQ(w.txtfields(0)->text(), QStringLiteral("FR"));
+    // 900 m in 1 h 25' 30" is 631.58 m/h; Fedaia 957 m/h; their mean 740.05.
+    EXPECT_EQ(w.txtfields(6)->text(), QStringLiteral("957"));
+    EXPECT_EQ(w.txtfields(7)->text(), QStringLiteral("632"));
+    EXPECT_EQ(w.txtfields(8)->text(), QStringLiteral("740"));
+    EXPECT_EQ(w.txtfields(4)->text(), QStringLiteral("34"));      // km climbed, a whole sum
+    EXPECT_EQ(w.txtfields(11)->text(), QStringLiteral("11,33"));  // mean length of 10, 10 and 14 km
+    EXPECT_EQ(w.txtfields(14)->text(), QStringLiteral("919"));    // mean gain
+    EXPECT_EQ(w.figures()[8], QStringLiteral("740"));             // what the card prints
+}
+
 TEST_F(SummaryTest, SortByTheFocusedFigurePutsItsBestFirst)
 {
     frmRiepilogo &w = Open();

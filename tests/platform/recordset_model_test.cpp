@@ -97,3 +97,34 @@ TEST_F(RecordsetModelTest, ColumnValuesCoverRowsNotShownYetAndReadOnlyHasNoAddRo
     EXPECT_EQ(model.rowCount(), 1);
     EXPECT_TRUE(model.isAddRow(0));
 }
+
+// A date column shows the day as the user writes it, with the whole year and a
+// time only when there is one, over a table and through the stored query the
+// climb list reads; editing and the raw value keep the stored ISO text.
+TEST_F(RecordsetModelTest, DatesShowInTheUsersFormAndEditAsStored)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    db->ExecuteScript(R"SQL(
+INSERT INTO "Dati Personali" (IDPersonale) VALUES ('MR01');
+INSERT INTO "Dati Salite" (IDPercorso, Lunghezza, Quotainiziale, Quotafinale) VALUES ('Rolle', 20.5, 1000, 1980);
+INSERT INTO "Tempi Salita" (IDPersonale, IDPercorso, Data, Tempo) VALUES ('MR01', 'Rolle', '2026-12-10', '01:25:30');
+INSERT INTO "Tempi Salita" (IDPersonale, IDPercorso, Data, Tempo) VALUES ('MR01', 'Rolle', '2026-03-04 08:30:00', '01:20:00');
+)SQL");
+    struct Case {
+        const char *sql;
+    } cases[] = {{"SELECT * FROM [Tempi Salita] ORDER BY Data"}, {"SELECT * FROM [Riepilogo Salite] ORDER BY Data"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.sql);
+        data::RecordsetModel dates;
+        dates.setColumns({{"IDPercorso", "Climb"}, {"Data", "Date"}});
+        dates.setRecordset(db->OpenRecordset(c.sql, dbOpenSnapshot));
+        ASSERT_GE(dates.rowCount(), 2);
+        EXPECT_EQ(dates.index(0, 1).data().toString(), QStringLiteral("04/03/2026 08:30"));
+        EXPECT_EQ(dates.index(1, 1).data().toString(), QStringLiteral("10/12/2026"));
+        EXPECT_EQ(dates.index(1, 1).data(Qt::EditRole).toString(), QStringLiteral("2026-12-10"));
+        EXPECT_EQ(dates.value(1, 1).toString(), QStringLiteral("2026-12-10"));
+        EXPECT_EQ(dates.index(1, 0).data().toString(), QStringLiteral("Rolle"));
+    }
+    QLocale::setDefault(before);
+}

@@ -253,3 +253,13 @@ TEST_F(ProfileWindowTest, UnloadableBackgroundIsReportedOnce)
     EXPECT_EQ(w->Options.DrawWall, 0);
     EXPECT_FALSE(w->Picture1()->isHidden());
 }
+
+// Opened for the first time (nothing stored), the picture has room for the
+// names written above the profile and the kilometres below it.
+TEST_F(ProfileWindowTest, FirstOpeningLeavesRoomAboveAndBelowTheProfile)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    EXPECT_GE(w->Frame()->Picture2()->height(), 300);
+    EXPECT_EQ(w->Picture1()->height(), w->Frame()->Picture2()->height());
+}

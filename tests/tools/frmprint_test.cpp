@@ -270,6 +270,24 @@ TEST_P(BothWindows, WithoutPrinterTheListGoesToAPdfFile)
 
 INSTANTIATE_TEST_SUITE_P(ClimbsAndRoutes, BothWindows, ::testing::Bool());
 
+// An athlete's list carries its title on two lines: the file proposed for it
+// joins them with one blank.
+TEST_F(PrintFormTest, WithoutPrinterATwoLineTitleNamesTheFileWithOneBlank)
+{
+    AddCard(true, QStringLiteral("Giau"));
+    const PrinterListProvider old = SetPrinterListProvider([] { return QStringList(); });
+    frmPrint form;
+    OnPreview(form, [](frmPreView &p) { p.cmdStampa_Click(); });
+    form.PrintSQL = QStringLiteral("SELECT * FROM [Dati Salite]");
+    form.Titolo = QStringLiteral("Rossi Mario |Tour performance");
+    TestSupport::ResetScript().files = {std::nullopt};
+    form.cmdPrint_Click();
+    SetPrinterListProvider(old);
+    const auto &shown = TestSupport::Script().shown;
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[1].request.fileName, QStringLiteral("Rossi Mario Tour performance.pdf"));
+}
+
 TEST_F(PrintFormTest, TheDatabaseClosedDuringLayout)
 {
     for (int i = 0; i < 100; ++i)

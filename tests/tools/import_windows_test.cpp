@@ -268,6 +268,12 @@ TEST_F(ImportWindowTest, DatabaseWizardRefusals)
             EXPECT_EQ(Script().shown[0].title, c.title);
         EXPECT_EQ(Hash(c.dest), before);
     }
+    // The database held by the main window says how to go on.
+    ResetScript();
+    w.txtDest->setText(open);
+    w.cmdStep1Next->click();
+    ASSERT_EQ(Script().shown.size(), 1u);
+    EXPECT_TRUE(Script().shown[0].text.endsWith(QChar(10) + GetLangString(17532))) << Script().shown[0].text.toStdString();
     // An empty path goes nowhere and says nothing.
     ResetScript();
     w.txtDest->clear();
@@ -293,6 +299,35 @@ TEST_F(ImportWindowTest, DatabaseWizardRefusals)
     ready.cmdStep2Import->click();
     EXPECT_EQ(Script().messages(), QStringList{GetLangString(17510)});
     EXPECT_EQ(ready.Page(), 2);
+}
+
+// Each wizard's Next is offered only once there is something to go on with,
+// so it never answers a click with nothing at all.
+TEST_F(ImportWindowTest, NextOfferedOnlyWithSomethingToGoOn)
+{
+    frmImport db;
+    EXPECT_FALSE(db.cmdStep0Next->isEnabled());
+    db.txtSource->setText(QStringLiteral("   "));
+    EXPECT_FALSE(db.cmdStep0Next->isEnabled());
+    db.txtSource->insert(QStringLiteral("a.mdb"));   // as typed after the blanks
+    EXPECT_TRUE(db.cmdStep0Next->isEnabled());
+    db.txtSource->clear();
+    EXPECT_FALSE(db.cmdStep0Next->isEnabled());
+    EXPECT_FALSE(db.cmdStep1Next->isEnabled());
+    db.txtDest->setText(QStringLiteral("b.mdb"));
+    EXPECT_TRUE(db.cmdStep1Next->isEnabled());
+
+    frmTxtImport txt;
+    EXPECT_FALSE(txt.cmd1Ffw->isEnabled());
+    EXPECT_FALSE(txt.cmd2Fwd->isEnabled());
+    Script().files.push_back(WriteFile(QStringLiteral("a.txt"), Profile("Vettaro", true, "A", 2)));
+    txt.cmdOpenTxt->click();
+    ASSERT_EQ(txt.List1->count(), 1);
+    EXPECT_TRUE(txt.cmd1Ffw->isEnabled());
+    txt.txtDest->setText(QStringLiteral("b.mdb"));
+    EXPECT_TRUE(txt.cmd2Fwd->isEnabled());
+    txt.txtDest->clear();
+    EXPECT_FALSE(txt.cmd2Fwd->isEnabled());
 }
 
 // Abort half-way: the destination as before, lists empty, "Operation aborted.";
