@@ -37,6 +37,8 @@ QString FieldText(const QVariant &value, dao::FieldType type);
 // The value to store for a control's text. Empty text is null. Throws VbError 13
 // when a number field gets a text that is not a number.
 QVariant FieldValue(const QString &text, dao::FieldType type);
+// The user's short date format with the whole year: "85" alone is ambiguous.
+QString FullYearDateFormat();
 
 class DatePicker;
 

@@ -1,5 +1,7 @@
 #include "platform/data/DatePicker.h"
 
+#include "platform/data/DataControl.h"
+
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
@@ -25,11 +27,7 @@ DatePicker::DatePicker(QWidget *parent) : QWidget(parent)
     m_edit->setMinimumDate(NoDay);
     m_edit->setMaximumDate(QDate(9999, 12, 31));
     m_edit->setSpecialValueText(QStringLiteral(" "));
-    // The short form with the whole year: a birthday in "85" is ambiguous.
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    m_edit->setDisplayFormat(format);
+    m_edit->setDisplayFormat(FullYearDateFormat());
     m_edit->setDate(NoDay);
     lay->addWidget(m_check);
     lay->addWidget(m_edit, 1);

@@ -188,10 +188,7 @@ QString ShownDate(const QVariant &v)
     if (!at.isValid())
         return QString();
     const QLocale loc;
-    QString format = loc.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    QString text = loc.toString(at.date(), format);
+    QString text = loc.toString(at.date(), FullYearDateFormat());
     if (at.time() != QTime(0, 0))
         text += QLatin1Char(' ') + loc.toString(at.time(), QLocale::ShortFormat);
     return text;
