@@ -2,6 +2,7 @@
 
 #include "athletes/GridTimeDelegate.h"
 #include "athletes/KeyPreview.h"
+#include "athletes/RecordKeys.h"
 
 #include "core/DbFile.h"
 #include "core/Globals.h"
@@ -274,21 +275,7 @@ bool PerformanceList::eventFilter(QObject *watched, QEvent *event)
 
 void PerformanceList::navigate(int key)
 {
-    dao::RecordsetPtr rs = m_athletes->recordset();
-    if (m_count > 1 && rs) {
-        try {
-            const int pos = RecordPosition(rs, m_count);
-            switch (key) {
-            case Qt::Key_PageUp: if (pos >= 2) m_athletes->MovePrevious(); break;
-            case Qt::Key_PageDown: if (pos >= 1 && pos < m_count) m_athletes->MoveNext(); break;
-            case Qt::Key_Home: m_athletes->MoveFirst(); break;
-            case Qt::Key_End: m_athletes->MoveLast(); break;
-            default: break;
-            }
-        } catch (const VbError &e) {
-            ShowDataError(e);
-        }
-    }
+    MoveByKey(*m_athletes, m_count, key);
 }
 
 void PerformanceList::MyPrint()

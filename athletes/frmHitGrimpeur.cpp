@@ -1,6 +1,7 @@
 #include "athletes/frmHitGrimpeur.h"
 
 #include "athletes/KeyPreview.h"
+#include "athletes/RecordKeys.h"
 #include "athletes/GridTimeDelegate.h"
 #include "athletes/logic/AthleteLists.h"
 #include "core/Globals.h"
@@ -152,21 +153,7 @@ void frmHitGrimpeur::Data1_Reposition()
 
 void frmHitGrimpeur::navigate(int key)
 {
-    dao::RecordsetPtr rs = m_data1->recordset();
-    if (m_count > 1 && rs) {
-        try {
-            const int pos = RecordPosition(rs, m_count);
-            switch (key) {
-            case Qt::Key_PageUp: if (pos >= 2) m_data1->MovePrevious(); break;
-            case Qt::Key_PageDown: if (pos >= 1 && pos < m_count) m_data1->MoveNext(); break;
-            case Qt::Key_Home: m_data1->MoveFirst(); break;
-            case Qt::Key_End: m_data1->MoveLast(); break;
-            default: break;
-            }
-        } catch (const VbError &err) {
-            ShowDataError(err);
-        }
-    }
+    MoveByKey(*m_data1, m_count, key);
 }
 
 void frmHitGrimpeur::MyPrint()

@@ -1,6 +1,7 @@
 #include "athletes/frmRiepilogo.h"
 
 #include "athletes/KeyPreview.h"
+#include "athletes/RecordKeys.h"
 #include "athletes/logic/AthleteLists.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
@@ -221,21 +222,7 @@ bool frmRiepilogo::Sort(bool ascending)
 
 void frmRiepilogo::navigate(int key)
 {
-    dao::RecordsetPtr rs = m_data->recordset();
-    if (m_count > 1 && rs) {
-        try {
-            const int pos = RecordPosition(rs, m_count);
-            switch (key) {
-            case Qt::Key_PageUp: if (pos >= 2) m_data->MovePrevious(); break;
-            case Qt::Key_PageDown: if (pos >= 1 && pos < m_count) m_data->MoveNext(); break;
-            case Qt::Key_Home: m_data->MoveFirst(); break;
-            case Qt::Key_End: m_data->MoveLast(); break;
-            default: break;
-            }
-        } catch (const VbError &err) {
-            ShowDataError(err);
-        }
-    }
+    MoveByKey(*m_data, m_count, key);
 }
 
 // The card of the athlete shown, drawn on the printer in the orientation last
