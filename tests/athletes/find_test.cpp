@@ -350,11 +350,28 @@ TEST_F(FindTest, PositionIsKeptAndBadValuesAreIgnored)
     OpenFind();
     EXPECT_EQ(m_find->pos(), QPoint(40, 50));
     delete m_find;
-    SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindleft"), QStringLiteral("x1"));
-    SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindtop"), QStringLiteral("40000"));
-    m_find = new frmFind;   // not shown: where it opens is (0, 0)
-    m_find->setAttribute(Qt::WA_DeleteOnClose, false);
-    EXPECT_EQ(m_find->pos(), QPoint(0, 0));
+    m_find = nullptr;
+    // A value that is not a whole number of 16 bits leaves that coordinate
+    // where the dialog opens over its owner (not in the screen's corner).
+    QWidget owner;
+    owner.setGeometry(100, 100, 700, 500);
+    owner.show();
+    struct Case { const char *left, *top; bool leftKept, topKept; };
+    for (const Case &c : {Case{"x1", "40000", false, false}, Case{"12.5", "1500", false, true}, Case{"3000", "", true, false}}) {
+        SCOPED_TRACE(c.left);
+        SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindleft"), QLatin1String(c.left));
+        SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindtop"), QLatin1String(c.top));
+        frmFind find(&owner);
+        find.setAttribute(Qt::WA_DeleteOnClose, false);
+        find.show();
+
+        QDialog plain(&owner);
+        plain.resize(find.size());
+        plain.show();
+        EXPECT_EQ(find.x(), c.leftKept ? 200 : plain.x());
+        EXPECT_EQ(find.y(), c.topKept ? 100 : plain.y());
+        EXPECT_NE(plain.pos(), QPoint(0, 0));
+    }
 }
 
 } // namespace
