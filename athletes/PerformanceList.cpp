@@ -7,6 +7,7 @@
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
+#include "core/ListCommands.h"
 #include "core/MDIfrmBike.h"
 #include "core/RecordCounts.h"
 #include "core/WindowRegistry.h"
@@ -95,7 +96,8 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     // Load.
     new KeyPreview(this, [this](int key) { navigate(key); });
     UpdateControls();
-    StatsSqlHead = AthleteLists::StatsSqlHead(kind);
+    m_statsHead = AthleteLists::StatsSqlHead(kind);
+    StatsSqlHead = m_statsHead;
     for (int i = 0; i < 3; ++i)
         m_athletes->bind(m_fields[i], QString::fromLatin1(fieldNames[i]));
     connect(m_athletes, &data::DataControl::Reposition, this, &PerformanceList::athleteChanged);
@@ -162,8 +164,10 @@ void PerformanceList::UpdateControls()
 void PerformanceList::athleteChanged()
 {
     const QString code = m_fields[0]->text();
-    ListSql = AthleteLists::ListSql(m_kind, code);
-    showSource(ListSql);
+    m_listSql = AthleteLists::ListSql(m_kind, code);
+    m_filtered = false;
+    ListSql = m_listSql;
+    showSource(m_listSql);
     ShowStats();
     if (MDIfrmBike *main = MDIfrmBike::instance())
         main->SetButtonValue(QStringLiteral("RemoveFilter"), 0);
@@ -194,32 +198,22 @@ bool PerformanceList::showSource(const QString &source)
 
 void PerformanceList::ShowStats()
 {
-    MDIfrmBike *main = MDIfrmBike::instance();
-    if (!main)
-        return;
-    AthleteLists::Stats st;
-    try {
-        st = AthleteLists::ComputeStats(CurrentDb, m_kind, ListSql);
-    } catch (const VbError &) {
-        return;
-    }
-    const bool climbs = m_kind == Kind::Climbs;
-    main->SetStatusPanelText(1, FormatLangString(GetLangString(climbs ? 28015 : 28022), {st.count}));
-    main->SetStatusPanelText(2, FormatLangString(GetLangString(climbs ? 28016 : 28023), {st.km}));
-    main->SetStatusPanelText(3, FormatLangString(GetLangString(climbs ? 28017 : 28024), {st.avgTime}));
-    main->SetStatusPanelText(4, FormatLangString(GetLangString(climbs ? 28018 : 28025), {st.kmh}));
-    if (climbs)
-        main->SetStatusPanelText(5, FormatLangString(GetLangString(28019), {st.vam}));
+    if (m_kind == Kind::Climbs)
+        ShowClimbStats(m_statsHead, m_listSql);
+    else
+        ShowTrainingStats(m_statsHead, m_listSql);
 }
 
 bool PerformanceList::ApplyCondition(const QString &condition)
 {
     if (condition.isEmpty())
         return false;
-    const QString grown = ListSql + condition;
+    const QString grown = m_listSql + condition;
     if (!showSource(grown))
         return false;
-    ListSql = grown;
+    m_listSql = grown;
+    m_filtered = true;
+    ListSql = m_listSql;
     ShowStats();
     if (MDIfrmBike *main = MDIfrmBike::instance())
         main->SetButtonValue(QStringLiteral("RemoveFilter"), 1);
@@ -241,7 +235,7 @@ bool PerformanceList::Sort(bool ascending)
         const int col = m_grid->currentIndex().isValid() ? m_grid->currentIndex().column() : -1;
         if (col < 0)
             return false;
-        return showSource(ListSql + AthleteLists::SortClause(m_model->columns().value(col).field, ascending));
+        return showSource(m_listSql + AthleteLists::SortClause(m_model->columns().value(col).field, ascending));
     }
     for (int i = 0; i < 3; ++i) {
         if (focusWidget() == m_fields[i]) {
@@ -263,7 +257,7 @@ void PerformanceList::headClick(int column)
 {
     const bool desc = m_mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     m_mods = {};
-    showSource(ListSql + AthleteLists::HeadClickSortClause(m_model->columns().value(column).field, desc));
+    showSource(m_listSql + AthleteLists::HeadClickSortClause(m_model->columns().value(column).field, desc));
 }
 
 bool PerformanceList::eventFilter(QObject *watched, QEvent *event)
@@ -303,7 +297,7 @@ QString PerformanceList::currentAthlete() const
 
 bool PerformanceList::filterActive() const
 {
-    return m_data2 && m_data2->recordSource() != ListSql;
+    return m_filtered;
 }
 
 void PerformanceList::removeFilter()

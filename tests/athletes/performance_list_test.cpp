@@ -174,6 +174,11 @@ TEST_F(PerformanceListTest, DateFilterNarrowsTheOpenListInAnyLocale)
     const QString before = ListSql;
     run(">=", QDate(2004, 3, 1));
     EXPECT_EQ(ListSql, before);
+    // A window that is not a list named: the open list is left alone too.
+    DataFormName = QStringLiteral("frmRiepilogo");
+    run(">=", QDate(2004, 3, 1));
+    EXPECT_EQ(list->listSql(), before);
+    EXPECT_EQ(list->model()->rowCount(), 1);
     QLocale::setDefault(saved);
     WindowRegistry::Unload(QStringLiteral("frmPrestAll"));
 }
