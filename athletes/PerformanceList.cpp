@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTime>
 
@@ -91,11 +92,11 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     grid->addWidget(m_athletes, 4, 1);
     grid->addWidget(m_numero, 4, 2);
     grid->setColumnStretch(3, 1);
-    resize(sizeHint());
 
     // Load.
     new KeyPreview(this, [this](int key) { navigate(key); });
     UpdateControls();
+    resize(sizeHint());
     m_statsHead = AthleteLists::StatsSqlHead(kind);
     StatsSqlHead = m_statsHead;
     for (int i = 0; i < 3; ++i)
@@ -138,9 +139,17 @@ PerformanceList::~PerformanceList()
     }
 }
 
+// Wide enough for every column of the trainings; the eighteen climb columns
+// would pass a screen's width, so that list scrolls beyond 1100 pixels.
 QSize PerformanceList::sizeHint() const
 {
-    return m_kind == Kind::Climbs ? QSize(900, 440) : QSize(700, 440);
+    int width = m_grid->verticalHeader()->sizeHint().width() + 2 * m_grid->frameWidth()
+        + m_grid->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        width += m_grid->columnWidth(c);
+    const QMargins margins = layout()->contentsMargins();
+    width += margins.left() + margins.right();
+    return QSize(qBound(700, width, 1100), 440);
 }
 
 void PerformanceList::UpdateControls()
