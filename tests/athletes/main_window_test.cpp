@@ -15,7 +15,10 @@
 #include "platform/data/DataControl.h"
 #include "platform/print/Printer.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -227,6 +230,15 @@ TEST_F(AthletesFromMainWindow, EachListShowsItsOwnTotalsAndFiltersItsOwnRows)
     auto *climbs = qobject_cast<PerformanceList *>(WindowRegistry::Find(QStringLiteral("frmAngolo")));
     ASSERT_NE(climbs, nullptr);
     EXPECT_EQ(panels(2, 5), texts({{28016, "15.00"}, {28017, "00:45:00"}, {28018, "10.00"}, {28019, "950"}}));
+
+    // A right click on a grid pops up that list's chart menu.
+    for (auto [list, menu] : {std::pair{trainings, "mnuGraficoVelocita"}, std::pair{climbs, "mnuPopUp"}}) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10));
+        QApplication::sendEvent(list->grid()->viewport(), &click);
+        ASSERT_NE(w.Menu(QLatin1String(menu)), nullptr);
+        EXPECT_TRUE(w.Menu(QLatin1String(menu))->isVisible()) << menu;
+        w.Menu(QLatin1String(menu))->hide();
+    }
 
     auto *sub = qobject_cast<QMdiSubWindow *>(trainings->parentWidget());
     ASSERT_NE(sub, nullptr);
