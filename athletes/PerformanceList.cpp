@@ -176,8 +176,18 @@ void PerformanceList::athleteChanged()
     m_listSql = AthleteLists::ListSql(m_kind, code);
     m_filtered = false;
     ListSql = m_listSql;
-    showSource(m_listSql);
-    ShowStats();
+    if (showSource(m_listSql)) {
+        ShowStats();
+    } else {
+        // The new athlete's list cannot be read: nothing of the athlete before
+        // stays in the grid, the status bar, the print or the chart.
+        m_data2->setRecordSource(QString());
+        m_data2->setRecordset(nullptr);
+        m_model->setRecordset(nullptr);
+        if (MDIfrmBike *main = MDIfrmBike::instance())
+            for (int p = 1; p <= 5; ++p)
+                main->SetStatusPanelText(p, QString());
+    }
     if (MDIfrmBike *main = MDIfrmBike::instance())
         main->SetButtonValue(QStringLiteral("RemoveFilter"), 0);
     try {
@@ -292,7 +302,10 @@ void PerformanceList::MyPrint()
                                          GetLangString(climbs ? 24502 : 19502));
     } catch (const VbError &) {
     }
-    showPrintForm({AthleteLists::PrintSql(m_kind, m_data2->recordSource()), title,
+    const QString sql = AthleteLists::PrintSql(m_kind, m_data2->recordSource());
+    if (sql.isEmpty())
+        return;   // no list shown
+    showPrintForm({sql, title,
                    FormatLangString(GetLangString(climbs ? 24501 : 19501), {windowTitle()})});
 }
 

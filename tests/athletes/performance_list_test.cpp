@@ -161,6 +161,23 @@ TEST_F(PerformanceListTest, FilterOnEachKindOfCellKeepsTheRowsHoldingThatValue)
     EXPECT_FALSE(w.filterActive());
 }
 
+// An athlete whose list cannot be read (here the stored query is gone) shows
+// no rows: Data2, the print and the chart keep nothing of the athlete before.
+TEST_F(PerformanceListTest, AnAthleteListThatCannotBeReadLeavesNothingOfTheOneBefore)
+{
+    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *) -> QWidget * { return new PrintFormStandIn; });
+    PerformanceList &w = Open();
+    ASSERT_EQ(w.model()->rowCount(), 3);
+    CurrentDb->Execute(QStringLiteral("DROP VIEW [Riepilogo Tempi Allenamento]"));
+    w.dataAtleta()->MoveNext();
+    EXPECT_EQ(w.model()->rowCount(), 0);
+    EXPECT_TRUE(w.Data2()->recordSource().isEmpty());
+    EXPECT_EQ(w.listRows(), nullptr);
+    w.MyPrint();
+    EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmPrint")), nullptr);
+    WindowRegistry::Unregister(QStringLiteral("frmPrint"));
+}
+
 TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)
 {
     // A plain widget stands in for the print form and keeps what it is handed.
