@@ -3,6 +3,13 @@
 // two controls overlap. With VETTARO_SHOT_DIR set each window is saved as a
 // picture there, to be looked at.
 #include "athletes_fixture.h"
+#include "athletes/DataFilter.h"
+#include "athletes/PerformanceList.h"
+#include "athletes/frmHitGrimpeur.h"
+#include "athletes/frmRiepilogo.h"
+
+#include <QHeaderView>
+#include <QTableView>
 
 #include "athletes/frmFind.h"
 #include "athletes/frmIcons.h"
@@ -132,6 +139,57 @@ TEST_P(AthletesLayout, FindStatesAndIconsFit)
         Shot(&icons, QStringLiteral("icons-") + lang);
     }
     ImageList2.Clear();
+}
+
+// The lists, the ranking, the summary and the date filter: captions, column
+// headings and the summary's figures fit in every language.
+TEST_P(AthletesLayout, ListWindowsFit)
+{
+    const QString lang = QLatin1String(GetParam());
+    ASSERT_EQ(SelectLanguage(lang, QStringLiteral("1033")), lang);
+    AddAthlete(QStringLiteral("ROSSI"));
+    AddPlace(true, QStringLiteral("Passo dello Stelvio"));
+    AddPlace(false, QStringLiteral("Giro del Lago"));
+    AddTime(true, QStringLiteral("ROSSI"), QStringLiteral("Passo dello Stelvio"), QStringLiteral("2026-06-01"));
+    AddTime(false, QStringLiteral("ROSSI"), QStringLiteral("Giro del Lago"), QStringLiteral("2026-06-02"));
+
+    auto check = [&lang](QWidget &w, const QString &name) {
+        w.resize(w.sizeHint());
+        w.show();
+        QApplication::processEvents();
+        const QString tag = name + QLatin1Char('-') + lang;
+        ExpectFits(&w, tag);
+        for (QTableView *grid : w.findChildren<QTableView *>()) {
+            QHeaderView *head = grid->horizontalHeader();
+            for (int c = 0; c < head->count(); ++c)
+                EXPECT_GE(head->sectionSize(c), head->sectionSizeHint(c)) << tag.toStdString() << " column " << c;
+        }
+        Shot(&w, tag);
+    };
+    {
+        frmPrestAll trainings;
+        check(trainings, QStringLiteral("trainings"));
+        // The seven columns show whole without scrolling.
+        QHeaderView *head = trainings.grid()->horizontalHeader();
+        EXPECT_LE(head->sectionViewportPosition(6) + head->sectionSize(6), trainings.grid()->viewport()->width());
+    }
+    {
+        frmAngolo climbs;
+        check(climbs, QStringLiteral("climbs"));
+    }
+    {
+        frmHitGrimpeur ranking;
+        check(ranking, QStringLiteral("ranking"));
+    }
+    {
+        frmRiepilogo summary;
+        check(summary, QStringLiteral("summary"));
+    }
+    {
+        DataFilter filter;
+        check(filter, QStringLiteral("datefilter"));
+    }
+    CloseSharedRecordsets();
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, AthletesLayout, ::testing::Values("1033", "1040", "3082", "1031", "1036"));
