@@ -162,8 +162,13 @@ void frmStates::deleteSelectedRows()
         rows << i.row();
     std::sort(rows.begin(), rows.end(), std::greater<int>());
     for (int row : rows) {
-        if (row < m_model->storedRows())
-            m_model->DeleteRow(row);
+        if (row < m_model->storedRows()) {
+            VbError failure(0, QString());
+            if (!m_model->DeleteRow(row, &failure) && failure.Number()) {
+                ShowDataError(failure);
+                return;   // the rows left stay selected as they were
+            }
+        }
         else if (row == m_model->pendingRow())
             m_model->CancelRow();   // a new row not yet written simply goes
     }

@@ -185,4 +185,20 @@ TEST_F(StatesTest, GridWritesRowsAsItLeavesThemAndDeletes)
     EXPECT_EQ(m_prompts->messages().size(), 1);
 }
 
+// A delete the database refuses is told, and the row stays.
+TEST_F(StatesTest, RefusedDeleteIsToldAndTheRowStays)
+{
+    CurrentDb->Execute(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON States BEGIN SELECT RAISE(ABORT, 'state in use'); END"), 0, {});
+    frmStates &w = Open();
+    QTableView *grid = w.dbGridStates();
+    w.model()->fetchAll();
+    grid->setFocus();
+    grid->selectRow(0);
+    Key(grid, Qt::Key_Delete);
+    ASSERT_EQ(m_prompts->messages().size(), 1);
+    EXPECT_TRUE(m_prompts->messages()[0].contains(QStringLiteral("state in use"))) << m_prompts->messages()[0].toStdString();
+    EXPECT_EQ(States(), QStringList{"Italy"});
+    EXPECT_EQ(w.model()->storedRows(), 1);
+}
+
 } // namespace
