@@ -250,11 +250,20 @@ TEST_F(ChartWindowTest, RealListsHandOverTheRowsTheGridShows)
     ASSERT_TRUE(climbs->ApplyCondition(AthleteLists::FilterCondition(QStringLiteral("IDPercorso"), QStringLiteral("Stelvio"))));
     emit climbs->grid()->horizontalHeader()->sectionClicked(7);   // Tempo, ascending
     ASSERT_EQ(climbs->model()->rowCount(), 2);
+    int dateColumn = -1;
+    for (int c = 0; c < climbs->model()->columns().size(); ++c)
+        if (climbs->model()->columns()[c].field == QLatin1String("Data"))
+            dateColumn = c;
+    ASSERT_GE(dateColumn, 0);
+    const QString shownDate = climbs->model()->index(0, dateColumn).data().toString();
     m_window->MenuItem(QStringLiteral("mnuVAM"))->trigger();
     QApplication::processEvents();
     ASSERT_NE(Chart(), nullptr) << TestSupport::Script().messages().join('|').toStdString();
     EXPECT_EQ(ChartMode, QStringLiteral("SALITE"));
     ASSERT_EQ(ChartData.size(), 2);
+    // The day as the grid shows it, with the whole year.
+    EXPECT_EQ(ChartData[0].date, shownDate);
+    EXPECT_TRUE(shownDate.contains(QStringLiteral("2004"))) << shownDate.toStdString();
     EXPECT_EQ(ChartData[0].time, QStringLiteral("01:12:00"));
     EXPECT_EQ(ChartData[1].time, QStringLiteral("01:30:00"));
     // 20 km and 1000 m in 1.5 h: 13.33 km/h, 667 m/h.
