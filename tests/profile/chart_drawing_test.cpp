@@ -392,7 +392,7 @@ TEST_F(ChartDrawingTest, SettingsDefaultsBadTextsAndRounding)
 {
     Chart::Settings s;
     Chart::Load(AppName, s);
-    EXPECT_EQ(s.height, 5000);
+    EXPECT_EQ(s.height, 7500);
     EXPECT_EQ(s.width, 11500);
     EXPECT_EQ(s.left, 225);
     EXPECT_EQ(s.top, 2025);
@@ -419,7 +419,7 @@ TEST_F(ChartDrawingTest, SettingsDefaultsBadTextsAndRounding)
         Chart::Settings r;
         Chart::Load(AppName, r);
         EXPECT_EQ(r.font.size, c.read);
-        EXPECT_EQ(r.height, 5000);
+        EXPECT_EQ(r.height, 7500);
         EXPECT_EQ(r.width, 9000);
         EXPECT_EQ(r.font.bold, 0);
         EXPECT_EQ(r.font.italic, -1);

@@ -301,12 +301,16 @@ TEST_F(ChartWindowTest, DefaultsCaptionsAndSettingsWrittenOnClose)
                                  "25 AS [Velocità], 900 AS VAM, 200 AS Potenza",
                                  "'Fedaia', '2004-06-02', 14, '01:10:00', 50, 1100, 240"});
     ASSERT_NE(chart, nullptr);
-    EXPECT_EQ(chart->OuterWindow()->size(), QSize(11500 / 15, 5000 / 15));
+    EXPECT_EQ(chart->OuterWindow()->size(), QSize(11500 / 15, 7500 / 15));
     EXPECT_EQ(chart->OuterWindow()->pos(), QPoint(225 / 15, 2025 / 15));
     const Chart::AxisFont &f = chart->AxisFont();
     EXPECT_EQ(f.name, QStringLiteral("Arial"));
     EXPECT_EQ(f.size, 8.0f);
     EXPECT_EQ(f.bold + f.italic + f.strikethru + f.underline + f.color, 0);
+    // Opened for the first time, the scale's values stand at least a line apart.
+    const Chart::Layout &l = chart->Layout();
+    EXPECT_GE(l.PlotHeight / double(Chart::LevelCount), QFontMetricsF(f.toFont(), chart->Picture1()).height())
+        << l.PlotHeight;
     EXPECT_TRUE(chart->Option1(0)->isChecked());
     EXPECT_TRUE(chart->Option1(2)->isEnabled());
     EXPECT_FALSE(chart->Panel(QStringLiteral("Vam"))->isHidden());
@@ -354,7 +358,7 @@ TEST_F(ChartWindowTest, BadSettingsAndAMissingFontOpenTheWindowAllTheSame)
     frmGrafico *chart = ChartOf({"'Giau' AS IDPercorso, '' AS Data, 10 AS Lunghezza, '' AS Tempo, 25 AS [Velocità], 0 AS VAM, 0 AS Potenza",
                                  "'Fedaia', '', 14, '', 50, 0, 0"});
     ASSERT_NE(chart, nullptr);
-    EXPECT_EQ(chart->OuterWindow()->size(), QSize(11500 / 15, 5000 / 15));
+    EXPECT_EQ(chart->OuterWindow()->size(), QSize(11500 / 15, 7500 / 15));
     EXPECT_EQ(chart->AxisFont().size, 8.0f);
     EXPECT_EQ(chart->AxisFont().name, QStringLiteral("No Such Font Face"));
     EXPECT_EQ(chart->AxisFont().color, 0);
