@@ -504,3 +504,39 @@ TEST_F(ChartDrawingTest, ImageDrawingMatchesTheChartPlayedBackCallByCall)
         }
     }
 }
+
+// The chart as the window's surface holds it, and so as it is copied, printed
+// and saved: a short chart with a steep rise, a value over the scale and one
+// below the floor, and the benchmark's 5,000 records, each against its
+// picture pixel for pixel.
+TEST_F(ChartDrawingTest, GoldenImages)
+{
+    const struct {
+        QSize size;
+        int records;
+        const char *file;
+    } cases[] = {{{640, 320}, 12, "chart_golden.png"}, {{1000, 400}, 5000, "chart_5000_golden.png"}};
+    const Chart::AxisFont font;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        Chart::Series s = Speeds({});
+        if (c.records == 12)
+            s.values = {12, 18, 17, 48, 30, 22, 55, 40, -4, 20, 26, 25};
+        else
+            for (int i = 0; i < c.records; ++i)
+                s.values << float(25 + 20 * std::sin(i / 7.0) + (i % 5));
+        QImage image = MakeSurfaceImage(c.size, Qt::white);
+        Chart::Layout l;
+        {
+            QPainter p(&image);
+            Chart::Draw(p, c.size, s, font, Chart::TextMetrics::Of(font.toFont(), &image), l);
+        }
+        ASSERT_TRUE(l.drawn);
+        const QString golden = QDir(TestSupport::DataDir()).filePath(QStringLiteral("profile/") + QString::fromLatin1(c.file));
+        if (qEnvironmentVariableIsSet("VETTARO_UPDATE_GOLDEN"))
+            image.save(golden);
+        QImage expected(golden);
+        ASSERT_FALSE(expected.isNull()) << golden.toStdString();
+        EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32));
+    }
+}
