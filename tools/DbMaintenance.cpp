@@ -102,7 +102,14 @@ MaintenanceResult PutInPlace(const QString &path, QString &temp, QString &newBac
 
 QString BackupPathFor(const QString &path)
 {
-    return path.left(qMax(0, int(path.size()) - 4)) + QStringLiteral(".bak");
+    // A name without a three-letter extension, or one that ends in .bak
+    // already, gains ".bak" whole: cutting four characters off it would name
+    // another file's backup, or the file itself.
+    const QString name = QFileInfo(path).fileName();
+    if (name.size() > 4 && name.at(name.size() - 4) == QLatin1Char('.')
+        && !name.endsWith(QLatin1String(".bak"), Qt::CaseInsensitive))
+        return path.left(path.size() - 4) + QStringLiteral(".bak");
+    return path + QStringLiteral(".bak");
 }
 
 MaintenanceResult compactFile(const QString &path, const QString &connect)

@@ -14,7 +14,8 @@ struct MaintenanceResult {
     bool changed = false;    // repair: the file had to be rebuilt
 };
 
-// "name.mdb" -> "name.bak": the path without its last four characters.
+// "name.mdb" -> "name.bak": the path without its extension. A name without a
+// three-letter extension, or ending in .bak, keeps it: "club.db" -> "club.db.bak".
 QString BackupPathFor(const QString &path);
 
 // Compacts path into a uniquely named file of the same folder opened with

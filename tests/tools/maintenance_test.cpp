@@ -242,6 +242,43 @@ TEST_F(MaintenanceTest, CompactionReplacesOldBackupAndLeavesStrangersAlone)
     EXPECT_EQ(Rows(path, dao::DefaultConnect()), 100);
 }
 
+// The backup's name never stands for the file itself nor for another file's backup.
+TEST_F(MaintenanceTest, CompactionOfOddNamesKeepsTheFileAndTouchesNoOther)
+{
+    struct Case {
+        const char *name;
+        const char *backup;
+        int answer;
+    };
+    const Case cases[] = {
+        {"club.mdb", "club.bak", Vb::Yes},
+        {"CLUB.MDB", "CLUB.bak", Vb::Yes},
+        {"club.db", "club.db.bak", Vb::Yes},
+        {"club", "club.bak", Vb::Yes},
+        {"club.bak", "club.bak.bak", Vb::No},
+        {"club.BAK", "club.BAK.bak", Vb::Yes},
+    };
+    Write(Path(QStringLiteral("clu.bak")), "the backup of another database");
+    Write(Path(QStringLiteral(".bak")), "a file of the folder");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = MakeDb(QLatin1String(c.name), QString());
+        const QByteArray before = Bytes(path);
+        RunCompact(path, {c.answer});
+        EXPECT_EQ(Script().messages(), QStringList{Done()});
+        EXPECT_EQ(Rows(path, QString()), 100) << "the compacted file is in place";
+        EXPECT_EQ(BackupPathFor(path), Path(QLatin1String(c.backup)));
+        if (c.answer == Vb::Yes)
+            EXPECT_EQ(Bytes(Path(QLatin1String(c.backup))), before);
+        else
+            EXPECT_FALSE(QFile::exists(Path(QLatin1String(c.backup))));
+        QFile::remove(path);
+        QFile::remove(Path(QLatin1String(c.backup)));
+    }
+    EXPECT_EQ(Bytes(Path(QStringLiteral("clu.bak"))), QByteArray("the backup of another database"));
+    EXPECT_EQ(Bytes(Path(QStringLiteral(".bak"))), QByteArray("a file of the folder"));
+}
+
 TEST_F(MaintenanceTest, CompactionAndRepairRefuseBadFilesAndTheOpenDatabase)
 {
     Write(Path(QStringLiteral("text.mdb")), "Just a text file with a database's name\n");
