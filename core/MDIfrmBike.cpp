@@ -964,6 +964,12 @@ void MDIfrmBike::Toolbar2_ButtonClick(const QString &key)
                 QWidget *w = WindowRegistry::Load(row.name);
                 if (w) {
                     DataFormName = w->objectName();
+                    // The data toolbar goes before the window shows, and the
+                    // workspace takes the room it leaves at once, so a window
+                    // centred as it opens is centred in the workspace it keeps.
+                    SetToolbar2Visible(false);
+                    if (layout())
+                        layout()->activate();
                     WindowRegistry::Show(row.name);
                     if (!m_toolbar2Windows.contains(row.name))
                         m_toolbar2Windows << row.name;

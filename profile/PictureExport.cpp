@@ -89,7 +89,9 @@ void SavePictureAs(const PictureExportSpec &spec, const QImage &drawing, const s
         cmDlg1.Filter = GetLangString(spec.filterText);
         cmDlg1.FilterIndex = keep ? StoredFilterIndex(spec.settingsSection) : 1;
         cmDlg1.Flags = 6;
-        cmDlg1.FileName = spec.proposedName;
+        // A name with quotes or slashes would be read by the dialog as a list
+        // of names or a folder: it is proposed made safe for a file name.
+        cmDlg1.FileName = spec.proposedName.isEmpty() ? QString() : ProposedFileName(spec.proposedName);
         cmDlg1.CancelError = true;
         cmDlg1.ShowSave();
 

@@ -24,6 +24,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -144,11 +145,15 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
     });
     m_model->setRowHook([this](QVariantList &values, QVariantMap &extra) {
         const int missing = SampleChecks::MissingColumn(values.value(0), values.value(1));
-        if (missing >= 0 && m_returning)
-            return false;   // the grid's own commit of the same leave: told once already
+        // The grid's own commit of the same leave, or one made while the
+        // message is on screen (its box takes the focus from a cell editor,
+        // which hands in its text): the refusal is told once.
+        if (missing >= 0 && (m_returning || m_telling))
+            return false;
         if (missing >= 0) {
             const int number = missing == 0 ? m_setup.emptyDistance : m_setup.emptyHeight;
             const QString caption = m_model->columns().value(missing).caption;
+            const QScopedValueRollback<bool> telling(m_telling, true);
             MsgBox(FormatLangString(GetLangString(number), {caption}), Vb::Exclamation);
             return false;
         }

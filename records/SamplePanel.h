@@ -82,6 +82,7 @@ private:
     int m_sampleTotal = 0;
     QVariant m_written;   // distance of the row being written
     bool m_returning = false;
+    bool m_telling = false;   // a refused row's message is on screen
     QLabel *m_caption = nullptr;
     QLabel *m_count = nullptr;
     QTableView *m_grid = nullptr;

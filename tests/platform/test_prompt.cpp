@@ -2,7 +2,9 @@
 #include "platform/error/VbError.h"
 #include "platform/ui/Prompt.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QPrinterInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -237,20 +239,32 @@ TEST(PromptReal, FileDialogTranslatesFilterAndIndex)
 }
 
 // The printer set-up only keeps the choice: the print dialog it shows confirms
-// with OK, not "Print".
-TEST(Prompt, PrinterSetupConfirmsWithOk)
+// with OK, not "Print", and offers printing to a PDF file beside the
+// installed printers (on a machine without any, that is what it offers).
+TEST(PromptReal, PrinterSetupConfirmsWithOkAndOffersPdf)
 {
+    RealDialogs real;
+    QStringList confirm, printers;
+    OnModal<QPrintDialog>([&](QPrintDialog *dlg) {
+        for (QDialogButtonBox *box : dlg->findChildren<QDialogButtonBox *>())
+            if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
+                confirm << ok->text();
+        if (auto *combo = dlg->findChild<QComboBox *>(QStringLiteral("printers")))
+            for (int i = 0; i < combo->count(); ++i)
+                printers << combo->itemText(i);
+        dlg->reject();
+    });
     QPrinter printer;
-    QPrintDialog dlg(&printer);
-    QList<QPushButton *> confirm;
-    for (QDialogButtonBox *box : dlg.findChildren<QDialogButtonBox *>())
-        if (QPushButton *ok = box->button(QDialogButtonBox::Ok))
-            confirm << ok;
+    CommonDialog d;
+    d.Printer = &printer;
+    d.CancelError = false;
+    d.ShowPrinter();
     ASSERT_FALSE(confirm.isEmpty());
-    UseSetupWording(dlg);
-    for (QPushButton *ok : confirm) {
-        EXPECT_EQ(ok->text(), QStringLiteral("OK"));
-    }
+    for (const QString &text : confirm)
+        EXPECT_EQ(text, QStringLiteral("OK")) << text.toStdString();
+    EXPECT_TRUE(printers.filter(QStringLiteral("PDF")).size() == 1) << printers.join('|').toStdString();
+    for (const QString &name : QPrinterInfo::availablePrinterNames())
+        EXPECT_TRUE(printers.contains(name)) << name.toStdString();
 }
 
 // Several files chosen in a multiple-selection open dialog come back as the

@@ -170,3 +170,23 @@ TEST(SaveDialogName, CompletedFromTheChosenFilter)
                   QString::fromLatin1(c.result))
             << c.typed << " " << c.index;
 }
+
+// A name with quotes, slashes or control characters is proposed made safe for
+// a file name; the chosen file is written under the name the user gives.
+TEST_F(ProfileExportTest, ProposesANameSafeForAFile)
+{
+    const struct { const char *name, *proposed; } cases[] = {
+        {"Col d'Izoard & \"Casse D\u00e9serte\"", "Col d'Izoard & _Casse D\u00e9serte_"},
+        {"Giau/Falzarego\tloop", "Giau_Falzarego_loop"},
+        {"Stelvio", "Stelvio"},
+    };
+    for (const auto &c : cases) {
+        PictureExportSpec spec;
+        spec.proposedName = QString::fromUtf8(c.name);
+        TestSupport::Script().files.push_back(Out(QStringLiteral("safe")));
+        SavePictureAs(spec, m_profile->Picture1()->Image(), {});
+        EXPECT_EQ(TestSupport::Script().shown.back().request.fileName, QString::fromUtf8(c.proposed)) << c.name;
+    }
+    EXPECT_TRUE(QFile::exists(Out(QStringLiteral("safe.bmp"))));
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join('|').toStdString();
+}

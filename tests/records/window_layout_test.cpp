@@ -4,7 +4,10 @@
 // stay on screen a moment, for a look under a real display).
 #include "window_fixture.h"
 
+#include "core/MDIfrmBike.h"
+#include "core/WindowRegistry.h"
 #include "platform/com/ComRegistry.h"
+#include "records/RegisterWindows.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -159,4 +162,30 @@ TEST_P(BothWindows, SamplePanelShowsEveryColumn)
     EXPECT_LE(grid->horizontalHeader()->length(), grid->viewport()->width());
     EXPECT_EQ(w.Picture1()->height(), w.Control(QStringLiteral("CardArea"))->height());
     EXPECT_GE(grid->viewport()->height() / grid->rowHeight(0), 8);
+}
+
+// Opened from the main window's data toolbar, which then hides: the card is
+// centred in the workspace as it is once the toolbar has gone.
+TEST_P(BothWindows, CardFromTheDataToolbarOpensCentred)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("A"));
+    MDIfrmBike main;
+    main.resize(1400, 900);
+    main.show();
+    main.SetToolbar2Visible(true);
+    QApplication::processEvents();
+    RegisterRecordsWindows();
+    main.Toolbar2Button(climb ? QStringLiteral("b2") : QStringLiteral("b3"))->trigger();
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    ASSERT_FALSE(main.IsToolbar2Visible());
+    QWidget *card = WindowRegistry::Find(climb ? QStringLiteral("frmDatiSal") : QStringLiteral("frmDatiPerc"));
+    ASSERT_NE(card, nullptr);
+    auto *sub = qobject_cast<QMdiSubWindow *>(card->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    const QSize space = main.mdiArea()->viewport()->size();
+    EXPECT_NEAR(sub->x() * 2 + sub->width(), space.width(), 2);
+    EXPECT_NEAR(sub->y() * 2 + sub->height(), space.height(), 2);
+    WindowRegistry::Unload(card->objectName());
 }

@@ -31,6 +31,7 @@ TEST_F(CardWindowTest, ClimbFiguresAndSimulatorFollowSlidersAndCards)
     TestSupport::LocaleScope scope(QLocale(QLocale::English, QLocale::UnitedStates));
     AddCard(true, QStringLiteral("Big"), 10, 500, 1500);
     AddCard(true, QStringLiteral("Level"), 10, 500, 500);
+    AddCard(true, QStringLiteral("Down"), 10, 1500, 1000);
     CardWindow &w = Open(true);
     // 1000 m over 10 km: blue, orange (10 % is still class 3), red.
     ExpectCaptions(w, {{"Label12", "1000"}, {"Label6", "10.0%"}, {"Label10", "140.00"}});
@@ -53,6 +54,10 @@ TEST_F(CardWindowTest, ClimbFiguresAndSimulatorFollowSlidersAndCards)
     ExpectCaptions(w, {{"Label12", "0"}, {"Label6", "0.0%"}, {"Label10", "0.00"}, {"Label5(1)", "--.--.--"},
                        {"Label5(3)", "--,--"}, {"Label5(6)", "----"}, {"Label7(3)", "--"}});
     EXPECT_EQ(TextColour(w, "Label12"), QColor(0, 128, 0));
+    // A descent: placeholders too, never negative times, speeds or gears.
+    w.Data1()->MoveNext();
+    ExpectCaptions(w, {{"Label12", "-500"}, {"Label5(1)", "--.--.--"}, {"Label5(3)", "--,--"}, {"Label5(6)", "----"},
+                       {"Label5(9)", "----"}, {"Label7(2)", "--"}, {"Label7(3)", "--"}});
     w.Data1()->MoveFirst();
     ExpectCaptions(w, {{"Label12", "1000"}, {"Label5(1)", "01:00:00"}, {"Label5(6)", "214"}});
 

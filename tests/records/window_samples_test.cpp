@@ -7,6 +7,7 @@
 #include "records/SampleChecks.h"
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTableView>
 #include <QTimer>
@@ -445,4 +446,67 @@ TEST_F(CardWindowTest, WindowDeletedWithAnOpenCellEditor)
     DeleteWindow();
     EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(SampleChecks::DuplicateTextClimb)});
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite]")), 1);
+}
+
+namespace {
+// Real message boxes for one test: each one that opens is counted and closed
+// with OK, so the window's own modal loops run as they do for a user.
+struct RealMessageBoxes {
+    std::shared_ptr<PromptProvider> old = SetPromptProvider(nullptr);
+    QStringList texts;
+    QTimer timer;
+    RealMessageBoxes()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this]() {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start(10);
+    }
+    ~RealMessageBoxes() { SetPromptProvider(old); }
+};
+void Click(QTableView *grid, const QModelIndex &cell)
+{
+    const QPoint at = grid->visualRect(cell).center();
+    const QPoint global = grid->viewport()->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(grid->viewport(), &release);
+}
+}
+
+// A new row typed in the cell editors and left by a click on another row
+// while its height is empty: one message, though the click opened an editor
+// on the other row that the message box takes the focus from. The grid stays
+// on the refused row, which is still there to finish.
+TEST_P(BothWindows, ClickAwayFromAnUnfinishedRowTellsOnce)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("Colle"));
+    AddSample(climb, QStringLiteral("Colle"), 0, 100);
+    AddSample(climb, QStringLiteral("Colle"), 24.3, 1900);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    grid->setFocus();
+    grid->setCurrentIndex(Cell(w, 2, 0));   // the add row: its editor opens
+    auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(Cell(w, 2, 0)));
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("7"));
+    Type(editor, Qt::Key_Tab, QString());
+    QApplication::processEvents();
+    ASSERT_EQ(grid->currentIndex(), Cell(w, 2, 1));
+    ASSERT_EQ(w.SampleModel()->pendingRow(), 2);
+
+    RealMessageBoxes boxes;
+    Click(grid, Cell(w, 0, 0));
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(grid->currentIndex().row(), 2);
+    EXPECT_EQ(w.SampleModel()->pendingRow(), 2);
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb))), 2);
 }
