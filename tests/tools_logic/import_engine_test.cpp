@@ -230,3 +230,37 @@ TEST(ImportLog, FormatAndFailure)
     EXPECT_FALSE(WriteImportLog(dir.filePath(QStringLiteral("missing/folder")), {QStringLiteral("x")}, {}));
     EXPECT_EQ(read(), QByteArray("Localit\xc3\xa0\r\nD\"Q'x\r\n\r\nGiro\r\n"));
 }
+
+// An older source file without "Stato" and "image" is read as if they were
+// empty; a card of more than 32,767 samples is copied whole.
+TEST_F(ImportEngineTest, OlderSourceAndLongCards)
+{
+    src->ExecuteScript(QStringLiteral("ALTER TABLE CampioniSalite DROP COLUMN image;"
+                                      "ALTER TABLE CampioniPercorsi DROP COLUMN image;"
+                                      "ALTER TABLE [Dati Salite] DROP COLUMN Stato;"
+                                      "ALTER TABLE [Dati Percorsi] DROP COLUMN Stato;"));
+    addCard(*src, true, QStringLiteral("Old"), QStringLiteral("r"), 2);
+    addCard(*src, false, QStringLiteral("Old route"), QStringLiteral("r"), 1);
+    src->ExecuteScript(QStringLiteral(
+        "INSERT INTO [Dati Salite] (IDPercorso, Lunghezza) VALUES ('Long', 400);"
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 39999) "
+        "INSERT INTO CampioniSalite (IDPercorso, DistParz, Altezza) SELECT 'Long', i * 0.01, i % 3000 FROM n;"));
+    const QString sourceBefore = dump(*src);
+
+    const Result r = CopyRaces(*src, *dst, true, true, Criterion::NoOverwrite, {});
+    ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(r.climbs, (QStringList{QStringLiteral("Old"), QStringLiteral("Long")}));
+    EXPECT_EQ(r.routes, QStringList{QStringLiteral("Old route")});
+    for (const char *sql : {"SELECT COUNT(*) FROM [Dati Salite] WHERE IDPercorso = 'Old' AND Stato = ''",
+                            "SELECT COUNT(*) FROM [Dati Percorsi] WHERE IDPercorso = 'Old route' AND Stato = ''",
+                            "SELECT COUNT(*) FROM CampioniPercorsi WHERE image = ''"}) {
+        auto c = dst->openCursor(QLatin1String(sql));
+        ASSERT_TRUE(c->next());
+        EXPECT_EQ(c->value(0).toInt(), 1) << sql;
+    }
+    EXPECT_EQ(heights(*dst, QStringLiteral("Old")).size(), 2);
+    const QList<int> longHeights = heights(*dst, QStringLiteral("Long"));
+    ASSERT_EQ(longHeights.size(), 40000);
+    EXPECT_EQ(longHeights.last(), 39999 % 3000);
+    EXPECT_EQ(dump(*src), sourceBefore);
+}
