@@ -427,6 +427,45 @@ TEST_F(ImportWindowTest, DatabaseWizardFailureAndUnwritableLog)
     EXPECT_EQ(Rows(dst, QStringLiteral("SELECT COUNT(*) FROM CampioniSalite WHERE IDPercorso = 'A'")), 2);
 }
 
+// A source with nothing in it: an empty run that still completes, shows both
+// counts as 0 and leaves a log of one empty line. The opening procedures
+// answer 1 or 0 as the pages rely on.
+TEST_F(ImportWindowTest, DatabaseWizardEmptySourceAndOpenings)
+{
+    const QString src = MakeDb(QStringLiteral("empty.mdb"));
+    const QString dst = MakeDb(QStringLiteral("dest.mdb"), [](dao::Database &db) { Card(db, true, "Kept", 2); });
+    const QString before = Dump(dst);
+    const QString text = WriteFile(QStringLiteral("text.mdb"), "not a database\r\n");
+    WriteFile(QStringLiteral("tmp/LogImport.txt"), "previous\r\n");
+
+    frmImport &w = ToImportPage(src, dst);
+    ResetScript();
+    w.cmdStep2Import->click();
+    ASSERT_EQ(w.Page(), 3) << Script().messages().join('|').toStdString();
+    EXPECT_EQ(Script().messages(), QStringList{GetLangString(17519)});
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("Imported Climbs: 0"));
+    EXPECT_EQ(w.Label3->text(), QStringLiteral("Imported  Tours: 0"));
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("tmp/LogImport.txt"))), QByteArray("\r\n"));
+    w.close();
+    m_db.reset();
+    EXPECT_EQ(Dump(dst), before);
+
+    frmImport again;
+    ResetScript();
+    EXPECT_EQ(again.OpenOriginDb(text), 0);
+    EXPECT_EQ(again.OpenDestDb(text), 0);
+    EXPECT_EQ(Script().messages(), (QStringList{GetLangString(17505), GetLangString(17505)}));
+    EXPECT_EQ(again.OpenOriginDb(src), 1);
+    EXPECT_EQ(again.OpenDestDb(dst), 1);
+    frmTxtImport txt;
+    ResetScript();
+    EXPECT_EQ(txt.OpenDestDb(Path(QStringLiteral("missing.mdb"))), 0);   // says nothing
+    EXPECT_EQ(txt.OpenDestDb(text), 0);
+    EXPECT_EQ(Script().messages(), QStringList{GetLangString(12502)});
+    again.close();   // lets the destination go
+    EXPECT_EQ(txt.OpenDestDb(dst), 1);
+}
+
 // The text wizard through its four pages with a multiple selection: another
 // program's file skipped, Windows-1252 read, the destination remembered.
 TEST_F(ImportWindowTest, TextWizardImportsChosenFiles)
