@@ -527,8 +527,12 @@ TEST_F(ImportWindowTest, TextWizardImportsChosenFiles)
     frmTxtImport again;
     Script().files.push_back(a);
     again.cmdOpenTxt->click();
+    EXPECT_EQ(Script().shown.back().request.initDir, Path(QStringLiteral("profiles")));   // InitDir
     EXPECT_EQ(Items(again.List1), QStringList{QStringLiteral("1 - ") + a});
     again.cmd1Ffw->click();
+    EXPECT_EQ(again.txtDest->text(), dst);
+    again.cmdDest->click();   // cancelled: the field keeps the last destination
+    EXPECT_EQ(Script().shown.back().request.initDir, m_root.path());   // LastDir
     EXPECT_EQ(again.txtDest->text(), dst);
 }
 

@@ -169,6 +169,32 @@ TEST_F(ImportEngineTest, OnlyCheckedKindsAndQuotedNames)
     EXPECT_EQ(heights(*dst, odd).size(), 2);
 }
 
+// A card is found as the destination's key finds it: letters A to Z without
+// regard to case, every other character as it is.
+TEST_F(ImportEngineTest, NamesCompareAsTheKeyDoes)
+{
+    const QString accented = QString::fromUtf8("\u00c9conomie"), lower = QString::fromUtf8("\u00e9conomie");
+    addCard(*dst, true, QStringLiteral("PASSO STELVIO"), QStringLiteral("own"), 2, 100);
+    addCard(*dst, true, lower, QStringLiteral("own"), 0);
+    addCard(*src, true, QStringLiteral("Passo Stelvio"), QStringLiteral("src"), 3, 1000);
+    addCard(*src, true, accented, QStringLiteral("src"), 1, 1000);
+
+    Result r = CopyRaces(*src, *dst, true, false, Criterion::NoOverwrite, {});
+    ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(r.climbs, QStringList{accented});   // a card of its own beside the lower-case one
+    EXPECT_EQ(heights(*dst, QStringLiteral("Passo Stelvio")), (QList<int>{100, 101}));
+    EXPECT_EQ(region(*dst, accented), QStringLiteral("src"));
+    EXPECT_EQ(region(*dst, lower), QStringLiteral("own"));
+
+    r = CopyRaces(*src, *dst, true, false, Criterion::OverwriteAll, {});
+    ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(r.climbs, (QStringList{QStringLiteral("Passo Stelvio"), accented}));
+    EXPECT_EQ(heights(*dst, QStringLiteral("passo stelvio")), (QList<int>{1000, 1001, 1002}));
+    EXPECT_EQ(region(*dst, QStringLiteral("Passo Stelvio")), QStringLiteral("own"));
+    EXPECT_EQ(heights(*dst, accented), QList<int>{1000});
+    EXPECT_TRUE(heights(*dst, lower).isEmpty());
+}
+
 TEST_F(ImportEngineTest, AbortAndFailureLeaveDestinationAsBefore)
 {
     addCard(*dst, true, QStringLiteral("Kept"), QStringLiteral("own"), 3);
