@@ -122,6 +122,23 @@ TEST_F(TextImportTest, LongFilesAndRoundedHeights)
     EXPECT_EQ(value("SELECT Quotafinale FROM [Dati Salite] WHERE IDPercorso = ?", "Long").toInt(), 1502);
 }
 
+// Values are read whole, not cut short: a name of 200 characters arrives as it
+// is; one longer than the card's field fails the run rather than being cut.
+TEST_F(TextImportTest, LongValuesAreKeptWholeOrRefused)
+{
+    const QByteArray name200(200, 'n'), name300(300, 'm');
+    const QString fits = file("fits.txt", profile("Vettaro-V4", "Dati Percorsi", name200, "", "0"));
+    TextImport::Result r = TextImport::Import(*db, {fits}, false, TextImport::ReadProfileFile, {});
+    ASSERT_EQ(r.status, TextImport::Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(r.routes, QStringList{QString::fromLatin1(name200)});
+
+    const QString tooLong = file("long.txt", profile("Vettaro-V4", "Dati Percorsi", name300, "", "0"));
+    r = TextImport::Import(*db, {tooLong}, false, TextImport::ReadProfileFile, {});
+    EXPECT_EQ(r.status, TextImport::Result::Failed);
+    EXPECT_EQ(r.failedFile, tooLong);
+    EXPECT_FALSE(value("SELECT COUNT(*) FROM [Dati Percorsi] WHERE IDPercorso = ?", QString::fromLatin1(name300)).toInt());
+}
+
 TEST_F(TextImportTest, BrokenFileOrAbortKeepsNothing)
 {
     const QString good = file("g.txt", profile("Vettaro-V4", "Dati Salite", "Good", "0,1,\"\",\"\"\r\n", "1"));
