@@ -264,8 +264,9 @@ TEST_F(ImportWindowTest, DatabaseWizardRefusals)
         EXPECT_EQ(w.Page(), 1);
         ASSERT_EQ(Script().shown.size(), 1u);
         EXPECT_TRUE(Script().shown[0].text.startsWith(c.message)) << Script().shown[0].text.toStdString();
-        if (!c.title.isEmpty())
+        if (!c.title.isEmpty()) {
             EXPECT_EQ(Script().shown[0].title, c.title);
+        }
         EXPECT_EQ(Hash(c.dest), before);
     }
     // The database held by the main window says how to go on.
@@ -574,10 +575,12 @@ TEST_F(ImportWindowTest, TextWizardDestinationChecksAndSettings)
         w.cmd2Fwd->click();
         EXPECT_EQ(w.Page(), c.page);
         EXPECT_EQ(Script().messages(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
-        if (!c.title.isEmpty())
+        if (!c.title.isEmpty()) {
             EXPECT_EQ(Script().shown.at(0).title, c.title);
-        if (c.page == 1)
+        }
+        if (c.page == 1) {
             EXPECT_EQ(Hash(c.dest), before);
+        }
     }
 
     // The database open in the main window is refused as in use.

@@ -135,13 +135,15 @@ TEST_F(ImportEngineTest, CriterionDecidesForExistingCards)
         ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
         EXPECT_EQ(r.climbs.contains(name), c.counted);
         EXPECT_EQ(questions.size(), c.asked ? 1 : 0);
-        if (c.asked)
+        if (c.asked) {
             EXPECT_TRUE(questions.first().contains(name + QStringLiteral(" climb data already exist.\nOverwrite")))
                 << questions.first().toStdString();
+        }
         const QList<int> h = heights(*dst, name);
         EXPECT_EQ(h.size(), c.samplesAfter);
-        if (!h.isEmpty())
+        if (!h.isEmpty()) {
             EXPECT_EQ(h.first(), c.fromSource ? 1000 : 100);
+        }
         // An existing card's own fields never change.
         EXPECT_EQ(region(*dst, name), c.exists ? QStringLiteral("own region") : QStringLiteral("source region"));
         src->Execute(QStringLiteral("DELETE FROM CampioniSalite"));
@@ -250,8 +252,9 @@ TEST(ImportLog, FormatAndFailure)
     // A folder that cannot be written: false, and the previous log stays.
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool canStillWrite = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);   // root ignores modes
-    if (!canStillWrite)
+    if (!canStillWrite) {
         EXPECT_FALSE(WriteImportLog(dir.path(), {QStringLiteral("x")}, {}));
+    }
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_FALSE(WriteImportLog(dir.filePath(QStringLiteral("missing/folder")), {QStringLiteral("x")}, {}));
     EXPECT_EQ(read(), QByteArray("Localit\xc3\xa0\r\nD\"Q'x\r\n\r\nGiro\r\n"));
