@@ -52,16 +52,15 @@ void DataFilter::UpdateControls()
     m_label1->setText(GetLangString(6006));
 }
 
-// Acts only on an open list window: the climbs list when DataFormName names
-// it, otherwise the trainings list. No date: nothing happens.
+// Acts only on the list window that DataFormName names, and only while it is
+// open. No date: nothing happens.
 void DataFilter::cmdOk_Click()
 {
     const QDate day = m_date->date();
     if (!day.isValid())
         return;
-    const QString name = DataFormName == QLatin1String("frmAngolo") ? QStringLiteral("frmAngolo")
-                                                                     : QStringLiteral("frmPrestAll");
-    if (auto *list = qobject_cast<PerformanceList *>(WindowRegistry::Find(name)))
-        list->ApplyCondition(AthleteLists::DateCondition(m_combo->currentText(), day));
+    if (DataFormName == QLatin1String("frmAngolo") || DataFormName == QLatin1String("frmPrestAll"))
+        if (auto *list = qobject_cast<PerformanceList *>(WindowRegistry::Find(DataFormName)))
+            list->ApplyCondition(AthleteLists::DateCondition(m_combo->currentText(), day));
     accept();
 }

@@ -7,6 +7,7 @@
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
+#include "core/ListCommands.h"
 #include "core/MDIfrmBike.h"
 #include "core/RecordCounts.h"
 #include "core/WindowRegistry.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTime>
 
@@ -90,12 +92,13 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     grid->addWidget(m_athletes, 4, 1);
     grid->addWidget(m_numero, 4, 2);
     grid->setColumnStretch(3, 1);
-    resize(sizeHint());
 
     // Load.
     new KeyPreview(this, [this](int key) { navigate(key); });
     UpdateControls();
-    StatsSqlHead = AthleteLists::StatsSqlHead(kind);
+    resize(sizeHint());
+    m_statsHead = AthleteLists::StatsSqlHead(kind);
+    StatsSqlHead = m_statsHead;
     for (int i = 0; i < 3; ++i)
         m_athletes->bind(m_fields[i], QString::fromLatin1(fieldNames[i]));
     connect(m_athletes, &data::DataControl::Reposition, this, &PerformanceList::athleteChanged);
@@ -136,9 +139,17 @@ PerformanceList::~PerformanceList()
     }
 }
 
+// Wide enough for every column of the trainings; the eighteen climb columns
+// would pass a screen's width, so that list scrolls beyond 1100 pixels.
 QSize PerformanceList::sizeHint() const
 {
-    return m_kind == Kind::Climbs ? QSize(900, 440) : QSize(700, 440);
+    int width = m_grid->verticalHeader()->sizeHint().width() + 2 * m_grid->frameWidth()
+        + m_grid->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        width += m_grid->columnWidth(c);
+    const QMargins margins = layout()->contentsMargins();
+    width += margins.left() + margins.right();
+    return QSize(qBound(700, width, 1100), 440);
 }
 
 void PerformanceList::UpdateControls()
@@ -162,9 +173,21 @@ void PerformanceList::UpdateControls()
 void PerformanceList::athleteChanged()
 {
     const QString code = m_fields[0]->text();
-    ListSql = AthleteLists::ListSql(m_kind, code);
-    showSource(ListSql);
-    ShowStats();
+    m_listSql = AthleteLists::ListSql(m_kind, code);
+    m_filtered = false;
+    ListSql = m_listSql;
+    if (showSource(m_listSql)) {
+        ShowStats();
+    } else {
+        // The new athlete's list cannot be read: nothing of the athlete before
+        // stays in the grid, the status bar, the print or the chart.
+        m_data2->setRecordSource(QString());
+        m_data2->setRecordset(nullptr);
+        m_model->setRecordset(nullptr);
+        if (MDIfrmBike *main = MDIfrmBike::instance())
+            for (int p = 1; p <= 5; ++p)
+                main->SetStatusPanelText(p, QString());
+    }
     if (MDIfrmBike *main = MDIfrmBike::instance())
         main->SetButtonValue(QStringLiteral("RemoveFilter"), 0);
     try {
@@ -194,32 +217,22 @@ bool PerformanceList::showSource(const QString &source)
 
 void PerformanceList::ShowStats()
 {
-    MDIfrmBike *main = MDIfrmBike::instance();
-    if (!main)
-        return;
-    AthleteLists::Stats st;
-    try {
-        st = AthleteLists::ComputeStats(CurrentDb, m_kind, ListSql);
-    } catch (const VbError &) {
-        return;
-    }
-    const bool climbs = m_kind == Kind::Climbs;
-    main->SetStatusPanelText(1, FormatLangString(GetLangString(climbs ? 28015 : 28022), {st.count}));
-    main->SetStatusPanelText(2, FormatLangString(GetLangString(climbs ? 28016 : 28023), {st.km}));
-    main->SetStatusPanelText(3, FormatLangString(GetLangString(climbs ? 28017 : 28024), {st.avgTime}));
-    main->SetStatusPanelText(4, FormatLangString(GetLangString(climbs ? 28018 : 28025), {st.kmh}));
-    if (climbs)
-        main->SetStatusPanelText(5, FormatLangString(GetLangString(28019), {st.vam}));
+    if (m_kind == Kind::Climbs)
+        ShowClimbStats(m_statsHead, m_listSql);
+    else
+        ShowTrainingStats(m_statsHead, m_listSql);
 }
 
 bool PerformanceList::ApplyCondition(const QString &condition)
 {
     if (condition.isEmpty())
         return false;
-    const QString grown = ListSql + condition;
+    const QString grown = m_listSql + condition;
     if (!showSource(grown))
         return false;
-    ListSql = grown;
+    m_listSql = grown;
+    m_filtered = true;
+    ListSql = m_listSql;
     ShowStats();
     if (MDIfrmBike *main = MDIfrmBike::instance())
         main->SetButtonValue(QStringLiteral("RemoveFilter"), 1);
@@ -241,7 +254,7 @@ bool PerformanceList::Sort(bool ascending)
         const int col = m_grid->currentIndex().isValid() ? m_grid->currentIndex().column() : -1;
         if (col < 0)
             return false;
-        return showSource(ListSql + AthleteLists::SortClause(m_model->columns().value(col).field, ascending));
+        return showSource(m_listSql + AthleteLists::SortClause(m_model->columns().value(col).field, ascending));
     }
     for (int i = 0; i < 3; ++i) {
         if (focusWidget() == m_fields[i]) {
@@ -263,7 +276,7 @@ void PerformanceList::headClick(int column)
 {
     const bool desc = m_mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     m_mods = {};
-    showSource(ListSql + AthleteLists::HeadClickSortClause(m_model->columns().value(column).field, desc));
+    showSource(m_listSql + AthleteLists::HeadClickSortClause(m_model->columns().value(column).field, desc));
 }
 
 bool PerformanceList::eventFilter(QObject *watched, QEvent *event)
@@ -289,7 +302,10 @@ void PerformanceList::MyPrint()
                                          GetLangString(climbs ? 24502 : 19502));
     } catch (const VbError &) {
     }
-    showPrintForm({AthleteLists::PrintSql(m_kind, m_data2->recordSource()), title,
+    const QString sql = AthleteLists::PrintSql(m_kind, m_data2->recordSource());
+    if (sql.isEmpty())
+        return;   // no list shown
+    showPrintForm({sql, title,
                    FormatLangString(GetLangString(climbs ? 24501 : 19501), {windowTitle()})});
 }
 
@@ -303,7 +319,7 @@ QString PerformanceList::currentAthlete() const
 
 bool PerformanceList::filterActive() const
 {
-    return m_data2 && m_data2->recordSource() != ListSql;
+    return m_filtered;
 }
 
 void PerformanceList::removeFilter()

@@ -1,8 +1,10 @@
 #pragma once
 // An athlete's trainings (frmPrestAll) and climbs (frmAngolo): one read-only
 // list per athlete, stepped with dataAtleta, its totals in the main window's
-// status bar. Filter and sort act on this window's own Data2; ListSql holds the
-// plain list (no order) so filters append to it.
+// status bar. Each window keeps its own list SQL (no order, filters appended)
+// and statistics head, so the filter, sort, date filter, print and chart of one
+// list never take the other list's or the ranking's rows. The shared ListSql is
+// only told what the list last built.
 #include "athletes/logic/AthleteLists.h"
 #include "core/FindTarget.h"
 #include "core/WindowInterfaces.h"
@@ -52,6 +54,9 @@ public:
     // Appends a condition (date filter) and refreshes; false leaves all as it was.
     bool ApplyCondition(const QString &condition);
     void ShowStats();
+    // The SQL of the plain or filtered list (no order) and its statistics head.
+    const QString &listSql() const { return m_listSql; }
+    const QString &statsHead() const { return m_statsHead; }
 
     Q_INVOKABLE void MyPrint();
     Q_INVOKABLE void UpdateControls();
@@ -79,6 +84,9 @@ private:
     QLabel *m_labels[3] = {};
     QLabel *m_label1 = nullptr;
     QLabel *m_numero = nullptr;
+    QString m_listSql;
+    QString m_statsHead;
+    bool m_filtered = false;
     int m_count = 0;
     Qt::KeyboardModifiers m_mods;
     bool m_unloaded = false;

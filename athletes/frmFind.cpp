@@ -20,7 +20,7 @@
 #include <QPushButton>
 
 namespace {
-constexpr int TwipsPerPixel = 15;
+constexpr int TwipsPerPixel = StoredPlace::TwipsPerPixel;
 const QString Section = QStringLiteral("Settings");
 }
 
@@ -97,7 +97,7 @@ void frmFind::Form_Load()
     UpdateControls();
     const auto left = FindSearch::StoredPosition(GetSetting(AppName, Section, QStringLiteral("frmFindleft"), QStringLiteral("225")), true);
     const auto top = FindSearch::StoredPosition(GetSetting(AppName, Section, QStringLiteral("frmFindtop"), QStringLiteral("2025")), true);
-    move(left ? *left / TwipsPerPixel : x(), top ? *top / TwipsPerPixel : y());
+    m_place.load(this, left, top);
 
     const auto served = FindSearch::ServedWindow(DataFormName);
     QWidget *window = served ? WindowRegistry::Find(DataFormName) : nullptr;
@@ -139,6 +139,12 @@ void frmFind::Form_Unload()
         }
         TmpObj.reset();
     }
+}
+
+void frmFind::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    m_place.shown(this);
 }
 
 void frmFind::done(int r)

@@ -2,6 +2,7 @@
 // The find dialog: searches a clone of the records of the data window named by
 // DataFormName for a text in one field and moves that window to the record
 // found. A failed search never moves the window.
+#include "athletes/StoredPlace.h"
 #include "platform/dao/Dao.h"
 
 #include <QDialog>
@@ -33,6 +34,7 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void done(int r) override;
 
 private:
@@ -45,5 +47,6 @@ private:
     QPushButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr;
     QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr;
     QPointer<data::DataControl> m_data;
+    StoredPlace m_place;
     bool m_unloaded = false;
 };

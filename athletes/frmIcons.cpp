@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int TwipsPerPixel = 15;
+constexpr int TwipsPerPixel = StoredPlace::TwipsPerPixel;
 const QString Section = QStringLiteral("frmIcons");
 }
 
@@ -52,8 +52,7 @@ void frmIcons::Form_Load()
     // coordinate where the window opens.
     const auto left = FindSearch::StoredPosition(GetSetting(AppName, Section, QStringLiteral("Left")), true);
     const auto top = FindSearch::StoredPosition(GetSetting(AppName, Section, QStringLiteral("Top")), true);
-    if (left || top)
-        move(left ? *left / TwipsPerPixel : x(), top ? *top / TwipsPerPixel : y());
+    m_place.load(this, left, top);
 
     m_list->setIconSize(QSize(ImageList2.ImageWidth(), ImageList2.ImageHeight()));
     for (const ImageList::Item &item : ImageList2.Items())
@@ -111,6 +110,12 @@ void frmIcons::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         return;   // only the list picks
     QDialog::keyPressEvent(event);
+}
+
+void frmIcons::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    m_place.shown(this);
 }
 
 void frmIcons::done(int r)

@@ -4,6 +4,8 @@
 // its name into IconKey and accepts; Esc empties IconKey and accepts, so the
 // sample loses its icon; the close box picks nothing and rejects, so the
 // caller leaves the sample as it was. The caller reads the dialog's result.
+#include "athletes/StoredPlace.h"
+
 #include <QDialog>
 
 class QListWidget;
@@ -22,6 +24,7 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void done(int r) override;
 
 private:
@@ -31,5 +34,6 @@ private:
     void clearIcon();
 
     QListWidget *m_list = nullptr;
+    StoredPlace m_place;
     bool m_unloaded = false;
 };

@@ -9,14 +9,20 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/Prompt.h"
 
+#include <QAbstractItemDelegate>
+#include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 const QString Section = QStringLiteral("frmStates");
@@ -49,8 +55,31 @@ frmStates::frmStates(QWidget *parent)
     m_model->setColumns({{QStringLiteral("State"), QString()}});
     m_model->setRowHook([this](QVariantList &values, QVariantMap &) { return checkRow(values); });
     m_grid->setModel(m_model);
-    m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    // Typing, F2 or a click starts an edit; merely moving onto a cell does
+    // not, so leaving a refused row does not send a second, untouched row.
+    m_grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed
+                            | QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
     m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->installEventFilter(this);
+    // A row is written when the grid leaves it; a refused row (told once by
+    // checkRow) keeps the grid on it.
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &, const QModelIndex &previous) {
+                if (m_returning || !previous.isValid() || m_model->pendingRow() != previous.row())
+                    return;
+                if (!m_model->CommitRow()) {
+                    m_returning = true;
+                    const QPersistentModelIndex back = m_model->index(previous.row(), previous.column());
+                    QMetaObject::invokeMethod(
+                        this,
+                        [this, back]() {
+                            if (back.isValid())
+                                m_grid->setCurrentIndex(back);
+                            m_returning = false;
+                        },
+                        Qt::QueuedConnection);
+                }
+            });
     l->addWidget(m_grid, 1);
     UpdateControls();
     refresh();
@@ -114,10 +143,66 @@ bool frmStates::checkRow(QVariantList &values)
     return true;
 }
 
+void frmStates::commitPending()
+{
+    // Text still in an open cell editor goes into the row first.
+    if (QWidget *editor = m_grid->indexWidget(m_grid->currentIndex())) {
+        QAbstractItemDelegate *delegate = m_grid->itemDelegate();
+        emit delegate->commitData(editor);
+        emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    if (m_model->pendingRow() >= 0)
+        m_model->CommitRow();
+}
+
+void frmStates::deleteSelectedRows()
+{
+    QList<int> rows;
+    for (const QModelIndex &i : m_grid->selectionModel()->selectedRows())
+        rows << i.row();
+    std::sort(rows.begin(), rows.end(), std::greater<int>());
+    for (int row : rows) {
+        if (row < m_model->storedRows()) {
+            VbError failure(0, QString());
+            if (!m_model->DeleteRow(row, &failure) && failure.Number()) {
+                ShowDataError(failure);
+                return;   // the rows left stay selected as they were
+            }
+        }
+        else if (row == m_model->pendingRow())
+            m_model->CancelRow();   // a new row not yet written simply goes
+    }
+}
+
+bool frmStates::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape && m_model->pendingRow() >= 0) {
+            m_model->CancelRow();   // a stored row gets its name back, a new row goes
+            return true;
+        }
+        if (key == Qt::Key_Delete && !m_grid->selectionModel()->selectedRows().isEmpty()) {
+            deleteSelectedRows();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmStates::closeEvent(QCloseEvent *event)
+{
+    // What was typed is written before the window goes; a refused row has
+    // been told and is dropped with the window.
+    commitPending();
+    QWidget::closeEvent(event);
+}
+
 void frmStates::mnuStates_Click()
 {
     if (!CurrentDb || !CurrentDb->IsOpen())
         return;
+    commitPending();   // the grid is read anew after the import
     FileDialogRequest request;
     request.initDir = GetSetting(AppName, Section, QStringLiteral("InitDir"), AppPath);
     request.title = GetLangString(27500);

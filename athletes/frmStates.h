@@ -1,6 +1,9 @@
 #pragma once
 // The states list: an editable grid over the table States, with its own menu
-// that imports state names from a text file.
+// that imports state names from a text file. As a bound grid does, it writes a
+// row when the grid leaves it or the window closes (a refused row keeps the
+// grid on it), gives up a row's edits on Esc and deletes the rows selected by
+// their row headers on Delete.
 #include <QWidget>
 
 class QMenu;
@@ -24,9 +27,15 @@ public slots:
     void UpdateControls();
     void mnuStates_Click();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void refresh();
     bool checkRow(QVariantList &values);
+    void commitPending();
+    void deleteSelectedRows();
 
     QMenuBar *m_menuBar = nullptr;
     QMenu *mnuFileStates = nullptr;
@@ -34,4 +43,5 @@ private:
     QLabel *m_caption = nullptr;
     QTableView *m_grid = nullptr;
     data::RecordsetModel *m_model = nullptr;
+    bool m_returning = false;   // the grid is being put back on a refused row
 };

@@ -1,6 +1,7 @@
 #include "core/ChartHandoff.h"
 
 #include "platform/error/VbError.h"
+#include "platform/shell/Shell.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -23,15 +24,17 @@ QString Text(const QVariant &v)
         return QString();
     const QLocale locale;
     switch (v.typeId()) {
+    // Days as the list's grid shows them: the short form with the whole year.
     case QMetaType::QDate:
-        return locale.toString(v.toDate(), QLocale::ShortFormat);
+        return locale.toString(v.toDate(), Shell::FullYearDateFormat());
     case QMetaType::QTime:
         return v.toTime().toString(QStringLiteral("hh:mm:ss"));
     case QMetaType::QDateTime: {
         const QDateTime dt = v.toDateTime();
+        const QString day = locale.toString(dt.date(), Shell::FullYearDateFormat());
         if (dt.time() == QTime(0, 0))
-            return locale.toString(dt.date(), QLocale::ShortFormat);
-        return locale.toString(dt, QLocale::ShortFormat);
+            return day;
+        return day + QLatin1Char(' ') + locale.toString(dt.time(), QLocale::ShortFormat);
     }
     case QMetaType::Double:
     case QMetaType::Float: {

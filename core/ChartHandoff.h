@@ -37,8 +37,8 @@ inline constexpr int MinRecords = 2;
 inline constexpr int MaxRecords = 32767;
 
 // Reads every row of `rows` from the first on, in order: one record per row.
-// A null number reads 0; a date reads in the user's short date format, a time
-// as hh:mm:ss. Throws VbError for a database error, a missing field, a climb
+// A null number reads 0; a date reads in the user's short date format with
+// the whole year, as the list's grid shows it, a time as hh:mm:ss. Throws VbError for a database error, a missing field, a climb
 // rate beyond a 16-bit integer (6) or more than MaxRecords rows (6).
 QVector<ChartRecord> ReadRecords(dao::Recordset &rows, Kind kind);
 

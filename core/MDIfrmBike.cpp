@@ -1,5 +1,7 @@
 #include "core/MDIfrmBike.h"
 
+#include "core/ListCommands.h"
+
 #include "core/ChartCommands.h"
 #include "core/DbCommands.h"
 #include "core/DbFile.h"
@@ -648,13 +650,13 @@ void MDIfrmBike::SetCommandHandler(const QString &command, std::function<void()>
 void MDIfrmBike::RunCommand(const QString &command)
 {
     // The filter and the sorts act on the active window when it answers them.
-    if (auto *target = qobject_cast<RecordCommandsInterface *>(ActiveForm())) {
+    if (qobject_cast<RecordCommandsInterface *>(ActiveForm())) {
         if (command == QLatin1String("Filter")) {
-            target->Filter();
+            ::Filter();
             return;
         }
         if (command == QLatin1String("SortAsc") || command == QLatin1String("SortDes")) {
-            target->Sort(command == QLatin1String("SortAsc"));
+            ::Sort(command == QLatin1String("SortAsc"));
             return;
         }
     }

@@ -8,6 +8,7 @@
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QHash>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QRawFont>
@@ -48,6 +49,156 @@ struct Filler {
         }
         p.drawConvexPolygon(points.begin(), int(points.size()));
     }
+};
+
+// A long chart draws thousands of small ribbon pieces of a few shapes, and
+// the painter's one-pixel outlines cost far more than their few pixels. On a
+// 32-bit image each shape is drawn once by the painter on a scratch image and
+// its pixels (the outline's and the inside's) are then set wherever the shape
+// recurs: with whole-pixel corners the painter sets the same pixels at every
+// whole-pixel offset, so the picture is the painter's own. Shapes near the
+// image's edge, where the painter clips, and any surface other than a plain
+// 32-bit image are left to the painter.
+class Stamps {
+public:
+    // `on`: the pieces are narrow enough for their shapes to recur.
+    Stamps(QPainter &p, bool on)
+    {
+        QPaintDevice *device = p.device();
+        if (!on || !device || device->devType() != QInternal::Image)
+            return;
+        auto *image = static_cast<QImage *>(device);
+        const QImage::Format f = image->format();
+        const QPen pen = p.pen();
+        if ((f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied)
+            || image->devicePixelRatio() != 1 || p.hasClipping() || !p.transform().isIdentity()
+            || p.compositionMode() != QPainter::CompositionMode_SourceOver || p.opacity() != 1
+            || p.testRenderHint(QPainter::Antialiasing)
+            || (pen.style() != Qt::SolidLine && pen.style() != Qt::DotLine) || pen.widthF() != 0
+            || pen.brush().style() != Qt::SolidPattern || pen.color().alpha() != 255)
+            return;
+        m_pen = pen;
+        m_outline = pen.color().rgba();
+        if (m_outline == Blank || m_outline == Inside)   // it could not be told apart on the scratch image
+            return;
+        m_width = image->width();
+        m_height = image->height();
+        m_stride = image->bytesPerLine() / 4;
+        // The buffer the painter draws in (it holds the image unshared while it paints).
+        m_bits = reinterpret_cast<QRgb *>(const_cast<uchar *>(image->constBits()));
+    }
+
+    // The convex polygon outlined in the pen and filled in `fill` (opaque);
+    // false when the painter is to draw it.
+    bool polygon(const QColor &fill, const QPoint *points, int count)
+    {
+        return apply(points, count, fill.rgba(), false);
+    }
+    // A line in the pen from a to b (a dotted one shows only its dots); false
+    // when the painter is to draw it.
+    bool line(const QPoint &a, const QPoint &b)
+    {
+        const QPoint points[2] = {a, b};
+        return apply(points, 2, 0, true);
+    }
+
+private:
+    struct Pixel {
+        qint16 dx, dy;
+        bool outline;
+    };
+    static constexpr int Reach = 511;   // corners within this of the first one make a key
+    // The scratch image's ground and the inside of a shape drawn on it.
+    static constexpr QRgb Blank = 0xFFFFFFFF, Inside = 0xFF010203;
+
+    bool apply(const QPoint *points, int count, QRgb fill, bool isLine)
+    {
+        if (!m_bits || (!isLine && qAlpha(fill) != 255))
+            return false;
+        const QPoint o = points[0];
+        int left = o.x(), right = o.x(), top = o.y(), bottom = o.y();
+        quint64 key = 0;
+        for (int i = 1; i < count; ++i) {
+            const QPoint d = points[i] - o;
+            if (qAbs(d.x()) > Reach || qAbs(d.y()) > Reach)
+                return false;
+            key = (key << 10 | quint64(d.x() + Reach)) << 10 | quint64(d.y() + Reach);
+            left = qMin(left, points[i].x());
+            right = qMax(right, points[i].x());
+            top = qMin(top, points[i].y());
+            bottom = qMax(bottom, points[i].y());
+        }
+        if (isLine)
+            key |= quint64(1) << 63;
+        if (left - 2 < 0 || top - 2 < 0 || right + 2 >= m_width || bottom + 2 >= m_height)
+            return false;
+        auto found = m_index.constFind(key);
+        const int index = found != m_index.constEnd() ? found.value() : make(key, points, count, isLine);
+        if (index < 0)
+            return false;
+        QRgb *at = m_bits + qsizetype(o.y()) * m_stride + o.x();
+        for (const Pixel &px : m_stamps[index])
+            at[qsizetype(px.dy) * m_stride + px.dx] = px.outline ? m_outline : fill;
+        return true;
+    }
+
+    // Draws the shape on a scratch image and keeps its pixels; -1 when they
+    // cannot be told apart.
+    int make(quint64 key, const QPoint *points, int count, bool isLine)
+    {
+        const QPoint o = points[0];
+        int left = 0, right = 0, top = 0, bottom = 0;
+        for (int i = 1; i < count; ++i) {
+            const QPoint d = points[i] - o;
+            left = qMin(left, d.x());
+            right = qMax(right, d.x());
+            top = qMin(top, d.y());
+            bottom = qMax(bottom, d.y());
+        }
+        const QPoint at(2 - left, 2 - top);
+        QImage scratch(right - left + 5, bottom - top + 5, QImage::Format_RGB32);
+        scratch.fill(Blank);
+        {
+            QPainter sp(&scratch);
+            sp.setPen(m_pen);
+            sp.setBrush(QColor::fromRgb(Inside));
+            QPoint shifted[4];
+            for (int i = 0; i < count; ++i)
+                shifted[i] = points[i] - o + at;
+            if (isLine) {
+                const QLine l(shifted[0], shifted[1]);
+                sp.drawLines(&l, 1);
+            } else {
+                sp.drawConvexPolygon(shifted, count);
+            }
+        }
+        QVector<Pixel> pixels;
+        int index = int(m_stamps.size());
+        for (int y = 0; y < scratch.height() && index >= 0; ++y) {
+            const QRgb *row = reinterpret_cast<const QRgb *>(scratch.constScanLine(y));
+            for (int x = 0; x < scratch.width(); ++x) {
+                if (row[x] == Blank)
+                    continue;
+                if (row[x] != m_outline && row[x] != Inside) {
+                    index = -1;
+                    break;
+                }
+                pixels.push_back({qint16(x - at.x()), qint16(y - at.y()), row[x] == m_outline});
+            }
+        }
+        if (index >= 0)
+            m_stamps.push_back(std::move(pixels));
+        m_index.insert(key, index);
+        return index;
+    }
+
+    QPen m_pen;
+    QRgb m_outline = 0;
+    QRgb *m_bits = nullptr;
+    int m_width = 0, m_height = 0;
+    qsizetype m_stride = 0;
+    QHash<quint64, int> m_index;
+    QVector<QVector<Pixel>> m_stamps;
 };
 
 // The record numbers, thousands of them on a long chart, as one run of
@@ -271,10 +422,19 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
         if (across.isEmpty() || across.constLast() != l)
             across << l;
     };
+    // The dotted lines of one wall have one shape.
+    auto dottedLines = [&p, &across] {
+        Stamps dots(p, true);
+        QVector<QLine> rest;
+        for (const QLine &l : std::as_const(across))
+            if (!dots.line(l.p1(), l.p2()))
+                rest << l;
+        p.drawLines(rest);
+    };
     for (int j = 0; j <= out.StepCount; ++j)
         line(QLine(x0 + col(j), yB, x0 + bx + col(j), yB - by));
     p.setPen(dotted);
-    p.drawLines(across);
+    dottedLines();
     p.setPen(text);
     NumberPrinter numbers(p, axisFont, ascent);
     for (int j = 0; j <= out.StepCount; ++j) {
@@ -296,12 +456,18 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
     across.clear();
     for (int j = 1; j <= out.StepCount - 1; ++j)
         line(QLine(b0.x() + col(j), b0.y(), b1.x() + col(j), b1.y()));
-    p.drawLines(across);
+    dottedLines();
 
     // The ribbon, each segment over the earlier ones. A rise steeper than the
     // depth axis shows the ribbon's underside.
     p.setPen(solid);
     const double t = std::sin(DepthAngle) / std::cos(DepthAngle);
+    // Pieces a few pixels wide repeat their shapes.
+    Stamps stamps(p, out.StepCount >= PW / 4);
+    auto piece = [&](const QColor &fill, std::initializer_list<QPoint> corners) {
+        if (!stamps.polygon(fill, corners.begin(), int(corners.size())))
+            polygon(fill, corners);
+    };
     for (int k = 0; k <= points - 2; ++k) {
         const double v0 = series.values[k], v1 = series.values[k + 1];
         const QPoint P0(Nint(marginX + col(k)), Nint(SH - v0 * PH / scaleMax - marginY));
@@ -309,20 +475,22 @@ void Draw(QPainter &p, const QSize &surface, const Series &series, const AxisFon
         const QPoint P1(P0.x() + rx, P0.y() - ry), P2(P3.x() + rx, P3.y() - ry);
         const double s = (v1 - v0) / scaleMax * PH * out.StepCount / PW;
         if (s <= t) {
-            polygon(series.face, {P0, P1, P2, P3});
+            piece(series.face, {P0, P1, P2, P3});
         } else {
             const QPoint down(0, 5);
-            polygon(series.shade, {P0 + down, P1 + down, P2 + down, P3 + down});
+            piece(series.shade, {P0 + down, P1 + down, P2 + down, P3 + down});
         }
         if (P0.x() != P3.x()) {
-            polygon(series.face, {P0, P3, {P3.x(), P3.y() + 5}, {P0.x(), P0.y() + 5}});
+            piece(series.face, {P0, P3, {P3.x(), P3.y() + 5}, {P0.x(), P0.y() + 5}});
         } else {
             // More records than pixels: a front band with no width is its
             // outline, one upright line.
-            p.drawLine(P0.x(), qMin(P0.y(), P3.y()), P0.x(), qMax(P0.y(), P3.y()) + 5);
+            const QPoint top(P0.x(), qMin(P0.y(), P3.y())), bottom(P0.x(), qMax(P0.y(), P3.y()) + 5);
+            if (!stamps.line(top, bottom))
+                p.drawLine(top, bottom);
         }
         if (k == points - 2)
-            polygon(series.face, {P3, P2, {P2.x(), P2.y() + 5}, {P3.x(), P3.y() + 5}});
+            piece(series.face, {P3, P2, {P2.x(), P2.y() + 5}, {P3.x(), P3.y() + 5}});
     }
     out.drawn = true;
 }

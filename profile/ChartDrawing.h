@@ -89,7 +89,9 @@ QStringList ReadoutTexts(const ChartRecord &record, const QLocale &locale = QLoc
 
 // The window's stored state, settings section "Grafico".
 struct Settings {
-    int32_t height = 5000, width = 11500, left = 225, top = 2025;   // outer window, 1/1440 inch
+    // Tall enough on first opening for the ten scale values not to run into
+    // each other; 5000 left a picture of some 190 pixels, levels 6 apart.
+    int32_t height = 7500, width = 11500, left = 225, top = 2025;   // outer window, 1/1440 inch
     AxisFont font;
 };
 inline constexpr char Section[] = "Grafico";

@@ -334,8 +334,11 @@ bool SamplePanel::gridKey(QWidget *target, QKeyEvent *ke)
                 m_model->CancelRow();   // a new row not yet written: it simply goes
             else if (row < m_model->storedRows()
                      && MsgBox(GetLangString(m_setup.deleteQuestion), Vb::OKCancel + Vb::Question + Vb::DefaultButton2)
-                            == Vb::OK)
-                m_model->DeleteRow(row);
+                            == Vb::OK) {
+                VbError failure(0, QString());
+                if (!m_model->DeleteRow(row, &failure) && failure.Number())
+                    ShowDataError(failure);
+            }
             return true;
         }
     }

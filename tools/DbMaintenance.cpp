@@ -32,6 +32,24 @@ void ReplaceWith(const QString &from, const QString &to)
         RaiseError(75, QStringLiteral("Path/File access error: %1").arg(QString::fromLocal8Bit(ec.message().c_str())));
 }
 
+// A working copy the tools may write, whatever the original allows.
+void MakeWritable(const QString &path)
+{
+    std::error_code ec;
+    std::filesystem::permissions(FsPath(path), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add, ec);
+}
+
+// The file to gets the mode bits of from: a private file stays private, a
+// read-only one read-only.
+void KeepMode(const QString &from, const QString &to)
+{
+    std::error_code ec;
+    const auto mode = std::filesystem::status(FsPath(from), ec).permissions();
+    if (!ec)
+        std::filesystem::permissions(FsPath(to), mode, ec);
+}
+
 void RemoveQuietly(const QString &path)
 {
     if (!path.isEmpty())
@@ -70,6 +88,7 @@ MaintenanceResult PutInPlace(const QString &path, QString &temp, QString &newBac
         RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(newBackup));
     ReplaceWith(newBackup, backup);
     newBackup.clear();
+    KeepMode(path, temp);
     ReplaceWith(temp, path);
     temp.clear();
 
@@ -83,7 +102,14 @@ MaintenanceResult PutInPlace(const QString &path, QString &temp, QString &newBac
 
 QString BackupPathFor(const QString &path)
 {
-    return path.left(qMax(0, int(path.size()) - 4)) + QStringLiteral(".bak");
+    // A name without a three-letter extension, or one that ends in .bak
+    // already, gains ".bak" whole: cutting four characters off it would name
+    // another file's backup, or the file itself.
+    const QString name = QFileInfo(path).fileName();
+    if (name.size() > 4 && name.at(name.size() - 4) == QLatin1Char('.')
+        && !name.endsWith(QLatin1String(".bak"), Qt::CaseInsensitive))
+        return path.left(path.size() - 4) + QStringLiteral(".bak");
+    return path + QStringLiteral(".bak");
 }
 
 MaintenanceResult compactFile(const QString &path, const QString &connect)
@@ -129,25 +155,17 @@ MaintenanceResult repairFile(const QString &path)
         temp = UniqueSibling(path, QStringLiteral("repair"));
         if (!QFile::copy(path, temp))
             RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(temp));
-        // Every write moves the file change counter of the header: unchanged
-        // means the file passed the check as it was.
-        const auto counter = [](const QString &file) {
-            QFile f(file);
-            return f.open(QIODevice::ReadOnly) && f.seek(24) ? f.read(4) : QByteArray();
-        };
-        const QByteArray before = counter(temp);
-        dao::RepairDatabase(temp);
-        const bool changed = before.size() != 4 || counter(temp) != before;
+        MakeWritable(temp);
         MaintenanceResult r;
         r.status = MaintenanceResult::Done;
-        r.changed = changed;
-        if (changed) {
+        r.changed = dao::RepairDatabase(temp);
+        if (r.changed) {
+            KeepMode(path, temp);
             ReplaceWith(temp, path);
-            temp.clear();
         } else {
             RemoveQuietly(temp);
-            temp.clear();
         }
+        temp.clear();
         return r;
     } catch (const VbError &e) {
         RemoveQuietly(temp);
@@ -176,6 +194,7 @@ MaintenanceResult convertFile(const QString &path)
         temp = UniqueSibling(path, QStringLiteral("convert"));
         if (!QFile::copy(path, temp))
             RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(temp));
+        MakeWritable(temp);
         {
             dao::DatabasePtr db = dao::OpenDatabase(temp, true, false, dao::DefaultConnect());
             // The climbs' samples as the current format has them: the routes'

@@ -14,7 +14,8 @@ struct MaintenanceResult {
     bool changed = false;    // repair: the file had to be rebuilt
 };
 
-// "name.mdb" -> "name.bak": the path without its last four characters.
+// "name.mdb" -> "name.bak": the path without its extension. A name without a
+// three-letter extension, or ending in .bak, keeps it: "club.db" -> "club.db.bak".
 QString BackupPathFor(const QString &path);
 
 // Compacts path into a uniquely named file of the same folder opened with
@@ -24,9 +25,10 @@ QString BackupPathFor(const QString &path);
 // still at its path, whole, and no temporary file stays behind.
 MaintenanceResult compactFile(const QString &path, const QString &connect);
 
-// Checks the file and rebuilds its indexes when the check fails. The work is
-// done on a copy that replaces the file only once it passes the check; a file
-// that cannot be repaired is reported and left as it was.
+// Checks the file and, when the check fails, rebuilds its indexes (or the
+// whole file from its tables' rows). The work is done on a copy that replaces
+// the file only once it passes the check. A repair never drops rows: a file
+// whose rows cannot all be read is reported and left as it was.
 MaintenanceResult repairFile(const QString &path);
 
 // Turns a file of the first program version (no climbs' samples table) into

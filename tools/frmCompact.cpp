@@ -330,6 +330,8 @@ frmPassword::frmPassword(QWidget *parent) : QDialog(parent)
     Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
+    // The prompt ends with the file's name, which may be long.
+    Label1->setWordWrap(true);
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setEchoMode(QLineEdit::Password);
@@ -354,7 +356,7 @@ frmPassword::frmPassword(QWidget *parent) : QDialog(parent)
     auto *lay = new QVBoxLayout(this);
     lay->addLayout(top);
     lay->addLayout(buttons);
-    setMinimumWidth(340);
+    setMinimumWidth(420);
 
     connect(Command1, &QPushButton::clicked, this, &frmPassword::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmPassword::Command2_Click);

@@ -1,10 +1,8 @@
 #include "athletes/logic/AthleteLists.h"
 
-#include "core/TimeFormat.h"
 
 #include <QDateTime>
 #include <QTime>
-#include <cmath>
 
 namespace AthleteLists {
 
@@ -68,11 +66,6 @@ QString StatsSqlHead(Kind kind)
             + QStringLiteral("avg(cdbl([Velocità media])) AS [kmh] ");
     return QStringLiteral("SELECT count(*) AS [NumeroSal], sum([Lunghezzau]) AS [Kmtot], ") + kAvgSeconds
         + QStringLiteral("avg([VAMA]) AS [MedVam], avg(cdbl([Velocità])) AS [kmh] ");
-}
-
-QString StatsSql(const QString &head, const QString &listSql)
-{
-    return head + listSql.mid(9);
 }
 
 QString FilterCondition(const QString &field, const QVariant &value)
@@ -155,37 +148,9 @@ QString SummarySortSql(const QString &source, const QString &field, bool ascendi
     return QStringLiteral("SELECT * FROM [") + source + QStringLiteral("]") + SortClause(field, ascending);
 }
 
-QString FormatTwoDecimals(double value, const QLocale &locale)
-{
-    QString s = locale.toString(value, 'f', 2);
-    if (std::fabs(value) < 1.0) {
-        const int zero = s.indexOf(QLatin1Char('0'));
-        if (zero >= 0 && zero + 1 < s.size() && s.at(zero + 1) == locale.decimalPoint().at(0))
-            s.remove(zero, 1);
-    }
-    return s;
-}
-
 Stats ComputeStats(const dao::DatabasePtr &db, Kind kind, const QString &listSql, const QLocale &locale)
 {
-    Stats st;
-    dao::RecordsetPtr rs = db->OpenRecordset(StatsSql(StatsSqlHead(kind), listSql));
-    if (rs->AtEOF())
-        return st;
-    const QVariant n = rs->Value(kind == Kind::Trainings ? QStringLiteral("NumeroAll") : QStringLiteral("NumeroSal"));
-    st.count = QString::number(n.toLongLong());
-    const QVariant km = rs->Value(QStringLiteral("Kmtot"));
-    st.km = FormatTwoDecimals(km.isNull() ? 0.0 : km.toDouble(), locale);
-    const QVariant secs = rs->Value(QStringLiteral("Secondi"));
-    st.avgTime = FormatSeconds(secs.isNull() ? 0.0 : secs.toDouble());
-    const QVariant kmh = rs->Value(QStringLiteral("kmh"));
-    st.kmh = FormatTwoDecimals(kmh.isNull() ? 0.0 : kmh.toDouble(), locale);
-    if (kind == Kind::Climbs) {
-        const QVariant vam = rs->Value(QStringLiteral("MedVam"));
-        st.vam = QString::number(static_cast<qlonglong>(std::floor(vam.isNull() ? 0.0 : vam.toDouble())));
-    }
-    rs->Close();
-    return st;
+    return ListStats::Compute(db, StatsSqlHead(kind), listSql, kind == Kind::Climbs, locale);
 }
 
 } // namespace AthleteLists

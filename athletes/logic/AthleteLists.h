@@ -9,6 +9,7 @@
 // characters with their aggregate head, a sort is appended to a copy.
 // No value is pasted into the text unquoted: codes, names and filter values go
 // through dao::SqlLiteral.
+#include "core/ListStats.h"
 #include "platform/dao/Dao.h"
 
 #include <QDate>
@@ -23,7 +24,7 @@ enum class Kind { Trainings, Climbs };
 QString ListSql(Kind kind, const QString &athleteCode);
 QString StatsSqlHead(Kind kind);
 // The statistics query of a list SQL: head + list SQL from its tenth character.
-QString StatsSql(const QString &head, const QString &listSql);
+using ListStats::StatsSql;
 
 // " AND ([field] = value) " with the value written as its own type: a number as
 // a number, a date as #mm/dd/yyyy#, a time as 'hh:mm:ss', text quoted;
@@ -49,19 +50,12 @@ QString RankingPrintTitle(const QString &climb, const QString &bestGrimpeur);
 // The summary's athletes ordered by one figure.
 QString SummarySortSql(const QString &source, const QString &field, bool ascending);
 
-// The figures of the status bar for one list; empty strings where a figure
-// could not be read.
-struct Stats {
-    QString count;      // as it comes
-    QString km;         // "#.#0"
-    QString avgTime;    // FormatSeconds
-    QString kmh;        // "#.#0"
-    QString vam;        // whole part (climbs only)
-};
-// Runs the statistics query; throws dao errors of the query.
+// The figures of the status bar for one list (computed in core, where the
+// main window's statistics commands live).
+using ListStats::Stats;
+using ListStats::FormatTwoDecimals;
+// Runs the statistics query of this kind's head; throws dao errors of the query.
 Stats ComputeStats(const dao::DatabasePtr &db, Kind kind, const QString &listSql,
                    const QLocale &locale = QLocale());
-// The pattern "#.#0": two decimals, no digit before the separator below 1.
-QString FormatTwoDecimals(double value, const QLocale &locale);
 
 } // namespace AthleteLists

@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -15,6 +16,8 @@
 #include <sqlite3.h>
 
 #include <climits>
+#include <cstdio>
+#include <filesystem>
 #include <deque>
 #include <unordered_map>
 #include <cmath>
@@ -761,21 +764,117 @@ void CompactDatabase(const QString &source, const QString &destination, const QS
     db->Close();
 }
 
-void RepairDatabase(const QString &path, const QString &connect)
+namespace {
+
+// Builds a new file beside path from the rows of every table of path, read
+// straight from the tables and never through an index (an index may be what
+// is damaged), with the indexes, views and triggers made afresh; once the new
+// file passes the check it takes path's place, keeping path's permissions.
+// Rows that cannot all be read fail the whole rebuild, so a file is never
+// kept with rows missing; on failure path is left as it was.
+void rebuildFromTables(const QString &path)
+{
+    const QFileInfo fi(path);
+    const QString fresh = fi.absoluteDir().filePath(
+        QStringLiteral(".%1.rebuild-%2.tmp").arg(fi.fileName()).arg(QRandomGenerator::global()->generate64(), 16, 16,
+                                                                      QLatin1Char('0')));
+    sqlite3 *h = nullptr;
+    auto discard = [&] {
+        if (h) sqlite3_close_v2(h);
+        h = nullptr;
+        QFile::remove(fresh);
+    };
+    try {
+        if (sqlite3_open_v2(QFile::encodeName(fresh).constData(), &h,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK)
+            RaiseError(JetErr::CannotOpen, QString());
+        configure(h);
+        // Children may be copied before their parents.
+        execRaw(h, QStringLiteral("PRAGMA foreign_keys = OFF"));
+        {
+            Stmt attach(h, QStringLiteral("ATTACH ?1 AS old"));
+            bindValue(attach, 1, path);
+            if (sqlite3_step(attach) != SQLITE_DONE) raiseSqlite(h, sqlite3_errcode(h), path);
+        }
+        struct Item { QString type, name, sql; };
+        std::vector<Item> items;
+        {
+            Stmt s(h, QStringLiteral("SELECT type, name, sql FROM old.sqlite_master "
+                                     "WHERE sql IS NOT NULL AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"));
+            int rc;
+            while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+                items.push_back({u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0))),
+                                 u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 1))),
+                                 u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 2)))});
+            if (rc != SQLITE_DONE) raiseSqlite(h, rc, QString());
+        }
+        bool sequence = false;
+        {
+            Stmt s(h, QStringLiteral("SELECT 1 FROM old.sqlite_master WHERE name = 'sqlite_sequence'"));
+            sequence = sqlite3_step(s) == SQLITE_ROW;
+        }
+        execRaw(h, QStringLiteral("BEGIN"));
+        for (const Item &it : items) {
+            if (it.type != QLatin1String("table"))
+                continue;
+            execRaw(h, it.sql);
+            // NOT INDEXED and the WHERE keep SQLite from copying the old
+            // indexes page by page along with the rows.
+            execRaw(h, QStringLiteral("INSERT INTO main.%1 SELECT * FROM old.%1 NOT INDEXED WHERE 1").arg(qi(it.name)));
+        }
+        if (sequence)
+            execRaw(h, QStringLiteral("INSERT INTO main.sqlite_sequence SELECT * FROM old.sqlite_sequence WHERE 1"));
+        // Indexes are built from the copied rows; triggers come last so the
+        // copy fires none.
+        for (const QString &type : {QStringLiteral("index"), QStringLiteral("view"), QStringLiteral("trigger")})
+            for (const Item &it : items)
+                if (it.type == type)
+                    execRaw(h, it.sql);
+        execRaw(h, QStringLiteral("COMMIT"));
+        execRaw(h, QStringLiteral("DETACH old"));
+        {
+            Stmt s(h, QStringLiteral("PRAGMA main.integrity_check"));
+            if (sqlite3_step(s) != SQLITE_ROW || u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0))) != QLatin1String("ok"))
+                RaiseError(JetErr::CannotOpen, QString());
+        }
+        if (sqlite3_close(h) != SQLITE_OK)
+            RaiseError(JetErr::CannotOpen, QString());
+        h = nullptr;
+        std::error_code ec;
+        std::filesystem::permissions(QFile::encodeName(fresh).toStdString(),
+                                     std::filesystem::status(QFile::encodeName(path).toStdString(), ec).permissions(), ec);
+        if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) != 0)
+            RaiseError(75, QStringLiteral("Path/File access error: cannot replace '%1'.").arg(path));
+    } catch (const VbError &) {
+        discard();
+        raiseDamaged(JetErr::CannotOpen, path);
+    }
+}
+
+} // namespace
+
+bool RepairDatabase(const QString &path, const QString &connect)
 {
     Q_UNUSED(connect);
     const QFileInfo fi(path);
     if (!fi.exists()) RaiseError(JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
-    opening(path, [&] {
+    return opening(path, [&] {
         auto c = openConn(path, true, false, false);
         auto ok = [&]() {
             Stmt s(c->h, QStringLiteral("PRAGMA integrity_check"));
             return sqlite3_step(s) == SQLITE_ROW && u8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0))) == QLatin1String("ok");
         };
-        if (ok()) return;
-        execRaw(c->h, QStringLiteral("REINDEX"));
-        if (!ok())
-            raiseDamaged(JetErr::CannotOpen, path);
+        if (ok()) return false;
+        try {
+            execRaw(c->h, QStringLiteral("REINDEX"));
+            if (ok()) return true;
+        } catch (const VbError &) {
+            // An index too damaged to be dropped: rebuilt below.
+        }
+        c.reset();
+        rebuildFromTables(path);
+        return true;
     });
 }
 

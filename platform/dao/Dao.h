@@ -139,8 +139,11 @@ DatabasePtr CreateDatabase(const QString &path, const QString &connect = QString
 // password comes from srcConnect, the copy keeps it. Errors as OpenDatabase.
 void CompactDatabase(const QString &source, const QString &destination,
                      const QString &srcConnect = QString());
-// Checks and rebuilds the file's indexes; error 3049 when the file is damaged beyond that.
-void RepairDatabase(const QString &path, const QString &connect = QString());
+// Checks the file and, when the check fails, rebuilds its indexes, or the
+// whole file from the rows of its tables when an index cannot be rebuilt in
+// place. True when the file was changed. Error 3049 when rows cannot all be
+// read: the file is then left as it was.
+bool RepairDatabase(const QString &path, const QString &connect = QString());
 
 // Quote a text as an SQL literal with single quotes doubled ("O'Neil" -> 'O''Neil').
 // Prefer bound parameters; this is the one sanctioned literal helper.

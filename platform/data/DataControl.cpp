@@ -43,14 +43,6 @@ double ParseNumber(const QString &text)
 }
 }
 
-QString FullYearDateFormat()
-{
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
-}
-
 QString FieldText(const QVariant &value, dao::FieldType type)
 {
     if (value.isNull() || !value.isValid())

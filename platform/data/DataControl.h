@@ -6,6 +6,7 @@
 // Reposition. Database failures are raised as the Error signal; a handler that
 // leaves the response at non-zero gets a plain message box.
 #include "platform/dao/Dao.h"
+#include "platform/shell/Shell.h"
 
 #include <QPointer>
 #include <QString>
@@ -37,8 +38,8 @@ QString FieldText(const QVariant &value, dao::FieldType type);
 // The value to store for a control's text. Empty text is null. Throws VbError 13
 // when a number field gets a text that is not a number.
 QVariant FieldValue(const QString &text, dao::FieldType type);
-// The user's short date format with the whole year: "85" alone is ambiguous.
-QString FullYearDateFormat();
+// The user's short date format with the whole year.
+using Shell::FullYearDateFormat;
 
 class DatePicker;
 

@@ -330,7 +330,7 @@ bool RecordsetModel::CommitRow()
     return true;
 }
 
-bool RecordsetModel::DeleteRow(int row)
+bool RecordsetModel::DeleteRow(int row, VbError *failure)
 {
     if (!m_rs || row < 0 || row >= m_rows.size())
         return false;
@@ -339,7 +339,9 @@ bool RecordsetModel::DeleteRow(int row)
     try {
         m_rs->SetBookmark(m_rows[row].bookmark);
         m_rs->Delete();
-    } catch (const VbError &) {
+    } catch (const VbError &e) {
+        if (failure)
+            *failure = e;
         return false;
     }
     beginRemoveRows(QModelIndex(), row, row);

@@ -66,8 +66,10 @@ public:
     // not reported, as a data-bound grid keeps its own errors quiet).
     bool CommitRow();
     void CancelRow();
-    // Deletes a stored row. Returns false on failure.
-    bool DeleteRow(int row);
+    // Deletes a stored row. Returns false on failure; a database failure is
+    // copied to failure when given, for a Delete the user asked for must not
+    // fail unseen.
+    bool DeleteRow(int row, VbError *failure = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -139,6 +139,14 @@ QChar DecimalSeparator()
     return d.isEmpty() ? QLatin1Char('.') : d.front();
 }
 
+QString FullYearDateFormat()
+{
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
 int LcidFromLocaleName(const QString &bcp47)
 {
     QString name = bcp47.trimmed();

@@ -26,6 +26,8 @@ QString ProgramFolder();
 // Locale: the user's decimal separator, the user's default locale as a
 // Windows locale number (LCID), and a language's name for a locale number.
 QChar DecimalSeparator();
+// The user's short date format with the whole year: "85" alone is ambiguous.
+QString FullYearDateFormat();
 int UserDefaultLcid();
 QString LanguageName(int lcid);      // in the user's own language, e.g. "Italian"
 QString NativeLanguageName(int lcid); // in that language, e.g. "italiano"

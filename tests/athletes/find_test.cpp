@@ -130,7 +130,8 @@ TEST(FindSearchTest, StoredPositions)
 TEST_F(FindTest, MatchTableOfTheBoundPattern)
 {
     CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Personali] ([IDPersonale], [Cognome], [Nome], [Peso], [Fqped], [Fcmax], "
-                                      "[Pesobici], [Circonfruota], [Kmparziali]) VALUES ('Z9', 'Àlto', NULL, 70, 90, 190, 8, 2.1, 1)"),
+                                      "[Pesobici], [Circonfruota], [Kmparziali]) VALUES ('Z9', 'Àlto', NULL, 70, 90, 190, 8, 2.1, 1), "
+                                      "('Y8', 'Verdi', '', 70, 90, 190, 8, 2.1, 1)"),
                        0, {});
     struct Case { const char *field; const char *text; int mode; const char *found; };
     const Case cases[] = {
@@ -141,7 +142,7 @@ TEST_F(FindTest, MatchTableOfTheBoundPattern)
         {"IDPersonale", "[!ab]*", FindSearch::WholeField, "C3"},
         {"Cognome", "o'neil", FindSearch::WholeField, "B2"},   // an apostrophe matches itself
         {"Cognome", "O'", FindSearch::StartOfField, "B2"},
-        {"Nome", "", FindSearch::WholeField, ""},               // empty text: only empty fields
+        {"Nome", "", FindSearch::WholeField, "Y8"},             // empty text: only empty fields
         {"Nome", "", FindSearch::PartOfField, "A1"},            // every field that is not null
         {"Nome", "   ", FindSearch::StartOfField, "A1"},
         {"Cognome", "oss", FindSearch::StartOfField, ""},
@@ -154,7 +155,7 @@ TEST_F(FindTest, MatchTableOfTheBoundPattern)
         EXPECT_EQ(bm.isEmpty() ? QString() : rs->Value(QStringLiteral("IDPersonale")).toString(), QString::fromUtf8(c.found))
             << c.field << " " << c.text << " " << c.mode;
     }
-    // Null is no match for the empty pattern; Z9's name is null, the others 'Ugo'.
+    // Null is no match for "*"; Z9's name is null, Y8's empty, the others 'Ugo'.
     rs->MoveFirst();
     FindSearch::Search(rs, QStringLiteral("Nome"), QString(), FindSearch::PartOfField, false);
     int found = 0;
@@ -163,7 +164,7 @@ TEST_F(FindTest, MatchTableOfTheBoundPattern)
         EXPECT_NE(rs->Value(QStringLiteral("IDPersonale")).toString(), QStringLiteral("Z9"));
         FindSearch::Search(rs, QStringLiteral("Nome"), QString(), FindSearch::PartOfField, true);
     }
-    EXPECT_EQ(found, 4);
+    EXPECT_EQ(found, 5);
 }
 
 TEST_F(FindTest, FindFirstNextAndNoMatchMoveTheCard)
@@ -180,7 +181,8 @@ TEST_F(FindTest, FindFirstNextAndNoMatchMoveTheCard)
 
     Key(text, Qt::Key_Return);                       // Enter: Find first
     EXPECT_EQ(CurrentCode(card->DataDPers()), QStringLiteral("B2"));
-    Ctl<QPushButton>("Command2")->click();          // Find next
+    ASSERT_EQ(m_find->focusWidget(), Ctl<QPushButton>("Command2"));
+    Key(m_find->focusWidget(), Qt::Key_Return);      // a further Enter: Find next
     EXPECT_EQ(CurrentCode(card->DataDPers()), QStringLiteral("D4"));
     EXPECT_TRUE(m_prompts->shown.empty());
 
@@ -350,11 +352,28 @@ TEST_F(FindTest, PositionIsKeptAndBadValuesAreIgnored)
     OpenFind();
     EXPECT_EQ(m_find->pos(), QPoint(40, 50));
     delete m_find;
-    SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindleft"), QStringLiteral("x1"));
-    SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindtop"), QStringLiteral("40000"));
-    m_find = new frmFind;   // not shown: where it opens is (0, 0)
-    m_find->setAttribute(Qt::WA_DeleteOnClose, false);
-    EXPECT_EQ(m_find->pos(), QPoint(0, 0));
+    m_find = nullptr;
+    // A value that is not a whole number of 16 bits leaves that coordinate
+    // where the dialog opens over its owner (not in the screen's corner).
+    QWidget owner;
+    owner.setGeometry(100, 100, 700, 500);
+    owner.show();
+    struct Case { const char *left, *top; bool leftKept, topKept; };
+    for (const Case &c : {Case{"x1", "40000", false, false}, Case{"12.5", "1500", false, true}, Case{"3000", "", true, false}}) {
+        SCOPED_TRACE(c.left);
+        SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindleft"), QLatin1String(c.left));
+        SaveSetting(AppName, QStringLiteral("Settings"), QStringLiteral("frmFindtop"), QLatin1String(c.top));
+        frmFind find(&owner);
+        find.setAttribute(Qt::WA_DeleteOnClose, false);
+        find.show();
+
+        QDialog plain(&owner);
+        plain.resize(find.size());
+        plain.show();
+        EXPECT_EQ(find.x(), c.leftKept ? 200 : plain.x());
+        EXPECT_EQ(find.y(), c.topKept ? 100 : plain.y());
+        EXPECT_NE(plain.pos(), QPoint(0, 0));
+    }
 }
 
 } // namespace

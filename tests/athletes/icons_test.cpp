@@ -187,13 +187,26 @@ TEST_F(IconsTest, PositionOverACloseAndReopen)
         again.setAttribute(Qt::WA_DeleteOnClose, false);
         EXPECT_EQ(again.pos(), QPoint(30, 45));
     }
-    // Not whole numbers, or beyond 16 bits: the window stays where it opens.
-    for (const auto &[left, top] : {std::pair{"70000", "1e3"}, std::pair{"x", "-40000"}}) {
-        SaveSetting(AppName, section, QStringLiteral("Left"), QLatin1String(left));
-        SaveSetting(AppName, section, QStringLiteral("Top"), QLatin1String(top));
-        frmIcons bad;
+    // Not whole numbers, or beyond 16 bits: that coordinate stays where the
+    // window opens over its owner.
+    QWidget owner;
+    owner.setGeometry(100, 100, 700, 500);
+    owner.show();
+    struct Case { const char *left, *top; bool leftKept, topKept; };
+    for (const Case &c : {Case{"70000", "1e3", false, false}, Case{"x", "-40000", false, false},
+                          Case{"1500", "1.5", true, false}, Case{"99999", "750", false, true}}) {
+        SCOPED_TRACE(c.left);
+        SaveSetting(AppName, section, QStringLiteral("Left"), QLatin1String(c.left));
+        SaveSetting(AppName, section, QStringLiteral("Top"), QLatin1String(c.top));
+        frmIcons bad(&owner);
         bad.setAttribute(Qt::WA_DeleteOnClose, false);
-        EXPECT_EQ(bad.pos(), QPoint(0, 0)) << left << " " << top;
+        bad.show();
+        QDialog plain(&owner, bad.windowFlags());
+        plain.resize(bad.size());
+        plain.show();
+        EXPECT_EQ(bad.x(), c.leftKept ? 100 : plain.x());
+        EXPECT_EQ(bad.y(), c.topKept ? 50 : plain.y());
+        EXPECT_NE(plain.pos(), QPoint(0, 0));
     }
 }
 

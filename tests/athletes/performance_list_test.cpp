@@ -121,6 +121,63 @@ TEST_F(PerformanceListTest, FilterSortAndAthleteChangeKeepData2OnTheShownRows)
     EXPECT_EQ(FromSource(QStringLiteral("IDPercorso")).size(), 3);   // the quoted code lists his own rows
 }
 
+// The filter on each kind of cell, taken from the grid as the user picks it:
+// text, date, number, time, a worked-out speed, and an empty cell.
+TEST_F(PerformanceListTest, FilterOnEachKindOfCellKeepsTheRowsHoldingThatValue)
+{
+    CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Percorsi] ([IDPercorso]) VALUES ('Nulla')"));
+    AddTime(false, QStringLiteral("A\"1"), QStringLiteral("Nulla"), QStringLiteral("2004-01-01"), QStringLiteral("00:40:00"));
+    PerformanceList &w = Open();
+    ASSERT_EQ(w.model()->rowCount(), 4);
+    struct Case { const char *route; const char *date; int column; int rows; };
+    const Case cases[] = {
+        {"Lago", "00:30:00", 0, 2},    // route name
+        {"Nulla", "00:40:00", 1, 2},   // date 2004-01-01
+        {"Giro", "01:00:00", 2, 3},    // distance 10
+        {"Nulla", "00:40:00", 3, 2},   // time 00:40:00
+        {"Lago", "00:40:00", 4, 1},    // speed 15 (10 km in 40 minutes)
+        {"Nulla", "00:40:00", 2, 1},   // no distance: IS NULL
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.route) + " column " + std::to_string(c.column));
+        w.removeFilter();
+        ASSERT_EQ(w.model()->rowCount(), 4);
+        int row = -1;
+        for (int r = 0; r < 4; ++r)
+            if (w.model()->value(r, 0).toString() == QLatin1String(c.route)
+                && CellText(w.model()->value(r, 3)) == QLatin1String(c.date))
+                row = r;
+        ASSERT_GE(row, 0);
+        const QVariant value = w.model()->value(row, c.column);
+        w.grid()->setFocus();
+        w.grid()->setCurrentIndex(w.model()->index(row, c.column));
+        ASSERT_TRUE(w.Filter()) << w.listSql().toStdString();
+        EXPECT_EQ(w.model()->rowCount(), c.rows) << w.listSql().toStdString();
+        for (int r = 0; r < w.model()->rowCount(); ++r)
+            EXPECT_EQ(w.model()->value(r, c.column), value);
+        EXPECT_TRUE(w.filterActive());
+    }
+    w.removeFilter();
+    EXPECT_FALSE(w.filterActive());
+}
+
+// An athlete whose list cannot be read (here the stored query is gone) shows
+// no rows: Data2, the print and the chart keep nothing of the athlete before.
+TEST_F(PerformanceListTest, AnAthleteListThatCannotBeReadLeavesNothingOfTheOneBefore)
+{
+    WindowRegistry::Register(QStringLiteral("frmPrint"), [](QWidget *) -> QWidget * { return new PrintFormStandIn; });
+    PerformanceList &w = Open();
+    ASSERT_EQ(w.model()->rowCount(), 3);
+    CurrentDb->Execute(QStringLiteral("DROP VIEW [Riepilogo Tempi Allenamento]"));
+    w.dataAtleta()->MoveNext();
+    EXPECT_EQ(w.model()->rowCount(), 0);
+    EXPECT_TRUE(w.Data2()->recordSource().isEmpty());
+    EXPECT_EQ(w.listRows(), nullptr);
+    w.MyPrint();
+    EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmPrint")), nullptr);
+    WindowRegistry::Unregister(QStringLiteral("frmPrint"));
+}
+
 TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)
 {
     // A plain widget stands in for the print form and keeps what it is handed.
@@ -174,6 +231,11 @@ TEST_F(PerformanceListTest, DateFilterNarrowsTheOpenListInAnyLocale)
     const QString before = ListSql;
     run(">=", QDate(2004, 3, 1));
     EXPECT_EQ(ListSql, before);
+    // A window that is not a list named: the open list is left alone too.
+    DataFormName = QStringLiteral("frmRiepilogo");
+    run(">=", QDate(2004, 3, 1));
+    EXPECT_EQ(list->listSql(), before);
+    EXPECT_EQ(list->model()->rowCount(), 1);
     QLocale::setDefault(saved);
     WindowRegistry::Unload(QStringLiteral("frmPrestAll"));
 }

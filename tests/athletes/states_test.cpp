@@ -142,4 +142,63 @@ TEST_F(StatesTest, GridReportsRefusedRowsAndKeepsThemInEdit)
     EXPECT_EQ(States(), (QStringList{"Italy", "Peru"}));
 }
 
+// Through the grid's keys: a row is written when the grid leaves it or the
+// window closes; a refused row keeps the grid on it until Esc gives it up;
+// Delete removes the rows selected by their headers.
+TEST_F(StatesTest, GridWritesRowsAsItLeavesThemAndDeletes)
+{
+    frmStates &w = Open();
+    QTableView *grid = w.dbGridStates();
+    data::RecordsetModel *m = w.model();
+    m->fetchAll();
+    auto typeRow = [&](int row, const QString &name) {
+        const QModelIndex cell = m->index(row, 0);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(cell));
+        ASSERT_NE(editor, nullptr);
+        editor->setText(name);
+        Key(editor, Qt::Key_Return);
+    };
+    typeRow(1, QStringLiteral("Peru"));
+    EXPECT_EQ(States(), QStringList{"Italy"});   // not yet: the grid is still on the row
+    Key(grid, Qt::Key_Up);
+    EXPECT_EQ(States(), (QStringList{"Italy", "Peru"}));
+
+    typeRow(2, QStringLiteral("ITALY"));
+    Key(grid, Qt::Key_Up);
+    QApplication::processEvents();
+    EXPECT_EQ(m_prompts->messages().size(), 1) << m_prompts->messages().join("|").toStdString();
+    EXPECT_EQ(grid->currentIndex().row(), 2);   // back on the refused row
+    EXPECT_EQ(m->pendingRow(), 2);
+    Key(grid, Qt::Key_Escape);
+    EXPECT_EQ(m->pendingRow(), -1);
+    EXPECT_EQ(m->rowCount(), 3);   // two states and the add row
+
+    grid->selectRow(0);
+    Key(grid, Qt::Key_Delete);
+    EXPECT_EQ(States(), QStringList{"Peru"});
+
+    typeRow(1, QStringLiteral("Chad"));
+    w.close();
+    EXPECT_EQ(States(), (QStringList{"Chad", "Peru"}));
+    EXPECT_EQ(m_prompts->messages().size(), 1);
+}
+
+// A delete the database refuses is told, and the row stays.
+TEST_F(StatesTest, RefusedDeleteIsToldAndTheRowStays)
+{
+    CurrentDb->Execute(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON States BEGIN SELECT RAISE(ABORT, 'state in use'); END"), 0, {});
+    frmStates &w = Open();
+    QTableView *grid = w.dbGridStates();
+    w.model()->fetchAll();
+    grid->setFocus();
+    grid->selectRow(0);
+    Key(grid, Qt::Key_Delete);
+    ASSERT_EQ(m_prompts->messages().size(), 1);
+    EXPECT_TRUE(m_prompts->messages()[0].contains(QStringLiteral("state in use"))) << m_prompts->messages()[0].toStdString();
+    EXPECT_EQ(States(), QStringList{"Italy"});
+    EXPECT_EQ(w.model()->storedRows(), 1);
+}
+
 } // namespace

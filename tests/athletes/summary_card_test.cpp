@@ -115,6 +115,46 @@ TEST_F(AthletesTest, SummaryCardPageMatchesItsReference)
     }
 }
 
+// In every language the card's words stay inside the frame, and a row of
+// the left column ends before the right column begins.
+TEST_F(AthletesTest, SummaryCardFitsTheFrameInEveryLanguage)
+{
+    for (const char *lang : {"1033", "1040", "3082", "1031", "1036"}) {
+        SCOPED_TRACE(lang);
+        ASSERT_EQ(SelectLanguage(QLatin1String(lang), QStringLiteral("1033")), QLatin1String(lang));
+        const QString pdf = Path(QStringLiteral("fit-%1.pdf").arg(QLatin1String(lang)));
+        Printer printer;
+        printer.SetOutputFileName(pdf);
+        const CardPage::PageTexts texts{QStringLiteral(" Date: 12/10/26"), QStringLiteral("Time: 8:30 AM "),
+                                        QStringLiteral(" vettaro 1.0"), QStringLiteral("Vettaro ")};
+        SummaryPrint::Figures f = SampleFigures();
+        f[5] = QStringLiteral("123456");   // wide figures in both columns
+        f[14] = QStringLiteral("1234.56");
+        SummaryPrint::PrintCard(printer, f, Printer::vbPRORPortrait, texts);
+        QSizeF page;
+        const QList<Word> words = PdfReadBack::Words(pdf, &page);
+        ASSERT_FALSE(words.isEmpty());
+        double rightColumn = page.width();
+        const QString firstRight = GetLangString(23510).split(QLatin1Char(' ')).first();
+        for (const Word &w : words) {
+            EXPECT_GE(w.x0, 0.05 * page.width() - 1) << w.text.toStdString();
+            EXPECT_LE(w.x1, 0.95 * page.width() + 1) << w.text.toStdString();
+            if (w.text == firstRight)
+                rightColumn = std::min(rightColumn, w.x0);
+        }
+        ASSERT_LT(rightColumn, page.width());
+        // The total gain's row stands beside the right column's first rows.
+        int seen = 0;
+        for (const Word &w : words) {
+            if (w.text == QLatin1String("123456")) {
+                ++seen;
+                EXPECT_LT(w.x1, rightColumn);
+            }
+        }
+        EXPECT_EQ(seen, 1);
+    }
+}
+
 class SummaryCardTest : public AthletesTest {
 protected:
     void SetUp() override

@@ -259,6 +259,63 @@ TEST(DaoFiles, CreateCompactAndRepair)
     EXPECT_JET_ERROR(RepairDatabase(dir.filePath("none.mdb")), JetErr::FileNotFound);
 }
 
+namespace {
+// Zeroes every index leaf page of the file that holds needle; returns how many.
+int ZeroIndexPages(const QString &path, const QByteArray &needle)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return 0;
+    QByteArray data = f.readAll();
+    const int pageSize = (uchar(data[16]) << 8) | uchar(data[17]);
+    int zeroed = 0;
+    for (qsizetype page = pageSize; page < data.size(); page += pageSize)
+        if (uchar(data[page]) == 0x0A && data.mid(page, pageSize).contains(needle)) {
+            data.replace(page, pageSize, QByteArray(pageSize, '\0'));
+            ++zeroed;
+        }
+    f.seek(0);
+    f.write(data);
+    return zeroed;
+}
+
+int Count(const DatabasePtr &d, const QString &sql)
+{
+    auto rs = d->OpenRecordset(sql, dbOpenSnapshot);
+    return rs->Value(0).toInt();
+}
+} // namespace
+
+// Index pages too damaged for REINDEX: the file is rebuilt from its tables,
+// with its password, stored queries, relations, triggers and counters.
+TEST_F(DaoTemplate, RepairRebuildsAFileWhoseIndexPagesAreGone)
+{
+    fill();
+    db->ExecuteScript("CREATE TABLE log (id INTEGER PRIMARY KEY AUTOINCREMENT, x TEXT);"
+                      "CREATE TRIGGER logClimbs AFTER INSERT ON [Dati Salite] BEGIN INSERT INTO log (x) VALUES (new.IDPercorso); END;");
+    db->Execute("INSERT INTO [Dati Salite] (IDPercorso) VALUES ('Gavia')");
+    db->Close();
+    db.reset();
+    EXPECT_FALSE(RepairDatabase(path())) << "a healthy file is left alone";
+    ASSERT_GT(ZeroIndexPages(path(), "Stelvio"), 0);
+
+    EXPECT_TRUE(RepairDatabase(path()));
+    db = OpenDatabase(path(), true, false, DefaultConnect());
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM [Dati Salite]"), 3);
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM CampioniSalite WHERE IDPercorso = 'Stelvio'"), 3);
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM [Tempi Salita] WHERE IDPercorso = 'Stelvio'"), 3);
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM [Riepilogo Salite]"), 4);
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM log"), 1) << "the copy fired no trigger";
+    EXPECT_EQ(db->QueryNames(), QStringList({"Riepilogo Salite", "Riepilogo Tempi Allenamento", "Riepilogo per Atleta"}));
+    EXPECT_JET_ERROR(db->Execute("INSERT INTO [Dati Salite] (IDPercorso) VALUES ('stelvio')"), JetErr::DuplicateKey);
+    EXPECT_JET_ERROR(db->Execute("INSERT INTO CampioniSalite (IDPercorso, DistParz, Altezza) VALUES ('Nowhere', 1, 1)"),
+                     JetErr::RelatedRecordRequired);
+    db->Execute("INSERT INTO [Dati Salite] (IDPercorso) VALUES ('Zoncolan')");
+    EXPECT_EQ(Count(db, "SELECT MAX(id) FROM log"), 2) << "the trigger and the counter go on";
+    db->Close();
+    EXPECT_JET_ERROR(OpenDatabase(path(), true, true, ";PWD=other"), JetErr::NotValidPassword);
+}
+
 // A damaged file is reported by the name the user chose, whichever step of
 // opening or reading meets the damage, never by the statement that met it.
 TEST_F(DaoTemplate, DamagedFilesAreNamedInTheError)

@@ -22,6 +22,9 @@ public:
         // When set: the length the answer claims; the body is sent and the
         // connection stays open, as if the rest were still to come.
         qint64 declaredLength = -1;
+        // When set: no length is claimed and the body is sent again and again
+        // for as long as the client reads, a document that never ends.
+        bool endless = false;
     };
 
     LoopbackHttpServer()
@@ -58,6 +61,16 @@ private:
         QTimer::singleShot(r.delayMs, this, [guard, r] {
             if (!guard || guard->state() != QAbstractSocket::ConnectedState)
                 return;
+            if (r.endless) {
+                guard->write("HTTP/1.0 200 OK\r\nContent-Type: " + r.contentType + "\r\nConnection: close\r\n\r\n");
+                // Writes the next piece whenever the last one has gone out.
+                QObject::connect(guard, &QTcpSocket::bytesWritten, guard, [socket = guard.data(), body = r.body] {
+                    if (socket->bytesToWrite() == 0)
+                        socket->write(body);
+                });
+                guard->write(r.body);
+                return;
+            }
             QByteArray reply = "HTTP/1.0 " + QByteArray::number(r.status)
                                + (r.status == 200 ? " OK" : " Error") + "\r\nContent-Type: " + r.contentType
                                + "\r\nContent-Length: "

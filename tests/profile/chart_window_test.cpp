@@ -250,11 +250,20 @@ TEST_F(ChartWindowTest, RealListsHandOverTheRowsTheGridShows)
     ASSERT_TRUE(climbs->ApplyCondition(AthleteLists::FilterCondition(QStringLiteral("IDPercorso"), QStringLiteral("Stelvio"))));
     emit climbs->grid()->horizontalHeader()->sectionClicked(7);   // Tempo, ascending
     ASSERT_EQ(climbs->model()->rowCount(), 2);
+    int dateColumn = -1;
+    for (int c = 0; c < climbs->model()->columns().size(); ++c)
+        if (climbs->model()->columns()[c].field == QLatin1String("Data"))
+            dateColumn = c;
+    ASSERT_GE(dateColumn, 0);
+    const QString shownDate = climbs->model()->index(0, dateColumn).data().toString();
     m_window->MenuItem(QStringLiteral("mnuVAM"))->trigger();
     QApplication::processEvents();
     ASSERT_NE(Chart(), nullptr) << TestSupport::Script().messages().join('|').toStdString();
     EXPECT_EQ(ChartMode, QStringLiteral("SALITE"));
     ASSERT_EQ(ChartData.size(), 2);
+    // The day as the grid shows it, with the whole year.
+    EXPECT_EQ(ChartData[0].date, shownDate);
+    EXPECT_TRUE(shownDate.contains(QStringLiteral("2004"))) << shownDate.toStdString();
     EXPECT_EQ(ChartData[0].time, QStringLiteral("01:12:00"));
     EXPECT_EQ(ChartData[1].time, QStringLiteral("01:30:00"));
     // 20 km and 1000 m in 1.5 h: 13.33 km/h, 667 m/h.
@@ -292,12 +301,16 @@ TEST_F(ChartWindowTest, DefaultsCaptionsAndSettingsWrittenOnClose)
                                  "25 AS [Velocità], 900 AS VAM, 200 AS Potenza",
                                  "'Fedaia', '2004-06-02', 14, '01:10:00', 50, 1100, 240"});
     ASSERT_NE(chart, nullptr);
-    EXPECT_EQ(chart->OuterWindow()->size(), QSize(11500 / 15, 5000 / 15));
+    EXPECT_EQ(chart->OuterWindow()->size(), QSize(11500 / 15, 7500 / 15));
     EXPECT_EQ(chart->OuterWindow()->pos(), QPoint(225 / 15, 2025 / 15));
     const Chart::AxisFont &f = chart->AxisFont();
     EXPECT_EQ(f.name, QStringLiteral("Arial"));
     EXPECT_EQ(f.size, 8.0f);
     EXPECT_EQ(f.bold + f.italic + f.strikethru + f.underline + f.color, 0);
+    // Opened for the first time, the scale's values stand at least a line apart.
+    const Chart::Layout &l = chart->Layout();
+    EXPECT_GE(l.PlotHeight / double(Chart::LevelCount), QFontMetricsF(f.toFont(), chart->Picture1()).height())
+        << l.PlotHeight;
     EXPECT_TRUE(chart->Option1(0)->isChecked());
     EXPECT_TRUE(chart->Option1(2)->isEnabled());
     EXPECT_FALSE(chart->Panel(QStringLiteral("Vam"))->isHidden());
@@ -345,7 +358,7 @@ TEST_F(ChartWindowTest, BadSettingsAndAMissingFontOpenTheWindowAllTheSame)
     frmGrafico *chart = ChartOf({"'Giau' AS IDPercorso, '' AS Data, 10 AS Lunghezza, '' AS Tempo, 25 AS [Velocità], 0 AS VAM, 0 AS Potenza",
                                  "'Fedaia', '', 14, '', 50, 0, 0"});
     ASSERT_NE(chart, nullptr);
-    EXPECT_EQ(chart->OuterWindow()->size(), QSize(11500 / 15, 5000 / 15));
+    EXPECT_EQ(chart->OuterWindow()->size(), QSize(11500 / 15, 7500 / 15));
     EXPECT_EQ(chart->AxisFont().size, 8.0f);
     EXPECT_EQ(chart->AxisFont().name, QStringLiteral("No Such Font Face"));
     EXPECT_EQ(chart->AxisFont().color, 0);

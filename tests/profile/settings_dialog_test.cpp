@@ -8,6 +8,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -186,6 +189,7 @@ TEST_F(GraphSettingsTest, ControlsLoadTheOptionsAndFillPreviewFollowsTheList)
     SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("Y0Perc"), QStringLiteral("99999"));
     SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("Graph_FillStyle"), QStringLiteral("9"));
     SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("TacInt"), QStringLiteral("3"));
+    SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("X0Perc"), QStringLiteral("abc"));
     frmAltimetria *w = OpenProfile();
     ASSERT_NE(w, nullptr);
     auto d = Dialog();
@@ -194,6 +198,7 @@ TEST_F(GraphSettingsTest, ControlsLoadTheOptionsAndFillPreviewFollowsTheList)
     EXPECT_EQ(d->Get<QScrollBar>(QStringLiteral("scrollCY"))->value(), 0);
     EXPECT_EQ(d->Get<QScrollBar>(QStringLiteral("scrollCY"))->orientation(), Qt::Vertical);
     EXPECT_EQ(d->Get<QScrollBar>(QStringLiteral("scrollCX"))->maximum(), 120);
+    EXPECT_EQ(d->Get<QScrollBar>(QStringLiteral("scrollCX"))->value(), 6);   // text: the default
     EXPECT_EQ(d->Get<QComboBox>(QStringLiteral("cmbTacInt"))->currentIndex(), -1);
     EXPECT_EQ(d->Get<QComboBox>(QStringLiteral("cmbQInt"))->currentText(), QStringLiteral("100 m"));
     EXPECT_EQ(d->Get<QComboBox>(QStringLiteral("cmbQMax"))->currentText(), QStringLiteral("2000 m"));
@@ -242,6 +247,9 @@ TEST_F(GraphSettingsTest, ColourPickersStartFromTheColourShown)
     s.colors.push_back(QColor(10, 20, 30));
     grade->click();
     EXPECT_EQ(grade->Color(), Number(QColor(10, 20, 30)));
+    // The button shows the colour it holds.
+    const QImage face = grade->grab().toImage();
+    EXPECT_EQ(face.pixelColor(face.width() / 2, face.height() / 2), QColor(10, 20, 30));
     s.colors.push_back(std::nullopt);   // the second pick is cancelled
     grade->click();
     EXPECT_EQ(s.shown.back().kind, QStringLiteral("color"));
@@ -334,6 +342,76 @@ TEST_F(GraphSettingsTest, PicturePickerAsksForAnExistingPictureAndShowsLongPaths
     d->cmdbackPic_Click();   // cancelled
     EXPECT_EQ(path->text(), QStringLiteral("/w.gif"));
     EXPECT_TRUE(s.messages().isEmpty());
+}
+
+// Each control lies in its tab's frame and in the frame whose check box or
+// option governs it, so that disabling the frame disables it too.
+TEST_F(GraphSettingsTest, ControlsSitInTheirFrames)
+{
+    ASSERT_NE(OpenProfile(), nullptr);
+    auto d = Dialog();
+    const std::pair<const char *, QStringList> containers[] = {
+        {"Frame1(0)", {"Picture3"}},
+        {"Picture3", {"chkHeightMode", "frmQMax", "chkIcon", "frameIcon", "optGraph(0)", "optGraph(1)", "frmAdvance",
+                      "framePend", "chkNote", "frameNote"}},
+        {"frmQMax", {"cmbQMax"}},
+        {"frameIcon", {"optIcon(0)", "optIcon(1)"}},
+        {"frmAdvance", {"cmbFillmode", "Label1", "shpFillStyle", "chkMarkLine", "cmdMarkLineColor",
+                        "optMarkLineWidth(0)", "optMarkLineWidth(1)"}},
+        {"framePend", {"cmdGraphColor(0)", "cmdGraphColor(3)", "Label2(0)", "Label2(1)", "Label2(2)", "Label2(3)"}},
+        {"frameNote", {"optNote(0)", "optNote(1)", "cmdFlagColor", "lblNote"}},
+        {"Frame1(1)", {"cmbQInt", "Label3(6)", "chkTitle", "lblName", "chkLegend", "lblLegend", "chkPend", "lblPend",
+                       "chkQRif", "optGlines(0)", "optGlines(1)", "cmdQRifColor", "chkAlt", "cmdRifAlt"}},
+        {"Frame1(2)", {"Picture1"}},
+        {"Frame2(1)", {"scrollX", "scrollY", "Label3(4)", "Label3(5)"}},
+        {"Frame2(0)", {"scrollCX", "scrollCY", "Label3(2)", "Label3(3)"}},
+        {"Picture1", {"Frame2(0)", "Frame2(1)", "cmdYColor", "Label3(10)", "cmdTacColor(0)", "cmdTacColor(1)",
+                      "Label3(7)", "Label3(8)", "Label3(9)", "cmbTacInt", "Label3(1)", "lblAy", "Label3(11)", "lblAx",
+                      "Label3(0)"}},
+        {"Frame1(3)", {"Picture2"}},
+        {"Frame3", {"cmdSVGColor1(0)", "cmdSVGColor1(1)", "Label2(7)", "Label2(8)"}},
+        {"frmWall", {"optWall(0)", "optWall(1)", "cmdGColor1(0)", "cmdGColor1(1)", "Label2(5)", "Label2(6)",
+                     "cmdbackPic", "lblBmp"}},
+        {"Picture2", {"Frame3", "chkBmp", "frmWall", "cmdBkgColor", "Label2(4)"}},
+    };
+    for (const auto &[outer, inner] : containers)
+        for (const QString &name : inner)
+            EXPECT_TRUE(C(*d, QString::fromLatin1(outer))->isAncestorOf(C(*d, name))) << outer << " " << name.toStdString();
+    // A check box stays usable outside the frame it governs.
+    EXPECT_FALSE(C(*d, "frmWall")->isAncestorOf(C(*d, "chkBmp")));
+    EXPECT_FALSE(C(*d, "frmQMax")->isAncestorOf(C(*d, "chkHeightMode")));
+    for (const char *button : {"cmdApply", "Command1", "Command2"})
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FALSE(C(*d, QStringLiteral("Frame1(%1)").arg(i))->isAncestorOf(C(*d, QString::fromLatin1(button))));
+}
+
+// A chosen file that is no picture is shown as chosen; the redraw of Apply
+// says once that it cannot be loaded and turns the background off.
+TEST_F(GraphSettingsTest, APictureThatCannotBeReadIsStoredAndReportedOnce)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    w->Options.DrawWall = 1;
+    w->Options.PaintBackBmp = -1;
+    const QString notAPicture = TempPath(QStringLiteral("wall.jpg"));
+    QDir().mkpath(QFileInfo(notAPicture).path());
+    {
+        QFile f(notAPicture);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+    }
+    auto d = Dialog();
+    auto &s = TestSupport::Script();
+    s.files.push_back(notAPicture);
+    d->cmdbackPic_Click();
+    EXPECT_EQ(d->Get<QLabel>(QStringLiteral("lblBmp"))->text(), notAPicture);
+    EXPECT_TRUE(s.messages().isEmpty());
+    d->cmdApply_Click();
+    EXPECT_EQ(s.messages(), QStringList{GetLangString(2519)});
+    EXPECT_EQ(w->Options.DrawWall, 0);
+    EXPECT_TRUE(w->Options.BackBmp.isEmpty());
+    w->Picture1_Resize();
+    EXPECT_EQ(s.messages().size(), 1);
 }
 
 // Apply writes into the profile window and redraws before it returns; Cancel

@@ -412,6 +412,18 @@ TEST_P(BothWindows, DeleteOfAStoredSampleAsksFirst)
     EXPECT_EQ(Count(stored), 1);
     EXPECT_EQ(w.SampleTotal(), 1);
     EXPECT_EQ(Ctl<QLabel>("Label9")->text(), QStringLiteral("1"));
+
+    // The database refuses: the error is shown after the question, the row stays.
+    CurrentDb->Execute(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON [%1] BEGIN SELECT RAISE(ABORT, 'sample in use'); END")
+                           .arg(Samples(climb)), 0, {});
+    grid->selectRow(0);
+    TestSupport::ResetScript().answers.push_back(Vb::OK);
+    Type(grid, Qt::Key_Delete, QString());
+    ASSERT_EQ(TestSupport::Script().messages().size(), 2);
+    EXPECT_TRUE(TestSupport::Script().messages()[1].contains(QStringLiteral("sample in use")))
+        << TestSupport::Script().messages()[1].toStdString();
+    EXPECT_EQ(Count(stored), 1);
+    EXPECT_EQ(w.SampleTotal(), 1);
 }
 
 // A window deleted while a sample cell editor is open: its closing steps

@@ -317,6 +317,27 @@ TEST_F(BrowserTest, ImportReportsEachOutcomeWithTheHourglassGone)
     EXPECT_TRUE(m_pane->navigations.isEmpty());   // the import never moves the page
 }
 
+// A document that never ends is refused once past the size cap, well before
+// the import's own time-out.
+TEST_F(BrowserTest, ImportOfADocumentThatNeverEndsIsRefused)
+{
+    LoopbackHttpServer server;
+    LoopbackHttpServer::Route endless{200, "<races><race idName=\"Endless\">", 0, "text/xml"};
+    endless.body += QByteArray(1024 * 1024, ' ');
+    endless.endless = true;
+    server.route("/endless.xml", endless);
+    xml::SetInternetConnectedOverride(true);
+    frmBrowser &b = OpenBrowser(QString());
+    b.setImportTimeout(60);
+    b.cboAddress->setEditText(server.url("/endless.xml"));
+    QElapsedTimer clock;
+    clock.start();
+    Click("Import");
+    EXPECT_LT(clock.elapsed(), 50000);
+    EXPECT_EQ(Script().messages(), QStringList{GetLangString(11503)});
+    EXPECT_EQ(Count("SELECT * FROM [Dati Salite] WHERE IDPercorso='Endless'"), 0);
+}
+
 TEST_F(BrowserTest, ImportIntoARefusingDatabaseKeepsNothingAndSaysSo)
 {
     CurrentDb->ExecuteScript(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON CampioniSalite "

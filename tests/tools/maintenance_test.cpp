@@ -13,6 +13,8 @@
 #include <QTimer>
 
 #include <deque>
+#include <functional>
+#include <filesystem>
 #include <optional>
 
 using TestSupport::ResetScript;
@@ -42,6 +44,38 @@ void Write(const QString &path, const QByteArray &data)
     f.write(data);
 }
 
+// Page size of an SQLite file.
+int PageSize(const QByteArray &data)
+{
+    const int v = (uchar(data[16]) << 8) | uchar(data[17]);
+    return v == 1 ? 65536 : v;
+}
+
+// Zeroes every page of b-tree page type `type` (0x0A index leaf, 0x0D table
+// leaf) that holds needle. Returns how many were zeroed.
+int ZeroPages(const QString &path, const QByteArray &needle, int type)
+{
+    QByteArray data = Bytes(path);
+    const int pageSize = PageSize(data);
+    int zeroed = 0;
+    for (qsizetype page = pageSize; page < data.size(); page += pageSize) {
+        if (uchar(data[page]) == type && data.mid(page, pageSize).contains(needle)) {
+            data.replace(page, pageSize, QByteArray(pageSize, '\0'));
+            ++zeroed;
+        }
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return 0;
+    f.write(data);
+    return zeroed;
+}
+
+std::filesystem::perms Mode(const QString &path)
+{
+    return std::filesystem::status(QFile::encodeName(path).toStdString()).permissions();
+}
+
 class MaintenanceTest : public CardWindowTest {
 protected:
     // A database with rows worth keeping, protected by connect.
@@ -49,12 +83,13 @@ protected:
     {
         const QString path = Path(name);
         dao::DatabasePtr db = dao::CreateDatabase(path, connect);
-        db->ExecuteScript(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT, pad TEXT);"
+        db->ExecuteScript(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, code TEXT UNIQUE, name TEXT, pad TEXT);"
                                          "CREATE INDEX ix_name ON t(name);"));
         db->BeginTrans();
         for (int i = 0; i < rows; ++i)
-            db->Execute(QStringLiteral("INSERT INTO t (name, pad) VALUES (?, ?)"), 0,
-                        {QStringLiteral("ZZZZ%1").arg(i, 4, 10, QLatin1Char('0')), QString(400, QLatin1Char('p'))});
+            db->Execute(QStringLiteral("INSERT INTO t (code, name, pad) VALUES (?, ?, ?)"), 0,
+                        {QStringLiteral("K%1").arg(i, 5, 10, QLatin1Char('0')),
+                         QStringLiteral("ZZZZ%1").arg(i, 4, 10, QLatin1Char('0')), QString(400, QLatin1Char('p'))});
         db->CommitTrans();
         // Free space for the compaction to squeeze out.
         db->Execute(QStringLiteral("DELETE FROM t WHERE id > ?"), 0, {rows / 2});
@@ -145,6 +180,8 @@ TEST_F(MaintenanceTest, CompactionPasswordsAndBackups)
         {"another password, Yes + empty", QStringLiteral("s3cret"), {Vb::Yes}, {QString()}, {Question()}, false, false},
         {"another password, wrong then right", QStringLiteral("s3cret"), {Vb::Yes, Vb::Yes, Vb::Yes},
          {QStringLiteral("wrong"), QStringLiteral("s3cret")}, {Question(), Question(), Done()}, true, true},
+        {"a 1,000-character password", QString(1000, QLatin1Char('k')), {Vb::Yes, Vb::Yes},
+         {QString(1000, QLatin1Char('k'))}, {Question(), Done()}, true, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -205,6 +242,43 @@ TEST_F(MaintenanceTest, CompactionReplacesOldBackupAndLeavesStrangersAlone)
     EXPECT_EQ(Rows(path, dao::DefaultConnect()), 100);
 }
 
+// The backup's name never stands for the file itself nor for another file's backup.
+TEST_F(MaintenanceTest, CompactionOfOddNamesKeepsTheFileAndTouchesNoOther)
+{
+    struct Case {
+        const char *name;
+        const char *backup;
+        int answer;
+    };
+    const Case cases[] = {
+        {"club.mdb", "club.bak", Vb::Yes},
+        {"CLUB.MDB", "CLUB.bak", Vb::Yes},
+        {"club.db", "club.db.bak", Vb::Yes},
+        {"club", "club.bak", Vb::Yes},
+        {"club.bak", "club.bak.bak", Vb::No},
+        {"club.BAK", "club.BAK.bak", Vb::Yes},
+    };
+    Write(Path(QStringLiteral("clu.bak")), "the backup of another database");
+    Write(Path(QStringLiteral(".bak")), "a file of the folder");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = MakeDb(QLatin1String(c.name), QString());
+        const QByteArray before = Bytes(path);
+        RunCompact(path, {c.answer});
+        EXPECT_EQ(Script().messages(), QStringList{Done()});
+        EXPECT_EQ(Rows(path, QString()), 100) << "the compacted file is in place";
+        EXPECT_EQ(BackupPathFor(path), Path(QLatin1String(c.backup)));
+        if (c.answer == Vb::Yes)
+            EXPECT_EQ(Bytes(Path(QLatin1String(c.backup))), before);
+        else
+            EXPECT_FALSE(QFile::exists(Path(QLatin1String(c.backup))));
+        QFile::remove(path);
+        QFile::remove(Path(QLatin1String(c.backup)));
+    }
+    EXPECT_EQ(Bytes(Path(QStringLiteral("clu.bak"))), QByteArray("the backup of another database"));
+    EXPECT_EQ(Bytes(Path(QStringLiteral(".bak"))), QByteArray("a file of the folder"));
+}
+
 TEST_F(MaintenanceTest, CompactionAndRepairRefuseBadFilesAndTheOpenDatabase)
 {
     Write(Path(QStringLiteral("text.mdb")), "Just a text file with a database's name\n");
@@ -213,6 +287,9 @@ TEST_F(MaintenanceTest, CompactionAndRepairRefuseBadFilesAndTheOpenDatabase)
     for (int i = 0; i < noise.size(); ++i)
         noise[i] = char((i * 7919 + 13) % 251);
     Write(Path(QStringLiteral("noise.mdb")), noise);
+    // A database whose rows cannot all be read: neither tool can copy it.
+    const QString damaged = MakeDb(QStringLiteral("damaged.mdb"), dao::DefaultConnect());
+    ASSERT_GT(ZeroPages(damaged, "pppppppppp", 0x0D), 0);
     const QString open = CurrentDb->Name();
     const struct {
         QString path;
@@ -221,6 +298,7 @@ TEST_F(MaintenanceTest, CompactionAndRepairRefuseBadFilesAndTheOpenDatabase)
         {Path(QStringLiteral("text.mdb")), "Error 3343"},
         {Path(QStringLiteral("empty.mdb")), "Error "},
         {Path(QStringLiteral("noise.mdb")), "Error 3343"},
+        {damaged, "Error 3049"},
         {open, "Error 3045"},
     };
     for (const auto &c : cases) {
@@ -249,39 +327,104 @@ TEST_F(MaintenanceTest, CompactionAndRepairRefuseBadFilesAndTheOpenDatabase)
     EXPECT_GE(Cards(true), 0);
 }
 
-TEST_F(MaintenanceTest, RepairRebuildsADamagedIndexKeepingEveryRow)
+TEST_F(MaintenanceTest, RepairRebuildsDamagedIndexesKeepingEveryRow)
 {
-    const QString path = MakeDb(QStringLiteral("damaged.mdb"), dao::DefaultConnect(), 400);
-    // Rewrite the name of the first row inside the index page only: the index
-    // no longer matches its table.
-    QByteArray data = Bytes(path);
-    const int pageSize = [&] {
-        const int v = (uchar(data[16]) << 8) | uchar(data[17]);
-        return v == 1 ? 65536 : v;
-    }();
-    bool damaged = false;
-    for (qsizetype at = data.indexOf("ZZZZ0001"); at >= 0; at = data.indexOf("ZZZZ0001", at + 1)) {
-        const qsizetype page = at / pageSize * pageSize;
-        const qsizetype header = page == 0 ? 100 : page;
-        if (uchar(data[header]) == 0x0A) {   // leaf page of an index
-            data[at] = 'A';
-            damaged = true;
+    // Rewrites a name inside its index page only: the index no longer matches its table.
+    const auto changeKey = [](const QString &path) {
+        QByteArray data = Bytes(path);
+        const int pageSize = PageSize(data);
+        bool damaged = false;
+        for (qsizetype at = data.indexOf("ZZZZ0001"); at >= 0; at = data.indexOf("ZZZZ0001", at + 1)) {
+            const qsizetype page = at / pageSize * pageSize;
+            if (uchar(data[page == 0 ? 100 : page]) == 0x0A) {   // leaf page of an index
+                data[at] = 'A';
+                damaged = true;
+            }
         }
-    }
-    ASSERT_TRUE(damaged);
-    Write(path, data);
+        Write(path, data);
+        return damaged;
+    };
+    const struct {
+        const char *what;
+        std::function<bool(const QString &)> damage;
+    } cases[] = {
+        {"a key changed in an index page", changeKey},
+        {"an index page zeroed", [](const QString &path) { return ZeroPages(path, "ZZZZ0001", 0x0A) > 0; }},
+        {"a page of a unique key's index zeroed", [](const QString &path) { return ZeroPages(path, "K00001", 0x0A) > 0; }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = MakeDb(QStringLiteral("damaged.mdb"), dao::DefaultConnect(), 400);
+        std::filesystem::permissions(QFile::encodeName(path).toStdString(), std::filesystem::perms(0640));
+        ASSERT_TRUE(c.damage(path));
+        const QByteArray data = Bytes(path);
 
-    cmDlg1.FileName = path;
-    ResetScript();
-    frmRepair form;
-    EXPECT_EQ(form.windowTitle(), FormatLangString(GetLangString(22505), {QStringLiteral("damaged")}));
+        cmDlg1.FileName = path;
+        ResetScript();
+        {
+            frmRepair form;
+            EXPECT_EQ(form.windowTitle(), FormatLangString(GetLangString(22505), {QStringLiteral("damaged")}));
+            form.Command1_Click();
+        }
+        EXPECT_EQ(Script().messages(), QStringList{GetLangString(22502) + QChar(10) + GetLangString(22503)});
+        EXPECT_EQ(Script().shown[0].title, GetLangString(22504));
+        EXPECT_NE(Bytes(path), data);
+        EXPECT_EQ(Rows(path, dao::DefaultConnect()), 200);
+        {
+            // The indexes answer again, and the password still holds.
+            dao::DatabasePtr db = dao::OpenDatabase(path, true, true, dao::DefaultConnect());
+            auto cur = db->openCursor(QStringLiteral("SELECT COUNT(*) FROM t WHERE name = 'ZZZZ0001' AND code = 'K00001'"));
+            ASSERT_TRUE(cur->next());
+            EXPECT_EQ(cur->value(0).toInt(), 1);
+            cur.reset();
+            db->Close();
+        }
+        EXPECT_EQ(Mode(path), std::filesystem::perms(0640));
+        EXPECT_FALSE(QFile::exists(BackupPathFor(path))) << "no row was lost, so no damaged copy is kept";
+        const QByteArray repaired = Bytes(path);
+        EXPECT_EQ(repairFile(path).changed, false) << "a healthy file is left as it is";
+        EXPECT_EQ(Bytes(path), repaired);
+        EXPECT_TRUE(Leftovers().isEmpty());
+        QFile::remove(path);
+    }
+}
+
+TEST_F(MaintenanceTest, CompactionKeepsTheFilesPermissions)
+{
+    for (const auto mode : {std::filesystem::perms(0600), std::filesystem::perms(0444), std::filesystem::perms(0664)}) {
+        SCOPED_TRACE(int(mode));
+        const QString path = MakeDb(QStringLiteral("mode.mdb"), QString());
+        std::filesystem::permissions(QFile::encodeName(path).toStdString(), mode);
+        RunCompact(path, {Vb::No});
+        EXPECT_EQ(Script().messages(), QStringList{Done()});
+        EXPECT_EQ(Mode(path), mode);
+        EXPECT_EQ(Rows(path, QString()), 100);
+        std::filesystem::permissions(QFile::encodeName(path).toStdString(), std::filesystem::perms(0600));
+        QFile::remove(path);
+    }
+}
+
+TEST_F(MaintenanceTest, TheWindowStaysWhileTheWorkRuns)
+{
+    cmDlg1.FileName = MakeDb(QStringLiteral("busy.mdb"), QString(), 6000);
+    ResetScript().answers = {Vb::Yes};
+    frmCompact form;
+    form.show();
+    bool running = false, stayed = false, cancelOffered = true;
+    QTimer::singleShot(0, &form, [&] {
+        running = form.Running();
+        cancelOffered = form.Command2->isEnabled();
+        PressKey(&form, Qt::Key_Escape);
+        form.close();
+        stayed = form.isVisible();
+    });
     form.Command1_Click();
-    EXPECT_EQ(Script().messages(), QStringList{GetLangString(22502) + QChar(10) + GetLangString(22503)});
-    EXPECT_EQ(Script().shown[0].title, GetLangString(22504));
-    EXPECT_NE(Bytes(path), data);
-    EXPECT_EQ(Rows(path, dao::DefaultConnect()), 200);
-    EXPECT_EQ(repairFile(path).changed, false) << "a healthy file is left as it is";
-    EXPECT_TRUE(Leftovers().isEmpty());
+    EXPECT_TRUE(running);
+    EXPECT_TRUE(stayed) << "neither Escape nor the close box ends the window during the work";
+    EXPECT_FALSE(cancelOffered);
+    EXPECT_EQ(Script().messages(), QStringList{Done()});
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(Rows(cmDlg1.FileName, QString()), 3000);
 }
 
 TEST_F(MaintenanceTest, BusyAnimationAlternatesTwoFrames)
