@@ -292,10 +292,11 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
         if (std::fabs(distance) > double(std::numeric_limits<float>::max()))
             NotAProfile(QStringLiteral("distance out of range on line %1").arg(i + 1));
         s.distParz = static_cast<float>(distance);
-        const double h = ParsePointNumber(v.at(1));
-        if (h < -32768 || h > 32767)
+        // Halves go to the even neighbour; the range is that of the rounded height.
+        const double h = std::nearbyint(ParsePointNumber(v.at(1)));
+        if (!(h >= -32768 && h <= 32767))
             NotAProfile(QStringLiteral("height out of range on line %1").arg(i + 1));
-        s.altezza = static_cast<qint16>(std::nearbyint(h));   // halves to the even neighbour
+        s.altezza = static_cast<qint16>(h);
         s.note = v.at(2);
         if (rec.fourValues)
             s.image = v.at(3);

@@ -208,13 +208,26 @@ void frmImport::cmdDest_Click()
         txtDest->setText(path);
 }
 
+int frmImport::OpenOriginDb(const QString &path)
+{
+    CloseFile(m_source);
+    m_source = OpenTelling(17529, [&] { return ImportFiles::OpenOrigin(path); });
+    return m_source ? 1 : 0;
+}
+
+int frmImport::OpenDestDb(const QString &path)
+{
+    CloseFile(m_dest);
+    m_dest = OpenTelling(17530, [&] { return ImportFiles::OpenDest(path, ImportFiles::Texts::DatabaseImport); });
+    return m_dest ? 1 : 0;
+}
+
 void frmImport::cmdStep0Next_Click()
 {
     const QString path = txtSource->text().trimmed();
     if (path.isEmpty() || Running())
         return;
-    m_source = OpenTelling(17529, [&] { return ImportFiles::OpenOrigin(path); });
-    if (m_source)
+    if (OpenOriginDb(path))
         ShowPage(1);
 }
 
@@ -229,8 +242,7 @@ void frmImport::cmdStep1Next_Click()
         MsgBox(GetLangString(17509), Vb::Exclamation);
         return;
     }
-    m_dest = OpenTelling(17530, [&] { return ImportFiles::OpenDest(path, ImportFiles::Texts::DatabaseImport); });
-    if (!m_dest)
+    if (!OpenDestDb(path))
         return;
     Label1->setText(GetLangString(17511));
     ShowPage(2);

@@ -57,6 +57,13 @@ public slots:
     void cmdStep1Next_Click();
     void cmdStep2Import_Click();
 
+public:
+    // Open the source (read-only) and the destination (read-write, brought up
+    // to date) in the window's own database objects: 1 when open, 0 when the
+    // file was refused (the reason is told).
+    int OpenOriginDb(const QString &path);
+    int OpenDestDb(const QString &path);
+
 protected:
     void Unload() override { CloseFiles(); }
 

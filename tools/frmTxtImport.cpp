@@ -72,6 +72,7 @@ frmTxtImport::frmTxtImport(QWidget *parent) : ImportWizard("frmTxtImport", paren
     ProgressBar1->setValue(0);
     cmd3Import = Button(p2, "cmd3Import");
     cmdAnnulla = Button(p2, "cmdAnnulla");
+    cmdAnnulla->setEnabled(false);   // live only while an import runs
     cmd3Exit = Button(p2, "cmd3Exit");
     {
         auto *lay = new QVBoxLayout(p2);
@@ -203,17 +204,27 @@ void frmTxtImport::cmd2Fwd_Click()
         MsgBox(GetLangString(12508), Vb::Exclamation);
         return;
     }
-    CloseDest();
-    const ImportFiles::Opened o = ImportFiles::OpenDest(path, ImportFiles::Texts::TextImport);
+    const int opened = OpenDestDb(path);
     SetMainPointer(0);
-    if (!o.ok()) {
-        TellOpenFailure(o);
+    if (!opened)
         return;
-    }
-    m_dest = o.db;
     Label1->setText(GetLangString(12507));
     cmdAnnulla->setEnabled(false);
     ShowPage(2);
+}
+
+int frmTxtImport::OpenDestDb(const QString &DestDbName)
+{
+    CloseDest();
+    if (!QFileInfo(DestDbName).isFile())
+        return 0;
+    const ImportFiles::Opened o = ImportFiles::OpenDest(DestDbName, ImportFiles::Texts::TextImport);
+    if (!o.ok()) {
+        TellOpenFailure(o);
+        return 0;
+    }
+    m_dest = o.db;
+    return 1;
 }
 
 void frmTxtImport::cmd3Import_Click()

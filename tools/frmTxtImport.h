@@ -48,6 +48,11 @@ public:
 
     const QStringList &Files() const { return m_files; }
 
+    // Opens the destination in the window's own database object: 1 when open,
+    // 0 otherwise. A file that does not exist gives 0 at once and says
+    // nothing; a refused one is told.
+    int OpenDestDb(const QString &DestDbName);
+
 public slots:
     void UpdateControls();
     void cmdOpenTxt_Click();

@@ -264,8 +264,9 @@ TEST_F(ImportWindowTest, DatabaseWizardRefusals)
         EXPECT_EQ(w.Page(), 1);
         ASSERT_EQ(Script().shown.size(), 1u);
         EXPECT_TRUE(Script().shown[0].text.startsWith(c.message)) << Script().shown[0].text.toStdString();
-        if (!c.title.isEmpty())
+        if (!c.title.isEmpty()) {
             EXPECT_EQ(Script().shown[0].title, c.title);
+        }
         EXPECT_EQ(Hash(c.dest), before);
     }
     // The database held by the main window says how to go on.
@@ -427,6 +428,45 @@ TEST_F(ImportWindowTest, DatabaseWizardFailureAndUnwritableLog)
     EXPECT_EQ(Rows(dst, QStringLiteral("SELECT COUNT(*) FROM CampioniSalite WHERE IDPercorso = 'A'")), 2);
 }
 
+// A source with nothing in it: an empty run that still completes, shows both
+// counts as 0 and leaves a log of one empty line. The opening procedures
+// answer 1 or 0 as the pages rely on.
+TEST_F(ImportWindowTest, DatabaseWizardEmptySourceAndOpenings)
+{
+    const QString src = MakeDb(QStringLiteral("empty.mdb"));
+    const QString dst = MakeDb(QStringLiteral("dest.mdb"), [](dao::Database &db) { Card(db, true, "Kept", 2); });
+    const QString before = Dump(dst);
+    const QString text = WriteFile(QStringLiteral("text.mdb"), "not a database\r\n");
+    WriteFile(QStringLiteral("tmp/LogImport.txt"), "previous\r\n");
+
+    frmImport &w = ToImportPage(src, dst);
+    ResetScript();
+    w.cmdStep2Import->click();
+    ASSERT_EQ(w.Page(), 3) << Script().messages().join('|').toStdString();
+    EXPECT_EQ(Script().messages(), QStringList{GetLangString(17519)});
+    EXPECT_EQ(w.Label2->text(), QStringLiteral("Imported Climbs: 0"));
+    EXPECT_EQ(w.Label3->text(), QStringLiteral("Imported  Tours: 0"));
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("tmp/LogImport.txt"))), QByteArray("\r\n"));
+    w.close();
+    m_db.reset();
+    EXPECT_EQ(Dump(dst), before);
+
+    frmImport again;
+    ResetScript();
+    EXPECT_EQ(again.OpenOriginDb(text), 0);
+    EXPECT_EQ(again.OpenDestDb(text), 0);
+    EXPECT_EQ(Script().messages(), (QStringList{GetLangString(17505), GetLangString(17505)}));
+    EXPECT_EQ(again.OpenOriginDb(src), 1);
+    EXPECT_EQ(again.OpenDestDb(dst), 1);
+    frmTxtImport txt;
+    ResetScript();
+    EXPECT_EQ(txt.OpenDestDb(Path(QStringLiteral("missing.mdb"))), 0);   // says nothing
+    EXPECT_EQ(txt.OpenDestDb(text), 0);
+    EXPECT_EQ(Script().messages(), QStringList{GetLangString(12502)});
+    again.close();   // lets the destination go
+    EXPECT_EQ(txt.OpenDestDb(dst), 1);
+}
+
 // The text wizard through its four pages with a multiple selection: another
 // program's file skipped, Windows-1252 read, the destination remembered.
 TEST_F(ImportWindowTest, TextWizardImportsChosenFiles)
@@ -488,8 +528,12 @@ TEST_F(ImportWindowTest, TextWizardImportsChosenFiles)
     frmTxtImport again;
     Script().files.push_back(a);
     again.cmdOpenTxt->click();
+    EXPECT_EQ(Script().shown.back().request.initDir, Path(QStringLiteral("profiles")));   // InitDir
     EXPECT_EQ(Items(again.List1), QStringList{QStringLiteral("1 - ") + a});
     again.cmd1Ffw->click();
+    EXPECT_EQ(again.txtDest->text(), dst);
+    again.cmdDest->click();   // cancelled: the field keeps the last destination
+    EXPECT_EQ(Script().shown.back().request.initDir, m_root.path());   // LastDir
     EXPECT_EQ(again.txtDest->text(), dst);
 }
 
@@ -531,10 +575,12 @@ TEST_F(ImportWindowTest, TextWizardDestinationChecksAndSettings)
         w.cmd2Fwd->click();
         EXPECT_EQ(w.Page(), c.page);
         EXPECT_EQ(Script().messages(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
-        if (!c.title.isEmpty())
+        if (!c.title.isEmpty()) {
             EXPECT_EQ(Script().shown.at(0).title, c.title);
-        if (c.page == 1)
+        }
+        if (c.page == 1) {
             EXPECT_EQ(Hash(c.dest), before);
+        }
     }
 
     // The database open in the main window is refused as in use.

@@ -135,13 +135,15 @@ TEST_F(ImportEngineTest, CriterionDecidesForExistingCards)
         ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
         EXPECT_EQ(r.climbs.contains(name), c.counted);
         EXPECT_EQ(questions.size(), c.asked ? 1 : 0);
-        if (c.asked)
+        if (c.asked) {
             EXPECT_TRUE(questions.first().contains(name + QStringLiteral(" climb data already exist.\nOverwrite")))
                 << questions.first().toStdString();
+        }
         const QList<int> h = heights(*dst, name);
         EXPECT_EQ(h.size(), c.samplesAfter);
-        if (!h.isEmpty())
+        if (!h.isEmpty()) {
             EXPECT_EQ(h.first(), c.fromSource ? 1000 : 100);
+        }
         // An existing card's own fields never change.
         EXPECT_EQ(region(*dst, name), c.exists ? QStringLiteral("own region") : QStringLiteral("source region"));
         src->Execute(QStringLiteral("DELETE FROM CampioniSalite"));
@@ -167,6 +169,32 @@ TEST_F(ImportEngineTest, OnlyCheckedKindsAndQuotedNames)
     EXPECT_EQ(r.climbs, QStringList{odd});
     EXPECT_TRUE(r.routes.isEmpty());
     EXPECT_EQ(heights(*dst, odd).size(), 2);
+}
+
+// A card is found as the destination's key finds it: letters A to Z without
+// regard to case, every other character as it is.
+TEST_F(ImportEngineTest, NamesCompareAsTheKeyDoes)
+{
+    const QString accented = QString::fromUtf8("\u00c9conomie"), lower = QString::fromUtf8("\u00e9conomie");
+    addCard(*dst, true, QStringLiteral("PASSO STELVIO"), QStringLiteral("own"), 2, 100);
+    addCard(*dst, true, lower, QStringLiteral("own"), 0);
+    addCard(*src, true, QStringLiteral("Passo Stelvio"), QStringLiteral("src"), 3, 1000);
+    addCard(*src, true, accented, QStringLiteral("src"), 1, 1000);
+
+    Result r = CopyRaces(*src, *dst, true, false, Criterion::NoOverwrite, {});
+    ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(r.climbs, QStringList{accented});   // a card of its own beside the lower-case one
+    EXPECT_EQ(heights(*dst, QStringLiteral("Passo Stelvio")), (QList<int>{100, 101}));
+    EXPECT_EQ(region(*dst, accented), QStringLiteral("src"));
+    EXPECT_EQ(region(*dst, lower), QStringLiteral("own"));
+
+    r = CopyRaces(*src, *dst, true, false, Criterion::OverwriteAll, {});
+    ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(r.climbs, (QStringList{QStringLiteral("Passo Stelvio"), accented}));
+    EXPECT_EQ(heights(*dst, QStringLiteral("passo stelvio")), (QList<int>{1000, 1001, 1002}));
+    EXPECT_EQ(region(*dst, QStringLiteral("Passo Stelvio")), QStringLiteral("own"));
+    EXPECT_EQ(heights(*dst, accented), QList<int>{1000});
+    EXPECT_TRUE(heights(*dst, lower).isEmpty());
 }
 
 TEST_F(ImportEngineTest, AbortAndFailureLeaveDestinationAsBefore)
@@ -224,9 +252,44 @@ TEST(ImportLog, FormatAndFailure)
     // A folder that cannot be written: false, and the previous log stays.
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool canStillWrite = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);   // root ignores modes
-    if (!canStillWrite)
+    if (!canStillWrite) {
         EXPECT_FALSE(WriteImportLog(dir.path(), {QStringLiteral("x")}, {}));
+    }
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_FALSE(WriteImportLog(dir.filePath(QStringLiteral("missing/folder")), {QStringLiteral("x")}, {}));
     EXPECT_EQ(read(), QByteArray("Localit\xc3\xa0\r\nD\"Q'x\r\n\r\nGiro\r\n"));
+}
+
+// An older source file without "Stato" and "image" is read as if they were
+// empty; a card of more than 32,767 samples is copied whole.
+TEST_F(ImportEngineTest, OlderSourceAndLongCards)
+{
+    src->ExecuteScript(QStringLiteral("ALTER TABLE CampioniSalite DROP COLUMN image;"
+                                      "ALTER TABLE CampioniPercorsi DROP COLUMN image;"
+                                      "ALTER TABLE [Dati Salite] DROP COLUMN Stato;"
+                                      "ALTER TABLE [Dati Percorsi] DROP COLUMN Stato;"));
+    addCard(*src, true, QStringLiteral("Old"), QStringLiteral("r"), 2);
+    addCard(*src, false, QStringLiteral("Old route"), QStringLiteral("r"), 1);
+    src->ExecuteScript(QStringLiteral(
+        "INSERT INTO [Dati Salite] (IDPercorso, Lunghezza) VALUES ('Long', 400);"
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 39999) "
+        "INSERT INTO CampioniSalite (IDPercorso, DistParz, Altezza) SELECT 'Long', i * 0.01, i % 3000 FROM n;"));
+    const QString sourceBefore = dump(*src);
+
+    const Result r = CopyRaces(*src, *dst, true, true, Criterion::NoOverwrite, {});
+    ASSERT_EQ(r.status, Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(r.climbs, (QStringList{QStringLiteral("Old"), QStringLiteral("Long")}));
+    EXPECT_EQ(r.routes, QStringList{QStringLiteral("Old route")});
+    for (const char *sql : {"SELECT COUNT(*) FROM [Dati Salite] WHERE IDPercorso = 'Old' AND Stato = ''",
+                            "SELECT COUNT(*) FROM [Dati Percorsi] WHERE IDPercorso = 'Old route' AND Stato = ''",
+                            "SELECT COUNT(*) FROM CampioniPercorsi WHERE image = ''"}) {
+        auto c = dst->openCursor(QLatin1String(sql));
+        ASSERT_TRUE(c->next());
+        EXPECT_EQ(c->value(0).toInt(), 1) << sql;
+    }
+    EXPECT_EQ(heights(*dst, QStringLiteral("Old")).size(), 2);
+    const QList<int> longHeights = heights(*dst, QStringLiteral("Long"));
+    ASSERT_EQ(longHeights.size(), 40000);
+    EXPECT_EQ(longHeights.last(), 39999 % 3000);
+    EXPECT_EQ(dump(*src), sourceBefore);
 }

@@ -97,3 +97,25 @@ TEST(ImportFiles, SameFileSeesThroughPaths)
     EXPECT_TRUE(SameFile(a, dir.filePath(QStringLiteral("link.mdb"))));
     EXPECT_FALSE(SameFile(a, dir.filePath(QStringLiteral("b.mdb"))));
 }
+
+// A destination the user may not write is refused with the database error and
+// left as it was. (Root writes any file, so there the case cannot be made.)
+TEST(ImportFiles, ReadOnlyDestinationRefusedUnchanged)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("readonly.mdb"));
+    ASSERT_TRUE(QFile::copy(TestSupport::BinDir() + QStringLiteral("/ZidoVodu.dat"), path));
+    QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (QFile(path).open(QIODevice::ReadWrite))
+        GTEST_SKIP() << "this user writes read-only files";
+    const QByteArray before = Hash(path);
+    const Opened o = OpenDest(path, Texts::DatabaseImport);
+    EXPECT_FALSE(o.ok());
+    EXPECT_NE(o.errorNumber, 0) << o.errorText.toStdString();
+    EXPECT_EQ(Hash(path), before);
+    // As a source it opens: the source is only read.
+    const Opened origin = OpenOrigin(path);
+    ASSERT_TRUE(origin.ok());
+    origin.db->Close();
+    EXPECT_EQ(Hash(path), before);
+}

@@ -128,7 +128,8 @@ TEST_F(TextImportFuzz, HostileValues)
     };
     for (const auto &c : cases) {
         const auto status = run(c.bytes, c.what);
-        if (c.fails)
+        if (c.fails) {
             EXPECT_EQ(status, TextImport::Result::Failed) << c.what;
+        }
     }
 }

@@ -70,20 +70,73 @@ TEST_F(TextImportTest, FilesAndWhatTheyStore)
     EXPECT_EQ(value("SELECT Note FROM CampioniSalite WHERE IDPercorso = ?", "Cp1252").toString(), QString::fromUtf8("Località"));
 }
 
+// The overwrite box against an existing card with or without samples: the
+// file's samples replace the card's own only when asked, go in freely when the
+// card has none, and the card itself never changes.
 TEST_F(TextImportTest, OverwriteChoiceKeepsTheCard)
 {
-    db->Execute("INSERT INTO [Dati Salite] (IDPercorso, Lunghezza, Regione) VALUES ('Mortirolo', 9.9, 'own')");
-    db->Execute("INSERT INTO CampioniSalite (IDPercorso, DistParz, Altezza) VALUES ('Mortirolo', 0, 7)");
+    const struct {
+        bool cardHasSamples, overwrite;
+        int samplesAfter;
+        int firstHeight;
+    } cases[] = {
+        {true, false, 1, 7},
+        {true, true, 2, 100},
+        {false, false, 2, 100},
+        {false, true, 2, 100},
+    };
     const QString f = file("m.txt", profile("Vettaro-V4", "Dati Salite", "Mortirolo",
                                             "0,100,\"\",\"\"\r\n1,200,\"\",\"\"\r\n", "2", "Regione=file\r\n"));
-    for (bool overwrite : {false, true}) {
-        SCOPED_TRACE(overwrite);
-        const TextImport::Result r = TextImport::Import(*db, {f}, overwrite, TextImport::ReadProfileFile, {});
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "samples " << c.cardHasSamples << " overwrite " << c.overwrite);
+        db->Execute("DELETE FROM CampioniSalite");
+        db->Execute("DELETE FROM [Dati Salite]");
+        db->Execute("INSERT INTO [Dati Salite] (IDPercorso, Lunghezza, Regione) VALUES ('Mortirolo', 9.9, 'own')");
+        if (c.cardHasSamples)
+            db->Execute("INSERT INTO CampioniSalite (IDPercorso, DistParz, Altezza) VALUES ('Mortirolo', 0, 7)");
+        const TextImport::Result r = TextImport::Import(*db, {f}, c.overwrite, TextImport::ReadProfileFile, {});
         ASSERT_EQ(r.status, TextImport::Result::Completed);
         EXPECT_TRUE(r.climbs.isEmpty());   // an existing card is not counted
-        EXPECT_EQ(samples("CampioniSalite", "Mortirolo"), overwrite ? 2 : 1);
+        EXPECT_EQ(samples("CampioniSalite", "Mortirolo"), c.samplesAfter);
+        EXPECT_EQ(value("SELECT MIN(Altezza) FROM CampioniSalite WHERE IDPercorso = ?", "Mortirolo").toInt(), c.firstHeight);
         EXPECT_EQ(value("SELECT Regione FROM [Dati Salite] WHERE IDPercorso = ?", "Mortirolo").toString(), "own");
+        EXPECT_NEAR(value("SELECT Lunghezza FROM [Dati Salite] WHERE IDPercorso = ?", "Mortirolo").toDouble(), 9.9, 1e-4);
     }
+}
+
+// More than 32,767 sample lines are all read and stored; start and end
+// heights are whole metres, halves going to the even neighbour as the
+// heights of the samples do.
+TEST_F(TextImportTest, LongFilesAndRoundedHeights)
+{
+    QByteArray lines;
+    for (int i = 0; i < 40000; ++i)
+        lines += QByteArray::number(i * 0.01, 'f', 2) + "," + QByteArray::number(i % 3000) + ",\"\",\"\"\r\n";
+    const QString f = file("long.txt", profile("Vettaro-V4", "Dati Salite", "Long", lines, "40000")
+                                           .replace("Quotainiziale=800", "Quotainiziale=800.5")
+                                           .replace("Quotafinale=1500", "Quotafinale=1501.5"));
+    const TextImport::Result r = TextImport::Import(*db, {f}, false, TextImport::ReadProfileFile, {});
+    ASSERT_EQ(r.status, TextImport::Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(samples("CampioniSalite", "Long"), 40000);
+    EXPECT_EQ(value("SELECT Quotainiziale FROM [Dati Salite] WHERE IDPercorso = ?", "Long").toInt(), 800);
+    EXPECT_EQ(value("SELECT Quotafinale FROM [Dati Salite] WHERE IDPercorso = ?", "Long").toInt(), 1502);
+}
+
+// Values are read whole, not cut short: a name of 200 characters arrives as it
+// is; one longer than the card's field fails the run rather than being cut.
+TEST_F(TextImportTest, LongValuesAreKeptWholeOrRefused)
+{
+    const QByteArray name200(200, 'n'), name300(300, 'm');
+    const QString fits = file("fits.txt", profile("Vettaro-V4", "Dati Percorsi", name200, "", "0"));
+    TextImport::Result r = TextImport::Import(*db, {fits}, false, TextImport::ReadProfileFile, {});
+    ASSERT_EQ(r.status, TextImport::Result::Completed) << r.errorText.toStdString();
+    EXPECT_EQ(r.routes, QStringList{QString::fromLatin1(name200)});
+
+    const QString tooLong = file("long.txt", profile("Vettaro-V4", "Dati Percorsi", name300, "", "0"));
+    r = TextImport::Import(*db, {tooLong}, false, TextImport::ReadProfileFile, {});
+    EXPECT_EQ(r.status, TextImport::Result::Failed);
+    EXPECT_EQ(r.failedFile, tooLong);
+    EXPECT_FALSE(value("SELECT COUNT(*) FROM [Dati Percorsi] WHERE IDPercorso = ?", QString::fromLatin1(name300)).toInt());
 }
 
 TEST_F(TextImportTest, BrokenFileOrAbortKeepsNothing)
@@ -97,6 +150,9 @@ TEST_F(TextImportTest, BrokenFileOrAbortKeepsNothing)
         {"short line", profile("Vettaro-V4", "Dati Salite", "Short", "0,1\r\n", "1")},
         {"negative number", profile("Vettaro-V4", "Dati Salite", "Short", "0,1,\"\",\"\"\r\n", "-1")},
         {"height out of range", profile("Vettaro-V4", "Dati Salite", "Short", "0,99999,\"\",\"\"\r\n", "1")},
+        {"height rounding out of range", profile("Vettaro-V4", "Dati Salite", "Short", "0,32767.5,\"\",\"\"\r\n", "1")},
+        {"start height rounding out of range", profile("Vettaro-V4", "Dati Salite", "Short", "", "0")
+                                                   .replace("Quotainiziale=800", "Quotainiziale=32767.5")},
         {"bad distance", profile("Vettaro-V4", "Dati Salite", "Short", "x,1,\"\",\"\"\r\n", "1")},
         {"bad start height", profile("Vettaro-V4", "Dati Percorsi", "Short", "", "0").replace("Quotainiziale=800", "")
                                  .replace("[Tab]\r\nName=Dati Percorsi", "[Tab]\r\nName=Dati Salite")

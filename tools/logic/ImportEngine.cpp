@@ -5,6 +5,8 @@
 #include "platform/error/VbError.h"
 
 #include <QDir>
+#include <QHash>
+#include <QSet>
 #include <QSaveFile>
 
 namespace ImportEngine {
@@ -78,6 +80,17 @@ int CountOf(dao::Database &db, const QString &sql, const QVariantList &params = 
     return c->next() ? c->value(0).toInt() : 0;
 }
 
+// A name as the destination's key compares it: the text columns compare
+// without regard to case for the letters A to Z only.
+QString KeyOf(const QString &name)
+{
+    QString key = name;
+    for (QChar &c : key)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + 32);
+    return key;
+}
+
 class Run {
 public:
     Run(dao::Database &src, dao::Database &dst, Criterion criterion, const Callbacks &cb)
@@ -114,8 +127,20 @@ public:
                                         + cardCols.destination.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
                                         + placeholders(int(cardCols.destination.size())) + QLatin1Char(')'));
         BatchInsert insertSample(m_dst, Br(k.samples), sampleCols.destination);
-        const QString cardCount = QStringLiteral("SELECT COUNT(*) FROM ") + Br(k.cards) + QStringLiteral(" WHERE [IDPercorso]=?");
-        const QString sampleCount = QStringLiteral("SELECT COUNT(*) FROM ") + Br(k.samples) + QStringLiteral(" WHERE [IDPercorso]=?");
+        // The destination's cards of this kind and how many samples each has,
+        // read once and kept up to date as the run writes: each source card is
+        // then looked up by its key without a query of its own.
+        QSet<QString> destCards;
+        QHash<QString, int> destSamples;
+        {
+            auto c = m_dst.openCursor(QStringLiteral("SELECT [IDPercorso] FROM ") + Br(k.cards));
+            while (c->next())
+                destCards.insert(KeyOf(c->value(0).toString()));
+            c = m_dst.openCursor(QStringLiteral("SELECT [IDPercorso], COUNT(*) FROM ") + Br(k.samples)
+                                 + QStringLiteral(" GROUP BY [IDPercorso]"));
+            while (c->next())
+                destSamples[KeyOf(c->value(0).toString())] += c->value(1).toInt();
+        }
         auto deleteSamples = m_dst.prepare(QStringLiteral("DELETE FROM ") + Br(k.samples) + QStringLiteral(" WHERE [IDPercorso]=?"));
         const QString sampleSelect = QStringLiteral("SELECT ") + sampleCols.select.join(QLatin1Char(','))
                                      + QStringLiteral(" FROM ") + Br(k.samples)
@@ -141,33 +166,36 @@ public:
             if (aborted())
                 return;
             const QString name = card.value(nameColumn).toString();
-            const bool exists = CountOf(m_dst, cardCount, {name}) > 0;
+            const QString key = KeyOf(name);
+            const bool exists = destCards.contains(key);
             // The source samples are opened once: a first row tells that there
             // are some, and the copy goes on from it.
             auto samples = m_src.openCursor(sampleSelect, {name});
             const bool sourceHasSamples = samples->next();
-            bool copySamples = false;
             if (exists) {
+                bool copySamples = false;
                 if (sourceHasSamples) {
-                    if (CountOf(m_dst, sampleCount, {name}) == 0) {
+                    if (destSamples.value(key) == 0) {
                         copySamples = true;
                     } else if (m_criterion == Criterion::OverwriteAll
                                || (m_criterion == Criterion::ConfirmRequest && m_cb.confirm
                                    && m_cb.confirm(FormatLangString(GetLangString(k.question1), {name})
                                                    + QLatin1Char('\n') + GetLangString(k.question2)))) {
                         deleteSamples->execute({name});
+                        destSamples[key] = 0;
                         copySamples = true;
                     }
                 }
                 if (copySamples) {
-                    if (!copy(*samples, insertSample))
+                    if (!copy(*samples, insertSample, destSamples[key]))
                         return;
                     names << name;
                 }
             } else {
                 insertCard->execute(card);
+                destCards.insert(key);
                 names << name;
-                if (sourceHasSamples && !copy(*samples, insertSample))
+                if (sourceHasSamples && !copy(*samples, insertSample, destSamples[key]))
                     return;
             }
             progress(label, ++done, int(cards.size()));
@@ -177,20 +205,16 @@ public:
 
 private:
     // The samples of one card, all written before the next card is looked at;
-    // rows holds its first row already.
-    bool copy(dao::ReadCursor &rows, BatchInsert &insert)
+    // rows holds its first row already. copied counts the rows sent.
+    bool copy(dao::ReadCursor &rows, BatchInsert &insert, int &copied)
     {
-        QVariantList row;
-        const int columns = rows.columnCount();
         do {
             if (aborted()) {
                 insert.discard();
                 return false;
             }
-            row.clear();
-            for (int i = 0; i < columns; ++i)
-                row << rows.value(i);
-            insert.add(row);
+            insert.add(rows);
+            ++copied;
         } while (rows.next());
         insert.flush();
         return true;

@@ -6,20 +6,24 @@
 
 #include <QFile>
 
+#include <cmath>
+
 namespace TextImport {
 namespace {
 
+// A start or end height as the card keeps it: whole metres, halves to the even
+// neighbour (as the sample heights are read).
 qint16 SmallInt(const QString &text)
 {
     if (text.trimmed().isEmpty())
         return 0;
     bool ok = false;
-    const double v = text.trimmed().toDouble(&ok);
+    const double v = std::nearbyint(text.trimmed().toDouble(&ok));
     if (!ok)
         throw VbError(13, QStringLiteral("Type mismatch: \"%1\"").arg(text.left(40)));
-    if (v < -32768.5 || v > 32767.5)
+    if (!(v >= -32768 && v <= 32767))
         throw VbError(6, QStringLiteral("Overflow: \"%1\"").arg(text.left(40)));
-    return qint16(qRound(v));
+    return qint16(v);
 }
 
 int Count(dao::Database &db, const QString &sql, const QString &name)
