@@ -115,8 +115,7 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     } catch (const VbError &e) {
         ShowDataError(e);
     }
-    m_numero->setText(QStringLiteral(" ") + GetLangString(climbs ? 24500 : 19500) + QStringLiteral(" ")
-                      + QString::number(m_count));
+    ShowCount();
     if (MDIfrmBike *main = MDIfrmBike::instance()) {
         for (const char *key : kCommands)
             main->EnableCommand(QString::fromLatin1(key), true);
@@ -166,6 +165,22 @@ void PerformanceList::UpdateControls()
         // Every heading shows whole, in any language.
         m_grid->setColumnWidth(c, qMax(head->defaultSectionSize(), head->sectionSizeHint(c)));
     }
+    // After a change of language the count and the statistics of the shown
+    // list speak the new one too; the message panel keeps what it shows.
+    ShowCount();
+    if (!m_listSql.isEmpty()) {
+        MDIfrmBike *main = MDIfrmBike::instance();
+        const QString message = main ? main->StatusPanelText(1) : QString();
+        ShowStats();
+        if (main)
+            main->SetStatusPanelText(1, message);
+    }
+}
+
+void PerformanceList::ShowCount()
+{
+    m_numero->setText(QStringLiteral(" ") + GetLangString(m_kind == Kind::Climbs ? 24500 : 19500)
+                      + QStringLiteral(" ") + QString::number(m_count));
 }
 
 // Every step of an athlete change is tried on its own: no athlete, an empty

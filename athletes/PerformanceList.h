@@ -74,6 +74,8 @@ private:
     void athleteChanged();
     bool showSource(const QString &source);
     void headClick(int column);
+    // The athlete count after the position, in the current language.
+    void ShowCount();
 
     const AthleteLists::Kind m_kind;
     data::DataControl *m_athletes = nullptr;
