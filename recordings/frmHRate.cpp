@@ -104,8 +104,9 @@ frmHRate::frmHRate(QWidget *parent) : QWidget(parent)
 
 void frmHRate::fitColumns(bool keepWider)
 {
-    // A column without a stored width starts wide enough for the longest
-    // word of its header, which wraps onto two lines.
+    // Every column is wide enough for the longest word of its header, which
+    // wraps onto two lines: a width stored while another language was shown
+    // would otherwise cut the words of this one.
     QFont bold = m_grid->horizontalHeader()->font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
@@ -113,10 +114,8 @@ void frmHRate::fitColumns(bool keepWider)
         bool stored = false;
         const int twips = GetSetting(AppName, kSection, ColumnKey(c)).trimmed().toInt(&stored);
         int width = std::max(1, (stored ? twips : 1000) / kTwipsPerPixel);
-        if (!stored) {
-            for (const QString &word : m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().split(' '))
-                width = std::max(width, metrics.horizontalAdvance(word) + 12);
-        }
+        for (const QString &word : m_model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().split(' '))
+            width = std::max(width, metrics.horizontalAdvance(word) + 12);
         if (keepWider)
             width = std::max(width, m_grid->columnWidth(c));
         m_grid->setColumnWidth(c, width);

@@ -302,11 +302,16 @@ TEST_F(RecordingWindow, TableLayoutKeptInTwips)
               QStringLiteral("1500"));
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col0Width")), QString());
     SaveSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col4Width"), QStringLiteral("wide"));
-    SaveSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col5Width"), QStringLiteral("600"));
+    SaveSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col5Width"), QStringLiteral("2400"));
+    SaveSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col6Width"), QStringLiteral("15"));
     Open();
     EXPECT_EQ(Grid()->columnWidth(3), 100);
     EXPECT_EQ(Grid()->columnWidth(4), fresh4);   // not a number: the default
-    EXPECT_EQ(Grid()->columnWidth(5), 40);       // a stored width is taken as it is
+    EXPECT_EQ(Grid()->columnWidth(5), 160);      // a stored width is taken as it is
+    // ... unless it would cut a word of the header ("Cadence").
+    QFont bold = Grid()->horizontalHeader()->font();
+    bold.setBold(true);
+    EXPECT_GT(Grid()->columnWidth(6), QFontMetrics(bold).horizontalAdvance(GetLangString(15514)));
 }
 
 // Importing: a climb with its thinned samples; refusals that store nothing;
@@ -420,6 +425,11 @@ TEST_P(RecordingWindowLanguages, EveryTextFits)
     LoadLanguages(TestSupport::BinDir());
     ASSERT_EQ(SelectLanguage(lang, QStringLiteral("1033")), lang);
     ASSERT_FALSE(GetLangString(15508).startsWith(QStringLiteral("No")));
+    // The widths a first opening stores (1000 twips each) must not cut the
+    // longer words of another language.
+    for (int col = 1; col <= 10; ++col)
+        SaveSetting(AppName, QStringLiteral("frmHRate"), QStringLiteral("MSFlexGrid1 - Col%1Width").arg(col),
+                    QStringLiteral("1000"));
     frmHRate &w = Open();
     ASSERT_TRUE(w.OpenRecording(Device(QStringLiteral("hac4-hac5.tur")), 2));
     w.resize(w.sizeHint());
