@@ -251,7 +251,11 @@ bool FieldValidator::eventFilter(QObject *watched, QEvent *event)
         if (m_filter == Decimal && LastKeyCode == 110)
             ka = 110;
         const int16_t typed = KeyAsciiOf(ke);
-        const QString text = m_box->text();
+        // A typed character replaces the selected text, so the limits count
+        // the text without it: a full field typed over keeps what is typed.
+        QString text = m_box->text();
+        if (m_box->hasSelectedText())
+            text.remove(m_box->selectionStart(), m_box->selectedText().size());
         const int16_t max = int16_t(qBound(0, m_maxLen, 32767));
         switch (m_filter) {
         case Integer: KeyPressInteger(ka, text, max); break;

@@ -278,6 +278,36 @@ TEST(FieldValidator, IntegerFieldKeepsItsLimit)
     ResetValidatorEffects();
 }
 
+// A full field whose text is selected takes what is typed over it: the
+// selection gives way, so a time typed over the old one is not cut to
+// ":43:00" and then emptied on leaving.
+TEST(FieldValidator, TypingOverASelectionReplacesIt)
+{
+    int beeps = 0;
+    SetValidatorEffects([&] { ++beeps; }, [] {});
+    struct Case { FieldValidator::Filter filter; int maxLen; const char *old, *typed; };
+    for (const Case &c : {Case{FieldValidator::Time, 0, "00:45:30", "00:43:00"},
+                          Case{FieldValidator::Integer, 3, "190", "185"},
+                          Case{FieldValidator::MaxLen, 4, "ABCD", "WXYZ"}}) {
+        SCOPED_TRACE(c.old);
+        QLineEdit a;
+        FieldValidator::Install(&a, c.filter, c.maxLen);
+        a.setText(QString::fromLatin1(c.old));
+        a.selectAll();
+        for (const char *t = c.typed; *t; ++t) {
+            const char ch[2] = {*t, 0};
+            const int key = *t == ':' ? Qt::Key_Colon : (*t >= 'A' ? Qt::Key_A + (*t - 'A') : Qt::Key_0 + (*t - '0'));
+            Press(&a, key, ch);
+        }
+        EXPECT_EQ(a.text(), QString::fromLatin1(c.typed));
+        // Without a selection the limit still holds.
+        Press(&a, Qt::Key_1, "1");
+        EXPECT_EQ(a.text(), QString::fromLatin1(c.typed));
+    }
+    EXPECT_EQ(beeps, 3);
+    ResetValidatorEffects();
+}
+
 TEST(Validators, KeypadKeyCodes)
 {
     struct Case { int key; Qt::KeyboardModifiers mods; int code; };
