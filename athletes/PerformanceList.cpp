@@ -166,15 +166,10 @@ void PerformanceList::UpdateControls()
         m_grid->setColumnWidth(c, qMax(head->defaultSectionSize(), head->sectionSizeHint(c)));
     }
     // After a change of language the count and the statistics of the shown
-    // list speak the new one too; the message panel keeps what it shows.
+    // list speak the new one too.
     ShowCount();
-    if (!m_listSql.isEmpty()) {
-        MDIfrmBike *main = MDIfrmBike::instance();
-        const QString message = main ? main->StatusPanelText(1) : QString();
+    if (!m_listSql.isEmpty())
         ShowStats();
-        if (main)
-            main->SetStatusPanelText(1, message);
-    }
 }
 
 void PerformanceList::ShowCount()
