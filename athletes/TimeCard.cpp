@@ -170,9 +170,12 @@ void TimeCard::onAddStateChanged(bool adding)
     m_place->setEnabled(adding);
     if (!adding)
         return;
+    // No name is chosen yet, so the down arrow picks the first one.
     const QString select = GetLangString(m_cfg.selectFromList);
-    m_athlete->setEditText(select);
-    m_place->setEditText(select);
+    for (QComboBox *c : {m_athlete, m_place}) {
+        c->setCurrentIndex(-1);
+        c->setEditText(select);
+    }
     m_date->SetValue(QDate::currentDate());
     m_athlete->setFocus();
 }

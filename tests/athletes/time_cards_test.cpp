@@ -116,6 +116,16 @@ TEST_P(TimeCardTest, ListsAcceptOnlyListedNames)
     Combo("cmbIDPers")->setEditText(QStringLiteral("ROSSI"));
     Leave(Combo("cmbIDPers")->lineEdit());
     EXPECT_EQ(Combo("cmbIDPers")->currentText(), QStringLiteral("ROSSI"));
+
+    // A new time: the down arrow in a list that says "(Select from list)"
+    // picks its first name, then the next one.
+    w.cmdRefresh_Click();
+    w.cmdAdd_Click();
+    ASSERT_EQ(Combo("cmbIDPercorso")->currentText(), GetLangString(text(501)));
+    Key(Combo("cmbIDPercorso"), Qt::Key_Down);
+    EXPECT_EQ(Combo("cmbIDPercorso")->currentText(), QStringLiteral("Giau"));
+    Key(Combo("cmbIDPercorso"), Qt::Key_Down);
+    EXPECT_EQ(Combo("cmbIDPercorso")->currentText(), QStringLiteral("Stelvio"));
 }
 
 TEST_P(TimeCardTest, TimeAndGearFields)
