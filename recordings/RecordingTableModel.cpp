@@ -77,7 +77,13 @@ QVariant RecordingTableModel::headerData(int section, Qt::Orientation orientatio
         return {};
     if (orientation == Qt::Vertical)
         return section + 1;
-    return section >= 1 && section <= 10 ? m_headers.value(section - 1) : QString();
+    if (section < 1 || section > 10)
+        return QString();
+    // A header wraps only at its blanks: a word joiner after each slash keeps
+    // a unit such as "[S/min]" on one line.
+    QString header = m_headers.value(section - 1);
+    header.replace(QLatin1Char('/'), QStringLiteral("/\u2060"));
+    return header;
 }
 
 QString RecordingTableModel::rangeText(int top, int left, int bottom, int right) const

@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
@@ -449,8 +450,30 @@ TEST_P(RecordingWindowLanguages, EveryTextFits)
     QFont bold = Grid()->horizontalHeader()->font();
     bold.setBold(true);
     for (int col = 1; col <= 10; ++col) {
-        for (const QString &word : Grid()->model()->headerData(col, Qt::Horizontal).toString().split(' '))
+        const QString header = Grid()->model()->headerData(col, Qt::Horizontal).toString();
+        for (const QString &word : header.split(' '))
             EXPECT_LE(QFontMetrics(bold).horizontalAdvance(word), Grid()->columnWidth(col)) << word.toStdString();
+        // A unit such as "[S/min]" wraps as a whole: even where the text up to
+        // its slash would fit a line, the line ends at a blank.
+        const qsizetype slash = header.indexOf(QLatin1Char('/'));
+        if (slash < 0)
+            continue;
+        QTextLayout layout(header, bold);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        // Room for the text up to the slash and half the next letter.
+        const QFontMetricsF metrics(bold);
+        const qreal width = metrics.horizontalAdvance(header.left(slash + 1))
+            + metrics.horizontalAdvance(header.mid(slash + 1, 1)) / 2;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            const qsizetype end = line.textStart() + line.textLength();
+            EXPECT_TRUE(end == header.size() || header.at(end - 1).isSpace())
+                << header.toStdString() << " breaks after \"" << header.left(end).toStdString() << '"';
+        }
+        layout.endLayout();
     }
 }
 
