@@ -406,6 +406,9 @@ void MDIfrmBike::StartLanguage()
 void MDIfrmBike::MDIForm_Load(const QString &commandLine)
 {
     m_loaded = true;
+    // A relative database name means the folder the program was started in;
+    // start-up moves the working folder to the documents folder further down.
+    const QString dbPath = commandLine.isEmpty() ? QString() : QFileInfo(commandLine).absoluteFilePath();
     Step([&] {
         if (AppPath.isEmpty())
             AppPath = QCoreApplication::applicationDirPath();
@@ -448,8 +451,8 @@ void MDIfrmBike::MDIForm_Load(const QString &commandLine)
     Step([&] { m_toolbar2->setVisible(false); });
     Step([&] { SetStatus(QString()); });
     Step([&] {
-        if (!commandLine.isEmpty() && QFileInfo(commandLine).isFile())
-            OpenDb(commandLine);
+        if (!dbPath.isEmpty() && QFileInfo(dbPath).isFile())
+            OpenDb(dbPath);
     });
 }
 

@@ -75,6 +75,23 @@ TEST_F(MainWindowTest, CommandLineFileIsOpened)
     EXPECT_FALSE(db->TableExists("Icons"));
 }
 
+TEST_F(MainWindowTest, ARelativeCommandLineNamesAFileOfTheFolderStartedIn)
+{
+    // Started from another folder than the documents folder, with a file of
+    // the same name in both: the one beside the starting folder is opened.
+    const QString here = TempPath(QStringLiteral("trips"));
+    ASSERT_TRUE(QDir().mkpath(here));
+    ASSERT_NO_THROW(CreateFromTemplate(QDir(here).filePath(QStringLiteral("tour.mdb"))));
+    ASSERT_NO_THROW(CreateFromTemplate(Docs("tour.mdb")));
+    ASSERT_TRUE(QDir::setCurrent(TempPath(QString())));
+    MDIfrmBike &w = Start(QStringLiteral("trips/tour.mdb"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vettaro tour"));
+    ASSERT_TRUE(CurrentDb);
+    EXPECT_EQ(QFileInfo(CurrentDb->Name()).canonicalFilePath(),
+              QFileInfo(QDir(here).filePath(QStringLiteral("tour.mdb"))).canonicalFilePath());
+    Stop();
+}
+
 TEST_F(MainWindowTest, ClosingWithoutADatabaseLeavesTheFileLayerAlone)
 {
     Start();
