@@ -263,3 +263,32 @@ TEST_F(ProfileWindowTest, FirstOpeningLeavesRoomAboveAndBelowTheProfile)
     EXPECT_GE(w->Frame()->Picture2()->height(), 300);
     EXPECT_EQ(w->Picture1()->height(), w->Frame()->Picture2()->height());
 }
+
+// A place stored on a larger screen (or a window dragged out of the workspace)
+// opens the window where the user sees it: inside the workspace, at its stored
+// size when that fits, else no larger than the workspace.
+TEST_F(ProfileWindowTest, APlaceOutsideTheWorkspaceOpensInView)
+{
+    const struct {
+        const char *left, *top, *width, *height;
+        QSize size;
+    } cases[] = {{"36000", "21000", "10500", "6300", QSize(700, 420)},
+                 {"-9000", "-6000", "10500", "6300", QSize(700, 420)},
+                 {"0", "0", "90000", "60000", QSize()}};
+    for (const auto &c : cases) {
+        SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("frmAltimetrialeft"), QLatin1String(c.left));
+        SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("frmAltimetriatop"), QLatin1String(c.top));
+        SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("frmAltimetriawidth"), QLatin1String(c.width));
+        SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("frmAltimetriaheight"), QLatin1String(c.height));
+        frmAltimetria *w = OpenProfile();
+        ASSERT_NE(w, nullptr);
+        QWidget *outer = w->OuterWindow();
+        const QRect room = outer->parentWidget()->rect();
+        EXPECT_TRUE(room.contains(outer->geometry())) << c.left << " " << c.top << " " << c.width;
+        if (c.size.isValid())
+            EXPECT_EQ(outer->size(), c.size) << c.left << " " << c.top;
+        else   // as wide as the workspace (its height settles as the main status bar goes)
+            EXPECT_EQ(outer->width(), room.width());
+        WindowRegistry::Unload(QStringLiteral("frmAltimetria"));
+    }
+}
