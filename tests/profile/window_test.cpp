@@ -292,3 +292,21 @@ TEST_F(ProfileWindowTest, APlaceOutsideTheWorkspaceOpensInView)
         WindowRegistry::Unload(QStringLiteral("frmAltimetria"));
     }
 }
+
+// The drawing's size stays readable in the status bar at the window's first
+// size in every language ("Dimensioni:" is the longest caption).
+TEST_F(ProfileWindowTest, SizePanelShowsItsWholeTextInEveryLanguage)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    for (const char *lang : {"1033", "1031", "1036", "1040", "3082"}) {
+        ASSERT_EQ(SelectLanguage(QLatin1String(lang), QStringLiteral("1033")), QLatin1String(lang));
+        w->UpdateControls();
+        w->Picture1_Resize();
+        QApplication::processEvents();
+        QLabel *size = w->Panel(QStringLiteral("Size"));
+        ASSERT_TRUE(size->text().startsWith(GetLangString(2508))) << lang;
+        EXPECT_GE(size->contentsRect().width(), size->fontMetrics().horizontalAdvance(size->text()))
+            << lang << ": " << size->text().toStdString();
+    }
+}
