@@ -310,3 +310,23 @@ TEST_F(ProfileWindowTest, SizePanelShowsItsWholeTextInEveryLanguage)
             << lang << ": " << size->text().toStdString();
     }
 }
+
+// The legend, right of the profile's end, fits the drawing of a window at its
+// first size in every language: the drawing's right edge stays blank.
+TEST_F(ProfileWindowTest, LegendFitsTheFirstDrawingInEveryLanguage)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    for (const char *lang : {"1033", "1031", "1036", "1040", "3082"}) {
+        ASSERT_EQ(SelectLanguage(QLatin1String(lang), QStringLiteral("1033")), QLatin1String(lang));
+        w->Picture1_Resize();
+        const QImage image = w->Picture1()->Image();
+        ASSERT_FALSE(image.isNull());
+        const QRgb back = w->Picture1()->BackColor().rgb();
+        int inked = 0;
+        for (int x = image.width() - 3; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                inked += image.pixel(x, y) != back;
+        EXPECT_EQ(inked, 0) << lang;
+    }
+}
