@@ -118,8 +118,9 @@ TEST(Table, ManyColumnsOfShortValuesFitThePage)
     const clsStampante &list = *r.list;
     const qint32 right = list.RealWidth() - list.MarginRight();
     for (const PrintCmd &c : Commands(list)) {
-        if (c.code == PT_BOX)
+        if (c.code == PT_BOX) {
             EXPECT_LE(c.Val[2], right);
+        }
         EXPECT_FALSE(c.text.contains(QStringLiteral("###"))) << c.text.toStdString();
     }
 }
@@ -203,8 +204,9 @@ TEST(Table, BadInputEndsWithAClearStatus)
         const lumo::JobResult r = lumo::RunJob(c.options, *cursor, c.title, nullptr, QPageLayout(), &host);
         EXPECT_EQ(r.status, c.status) << c.what << ": " << r.message.toStdString();
         EXPECT_EQ(r.message, c.message) << c.what;
-        if (c.status == JobStatus::Empty)
+        if (c.status == JobStatus::Empty) {
             EXPECT_TRUE(host.starts.isEmpty()) << c.what << ": nothing to print raises no event";
+        }
     }
 }
 
