@@ -408,6 +408,9 @@ void MDIfrmBike::StartLanguage()
 void MDIfrmBike::MDIForm_Load(const QString &commandLine)
 {
     m_loaded = true;
+    // A relative database name means the folder the program was started in;
+    // start-up moves the working folder to the documents folder further down.
+    const QString dbPath = commandLine.isEmpty() ? QString() : QFileInfo(commandLine).absoluteFilePath();
     Step([&] {
         if (AppPath.isEmpty())
             AppPath = QCoreApplication::applicationDirPath();
@@ -450,8 +453,8 @@ void MDIfrmBike::MDIForm_Load(const QString &commandLine)
     Step([&] { m_toolbar2->setVisible(false); });
     Step([&] { SetStatus(QString()); });
     Step([&] {
-        if (!commandLine.isEmpty() && QFileInfo(commandLine).isFile())
-            OpenDb(commandLine);
+        if (!dbPath.isEmpty() && QFileInfo(dbPath).isFile())
+            OpenDb(dbPath);
     });
 }
 
@@ -504,8 +507,8 @@ void MDIfrmBike::UpdateControls()
                  {"TxtExport", 115}, {"XmlExport", 116}, {"CrsExport", 168}},
       tips2[] = {{"b1", 117}, {"b2", 118}, {"b3", 119}, {"b4", 120}, {"b5", 121},
                  {"b6", 122}, {"b7", 123}, {"b8", 124}, {"b9", 125}, {"b0", 126}},
-      menus[] = {{"mnuFile", 127}, {"mnuStrums", 135}, {"mnuTools", 148}, {"mnuHelps", 155},
-                 {"mnuPopUp", 162}, {"mnuGraficoVelocita", 164}, {"mnuLangMain", 166}},
+      bar[] = {{"mnuFile", 127}, {"mnuStrums", 135}, {"mnuTools", 148}, {"mnuLangMain", 166}, {"mnuHelps", 155}},
+      popups[] = {{"mnuPopUp", 162}, {"mnuGraficoVelocita", 164}},
       items[] = {{"mnuFileItem(0)", 128}, {"mnuFileItem(1)", 129}, {"mnuFileItem(2)", 130}, {"mnuSetPrint", 131},
                  {"mnuPrint", 132},       {"mnuExit(1)", 134},     {"mnuState", 136},       {"mnuRipara", 137},
                  {"mnuCompatta", 138},    {"mnuConverti", 139},    {"mnuImportDB", 140},    {"mnuTxtImport", 141},
@@ -525,7 +528,23 @@ void MDIfrmBike::UpdateControls()
         a->setToolTip(GetLangString(t.id));
         a->setText(GetLangString(t.id));
     }
-    for (const auto &m : menus)
+    // Each menu of the bar opens with its own Alt letter: the first letter of
+    // its title that no menu to its left has taken ("Datei" and "Datensatz"
+    // both begin with D).
+    QString taken;
+    for (const auto &m : bar) {
+        const QString title = GetLangString(m.id);
+        int at = 0;
+        for (int i = 0; i < title.size(); ++i)
+            if (title.at(i).isLetter() && !taken.contains(title.at(i).toLower())) {
+                at = i;
+                break;
+            }
+        if (at < title.size())
+            taken += title.at(at).toLower();
+        m_menus.value(QString::fromLatin1(m.key))->setTitle(title.left(at) + QLatin1Char('&') + title.mid(at));
+    }
+    for (const auto &m : popups)
         m_menus.value(QString::fromLatin1(m.key))->setTitle(QLatin1Char('&') + GetLangString(m.id));
     for (const auto &i : items)
         m_items.value(QString::fromUtf8(i.key))->setText(GetLangString(i.id));

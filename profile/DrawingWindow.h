@@ -52,11 +52,16 @@ QSize StoredSize(const Placement &p)
 {
     return QSize(qMax(1, p.width / TwipsPerPixel), qMax(1, p.height / TwipsPerPixel));
 }
+// Keeps the outer window inside its workspace, made no larger than it: a
+// place stored on a larger screen, or a window dragged out of the workspace,
+// would otherwise open where the user cannot see it.
+void KeepInView(QWidget *outer);
 template <class Placement>
 void Restore(QWidget *outer, const Placement &p)
 {
     outer->resize(StoredSize(p));
     outer->move(p.left / TwipsPerPixel, p.top / TwipsPerPixel);
+    KeepInView(outer);
 }
 // Takes the outer window's place and size into p; false (p unchanged) while
 // the window or its frame is minimised.

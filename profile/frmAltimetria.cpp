@@ -136,7 +136,10 @@ void frmAltimetria::buildControls()
         auto *panel = new QLabel(m_status);
         panel->setObjectName(QString::fromUtf8(key));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setMinimumWidth(90);
+        // The read-out panels may cut a long place name; the drawing's size,
+        // short in every language, always shows whole.
+        if (qstrcmp(key, "Size") != 0)
+            panel->setMinimumWidth(90);
         m_status->addWidget(panel, 1);
         m_panels.insert(QString::fromUtf8(key), panel);
     }

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Builds Vettaro and starts it; an optional database path is passed on.
 set -euo pipefail
+# A relative database name means the folder the script was started in: the
+# build runs in the source tree, the program starts back in the caller's folder.
+CALLER_DIR=$PWD
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ./scripts/setup.sh
-BUILD_DIR=${VETTARO_BUILD_DIR:-build}
+BUILD_DIR=$(cd "${VETTARO_BUILD_DIR:-build}" && pwd)
+cd "$CALLER_DIR"
 # The browser window (Qt WebEngine) refuses to start its sandbox as root, and
 # has no GPU on a virtual screen.
 if [ "$(id -u)" -eq 0 ] || { [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; }; then

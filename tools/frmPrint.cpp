@@ -267,6 +267,10 @@ void frmPrint::cmdPrint_Click()
     m_cancelTag.clear();
     Label1->show();
     lblNrPage->show();
+    // The counter's row is new: a child window of the workspace does not grow
+    // by itself, and would squeeze the row and the buttons below it.
+    layout()->activate();
+    FitWindow();
     Label1->repaint();
     lblNrPage->repaint();
     try {

@@ -216,6 +216,7 @@ bool clsSQLTab::ReadAndMeasure(clsImpaginatore &layout, lumo::RowCursor &rs, QVe
     m_cells.reserve(m_cells.size() + qsizetype(n) * 64);
     const double start = std::round(list.PrintGetLenText(QStringLiteral("123456")));
     m_widths = QVector<double>(n, start);
+    m_content = QVector<double>(n, 0.0);
     const Locales locales{QLocale()};
     QVector<QVariant> row = first;
     int counter = 0;
@@ -251,6 +252,8 @@ bool clsSQLTab::ReadAndMeasure(clsImpaginatore &layout, lumo::RowCursor &rs, QVe
             }
             if (cell.width > m_widths[c])
                 m_widths[c] = cell.width;
+            if (cell.width > m_content[c])
+                m_content[c] = cell.width;
             lines = qMax(lines, cell.lines);
             m_cells.append(std::move(cell));
         }
@@ -281,12 +284,15 @@ bool clsSQLTab::FitColumns(clsImpaginatore &layout)
     const qint32 n = qint32(m_columns.size());
     const double space = list.PrintGetLenText(QStringLiteral(" "));
     const double inset = layout.CharWidth();
-    QVector<double> names(n);
+    QVector<double> names(n), content(n);
+    double sumContent = 0;
     for (qint32 c = 0; c < n; ++c) {
         double extra = space;
         if (m_columns.at(c).type == ColType::Currency)
             extra = list.PrintGetLenText(QStringLiteral("L.,, "));
         m_widths[c] = std::ceil(m_widths[c] + extra + inset);
+        content[c] = qMin(m_widths[c], std::ceil(m_content[c] + extra + inset));
+        sumContent += content[c];
         names[c] = std::ceil(list.PrintGetLenTextAttr(QLatin1Char(' ') + m_columns.at(c).name, 1.0f, 1) + inset);
     }
     const double room = layout.RegioneL(clsImpaginatore::Body);
@@ -306,23 +312,29 @@ bool clsSQLTab::FitColumns(clsImpaginatore &layout)
         const double share = sumExcess > 0 ? (room - sumValues) / sumExcess : 0;
         for (qint32 c = 0; c < n; ++c)
             widths[c] = m_widths[c] + qMax(0.0, names[c] - m_widths[c]) * share;
-    } else if (sumValues <= room * 1.3) {
-        // Up to 30% too wide: the text columns give up room first (their
+    } else if (sumContent <= room) {
+        // Many columns of short values: their six-digit starting widths give
+        // way, each column keeps its widest value and they share what is left.
+        const double share = (room - sumContent) / (sumValues - sumContent);
+        for (qint32 c = 0; c < n; ++c)
+            widths[c] = content[c] + (m_widths[c] - content[c]) * share;
+    } else if (sumContent <= room * 1.3) {
+        // Values up to 30% too wide: the text columns give up room first (their
         // longest values are clipped); when that would halve them, every
         // column shrinks, and a number that no longer fits shows as "###".
         double textual = 0;
         for (qint32 c = 0; c < n; ++c)
             if (!RightAligned(m_columns.at(c).type))
-                textual += m_widths[c];
-        const double over = sumValues - room;
+                textual += content[c];
+        const double over = sumContent - room;
         const bool textAbsorbs = textual > 0 && textual - over >= textual / 2;
         for (qint32 c = 0; c < n; ++c) {
             if (!textAbsorbs)
-                widths[c] = m_widths[c] * room / sumValues;
+                widths[c] = content[c] * room / sumContent;
             else if (RightAligned(m_columns.at(c).type))
-                widths[c] = m_widths[c];
+                widths[c] = content[c];
             else
-                widths[c] = m_widths[c] * (textual - over) / textual;
+                widths[c] = content[c] * (textual - over) / textual;
         }
     } else {
         return false;

@@ -50,6 +50,7 @@ private:
     lumo::JobStatus m_stop = lumo::JobStatus::Done;
     QVector<lumo::Column> m_columns;
     QVector<double> m_widths;
+    QVector<double> m_content;   // widest value of each column, without the starting width
     QVector<Cell> m_cells;   // row-major
     QVector<qint32> m_rowLines;
 };

@@ -177,6 +177,29 @@ TEST(LangTables, TranslationsHoldTheSameNumbersPlaceholdersAndFilterParts)
         GTEST_SKIP() << "no translated table yet";
 }
 
+// The sample grids' column captions name the keys under which the column
+// widths are stored, so each language keeps the captions other installations
+// have stored their widths under.
+TEST(LangTables, SampleGridCaptionsKeepTheirStoredKeys)
+{
+    const struct {
+        const char *locale;
+        QStringList captions;
+    } cases[] = {{"1033", {"Distance", "Altitude", "Notes", "Icon"}},
+                 {"1040", {"Distanza", "Altezza", "Note", "Icona"}},
+                 {"3082", {"Distancia", "Altitud", "Notas", "Icono"}},
+                 {"1031", {"Länge", "Höhe", "Note", "Icon"}},
+                 {"1036", {"Longueur", "Hauteur", "Notes", "Icône"}}};
+    for (const auto &c : cases) {
+        const Table t = ReadTable(QLatin1String(c.locale));
+        ASSERT_TRUE(t.exists) << c.locale;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(t.texts.value(9070 + i), c.captions[i]) << c.locale << " climbs column " << i;
+            EXPECT_EQ(t.texts.value(7050 + i), c.captions[i]) << c.locale << " routes column " << i;
+        }
+    }
+}
+
 TEST(LangTables, EveryNumberTheCodeAsksForIsInEveryTable)
 {
     const QMap<int, QString> asked = NumbersAskedFor();

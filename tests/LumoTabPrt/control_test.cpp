@@ -263,8 +263,9 @@ TEST(PropertyPage, FillAndApply)
         EXPECT_EQ(names.size(), 17);
         EXPECT_EQ(names.first(), QStringLiteral("DateText"));
         // A refused entry shows the kept value again.
-        if (c.text == QLatin1String("abc"))
+        if (c.text == QLatin1String("abc")) {
             EXPECT_EQ(c.field->text(), QStringLiteral("15"));
+        }
     }
     EXPECT_EQ(second.Options(), lumo::PrintOptions()) << "only the first control of the selection changes";
 }

@@ -110,10 +110,12 @@ TEST(Layout, TextStaysInItsColumnWhateverTheFlags)
                 EXPECT_GE(x, left) << align << "/" << size << " " << text.toStdString();
                 EXPECT_LE(x + advance, right) << align << "/" << size << " " << text.toStdString();
                 EXPECT_TRUE(text.startsWith(cmds[1].text));
-                if (text.size() == 2 && align == 1)
+                if (text.size() == 2 && align == 1) {
                     EXPECT_NEAR(x + advance, right - ip.CharWidth() / 2, 2) << "right-aligned";
-                if (text.size() == 2 && align == 2)
+                }
+                if (text.size() == 2 && align == 2) {
                     EXPECT_NEAR((x - left) - (right - x - advance), 0, 2) << "centred";
+                }
             }
         }
     }
@@ -193,8 +195,9 @@ TEST(Layout, RowsFillTheBodyAndNeverReachTheFoot)
                 if (c.code == PT_PRINT && c.text.startsWith(QStringLiteral(" line ")))
                     ++memoLines;
             }
-            if (p + 1 < r.pages)
+            if (p + 1 < r.pages) {
                 EXPECT_GT(lowest, foot[p] - 2 * cell) << "page " << p + 1 << " is filled";
+            }
         }
         EXPECT_EQ(memoLines, 500) << "every line of the tall memo is printed";
         EXPECT_GE(r.pages, 10);

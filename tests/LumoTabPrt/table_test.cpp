@@ -78,6 +78,53 @@ TEST(Table, EveryColumnEndsInsideTheBodyOrTheLayoutSaysWhy)
     }
 }
 
+// An athlete's climb list: seventeen columns of short values. Their six-digit
+// starting widths alone are wider than a portrait page, yet the values fit:
+// the table prints, every number whole.
+TEST(Table, ManyColumnsOfShortValuesFitThePage)
+{
+    using lumo::ColType;
+    lumo::MemorySource rows;
+    const struct {
+        const char *name;
+        ColType type;
+        QVariant value;
+    } columns[] = {{"Nome Salita", ColType::Text, QStringLiteral("Passo Giau")},
+                   {"Data", ColType::Text, QStringLiteral("12/10/2026")},
+                   {"Lunghezza", ColType::Real, 9.9},
+                   {"Quota Iniziale", ColType::Integer, 1216},
+                   {"Quota Finale", ColType::Integer, 2236},
+                   {"Pendenza media", ColType::Real, 10.3},
+                   {"Tempo", ColType::Text, QStringLiteral("01:05:30")},
+                   {"VAM", ColType::Integer, 934},
+                   {"Velocità media", ColType::Real, 9.07},
+                   {"rpm", ColType::Integer, 90},
+                   {"Anteriore usato", ColType::Integer, 39},
+                   {"Posteriore usato", ColType::Integer, 25},
+                   {"Anteriore consigliato", ColType::Integer, 34},
+                   {"Posteriore consigliato", ColType::Integer, 23},
+                   {"Velocità media ideale", ColType::Real, 10.5},
+                   {"Potenza", ColType::Integer, 216},
+                   {"Rapporto Potenza-Peso", ColType::Real, 2.84}};
+    QVector<QVariant> row;
+    for (const auto &c : columns) {
+        rows.columns.append({QString::fromUtf8(c.name), c.type});
+        row.append(c.value);
+    }
+    rows.rows = {row, row, row};
+    auto cursor = rows.cursor();
+    const lumo::JobResult r = lumo::RunJob(lumo::PrintOptions(), *cursor, QStringLiteral("Rossi Mario| Climbs"), nullptr);
+    ASSERT_EQ(r.status, JobStatus::Done) << r.message.toStdString();
+    const clsStampante &list = *r.list;
+    const qint32 right = list.RealWidth() - list.MarginRight();
+    for (const PrintCmd &c : Commands(list)) {
+        if (c.code == PT_BOX) {
+            EXPECT_LE(c.Val[2], right);
+        }
+        EXPECT_FALSE(c.text.contains(QStringLiteral("###"))) << c.text.toStdString();
+    }
+}
+
 TEST(Table, RowsAreReadOnceAndAllPrinted)
 {
     struct Counting : lumo::RowCursor {
@@ -157,8 +204,9 @@ TEST(Table, BadInputEndsWithAClearStatus)
         const lumo::JobResult r = lumo::RunJob(c.options, *cursor, c.title, nullptr, QPageLayout(), &host);
         EXPECT_EQ(r.status, c.status) << c.what << ": " << r.message.toStdString();
         EXPECT_EQ(r.message, c.message) << c.what;
-        if (c.status == JobStatus::Empty)
+        if (c.status == JobStatus::Empty) {
             EXPECT_TRUE(host.starts.isEmpty()) << c.what << ": nothing to print raises no event";
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // two controls overlap. With VETTARO_SHOT_DIR set each window is saved as a
 // picture there, to be looked at.
 #include "athletes_fixture.h"
+#include "LayoutChecks.h"
 #include "athletes/DataFilter.h"
 #include "athletes/PerformanceList.h"
 #include "athletes/frmHitGrimpeur.h"
@@ -22,40 +23,8 @@
 #include <QGroupBox>
 
 namespace {
-void ExpectFits(QWidget *root, const QString &where)
-{
-    for (QWidget *w : root->findChildren<QWidget *>()) {
-        if (!w->isVisibleTo(root) || w->objectName().isEmpty())
-            continue;
-        const QString name = where + QLatin1Char('/') + w->objectName();
-        if (auto *l = qobject_cast<QLabel *>(w)) {
-            if (!l->text().isEmpty())
-                EXPECT_LE(l->sizeHint().width(), l->width()) << name.toStdString() << " \"" << l->text().toStdString() << '"';
-        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-            if (!b->text().isEmpty())
-                EXPECT_LE(b->sizeHint().width(), b->width()) << name.toStdString() << " \"" << b->text().toStdString() << '"';
-        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
-            const int needed = g->fontMetrics().horizontalAdvance(g->title()) + 16;
-            EXPECT_LE(needed, g->width()) << name.toStdString() << " \"" << g->title().toStdString() << '"';
-        }
-        if (!w->parentWidget())
-            continue;
-        for (QObject *o : w->parentWidget()->children()) {
-            auto *s = qobject_cast<QWidget *>(o);
-            if (!s || s <= w || !s->isVisibleTo(root) || s->objectName().isEmpty() || s->isWindow())
-                continue;
-            EXPECT_FALSE(w->geometry().intersects(s->geometry()))
-                << name.toStdString() << " overlaps " << s->objectName().toStdString();
-        }
-    }
-}
-
-void Shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("VETTARO_SHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
-}
+using TestSupport::ExpectFits;
+using TestSupport::Shot;
 }
 
 class AthletesLayout : public AthletesTest, public ::testing::WithParamInterface<const char *> {};

@@ -3,6 +3,7 @@
 
 #include "core/HelpWindow.h"
 #include "core/LangClient.h"
+#include "platform/com/ComRegistry.h"
 
 #include <QFontDatabase>
 #include <QLabel>
@@ -30,6 +31,36 @@ TEST_F(MainWindowTest, FirstStartWithoutSettings)
     EXPECT_EQ(w.Menu("mnuLangMain")->title(), QLatin1Char('&') + GetLangString(166));
     EXPECT_TRUE(w.RecentMenuCaptions().isEmpty());
     EXPECT_FALSE(w.MenuItem("mnuRecent(0)")->isVisible());
+}
+
+// Alt and a letter opens each menu of the bar in every language: no two menus
+// share their letter (in German "Datei" and "Datensatz" both begin with D).
+TEST_F(MainWindowTest, MenuBarLettersAreDistinctInEveryLanguage)
+{
+    MDIfrmBike &w = Start();
+    Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+    LoadLanguages(TestSupport::BinDir());
+    for (const char *lang : {"1033", "1031", "1036", "1040", "3082"}) {
+        ASSERT_EQ(SelectLanguage(QLatin1String(lang), QStringLiteral("1033")), QLatin1String(lang));
+        w.UpdateControls();
+        QStringList letters;
+        const struct {
+            const char *name;
+            int id;
+        } bar[] = {{"mnuFile", 127}, {"mnuStrums", 135}, {"mnuTools", 148}, {"mnuLangMain", 166}, {"mnuHelps", 155}};
+        for (const auto &m : bar) {
+            const QString title = w.Menu(QLatin1String(m.name))->title();
+            const int at = title.indexOf(QLatin1Char('&'));
+            ASSERT_GE(at, 0) << lang << " " << m.name;
+            EXPECT_EQ(QString(title).remove(at, 1), GetLangString(m.id)) << lang;
+            letters << title.mid(at + 1, 1).toLower();
+        }
+        EXPECT_EQ(letters.removeDuplicates(), 0) << lang << ": " << letters.join(QLatin1Char(' ')).toStdString();
+    }
+    // The first menu keeps its first letter.
+    EXPECT_TRUE(w.Menu(QStringLiteral("mnuFile"))->title().startsWith(QLatin1Char('&')));
+    ResetLanguages();
+    Com::SetMachineRegistryFile(QString());
 }
 
 TEST_F(MainWindowTest, ToolbarChoiceSurvivesARestart)
@@ -73,6 +104,23 @@ TEST_F(MainWindowTest, CommandLineFileIsOpened)
     // Closing the program closed the file, which holds no icon table at rest.
     auto db = dao::OpenDatabase(Docs("tour.mdb"), true, false, dao::DefaultConnect());
     EXPECT_FALSE(db->TableExists("Icons"));
+}
+
+TEST_F(MainWindowTest, ARelativeCommandLineNamesAFileOfTheFolderStartedIn)
+{
+    // Started from another folder than the documents folder, with a file of
+    // the same name in both: the one beside the starting folder is opened.
+    const QString here = TempPath(QStringLiteral("trips"));
+    ASSERT_TRUE(QDir().mkpath(here));
+    ASSERT_NO_THROW(CreateFromTemplate(QDir(here).filePath(QStringLiteral("tour.mdb"))));
+    ASSERT_NO_THROW(CreateFromTemplate(Docs("tour.mdb")));
+    ASSERT_TRUE(QDir::setCurrent(TempPath(QString())));
+    MDIfrmBike &w = Start(QStringLiteral("trips/tour.mdb"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vettaro tour"));
+    ASSERT_TRUE(CurrentDb);
+    EXPECT_EQ(QFileInfo(CurrentDb->Name()).canonicalFilePath(),
+              QFileInfo(QDir(here).filePath(QStringLiteral("tour.mdb"))).canonicalFilePath());
+    Stop();
 }
 
 TEST_F(MainWindowTest, ClosingWithoutADatabaseLeavesTheFileLayerAlone)

@@ -263,3 +263,70 @@ TEST_F(ProfileWindowTest, FirstOpeningLeavesRoomAboveAndBelowTheProfile)
     EXPECT_GE(w->Frame()->Picture2()->height(), 300);
     EXPECT_EQ(w->Picture1()->height(), w->Frame()->Picture2()->height());
 }
+
+// A place stored on a larger screen (or a window dragged out of the workspace)
+// opens the window where the user sees it: inside the workspace, at its stored
+// size when that fits, else no larger than the workspace.
+TEST_F(ProfileWindowTest, APlaceOutsideTheWorkspaceOpensInView)
+{
+    const struct {
+        const char *left, *top, *width, *height;
+        QSize size;
+    } cases[] = {{"36000", "21000", "10500", "6300", QSize(700, 420)},
+                 {"-9000", "-6000", "10500", "6300", QSize(700, 420)},
+                 {"0", "0", "90000", "60000", QSize()}};
+    for (const auto &c : cases) {
+        SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("frmAltimetrialeft"), QLatin1String(c.left));
+        SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("frmAltimetriatop"), QLatin1String(c.top));
+        SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("frmAltimetriawidth"), QLatin1String(c.width));
+        SaveSetting(AppName, QStringLiteral("Altimetria"), QStringLiteral("frmAltimetriaheight"), QLatin1String(c.height));
+        frmAltimetria *w = OpenProfile();
+        ASSERT_NE(w, nullptr);
+        QWidget *outer = w->OuterWindow();
+        const QRect room = outer->parentWidget()->rect();
+        EXPECT_TRUE(room.contains(outer->geometry())) << c.left << " " << c.top << " " << c.width;
+        if (c.size.isValid())
+            EXPECT_EQ(outer->size(), c.size) << c.left << " " << c.top;
+        else   // as wide as the workspace (its height settles as the main status bar goes)
+            EXPECT_EQ(outer->width(), room.width());
+        WindowRegistry::Unload(QStringLiteral("frmAltimetria"));
+    }
+}
+
+// The drawing's size stays readable in the status bar at the window's first
+// size in every language ("Dimensioni:" is the longest caption).
+TEST_F(ProfileWindowTest, SizePanelShowsItsWholeTextInEveryLanguage)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    for (const char *lang : {"1033", "1031", "1036", "1040", "3082"}) {
+        ASSERT_EQ(SelectLanguage(QLatin1String(lang), QStringLiteral("1033")), QLatin1String(lang));
+        w->UpdateControls();
+        w->Picture1_Resize();
+        QApplication::processEvents();
+        QLabel *size = w->Panel(QStringLiteral("Size"));
+        ASSERT_TRUE(size->text().startsWith(GetLangString(2508))) << lang;
+        EXPECT_GE(size->contentsRect().width(), size->fontMetrics().horizontalAdvance(size->text()))
+            << lang << ": " << size->text().toStdString();
+    }
+}
+
+// The legend, right of the profile's end, fits the drawing of a window at its
+// first size in every language: the drawing's right edge stays blank.
+TEST_F(ProfileWindowTest, LegendFitsTheFirstDrawingInEveryLanguage)
+{
+    frmAltimetria *w = OpenProfile();
+    ASSERT_NE(w, nullptr);
+    for (const char *lang : {"1033", "1031", "1036", "1040", "3082"}) {
+        ASSERT_EQ(SelectLanguage(QLatin1String(lang), QStringLiteral("1033")), QLatin1String(lang));
+        w->Picture1_Resize();
+        const QImage image = w->Picture1()->Image();
+        ASSERT_FALSE(image.isNull());
+        const QRgb back = w->Picture1()->BackColor().rgb();
+        int inked = 0;
+        for (int x = image.width() - 3; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                inked += image.pixel(x, y) != back;
+        EXPECT_EQ(inked, 0) << lang;
+    }
+}

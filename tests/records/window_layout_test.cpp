@@ -3,6 +3,7 @@
 // With VETTARO_SHOT_DIR set the windows are also saved as pictures there (and
 // stay on screen a moment, for a look under a real display).
 #include "window_fixture.h"
+#include "LayoutChecks.h"
 
 #include "core/MDIfrmBike.h"
 #include "core/WindowRegistry.h"
@@ -23,52 +24,12 @@
 
 namespace {
 
+// The panels laid over the card (information, samples) cover it on purpose.
 void ExpectFits(QWidget *root, const QString &where)
 {
-    for (QWidget *w : root->findChildren<QWidget *>()) {
-        if (!w->isVisibleTo(root) || w->objectName().isEmpty())
-            continue;
-        const QString name = where + QLatin1Char('/') + w->objectName();
-        if (auto *l = qobject_cast<QLabel *>(w)) {
-            if (!l->text().isEmpty()) {
-                EXPECT_LE(l->sizeHint().width(), l->width()) << name.toStdString() << " \"" << l->text().toStdString() << '"';
-            }
-        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-            if (!b->text().isEmpty()) {
-                EXPECT_LE(b->sizeHint().width(), b->width()) << name.toStdString() << " \"" << b->text().toStdString() << '"';
-            }
-        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
-            const int needed = g->fontMetrics().horizontalAdvance(g->title()) + 16;
-            EXPECT_LE(needed, g->width()) << name.toStdString() << " \"" << g->title().toStdString() << '"';
-        }
-        // Siblings in one container never overlap (the panels that cover the card aside).
-        const QObjectList siblings = w->parentWidget() ? w->parentWidget()->children() : QObjectList();
-        for (QObject *o : siblings) {
-            auto *s = qobject_cast<QWidget *>(o);
-            if (!s || s == w || !s->isVisibleTo(root) || s->objectName().isEmpty() || s->isWindow())
-                continue;
-            const QStringList overlays = {"picInfo", "Picture1", "CardArea"};
-            if (overlays.contains(s->objectName()) || overlays.contains(w->objectName()))
-                continue;
-            if (s < w)
-                continue;   // each pair once
-            EXPECT_FALSE(w->geometry().intersects(s->geometry()))
-                << name.toStdString() << " overlaps " << s->objectName().toStdString();
-        }
-    }
+    TestSupport::ExpectFits(root, where, {QStringLiteral("picInfo"), QStringLiteral("Picture1"), QStringLiteral("CardArea")});
 }
-
-void Shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("VETTARO_SHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < qEnvironmentVariableIntValue("VETTARO_SHOT_PAUSE"))
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-}
+using TestSupport::Shot;
 
 }
 

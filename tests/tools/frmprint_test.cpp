@@ -9,6 +9,8 @@
 #include "tools/RegisterWindows.h"
 #include "tools/frmPrint.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
@@ -165,6 +167,36 @@ TEST_F(PrintFormTest, CancelDuringLayoutThenPrintAgain)
     EXPECT_EQ(previews, 1) << "the next Print works";
     EXPECT_EQ(counter, (QStringList{"1", "2", "3"})) << "the counter shows every page";
     EXPECT_TRUE(form.close());
+}
+
+// While a job runs, the page counter's row appears above the buttons: the form
+// grows for it, so neither the counter nor the buttons are cut.
+TEST_F(PrintFormTest, PageCounterRowFitsAboveTheButtons)
+{
+    AddCard(true, QStringLiteral("Stelvio"));
+    // As the program shows it: a child window of the workspace at its first size.
+    QMdiArea area;
+    area.resize(1000, 700);
+    auto *form = new frmPrint;
+    QMdiSubWindow *sub = area.addSubWindow(form);
+    OnPreview(*form);
+    form->PrintSQL = QStringLiteral("SELECT * FROM [Dati Salite]");
+    form->Titolo = QStringLiteral("Climbs");
+    area.show();
+    sub->show();
+    sub->resize(sub->sizeHint());
+    QApplication::processEvents();
+    int checked = 0;
+    QObject::connect(form->lumoTPrt1, &lumoTPrt::NewPageStart, form, [&](qint32, bool &) {
+        ++checked;
+        QApplication::processEvents();
+        for (QWidget *w : {static_cast<QWidget *>(form->cmdPrint), static_cast<QWidget *>(form->cmdCancel),
+                           static_cast<QWidget *>(form->Label1), static_cast<QWidget *>(form->lblNrPage)})
+            EXPECT_GE(w->height(), w->sizeHint().height()) << w->objectName().toStdString();
+        EXPECT_FALSE(form->Label1->geometry().intersects(form->cmdPrint->geometry()));
+    });
+    form->cmdPrint_Click();
+    EXPECT_EQ(checked, 1);
 }
 
 TEST_P(BothWindows, ListAndSamplesPrintToPdf)

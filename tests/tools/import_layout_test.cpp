@@ -2,6 +2,7 @@
 // its control and no two controls of one page overlap. With VETTARO_SHOT_DIR
 // set the pages are also saved there as pictures.
 #include "TestSupport.h"
+#include "LayoutChecks.h"
 
 #include "core/LangClient.h"
 #include "platform/com/ComRegistry.h"
@@ -19,38 +20,8 @@
 
 namespace {
 
-void ExpectFits(QWidget *page, const QString &where)
-{
-    for (QWidget *w : page->findChildren<QWidget *>()) {
-        if (!w->isVisibleTo(page) || w->objectName().isEmpty())
-            continue;
-        const QString name = where + QLatin1Char('/') + w->objectName();
-        if (auto *l = qobject_cast<QLabel *>(w)) {
-            // Word-wrapped captions may take more lines, but never more room than they have.
-            if (!l->text().isEmpty())
-                EXPECT_LE(l->heightForWidth(l->width()), l->height()) << name.toStdString() << " \"" << l->text().toStdString() << '"';
-        } else if (auto *b = qobject_cast<QAbstractButton *>(w)) {
-            if (!b->text().isEmpty())
-                EXPECT_LE(b->sizeHint().width(), b->width()) << name.toStdString() << " \"" << b->text().toStdString() << '"';
-        } else if (auto *g = qobject_cast<QGroupBox *>(w)) {
-            EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 16, g->width()) << name.toStdString();
-        }
-        for (QObject *o : w->parentWidget()->children()) {
-            auto *s = qobject_cast<QWidget *>(o);
-            if (!s || s <= w || !s->isVisibleTo(page) || s->objectName().isEmpty() || s->isWindow())
-                continue;
-            EXPECT_FALSE(w->geometry().intersects(s->geometry()))
-                << name.toStdString() << " overlaps " << s->objectName().toStdString();
-        }
-    }
-}
-
-void Shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("VETTARO_SHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
-}
+using TestSupport::ExpectFits;
+using TestSupport::Shot;
 
 class ImportLayout : public ::testing::TestWithParam<const char *> {
 protected:

@@ -3,6 +3,7 @@
 // and no two controls overlap. With VETTARO_SHOT_DIR set the windows are also
 // saved there as pictures.
 #include "TestSupport.h"
+#include "LayoutChecks.h"
 
 #include "core/DbFile.h"
 #include "core/Globals.h"
@@ -21,36 +22,8 @@
 
 namespace {
 
-void ExpectFits(QWidget *window, const QString &where)
-{
-    for (QWidget *w : window->findChildren<QWidget *>()) {
-        if (!w->isVisibleTo(window) || w->objectName().isEmpty())
-            continue;
-        const QString name = where + QLatin1Char('/') + w->objectName();
-        if (auto *l = qobject_cast<QLabel *>(w); l && !l->text().isEmpty()) {
-            // Word-wrapped captions may take more lines, but never more room than they have.
-            EXPECT_LE(l->wordWrap() ? l->heightForWidth(l->width()) : l->sizeHint().width(),
-                      l->wordWrap() ? l->height() : l->width())
-                << name.toStdString() << " \"" << l->text().toStdString() << '"';
-        } else if (auto *b = qobject_cast<QAbstractButton *>(w); b && !b->text().isEmpty()) {
-            EXPECT_LE(b->sizeHint().width(), b->width()) << name.toStdString() << " \"" << b->text().toStdString() << '"';
-        }
-        for (QObject *o : w->parentWidget()->children()) {
-            auto *s = qobject_cast<QWidget *>(o);
-            if (!s || s <= w || !s->isVisibleTo(window) || s->objectName().isEmpty() || s->isWindow())
-                continue;
-            EXPECT_FALSE(w->geometry().intersects(s->geometry()))
-                << name.toStdString() << " overlaps " << s->objectName().toStdString();
-        }
-    }
-}
-
-void Shot(QWidget *w, const QString &name)
-{
-    const QString dir = qEnvironmentVariable("VETTARO_SHOT_DIR");
-    if (!dir.isEmpty())
-        w->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
-}
+using TestSupport::ExpectFits;
+using TestSupport::Shot;
 
 // A page view that shows nothing: the layout is the window's own.
 class BlankPane : public WebPane {
