@@ -118,8 +118,6 @@ void frmHitGrimpeur::UpdateControls()
     m_label1->setText(GetLangString(14001));
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_model->setColumnCaption(c, GetLangString(14002 + c));
-    // The count after the position follows a change of language too.
-    m_numero->setText(QStringLiteral(" ") + GetLangString(14502) + QStringLiteral(" ") + QString::number(m_count));
 }
 
 QString frmHitGrimpeur::gridCaption() const
