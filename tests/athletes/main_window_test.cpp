@@ -36,14 +36,19 @@ protected:
         m_registered << QStringLiteral("frmDatiPers") << QStringLiteral("frmTempiAll") << QStringLiteral("frmTempiSal")
                      << QStringLiteral("frmHitGrimpeur") << QStringLiteral("frmRiepilogo");
     }
+    // The main window over a writable copy of the template in the documents folder.
+    MDIfrmBike &StartWithTeamFile()
+    {
+        const QString db = Docs(QStringLiteral("team.dat"));
+        QFile::copy(ProgramPath(QStringLiteral("ZidoVodu.dat")), db);
+        QFile(db).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        return Start(db);
+    }
 };
 
 TEST_F(AthletesFromMainWindow, OpenPrintAndClose)
 {
-    const QString db = Docs(QStringLiteral("team.dat"));
-    QFile::copy(ProgramPath(QStringLiteral("ZidoVodu.dat")), db);
-    QFile(db).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    MDIfrmBike &w = Start(db);
+    MDIfrmBike &w = StartWithTeamFile();
     ASSERT_TRUE(w.IsDatabaseOpen());
     CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Personali] ([IDPersonale], [Cognome]) VALUES ('A1', 'Rossi')"));
     CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Salite] ([IDPercorso]) VALUES ('Giau')"));
@@ -92,10 +97,7 @@ TEST_F(AthletesFromMainWindow, OpenPrintAndClose)
 // focused figure and printed without a question, and all given back on close.
 TEST_F(AthletesFromMainWindow, RankingAndSummary)
 {
-    const QString db = Docs(QStringLiteral("team.dat"));
-    QFile::copy(ProgramPath(QStringLiteral("ZidoVodu.dat")), db);
-    QFile(db).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    MDIfrmBike &w = Start(db);
+    MDIfrmBike &w = StartWithTeamFile();
     ASSERT_TRUE(w.IsDatabaseOpen());
     CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Personali] ([IDPersonale], [Cognome], [Nome]) VALUES "
                                       "('A1', 'Rossi', 'Ugo'), ('B2', 'Bianchi', 'Ada')"));
@@ -150,10 +152,7 @@ TEST_F(AthletesFromMainWindow, RankingAndSummary)
 // The Record menu's filter and sort reach the list that is active.
 TEST_F(AthletesFromMainWindow, RecordMenuFiltersAndSortsTheActiveList)
 {
-    const QString db = Docs(QStringLiteral("team.dat"));
-    QFile::copy(ProgramPath(QStringLiteral("ZidoVodu.dat")), db);
-    QFile(db).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    MDIfrmBike &w = Start(db);
+    MDIfrmBike &w = StartWithTeamFile();
     ASSERT_TRUE(w.IsDatabaseOpen());
     CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Personali] ([IDPersonale], [Cognome]) VALUES ('A1', 'Rossi')"));
     CurrentDb->Execute(QStringLiteral("INSERT INTO [Dati Percorsi] ([IDPercorso], [Lunghezza]) VALUES ('Giro', 40), ('Lago', 20)"));
@@ -183,10 +182,7 @@ TEST_F(AthletesFromMainWindow, RecordMenuFiltersAndSortsTheActiveList)
 // date filter reaches only the list DataFormName names.
 TEST_F(AthletesFromMainWindow, EachListShowsItsOwnTotalsAndFiltersItsOwnRows)
 {
-    const QString db = Docs(QStringLiteral("team.dat"));
-    QFile::copy(ProgramPath(QStringLiteral("ZidoVodu.dat")), db);
-    QFile(db).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    MDIfrmBike &w = Start(db);
+    MDIfrmBike &w = StartWithTeamFile();
     ASSERT_TRUE(w.IsDatabaseOpen());
     struct Restore {
         QLocale locale;
