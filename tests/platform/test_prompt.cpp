@@ -140,6 +140,7 @@ TEST(Prompt, RealProviderHelpCallsTheInstalledHandler)
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QTimer>
 
 namespace {
@@ -220,7 +221,11 @@ TEST(PromptReal, FileDialogTranslatesFilterAndIndex)
     OnModal<QFileDialog>([&](QFileDialog *d) {
         filters = d->nameFilters();
         selectedFilter = d->selectedNameFilter();
-        d->selectFile(dir.filePath("out"));
+        // Typed into the name box: selectFile leaves the box alone while it
+        // has the focus, and the dialog would then accept its folder.
+        auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(dir.filePath("out"));
         QMetaObject::invokeMethod(d, "accept");
     });
     CommonDialog c;
