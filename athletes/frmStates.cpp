@@ -1,6 +1,7 @@
 #include "athletes/frmStates.h"
 
 #include "athletes/logic/StatesFile.h"
+#include "platform/data/RowCommitOnLeave.h"
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
@@ -63,23 +64,7 @@ frmStates::frmStates(QWidget *parent)
     m_grid->installEventFilter(this);
     // A row is written when the grid leaves it; a refused row (told once by
     // checkRow) keeps the grid on it.
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &, const QModelIndex &previous) {
-                if (m_returning || !previous.isValid() || m_model->pendingRow() != previous.row())
-                    return;
-                if (!m_model->CommitRow()) {
-                    m_returning = true;
-                    const QPersistentModelIndex back = m_model->index(previous.row(), previous.column());
-                    QMetaObject::invokeMethod(
-                        this,
-                        [this, back]() {
-                            if (back.isValid())
-                                m_grid->setCurrentIndex(back);
-                            m_returning = false;
-                        },
-                        Qt::QueuedConnection);
-                }
-            });
+    new data::RowCommitOnLeave(m_grid, m_model);
     l->addWidget(m_grid, 1);
     UpdateControls();
     refresh();

@@ -43,5 +43,4 @@ private:
     QLabel *m_caption = nullptr;
     QTableView *m_grid = nullptr;
     data::RecordsetModel *m_model = nullptr;
-    bool m_returning = false;   // the grid is being put back on a refused row
 };

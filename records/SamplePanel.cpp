@@ -7,6 +7,7 @@
 #include "core/WindowRegistry.h"
 #include "platform/data/DataControl.h"
 #include "platform/data/RecordsetModel.h"
+#include "platform/data/RowCommitOnLeave.h"
 #include "platform/settings/Settings.h"
 #include "platform/ui/Prompt.h"
 #include "records/CardNumbers.h"
@@ -148,7 +149,7 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
         // The grid's own commit of the same leave, or one made while the
         // message is on screen (its box takes the focus from a cell editor,
         // which hands in its text): the refusal is told once.
-        if (missing >= 0 && (m_returning || m_telling))
+        if (missing >= 0 && ((m_rowWriter && m_rowWriter->returning()) || m_telling))
             return false;
         if (missing >= 0) {
             const int number = missing == 0 ? m_setup.emptyDistance : m_setup.emptyHeight;
@@ -176,24 +177,7 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
         showCount();
     });
     // A row is written when the grid leaves it; a refused row keeps the grid on it.
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &, const QModelIndex &previous) {
-                // While the grid is being put back on a refused row, the
-                // refusal has been told once already.
-                if (m_returning || !previous.isValid() || m_model->pendingRow() != previous.row())
-                    return;
-                if (!m_model->CommitRow()) {
-                    m_returning = true;
-                    const QModelIndex back = m_model->index(previous.row(), previous.column());
-                    QMetaObject::invokeMethod(
-                        this,
-                        [this, back]() {
-                            m_grid->setCurrentIndex(back);
-                            m_returning = false;
-                        },
-                        Qt::QueuedConnection);
-                }
-            });
+    m_rowWriter = new data::RowCommitOnLeave(m_grid, m_model);
 }
 
 SamplePanel::~SamplePanel()

@@ -18,6 +18,7 @@ class QTableView;
 namespace data {
 class DataControl;
 class RecordsetModel;
+class RowCommitOnLeave;
 }
 
 class SamplePanel : public QFrame {
@@ -81,7 +82,7 @@ private:
     QString m_cardName;
     int m_sampleTotal = 0;
     QVariant m_written;   // distance of the row being written
-    bool m_returning = false;
+    data::RowCommitOnLeave *m_rowWriter = nullptr;   // child of the grid
     bool m_telling = false;   // a refused row's message is on screen
     QLabel *m_caption = nullptr;
     QLabel *m_count = nullptr;
