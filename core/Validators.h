@@ -32,9 +32,9 @@ bool CheckNumeric(QLineEdit *Box, int16_t MaxLen);
 bool CheckDecimal(QLineEdit *Box);
 bool CheckTime(QLineEdit *Box);
 
-// The Windows key code of a key event (keypad decimal 110, keypad digits 96..105,
-// letters 65..90, Enter 13, backspace 8 ...) and the character code it types
-// (0 for keys that type nothing).
+// The key code of a key event as the key handlers compare it (keypad decimal
+// 110, keypad digits 96..105, letters 65..90, Enter 13, backspace 8 ...) and
+// the character code it types (0 for keys that type nothing).
 int16_t VirtualKeyCode(const QKeyEvent *e);
 int16_t KeyAsciiOf(const QKeyEvent *e);
 

@@ -1,5 +1,5 @@
 #pragma once
-// Colour values as the settings and the design hold them (red in the low byte;
+// Colour values as the settings hold them (red in the low byte;
 // the high bit set names a system colour), and setting them on a widget.
 #include <QColor>
 #include <QtGlobal>
@@ -13,5 +13,6 @@ void SetTextColour(QWidget *w, qint64 value);
 // Background of a label, filled.
 void SetBackColour(QWidget *w, qint64 value);
 
-// The system's button-face colour as the design writes it.
+// The system's button-face colour as a colour value: a card's colour until the
+// user picks another.
 constexpr qint64 ButtonFace = -2147483633;

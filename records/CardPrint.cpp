@@ -2,7 +2,6 @@
 
 #include "core/LangClient.h"
 #include "platform/dao/Dao.h"
-#include "platform/error/VbError.h"
 #include "platform/print/CardPage.h"
 #include "records/CardNumbers.h"
 
@@ -47,8 +46,8 @@ struct Field {
 
 class CardLayout {
 public:
-    CardLayout(Printer &p, const CardData &card, const PageTexts &page)
-        : p(p), card(card), page(page), frame(p) {}
+    CardLayout(CardPage::Layout &frame, const CardData &card, const PageTexts &page)
+        : p(frame.printer()), card(card), page(page), frame(frame) {}
 
     void Run()
     {
@@ -185,7 +184,7 @@ private:
     Printer &p;
     const CardData &card;
     const PageTexts &page;
-    CardPage::Layout frame;
+    CardPage::Layout &frame;
     double L = 0, T = 0, E = 0, F = 0;
     double h8 = 0, h18 = 0, X0 = 0, XD = 0;
 };
@@ -194,26 +193,7 @@ private:
 
 void PrintCard(Printer &printer, const CardData &card, int orientation, const PageTexts &page)
 {
-    const QString fontName = printer.FontName();
-    const double fontSize = printer.FontSize();
-    const auto restoreFont = [&] {
-        printer.SetFontSize(fontSize);
-        printer.SetFontName(fontName);
-    };
-    try {
-        printer.SetOrientation(orientation);
-        CardLayout(printer, card, page).Run();
-        restoreFont();
-        printer.EndDoc();
-    } catch (const VbError &) {
-        printer.KillDoc();
-        restoreFont();
-        throw;
-    } catch (const std::exception &e) {
-        printer.KillDoc();
-        restoreFont();
-        throw VbError(Printer::ErrPrinter, QString::fromLocal8Bit(e.what()));
-    }
+    CardPage::PrintCard(printer, orientation, [&](CardPage::Layout &frame) { CardLayout(frame, card, page).Run(); });
 }
 
 PrintJob ListPrintJob(bool route, const QString &windowCaption)

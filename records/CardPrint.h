@@ -42,8 +42,9 @@ bool CardPrintAllowed(const QString &recordCountCaption, bool saveEnabled);
 
 // Draws the card on `printer` as one document and ends it. `orientation` is the
 // page orientation to use (1 portrait, 2 landscape). A description that does not
-// fit on the page continues on further pages. On any failure the document is
-// discarded (KillDoc) and the VbError is thrown on for the window to report.
+// fit on the page continues on further pages. The printer's font is put back
+// afterwards. On any failure the document is discarded (KillDoc) and the
+// VbError is thrown on for the window to report.
 void PrintCard(Printer &printer, const CardData &card, int orientation,
                const PageTexts &page = CurrentPageTexts());
 

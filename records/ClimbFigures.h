@@ -14,7 +14,7 @@ constexpr uint32_t ColourClass1 = 32768;     // green  #008000
 constexpr uint32_t ColourClass2 = 16711680;  // blue   #0000FF
 constexpr uint32_t ColourClass3 = 33023;     // orange #FF8000
 constexpr uint32_t ColourClass4 = 255;       // red    #FF0000, also every error
-// Caption of a figure that cannot be computed (and the labels' design caption).
+// Caption of a figure that cannot be computed (and the labels' caption before the first figure).
 inline QString Placeholder() { return QStringLiteral("- - -"); }
 
 uint32_t ClassColour(int colourClass);     // 1..4; anything else gives red

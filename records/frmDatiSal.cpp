@@ -73,7 +73,7 @@ frmDatiSal::~frmDatiSal() { unloadOnce(); }
 void frmDatiSal::loadSteps()
 {
     CardWindow::loadSteps();
-    // A value that is not a number keeps the designed colour.
+    // A value that is not a number keeps the button-face colour.
     auto colour = [this](const char *key) {
         const auto v = CardNumbers::ReadSettingNumber(GetSetting(AppName, config().formName, QLatin1String(key), QString()));
         return v.value_or(ButtonFace);

@@ -60,7 +60,7 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
 
     lumoTPrt1 = new lumoTPrt(this);
     lumoTPrt1->setObjectName(QStringLiteral("lumoTPrt1"));
-    lumoTPrt1->hide();   // it draws its name only where a form is designed
+    lumoTPrt1->hide();   // it prints; shown, it would only draw its name
     lumoTPrt1->SetPrinter(DefaultPrinter());
     lumoTPrt1->SetMessageHook([](const QString &text, int style, const QString &title) {
         return MsgBox(text, style, title);

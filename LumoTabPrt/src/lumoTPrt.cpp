@@ -42,7 +42,8 @@ QSize lumoTPrt::sizeHint() const
 
 void lumoTPrt::paintEvent(QPaintEvent *)
 {
-    // The control's name, as a design surface shows it.
+    // The control's name and version, drawn while the control is visible (the
+    // print form keeps it hidden: it only prints).
     QPainter p(this);
     const QFontMetrics m(font());
     const int x = m.horizontalAdvance(QStringLiteral("XX"));

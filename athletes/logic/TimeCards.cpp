@@ -1,57 +1,80 @@
 #include "athletes/logic/TimeCards.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace TimeCards {
+
+namespace {
+
+// The window captions of the two cards: control, its text number on the
+// training-time card and on the climb-time card (0: the card has no such
+// control). The climb-time card numbers its buttons in another order and has
+// two more labels, chainring and sprocket.
+struct Caption {
+    const char *control;
+    int training;
+    int climb;
+};
+constexpr Caption kCaptions[] = {
+    {"", 25000, 26000},           {"cmdDesc", 25001, 26001},     {"cmdClose", 25002, 26004},
+    {"cmdUpdate", 25003, 26005},  {"cmdRefresh", 25004, 26002},  {"cmdDelete", 25005, 26003},
+    {"cmdAdd", 25006, 26006},     {"Label2", 25007, 26007},      {"Label1", 25008, 26008},
+    {"lblLabels(5)", 0, 26009},   {"lblLabels(4)", 0, 26010},    {"lblLabels(3)", 25009, 26011},
+    {"lblLabels(2)", 25010, 26012}, {"lblLabels(1)", 25011, 26013}, {"lblLabels(0)", 25012, 26014}};
+
+// What the two cards differ in; Make builds either from its row.
+struct Card {
+    Kind kind;
+    const char *formName;
+    const char *dataName;
+    const char *table;
+    const char *placeTable;
+    bool gears;
+    int textBase;   // the messages are textBase + 500 ...
+};
+
+constexpr Card kCards[] = {
+    {Kind::Training, "frmTempiAll", "DataTAll", "Tempi Allenamento", "Dati Percorsi", false, 25000},
+    {Kind::Climb, "frmTempiSal", "DataTSal", "Tempi Salita", "Dati Salite", true, 26000},
+};
+
+Config Make(Kind kind)
+{
+    const Card &card = *std::find_if(std::begin(kCards), std::end(kCards), [kind](const Card &r) { return r.kind == kind; });
+    Config c;
+    c.kind = card.kind;
+    c.formName = QString::fromUtf8(card.formName);
+    c.dataName = QString::fromUtf8(card.dataName);
+    c.table = QString::fromUtf8(card.table);
+    c.placeTable = QString::fromUtf8(card.placeTable);
+    c.gears = card.gears;
+    c.textBase = card.textBase;
+    for (const Caption &caption : kCaptions) {
+        const int number = kind == Kind::Climb ? caption.climb : caption.training;
+        if (number != 0)
+            c.texts.push_back({number, caption.control, 'C'});
+    }
+    const int messages = card.textBase + 500;
+    c.deleteQuestion = messages;
+    c.selectFromList = messages + 1;
+    c.noteMore = messages + 2;
+    c.noteHide = messages + 3;
+    c.incomplete = messages + 4;
+    return c;
+}
+
+} // namespace
 
 const Config &Config::Training()
 {
-    static const Config c = [] {
-        Config c;
-        c.kind = Kind::Training;
-        c.formName = QStringLiteral("frmTempiAll");
-        c.dataName = QStringLiteral("DataTAll");
-        c.table = QStringLiteral("Tempi Allenamento");
-        c.placeTable = QStringLiteral("Dati Percorsi");
-        c.gears = false;
-        c.textBase = 25000;
-        c.texts = {{25000, "", 'C'},          {25001, "cmdDesc", 'C'},     {25002, "cmdClose", 'C'},
-                   {25003, "cmdUpdate", 'C'}, {25004, "cmdRefresh", 'C'},  {25005, "cmdDelete", 'C'},
-                   {25006, "cmdAdd", 'C'},    {25007, "Label2", 'C'},      {25008, "Label1", 'C'},
-                   {25009, "lblLabels(3)", 'C'}, {25010, "lblLabels(2)", 'C'},
-                   {25011, "lblLabels(1)", 'C'}, {25012, "lblLabels(0)", 'C'}};
-        c.deleteQuestion = 25500;
-        c.selectFromList = 25501;
-        c.noteMore = 25502;
-        c.noteHide = 25503;
-        c.incomplete = 25504;
-        return c;
-    }();
+    static const Config c = Make(Kind::Training);
     return c;
 }
 
 const Config &Config::Climb()
 {
-    static const Config c = [] {
-        Config c;
-        c.kind = Kind::Climb;
-        c.formName = QStringLiteral("frmTempiSal");
-        c.dataName = QStringLiteral("DataTSal");
-        c.table = QStringLiteral("Tempi Salita");
-        c.placeTable = QStringLiteral("Dati Salite");
-        c.gears = true;
-        c.textBase = 26000;
-        c.texts = {{26000, "", 'C'},          {26001, "cmdDesc", 'C'},     {26004, "cmdClose", 'C'},
-                   {26005, "cmdUpdate", 'C'}, {26002, "cmdRefresh", 'C'},  {26003, "cmdDelete", 'C'},
-                   {26006, "cmdAdd", 'C'},    {26007, "Label2", 'C'},      {26008, "Label1", 'C'},
-                   {26009, "lblLabels(5)", 'C'}, {26010, "lblLabels(4)", 'C'},
-                   {26011, "lblLabels(3)", 'C'}, {26012, "lblLabels(2)", 'C'},
-                   {26013, "lblLabels(1)", 'C'}, {26014, "lblLabels(0)", 'C'}};
-        c.deleteQuestion = 26500;
-        c.selectFromList = 26501;
-        c.noteMore = 26502;
-        c.noteHide = 26503;
-        c.incomplete = 26504;
-        return c;
-    }();
+    static const Config c = Make(Kind::Climb);
     return c;
 }
 

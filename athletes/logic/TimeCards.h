@@ -1,6 +1,7 @@
 #pragma once
-// The training-time and climb-time cards are one design: this table holds
-// everything in which the climb-time card differs, and Confirm's checks.
+// The training-time and climb-time cards are one window with two setups:
+// Config holds everything in which the climb-time card differs, and Confirm's
+// checks.
 #include <QString>
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
-// A small data-access layer over SQLite that behaves like the DAO/Jet object
-// model the program was designed around: databases opened exclusively with a
+// A small data-access layer over SQLite with the object model the program's
+// windows are written against (DAO-like): databases opened exclusively with a
 // password, recordsets that move, find and edit, table definitions, stored
 // queries (views) and transactions. Jet SQL texts are translated before SQLite
 // sees them (see JetSql.h). Every failure throws VbError with the Jet number.

@@ -38,7 +38,8 @@ QString UserName();
 QString ComputerName();
 
 // Opens a document, web address or mail link with its associated program.
-// Returns a Windows-like code: >32 success, 31 no association, 2 file not found.
+// Returns a code the callers choose their message by: >32 success, 31 no
+// associated program, 2 file not found.
 int OpenDocument(const QString &target);
 // Starts a program and waits for its end; returns its exit code, -1 when it
 // could not be started.

@@ -113,6 +113,19 @@ TEST_F(CardPrintTest, ClimbCardHoldsEveryFieldOnOnePage)
     EXPECT_FALSE(printer.InDocument());
 }
 
+// The card switches to bold and back while it draws; the caller's whole font,
+// weight included, is what the printer holds afterwards.
+TEST_F(CardPrintTest, PutsTheWholeFontBack)
+{
+    printer.SetFontName(QStringLiteral("Arial"));
+    printer.SetFontSize(11);
+    printer.SetFontBold(true);
+    Print(Climb());
+    EXPECT_EQ(printer.FontName(), QStringLiteral("Arial"));
+    EXPECT_EQ(printer.FontSize(), 11.0);
+    EXPECT_TRUE(printer.FontBold());
+}
+
 TEST_F(CardPrintTest, RouteCardHasPeriodAndNoAltitudes)
 {
     CardData r = Climb();

@@ -213,7 +213,7 @@ TEST(Simulators, GatesLeaveReadoutsButWeightFollows)
         EXPECT_FALSE(sim.RateChanged(in, out, kEnglish));
         EXPECT_FALSE(sim.CadenceChanged(in, out, kEnglish));
         EXPECT_FALSE(sim.WeightChanged(in, out, kEnglish));
-        ExpectClimbPlaceholders(out);          // untouched design placeholders
+        ExpectClimbPlaceholders(out);          // untouched placeholders
         EXPECT_EQ(out.weight, QStringLiteral("70"));
 
         RouteInput r = Route100();
