@@ -6,12 +6,29 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QShowEvent>
 
 namespace {
 QRect Room(QMdiArea *area)
 {
     return QRect(QPoint(0, 0), area->maximumViewportSize());
 }
+
+// A window that goes back to the place it was left at, as windows with a
+// stored place do when they are shown: here one far right and below, where a
+// larger screen had room.
+class StoredPlaceWindow : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QWidget::showEvent(event);
+        if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            frame->move(1500, 1100);
+    }
+};
 }
 
 TEST_F(MainWindowTest, EveryChildWindowOpensInsideTheWorkspace)
@@ -48,4 +65,11 @@ TEST_F(MainWindowTest, EveryChildWindowOpensInsideTheWorkspace)
     check("second opening");
     ASSERT_NE(WindowRegistry::Show(QStringLiteral("otherWindow")), nullptr);
     check("opened beside another");
+    Register(QStringLiteral("storedPlaceWindow"), [](QWidget *parent) {
+        auto *window = new StoredPlaceWindow(parent);
+        window->resize(400, 300);
+        return window;
+    });
+    ASSERT_NE(WindowRegistry::Show(QStringLiteral("storedPlaceWindow")), nullptr);
+    check("a place stored on a larger screen");
 }
