@@ -93,18 +93,25 @@ void frmStates::refresh()
 
 // The table's own rules, checked before the row is written so that the grid
 // can say why it keeps the row: no empty name, no name twice.
+bool frmStates::refuse(const VbError &error, const QVariantList &values)
+{
+    ShowDataError(error);
+    m_toldRow = m_model->pendingRow();
+    m_toldValue = values.value(0);
+    return false;
+}
+
 bool frmStates::checkRow(QVariantList &values)
 {
+    const QVariantList typed = values;
     const QString name = values.value(0).toString().trimmed();
-    if (name.isEmpty()) {
-        ShowDataError(VbError(dao::JetErr::ZeroLengthString, QStringLiteral("Field 'States.State' cannot be a zero-length string.")));
-        return false;
-    }
-    if (name.size() > StateLength) {
-        ShowDataError(VbError(dao::JetErr::FieldTooSmall,
-                              QStringLiteral("The field is too small to accept the amount of data you attempted to add.")));
-        return false;
-    }
+    if (name.isEmpty())
+        return refuse(VbError(dao::JetErr::ZeroLengthString, QStringLiteral("Field 'States.State' cannot be a zero-length string.")),
+                      typed);
+    if (name.size() > StateLength)
+        return refuse(VbError(dao::JetErr::FieldTooSmall,
+                              QStringLiteral("The field is too small to accept the amount of data you attempted to add.")),
+                      typed);
     values[0] = name;
     const int row = m_model->pendingRow();
     if (row >= 0 && row < m_model->storedRows()
@@ -115,16 +122,15 @@ bool frmStates::checkRow(QVariantList &values)
             QStringLiteral("SELECT COUNT(*) AS [Exist] FROM States WHERE State = ?"), dao::dbOpenSnapshot, 0, {name});
         const int exist = count->Value(QStringLiteral("Exist")).toInt();
         count->Close();
-        if (exist > 0) {
-            ShowDataError(VbError(dao::JetErr::DuplicateKey,
+        if (exist > 0)
+            return refuse(VbError(dao::JetErr::DuplicateKey,
                                   QStringLiteral("The changes you requested to the table were not successful because they "
-                                                 "would create duplicate values in the index, primary key, or relationship.")));
-            return false;
-        }
+                                                 "would create duplicate values in the index, primary key, or relationship.")),
+                          typed);
     } catch (const VbError &e) {
-        ShowDataError(e);
-        return false;
+        return refuse(e, typed);
     }
+    m_toldRow = -1;
     return true;
 }
 
@@ -136,8 +142,15 @@ void frmStates::commitPending()
         emit delegate->commitData(editor);
         emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
-    if (m_model->pendingRow() >= 0)
+    const int row = m_model->pendingRow();
+    if (row < 0)
+        return;
+    // A refused row left as it was has been told: it goes quietly.
+    if (row == m_toldRow && m_model->value(row, 0) == m_toldValue)
+        m_model->CancelRow();
+    else
         m_model->CommitRow();
+    m_toldRow = -1;
 }
 
 void frmStates::deleteSelectedRows()
@@ -165,6 +178,7 @@ bool frmStates::eventFilter(QObject *watched, QEvent *event)
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Escape && m_model->pendingRow() >= 0) {
             m_model->CancelRow();   // a stored row gets its name back, a new row goes
+            m_toldRow = -1;
             return true;
         }
         if (key == Qt::Key_Delete && !m_grid->selectionModel()->selectedRows().isEmpty()) {
@@ -177,8 +191,8 @@ bool frmStates::eventFilter(QObject *watched, QEvent *event)
 
 void frmStates::closeEvent(QCloseEvent *event)
 {
-    // What was typed is written before the window goes; a refused row has
-    // been told and is dropped with the window.
+    // What was typed is written before the window goes; a refused row that
+    // has been told and not changed since is dropped with the window, untold.
     commitPending();
     QWidget::closeEvent(event);
 }

@@ -4,6 +4,7 @@
 // row when the grid leaves it or the window closes (a refused row keeps the
 // grid on it), gives up a row's edits on Esc and deletes the rows selected by
 // their row headers on Delete.
+#include <QVariant>
 #include <QWidget>
 
 class QMenu;
@@ -11,6 +12,7 @@ class QMenuBar;
 class QAction;
 class QLabel;
 class QTableView;
+class VbError;
 namespace data {
 class RecordsetModel;
 }
@@ -34,6 +36,7 @@ protected:
 private:
     void refresh();
     bool checkRow(QVariantList &values);
+    bool refuse(const VbError &error, const QVariantList &values);
     void commitPending();
     void deleteSelectedRows();
 
@@ -43,4 +46,8 @@ private:
     QLabel *m_caption = nullptr;
     QTableView *m_grid = nullptr;
     data::RecordsetModel *m_model = nullptr;
+    // The row last refused and what it held then: told once, it is not told
+    // again while it stays as it was.
+    int m_toldRow = -1;
+    QVariant m_toldValue;
 };

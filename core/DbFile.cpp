@@ -241,6 +241,9 @@ void DatabaseOwner::close()
 
 QString FileTitle(const QString &path)
 {
+    // Only the last extension goes, whatever its length: "team.db" is "team", "club.2026.mdb" is
+    // "club.2026"; a name without one (or a dot file) stays whole.
     const QString name = QFileInfo(path).fileName();
-    return name.left(qMax(0, int(name.size()) - 4));
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
 }

@@ -56,5 +56,5 @@ signals:
     void closed();
 };
 
-// The file name without its folder and its last four characters.
+// The file name without its folder and its extension.
 QString FileTitle(const QString &path);

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QHash>
 #include <QMdiArea>
+#include <QAbstractScrollArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 
@@ -181,6 +182,7 @@ QWidget *Show(const QString &name, bool modal)
     if (QMdiSubWindow *sub = subWindowOf(w)) {
         sub->show();
         w->show();
+        KeepInWorkspace(sub);
         if (QMdiArea *workspace = registry().workspace)
             workspace->setActiveSubWindow(sub);
     } else {
@@ -189,6 +191,24 @@ QWidget *Show(const QString &name, bool modal)
         w->activateWindow();
     }
     return w;
+}
+
+void KeepInWorkspace(QWidget *outer)
+{
+    QWidget *parent = outer ? outer->parentWidget() : nullptr;
+    if (!parent || outer->isMaximized() || outer->isMinimized())
+        return;
+    // The workspace's room without the scroll bars that a window outside it
+    // brings up and that go once it is inside.
+    QRect room = parent->rect();
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(parent->parentWidget()))
+        room.setSize(area->maximumViewportSize());
+    if (room.isEmpty())
+        return;
+    const QSize size = outer->size().boundedTo(room.size());
+    outer->resize(size);
+    outer->move(qBound(room.left(), outer->x(), room.right() + 1 - size.width()),
+                qBound(room.top(), outer->y(), room.bottom() + 1 - size.height()));
 }
 
 bool Unload(const QString &name)

@@ -75,6 +75,13 @@ QWidget *Load(const QString &name);
 // and returns after it closed (then the result is nullptr, the window being
 // unloaded). Returns the shown window, nullptr when not registered.
 QWidget *Show(const QString &name, bool modal = false);
+// Keeps a window of the workspace (its frame) inside the workspace's visible
+// room, made no larger than it: a place stored on a larger screen, a window
+// dragged out, or the workspace's own cascade would otherwise open it where
+// the user cannot see all of it. Show does this for every child window; a
+// window that restores a stored place calls it after moving there. A window
+// outside any workspace is left alone.
+void KeepInWorkspace(QWidget *outer);
 // Closes the window, which runs its own close handler. A window that is not
 // loaded is left alone. Returns false when the window refused to close.
 bool Unload(const QString &name);

@@ -4,7 +4,6 @@
 #include "platform/print/Printer.h"
 #include "platform/ui/Feedback.h"
 
-#include <QAbstractScrollArea>
 #include <QAction>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -19,24 +18,6 @@ QWidget *Outer(QWidget *window)
     if (auto *sub = qobject_cast<QMdiSubWindow *>(window->parentWidget()))
         return sub;
     return window;
-}
-
-void KeepInView(QWidget *outer)
-{
-    QWidget *parent = outer->parentWidget();
-    if (!parent)
-        return;
-    // The workspace's room without the scroll bars that a window outside it
-    // brings up and that go once it is inside.
-    QRect room = parent->rect();
-    if (auto *area = qobject_cast<QAbstractScrollArea *>(parent->parentWidget()))
-        room.setSize(area->maximumViewportSize());
-    if (room.isEmpty())
-        return;
-    const QSize size = outer->size().boundedTo(room.size());
-    outer->resize(size);
-    outer->move(qBound(room.left(), outer->x(), room.right() + 1 - size.width()),
-                qBound(room.top(), outer->y(), room.bottom() + 1 - size.height()));
 }
 
 QVBoxLayout *LayOut(QWidget *window, QMenuBar *&menuBar, QMenu *&menu)

@@ -3,6 +3,7 @@
 // share around the frame: the outer window they stand in, their stored size
 // and place, the option menu, the status bar, the wiring of the surface's
 // events and the printing of the drawing.
+#include "core/WindowRegistry.h"
 #include "profile/DrawingFrame.h"
 
 #include <QHash>
@@ -52,16 +53,13 @@ QSize StoredSize(const Placement &p)
 {
     return QSize(qMax(1, p.width / TwipsPerPixel), qMax(1, p.height / TwipsPerPixel));
 }
-// Keeps the outer window inside its workspace, made no larger than it: a
-// place stored on a larger screen, or a window dragged out of the workspace,
-// would otherwise open where the user cannot see it.
-void KeepInView(QWidget *outer);
+// Puts the outer window at its stored size and place, kept inside the workspace.
 template <class Placement>
 void Restore(QWidget *outer, const Placement &p)
 {
     outer->resize(StoredSize(p));
     outer->move(p.left / TwipsPerPixel, p.top / TwipsPerPixel);
-    KeepInView(outer);
+    WindowRegistry::KeepInWorkspace(outer);
 }
 // Takes the outer window's place and size into p; false (p unchanged) while
 // the window or its frame is minimised.

@@ -44,6 +44,7 @@
 
 #include <cmath>
 #include <optional>
+#include <functional>
 
 // ---------------------------------------------------------------------------
 // Configurations
@@ -73,6 +74,7 @@ CardConfig CardConfig::Climbs()
     c.sampleEmptyDistance = SampleChecks::EmptyFieldTextClimb;
     c.sampleEmptyHeight = SampleChecks::EmptyFieldTextClimb;
     c.sampleDeleteQuestion = 9535;
+    c.outOfRange = SampleChecks::OutOfRangeTextClimb;
     c.infoFrame = QStringLiteral("FrameInfo");
     c.infoClose = QStringLiteral("Command1");
     c.texts = {
@@ -129,6 +131,7 @@ CardConfig CardConfig::Routes()
     c.sampleEmptyDistance = SampleChecks::EmptyDistanceTextRoute;
     c.sampleEmptyHeight = SampleChecks::EmptyHeightTextRoute;
     c.sampleDeleteQuestion = 7535;
+    c.outOfRange = SampleChecks::OutOfRangeTextRoute;
     c.infoFrame = QStringLiteral("Frame5");
     c.infoClose = QStringLiteral("cmdNoInfo");
     c.texts = {
@@ -226,6 +229,53 @@ QString PlainCaption(QString text) { return text.replace(QLatin1Char('&'), QLati
 // ---------------------------------------------------------------------------
 // Building
 
+namespace {
+constexpr int AltitudeDigits = 4;
+
+// A label's text as a field's name in a message: no access key, no colon.
+QString FieldCaption(const QLabel *label)
+{
+    QString text = label ? label->text() : QString();
+    text.remove(QLatin1Char('&'));
+    text = text.trimmed();
+    if (text.endsWith(QLatin1Char(':')))
+        text.chop(1);
+    return text.trimmed();
+}
+
+// Tells, through tell, of a digit typed into a field that holds its most
+// digits already, and swallows it.
+class DigitLimit : public QObject {
+public:
+    DigitLimit(QLineEdit *box, int digits, std::function<void()> tell)
+        : QObject(box), m_box(box), m_digits(digits), m_tell(std::move(tell))
+    {
+        box->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched != m_box || event->type() != QEvent::KeyPress)
+            return false;
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier) || key->text().size() != 1
+            || !key->text().at(0).isDigit())
+            return false;
+        const int kept = int(m_box->text().size() - (m_box->hasSelectedText() ? m_box->selectedText().size() : 0));
+        if (kept < m_digits)
+            return false;
+        m_tell();
+        return true;
+    }
+
+private:
+    QLineEdit *m_box;
+    int m_digits;
+    std::function<void()> m_tell;
+};
+}
+
 QLabel *CardWindow::label(const QString &name, QWidget *parent)
 {
     auto *l = new QLabel(parent);
@@ -302,7 +352,7 @@ CardWindow::CardWindow(const CardConfig &config, QWidget *parent) : RecordCard(c
     connect(addButton(QStringLiteral("cmdDesc")), &QPushButton::clicked, this, &CardWindow::cmdDesc_Click);
     buildInfoPanel();
     m_samplePanel = new SamplePanel({m_cfg.samplesTable, m_cfg.sampleDuplicate, m_cfg.sampleEmptyDistance,
-                                     m_cfg.sampleEmptyHeight, m_cfg.sampleDeleteQuestion},
+                                     m_cfg.sampleEmptyHeight, m_cfg.sampleDeleteQuestion, m_cfg.outOfRange},
                                     this);
     addPanel(m_samplePanel);
     connect(m_samplePanel, &SamplePanel::profileRequested, this, &CardWindow::cmdShowAlti_Click);
@@ -331,8 +381,16 @@ void CardWindow::setSimulator(SimulatorPanel *panel)
     // Key filters of the required fields; Enter moves on through them too.
     FieldValidator::Install(m_txt[0], FieldValidator::MaxLen, 250);
     FieldValidator::Install(m_txt[1], FieldValidator::Decimal, 0, FieldValidator::DecimalCheck);
-    for (int i = 2; i < m_cfg.requiredFields; ++i)
-        FieldValidator::Install(m_txt[i], FieldValidator::Integer, 4, FieldValidator::Numeric);
+    for (int i = 2; i < m_cfg.requiredFields; ++i) {
+        FieldValidator::Install(m_txt[i], FieldValidator::Integer, AltitudeDigits, FieldValidator::Numeric);
+        // Heard before the filter: a digit past the field's four says why it is refused.
+        auto *label = findChild<QLabel *>(QStringLiteral("lblLabels(%1)").arg(i));
+        new DigitLimit(m_txt[i], AltitudeDigits, [this, label]() {
+            MsgBox(FormatLangString(GetLangString(m_cfg.outOfRange),
+                                    {FieldCaption(label), QLocale().toString(0), QLocale().toString(9999)}),
+                   Vb::Exclamation);
+        });
+    }
     for (int i = 0; i < m_cfg.requiredFields; ++i)
         addRequired(m_txt[i]);
     setKeyField(m_txt[0]);

@@ -53,6 +53,7 @@ struct CardConfig {
     int sampleEmptyDistance = 0;
     int sampleEmptyHeight = 0;
     int sampleDeleteQuestion = 0;
+    int outOfRange = 0;      // a number beyond what its field holds
     QString infoFrame;       // "FrameInfo" / "Frame5"
     QString infoClose;       // "Command1" / "cmdNoInfo"
     using Text = RecordCard::Text;

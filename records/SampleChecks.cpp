@@ -67,7 +67,8 @@ CellCheck CheckHeight(const QString &typed, const QVariant &oldValue, const QLoc
     try {
         value = ReadInt16(typed, locale);
     } catch (const VbError &) {
-        return c;   // beyond 16 bits: refused like any other bad height
+        c.outcome = CellCheck::OutOfRange;   // a number, but beyond what the cell holds
+        return c;
     }
     double old = 0;
     if (OldNumber(oldValue, locale, old) && old == double(value))

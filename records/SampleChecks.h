@@ -20,12 +20,18 @@ constexpr int DuplicateTextRoute = 7534;
 constexpr int EmptyFieldTextClimb = 9503;  // "Field %1 can't be empty." (both columns)
 constexpr int EmptyDistanceTextRoute = 7505;
 constexpr int EmptyHeightTextRoute = 7506;
+constexpr int OutOfRangeTextClimb = 9536;  // "Field %1 takes a whole number from %2 to %3."
+constexpr int OutOfRangeTextRoute = 7536;
+// What a height cell holds.
+constexpr int HeightMin = -32768;
+constexpr int HeightMax = 32767;
 
 struct CellCheck {
     enum Outcome {
         Accept,     // store `value` in the cell
         Reject,     // cancel the edit and put the old value back, silently
-        Duplicate   // cancel, put the old value back, warn with the duplicate text
+        Duplicate,  // cancel, put the old value back, warn with the duplicate text
+        OutOfRange  // cancel, put the old value back, tell the field's range
     };
     Outcome outcome = Reject;
     QVariant value;  // float for a distance, int16 for a height
@@ -40,7 +46,8 @@ CellCheck CheckDistance(const QString &typed, const QVariant &oldValue,
                         const QList<double> &storedDistances, const QLocale &locale = QLocale());
 
 // A height cell: a number rounded to whole metres (halves to even) that fits
-// 16 bits; anything else, or the old value again, is refused.
+// 16 bits; a number beyond that is out of range; anything else, or the old
+// value again, is refused.
 CellCheck CheckHeight(const QString &typed, const QVariant &oldValue, const QLocale &locale = QLocale());
 
 // Before a row is written: the first of distance and height that holds no value

@@ -136,6 +136,11 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
                                                   : SampleChecks::CheckHeight(typed, old);
             if (c.outcome == SampleChecks::CellCheck::Duplicate)
                 MsgBox(GetLangString(m_setup.duplicate), Vb::Exclamation);
+            if (c.outcome == SampleChecks::CellCheck::OutOfRange)
+                MsgBox(FormatLangString(GetLangString(m_setup.outOfRange),
+                                        {m_model->columns().value(column).caption, QLocale().toString(SampleChecks::HeightMin),
+                                         QLocale().toString(SampleChecks::HeightMax)}),
+                       Vb::Exclamation);
             r.accept = c.outcome == SampleChecks::CellCheck::Accept;
             r.value = c.value;
             return r;

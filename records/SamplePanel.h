@@ -30,6 +30,7 @@ public:
         int emptyDistance = 0;
         int emptyHeight = 0;
         int deleteQuestion = 0;   // asked before a stored row is deleted
+        int outOfRange = 0;       // "Field %1 takes a whole number from %2 to %3."
     };
     SamplePanel(const Setup &setup, QWidget *parent = nullptr);
     // Closes a cell editor still open and takes the grid's rules off the

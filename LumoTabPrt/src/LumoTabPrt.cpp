@@ -230,13 +230,14 @@ QString MsgFontTooBig()
 }
 
 JobResult RunJob(const PrintOptions &options, RowCursor &cursor, const QString &title, QPrinter *printer,
-                 const QPageLayout &page, JobHost *host)
+                 const QPageLayout &page, JobHost *host, bool mayTurnPage)
 {
     Globale::Hourglass wait;
     JobResult result;
     result.list = std::make_shared<clsStampante>();
     clsStampante &list = *result.list;
     clsImpaginatore layout(list, options, host);
+    layout.mayTurnPage = mayTurnPage;
     layout.ImpostaFont(options.FontName, options.FontSize, options.FontBold, options.FontItalic, options.BigCells);
     if (printer)
         list.OpenPrintProcedure(printer);

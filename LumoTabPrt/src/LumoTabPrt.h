@@ -112,9 +112,11 @@ struct LUMOTABPRT_EXPORT JobResult {
 
 // One headless job: lays the rows of cursor out as a table on the page of
 // printer (or of page when printer is null) and returns the recorded list.
+// With mayTurnPage a portrait sheet too narrow for the columns turns to
+// landscape; without it (the user chose how the sheet lies) it stays as it is.
 LUMOTABPRT_EXPORT JobResult RunJob(const PrintOptions &options, RowCursor &cursor, const QString &title,
                                    QPrinter *printer, const QPageLayout &page = QPageLayout(),
-                                   JobHost *host = nullptr);
+                                   JobHost *host = nullptr, bool mayTurnPage = true);
 
 // The messages of the layout (the library's own fixed texts).
 LUMOTABPRT_EXPORT QString MsgLayoutTooWide();

@@ -86,13 +86,24 @@ bool clsImpaginatore::InitDimensioniStd(qint32 count, const QString &headText, q
         headLines = qint32(m_headLines.size()) + 2;
     if (footLines < 0)
         footLines = 2;
+    m_headLineCount = headLines;
+    m_footLineCount = footLines;
 
     ReimpostaFont();
     m_cellH = m_list.PrintGetHText(QStringLiteral("Wieg"));
     m_charW = m_list.PrintGetLenText(QStringLiteral("Wieg")) / 4.0;
     m_halfCellH = m_cellH / 2.0;
     m_halfCharW = m_charW / 2.0;
+    if (!LayRegions())
+        return false;
 
+    m_page = m_options.PageNumberStart;
+    RaiseNewPageStart();
+    return true;
+}
+
+bool clsImpaginatore::LayRegions()
+{
     qint32 width = 0, height = 0;
     m_list.PrintGetDimFoglio(width, height);
     const double vInset = m_halfCellH / 2.0;
@@ -104,8 +115,8 @@ bool clsImpaginatore::InitDimensioniStd(qint32 count, const QString &headText, q
     head.RealX = body.RealX = foot.RealX = 0;
     head.RealL = body.RealL = foot.RealL = width;
     head.RealY = 0;
-    head.RealH = Whole(m_cellH * headLines + 2 * vInset);
-    foot.RealH = Whole(m_cellH * footLines + 2 * vInset);
+    head.RealH = Whole(m_cellH * m_headLineCount + 2 * vInset);
+    foot.RealH = Whole(m_cellH * m_footLineCount + 2 * vInset);
     foot.RealY = height - foot.RealH;
     body.RealY = head.RealY + head.RealH;
     body.RealH = foot.RealY - body.RealY;
@@ -123,11 +134,19 @@ bool clsImpaginatore::InitDimensioniStd(qint32 count, const QString &headText, q
         m_columns[0].pos = body.X;
         m_columns[0].len = body.L;
     }
-    if (width <= 0 || body.L <= 0 || body.H < m_cellH)
-        return false;
+    return width > 0 && body.L > 0 && body.H >= m_cellH;
+}
 
-    m_page = m_options.PageNumberStart;
-    RaiseNewPageStart();
+bool clsImpaginatore::TurnLandscape()
+{
+    if (!m_list.TurnSheet(QPageLayout::Landscape))
+        return false;
+    if (!LayRegions()) {
+        // Too short for a line of the body lying down: back upright.
+        m_list.TurnSheet(QPageLayout::Portrait);
+        LayRegions();
+        return false;
+    }
     return true;
 }
 

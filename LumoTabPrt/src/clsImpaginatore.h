@@ -37,6 +37,10 @@ public:
     // the three regions; then raises NewPageStart for the first page. Answers
     // false when the regions leave no room for a body line (nothing raised).
     bool InitDimensioniStd(qint32 count, const QString &headText, qint32 headLines = -1, qint32 footLines = -1);
+    // Before the first page is laid: turns a portrait sheet to landscape and
+    // lays the regions anew. False (nothing changed) when the sheet lies so
+    // already or the body would have no line.
+    bool TurnLandscape();
     void PaginaInitDefoult();
     void PaginaPiedeDefault();
     // Foot of this page, new page, head of the next; NewPageStart for it.
@@ -85,6 +89,7 @@ public:
 
     bool frameHeadRegion = true;  // frame around the head region
     bool noFootLine = false;      // no dotted line above the foot
+    bool mayTurnPage = true;      // a table too wide for a portrait sheet may turn it
 
 private:
     struct Rect {
@@ -92,6 +97,8 @@ private:
         qint32 X = 0, Y = 0, H = 0, L = 0;
     };
     const Rect &region(int r) const;
+    // The three regions on the sheet as it lies; false when the body holds no line.
+    bool LayRegions();
     // Text inside [left, left + width] at the current line, aligned and clipped.
     void PrintInSpan(const QString &text, double left, double width, qint32 flags, double knownWidth);
     void RaiseNewPageStart();
@@ -118,5 +125,7 @@ private:
     };
     QVector<Col> m_columns;
     QStringList m_headLines;
+    qint32 m_headLineCount = 0;
+    qint32 m_footLineCount = 0;
     double m_headBottom = 0;
 };

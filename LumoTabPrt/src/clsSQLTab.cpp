@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QtMath>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 using lumo::ColType;
@@ -61,12 +62,16 @@ QString Format(const QVariant &value, ColType type, const Locales &loc)
         if (value.typeId() == QMetaType::ULongLong)
             return grouped.toString(value.toULongLong());
         bool ok = false;
-        const qlonglong n = value.toLongLong(&ok);
+        // A double beyond 64 bits does not convert: it keeps its digits below.
+        const bool floating = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
+        const qlonglong n = floating ? 0 : value.toLongLong(&ok);
         if (ok)
             return grouped.toString(n);
         const double d = value.toDouble(&ok);
         if (ok && std::isfinite(d) && std::fabs(d) < 9.2e18)
             return grouped.toString(qlonglong(std::llround(d)));
+        if (ok && std::isfinite(d))
+            return grouped.toString(d, 'f', 0);   // every digit, never an exponent
         return value.toString();
     }
     case ColType::Real: {
@@ -76,13 +81,11 @@ QString Format(const QVariant &value, ColType type, const Locales &loc)
             return value.toString();
         if (!std::isfinite(d))
             return plain.toString(d);
-        // Numbers far from everyday sizes keep six significant digits.
-        if (std::fabs(d) >= 1e15 || (d != 0 && std::fabs(d) < 1e-4))
-            return plain.toString(d, 'g', 6);
-        // "0.00" style: fewer decimals the more whole digits the number has;
-        // zero has no logarithm and counts as one whole digit.
+        // "0.00" style, always in fixed notation: fewer decimals the more
+        // whole digits the number has; zero has no logarithm and counts as
+        // one whole digit. A tiny number keeps three significant digits.
         const int whole = d == 0 ? 0 : int(std::floor(std::log10(std::fabs(d))));
-        const int decimals = qBound(1, 2 - whole, 4);
+        const int decimals = std::fabs(d) < 1e-4 ? qMin(2 - whole, 20) : qBound(1, 2 - whole, 4);
         return plain.toString(d, 'f', decimals);
     }
     case ColType::Currency: {
@@ -90,8 +93,6 @@ QString Format(const QVariant &value, ColType type, const Locales &loc)
         const double d = value.toDouble(&ok);
         if (!ok || !std::isfinite(d))
             return value.toString();
-        if (std::fabs(d) >= 1e15)
-            return loc.plain.toString(d, 'g', 6);
         return grouped.toString(d, 'f', 2);
     }
     case ColType::DateTime: {
@@ -158,16 +159,28 @@ JobStatus clsSQLTab::AttuatoreStampa_SQL(clsImpaginatore &layout, lumo::RowCurso
     m_stop = JobStatus::Done;
     if (!ReadAndMeasure(layout, rs, first))
         return m_stop;
+    MeasureNames(layout);
+    // Columns that cannot have their values whole on a portrait sheet turn
+    // it to landscape, unless the user chose how the sheet lies.
+    if (layout.mayTurnPage && layout.Stampante().Orientation() == QPageLayout::Portrait) {
+        const QVector<Needs> needs = ColumnNeeds(layout);
+        double ideal = 0;
+        for (const Needs &n : needs)
+            ideal += n.ideal;
+        if (ideal > layout.RegioneL(clsImpaginatore::Body))
+            layout.TurnLandscape();
+    }
     if (!FitColumns(layout)) {
         m_message = lumo::MsgLayoutTooWide();
         return JobStatus::LayoutError;
     }
+    WrapCells(layout);
 
     // About three records per cell and row, plus each page's head and foot.
     const qint64 estimate = qint64(m_rowLines.size()) * (3 * m_columns.size() + 2) + 4096;
     layout.Stampante().Reserve(qint32(qMin<qint64>(estimate, 200000000)));
     layout.PaginaInitDefoult();
-    qint32 two = 2;
+    qint32 two = m_headRowLines + 1;
     if (!layout.CiStaCampoHInPagina(two)) {
         m_message = lumo::MsgFontTooBig();
         return JobStatus::LayoutError;
@@ -217,6 +230,7 @@ bool clsSQLTab::ReadAndMeasure(clsImpaginatore &layout, lumo::RowCursor &rs, QVe
     const double start = std::round(list.PrintGetLenText(QStringLiteral("123456")));
     m_widths = QVector<double>(n, start);
     m_content = QVector<double>(n, 0.0);
+    m_word = QVector<double>(n, 0.0);
     const Locales locales{QLocale()};
     QVector<QVariant> row = first;
     int counter = 0;
@@ -254,6 +268,18 @@ bool clsSQLTab::ReadAndMeasure(clsImpaginatore &layout, lumo::RowCursor &rs, QVe
                 m_widths[c] = cell.width;
             if (cell.width > m_content[c])
                 m_content[c] = cell.width;
+            if (cell.width > m_word[c]) {
+                // The widest piece the cell cannot be broken at: a word of a
+                // text, the whole of any other value.
+                double word = cell.width;
+                if (Wraps(type) && cell.text.indexOf(QLatin1Char(' '), 1) > 0) {
+                    word = 0;
+                    for (const auto piece : QStringView(cell.text).split(QLatin1Char('\n')))
+                        for (const auto token : piece.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                            word = qMax(word, list.PrintGetLenText(QLatin1Char(' ') + token.toString()));
+                }
+                m_word[c] = qMax(m_word[c], word);
+            }
             lines = qMax(lines, cell.lines);
             m_cells.append(std::move(cell));
         }
@@ -278,64 +304,145 @@ bool clsSQLTab::ReadAndMeasure(clsImpaginatore &layout, lumo::RowCursor &rs, QVe
     return true;
 }
 
-bool clsSQLTab::FitColumns(clsImpaginatore &layout)
+bool clsSQLTab::Wraps(ColType type)
+{
+    return type == ColType::Text || type == ColType::Memo || type == ColType::Other;
+}
+
+namespace {
+// The widest word of a text, measured by measure (leading blank included).
+double WidestWord(const QString &text, const std::function<double(const QString &)> &measure)
+{
+    double widest = 0;
+    for (const auto token : QStringView(text).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        widest = qMax(widest, measure(QLatin1Char(' ') + token.toString()));
+    return widest;
+}
+
+// text cut into lines no wider than room (each measured with its leading
+// blank): at blanks where it can, inside a word only when the word alone is
+// wider than the room.
+QStringList WrapText(const QString &text, double room, const std::function<double(const QString &)> &measure,
+                     const std::function<qsizetype(const QString &)> &fit)
+{
+    QStringList lines;
+    QString line;
+    for (const auto token : QStringView(text).split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        QString word = token.toString();
+        const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (measure(QLatin1Char(' ') + joined) <= room) {
+            line = joined;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines.append(line);
+        line.clear();
+        while (word.size() > 1 && measure(QLatin1Char(' ') + word) > room) {
+            const qsizetype n = qBound<qsizetype>(1, fit(QLatin1Char(' ') + word) - 1, word.size() - 1);
+            lines.append(word.left(n));
+            word = word.mid(n);
+        }
+        line = word;
+    }
+    if (!line.isEmpty() || lines.isEmpty())
+        lines.append(line);
+    return lines;
+}
+}
+
+void clsSQLTab::MeasureNames(clsImpaginatore &layout)
+{
+    clsStampante &list = layout.Stampante();
+    const qint32 n = qint32(m_columns.size());
+    m_nameWidth = QVector<double>(n, 0.0);
+    m_nameWord = QVector<double>(n, 0.0);
+    const auto bold = [&list](const QString &t) { return list.PrintGetLenTextAttr(t, 1.0f, 1); };
+    for (qint32 c = 0; c < n; ++c) {
+        m_nameWidth[c] = bold(QLatin1Char(' ') + m_columns.at(c).name);
+        m_nameWord[c] = WidestWord(m_columns.at(c).name, bold);
+    }
+}
+
+QVector<clsSQLTab::Needs> clsSQLTab::ColumnNeeds(clsImpaginatore &layout) const
 {
     clsStampante &list = layout.Stampante();
     const qint32 n = qint32(m_columns.size());
     const double space = list.PrintGetLenText(QStringLiteral(" "));
     const double inset = layout.CharWidth();
-    QVector<double> names(n), content(n);
-    double sumContent = 0;
+    // A text wider than this may wrap rather than turn the sheet; the
+    // narrowest a text column goes, its words broken, before the table is too wide.
+    const double longText = list.PrintGetLenText(QString(30, QLatin1Char('n')));
+    const double shortText = list.PrintGetLenText(QString(6, QLatin1Char('n')));
+    QVector<Needs> needs(n);
     for (qint32 c = 0; c < n; ++c) {
-        double extra = space;
-        if (m_columns.at(c).type == ColType::Currency)
-            extra = list.PrintGetLenText(QStringLiteral("L.,, "));
-        m_widths[c] = std::ceil(m_widths[c] + extra + inset);
-        content[c] = qMin(m_widths[c], std::ceil(m_content[c] + extra + inset));
-        sumContent += content[c];
-        names[c] = std::ceil(list.PrintGetLenTextAttr(QLatin1Char(' ') + m_columns.at(c).name, 1.0f, 1) + inset);
-    }
-    const double room = layout.RegioneL(clsImpaginatore::Body);
-    double sumValues = 0, sumWanted = 0, sumExcess = 0;
-    for (qint32 c = 0; c < n; ++c) {
-        sumValues += m_widths[c];
-        sumWanted += qMax(m_widths[c], names[c]);
-        sumExcess += qMax(0.0, names[c] - m_widths[c]);
-    }
-    QVector<double> widths(n);
-    if (sumWanted <= room) {
-        // Values and field names both fit.
-        for (qint32 c = 0; c < n; ++c)
-            widths[c] = qMax(m_widths[c], names[c]);
-    } else if (sumValues <= room) {
-        // Values fit; the names share what is left.
-        const double share = sumExcess > 0 ? (room - sumValues) / sumExcess : 0;
-        for (qint32 c = 0; c < n; ++c)
-            widths[c] = m_widths[c] + qMax(0.0, names[c] - m_widths[c]) * share;
-    } else if (sumContent <= room) {
-        // Many columns of short values: their six-digit starting widths give
-        // way, each column keeps its widest value and they share what is left.
-        const double share = (room - sumContent) / (sumValues - sumContent);
-        for (qint32 c = 0; c < n; ++c)
-            widths[c] = content[c] + (m_widths[c] - content[c]) * share;
-    } else if (sumContent <= room * 1.3) {
-        // Values up to 30% too wide: the text columns give up room first (their
-        // longest values are clipped); when that would halve them, every
-        // column shrinks, and a number that no longer fits shows as "###".
-        double textual = 0;
-        for (qint32 c = 0; c < n; ++c)
-            if (!RightAligned(m_columns.at(c).type))
-                textual += content[c];
-        const double over = sumContent - room;
-        const bool textAbsorbs = textual > 0 && textual - over >= textual / 2;
-        for (qint32 c = 0; c < n; ++c) {
-            if (!textAbsorbs)
-                widths[c] = content[c] * room / sumContent;
-            else if (RightAligned(m_columns.at(c).type))
-                widths[c] = content[c];
-            else
-                widths[c] = content[c] * (textual - over) / textual;
+        const ColType type = m_columns.at(c).type;
+        const double extra = type == ColType::Currency ? list.PrintGetLenText(QStringLiteral("L.,, ")) : space;
+        const auto cell = [&](double value) { return std::ceil(value + extra + inset); };
+        const double nameWhole = std::ceil(m_nameWidth[c] + inset);
+        const double nameWord = std::ceil(m_nameWord[c] + inset);
+        Needs &w = needs[c];
+        w.want = qMax(cell(m_widths[c]), nameWhole);
+        w.whole = qMax(cell(m_content[c]), nameWhole);
+        w.words = qMax(cell(m_word[c]), nameWord);
+        // Last of all a heading breaks inside its words, down to its values'
+        // width or six letters.
+        if (Wraps(type)) {
+            w.ideal = qMax(cell(qMin(m_content[c], qMax(m_word[c], longText))), nameWhole);
+            w.least = cell(qMin(m_word[c], shortText));
+        } else {
+            w.ideal = w.whole;
+            w.least = cell(m_word[c]);
         }
+        const auto headingAbove = [&](double value) { return qMax(value, qMin(nameWord, qMax(value, std::ceil(shortText + inset)))); };
+        w.values = headingAbove(cell(m_word[c]));
+        w.least = headingAbove(w.least);
+        w.values = qMax(w.values, w.least);
+        w.words = qMax(w.words, w.values);
+        w.whole = qMax(w.whole, w.words);
+        w.ideal = qBound(w.words, w.ideal, w.whole);
+        w.want = qMax(w.want, w.whole);
+    }
+    return needs;
+}
+
+bool clsSQLTab::FitColumns(clsImpaginatore &layout)
+{
+    const qint32 n = qint32(m_columns.size());
+    const QVector<Needs> needs = ColumnNeeds(layout);
+    const double inset = layout.CharWidth();
+    const double room = layout.RegioneL(clsImpaginatore::Body);
+    double want = 0, whole = 0, words = 0, values = 0, least = 0;
+    for (const Needs &w : needs) {
+        want += w.want;
+        whole += w.whole;
+        words += w.words;
+        values += w.values;
+        least += w.least;
+    }
+    // From the most comfortable widths down: each column keeps what the
+    // tighter step gives it and they share what is left of the room towards
+    // the looser one. Numbers, dates and times are never narrower than their
+    // widest value: a text wraps at its blanks first; then a heading breaks
+    // inside its words, and only past that a value's text.
+    const auto share = [&](double Needs::*lower, double Needs::*upper, double sumLower, double sumUpper) {
+        const double part = sumUpper > sumLower ? (room - sumLower) / (sumUpper - sumLower) : 0;
+        QVector<double> widths(n);
+        for (qint32 c = 0; c < n; ++c)
+            widths[c] = needs[c].*lower + (needs[c].*upper - needs[c].*lower) * part;
+        return widths;
+    };
+    QVector<double> widths(n);
+    if (want <= room) {
+        for (qint32 c = 0; c < n; ++c)
+            widths[c] = needs[c].want;
+    } else if (whole <= room) {
+        widths = share(&Needs::whole, &Needs::want, whole, want);
+    } else if (words <= room) {
+        widths = share(&Needs::words, &Needs::whole, words, whole);
+    } else if (values <= room) {
+        widths = share(&Needs::values, &Needs::words, values, words);
+    } else if (least <= room) {
+        widths = share(&Needs::least, &Needs::values, least, values);
     } else {
         return false;
     }
@@ -361,15 +468,76 @@ bool clsSQLTab::FitColumns(clsImpaginatore &layout)
     return true;
 }
 
+void clsSQLTab::WrapCells(clsImpaginatore &layout)
+{
+    clsStampante &list = layout.Stampante();
+    const qint32 n = qint32(m_columns.size());
+    const double space = list.PrintGetLenText(QStringLiteral(" "));
+    const double inset = layout.CharWidth();
+    const auto plain = [&list](const QString &t) { return list.PrintGetLenText(t); };
+    const auto bold = [&list](const QString &t) { return list.PrintGetLenTextAttr(t, 1.0f, 1); };
+
+    // The head row: a name wider than its column goes on over more lines.
+    m_headParts = QVector<QStringList>(n);
+    m_headRowLines = 1;
+    for (qint32 c = 0; c < n; ++c) {
+        const double room = layout.CLen(c) - inset;
+        const QString &name = m_columns.at(c).name;
+        m_headParts[c] = m_nameWidth[c] <= room
+                             ? QStringList{name}
+                             : WrapText(name, room, bold, [&](const QString &t) {
+                                   return list.PrintFitText(t, 1.0f, 1, room);
+                               });
+        m_headRowLines = qMax(m_headRowLines, qint32(m_headParts[c].size()));
+    }
+
+    // A text wider than its column wraps over more lines of its row.
+    const qint32 rows = qint32(m_rowLines.size());
+    for (qint32 c = 0; c < n; ++c) {
+        if (!Wraps(m_columns.at(c).type))
+            continue;
+        const double room = layout.CLen(c) - inset - space;
+        if (m_content[c] <= room)
+            continue;
+        const auto fit = [&](const QString &t) { return list.PrintFitText(t, 1.0f, 0, room); };
+        for (qint32 r = 0; r < rows; ++r) {
+            Cell &cell = m_cells[qsizetype(r) * n + c];
+            if (cell.width <= room)
+                continue;
+            QStringList shown;
+            double widest = 0;
+            for (const QString &piece : cell.text.split(QLatin1Char('\n')))
+                for (const QString &line : WrapText(piece.mid(1), room, plain, fit)) {
+                    shown.append(QLatin1Char(' ') + line);
+                    widest = qMax(widest, plain(shown.last()));
+                }
+            cell.text = shown.join(QLatin1Char('\n'));
+            cell.width = float(widest);
+            cell.lines = qint32(qMin<qsizetype>(shown.size(), std::numeric_limits<qint32>::max()));
+            m_rowLines[r] = qMax(m_rowLines[r], cell.lines);
+        }
+    }
+}
+
 void clsSQLTab::PrintHeadRow(clsImpaginatore &layout)
 {
+    clsStampante &list = layout.Stampante();
     const qint32 n = qint32(m_columns.size());
+    const qint32 lines = m_headRowLines;
+    const double top = list.PrintGetCurrentY();
     for (qint32 c = 0; c < n; ++c) {
-        layout.ColoraCella(c);
-        layout.StampaInCampo(QLatin1Char(' ') + m_columns.at(c).name, c, clsImpaginatore::Bold);
-        layout.ContornaCella(c);
+        layout.ColoraCella(c, lines);
+        const QStringList &parts = m_headParts.at(c);
+        for (qsizetype j = 0; j < parts.size(); ++j) {
+            if (j > 0)
+                list.PrintCurrentY(top + j * layout.CellHeight());
+            layout.StampaInCampo(QLatin1Char(' ') + parts.at(j), c, clsImpaginatore::Bold);
+        }
+        if (parts.size() > 1)
+            list.PrintCurrentY(top);
+        layout.ContornaCella(c, lines);
     }
-    layout.NuovaLineaCampo();
+    layout.NuovaLineaCampo(lines);
 }
 
 void clsSQLTab::PrintRowSlice(clsImpaginatore &layout, qint32 r, qint32 from, qint32 to)

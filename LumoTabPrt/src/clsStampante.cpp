@@ -166,6 +166,7 @@ void clsStampante::Open(const QPageLayout &page, int resolution)
     const QRectF sheet = page.fullRect(QPageLayout::Millimeter);
     m_realWidth = Round32(sheet.width() * TwipsPerMm);
     m_realHeight = Round32(sheet.height() * TwipsPerMm);
+    m_orientation = page.orientation();
     const int dpi = resolution > 0 ? resolution : DefaultResolution;
     m_twipsPerPixelX = qint16(qBound(1, qRound(1440.0 / dpi), 32767));
     m_twipsPerPixelY = m_twipsPerPixelX;
@@ -251,6 +252,17 @@ void clsStampante::PrintMarginiImposta(float left, float right, float top, float
     m_x = m_marginLeft;
     m_y = m_marginTop;
     AddCmd(PT_MARGINI, m_marginLeft, m_marginRight, m_marginTop, m_marginBottom);
+}
+
+bool clsStampante::TurnSheet(QPageLayout::Orientation orientation)
+{
+    if (m_orientation == orientation)
+        return false;
+    std::swap(m_realWidth, m_realHeight);
+    m_orientation = orientation;
+    m_usableWidth = m_realWidth - m_marginLeft - m_marginRight;
+    m_usableHeight = m_realHeight - m_marginTop - m_marginBottom;
+    return true;
 }
 
 void clsStampante::PrintGetDimFoglio(qint32 &width, qint32 &height) const
@@ -644,15 +656,26 @@ ReplayResult clsStampante::AttuaStampaStampante(QPagedPaintDevice &device) const
         printer->setCreator(QStringLiteral("lumoTabPrt"));
     } else
         device.setPageMargins(QMarginsF(0, 0, 0, 0));
-    struct RestoreFullPage {
+    // The printer takes the sheet's orientation for this document only: a
+    // table turned to landscape prints on a landscape sheet, and the printer
+    // is left as the user set it.
+    const QPageLayout::Orientation wasOrientation =
+        printer ? printer->pageLayout().orientation() : QPageLayout::Portrait;
+    if (printer && wasOrientation != m_orientation)
+        printer->setPageOrientation(m_orientation);
+    struct RestorePrinter {
         QPrinter *printer;
         bool fullPage;
-        ~RestoreFullPage()
+        QPageLayout::Orientation orientation;
+        ~RestorePrinter()
         {
-            if (printer)
+            if (printer) {
                 printer->setFullPage(fullPage);
+                if (printer->pageLayout().orientation() != orientation)
+                    printer->setPageOrientation(orientation);
+            }
         }
-    } restore{printer, wasFullPage};
+    } restore{printer, wasFullPage, wasOrientation};
     QPainter painter;
     if (!painter.begin(&device)) {
         result.ok = false;

@@ -98,6 +98,13 @@ public:
     void PrintMarginiImposta(float left, float right, float top, float bottom);
     void PrintGetDimFoglio(qint32 &width, qint32 &height) const;
 
+    // Turns the sheet to that orientation, margins kept, before anything is
+    // placed on it (a table too wide for a portrait sheet). False when the
+    // sheet lies so already.
+    bool TurnSheet(QPageLayout::Orientation orientation);
+    // The sheet's orientation; a replay on a printer sets the printer to it.
+    QPageLayout::Orientation Orientation() const { return m_orientation; }
+
     qint32 RealWidth() const { return m_realWidth; }
     qint32 RealHeight() const { return m_realHeight; }
     qint32 MarginLeft() const { return m_marginLeft; }
@@ -176,6 +183,7 @@ private:
 
     qint32 m_realWidth = 0;
     qint32 m_realHeight = 0;
+    QPageLayout::Orientation m_orientation = QPageLayout::Portrait;
     qint32 m_usableWidth = 0;
     qint32 m_usableHeight = 0;
     qint32 m_marginLeft = 0;

@@ -113,7 +113,7 @@ lumo::JobStatus lumoTPrt::Run(lumo::RowCursor &rs, const QString &Titolo)
     ControlHost host(*this);
     lumo::JobResult job;
     try {
-        job = lumo::RunJob(m_options, rs, Titolo, Printer(), QPageLayout(), &host);
+        job = lumo::RunJob(m_options, rs, Titolo, Printer(), QPageLayout(), &host, !m_sheetChosen);
     } catch (const std::exception &e) {
         // Whatever the row source throws ends the job with its text; the
         // hourglass has been switched off by then.
@@ -174,11 +174,13 @@ void lumoTPrt::DialogSetPrinter()
     // The printer the pages go to changes; the system's default stays as it is.
     QPrinter *printer = Printer();
     if (m_printerDialog) {
-        m_printerDialog(printer);
+        if (m_printerDialog(printer))
+            m_sheetChosen = true;
         return;
     }
     QPageSetupDialog dialog(printer, this);
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted)
+        m_sheetChosen = true;
 }
 
 void lumoTPrt::MyPropertyChanged(const QString &Nome)

@@ -104,7 +104,11 @@ public:
 
     void ViewAboutBox();
     void DialogPrtFont();
+    // The printer set-up. Once the user has confirmed it, tables are laid on
+    // the sheet as it was set; before, a portrait sheet too narrow for a
+    // table's columns turns to landscape.
     void DialogSetPrinter();
+    bool SheetChosen() const { return m_sheetChosen; }
     void MyPropertyChanged(const QString &Nome);
 
     // Raised by the library's own classes.
@@ -141,4 +145,6 @@ private:
     std::unique_ptr<QPrinter> m_ownPrinter;
     QString m_lastError;
     bool m_busy = false;
+    // The user set the sheet up: a table too wide for it no longer turns it.
+    bool m_sheetChosen = false;
 };

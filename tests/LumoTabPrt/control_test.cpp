@@ -2,6 +2,7 @@
 #include "LumoTestSupport.h"
 
 #include "LumoTabPrt/src/Globale.h"
+#include "LumoTabPrt/src/clsSQLTab.h"
 #include "LumoTabPrt/src/clsStampante.h"
 #include "LumoTabPrt/src/frmPreView.h"
 #include "LumoTabPrt/src/lumoTPrt.h"
@@ -15,6 +16,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -268,4 +270,143 @@ TEST(PropertyPage, FillAndApply)
         }
     }
     EXPECT_EQ(second.Options(), lumo::PrintOptions()) << "only the first control of the selection changes";
+}
+
+namespace {
+// pdftotext's words of a file, and whether its first sheet lies landscape.
+QStringList PdfWords(const QString &path)
+{
+    return PdfText(path).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+}
+bool PdfLandscape(const QString &path)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdfinfo"), {path});
+    p.waitForFinished(60000);
+    const auto m = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+)"))
+                       .match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() && m.captured(1).toDouble() > m.captured(2).toDouble();
+}
+
+// An athlete's climb list: seventeen columns, a long climb name, dates,
+// times and numbers of every size.
+lumo::MemorySource ClimbList()
+{
+    using lumo::ColType;
+    lumo::MemorySource s;
+    const struct {
+        const char *name;
+        ColType type;
+    } columns[] = {{"Nome Salita", ColType::Text},           {"Data", ColType::DateTime},
+                   {"Lunghezza", ColType::Real},             {"Quota Iniziale", ColType::Integer},
+                   {"Quota Finale", ColType::Integer},       {"Pendenza media", ColType::Real},
+                   {"Tempo", ColType::Text},                 {"VAM", ColType::Integer},
+                   {"Velocità media", ColType::Real},        {"rpm", ColType::Integer},
+                   {"Anteriore usato", ColType::Integer},    {"Posteriore usato", ColType::Integer},
+                   {"Anteriore consigliato", ColType::Integer}, {"Posteriore consigliato", ColType::Integer},
+                   {"Velocità media ideale", ColType::Real}, {"Potenza", ColType::Integer},
+                   {"Rapporto Potenza-Peso", ColType::Real}};
+    for (const auto &c : columns)
+        s.columns.append({QString::fromUtf8(c.name), c.type});
+    const char *names[] = {"Colle Provinciale della Valle di Sant'Anna", "Passo Giau", "Stelvio"};
+    for (int i = 0; i < 12; ++i)
+        s.rows.append({QString::fromUtf8(names[i % 3]), QStringLiteral("2026-06-%1").arg(10 + i),
+                       9.9 + i * 1.37, 1216 + i, 2236 + 17 * i, 10.3, QStringLiteral("01:12:%1").arg(5 + i, 2, 10, QLatin1Char('0')),
+                       934 + i, 9.07, 90, 39, 25, 34, 23, 10.5, 216 + i, 2.84 + i * 0.01});
+    return s;
+}
+
+// Every value of the rows as printed: numbers, dates and times each one word
+// of the text, texts each of their words.
+// With headingsWhole every word of the headings too (a crowded table may
+// break a heading inside a word rather than a value).
+void ExpectEveryValueWhole(const lumo::MemorySource &s, const QStringList &words, const char *what,
+                           bool headingsWhole = false)
+{
+    for (const auto &row : s.rows)
+        for (int c = 0; c < s.columns.size(); ++c) {
+            const QString shown = clsSQLTab::FormatValue(row.at(c), s.columns.at(c).type);
+            const lumo::ColType type = s.columns.at(c).type;
+            if (type == lumo::ColType::Text || type == lumo::ColType::Memo) {
+                for (const QString &word : shown.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                    EXPECT_TRUE(words.contains(word)) << what << ": " << word.toStdString();
+            } else {
+                EXPECT_TRUE(words.contains(shown)) << what << ": " << shown.toStdString();
+            }
+        }
+    for (const lumo::Column &c : s.columns)
+        for (const QString &word : headingsWhole ? c.name.split(QLatin1Char(' ')) : QStringList())
+            EXPECT_TRUE(words.contains(word)) << what << ": heading " << word.toStdString();
+}
+}
+
+// A list whose columns cannot all stand whole on a portrait sheet turns it to
+// landscape and prints every value whole; once the user has set the sheet up,
+// it stays as set, and a table that cannot fit it whole says so (the printer
+// is left as it was either way).
+TEST(Control, AListNeverCutsAValue)
+{
+    const LocaleScope english(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    QTemporaryDir dir;
+    lumo::MemorySource climbs = ClimbList();
+    const struct {
+        const char *what;
+        bool chosen;
+        float fontSize;
+        bool fits;
+    } cases[] = {{"portrait by default", false, 10, true},
+                 {"portrait chosen, small print", true, 6, true},
+                 {"portrait chosen", true, 10, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const bool chosen = c.chosen;
+        Scripted s;
+        s.printer.setPageOrientation(QPageLayout::Portrait);
+        s.control.setFontSize(c.fontSize);
+        if (chosen) {
+            s.control.SetPrinterHook([](QPrinter *) { return true; });
+            s.control.DialogSetPrinter();
+        }
+        const QString pdf = dir.filePath(QString::fromLatin1(c.what) + QStringLiteral(".pdf"));
+        s.printer.setOutputFileName(pdf);
+        s.onPreview = [](frmPreView &p) { p.cmdStampa_Click(); };
+        const lumo::JobStatus status = s.control.StartPreviewSQL(climbs, QString(), QStringLiteral("Rossi Mario|Climbs"));
+        if (!c.fits) {
+            EXPECT_EQ(status, lumo::JobStatus::LayoutError);
+            EXPECT_EQ(s.messages, QStringList{QStringLiteral("lumoTabPrt:") + lumo::MsgLayoutTooWide()});
+            EXPECT_FALSE(QFile::exists(pdf));
+            continue;
+        }
+        ASSERT_EQ(status, lumo::JobStatus::Done) << s.messages.join('|').toStdString();
+        EXPECT_EQ(PdfLandscape(pdf), !chosen);
+        EXPECT_EQ(s.printer.pageLayout().orientation(), QPageLayout::Portrait);
+        const QStringList words = PdfWords(pdf);
+        ExpectEveryValueWhole(climbs, words, chosen ? "portrait" : "landscape");
+        EXPECT_FALSE(words.filter(QStringLiteral("#")).size()) << "no number hidden";
+    }
+
+    // An athlete list: a short heading over wide values stays whole, and a
+    // huge odometer prints every digit.
+    lumo::MemorySource athletes;
+    athletes.columns = {{QStringLiteral("Cognome"), lumo::ColType::Text},
+                        {QStringLiteral("Nome"), lumo::ColType::Text},
+                        {QStringLiteral("Data di nascita"), lumo::ColType::DateTime},
+                        {QStringLiteral("Contachilometri"), lumo::ColType::Real},
+                        {QStringLiteral("Peso"), lumo::ColType::Real},
+                        {QStringLiteral("Altezza"), lumo::ColType::Integer},
+                        {QStringLiteral("Squadra"), lumo::ColType::Text},
+                        {QStringLiteral("Note"), lumo::ColType::Memo}};
+    athletes.rows = {{QStringLiteral("Rossi"), QStringLiteral("Mario"), QStringLiteral("1990-04-01"), 1e17, 71.5, 178,
+                      QStringLiteral("Gruppo Sportivo Dilettantistico Pedale Valtellinese"),
+                      QStringLiteral("Preferisce le salite lunghe e regolari, soffre il caldo e ha bisogno di molta acqua")},
+                     {QStringLiteral("Bianchi"), QStringLiteral("Ugo"), QStringLiteral("1985-12-31"), 123456.75, 64.25, 170,
+                      QStringLiteral("Velo Club"), QString()}};
+    Scripted s;
+    const QString pdf = dir.filePath(QStringLiteral("athletes.pdf"));
+    s.printer.setOutputFileName(pdf);
+    s.onPreview = [](frmPreView &p) { p.cmdStampa_Click(); };
+    ASSERT_EQ(s.control.StartPreviewSQL(athletes, QString(), QStringLiteral("Athletes")), lumo::JobStatus::Done);
+    const QStringList words = PdfWords(pdf);
+    EXPECT_TRUE(words.contains(QStringLiteral("100000000000000000.0"))) << PdfText(pdf).toStdString();
+    ExpectEveryValueWhole(athletes, words, "athletes", true);
 }

@@ -34,8 +34,10 @@ TEST(Table, FormatsValuesInTheUsersLocale)
         {0.05, ColType::Real, "0.0500", "0,0500"},
         {-3.2, ColType::Real, "-3.20", "-3,20"},
         {12345.678, ColType::Real, "12345.7", "12345,7"},
-        {1e300, ColType::Real, "1E+300", "1E+300"},
-        {-2e18, ColType::Currency, "-2E+18", "-2E+18"},
+        {1e17, ColType::Real, "100000000000000000.0", "100000000000000000,0"},   // fixed notation, every digit
+        {0.0000123, ColType::Real, "0.0000123", "0,0000123"},
+        {-2e18, ColType::Currency, "-2,000,000,000,000,000,000.00", "-2.000.000.000.000.000.000,00"},
+        {1e19, ColType::Integer, "10,000,000,000,000,000,000", "10.000.000.000.000.000.000"},
         {1234.5, ColType::Currency, "1,234.50", "1.234,50"},
         {QStringLiteral("2026-12-10"), ColType::DateTime, "12/10/26", "10/12/26"},
         {QStringLiteral("a\r\nb"), ColType::Memo, "a\r\nb", "a\r\nb"},
@@ -44,6 +46,9 @@ TEST(Table, FormatsValuesInTheUsersLocale)
         EXPECT_EQ(clsSQLTab::FormatValue(c.value, c.type, us), QString::fromUtf8(c.point)) << c.point;
         EXPECT_EQ(clsSQLTab::FormatValue(c.value, c.type, it), QString::fromUtf8(c.comma)) << c.comma;
     }
+    const QString huge = clsSQLTab::FormatValue(1e300, ColType::Real, us);
+    EXPECT_TRUE(huge.startsWith(QStringLiteral("1000")) && !huge.contains(QLatin1Char('e'), Qt::CaseInsensitive))
+        << huge.left(40).toStdString();
     for (double odd : {std::nan(""), std::numeric_limits<double>::infinity(),
                        -std::numeric_limits<double>::infinity()})
         EXPECT_FALSE(clsSQLTab::FormatValue(odd, ColType::Real, us).isEmpty());
@@ -158,9 +163,13 @@ TEST(Table, BadInputEndsWithAClearStatus)
                       ColType::Memo, ColType::DateTime, ColType::Other})
         nulls.columns.append({QStringLiteral("F%1").arg(int(t)), t});
     nulls.rows.append(QVector<QVariant>(8));
-    nulls.rows.append({true, qlonglong(std::numeric_limits<qint64>::min()), std::nan(""), 1e300, QString(),
+    nulls.rows.append({true, qlonglong(std::numeric_limits<qint64>::min()), std::nan(""), 1e20, QString(),
                        QStringLiteral("\n\n"), QStringLiteral("not a date"), QVariant(QSize(1, 2))});
     nulls.rows.append(QVector<QVariant>{1});   // a short row
+
+    // Every digit of a number is printed: one wider than any sheet cannot be.
+    lumo::MemorySource huge = Climbs(2);
+    huge.rows[1][1] = 1e300;
 
     lumo::MemorySource noColumns;
     noColumns.rows.append(QVector<QVariant>());
@@ -185,6 +194,8 @@ TEST(Table, BadInputEndsWithAClearStatus)
         QString message;
     } cases[] = {
         {"nulls and odd values", nulls, {}, QStringLiteral("T"), JobStatus::Done, {}},
+        {"a number wider than the sheet", huge, {}, QStringLiteral("T"), JobStatus::LayoutError,
+         lumo::MsgLayoutTooWide()},
         {"no columns", noColumns, {}, QStringLiteral("T"), JobStatus::Empty, {}},
         {"no rows", Grid(0, 3), {}, QStringLiteral("T"), JobStatus::Empty, {}},
         {"100 columns", Grid(2, 100), {}, QStringLiteral("T"), JobStatus::LayoutError, lumo::MsgLayoutTooWide()},

@@ -185,6 +185,40 @@ TEST_F(StatesTest, GridWritesRowsAsItLeavesThemAndDeletes)
     EXPECT_EQ(m_prompts->messages().size(), 1);
 }
 
+// A duplicate is told once, when the grid leaves its row; the row stays for
+// correction, and closing the window does not tell it again. A row changed
+// after it was told is checked anew when the window closes.
+TEST_F(StatesTest, ADuplicateIsToldOnce)
+{
+    for (const bool corrected : {false, true}) {
+        SCOPED_TRACE(corrected ? "corrected" : "left as it was");
+        m_prompts->shown.clear();
+        frmStates &w = Open();
+        QTableView *grid = w.dbGridStates();
+        data::RecordsetModel *m = w.model();
+        m->fetchAll();
+        const QModelIndex cell = m->index(1, 0);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(cell));
+        ASSERT_NE(editor, nullptr);
+        editor->setText(QStringLiteral("ITALY"));
+        Key(editor, Qt::Key_Return);
+        Key(grid, Qt::Key_Up);
+        QApplication::processEvents();
+        ASSERT_EQ(m_prompts->messages().size(), 1);
+        EXPECT_EQ(grid->currentIndex().row(), 1) << "back on the row, for correction";
+        EXPECT_EQ(m->value(1, 0).toString(), QStringLiteral("ITALY"));
+        if (corrected)
+            ASSERT_TRUE(m->setData(m->index(1, 0), QStringLiteral("Chad"), Qt::EditRole));
+        w.close();
+        EXPECT_EQ(m_prompts->messages().size(), 1) << m_prompts->messages().join("|").toStdString();
+        EXPECT_EQ(States(), corrected ? (QStringList{"Chad", "Italy"}) : QStringList{"Italy"});
+        m_window.reset();
+        CurrentDb->Execute(QStringLiteral("DELETE FROM States WHERE State <> 'Italy'"), 0, {});
+    }
+}
+
 // A delete the database refuses is told, and the row stays.
 TEST_F(StatesTest, RefusedDeleteIsToldAndTheRowStays)
 {

@@ -256,5 +256,18 @@ TEST_F(MainWindowTest, ShowDataErrorText)
     EXPECT_EQ(TestSupport::Script().shown[0].text,
               QStringLiteral("Error 3022: The changes you requested were not successful."));
     EXPECT_EQ(TestSupport::Script().shown[0].style, 48);
-    EXPECT_EQ(FileTitle("/data/My climbs.mdb"), QStringLiteral("My climbs"));
+}
+
+TEST_F(MainWindowTest, CaptionDropsTheExtensionWhateverItsLength)
+{
+    const struct {
+        const char *path, *title;
+    } cases[] = {{"/data/My climbs.mdb", "My climbs"}, {"/data/team.db", "team"},
+                 {"/data/club.2026.sqlite", "club.2026"}, {"/data/riders", "riders"}, {"/data/.team", ".team"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(FileTitle(QString::fromUtf8(c.path)), QString::fromUtf8(c.title)) << c.path;
+
+    MDIfrmBike &w = Start();
+    EXPECT_EQ(OpenDb(Docs("team.db")), 1);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vettaro team"));
 }

@@ -59,8 +59,9 @@ TEST(SampleChecks, HeightCell)
         {"13.5", QVariant(), kEnglish, CellCheck::Accept, 14},
         {"32767", QVariant(), kEnglish, CellCheck::Accept, 32767},
         {"-32768", QVariant(), kEnglish, CellCheck::Accept, -32768},
-        {"40000", QVariant(), kEnglish, CellCheck::Reject, 0},   // beyond 16 bits: refused
-        {"-40000", QVariant(), kEnglish, CellCheck::Reject, 0},
+        {"40000", QVariant(), kEnglish, CellCheck::OutOfRange, 0},   // beyond 16 bits: told
+        {"-40000", QVariant(), kEnglish, CellCheck::OutOfRange, 0},
+        {"99999", QVariant(1200), kEnglish, CellCheck::OutOfRange, 0},
         {"1200", QVariant(1200), kEnglish, CellCheck::Reject, 0},
         {"1200", QVariant(1100), kEnglish, CellCheck::Accept, 1200},
     };

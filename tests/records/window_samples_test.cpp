@@ -78,6 +78,40 @@ TEST_P(BothWindows, SamplePanelEditsTheCardsSamples)
     EXPECT_FALSE(w.Picture1()->isVisible());
 }
 
+// An altitude beyond what the grid holds is refused with the field's name and
+// its range, not taken for an empty cell; the climb card's altitude fields
+// say so of a fifth digit.
+TEST_P(BothWindows, AnAltitudeOutOfRangeSaysSo)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("Colle"));
+    AddSample(climb, QStringLiteral("Colle"), 0, 100);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    data::RecordsetModel *m = w.SampleModel();
+    const QString caption = m->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString();
+    const QString told = FormatLangString(GetLangString(climb ? 9536 : 7536),
+                                          {caption, QLocale().toString(-32768), QLocale().toString(32767)});
+    TestSupport::ResetScript();
+    EXPECT_FALSE(m->setData(Cell(w, 0, 1), QStringLiteral("99999"), Qt::EditRole));
+    EXPECT_EQ(TestSupport::Script().messages(), QStringList{told});
+    EXPECT_EQ(m->value(0, 1).toInt(), 100) << "the stored altitude stays";
+
+    if (!climb)
+        return;
+    TestSupport::ResetScript();
+    w.cmdModify_Click();
+    auto *start = Ctl<QLineEdit>("txtFields(2)");
+    start->setFocus();
+    start->selectAll();
+    for (const char *digit : {"9", "9", "9", "9", "9"})
+        Type(start, Qt::Key_9, QString::fromLatin1(digit));
+    EXPECT_EQ(start->text(), QStringLiteral("9999"));
+    EXPECT_EQ(TestSupport::Script().messages(),
+              QStringList{FormatLangString(GetLangString(9536), {QStringLiteral("Start altitude"), QLocale().toString(0),
+                                                                 QLocale().toString(9999)})});
+}
+
 TEST_P(BothWindows, SamplePanelStaysShutWhileAddingOrEmpty)
 {
     const bool climb = GetParam();
