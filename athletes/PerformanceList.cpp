@@ -16,6 +16,7 @@
 
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +77,8 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
     m_grid->viewport()->installEventFilter(this);
     m_grid->horizontalHeader()->viewport()->installEventFilter(this);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this, &PerformanceList::headClick);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &, const QModelIndex &) { closeChart(); });
     connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         if (MDIfrmBike *main = MDIfrmBike::instance())
             if (QMenu *menu = main->Menu(m_kind == Kind::Climbs ? QStringLiteral("mnuPopUp")
@@ -124,6 +127,7 @@ PerformanceList::PerformanceList(Kind kind, QWidget *parent) : QWidget(parent), 
 
 PerformanceList::~PerformanceList()
 {
+    closeChart();
     WindowRegistry::Unload(QStringLiteral("frmPrint"));
     if (AthletesRs)
         AthletesRs.reset();
@@ -220,9 +224,15 @@ bool PerformanceList::showSource(const QString &source)
     m_data2->setRecordSource(source);
     m_data2->setRecordset(rs);
     m_model->setRecordset(rs);
-    if (QWidget *chart = WindowRegistry::Find(QStringLiteral("frmGrafico")))
-        chart->close();
+    closeChart();
     return true;
+}
+
+// A chart drawn from the rows of this list no longer matches once the list
+// moves: a new list, a sort, a filter or another row of the grid.
+void PerformanceList::closeChart()
+{
+    WindowRegistry::Unload(QStringLiteral("frmGrafico"));
 }
 
 void PerformanceList::ShowStats()

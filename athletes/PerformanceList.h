@@ -74,6 +74,7 @@ private:
     void athleteChanged();
     bool showSource(const QString &source);
     void headClick(int column);
+    void closeChart();
     // The athlete count after the position, in the current language.
     void ShowCount();
 

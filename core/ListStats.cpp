@@ -13,10 +13,13 @@ QString StatsSql(const QString &head, const QString &listSql)
 
 QString FormatTwoDecimals(double value, const QLocale &locale)
 {
-    QString s = locale.toString(value, 'f', 2);
+    // The pattern has no grouping: 1200 km read "1200.00", never "1,200.00".
+    QLocale plain = locale;
+    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+    QString s = plain.toString(value, 'f', 2);
     if (std::fabs(value) < 1.0) {
         const int zero = s.indexOf(QLatin1Char('0'));
-        if (zero >= 0 && zero + 1 < s.size() && s.at(zero + 1) == locale.decimalPoint().at(0))
+        if (zero >= 0 && zero + 1 < s.size() && s.at(zero + 1) == plain.decimalPoint().at(0))
             s.remove(zero, 1);
     }
     return s;

@@ -24,7 +24,8 @@ QString StatsSql(const QString &head, const QString &listSql);
 // Runs the statistics query of a list; throws the query's dao errors.
 Stats Compute(const dao::DatabasePtr &db, const QString &head, const QString &listSql, bool climbs,
               const QLocale &locale = QLocale());
-// The pattern "#.#0": two decimals, no digit before the separator below 1.
+// The pattern "#.#0": two decimals, the locale's decimal mark, no digit
+// grouping, and no digit before the separator below 1.
 QString FormatTwoDecimals(double value, const QLocale &locale);
 
 } // namespace ListStats

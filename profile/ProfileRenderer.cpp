@@ -175,20 +175,34 @@ QVector<float> GridMarks(float q, int32_t base, int32_t span)
     return marks;
 }
 
-StripLayout LayoutStrip(float dimX, float intX, bool labelsFit)
+float stripInterval(float dimX, float intX)
+{
+    if (!(intX > 0) || !std::isfinite(intX))
+        return DefaultTacInt;
+    if (dimX > 0 && double(dimX) / double(intX) > MaxStripBlocks)
+        return DefaultTacInt;
+    return intX;
+}
+
+StripLayout LayoutStrip(float dimX, float intX, bool labelsFit, float curX)
 {
     StripLayout s;
-    if (!(intX > 0))
-        intX = DefaultTacInt;
+    s.interval = intX = stripInterval(dimX, intX);
     if (!labelsFit)
         s.labels << 0.0f;
+    s.edges << curX;
     float d = 0;
     int n = 0;
-    while (d < dimX) {
+    while (d < dimX && n < MaxStripBlocks) {
         ++n;
         if (labelsFit)
             s.labels << float(n - 1) * intX;
-        d += intX;
+        curX += intX;
+        s.edges << curX;
+        const float next = d + intX;
+        if (!(next > d))
+            break;   // beyond single precision: a block no longer moves the distance
+        d = next;
     }
     s.blocks = n;
     s.labels << float(n) * intX;
@@ -235,12 +249,11 @@ QPoint ProfileCanvas::Px(double x, double y) const
 void Tachimetro(ProfileCanvas &c, float curX, float curY, float dimX, float dimY, float intX, int32_t color1,
                 int32_t color2, const QColor &textColour, const QLocale &locale)
 {
-    if (!(intX > 0))
-        intX = DefaultTacInt;
     QPainter &p = c.p;
     p.save();
     const double dimYm = dimY / c.v.PixelsPerUnitY;
-    const bool fits = c.w(OneDecimal(dimX, locale)) < intX;
+    const bool fits = c.w(OneDecimal(dimX, locale)) < stripInterval(dimX, intX);
+    const StripLayout strip = LayoutStrip(dimX, intX, fits, curX);
     const double labelTop = curY - dimYm - c.th() / 2;
     auto label = [&](float x, float value) {
         const QString text = SurfaceNumber(value, locale);
@@ -248,21 +261,16 @@ void Tachimetro(ProfileCanvas &c, float curX, float curY, float dimX, float dimY
     };
     if (!fits)
         c.Print(curX - c.w(QStringLiteral("0")) / 2, labelTop, QStringLiteral("0"), textColour);
-    int n = 0;
-    float d = 0;
-    while (d < dimX) {
-        ++n;
-        const QColor fill = ColourOf(n % 2 == 0 ? color2 : color1);
-        const QPoint a = c.Px(curX, curY), b = c.Px(curX + intX, curY - dimYm);
+    for (int i = 0; i < strip.blocks; ++i) {
+        const QColor fill = ColourOf((i + 1) % 2 == 0 ? color2 : color1);
+        const QPoint a = c.Px(strip.edges[i], curY), b = c.Px(strip.edges[i + 1], curY - dimYm);
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(fill);
         p.drawRect(QRect(a, b).normalized().adjusted(0, 0, -1, -1));
         if (fits)
-            label(curX, float(n - 1) * intX);
-        curX += intX;
-        d += intX;
+            label(strip.edges[i], strip.labels[i]);
     }
-    label(curX, float(n) * intX);
+    label(strip.edges.last(), strip.labels.last());
     p.restore();
 }
 

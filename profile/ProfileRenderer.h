@@ -85,12 +85,24 @@ QColor ColourOf(int32_t value);
 // below base + span. A step rounding to 0 or less is 100.
 QVector<float> GridMarks(float q, int32_t base, int32_t span);
 
-// The strip blocks: count n and the labels (km) printed, given whether they fit.
+// The most blocks a kilometre strip holds.
+constexpr int MaxStripBlocks = 32767;
+// The block length (km) a strip of dimX km uses for the stored intX: one that
+// is no length (0 or less, not a number, infinite) or so small that the strip
+// would need more than MaxStripBlocks blocks gives way to the default 1 km.
+float stripInterval(float dimX, float intX);
+
+// The strip blocks from curX: count n, the left edge of each block followed by
+// the right end of the last (n + 1 edges, km), and the labels (km) printed,
+// given whether they fit. The block length is stripInterval's; a strip that
+// even at 1 km would pass MaxStripBlocks stops there.
 struct StripLayout {
+    float interval = 1;
     int blocks = 0;
+    QVector<float> edges;
     QVector<float> labels;   // distance of each printed label, km
 };
-StripLayout LayoutStrip(float dimX, float intX, bool labelsFit);
+StripLayout LayoutStrip(float dimX, float intX, bool labelsFit, float curX = 0);
 
 // Draws into `image` (its size is the client area; its back colour `back`).
 // Options may change: a background picture that cannot be loaded clears

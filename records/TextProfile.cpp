@@ -279,9 +279,11 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
 
     const QString numberText = value("SampleData", QStringLiteral("Number"));
     const double announced = numberText.isEmpty() ? 0 : ParsePointNumber(numberText);
-    if (announced < 0 || announced > double(lines.size()))
+    // A count of zero or less announces no samples (the card still comes in);
+    // a count that is not whole, or passes the file's lines, is a damaged file.
+    if (announced > 0 && (announced != std::floor(announced) || announced > double(lines.size())))
         NotAProfile(QStringLiteral("%1 sample lines announced").arg(numberText));
-    const int number = static_cast<int>(announced);
+    const int number = announced > 0 ? static_cast<int>(announced) : 0;
     const int perLine = rec.fourValues ? 4 : 3;
     for (int i = 0; i < number; ++i) {
         const QStringList v = SplitSampleLine(lines.at(i));

@@ -154,8 +154,12 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
             cancel = true;
     });
     connect(lumoTPrt1, &lumoTPrt::EndPrint, this, [](bool &closePreview) {
-        if (!SharedPrinter().FinishOutput(true))
+        // A PDF that could not take its chosen name is no print: say so, and
+        // keep the preview for another try.
+        if (!SharedPrinter().FinishOutput(true)) {
             ShowDataError(VbError(Printer::ErrPrinter, QStringLiteral("Printer error")));
+            return;
+        }
         if (MsgBox(GetLangString(20500) + QLatin1Char('\n') + GetLangString(20501), Vb::YesNo | Vb::Question) == Vb::Yes)
             closePreview = true;
     });
@@ -199,7 +203,7 @@ void frmPrint::changeEvent(QEvent *event)
 
 void frmPrint::UpdateControls()
 {
-    setWindowTitle(windowTitle().isEmpty() ? GetLangString(20000) : windowTitle());
+    setWindowTitle(GetLangString(20000));
     Command1->setText(GetLangString(20001));
     // Label2: 0 right, 1 left, 2 top, 3 bottom.
     Label2[3]->setText(GetLangString(20002));

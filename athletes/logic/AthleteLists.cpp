@@ -133,7 +133,9 @@ QString RankingSql(const QString &climb)
 
 QString RankingPrintSql(const QString &climb)
 {
-    return QStringLiteral("SELECT IDPersonale AS [Codice Personale],Data, Tempo AS [Miglior Tempo],Vam,Velocità,"
+    // The printed headings are the column names; a bare Vam would take the
+    // view's spelling "VAM".
+    return QStringLiteral("SELECT IDPersonale AS [Codice Personale],Data, Tempo AS [Miglior Tempo],Vam AS [Vam],Velocità,"
                           "Anteriore,Posteriore FROM [Riepilogo Salite] AS R2 WHERE EXISTS ")
         + RankingTail(climb);
 }

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <functional>
 
 namespace {
 
@@ -176,6 +177,40 @@ TEST_F(PerformanceListTest, AnAthleteListThatCannotBeReadLeavesNothingOfTheOneBe
     w.MyPrint();
     EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmPrint")), nullptr);
     WindowRegistry::Unregister(QStringLiteral("frmPrint"));
+}
+
+// A chart drawn from the list stays only while the list stays where it was:
+// every move of the shown rows, and the list's unload, closes it.
+TEST_F(PerformanceListTest, EveryMoveOfTheListAndItsUnloadCloseTheChart)
+{
+    WindowRegistry::Register(QStringLiteral("frmGrafico"), [](QWidget *) -> QWidget * { return new QWidget; });
+    PerformanceList &w = Open();
+    w.grid()->setFocus();
+    w.grid()->setCurrentIndex(w.model()->index(0, 0));
+    const std::pair<const char *, std::function<void()>> moves[] = {
+        {"another row of the grid", [&] { w.grid()->setCurrentIndex(w.model()->index(1, 0)); }},
+        {"a sort", [&] { ASSERT_TRUE(w.Sort(true)); }},
+        {"a filter", [&] {
+             w.grid()->setCurrentIndex(w.model()->index(0, 0));
+             ASSERT_TRUE(w.Filter());
+         }},
+        {"another athlete", [&] { w.dataAtleta()->MoveNext(); }},
+    };
+    for (const auto &[what, move] : moves) {
+        SCOPED_TRACE(what);
+        ASSERT_NE(WindowRegistry::Show(QStringLiteral("frmGrafico")), nullptr);
+        move();
+        EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmGrafico")), nullptr);
+    }
+    // Moving to another column of the same row keeps the chart.
+    w.dataAtleta()->MovePrevious();
+    w.grid()->setCurrentIndex(w.model()->index(0, 0));
+    ASSERT_NE(WindowRegistry::Show(QStringLiteral("frmGrafico")), nullptr);
+    w.grid()->setCurrentIndex(w.model()->index(0, 2));
+    EXPECT_NE(WindowRegistry::Find(QStringLiteral("frmGrafico")), nullptr);
+    m_list.reset();
+    EXPECT_EQ(WindowRegistry::Find(QStringLiteral("frmGrafico")), nullptr);
+    WindowRegistry::Unregister(QStringLiteral("frmGrafico"));
 }
 
 TEST_F(PerformanceListTest, HeadClickSortsAndPrintHandsOverTheShownRows)

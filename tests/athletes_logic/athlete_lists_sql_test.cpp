@@ -68,5 +68,8 @@ TEST(AthleteListsSql, TwoDecimalsPattern)
     EXPECT_EQ(FormatTwoDecimals(0.5, en), QStringLiteral(".50"));
     EXPECT_EQ(FormatTwoDecimals(0.0, en), QStringLiteral(".00"));
     EXPECT_EQ(FormatTwoDecimals(15.0, de), QStringLiteral("15,00"));
-    EXPECT_EQ(FormatTwoDecimals(1234.567, en), QStringLiteral("1,234.57"));
+    // No digit grouping, whatever the locale.
+    EXPECT_EQ(FormatTwoDecimals(1234.567, en), QStringLiteral("1234.57"));
+    EXPECT_EQ(FormatTwoDecimals(1200.0, de), QStringLiteral("1200,00"));
+    EXPECT_EQ(FormatTwoDecimals(-0.5, de), QStringLiteral("-,50"));
 }

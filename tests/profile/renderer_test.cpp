@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <limits>
 
 namespace {
 
@@ -82,11 +83,20 @@ TEST(ProfileStrip, BlocksAndLabels)
         {0, 1, false, 0, {0, 0}},
         {23.4f, 5, true, 5, {0, 5, 10, 15, 20, 25}},
         {3, 0, true, 3, {0, 1, 2, 3}},   // an interval of 0 or less is 1 km
+        {2, 0.25f, false, 8, {0, 2}},
+        // An interval that would need more blocks than a strip holds, or that
+        // no longer moves the distance in single precision, is 1 km too.
+        {3, 1e-6f, true, 3, {0, 1, 2, 3}},
+        {1, 1e-7f, false, 1, {0, 1}},
+        {400, 0.01f, false, 400, {0, 400}},
+        {3, std::numeric_limits<float>::infinity(), false, 3, {0, 3}},
     };
     for (const Case &c : cases) {
-        const StripLayout s = LayoutStrip(c.dim, c.interval, c.fit);
-        EXPECT_EQ(s.blocks, c.blocks) << c.dim;
-        EXPECT_EQ(s.labels, c.labels) << c.dim;
+        const StripLayout s = LayoutStrip(c.dim, c.interval, c.fit, 0.5f);
+        EXPECT_EQ(s.blocks, c.blocks) << c.dim << " " << c.interval;
+        EXPECT_EQ(s.labels, c.labels) << c.dim << " " << c.interval;
+        ASSERT_EQ(s.edges.size(), s.blocks + 1) << c.dim << " " << c.interval;
+        EXPECT_FLOAT_EQ(s.edges.last(), 0.5f + s.labels.last()) << c.dim << " " << c.interval;
     }
 }
 
@@ -157,15 +167,19 @@ TEST_F(ProfileRendererTest, BadOptionsDrawAsTheirDefaults)
 {
     HandOff({{0, 1000}, {2, 1100}, {4, 1150}, {6, 1400}});
     ProfileOptions good;
-    ProfileOptions bad;
-    bad.PercX = -1;
-    bad.PercY = 0;
-    bad.TacInt = 0;
-    bad.Q_Int = 0.3f;
-    QImage a = MakeSurfaceImage(QSize(500, 300), Qt::white), b = a;
+    QImage a = MakeSurfaceImage(QSize(500, 300), Qt::white);
     RenderProfile(a, Qt::white, good, ProfileInput::FromHandoff(), nullptr, Today);
-    RenderProfile(b, Qt::white, bad, ProfileInput::FromHandoff(), nullptr, Today);
-    EXPECT_EQ(a, b);
+    // A strip interval too small to lay out draws as 1 km, at once.
+    for (float tacInt : {0.0f, 1e-6f, 1e-7f}) {
+        ProfileOptions bad;
+        bad.PercX = -1;
+        bad.PercY = 0;
+        bad.TacInt = tacInt;
+        bad.Q_Int = 0.3f;
+        QImage b = MakeSurfaceImage(QSize(500, 300), Qt::white);
+        RenderProfile(b, Qt::white, bad, ProfileInput::FromHandoff(), nullptr, Today);
+        EXPECT_EQ(a, b) << tacInt;
+    }
 }
 
 TEST_F(ProfileRendererTest, ZeroRangesDrawTheFrameOnly)

@@ -5,6 +5,7 @@
 #include "LumoTabPrt/src/frmPreView.h"
 #include "LumoTabPrt/src/lumoTPrt.h"
 #include "core/WindowRegistry.h"
+#include "platform/com/ComRegistry.h"
 #include "platform/print/Printer.h"
 #include "tools/RegisterWindows.h"
 #include "tools/frmPrint.h"
@@ -342,4 +343,45 @@ TEST_F(PrintFormTest, TheDatabaseClosedDuringLayout)
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join('|').toStdString();
     EXPECT_TRUE(form.cmdPrint->isEnabled());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// A PDF that cannot take its chosen name (a folder holds it) is a failed print:
+// the error is told, "Print done." never follows, and nothing is left behind.
+TEST_F(PrintFormTest, APrintThatFailedNeverSaysPrintDone)
+{
+    AddCard(true, QStringLiteral("Giau"));
+    const PrinterListProvider old = SetPrinterListProvider([] { return QStringList(); });
+    const QString folder = Path(QStringLiteral("out"));
+    const QString taken = QDir(folder).filePath(QStringLiteral("Giau.pdf"));
+    ASSERT_TRUE(QDir().mkpath(taken));
+    frmPrint form;
+    OnPreview(form, [](frmPreView &p) { p.cmdStampa_Click(); });
+    form.PrintSQL = QStringLiteral("SELECT * FROM [Dati Salite]");
+    form.Titolo = QStringLiteral("Giau");
+    TestSupport::ResetScript().files = {taken};
+    form.cmdPrint_Click();
+    SetPrinterListProvider(old);
+    const QStringList shown = TestSupport::Script().messages();
+    ASSERT_EQ(shown.size(), 2) << shown.join('|').toStdString();
+    EXPECT_EQ(shown[0], GetLangString(20502));
+    EXPECT_TRUE(shown[1].contains(QStringLiteral("Printer error"))) << shown[1].toStdString();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
+    EXPECT_EQ(previews, 1);
+}
+
+// After a change of language the form's caption speaks the new language.
+TEST_F(PrintFormTest, CaptionFollowsTheLanguage)
+{
+    Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+    LoadLanguages(TestSupport::BinDir());
+    SelectLanguage(QStringLiteral("1033"), QStringLiteral("1033"));
+    frmPrint form;
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Print..."));
+    form.setWindowTitle(QStringLiteral("Print Tour performance"));   // as a list hands its job
+    SelectLanguage(QStringLiteral("1040"), QStringLiteral("1033"));
+    form.UpdateControls();
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Stampa..."));
+    EXPECT_EQ(form.cmdPrint->text(), GetLangString(20007));
+    ResetLanguages();
+    Com::SetMachineRegistryFile(QString());
 }

@@ -52,13 +52,15 @@ TEST_F(TextImportTest, FilesAndWhatTheyStore)
         file("c.txt", profile("OtherProg", "Dati Salite", "Foreign", "0,1,\"\"\r\n", "1")),
         file("d.txt", profile("Vettaro-V4", "Dati Salite", "No samples", "", "0")),
         file("e.txt", profile("Vettaro-V4", "Dati Percorsi", "Missing number", "", nullptr)),
+        file("n.txt", profile("Vettaro-V4", "Dati Percorsi", "Negative number", "0,1,\"\",\"\"\r\n", "-1")),
         file("f.txt", profile("vettaro-v4", "Dati Salite", "Cp1252", "0,1,\"Localit\xe0\",\"\"\r", "1",
                               "Regione=Localit\xe0\r\n").replace("\r\n", "\r")),   // CR-only ends, Windows-1252
     };
     const TextImport::Result r = TextImport::Import(*db, files, false, TextImport::ReadProfileFile, {});
     ASSERT_EQ(r.status, TextImport::Result::Completed) << r.errorText.toStdString();
     EXPECT_EQ(r.climbs, (QStringList{"Old climb", "No samples", "Cp1252"}));
-    EXPECT_EQ(r.routes, (QStringList{"Giro \"Q'x\"", "Missing number"}));
+    EXPECT_EQ(r.routes, (QStringList{"Giro \"Q'x\"", "Missing number", "Negative number"}));
+    EXPECT_EQ(samples("CampioniPercorsi", "Negative number"), 0);
     EXPECT_EQ(samples("CampioniSalite", "Old climb"), 2);
     EXPECT_EQ(value("SELECT image FROM CampioniSalite WHERE IDPercorso = ?", "Old climb").toString(), QString());
     EXPECT_EQ(value("SELECT image FROM CampioniPercorsi WHERE IDPercorso = ?", "Giro \"Q'x\"").toString(), "summit");
@@ -148,7 +150,7 @@ TEST_F(TextImportTest, BrokenFileOrAbortKeepsNothing)
     } broken[] = {
         {"short file", profile("Vettaro-V4", "Dati Salite", "Short", "0,1,\"\",\"\"\r\n", "40")},
         {"short line", profile("Vettaro-V4", "Dati Salite", "Short", "0,1\r\n", "1")},
-        {"negative number", profile("Vettaro-V4", "Dati Salite", "Short", "0,1,\"\",\"\"\r\n", "-1")},
+        {"fractional number", profile("Vettaro-V4", "Dati Salite", "Short", "0,1,\"\",\"\"\r\n1,2,\"\",\"\"\r\n", "2.7")},
         {"height out of range", profile("Vettaro-V4", "Dati Salite", "Short", "0,99999,\"\",\"\"\r\n", "1")},
         {"height rounding out of range", profile("Vettaro-V4", "Dati Salite", "Short", "0,32767.5,\"\",\"\"\r\n", "1")},
         {"start height rounding out of range", profile("Vettaro-V4", "Dati Salite", "Short", "", "0")
