@@ -154,8 +154,9 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
             cancel = true;
     });
     connect(lumoTPrt1, &lumoTPrt::EndPrint, this, [](bool &closePreview) {
-        if (!SharedPrinter().FinishOutput(true))
-            ShowDataError(VbError(Printer::ErrPrinter, QStringLiteral("Printer error")));
+        QString why;
+        if (!SharedPrinter().FinishOutput(true, &why))
+            ShowDataError(VbError(Printer::ErrPrinter, why));
         if (MsgBox(GetLangString(20500) + QLatin1Char('\n') + GetLangString(20501), Vb::YesNo | Vb::Question) == Vb::Yes)
             closePreview = true;
     });
