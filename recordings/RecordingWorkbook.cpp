@@ -178,11 +178,12 @@ bool WriteRecordingWorkbook(const QString &Path, const QString &recordingName, c
     }
 
     const lxw_error err = workbook_close(wb);
+    // Judged while the unfinished file is still there: a full disk is named.
     if (err != LXW_NO_ERROR)
-        return fail(QString::fromUtf8(lxw_strerror(err)));
+        return fail(FileWrite::Cause(Path, 0, QString::fromUtf8(lxw_strerror(err))));
     // A workbook cut short by a failed write lacks the archive's closing record.
     if (!EndsAsZipArchive(tempName))
-        return fail(FileWrite::Cause(tempName, 0, QString()));
+        return fail(FileWrite::Cause(Path, 0, QStringLiteral("incomplete workbook")));
     if (!out.commit())
         return fail(out.cause());
     return true;

@@ -404,13 +404,16 @@ void Printer::NewPage()
 
 void Printer::EndDoc()
 {
-    // A chosen file is kept only when a document was drawn and ended well.
-    const bool written = InDocument() && m_painter->end();
+    // A chosen file is kept only when a document was drawn and is whole: a
+    // writer that lost bytes (a full disk) fails the check and is reported.
+    const bool drawn = InDocument();
+    if (drawn)
+        m_painter->end();
     m_page = 1;
     CurrentX = m_scaleLeft;
     CurrentY = m_scaleTop;
     m_documentName.clear();
-    FinishChosenFile(written);
+    FinishChosenFile(drawn);
 }
 
 void Printer::KillDoc()

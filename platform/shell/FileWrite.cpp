@@ -3,6 +3,7 @@
 #include "platform/error/VbError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -272,6 +273,34 @@ bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *e
     if (error)
         *error = file.errorText();
     return false;
+}
+
+bool CopyWhole(const QString &source, const QString &target, QString *error)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = FailureText(source, Cause(source, 0, in.errorString()));
+        return false;
+    }
+    SafeFileWriter out(target);
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
+            if (error)
+                *error = FailureText(source, in.errorString());
+            return false;
+        }
+        if (!out.write(chunk))
+            break;
+    }
+    if (!out.commit()) {
+        if (error)
+            *error = out.errorText();
+        return false;
+    }
+    QFile::setPermissions(out.targetPath(), in.permissions());
+    return true;
 }
 
 } // namespace FileWrite

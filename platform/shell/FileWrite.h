@@ -81,6 +81,10 @@ void WriteWhole(const QString &path, const QByteArray &data,
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error,
                          SafeFileWriter::Mode mode = SafeFileWriter::Mode::Shared);
 
+// Copies source to target through the writer, keeping the source's
+// permissions. False with *error set to the reason.
+bool CopyWhole(const QString &source, const QString &target, QString *error = nullptr);
+
 // The system calls the writer makes for the bytes and the sync. Tests replace
 // them to make the device fail; returns the previous pair.
 struct SystemCalls {

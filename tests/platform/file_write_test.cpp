@@ -149,6 +149,28 @@ TEST(FileWrite, FailingDeviceKeepsTheOldFile)
     EXPECT_EQ(ReadAll(target), "new");
 }
 
+// A copy (a database's working copy) is whole or nothing, and keeps the
+// source's permissions.
+TEST(FileWrite, CopyIsWholeOrNothing)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("route.mdb"), copy = dir.filePath("route.repair");
+    FileWrite::WriteWhole(source, QByteArray(3 << 20, 'r'));
+    ASSERT_TRUE(::chmod(QFile::encodeName(source).constData(), 0640) == 0);
+    FileWrite::WriteWhole(copy, "old");
+    {
+        FailingDevice device;
+        QString why;
+        EXPECT_FALSE(FileWrite::CopyWhole(source, copy, &why));
+        EXPECT_TRUE(why.contains("disk full")) << why.toStdString();
+        EXPECT_EQ(ReadAll(copy), "old");
+    }
+    EXPECT_TRUE(FileWrite::CopyWhole(source, copy));
+    EXPECT_EQ(ReadAll(copy), ReadAll(source));
+    EXPECT_EQ(ModeOf(copy), 0640u);
+    EXPECT_EQ(Entries(dir.path()), QStringList({"route.mdb", "route.repair"}));
+}
+
 // The streaming form: many writes make one file, and an uncommitted one
 // leaves nothing.
 TEST(FileWrite, StreamedFileAppearsOnlyOnCommit)
