@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 
 #include <cerrno>
 
@@ -66,31 +65,26 @@ void CreateFromTemplate(const QString &path)
 
     // The copy is written under a temporary name beside the target and then
     // renamed over it in one step: a failure leaves the old file as it was.
-    QSaveFile out(path);
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         throw VbError(75, QStringLiteral("Path/File access error: %1").arg(source));
-    if (!out.open(QIODevice::WriteOnly))
-        FileWrite::RaiseFailure(path, 0, out.errorString());
+    FileWrite::SafeFileWriter out(path);
+    auto failed = [&] {
+        if (out.cause() == QLatin1String("disk full"))
+            throw VbError(61, QStringLiteral("Disk full: %1").arg(path));
+        out.raise();
+    };
+    if (!out.open())
+        failed();
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 16);
         if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
             throw VbError(57, QStringLiteral("Device I/O error: %1").arg(source));
-        errno = 0;
-        if (out.write(chunk) != chunk.size()) {
-            // Judged before the partial copy is removed and frees the space.
-            const QString cause = FileWrite::Cause(path, errno, out.errorString());
-            out.cancelWriting();
-            if (cause == QLatin1String("disk full"))
-                throw VbError(61, QStringLiteral("Disk full: %1").arg(path));
-            FileWrite::RaiseCause(path, cause);
-        }
+        if (!out.write(chunk))
+            failed();
     }
-    errno = 0;
-    if (!out.commit()) {
-        const int e = errno;
-        FileWrite::RaiseFailure(path, e, out.errorString());
-    }
+    if (!out.commit())
+        failed();
 }
 
 void UpgradeDatabase(Database &db)

@@ -274,8 +274,13 @@ SuppLangPtr installLanguageLibrary(const QString &sourcePath, const QString &app
         RaiseError(VbErr::FileNotFound, QStringLiteral("File not found"));
     QDir().mkpath(folder);
     QFile source(sourcePath);
-    if (!source.copy(target))
-        FileWrite::RaiseFailure(target, 0, source.errorString());
+    if (!source.open(QIODevice::ReadOnly))
+        FileWrite::RaiseFailure(sourcePath, 0, source.errorString());
+    const QByteArray bytes = source.readAll();
+    if (source.error() != QFileDevice::NoError)
+        FileWrite::RaiseFailure(sourcePath, 0, source.errorString());
+    FileWrite::WriteWhole(target, bytes);
+    QFile::setPermissions(target, source.permissions());
     if (!RegisterLangDll(target, true)) {
         QFile::remove(target);
         return nullptr;

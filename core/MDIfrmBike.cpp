@@ -18,6 +18,7 @@
 #include "platform/data/DataControl.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/Shell.h"
+#include "platform/ui/Feedback.h"
 #include "platform/ui/Prompt.h"
 
 #include <QApplication>
@@ -161,6 +162,8 @@ MDIfrmBike::MDIfrmBike(QWidget *parent) : QMainWindow(parent)
 
     // The status texts of every part of the program land in panel 1.
     SetStatusSink([this](const QString &text, bool wait) { ShowStatus(text, wait); });
+    // Settings that could not be stored (a full disk) are not lost silently.
+    SetSettingsFailureHandler([](const QString &why) { ShowDataError(VbError(75, why)); });
     // The window follows the database: its owner says when a file opens or closes.
     connect(&DatabaseOwner::instance(), &DatabaseOwner::opened, this, &MDIfrmBike::DatabaseOpened);
     connect(&DatabaseOwner::instance(), &DatabaseOwner::closed, this, [this] { SetDatabaseCommands(false); });
@@ -185,6 +188,7 @@ MDIfrmBike::~MDIfrmBike()
         g_instance = nullptr;
         SetPromptParent(nullptr);
         SetStatusSink(nullptr);
+        SetSettingsFailureHandler(nullptr);
         WindowRegistry::SetWorkspace(nullptr, nullptr);
     }
 }

@@ -1,13 +1,13 @@
 #include "profile/DibSection.h"
 
 #include "platform/error/VbError.h"
+#include "platform/shell/FileWrite.h"
 
 #include <QBuffer>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -123,24 +123,22 @@ bool SaveDibToJpeg(const cDIBSection &dib, const QString &fileName, int quality)
         RaiseError(ErrJpeg, QStringLiteral("Failed to save to JPG 1"));
     const QFileInfo old(fileName);
     const bool existed = old.exists();
-    const QFile::Permissions permissions = existed ? QFile::permissions(fileName) : QFile::Permissions();
     const QDateTime modified = existed ? old.lastModified() : QDateTime();
     const QDateTime accessed = existed ? old.lastRead() : QDateTime();
 
-    QSaveFile out(fileName);
-    if (!out.open(QIODevice::WriteOnly))
-        RaiseError(ErrJpeg, QStringLiteral("Failed to save to JPG 2"));
-    QImageWriter writer(&out, "jpeg");
+    // Encoded in memory first, so only a complete picture reaches the disk.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(quality);
-    if (!writer.write(image)) {
-        out.cancelWriting();
+    if (!writer.write(image))
         RaiseError(ErrJpeg, QStringLiteral("Failed to save to JPG 3"));
-    }
-    if (!out.commit())
-        RaiseError(ErrJpeg, QStringLiteral("Failed to save to JPG 4"));
+    QString why;
+    if (!FileWrite::WriteFileAtomically(fileName, bytes, &why))
+        RaiseError(ErrJpeg, QStringLiteral("Failed to save to JPG: %1").arg(why));
     if (existed) {
         QFile f(fileName);
-        f.setPermissions(permissions);
         if (f.open(QIODevice::ReadWrite)) {
             f.setFileTime(modified, QFileDevice::FileModificationTime);
             f.setFileTime(accessed, QFileDevice::FileAccessTime);

@@ -7,6 +7,7 @@
 #include "core/UserFolders.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
+#include "platform/shell/FileWrite.h"
 #include "platform/ui/Prompt.h"
 #include "profile/DibSection.h"
 
@@ -14,21 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 namespace {
-
-// Complete or not at all (core/ProfileExport.h); false on failure.
-bool WriteFile(const QString &fileName, const QByteArray &bytes)
-{
-    try {
-        WriteWholeFile(fileName, bytes);
-        return true;
-    } catch (const VbError &) {
-        return false;
-    }
-}
 
 QByteArray BitmapBytes(const QImage &drawing)
 {
@@ -40,27 +29,27 @@ QByteArray BitmapBytes(const QImage &drawing)
     return bytes;
 }
 
-bool WriteBitmap(const QString &fileName, const QImage &drawing)
+bool WriteBitmap(const QString &fileName, const QImage &drawing, QString *why)
 {
     const QByteArray bytes = BitmapBytes(drawing);
-    return !bytes.isEmpty() && WriteFile(fileName, bytes);
+    return !bytes.isEmpty() && FileWrite::WriteFileAtomically(fileName, bytes, why);
 }
 
 // The converter writes the PNG beside the bitmap; both live in a private
 // folder, so nothing of the user's is touched and nothing is left behind.
-bool WritePng(const QString &fileName, const QImage &drawing)
+bool WritePng(const QString &fileName, const QImage &drawing, QString *why)
 {
     QTemporaryDir work;
     if (!work.isValid())
         return false;
     const QString bmp = QDir(work.path()).filePath(QStringLiteral("picture.bmp"));
-    if (!WriteBitmap(bmp, drawing) || !BmpToPng(bmp))
+    if (!WriteBitmap(bmp, drawing, why) || !BmpToPng(bmp))
         return false;
     QFile png(PngPathFor(bmp));
     if (!png.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = png.readAll();
-    return !bytes.isEmpty() && WriteFile(fileName, bytes);
+    return !bytes.isEmpty() && FileWrite::WriteFileAtomically(fileName, bytes, why);
 }
 
 int StoredFilterIndex(const QString &section)
@@ -114,10 +103,11 @@ void SavePictureAs(const PictureExportSpec &spec, const QImage &drawing, const s
             name += ext;
 
         bool written = false;
+        QString why;
         try {
             switch (index) {
             case 1:
-                written = WriteBitmap(name, drawing);
+                written = WriteBitmap(name, drawing, &why);
                 break;
             case 2: {
                 cDIBSection dib;
@@ -126,19 +116,23 @@ void SavePictureAs(const PictureExportSpec &spec, const QImage &drawing, const s
                 break;
             }
             case 3:
-                written = WritePng(name, drawing);
+                written = WritePng(name, drawing, &why);
                 break;
             case 4:
-                written = svg && WriteFile(name, svg());
+                written = svg && FileWrite::WriteFileAtomically(name, svg(), &why);
                 break;
             }
-        } catch (const VbError &) {
+        } catch (const VbError &e) {
             written = false;
+            why = e.Description();
         } catch (const std::exception &) {
             written = false;
         }
+        // The reason (a full disk, a folder that cannot be written) follows
+        // the message, so the user knows what to change.
         if (!written)
-            MsgBox(FormatLangString(GetLangString(spec.failText), {name}), Vb::Exclamation);
+            MsgBox(FormatLangString(GetLangString(spec.failText), {name}) + (why.isEmpty() ? QString() : QChar(10) + why),
+                   Vb::Exclamation);
     } catch (const VbError &) {
         // A cancelled dialog ends the command silently.
     }

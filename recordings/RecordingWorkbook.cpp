@@ -1,11 +1,11 @@
 #include "recordings/RecordingWorkbook.h"
 
 #include "core/TimeFormat.h"
+#include "platform/shell/FileWrite.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <charconv>
 #include <cstdio>
 #include <cerrno>
@@ -39,6 +39,16 @@ int CodePoints(const QString &s)
 QByteArray ChartText(const QString &s)
 {
     return (s.startsWith(QLatin1Char('=')) ? QStringLiteral(" ") + s : s).toUtf8();
+}
+
+// True when the file ends in a zip archive's end record (the workbook is
+// written without an archive comment, so the record is the last 22 bytes).
+bool EndsAsZipArchive(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 22 || !f.seek(f.size() - 22))
+        return false;
+    return f.read(4) == QByteArrayLiteral("PK\x05\x06");
 }
 
 } // namespace
@@ -91,12 +101,12 @@ bool WriteRecordingWorkbook(const QString &Path, const QString &recordingName, c
     if (n + 1 > 1048576)
         return fail(QStringLiteral("more than 1,048,575 samples"));
 
-    const QFileInfo target(Path);
-    QTemporaryFile temp(QDir(target.absolutePath()).filePath(QStringLiteral(".vettaro-XXXXXX.xlsx")));
-    if (!temp.open())
-        return fail(temp.errorString());
-    const QString tempName = temp.fileName();
-    temp.close();
+    // libxlsxwriter writes the file by name: it writes the safe writer's new
+    // file, which replaces the target only once complete and synced.
+    FileWrite::SafeFileWriter out(Path);
+    if (!out.open())
+        return fail(out.cause());
+    const QString tempName = out.temporaryPath();
     const QByteArray tempPath = QFile::encodeName(tempName);
 
     lxw_workbook *wb = workbook_new(tempPath.constData());
@@ -168,16 +178,13 @@ bool WriteRecordingWorkbook(const QString &Path, const QString &recordingName, c
     }
 
     const lxw_error err = workbook_close(wb);
-    if (err != LXW_NO_ERROR) {
-        QFile::remove(tempName);
-        return fail(QString::fromUtf8(lxw_strerror(err)));
-    }
-    QFile::setPermissions(tempName, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                        | QFileDevice::ReadOther);
-    if (std::rename(tempPath.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(tempName);
-        return fail(why);
-    }
+    // Judged while the unfinished file is still there: a full disk is named.
+    if (err != LXW_NO_ERROR)
+        return fail(FileWrite::Cause(Path, 0, QString::fromUtf8(lxw_strerror(err))));
+    // A workbook cut short by a failed write lacks the archive's closing record.
+    if (!EndsAsZipArchive(tempName))
+        return fail(FileWrite::Cause(Path, 0, QStringLiteral("incomplete workbook")));
+    if (!out.commit())
+        return fail(out.cause());
     return true;
 }

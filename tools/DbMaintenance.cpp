@@ -2,6 +2,7 @@
 
 #include "core/DbFile.h"
 #include "platform/dao/Dao.h"
+#include "platform/shell/FileWrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,7 +85,7 @@ MaintenanceResult PutInPlace(const QString &path, QString &temp, QString &newBac
     newBackup = UniqueSibling(path, QStringLiteral("bak"));
     std::error_code ec;
     std::filesystem::create_hard_link(FsPath(path), FsPath(newBackup), ec);
-    if (ec && !QFile::copy(path, newBackup))
+    if (ec && !FileWrite::CopyWhole(path, newBackup))
         RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(newBackup));
     ReplaceWith(newBackup, backup);
     newBackup.clear();
@@ -153,7 +154,7 @@ MaintenanceResult repairFile(const QString &path)
                 throw;
         }
         temp = UniqueSibling(path, QStringLiteral("repair"));
-        if (!QFile::copy(path, temp))
+        if (!FileWrite::CopyWhole(path, temp))
             RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(temp));
         MakeWritable(temp);
         MaintenanceResult r;
@@ -192,7 +193,7 @@ MaintenanceResult convertFile(const QString &path)
             }
         }
         temp = UniqueSibling(path, QStringLiteral("convert"));
-        if (!QFile::copy(path, temp))
+        if (!FileWrite::CopyWhole(path, temp))
             RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(temp));
         MakeWritable(temp);
         {

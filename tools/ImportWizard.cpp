@@ -3,7 +3,7 @@
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "core/MDIfrmBike.h"
-#include "core/UserFolders.h"
+#include "platform/shell/PrivateFolder.h"
 #include "platform/ui/Feedback.h"
 #include "platform/ui/Prompt.h"
 #include "tools/logic/ImportFiles.h"
@@ -259,8 +259,12 @@ ImportEngine::Callbacks ImportWizard::AbortableCallbacks()
 
 void ImportWizard::WriteLog(const ImportEngine::Result &r)
 {
-    if (!ImportEngine::WriteImportLog(SpecialFolders.Temp(), r.climbs, r.routes))
-        MsgBox(GetLangString(17525) + QChar(10) + ImportEngine::ImportLogPath(SpecialFolders.Temp()), Vb::Exclamation);
+    // The log goes to the user's own folder, where nobody else can plant a
+    // link or a file at its name.
+    QString why;
+    const QString folder = UserPrivateFolder(&why);
+    if (folder.isEmpty() || !ImportEngine::WriteImportLog(folder, r.climbs, r.routes, &why))
+        MsgBox(GetLangString(17525) + QChar(10) + why, Vb::Exclamation);
 }
 
 void ImportWizard::cmdAnnulla_Click()

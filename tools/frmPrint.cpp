@@ -154,10 +154,11 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
             cancel = true;
     });
     connect(lumoTPrt1, &lumoTPrt::EndPrint, this, [](bool &closePreview) {
-        // A PDF that could not take its chosen name is no print: say so, and
+        // A PDF that could not take its chosen name is no print: say why, and
         // keep the preview for another try.
-        if (!SharedPrinter().FinishOutput(true)) {
-            ShowDataError(VbError(Printer::ErrPrinter, QStringLiteral("Printer error")));
+        QString why;
+        if (!SharedPrinter().FinishOutput(true, &why)) {
+            ShowDataError(VbError(Printer::ErrPrinter, why));
             return;
         }
         if (MsgBox(GetLangString(20500) + QLatin1Char('\n') + GetLangString(20501), Vb::YesNo | Vb::Question) == Vb::Yes)

@@ -1,12 +1,13 @@
 // bmp2png <picture.bmp>: writes <picture>.png beside the bitmap. The PNG is
-// written to a temporary name and renamed into place, so a failure leaves no
-// partial file. Exit code 0 on success, 1 bad arguments, 2 unreadable
+// encoded in memory and written through the program's safe writer, so a
+// failure (a full disk) leaves no partial file and keeps an old one. Exit code 0 on success, 1 bad arguments, 2 unreadable
 // bitmap, 3 PNG not written.
 #include "PngName.h"
+#include "platform/shell/FileWrite.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QString>
 #include <cstdio>
 
@@ -23,12 +24,12 @@ int main(int argc, char **argv)
         return 2;
     }
     const QString png = PngNameFor(bmp);
-    QSaveFile out(png);
-    if (!out.open(QIODevice::WriteOnly))
-        return 3;
-    QImageWriter writer(&out, "png");
-    if (!writer.write(image) || !out.commit()) {
-        std::fprintf(stderr, "bmp2png: cannot write %s\n", qPrintable(png));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString why = QStringLiteral("cannot encode the picture");
+    if (!QImageWriter(&buffer, "png").write(image) || !FileWrite::WriteFileAtomically(png, bytes, &why)) {
+        std::fprintf(stderr, "bmp2png: cannot write %s: %s\n", qPrintable(png), qPrintable(why));
         return 3;
     }
     return 0;

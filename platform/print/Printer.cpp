@@ -1,6 +1,7 @@
 #include "platform/print/Printer.h"
 
 #include "platform/error/VbError.h"
+#include "platform/shell/FileWrite.h"
 
 #include <QColor>
 #include <QFile>
@@ -18,9 +19,40 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
+// A PDF written whole: synced to disk, and the offset its trailer gives
+// ("startxref") holds the cross-reference table. A write the PDF writer lost
+// leaves the file shorter than its offsets, or without its trailer.
+// *systemError is the errno of a failed sync, else 0.
+bool PdfComplete(const QString &path, int *systemError)
+{
+    *systemError = 0;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    if (::fsync(f.handle()) != 0) {
+        *systemError = errno;
+        return false;
+    }
+    const qint64 size = f.size();
+    const qint64 tailStart = std::max<qint64>(0, size - 64);
+    if (!f.seek(tailStart))
+        return false;
+    const QByteArray tail = f.read(size - tailStart);
+    const qsizetype at = tail.lastIndexOf("startxref");
+    if (at < 0 || !tail.trimmed().endsWith("%%EOF"))
+        return false;
+    bool ok = false;
+    const qint64 xref = tail.mid(at + 9).split('%').value(0).trimmed().toLongLong(&ok);
+    if (!ok || xref < 0 || xref >= size || !f.seek(xref))
+        return false;
+    return f.read(4) == QByteArrayLiteral("xref");
+}
+
 QColor VbColour(uint32_t c)
 {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
@@ -103,11 +135,13 @@ bool Printer::ChooseOutput(const QString &documentName)
     return true;
 }
 
-bool Printer::FinishOutput(bool keep)
+bool Printer::FinishOutput(bool keep, QString *why)
 {
     try {
         FinishChosenFile(keep);
-    } catch (const VbError &) {
+    } catch (const VbError &e) {
+        if (why)
+            *why = e.Description();
         return false;
     }
     return true;
@@ -122,13 +156,22 @@ void Printer::FinishChosenFile(bool keep)
     m_chosenFile.clear();
     m_printer->setOutputFormat(QPrinter::NativeFormat);
     m_printer->setOutputFileName(QString());
-    // rename() replaces an existing file in one step, so the old one is kept
-    // whole until the new one is complete.
-    if (keep && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) == 0)
+    // The PDF writer does not report a failed write (a full disk): the file
+    // is synced and must end in a cross-reference table where its trailer
+    // says, which a file missing any piece does not. rename() then replaces
+    // an existing file in one step, so the old one is kept whole until the
+    // new one is complete.
+    QString why;
+    int e = 0;
+    if (keep && !PdfComplete(part, &e))
+        why = FileWrite::Cause(target, e, QString());   // judged while the part still fills the disk
+    else if (keep && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) == 0)
         return;
+    else if (keep)
+        why = FileWrite::Cause(target, errno, QString());
     QFile::remove(part);
     if (keep)
-        RaiseError(ErrPrinter, QStringLiteral("Printer error"));
+        RaiseError(ErrPrinter, QStringLiteral("Printer error: %1").arg(FileWrite::FailureText(target, why)));
 }
 
 void Printer::SetOutputFileName(const QString &path)
@@ -361,13 +404,16 @@ void Printer::NewPage()
 
 void Printer::EndDoc()
 {
-    // A chosen file is kept only when a document was drawn and ended well.
-    const bool written = InDocument() && m_painter->end();
+    // A chosen file is kept only when a document was drawn and is whole: a
+    // writer that lost bytes (a full disk) fails the check and is reported.
+    const bool drawn = InDocument();
+    if (drawn)
+        m_painter->end();
     m_page = 1;
     CurrentX = m_scaleLeft;
     CurrentY = m_scaleTop;
     m_documentName.clear();
-    FinishChosenFile(written);
+    FinishChosenFile(drawn);
 }
 
 void Printer::KillDoc()

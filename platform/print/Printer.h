@@ -52,8 +52,9 @@ public:
     bool ChooseOutput(const QString &documentName);
     // For a document drawn on Device() by someone else after ChooseOutput:
     // the chosen file takes its name (keep) or is removed. Nothing happens
-    // when no file was chosen. False when the file could not take its name.
-    bool FinishOutput(bool keep);
+    // when no file was chosen. False when the file is incomplete (a failed
+    // write) or could not take its name; *why then says why.
+    bool FinishOutput(bool keep, QString *why = nullptr);
 
     // Page.
     int Orientation() const;

@@ -1,7 +1,8 @@
 #include "IniDocument.h"
 
+#include "platform/shell/FileWrite.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -99,17 +100,9 @@ bool IniDocument::load(const QString &path)
     return true;
 }
 
-bool IniDocument::save(const QString &path) const
+bool IniDocument::save(const QString &path, QString *error) const
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = text().toUtf8();
-    if (f.write(bytes) != bytes.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    return FileWrite::WriteFileAtomically(path, text().toUtf8(), error);
 }
 
 int IniDocument::findSection(const QString &section) const

@@ -11,7 +11,9 @@ public:
     // A missing file gives an empty document and true; an unreadable one false.
     bool load(const QString &path);
     // Writes the document as UTF-8 through a temporary file renamed into place.
-    bool save(const QString &path) const;
+    // Writes the whole file through the safe writer: on failure the old file
+    // is kept and *error (when given) says why.
+    bool save(const QString &path, QString *error = nullptr) const;
 
     void setText(const QString &text);
     QString text() const;

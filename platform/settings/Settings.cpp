@@ -136,6 +136,8 @@ struct Cached {
 
 QMutex g_mutex;
 QHash<QString, Cached> g_cache;
+SettingsFailureHandler g_onFailure;
+bool g_failing = false;   // reported once until a save succeeds again
 
 // The parsed file; *readable is false when the file exists but cannot be
 // read, so that a write does not replace it with only the new key.
@@ -157,22 +159,42 @@ IniDocument &Load(const QString &path, bool *readable = nullptr)
     return c.doc;
 }
 
-void Store(const QString &path, const IniDocument &doc)
+// Stores doc; on failure the old file stays and the failure is handed to
+// the installed handler (once per run of failures), called with the lock
+// released so that it may show a message.
+bool Store(QMutexLocker<QMutex> &lock, const QString &path, const IniDocument &doc)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!doc.save(path)) {
+    QString why;
+    if (!doc.save(path, &why)) {
         // Later reads see what the disk holds, not a change that was never stored.
         g_cache.remove(path);
-        return;
+        const bool first = !g_failing;
+        g_failing = true;
+        const SettingsFailureHandler handler = g_onFailure;
+        lock.unlock();
+        if (first && handler)
+            handler(why);
+        return false;
     }
+    g_failing = false;
     const QFileInfo fi(path);
     Cached &c = g_cache[path];
     c.doc = doc;
     c.modified = fi.exists() ? fi.lastModified() : QDateTime();
     c.size = fi.exists() ? fi.size() : -1;
+    return true;
 }
 
 } // namespace
+
+SettingsFailureHandler SetSettingsFailureHandler(SettingsFailureHandler handler)
+{
+    QMutexLocker lock(&g_mutex);
+    std::swap(g_onFailure, handler);
+    g_failing = false;
+    return handler;
+}
 
 QString SettingsFilePath(const QString &appName)
 {
@@ -199,29 +221,30 @@ namespace {
 // change says it changed something. A file that exists but cannot be read is
 // left alone rather than replaced by one holding only this change.
 template <typename Change>
-void ModifySettings(const QString &appName, Change change)
+bool ModifySettings(const QString &appName, Change change)
 {
     QMutexLocker lock(&g_mutex);
     const QString path = SettingsFilePath(appName);
     bool readable = false;
     IniDocument doc = Load(path, &readable);
     if (readable && change(doc))
-        Store(path, doc);
+        return Store(lock, path, doc);
+    return readable;
 }
 }
 
-void SaveSetting(const QString &appName, const QString &section, const QString &key,
+bool SaveSetting(const QString &appName, const QString &section, const QString &key,
                  const QString &value)
 {
-    ModifySettings(appName, [&](IniDocument &doc) {
+    return ModifySettings(appName, [&](IniDocument &doc) {
         doc.setValue(EncodeName(section, true), EncodeName(key, false), EncodeValue(value));
         return true;
     });
 }
 
-void DeleteSetting(const QString &appName, const QString &section, const QString &key)
+bool DeleteSetting(const QString &appName, const QString &section, const QString &key)
 {
-    ModifySettings(appName, [&](IniDocument &doc) {
+    return ModifySettings(appName, [&](IniDocument &doc) {
         return key.isEmpty() ? doc.removeSection(EncodeName(section, true))
                              : doc.removeKey(EncodeName(section, true), EncodeName(key, false));
     });

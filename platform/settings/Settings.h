@@ -5,13 +5,24 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 QString GetSetting(const QString &appName, const QString &section, const QString &key,
                    const QString &defaultValue = QString());
-void SaveSetting(const QString &appName, const QString &section, const QString &key,
+// Both return false when the file could not be written (the old file is then
+// kept whole) or could not be read (it is then left alone).
+bool SaveSetting(const QString &appName, const QString &section, const QString &key,
                  const QString &value);
 // An empty key deletes the whole section.
-void DeleteSetting(const QString &appName, const QString &section, const QString &key = QString());
+bool DeleteSetting(const QString &appName, const QString &section, const QString &key = QString());
 // Keys of a section in stored order (empty when the section is absent).
 QStringList GetSettingKeys(const QString &appName, const QString &section);
 // Path of the INI file that holds an application's settings.
 QString SettingsFilePath(const QString &appName);
+
+// Called with the reason ("Path/File access error: disk full: '<file>'") when
+// a settings file could not be written: once, until a later write succeeds,
+// so a run of settings saved together is reported once. The main window
+// installs one that tells the user. Returns the previous handler.
+using SettingsFailureHandler = std::function<void(const QString &reason)>;
+SettingsFailureHandler SetSettingsFailureHandler(SettingsFailureHandler handler);

@@ -1,9 +1,14 @@
 #pragma once
-// Writing a whole file, and saying why it could not be written in words the
-// user can act on, with the path: every writer of the program reports a
-// failure the same way.
+// Writing files so that a failure never costs the old content: every file the
+// program writes goes through SafeFileWriter (or WriteWhole, its one-call
+// form). The bytes go to a new file beside the target; every write, the close
+// and an fsync are checked, and only then is the new file renamed over the
+// target. A failure leaves the old file as it was, removes the new one and
+// says why in words the user can act on, with the path.
 #include <QByteArray>
 #include <QString>
+
+#include <sys/types.h>
 
 namespace FileWrite {
 
@@ -17,10 +22,75 @@ QString Cause(const QString &path, int systemError, const QString &deviceError);
 // Error 75 "Path/File access error: <cause>: '<path>'".
 [[noreturn]] void RaiseFailure(const QString &path, int systemError, const QString &deviceError);
 [[noreturn]] void RaiseCause(const QString &path, const QString &cause);
+// The description RaiseCause gives, for callers that report without throwing.
+QString FailureText(const QString &path, const QString &cause);
 
-// Writes data as the whole content of path through a temporary file renamed
-// into place: on any failure the old file is left as it was, no temporary file
-// remains and RaiseFailure reports the cause.
-void WriteWhole(const QString &path, const QByteArray &data);
+class SafeFileWriter {
+public:
+    enum class Mode {
+        // A file of the user's: an existing target keeps its permissions and a
+        // link at the target's name is followed to the file it names (a
+        // settings file kept elsewhere and linked stays linked).
+        Shared,
+        // A file of the program's own, in a folder only its user can enter:
+        // mode 0600, and whatever stands at the target's name (a link, a
+        // folder) is replaced, never followed.
+        Private,
+    };
+
+    explicit SafeFileWriter(const QString &path, Mode mode = Mode::Shared);
+    ~SafeFileWriter();   // a file not committed is removed
+    SafeFileWriter(const SafeFileWriter &) = delete;
+    SafeFileWriter &operator=(const SafeFileWriter &) = delete;
+
+    // Each returns false once anything has failed; cause() then says why.
+    bool open();
+    bool write(const char *data, qint64 size);
+    bool write(const QByteArray &bytes) { return write(bytes.constData(), bytes.size()); }
+    // Syncs and closes the new file and renames it over the target.
+    bool commit();
+    // Removes the new file; the target stays as it was.
+    void cancel();
+
+    // The new file's name, for a library that writes a file by name itself:
+    // it may replace the content, and commit() then syncs and renames it.
+    QString temporaryPath() const { return m_temp; }
+    // The file the rename replaces (the link's target in Shared mode).
+    QString targetPath() const { return m_target; }
+    QString cause() const { return m_cause; }
+    // "Path/File access error: <cause>: '<path>'", empty before a failure.
+    QString errorText() const;
+    // Throws the failure as error 75.
+    [[noreturn]] void raise() const;
+
+private:
+    bool fail(int systemError);
+    void removeTemporary();
+
+    QString m_path, m_target, m_temp;
+    Mode m_mode;
+    int m_fd = -1;
+    bool m_failed = false;
+    QString m_cause;
+};
+
+// Writes data as the whole content of path (throws error 75 on failure).
+void WriteWhole(const QString &path, const QByteArray &data,
+                SafeFileWriter::Mode mode = SafeFileWriter::Mode::Shared);
+// The same without throwing: false with *error set to the reason.
+bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error,
+                         SafeFileWriter::Mode mode = SafeFileWriter::Mode::Shared);
+
+// Copies source to target through the writer, keeping the source's
+// permissions. False with *error set to the reason.
+bool CopyWhole(const QString &source, const QString &target, QString *error = nullptr);
+
+// The system calls the writer makes for the bytes and the sync. Tests replace
+// them to make the device fail; returns the previous pair.
+struct SystemCalls {
+    ssize_t (*write)(int fd, const void *data, size_t size);
+    int (*fsync)(int fd);
+};
+SystemCalls SetSystemCallsForTests(SystemCalls calls);
 
 } // namespace FileWrite

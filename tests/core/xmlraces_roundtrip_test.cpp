@@ -1,6 +1,8 @@
 // Export and import of the races file through a real database.
 #include "xmlraces_fixture.h"
 
+#include "FileFaults.h"
+
 #include "core/LangClient.h"
 #include "core/XmlRaces.h"
 #include "platform/settings/Settings.h"
@@ -175,6 +177,25 @@ TEST_F(XmlExport, NoSamplesOrAFailureLeavesTheOldFileAndNoPartialFile)
     EXPECT_EQ(save.request.filter, GetLangString(28001));
     EXPECT_EQ(save.request.initDir, outFile("missing"));   // the folder the last dialog ended in
     EXPECT_EQ(GetSetting(AppName, "XML", "ExportDir"), outDir());
+}
+
+// A disk that takes no more bytes: the user hears why, and the file that was
+// there is kept whole, with nothing left beside it.
+TEST_F(XmlExport, AFullDiskIsReportedAndKeepsTheOldFile)
+{
+    addRoute("Stelvio", 24.3, {{0.0, 1200, {}}, {1.0, 1350, {}}});
+    const QByteArray old = "<races><race idName=\"Stelvio\"/></races>";
+    WriteAll(outFile("Stelvio.xml"), old);
+    FailingDevice device;
+    TestSupport::Script().files = {outFile("Stelvio.xml")};
+    WriteXmlProfile("Stelvio", "tour");
+    ASSERT_EQ(TestSupport::Script().messages().size(), 1);
+    const QString said = TestSupport::Script().messages().front();
+    EXPECT_TRUE(said.startsWith("Error 75")) << said.toStdString();
+    EXPECT_TRUE(said.contains("disk full")) << said.toStdString();
+    EXPECT_TRUE(said.contains(outFile("Stelvio.xml"))) << said.toStdString();
+    EXPECT_EQ(ReadAll(outFile("Stelvio.xml")), old);
+    EXPECT_EQ(outFiles(), QStringList{"Stelvio.xml"});
 }
 
 TEST_F(XmlExport, ReadsFilesOfOlderSingleByteInstallations)

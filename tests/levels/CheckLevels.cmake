@@ -4,7 +4,7 @@
 # levels it names:
 #   dao      platform/dao platform/error
 #   system   platform/settings shell xml com bmp2png (+ error)
-#   print    platform/print (+ error)
+#   print    platform/print (+ error, system)
 #   widgets  platform/ui platform/data (+ dao, system)
 #   domain   the listed files of core/ (+ dao, system)
 #   core     the other files of core/ (+ every platform level, domain)
@@ -12,7 +12,7 @@
 cmake_minimum_required(VERSION 3.21)
 set(_dao platform/dao platform/error)
 set(_system platform/settings platform/shell platform/xml platform/com platform/bmp2png platform/error)
-set(_print platform/print platform/error)
+set(_print platform/print ${_system})
 set(_widgets platform/ui platform/data ${_dao} ${_system})
 set(_platform ${_widgets} platform/print)
 

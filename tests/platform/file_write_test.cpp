@@ -1,4 +1,5 @@
 // Writers report why a file could not be written, and where.
+#include "FileFaults.h"
 #include "platform/error/VbError.h"
 #include "platform/shell/FileWrite.h"
 
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -32,25 +34,16 @@ QByteArray ReadAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A small file system mounted for one test, where the process may mount.
-class Mounted {
-public:
-    Mounted(const QString &dir, unsigned long flags)
-        : m_dir(QFile::encodeName(dir))
-    {
-        m_ok = ::mount("tmpfs", m_dir.constData(), "tmpfs", flags, "size=16k") == 0;
-    }
-    ~Mounted()
-    {
-        if (m_ok)
-            ::umount2(m_dir.constData(), MNT_DETACH);
-    }
-    bool ok() const { return m_ok; }
+mode_t ModeOf(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
 
-private:
-    QByteArray m_dir;
-    bool m_ok = false;
-};
+QStringList Entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
 
 } // namespace
 
@@ -93,7 +86,7 @@ TEST(FileWrite, FullAndReadOnlyFileSystems)
     const QString fullDir = dir.filePath("full"), roDir = dir.filePath("ro");
     QDir().mkpath(fullDir);
     QDir().mkpath(roDir);
-    Mounted full(fullDir, 0);
+    SmallFileSystem full(fullDir);
     if (!full.ok())
         GTEST_SKIP() << "this process may not mount a file system";
     const QString target = fullDir + "/a.xml";
@@ -104,9 +97,119 @@ TEST(FileWrite, FullAndReadOnlyFileSystems)
     EXPECT_EQ(ReadAll(target), "old");
     EXPECT_EQ(QDir(fullDir).entryList(QDir::Files | QDir::Hidden), QStringList{"a.xml"});
 
-    Mounted readOnly(roDir, MS_RDONLY);
+    SmallFileSystem readOnly(roDir, MS_RDONLY);
     ASSERT_TRUE(readOnly.ok());
     const QString ro = FailureOf(roDir + "/a.xml", "x");
     EXPECT_TRUE(ro.contains("read-only")) << ro.toStdString();
     EXPECT_TRUE(ro.contains(roDir + "/a.xml")) << ro.toStdString();
+}
+
+// A disk with no byte left: even a write small enough to sit in a buffer
+// until the end fails, the old file is kept whole and nothing is left beside
+// it. (A writer that trusts a buffered flush renames an empty file in.)
+TEST(FileWrite, ReallyFullDiskKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString fullDir = dir.filePath("full");
+    QDir().mkpath(fullDir);
+    SmallFileSystem full(fullDir, 0, "size=64k");
+    if (!full.ok())
+        GTEST_SKIP() << "this process may not mount a file system";
+    const QString target = fullDir + "/vettaro.ini";
+    FileWrite::WriteWhole(target, "[Settings]\nLanguage=1040\n");
+    full.fill();
+    for (const int size : {1, 4000, 40000}) {
+        const QString why = FailureOf(target, QByteArray(size, 'x'));
+        EXPECT_TRUE(why.contains("disk full")) << size << why.toStdString();
+        EXPECT_EQ(ReadAll(target), "[Settings]\nLanguage=1040\n") << size;
+        EXPECT_EQ(Entries(fullDir), QStringList({"filler", "vettaro.ini"})) << size;
+    }
+}
+
+// A device that fails its writes, or its sync: the same, wherever the test
+// runs.
+TEST(FileWrite, FailingDeviceKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("races.xml");
+    FileWrite::WriteWhole(target, "old");
+    struct Case { bool failSync; const char *cause; };
+    for (const Case c : {Case{false, "disk full"}, Case{true, "Input/output error"}}) {
+        FailingDevice device(c.failSync);
+        const QString why = FailureOf(target, QByteArray(100, 'x'));
+        EXPECT_TRUE(why.contains(c.cause)) << why.toStdString();
+        EXPECT_TRUE(why.contains(target)) << why.toStdString();
+        QString error;
+        EXPECT_FALSE(FileWrite::WriteFileAtomically(target, "new", &error));
+        EXPECT_EQ(error, why);
+        EXPECT_EQ(ReadAll(target), "old");
+        EXPECT_EQ(Entries(dir.path()), QStringList{"races.xml"});
+    }
+    FileWrite::WriteWhole(target, "new");
+    EXPECT_EQ(ReadAll(target), "new");
+}
+
+// A copy (a database's working copy) is whole or nothing, and keeps the
+// source's permissions.
+TEST(FileWrite, CopyIsWholeOrNothing)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("route.mdb"), copy = dir.filePath("route.repair");
+    FileWrite::WriteWhole(source, QByteArray(3 << 20, 'r'));
+    ASSERT_TRUE(::chmod(QFile::encodeName(source).constData(), 0640) == 0);
+    FileWrite::WriteWhole(copy, "old");
+    {
+        FailingDevice device;
+        QString why;
+        EXPECT_FALSE(FileWrite::CopyWhole(source, copy, &why));
+        EXPECT_TRUE(why.contains("disk full")) << why.toStdString();
+        EXPECT_EQ(ReadAll(copy), "old");
+    }
+    EXPECT_TRUE(FileWrite::CopyWhole(source, copy));
+    EXPECT_EQ(ReadAll(copy), ReadAll(source));
+    EXPECT_EQ(ModeOf(copy), 0640u);
+    EXPECT_EQ(Entries(dir.path()), QStringList({"route.mdb", "route.repair"}));
+}
+
+// The streaming form: many writes make one file, and an uncommitted one
+// leaves nothing.
+TEST(FileWrite, StreamedFileAppearsOnlyOnCommit)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("copy.dat");
+    {
+        FileWrite::SafeFileWriter out(target);
+        ASSERT_TRUE(out.write("part one, "));
+        ASSERT_TRUE(out.write("part two"));
+        EXPECT_FALSE(QFileInfo::exists(target));
+    }
+    EXPECT_TRUE(Entries(dir.path()).isEmpty());
+    FileWrite::SafeFileWriter out(target);
+    ASSERT_TRUE(out.write("part one, ") && out.write("part two") && out.commit());
+    EXPECT_EQ(ReadAll(target), "part one, part two");
+    EXPECT_EQ(Entries(dir.path()), QStringList{"copy.dat"});
+}
+
+// A user's file keeps its permissions and stays where its link points; a
+// folder at its name is refused, not cleared. (The program's private files
+// are tested with the import log.)
+TEST(FileWrite, UserFilesKeepTheirPermissionsAndLinks)
+{
+    QTemporaryDir dir;
+    const QString kept = dir.filePath("kept.txt");
+    FileWrite::WriteWhole(kept, "a");
+    ASSERT_TRUE(::chmod(QFile::encodeName(kept).constData(), 0640) == 0);
+    FileWrite::WriteWhole(kept, "b");
+    EXPECT_EQ(ModeOf(kept), 0640u);
+
+    const QString real = dir.filePath("real.ini"), link = dir.filePath("link.ini");
+    FileWrite::WriteWhole(real, "old");
+    ASSERT_TRUE(QFile::link(real, link));
+    FileWrite::WriteWhole(link, "through the link");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadAll(real), "through the link");
+
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("folder.txt")));
+    EXPECT_FALSE(FailureOf(dir.filePath("folder.txt"), "x").isEmpty());
+    EXPECT_TRUE(QFileInfo(dir.filePath("folder.txt")).isDir());
 }

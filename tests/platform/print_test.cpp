@@ -1,5 +1,6 @@
 #include "platform/error/VbError.h"
 #include "platform/print/Printer.h"
+#include "FileFaults.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -189,6 +190,47 @@ TEST(Printer, WithoutPrinterPrintsToTheChosenPdfFile)
     EXPECT_TRUE(p.OutputFileName().isEmpty());
     EXPECT_FALSE(p.ChooseOutput(QStringLiteral("Next")));
     EXPECT_EQ(none.asked.size(), 3);
+}
+
+// A disk that fills while the document is drawn: the PDF writer's lost
+// bytes are found before the file takes its name, the old file stays whole
+// and the end of the document says why.
+TEST(Printer, AFullDiskKeepsTheOldPdfAndSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("small"));
+    QDir().mkpath(folder);
+    SmallFileSystem disk(folder, 0, "size=256k");
+    if (!disk.ok())
+        GTEST_SKIP() << "this process may not mount a file system";
+    const QString pdf = folder + QStringLiteral("/Passo Giau.pdf");
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old file");
+    }
+    NoPrinter none;
+    Printer p;
+    none.answers = {pdf};
+    ASSERT_TRUE(p.ChooseOutput(QStringLiteral("Passo Giau")));
+    for (int line = 0; line < 40; ++line) {
+        p.CurrentX = 1440;
+        p.CurrentY = 1440 + line * 300;
+        p.Print(QStringLiteral("Passo Giau, hairpin %1").arg(line));
+    }
+    disk.fill();
+    QString why;
+    try {
+        p.EndDoc();
+    } catch (const VbError &e) {
+        why = e.Description();
+    }
+    EXPECT_TRUE(why.contains(QStringLiteral("disk full"))) << why.toStdString();
+    EXPECT_TRUE(why.contains(pdf)) << why.toStdString();
+    EXPECT_EQ(Entries(folder), (QStringList{QStringLiteral("filler"), QStringLiteral("Passo Giau.pdf")}));
+    QFile old(pdf);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old file"));
 }
 
 // A cancelled file name prints nothing; a printer that is installed, or an

@@ -1,3 +1,4 @@
+#include "FileFaults.h"
 #include "TestSupport.h"
 #include "platform/settings/IniFile.h"
 #include "platform/settings/Settings.h"
@@ -6,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <functional>
+#include <optional>
 
 namespace {
 QString Write(const QTemporaryDir &dir, const QByteArray &bytes, const QString &name = "p.ini")
@@ -231,4 +235,50 @@ TEST(Settings, HandEditedEscapesInNamesAreKeptAsTheyStand)
     f.close();
     EXPECT_EQ(GetSettingKeys("VtEscapes", "S"),
               QStringList({"%-1", "% 1", "%+4", "%4", "%zz", "A", "%uD800", QString::fromUtf8("é"), "%"}));
+}
+
+// A settings file that cannot be written (a full disk, really or through a
+// device failing its writes): SaveSetting says so, the file keeps every
+// earlier setting, and the handler hears it once per run of failures.
+TEST(Settings, AFullDiskKeepsTheFileAndIsReportedOnce)
+{
+    QStringList reasons;
+    SetSettingsFailureHandler([&](const QString &why) { reasons << why; });
+    QTemporaryDir dir;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("config")));
+    const QString folder = dir.filePath("config/Vettaro");
+    ASSERT_TRUE(QDir().mkpath(folder));
+
+    auto fillAndBreak = [&](const QString &app, const std::function<void()> &breakDisk) {
+        for (int i = 0; i < 100; ++i)
+            ASSERT_TRUE(SaveSetting(app, "Recent", QStringLiteral("File%1").arg(i),
+                                    QStringLiteral("/home/rider/Documents/Rides/Season %1/route.mdb").arg(i)));
+        const QByteArray before = Read(SettingsFilePath(app));
+        ASSERT_GT(before.size(), 5000);
+        reasons.clear();
+        breakDisk();
+        EXPECT_FALSE(SaveSetting(app, "Recent", "File0", "new"));
+        EXPECT_FALSE(SaveSetting(app, "Recent", "File1", "new"));
+        EXPECT_FALSE(DeleteSetting(app, "Recent", "File2"));
+        EXPECT_EQ(Read(SettingsFilePath(app)), before);
+        EXPECT_EQ(GetSetting(app, "Recent", "File1"), "/home/rider/Documents/Rides/Season 1/route.mdb");
+        ASSERT_EQ(reasons.size(), 1);
+        EXPECT_TRUE(reasons[0].contains("disk full")) << reasons[0].toStdString();
+        EXPECT_TRUE(reasons[0].contains(SettingsFilePath(app))) << reasons[0].toStdString();
+    };
+
+    std::optional<FailingDevice> device;
+    fillAndBreak("VtFailing", [&] { device.emplace(); });
+    device.reset();
+    EXPECT_TRUE(SaveSetting("VtFailing", "Recent", "File0", "new"));
+    EXPECT_EQ(GetSetting("VtFailing", "Recent", "File0"), "new");
+
+    SmallFileSystem disk(folder, 0, "size=64k");
+    if (disk.ok())
+        fillAndBreak("VtFull", [&] { disk.fill(); });
+    SetSettingsFailureHandler(nullptr);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (!disk.ok())
+        GTEST_SKIP() << "this process may not mount a file system: only the failing device was tried";
 }

@@ -2,6 +2,8 @@
 // completed, every writer failure is told, a cancel writes nothing.
 #include "window_fixture.h"
 
+#include "FileFaults.h"
+
 #include "core/UserFolders.h"
 #include "profile/PictureExport.h"
 
@@ -131,9 +133,31 @@ TEST_F(ProfileExportTest, FailuresAreToldAndKeepTheOldFile)
         TestSupport::Script().filterIndexes.push_back(filter);
         m_profile->mnuSaveBmp_Click();
         const QString ext = QStringList{".bmp", ".jpg", ".png", ".svg"}.at(filter - 1);
-        EXPECT_EQ(TestSupport::Script().messages(),
-                  QStringList{FormatLangString(GetLangString(2502), {TempPath(QStringLiteral("no/such/folder/p")) + ext})})
-            << filter;
+        ASSERT_EQ(TestSupport::Script().messages().size(), 1) << filter;
+        const QString said = TestSupport::Script().messages().front();
+        EXPECT_TRUE(said.startsWith(FormatLangString(GetLangString(2502), {TempPath(QStringLiteral("no/such/folder/p")) + ext})))
+            << said.toStdString();
+        EXPECT_TRUE(said.contains(QStringLiteral("folder not found"))) << said.toStdString();
+    }
+    // A disk that takes no more bytes: every type says so and the old file stays whole.
+    for (int filter = 1; filter <= 4; ++filter) {
+        const QString ext = QStringList{".bmp", ".jpg", ".png", ".svg"}.at(filter - 1);
+        const QString name = QStringLiteral("full") + ext;
+        QFile before(Out(name));
+        ASSERT_TRUE(before.open(QIODevice::WriteOnly));
+        before.write("old picture");
+        before.close();
+        FailingDevice device;
+        TestSupport::ResetScript();
+        Save(name, filter);
+        // The settings of the dialog cannot be stored either, and say so first.
+        const QStringList said = TestSupport::Script().messages();
+        ASSERT_FALSE(said.isEmpty()) << filter;
+        EXPECT_TRUE(said.back().startsWith(FormatLangString(GetLangString(2502), {Out(name)}))) << said.back().toStdString();
+        EXPECT_TRUE(said.back().contains(QStringLiteral("disk full"))) << said.back().toStdString();
+        QFile after(Out(name));
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        EXPECT_EQ(after.readAll(), QByteArray("old picture")) << filter;
     }
     // A profile deleted since the hand-off: SVG refused, the old file stays.
     QFile old(Out(QStringLiteral("old.svg")));

@@ -1,6 +1,7 @@
 // The spreadsheet export: the workbook's sheet and chart compared with
 // golden files, a recording without samples, sheet names that need cleaning.
 #include "CoreTestSupport.h"
+#include "FileFaults.h"
 #include "recordings/RecordingWorkbook.h"
 
 #include <QDir>
@@ -141,4 +142,31 @@ TEST(RecordingWorkbook, AFailedWriteLeavesNoFileBehind)
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"ride.xlsx"});
+}
+
+// A disk with no room left: the old workbook stays whole, nothing is left
+// beside it and the reason names the full disk.
+TEST(RecordingWorkbook, AFullDiskKeepsTheOldWorkbook)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("small"));
+    QDir().mkpath(folder);
+    SmallFileSystem disk(folder, 0, "size=64k");
+    if (!disk.ok())
+        GTEST_SKIP() << "this process may not mount a file system";
+    const QString path = folder + QStringLiteral("/ride.xlsx");
+    QString error;
+    ASSERT_TRUE(WriteRecordingWorkbook(path, QStringLiteral("old"), ThreeSamples().get(), Texts(), &error))
+        << error.toStdString();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray old = f.readAll();
+    f.close();
+    disk.fill();
+    EXPECT_FALSE(WriteRecordingWorkbook(path, QStringLiteral("new"), ThreeSamples().get(), Texts(), &error));
+    EXPECT_EQ(error, QStringLiteral("disk full"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), old);
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              (QStringList{"filler", "ride.xlsx"}));
 }

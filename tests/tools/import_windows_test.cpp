@@ -80,9 +80,17 @@ protected:
         QDir(m_root.path()).mkpath(QStringLiteral("tmp"));
         SpecialFolders.Temp(Path(QStringLiteral("tmp/")));
         SpecialFolders.Personal(m_root.path());
+        // The log goes to the user's private folder below the runtime folder.
+        QDir(m_root.path()).mkpath(QStringLiteral("run/Vettaro"));
+        m_oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Path(QStringLiteral("run"))));
     }
     void TearDown() override
     {
+        if (m_oldRuntime.isEmpty())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", m_oldRuntime);
         m_db.reset();
         m_txt.reset();
         CardWindowTest::TearDown();
@@ -138,7 +146,8 @@ protected:
         db->Close();
         return n;
     }
-    QString Log() const { return QString::fromUtf8(ReadAll(ImportEngine::ImportLogPath(SpecialFolders.Temp()))); }
+    QString Log() const { return QString::fromUtf8(ReadAll(Path(QStringLiteral("run/Vettaro/LogImport.txt")))); }
+    QByteArray m_oldRuntime;
     QString WriteFile(const QString &name, const QByteArray &bytes)
     {
         const QString path = Path(name);
@@ -344,7 +353,7 @@ TEST_F(ImportWindowTest, DatabaseWizardAbortAndCloseRefused)
     });
     const QString dst = MakeDb(QStringLiteral("dest.mdb"), [](dao::Database &db) { Card(db, true, "Kept", 3); });
     const QString before = Dump(dst);
-    WriteFile(QStringLiteral("tmp/LogImport.txt"), "previous\r\n");
+    WriteFile(QStringLiteral("run/Vettaro/LogImport.txt"), "previous\r\n");
 
     frmImport &w = ToImportPage(src, dst);
     w.Option1[1]->setChecked(true);
@@ -378,7 +387,7 @@ TEST_F(ImportWindowTest, DatabaseWizardAbortAndCloseRefused)
     EXPECT_EQ(w.List1[0]->count() + w.List1[1]->count(), 0);
     EXPECT_TRUE(w.cmdStep2Import->isEnabled());
     EXPECT_FALSE(w.cmdAnnulla->isEnabled());
-    EXPECT_EQ(ReadAll(Path(QStringLiteral("tmp/LogImport.txt"))), QByteArray("previous\r\n"));
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("run/Vettaro/LogImport.txt"))), QByteArray("previous\r\n"));
     EXPECT_TRUE(w.close());
     m_db.reset();
     EXPECT_EQ(Dump(dst), before);
@@ -412,7 +421,10 @@ TEST_F(ImportWindowTest, DatabaseWizardFailureAndUnwritableLog)
         m_db.reset();
         EXPECT_EQ(Dump(dst), before);
     }
-    SpecialFolders.Temp(Path(QStringLiteral("no/such/folder/")));
+    // A file where the private folder should be: the log cannot be written.
+    QDir().mkpath(Path(QStringLiteral("run2")));
+    WriteFile(QStringLiteral("run2/Vettaro"), "not a folder");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Path(QStringLiteral("run2"))));
     frmImport &w = ToImportPage(src, dst);
     w.Check1[1]->setChecked(false);
     ResetScript();
@@ -423,6 +435,7 @@ TEST_F(ImportWindowTest, DatabaseWizardFailureAndUnwritableLog)
     ASSERT_EQ(said.size(), 2);
     EXPECT_EQ(said[0], GetLangString(17519));
     EXPECT_TRUE(said[1].startsWith(GetLangString(17525)));
+    EXPECT_TRUE(said[1].contains(QStringLiteral("not a folder"))) << said[1].toStdString();
     w.close();
     m_db.reset();
     EXPECT_EQ(Rows(dst, QStringLiteral("SELECT COUNT(*) FROM CampioniSalite WHERE IDPercorso = 'A'")), 2);
@@ -437,7 +450,7 @@ TEST_F(ImportWindowTest, DatabaseWizardEmptySourceAndOpenings)
     const QString dst = MakeDb(QStringLiteral("dest.mdb"), [](dao::Database &db) { Card(db, true, "Kept", 2); });
     const QString before = Dump(dst);
     const QString text = WriteFile(QStringLiteral("text.mdb"), "not a database\r\n");
-    WriteFile(QStringLiteral("tmp/LogImport.txt"), "previous\r\n");
+    WriteFile(QStringLiteral("run/Vettaro/LogImport.txt"), "previous\r\n");
 
     frmImport &w = ToImportPage(src, dst);
     ResetScript();
@@ -446,7 +459,7 @@ TEST_F(ImportWindowTest, DatabaseWizardEmptySourceAndOpenings)
     EXPECT_EQ(Script().messages(), QStringList{GetLangString(17519)});
     EXPECT_EQ(w.Label2->text(), QStringLiteral("Imported Climbs: 0"));
     EXPECT_EQ(w.Label3->text(), QStringLiteral("Imported  Tours: 0"));
-    EXPECT_EQ(ReadAll(Path(QStringLiteral("tmp/LogImport.txt"))), QByteArray("\r\n"));
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("run/Vettaro/LogImport.txt"))), QByteArray("\r\n"));
     w.close();
     m_db.reset();
     EXPECT_EQ(Dump(dst), before);

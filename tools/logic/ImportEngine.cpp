@@ -3,11 +3,11 @@
 #include "core/LangClient.h"
 #include "tools/logic/BatchInsert.h"
 #include "platform/error/VbError.h"
+#include "platform/shell/FileWrite.h"
 
 #include <QDir>
 #include <QHash>
 #include <QSet>
-#include <QSaveFile>
 
 namespace ImportEngine {
 namespace {
@@ -269,7 +269,7 @@ QString ImportLogPath(const QString &folder)
     return QDir(folder).filePath(QStringLiteral("LogImport.txt"));
 }
 
-bool WriteImportLog(const QString &folder, const QStringList &climbs, const QStringList &routes)
+bool WriteImportLog(const QString &folder, const QStringList &climbs, const QStringList &routes, QString *why)
 {
     QByteArray text;
     for (const QString &n : climbs)
@@ -277,14 +277,7 @@ bool WriteImportLog(const QString &folder, const QStringList &climbs, const QStr
     text += "\r\n";
     for (const QString &n : routes)
         text += n.toUtf8() + "\r\n";
-    QSaveFile f(ImportLogPath(folder));
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (f.write(text) != text.size()) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    return FileWrite::WriteFileAtomically(ImportLogPath(folder), text, why, FileWrite::SafeFileWriter::Mode::Private);
 }
 
 } // namespace ImportEngine

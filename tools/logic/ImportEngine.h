@@ -41,8 +41,11 @@ Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs,
 
 // The import log: the climb names, one empty line, the route names, each line
 // ended by CR LF, UTF-8, written in one piece. Returns false when it could not
-// be written (the previous log is then untouched).
-bool WriteImportLog(const QString &folder, const QStringList &climbs, const QStringList &routes);
+// be written (the previous log is then untouched) and *why says why. The
+// log is for its user alone (mode 0600) and replaces whatever stands at its
+// name (a link is not followed, a folder does not block it).
+bool WriteImportLog(const QString &folder, const QStringList &climbs, const QStringList &routes,
+                    QString *why = nullptr);
 QString ImportLogPath(const QString &folder);
 
 } // namespace ImportEngine

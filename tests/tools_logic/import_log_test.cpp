@@ -1,0 +1,133 @@
+// The import log lives in the user's private folder and cannot be turned
+// against anyone: a link planted at its name is replaced, not followed, and
+// a folder planted there does not block it.
+#include "CoreTestSupport.h"
+#include "platform/shell/PrivateFolder.h"
+#include "tools/logic/ImportEngine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+mode_t ModeOf(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// XDG_RUNTIME_DIR pointed at a folder of the test for its life.
+class RuntimeDir {
+public:
+    explicit RuntimeDir(const QByteArray &value) : m_old(qgetenv("XDG_RUNTIME_DIR")), m_had(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+    {
+        if (value.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", value);
+    }
+    ~RuntimeDir()
+    {
+        if (m_had)
+            qputenv("XDG_RUNTIME_DIR", m_old);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+    }
+
+private:
+    QByteArray m_old;
+    bool m_had;
+};
+
+} // namespace
+
+TEST(ImportLogPlace, PrivateFolderBelowRuntimeOrCache)
+{
+    QTemporaryDir dir;
+    const QString runtime = dir.filePath("run");
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    {
+        RuntimeDir env(QFile::encodeName(runtime));
+        QString why;
+        const QString folder = UserPrivateFolder(&why);
+        EXPECT_EQ(folder, runtime + "/Vettaro") << why.toStdString();
+        EXPECT_EQ(ModeOf(folder), 0700u);
+
+        // A looser mode is set back.
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        EXPECT_EQ(UserPrivateFolder(), folder);
+        EXPECT_EQ(ModeOf(folder), 0700u);
+
+        // A link at the folder's name is refused, and what it names is left alone.
+        const QString elsewhere = dir.filePath("elsewhere");
+        ASSERT_TRUE(QDir().mkpath(elsewhere));
+        ::chmod(QFile::encodeName(elsewhere).constData(), 0755);
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+        ASSERT_TRUE(QFile::link(elsewhere, folder));
+        EXPECT_TRUE(UserPrivateFolder(&why).isEmpty());
+        EXPECT_TRUE(why.contains("not a folder")) << why.toStdString();
+        EXPECT_TRUE(why.contains(folder)) << why.toStdString();
+        EXPECT_EQ(ModeOf(elsewhere), 0755u);
+        ASSERT_TRUE(QFile::remove(folder));
+
+        // A folder of another user is refused (only root can make one here).
+        if (::geteuid() == 0) {
+            ASSERT_FALSE(UserPrivateFolder().isEmpty());
+            ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
+            EXPECT_TRUE(UserPrivateFolder(&why).isEmpty());
+            EXPECT_TRUE(why.contains("owned by another user")) << why.toStdString();
+        }
+    }
+    {
+        // Without a runtime folder: the cache folder.
+        RuntimeDir env(QByteArray{});
+        const QString folder = UserPrivateFolder();
+        EXPECT_EQ(folder, QDir(qEnvironmentVariable("XDG_CACHE_HOME")).filePath("Vettaro"));
+        EXPECT_EQ(ModeOf(folder), 0700u);
+    }
+}
+
+TEST(ImportLogPlace, PlantedLinkOrFolderNeitherFollowedNorBlocking)
+{
+    QTemporaryDir dir;
+    RuntimeDir env(QFile::encodeName(dir.path()));
+    const QString folder = UserPrivateFolder();
+    ASSERT_FALSE(folder.isEmpty());
+    const QString log = ImportEngine::ImportLogPath(folder);
+
+    const QString victim = dir.filePath("victim.txt");
+    QFile v(victim);
+    ASSERT_TRUE(v.open(QIODevice::WriteOnly));
+    v.write("precious");
+    v.close();
+    ::chmod(QFile::encodeName(victim).constData(), 0644);
+    ASSERT_TRUE(QFile::link(victim, log));
+    ASSERT_TRUE(ImportEngine::WriteImportLog(folder, {QStringLiteral("Stelvio")}, {}));
+    EXPECT_EQ(ReadAll(victim), "precious");
+    EXPECT_EQ(ModeOf(victim), 0644u);
+    EXPECT_FALSE(QFileInfo(log).isSymLink());
+    EXPECT_EQ(ReadAll(log), "Stelvio\r\n\r\n");
+    EXPECT_EQ(ModeOf(log), 0600u);
+
+    // A folder at the name, with a link inside: cleared away, nothing followed.
+    ASSERT_TRUE(QFile::remove(log));
+    ASSERT_TRUE(QDir().mkpath(log + "/inner"));
+    ASSERT_TRUE(QFile::link(victim, log + "/inner/link"));
+    QString why;
+    ASSERT_TRUE(ImportEngine::WriteImportLog(folder, {}, {QStringLiteral("Giro")}, &why)) << why.toStdString();
+    EXPECT_EQ(ReadAll(log), "\r\nGiro\r\n");
+    EXPECT_EQ(ModeOf(log), 0600u);
+    EXPECT_EQ(ReadAll(victim), "precious");
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"LogImport.txt"});
+}
