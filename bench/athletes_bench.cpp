@@ -27,6 +27,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -42,6 +44,29 @@ void openShared()
     AthletesRs = CurrentDb->OpenRecordset(QStringLiteral("SELECT * FROM [Dati Personali] ORDER BY IDPersonale"));
     ClimbsRs = CurrentDb->OpenRecordset(QStringLiteral("SELECT * FROM [Dati Salite] ORDER BY IDPercorso"));
     ClimbTimesRs = CurrentDb->OpenRecordset(QStringLiteral("SELECT * FROM [Tempi Salita] ORDER BY Data"));
+}
+
+// The floor of the summary: its stored query run straight in SQLite on the
+// same file (every row stepped, the page cache the program sets), median of 7.
+double summaryFloorMs(const QString &path)
+{
+    sqlite3 *h = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(h);
+        return -1;
+    }
+    sqlite3_exec(h, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
+    std::vector<double> runs;
+    for (int k = 0; k < 7; ++k)
+        runs.push_back(timeMs([&] {
+            sqlite3_stmt *s = nullptr;
+            sqlite3_prepare_v2(h, "SELECT * FROM \"Riepilogo per Atleta\"", -1, &s, nullptr);
+            while (sqlite3_step(s) == SQLITE_ROW) {
+            }
+            sqlite3_finalize(s);
+        }));
+    sqlite3_close(h);
+    return median(runs);
 }
 }
 
@@ -62,6 +87,11 @@ int main(int argc, char **argv)
     try {
         CurrentDb = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
         std::printf("build the database:                 %9.1f ms\n", timeMs([&] { bench::fill(*CurrentDb); }));
+        // The file is the program's alone while it is open: the floor is
+        // measured between a close and a new opening.
+        CurrentDb->Close();
+        const double summaryFloor = summaryFloorMs(path);
+        CurrentDb = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
 
         std::vector<double> reads;
         for (int k = 0; k < 7; ++k)
@@ -155,7 +185,8 @@ int main(int argc, char **argv)
                 summary->txtfields(4 + k % 3)->setFocus();
                 sorts.push_back(timeMs([&] { sorted += summary->Sort(k % 2 == 0); }));
             }
-            std::printf("summary: open (median):             %9.2f ms   (target < 100)\n", median(opens));
+            std::printf("summary: open (median):             %9.2f ms   (target < 30; its query straight in SQLite %.2f ms)\n",
+                        median(opens), summaryFloor);
             std::printf("summary: sort (median):             %9.2f ms   (target < 100; %d of 7 sorted)\n",
                         median(sorts), sorted);
         }
