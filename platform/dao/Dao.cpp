@@ -1,5 +1,6 @@
 #include "platform/dao/Dao.h"
 #include "platform/dao/JetSql.h"
+#include "platform/dao/DaoInternal.h"
 
 #include <QCryptographicHash>
 #include <QDate>
@@ -175,12 +176,15 @@ auto opening(const QString &path, Steps steps)
         break;
     }
     switch (rc & 0xff) {
+    case SQLITE_INTERRUPT:
+        RaiseError(JetErr::Canceled, QStringLiteral("Operation canceled by user."));
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         if (ctx == Ctx::Open)
             RaiseError(JetErr::FileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(sql));
         RaiseError(3260, QStringLiteral("Couldn't update; currently locked."));
     case SQLITE_READONLY:
+    case SQLITE_AUTH:     // refused when prepared: a change to a file attached read-only
         RaiseError(JetErr::ReadOnly, QStringLiteral("Cannot update. Database or object is read-only."));
     case SQLITE_NOTADB:   // without a connection, sql is the path being opened
         raiseDamaged(JetErr::UnrecognizedFormat, h ? fileOf(h) : sql);
@@ -614,7 +618,9 @@ std::shared_ptr<Conn> openConn(const QString &path, bool exclusive, bool readOnl
     c->exclusive = exclusive;
     int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (create) flags |= SQLITE_OPEN_CREATE;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->h, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    // URI names are read so that a second file can be attached read-only
+    // ("file:...?mode=ro"); the program's own paths are absolute.
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->h, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK) {
         const int r = rc;
         sqlite3_close_v2(c->h);
@@ -1135,6 +1141,12 @@ void Database::Rollback()
     if (c.transDepth == 0)
         RaiseError(3034, QStringLiteral("You tried to commit or rollback a transaction without first beginning a transaction."));
     --c.transDepth;
+    // An interrupted statement, or one that ran out of memory or disk, may
+    // have rolled the whole transaction back already: nothing is left to end.
+    if (sqlite3_get_autocommit(c.h)) {
+        c.transDepth = 0;
+        return;
+    }
     if (c.transDepth == 0) execRaw(c.h, QStringLiteral("ROLLBACK"));
     else execRaw(c.h, QStringLiteral("ROLLBACK TO t%1; RELEASE t%1").arg(c.transDepth));
 }
@@ -2286,3 +2298,15 @@ void ReadCursor::close()
 }
 
 } // namespace dao
+
+// ------------------------------------------------------------------ internal access
+
+namespace dao::internal {
+
+sqlite3 *Handle(const Database &db) { return db.impl()->conn().h; }
+
+void Exec(const Database &db, const QString &sqliteSql) { execRaw(Handle(db), sqliteSql); }
+
+[[noreturn]] void RaiseSqlite(const Database &db, int rc, const QString &sql) { raiseSqlite(Handle(db), rc, sql); }
+
+} // namespace dao::internal

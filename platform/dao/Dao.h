@@ -53,6 +53,7 @@ constexpr int FileNotFound = 3024;         // "Could not find file '...'."
 constexpr int ReadOnly = 3027;             // "Cannot update. Database or object is read-only."
 constexpr int NotValidPassword = 3031;     // "Not a valid password."
 constexpr int FileInUse = 3045;            // "Could not use '...'; file already in use."
+constexpr int Canceled = 3059;             // "Operation canceled by user." (an interrupted statement)
 constexpr int CannotOpen = 3049;           // file damaged / cannot be opened
 constexpr int TooFewParameters = 3061;     // an unknown column name in a query
 constexpr int SyntaxErrorInQuery = 3075;   // syntax error in a query expression
@@ -208,6 +209,25 @@ public:
     // Runs a script of plain SQLite statements (no Jet translation): used to build
     // the template and test fixtures from .sql files.
     void ExecuteScript(const QString &sqliteSql);
+
+    // Reads another open database from this one's statements, its tables named
+    // "schema.[table]": a copy between two files then runs inside SQLite as
+    // INSERT ... SELECT. The other file is attached in SQLite's read-only mode,
+    // and any statement that would change it (write, create, drop, alter, a
+    // pragma that sets) is refused when it is prepared, with error 3027. The
+    // other database keeps its file locked for this program while it is open,
+    // so the attachment takes no locks of its own; keep it open until Detach.
+    // Refused with 3000-range errors: the same file as this one, either
+    // database in a transaction, a schema name already in use.
+    void AttachReadOnly(const Database &other, const QString &schema);
+    // Ends an attachment (outside a transaction). Unknown names are ignored.
+    void Detach(const QString &schema);
+
+    // While set, a statement that runs long calls shouldStop about every
+    // `steps` steps of SQLite's machine; true ends it with error 3059 (a
+    // write inside a transaction may then have rolled the transaction back:
+    // Rollback still ends it). An empty function removes the check.
+    void SetInterruptCheck(std::function<bool()> shouldStop, int steps = 4000);
 
     struct Impl;
     Impl *impl() const { return d.get(); }

@@ -192,11 +192,16 @@ FROM (SELECT T."IDPersonale" AS "IDPersonale", T."IDPercorso" AS "IDPercorso", T
       INNER JOIN "Dati Percorsi" AS R ON R."IDPercorso" = T."IDPercorso"
       LEFT JOIN "Dati Personali" AS P ON P."IDPersonale" = T."IDPersonale") AS X;
 
--- Per athlete: the figures of "Riepilogo Salite" and "Riepilogo Tempi Allenamento" summed from the
--- tables themselves (the same expressions, rows taken in the same order, so the same sums), reading
--- only what the totals need (count(*) counts the same rows as count("IDPercorso"): the inner joins
--- on "IDPercorso" leave no row without one). OFFSET 0 keeps Y apart from the grouping so that each time's VAMA is
--- worked out once rather than once for each of max, min and avg.
+-- Per athlete: the figures of "Riepilogo Salite" and "Riepilogo Tempi Allenamento" worked out from the
+-- tables themselves with the same expressions (a sum or mean may differ from a row-by-row one in the
+-- last bit of a double only). The times are first grouped by athlete and climb, straight from the
+-- index that covers them, so a climb's row is read once per pair instead of once per time, and each
+-- time is taken apart into seconds once: the count, the sum of 3600 / seconds (the pair's climb rates
+-- sum to its gain times that), the times given, and those not of the form "hh:mm:ss" with minutes
+-- and seconds below 60. Then by athlete. In a pair of such times alone the text orders as the
+-- seconds, so its fastest and slowest times (the extremes of its climb rate) and its times of zero
+-- seconds (no climb rate) are each found by one seek in the same index; a pair holding another form
+-- works them out from its rows.
 CREATE VIEW "Riepilogo per Atleta" AS
 SELECT P."IDPersonale" AS "IDPersonale",
        P."Cognome" AS "Cognome",
@@ -219,24 +224,57 @@ SELECT P."IDPersonale" AS "IDPersonale",
        A."MinL" AS "MinDiDist2",
        A."AvgL" AS "MediaDiDist2"
 FROM "Dati Personali" AS P
-LEFT JOIN (SELECT Y."ID" AS "ID", count(*) AS "N",
-                  sum(Y."L") AS "SumL", sum(Y."D") AS "SumD",
-                  max(Y."V") AS "MaxV", min(Y."V") AS "MinV", avg(Y."V") AS "AvgV",
-                  max(Y."L") AS "MaxL", min(Y."L") AS "MinL", avg(Y."L") AS "AvgL",
-                  max(Y."D") AS "MaxD", min(Y."D") AS "MinD", avg(Y."D") AS "AvgD"
-           FROM (SELECT T."IDPersonale" AS "ID", S."Lunghezza" AS "L",
-                        S."Quotafinale" - S."Quotainiziale" AS "D",
-                        (S."Quotafinale" - S."Quotainiziale") * 3600.0
-                        / (CASE WHEN length(T."Tempo") = 8
-                  THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER)
-                             ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END) AS "V"
-                 FROM "Tempi Salita" AS T
-                 INNER JOIN "Dati Salite" AS S ON S."IDPercorso" = T."IDPercorso"
-                 LIMIT -1 OFFSET 0) AS Y
-           GROUP BY Y."ID") AS C ON C."ID" = P."IDPersonale"
-LEFT JOIN (SELECT T."IDPersonale" AS "ID", count(*) AS "N",
-                  sum(R."Lunghezza") AS "SumL", max(R."Lunghezza") AS "MaxL", min(R."Lunghezza") AS "MinL",
-                  avg(R."Lunghezza") AS "AvgL"
-           FROM "Tempi Allenamento" AS T
-           INNER JOIN "Dati Percorsi" AS R ON R."IDPercorso" = T."IDPercorso"
-           GROUP BY T."IDPersonale") AS A ON A."ID" = P."IDPersonale";
+LEFT JOIN (SELECT H."ID" AS "ID", sum(H."N") AS "N",
+                  sum(H."N" * H."L") AS "SumL", sum(H."N" * H."D") AS "SumD",
+                  max(H."MaxV") AS "MaxV", min(H."MinV") AS "MinV",
+                  sum(H."D" * H."SumInv") / sum(CASE WHEN H."D" IS NOT NULL THEN H."NV" END) AS "AvgV",
+                  max(H."L") AS "MaxL", min(H."L") AS "MinL",
+                  sum(H."N" * H."L") / sum(CASE WHEN H."L" IS NOT NULL THEN H."N" END) AS "AvgL",
+                  max(H."D") AS "MaxD", min(H."D") AS "MinD",
+                  sum(H."N" * H."D") * 1.0 / sum(CASE WHEN H."D" IS NOT NULL THEN H."N" END) AS "AvgD"
+           FROM (SELECT G."ID" AS "ID", G."N" AS "N", G."SumInv" AS "SumInv",
+                        S."Lunghezza" AS "L", S."Quotafinale" - S."Quotainiziale" AS "D",
+                        CASE WHEN G."Odd" = 0
+                             THEN G."NT" - (SELECT count(*) FROM "Tempi Salita" AS Z
+                                            WHERE Z."IDPersonale" = G."ID" AND Z."IDPercorso" = G."IDPercorso"
+                                              AND Z."Tempo" = '00:00:00')
+                             ELSE (SELECT count(NULLIF((CASE WHEN length(Z."Tempo") = 8 THEN CAST(substr(Z."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(Z."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(Z."Tempo", 7, 2) AS INTEGER) ELSE CAST(strftime('%s', '1970-01-01 ' || time(Z."Tempo")) AS INTEGER) END), 0)) FROM "Tempi Salita" AS Z
+                                   WHERE Z."IDPersonale" = G."ID" AND Z."IDPercorso" = G."IDPercorso") END AS "NV",
+                        CASE WHEN G."Odd" = 0
+                             THEN (S."Quotafinale" - S."Quotainiziale") * 3600.0
+                                  / CASE WHEN S."Quotafinale" - S."Quotainiziale" >= 0
+                                         THEN (SELECT (CASE WHEN length(M."Tempo") = 8 THEN CAST(substr(M."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(M."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(M."Tempo", 7, 2) AS INTEGER) ELSE CAST(strftime('%s', '1970-01-01 ' || time(M."Tempo")) AS INTEGER) END) FROM (SELECT min(Z."Tempo") AS "Tempo" FROM "Tempi Salita" AS Z
+                                                       WHERE Z."IDPersonale" = G."ID" AND Z."IDPercorso" = G."IDPercorso"
+                                                         AND Z."Tempo" > '00:00:00') AS M)
+                                         ELSE (SELECT (CASE WHEN length(M."Tempo") = 8 THEN CAST(substr(M."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(M."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(M."Tempo", 7, 2) AS INTEGER) ELSE CAST(strftime('%s', '1970-01-01 ' || time(M."Tempo")) AS INTEGER) END) FROM (SELECT max(Z."Tempo") AS "Tempo" FROM "Tempi Salita" AS Z
+                                                       WHERE Z."IDPersonale" = G."ID" AND Z."IDPercorso" = G."IDPercorso"
+                                                         AND Z."Tempo" > '00:00:00') AS M) END
+                             ELSE (SELECT max((S."Quotafinale" - S."Quotainiziale") * 3600.0 / (CASE WHEN length(Z."Tempo") = 8 THEN CAST(substr(Z."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(Z."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(Z."Tempo", 7, 2) AS INTEGER) ELSE CAST(strftime('%s', '1970-01-01 ' || time(Z."Tempo")) AS INTEGER) END)) FROM "Tempi Salita" AS Z
+                                   WHERE Z."IDPersonale" = G."ID" AND Z."IDPercorso" = G."IDPercorso") END AS "MaxV",
+                        CASE WHEN G."Odd" = 0
+                             THEN (S."Quotafinale" - S."Quotainiziale") * 3600.0
+                                  / CASE WHEN S."Quotafinale" - S."Quotainiziale" >= 0
+                                         THEN (SELECT (CASE WHEN length(M."Tempo") = 8 THEN CAST(substr(M."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(M."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(M."Tempo", 7, 2) AS INTEGER) ELSE CAST(strftime('%s', '1970-01-01 ' || time(M."Tempo")) AS INTEGER) END) FROM (SELECT max(Z."Tempo") AS "Tempo" FROM "Tempi Salita" AS Z
+                                                       WHERE Z."IDPersonale" = G."ID" AND Z."IDPercorso" = G."IDPercorso"
+                                                         AND Z."Tempo" > '00:00:00') AS M)
+                                         ELSE (SELECT (CASE WHEN length(M."Tempo") = 8 THEN CAST(substr(M."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(M."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(M."Tempo", 7, 2) AS INTEGER) ELSE CAST(strftime('%s', '1970-01-01 ' || time(M."Tempo")) AS INTEGER) END) FROM (SELECT min(Z."Tempo") AS "Tempo" FROM "Tempi Salita" AS Z
+                                                       WHERE Z."IDPersonale" = G."ID" AND Z."IDPercorso" = G."IDPercorso"
+                                                         AND Z."Tempo" > '00:00:00') AS M) END
+                             ELSE (SELECT min((S."Quotafinale" - S."Quotainiziale") * 3600.0 / (CASE WHEN length(Z."Tempo") = 8 THEN CAST(substr(Z."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(Z."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(Z."Tempo", 7, 2) AS INTEGER) ELSE CAST(strftime('%s', '1970-01-01 ' || time(Z."Tempo")) AS INTEGER) END)) FROM "Tempi Salita" AS Z
+                                   WHERE Z."IDPersonale" = G."ID" AND Z."IDPercorso" = G."IDPercorso") END AS "MinV"
+                 FROM (SELECT T."IDPersonale" AS "ID", T."IDPercorso" AS "IDPercorso", count(*) AS "N",
+                              sum(3600.0 / (CASE WHEN length(T."Tempo") = 8 THEN CAST(substr(T."Tempo", 1, 2) AS INTEGER) * 3600 + CAST(substr(T."Tempo", 4, 2) AS INTEGER) * 60 + CAST(substr(T."Tempo", 7, 2) AS INTEGER) ELSE CAST(strftime('%s', '1970-01-01 ' || time(T."Tempo")) AS INTEGER) END)) AS "SumInv", count(T."Tempo") AS "NT",
+                              sum(T."Tempo" NOT GLOB '[0-9][0-9]:[0-5][0-9]:[0-5][0-9]') AS "Odd"
+                       FROM "Tempi Salita" AS T
+                       GROUP BY T."IDPersonale", T."IDPercorso") AS G
+                 INNER JOIN "Dati Salite" AS S ON S."IDPercorso" = G."IDPercorso"
+                 LIMIT -1 OFFSET 0) AS H
+           GROUP BY H."ID") AS C ON C."ID" = P."IDPersonale"
+LEFT JOIN (SELECT G."ID" AS "ID", sum(G."N") AS "N",
+                  sum(G."N" * R."Lunghezza") AS "SumL", max(R."Lunghezza") AS "MaxL", min(R."Lunghezza") AS "MinL",
+                  sum(G."N" * R."Lunghezza") / sum(CASE WHEN R."Lunghezza" IS NOT NULL THEN G."N" END) AS "AvgL"
+           FROM (SELECT T."IDPersonale" AS "ID", T."IDPercorso" AS "IDPercorso", count(*) AS "N"
+                 FROM "Tempi Allenamento" AS T
+                 GROUP BY T."IDPersonale", T."IDPercorso") AS G
+           INNER JOIN "Dati Percorsi" AS R ON R."IDPercorso" = G."IDPercorso"
+           GROUP BY G."ID") AS A ON A."ID" = P."IDPersonale";

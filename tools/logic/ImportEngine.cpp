@@ -1,13 +1,16 @@
 #include "tools/logic/ImportEngine.h"
 
 #include "core/LangClient.h"
-#include "tools/logic/BatchInsert.h"
 #include "platform/error/VbError.h"
 #include "platform/shell/FileWrite.h"
 
 #include <QDir>
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSet>
+
+#include <algorithm>
 
 namespace ImportEngine {
 namespace {
@@ -74,6 +77,12 @@ Columns MatchColumns(dao::Database &src, dao::Database &dst, const QString &tabl
     return c;
 }
 
+// The schema name under which the destination reads the source file.
+const QString kSource = QStringLiteral("importsource");
+
+QString Src(const QString &table) { return kSource + QLatin1Char('.') + Br(table); }
+QString Dst(const QString &table) { return QStringLiteral("main.") + Br(table); }
+
 int CountOf(dao::Database &db, const QString &sql, const QVariantList &params = {})
 {
     auto c = db.openCursor(sql, params);
@@ -90,6 +99,24 @@ QString KeyOf(const QString &name)
             c = QChar(c.unicode() + 32);
     return key;
 }
+
+// Names as one bound value, a JSON array read by json_each: a set statement
+// takes any number of them without building its text from them.
+QString NameList(const QStringList &names)
+{
+    QJsonArray a;
+    for (const QString &n : names)
+        a.append(n);
+    return QString::fromUtf8(QJsonDocument(a).toJson(QJsonDocument::Compact));
+}
+
+// Steps of SQLite's machine between two polls of the abort while a statement
+// runs: about one sample row, as often as a row-by-row copy asked.
+constexpr int kStepsPerPoll = 100;
+
+// Cards whose samples go in one statement: the progress bar moves and the
+// abort is also checked between them.
+constexpr int kCardsPerStatement = 100;
 
 class Run {
 public:
@@ -109,117 +136,133 @@ public:
             m_cb.progress(label, value, maximum);
     }
 
-    // Copies one kind; the names imported go into names.
+    // Copies one kind; the names imported go into names, in the order of the
+    // source's cards. First every card is decided (a question where the
+    // criterion asks one), then SQLite copies the decided cards and samples
+    // with a few set statements, in the order of the destination's keys.
     void copyKind(bool climb, QStringList &names)
     {
         const Kind &k = KindOf(climb);
         const QString label = GetLangString(k.label);
         progress(label, 0, 0);
-        const int total = CountOf(m_src, QStringLiteral("SELECT COUNT(*) FROM ") + Br(k.cards));
+        const int total = CountOf(m_dst, QStringLiteral("SELECT COUNT(*) FROM ") + Src(k.cards));
         if (total == 0) {
             progress(QString(), 0, 0);
             return;
         }
         const Columns cardCols = MatchColumns(m_src, m_dst, k.cards, k.cardFields);
         const Columns sampleCols = MatchColumns(m_src, m_dst, k.samples, SampleFields());
-        auto placeholders = [](int n) { return QStringList(n, QStringLiteral("?")).join(QLatin1Char(',')); };
-        auto insertCard = m_dst.prepare(QStringLiteral("INSERT INTO ") + Br(k.cards) + QStringLiteral(" (")
-                                        + cardCols.destination.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
-                                        + placeholders(int(cardCols.destination.size())) + QLatin1Char(')'));
-        BatchInsert insertSample(m_dst, Br(k.samples), sampleCols.destination);
-        // The destination's cards of this kind and how many samples each has,
-        // read once and kept up to date as the run writes: each source card is
-        // then looked up by its key without a query of its own.
-        QSet<QString> destCards;
-        QHash<QString, int> destSamples;
-        {
-            auto c = m_dst.openCursor(QStringLiteral("SELECT [IDPercorso] FROM ") + Br(k.cards));
-            while (c->next())
-                destCards.insert(KeyOf(c->value(0).toString()));
-            c = m_dst.openCursor(QStringLiteral("SELECT [IDPercorso], COUNT(*) FROM ") + Br(k.samples)
-                                 + QStringLiteral(" GROUP BY [IDPercorso]"));
-            while (c->next())
-                destSamples[KeyOf(c->value(0).toString())] += c->value(1).toInt();
-        }
-        auto deleteSamples = m_dst.prepare(QStringLiteral("DELETE FROM ") + Br(k.samples) + QStringLiteral(" WHERE [IDPercorso]=?"));
-        const QString sampleSelect = QStringLiteral("SELECT ") + sampleCols.select.join(QLatin1Char(','))
-                                     + QStringLiteral(" FROM ") + Br(k.samples)
-                                     + QStringLiteral(" WHERE [IDPercorso]=? ORDER BY [DistParz]");
 
-        // The card rows are read in full first: the source stays untouched
-        // and the samples of each card are read by a cursor of their own.
-        QList<QVariantList> cards;
+        // Each source card, in the source's order: whether the destination has
+        // a card of that key, whether either side has samples of it.
+        struct Card {
+            QString name;
+            bool exists, sourceSamples, destSamples;
+        };
+        QList<Card> cards;
+        cards.reserve(total);
         {
-            auto c = m_src.openCursor(QStringLiteral("SELECT ") + cardCols.select.join(QLatin1Char(','))
-                                      + QStringLiteral(" FROM ") + Br(k.cards));
-            while (c->next()) {
-                QVariantList row;
-                for (int i = 0; i < c->columnCount(); ++i)
-                    row << c->value(i);
-                cards << row;
-            }
+            auto c = m_dst.openCursor(
+                QStringLiteral("SELECT s.[IDPercorso], "
+                               "EXISTS (SELECT 1 FROM %1 AS d WHERE d.[IDPercorso] = s.[IDPercorso]), "
+                               "EXISTS (SELECT 1 FROM %2 AS x WHERE x.[IDPercorso] = s.[IDPercorso]), "
+                               "EXISTS (SELECT 1 FROM %3 AS y WHERE y.[IDPercorso] = s.[IDPercorso]) "
+                               "FROM %4 AS s ORDER BY s.rowid")
+                    .arg(Dst(k.cards), Src(k.samples), Dst(k.samples), Src(k.cards)));
+            while (c->next())
+                cards.append({c->value(0).toString(), c->value(1).toInt() != 0, c->value(2).toInt() != 0,
+                              c->value(3).toInt() != 0});
         }
-        const int nameColumn = int(cardCols.destination.indexOf(QStringLiteral("[IDPercorso]")));
-        int done = 0;
         progress(label, 0, int(cards.size()));
-        for (const QVariantList &card : cards) {
+
+        // What each key of the destination gets. A source whose names are not
+        // unique the way the destination's key compares them treats a later
+        // card of a key as an existing one, as a card-by-card copy would.
+        struct Key {
+            bool card = false;          // the destination has (or gets) the card
+            bool ownSamples = false;    // samples the destination had, still kept
+            QString copyFrom;           // the source card whose samples go in, if any
+        };
+        QHash<QString, Key> keys;
+        QStringList newCards, replaced;
+        for (const Card &card : cards) {
             if (aborted())
                 return;
-            const QString name = card.value(nameColumn).toString();
-            const QString key = KeyOf(name);
-            const bool exists = destCards.contains(key);
-            // The source samples are opened once: a first row tells that there
-            // are some, and the copy goes on from it.
-            auto samples = m_src.openCursor(sampleSelect, {name});
-            const bool sourceHasSamples = samples->next();
-            if (exists) {
-                bool copySamples = false;
-                if (sourceHasSamples) {
-                    if (destSamples.value(key) == 0) {
-                        copySamples = true;
-                    } else if (m_criterion == Criterion::OverwriteAll
-                               || (m_criterion == Criterion::ConfirmRequest && m_cb.confirm
-                                   && m_cb.confirm(FormatLangString(GetLangString(k.question1), {name})
-                                                   + QLatin1Char('\n') + GetLangString(k.question2)))) {
-                        deleteSamples->execute({name});
-                        destSamples[key] = 0;
-                        copySamples = true;
-                    }
-                }
-                if (copySamples) {
-                    if (!copy(*samples, insertSample, destSamples[key]))
-                        return;
-                    names << name;
-                }
-            } else {
-                insertCard->execute(card);
-                destCards.insert(key);
-                names << name;
-                if (sourceHasSamples && !copy(*samples, insertSample, destSamples[key]))
-                    return;
+            const QString key = KeyOf(card.name);
+            auto it = keys.find(key);
+            if (it == keys.end())
+                it = keys.insert(key, Key{card.exists, card.destSamples, QString()});
+            Key &state = *it;
+            if (!state.card) {
+                newCards << card.name;
+                state.card = true;
+                names << card.name;
+                if (card.sourceSamples)
+                    state.copyFrom = card.name;
+                continue;
             }
-            progress(label, ++done, int(cards.size()));
+            if (!card.sourceSamples)
+                continue;   // nothing to bring: neither listed nor counted
+            if (state.ownSamples || !state.copyFrom.isEmpty()) {
+                const bool replace = m_criterion == Criterion::OverwriteAll
+                    || (m_criterion == Criterion::ConfirmRequest && m_cb.confirm
+                        && m_cb.confirm(FormatLangString(GetLangString(k.question1), {card.name})
+                                        + QLatin1Char('\n') + GetLangString(k.question2)));
+                if (!replace)
+                    continue;
+                if (state.ownSamples)
+                    replaced << card.name;
+                state.ownSamples = false;
+            }
+            state.copyFrom = card.name;
+            names << card.name;
         }
+
+        // The samples to bring, by card, in the order of the destination's key.
+        QList<std::pair<QByteArray, QString>> ordered;
+        for (const Key &state : std::as_const(keys))
+            if (!state.copyFrom.isEmpty())
+                ordered.append({KeyOf(state.copyFrom).toUtf8(), state.copyFrom});
+        std::sort(ordered.begin(), ordered.end(),
+                  [](const auto &a, const auto &b) { return a.first < b.first; });
+
+        if (!newCards.isEmpty()) {
+            QString sql = QStringLiteral("INSERT INTO ") + Dst(k.cards) + QStringLiteral(" (")
+                + cardCols.destination.join(QLatin1Char(',')) + QStringLiteral(") SELECT ")
+                + cardCols.select.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + Src(k.cards);
+            QVariantList params;
+            if (newCards.size() < cards.size()) {
+                sql += QStringLiteral(" WHERE [IDPercorso] IN (SELECT value FROM json_each(?))");
+                params << NameList(newCards);
+            }
+            m_dst.Execute(sql + QStringLiteral(" ORDER BY [IDPercorso]"), 0, params);
+        }
+        if (!replaced.isEmpty())
+            m_dst.Execute(QStringLiteral("DELETE FROM ") + Dst(k.samples)
+                              + QStringLiteral(" WHERE [IDPercorso] IN (SELECT value FROM json_each(?))"),
+                          0, {NameList(replaced)});
+        const QString insertSamples = QStringLiteral("INSERT INTO ") + Dst(k.samples) + QStringLiteral(" (")
+            + sampleCols.destination.join(QLatin1Char(',')) + QStringLiteral(") SELECT ")
+            + sampleCols.select.join(QLatin1Char(',')) + QStringLiteral(" FROM ") + Src(k.samples)
+            + QStringLiteral(" WHERE [IDPercorso] IN (SELECT value FROM json_each(?)) ORDER BY [IDPercorso], [DistParz]");
+        auto insert = ordered.isEmpty() ? dao::PreparedStatementPtr() : m_dst.prepare(insertSamples);
+        const qsizetype all = cards.size();
+        for (qsizetype i = 0; i < ordered.size(); i += kCardsPerStatement) {
+            if (aborted())
+                return;
+            QStringList group;
+            for (qsizetype j = i; j < qMin(ordered.size(), i + kCardsPerStatement); ++j)
+                group << ordered[j].second;
+            insert->execute({NameList(group)});
+            progress(label, int(all * (i + group.size()) / ordered.size()), int(all));
+        }
+        progress(label, int(all), int(all));
         progress(QString(), 0, 0);
     }
 
-private:
-    // The samples of one card, all written before the next card is looked at;
-    // rows holds its first row already. copied counts the rows sent.
-    bool copy(dao::ReadCursor &rows, BatchInsert &insert, int &copied)
-    {
-        do {
-            if (aborted()) {
-                insert.discard();
-                return false;
-            }
-            insert.add(rows);
-            ++copied;
-        } while (rows.next());
-        insert.flush();
-        return true;
-    }
+    bool wasAborted() const { return m_aborted; }
 
+private:
     dao::Database &m_src;
     dao::Database &m_dst;
     Criterion m_criterion;
@@ -234,6 +277,36 @@ Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs,
 {
     Result r;
     Run run(source, destination, criterion, callbacks);
+    auto failed = [&r](const VbError &e) {
+        r = Result{};
+        r.status = Result::Failed;
+        r.errorNumber = e.Number();
+        r.errorText = e.Description();
+        return r;
+    };
+    try {
+        destination.AttachReadOnly(source, kSource);
+    } catch (const VbError &e) {
+        return failed(e);
+    }
+    // A statement that runs long still hears the abort.
+    if (callbacks.shouldAbort)
+        destination.SetInterruptCheck([&run] { return run.aborted(); }, kStepsPerPoll);
+    // Whatever way the run ends, the destination is left as it was found:
+    // no check, no attachment.
+    struct Cleanup {
+        dao::Database &db;
+        ~Cleanup()
+        {
+            try {
+                db.SetInterruptCheck({});
+                db.Detach(kSource);
+            } catch (const VbError &) {
+                // The file closes with its connection anyway.
+            }
+        }
+    } cleanup{destination};
+
     destination.BeginTrans();
     try {
         if (climbs && !run.aborted())
@@ -250,11 +323,12 @@ Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs,
     } catch (const VbError &e) {
         if (destination.InTransaction())
             destination.Rollback();
-        r = Result{};
-        r.status = Result::Failed;
-        r.errorNumber = e.Number();
-        r.errorText = e.Description();
-        return r;
+        if (run.wasAborted()) {
+            r = Result{};
+            r.status = Result::Aborted;
+            return r;
+        }
+        return failed(e);
     } catch (...) {
         if (destination.InTransaction())
             destination.Rollback();

@@ -17,7 +17,8 @@ namespace ImportEngine {
 enum class Criterion { ConfirmRequest = 0, OverwriteAll = 1, NoOverwrite = 2 };
 
 struct Callbacks {
-    // Polled after every card and every sample; true stops the run (rollback).
+    // Polled for every card, and while SQLite copies about as often as a
+    // sample row takes; true stops the run (rollback).
     std::function<bool()> shouldAbort;
     // Asked before replacing a card's samples under ConfirmRequest; false skips the card.
     std::function<bool(const QString &question)> confirm;
@@ -35,7 +36,9 @@ struct Result {
 };
 
 // Copies the checked kinds from source to destination. The destination must
-// not be in a transaction; the source is only read.
+// not be in a transaction; the source is only read (it is attached to the
+// destination read-only for the run) and must not be in one either, nor be
+// the same file.
 Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs, bool routes,
                  Criterion criterion, const Callbacks &callbacks);
 
