@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Vettaro needs (only those missing), then
-# configures and builds it into build/. Sourced by run.sh and test.sh.
+# configures and builds it into build/. Run by run.sh and test.sh;
+# --list-packages only prints the packages.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -12,12 +13,20 @@ PACKAGES=(
   libsqlite3-dev sqlite3
   libgtest-dev
   poppler-utils
-  libxlsxwriter-dev unzip
+  # libxlsxwriter links zlib (-lz), yet its package does not bring zlib's.
+  libxlsxwriter-dev zlib1g-dev unzip
   xvfb xauth
   fonts-dejavu-core fontconfig
   # Metric-compatible faces for "Arial" and "Times New Roman", the profile's default fonts.
   fonts-liberation2
 )
+
+# --list-packages prints the list, one a line, and does nothing else: the
+# tests check every library the build links against it.
+if [ "${1:-}" = "--list-packages" ]; then
+  printf '%s\n' "${PACKAGES[@]}"
+  exit 0
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

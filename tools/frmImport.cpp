@@ -139,7 +139,9 @@ frmImport::frmImport(QWidget *parent) : ImportWizard("frmImport", parent)
     connect(txtDest, &QLineEdit::returnPressed, this, &frmImport::cmdStep1Next_Click);
     // Next is offered only once there is a file name to go on with, so the
     // button never sits there doing nothing.
-    for (auto [edit, next] : {std::pair{txtSource, cmdStep0Next}, std::pair{txtDest, cmdStep1Next}}) {
+    for (const auto &fieldAndNext : {std::pair{txtSource, cmdStep0Next}, std::pair{txtDest, cmdStep1Next}}) {
+        QLineEdit *edit = fieldAndNext.first;
+        QPushButton *next = fieldAndNext.second;
         const auto follow = [edit, next]() { next->setEnabled(!edit->text().trimmed().isEmpty()); };
         connect(edit, &QLineEdit::textChanged, next, follow);
         follow();

@@ -124,6 +124,10 @@ frmTxtImport::frmTxtImport(QWidget *parent) : ImportWizard("frmTxtImport", paren
 
 frmTxtImport::~frmTxtImport()
 {
+    // The list's model is reset when the list is deleted with the other
+    // children, after this object has stopped being a frmTxtImport: the Next
+    // button must not follow it then.
+    List1->model()->disconnect(cmd1Ffw);
     Form_Unload();
 }
 
