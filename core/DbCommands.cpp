@@ -2,6 +2,7 @@
 
 #include "core/DbFile.h"
 #include "core/LangClient.h"
+#include "platform/dao/WorkingCopies.h"
 #include "platform/ui/Feedback.h"
 #include "platform/ui/Prompt.h"
 
@@ -13,6 +14,9 @@ int OpenDb(const QString &path)
     try {
         DatabaseOwner::instance().open(path);
         SetStatus(QString());
+        // The file is now held exclusively, so no compaction or repair of it
+        // can be at work: copies one left are stale.
+        ReportRemovedLeftovers(dao::RemoveStaleWorkingCopies(path));
         return 1;
     } catch (const VbError &e) {
         switch (e.Number()) {
@@ -33,4 +37,10 @@ int OpenDb(const QString &path)
     }
     SetStatus(QString());
     return 0;
+}
+
+void ReportRemovedLeftovers(int count)
+{
+    if (count > 0)
+        SetStatus(FormatLangString(GetLangString(28070), {QString::number(count)}));
 }

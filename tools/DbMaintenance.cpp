@@ -2,25 +2,16 @@
 
 #include "core/DbFile.h"
 #include "platform/dao/Dao.h"
-#include "platform/shell/FileWrite.h"
+#include "platform/dao/WorkingCopies.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUuid>
 
 #include <filesystem>
 #include <system_error>
 
 namespace {
-
-QString UniqueSibling(const QString &path, const QString &tag)
-{
-    const QFileInfo fi(path);
-    return fi.absoluteDir().filePath(QStringLiteral(".%1.%2-%3.tmp")
-                                         .arg(fi.fileName(), tag,
-                                              QUuid::createUuid().toString(QUuid::Id128).left(12)));
-}
 
 std::filesystem::path FsPath(const QString &p) { return std::filesystem::path(QFile::encodeName(p).toStdString()); }
 
@@ -31,14 +22,6 @@ void ReplaceWith(const QString &from, const QString &to)
     std::filesystem::rename(FsPath(from), FsPath(to), ec);
     if (ec)
         RaiseError(75, QStringLiteral("Path/File access error: %1").arg(QString::fromLocal8Bit(ec.message().c_str())));
-}
-
-// A working copy the tools may write, whatever the original allows.
-void MakeWritable(const QString &path)
-{
-    std::error_code ec;
-    std::filesystem::permissions(FsPath(path), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, ec);
 }
 
 // The file to gets the mode bits of from: a private file stays private, a
@@ -66,27 +49,20 @@ MaintenanceResult Failed(const VbError &e)
     return r;
 }
 
-// Refuses a file somebody holds open (3045) and anything that is not one of
-// our databases, before the file is read by other means.
-void CheckClosed(const QString &path, const QString &connect)
-{
-    dao::DatabasePtr db = dao::OpenDatabase(path, true, false, connect);
-    db->Close();
-}
-
 // Keeps the original as its backup and puts the finished copy temp in its
-// place. The new backup is complete before an older one is replaced. A hard
-// link costs nothing and never opens the file (which would drop the engine's
-// locks in this process); a copy where links are refused. temp and newBackup
+// place, while held keeps the original locked. The new backup is complete
+// before an older one is replaced. A hard link costs nothing and never opens
+// the file (which would drop the engine's locks in this process); a copy
+// through the held connection where links are refused. temp and newBackup
 // are cleared once they no longer need removing.
-MaintenanceResult PutInPlace(const QString &path, QString &temp, QString &newBackup)
+MaintenanceResult PutInPlace(dao::Database &held, const QString &path, QString &temp, QString &newBackup)
 {
     const QString backup = BackupPathFor(path);
-    newBackup = UniqueSibling(path, QStringLiteral("bak"));
+    newBackup = dao::WorkingCopyPath(path, QStringLiteral("bak"));
     std::error_code ec;
     std::filesystem::create_hard_link(FsPath(path), FsPath(newBackup), ec);
-    if (ec && !FileWrite::CopyWhole(path, newBackup))
-        RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(newBackup));
+    if (ec)
+        held.CopyInto(newBackup);
     ReplaceWith(newBackup, backup);
     newBackup.clear();
     KeepMode(path, temp);
@@ -116,49 +92,53 @@ QString BackupPathFor(const QString &path)
 MaintenanceResult compactFile(const QString &path, const QString &connect)
 {
     QString temp, newBackup;
+    int removed = 0;
     try {
         if (!QFileInfo(path).isFile())
             RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
-        temp = UniqueSibling(path, QStringLiteral("compact"));
-        dao::CompactDatabase(path, temp, connect);
+        // Held from the first read until the compacted copy has taken its
+        // place: no other copy of the program can commit anything meanwhile
+        // that would stay behind in the backup.
+        dao::DatabasePtr held = dao::OpenLockedFile(path, connect);
+        removed = dao::RemoveStaleWorkingCopies(path);
+        temp = dao::WorkingCopyPath(path, QStringLiteral("compact"));
+        held->CompactInto(temp);
         // The copy must open with the same password and pass the check.
         dao::OpenDatabase(temp, true, true, connect)->Close();
         dao::RepairDatabase(temp);
 
-        return PutInPlace(path, temp, newBackup);
+        MaintenanceResult r = PutInPlace(*held, path, temp, newBackup);
+        held->Close();
+        r.leftoversRemoved = removed;
+        return r;
     } catch (const VbError &e) {
         RemoveQuietly(temp);
         RemoveQuietly(newBackup);
-        if (e.Number() == dao::JetErr::NotValidPassword) {
-            MaintenanceResult r;
+        MaintenanceResult r = Failed(e);
+        if (e.Number() == dao::JetErr::NotValidPassword)
             r.status = MaintenanceResult::WrongPassword;
-            r.number = e.Number();
-            r.description = e.Description();
-            return r;
-        }
-        return Failed(e);
+        r.leftoversRemoved = removed;
+        return r;
     }
 }
 
 MaintenanceResult repairFile(const QString &path)
 {
     QString temp;
+    int removed = 0;
     try {
         if (!QFileInfo(path).isFile())
             RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
-        // Whatever the password, a file held open elsewhere is refused here.
-        try {
-            CheckClosed(path, QString());
-        } catch (const VbError &e) {
-            if (e.Number() != dao::JetErr::NotValidPassword)
-                throw;
-        }
-        temp = UniqueSibling(path, QStringLiteral("repair"));
-        if (!FileWrite::CopyWhole(path, temp))
-            RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(temp));
-        MakeWritable(temp);
+        // Whatever the password, a file held open elsewhere is refused here,
+        // and it stays locked until the repaired copy has taken its place:
+        // nothing committed meanwhile could be lost with the old file.
+        dao::DatabasePtr held = dao::OpenLockedFile(path);
+        removed = dao::RemoveStaleWorkingCopies(path);
+        temp = dao::WorkingCopyPath(path, QStringLiteral("repair"));
+        held->CopyInto(temp);
         MaintenanceResult r;
         r.status = MaintenanceResult::Done;
+        r.leftoversRemoved = removed;
         r.changed = dao::RepairDatabase(temp);
         if (r.changed) {
             KeepMode(path, temp);
@@ -167,35 +147,37 @@ MaintenanceResult repairFile(const QString &path)
             RemoveQuietly(temp);
         }
         temp.clear();
+        held->Close();
         return r;
     } catch (const VbError &e) {
         RemoveQuietly(temp);
-        return Failed(e);
+        MaintenanceResult r = Failed(e);
+        r.leftoversRemoved = removed;
+        return r;
     }
 }
 
 MaintenanceResult convertFile(const QString &path)
 {
     QString temp, newBackup;
+    int removed = 0;
     try {
         if (!QFileInfo(path).isFile())
             RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
-        {
-            dao::DatabasePtr db = dao::OpenDatabase(path, true, true, dao::DefaultConnect());
-            const bool firstVersion = !db->TableExists(QStringLiteral("CampioniSalite"))
-                                      && db->TableExists(QStringLiteral("Dati Salite"))
-                                      && db->TableExists(QStringLiteral("CampioniPercorsi"));
-            db->Close();
-            if (!firstVersion) {
-                MaintenanceResult r;
-                r.status = MaintenanceResult::NotApplicable;
-                return r;
-            }
+        // Held until the converted copy has taken its place.
+        dao::DatabasePtr held = dao::OpenLockedFile(path, dao::DefaultConnect());
+        removed = dao::RemoveStaleWorkingCopies(path);
+        const bool firstVersion = !held->TableExists(QStringLiteral("CampioniSalite"))
+                                  && held->TableExists(QStringLiteral("Dati Salite"))
+                                  && held->TableExists(QStringLiteral("CampioniPercorsi"));
+        if (!firstVersion) {
+            MaintenanceResult r;
+            r.status = MaintenanceResult::NotApplicable;
+            r.leftoversRemoved = removed;
+            return r;
         }
-        temp = UniqueSibling(path, QStringLiteral("convert"));
-        if (!FileWrite::CopyWhole(path, temp))
-            RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(temp));
-        MakeWritable(temp);
+        temp = dao::WorkingCopyPath(path, QStringLiteral("convert"));
+        held->CopyInto(temp);
         {
             dao::DatabasePtr db = dao::OpenDatabase(temp, true, false, dao::DefaultConnect());
             // The climbs' samples as the current format has them: the routes'
@@ -213,10 +195,15 @@ MaintenanceResult convertFile(const QString &path)
             db->Close();
         }
         dao::RepairDatabase(temp);
-        return PutInPlace(path, temp, newBackup);
+        MaintenanceResult r = PutInPlace(*held, path, temp, newBackup);
+        held->Close();
+        r.leftoversRemoved = removed;
+        return r;
     } catch (const VbError &e) {
         RemoveQuietly(temp);
         RemoveQuietly(newBackup);
-        return Failed(e);
+        MaintenanceResult r = Failed(e);
+        r.leftoversRemoved = removed;
+        return r;
     }
 }

@@ -2,7 +2,9 @@
 // Compaction and repair of a database file the user picks, as plain functions
 // the tool windows run on a worker thread. Neither touches CurrentDb; a file
 // held open (by the main window or another copy of the program) is refused
-// with error 3045 before anything is written.
+// with error 3045 before anything is written, and each holds the file locked
+// until its finished copy has taken the file's place. Working copies that
+// killed runs left beside the file are removed first.
 #include <QString>
 
 struct MaintenanceResult {
@@ -12,6 +14,7 @@ struct MaintenanceResult {
     QString description;     // error text when status is Error
     QString backupPath;      // compaction: the backup of the original (empty when none)
     bool changed = false;    // repair: the file had to be rebuilt
+    int leftoversRemoved = 0; // working copies of killed runs removed beside the file
 };
 
 // "name.mdb" -> "name.bak": the path without its extension. A name without a

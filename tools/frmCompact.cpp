@@ -1,5 +1,6 @@
 #include "tools/frmCompact.h"
 
+#include "core/DbCommands.h"
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
@@ -196,6 +197,7 @@ void frmCompact::Command1_Click()
     };
     for (;;) {
         const MaintenanceResult r = RunBusy([path, connect] { return compactFile(path, connect); });
+        ReportRemovedLeftovers(r.leftoversRemoved);
         if (r.status == MaintenanceResult::Done) {
             EndWork(4501);
             const int answer = MsgBox(GetLangString(4502) + QChar(10) + GetLangString(4503),
@@ -266,6 +268,7 @@ void frmRepair::Command1_Click()
     BeginWork(22500);
     const QString path = cmDlg1.FileName;
     const MaintenanceResult r = RunBusy([path] { return repairFile(path); });
+    ReportRemovedLeftovers(r.leftoversRemoved);
     if (r.status == MaintenanceResult::Done) {
         EndWork(22501);
         MsgBox(GetLangString(22502) + QChar(10) + GetLangString(22503), Vb::OKOnly | Vb::Information,
@@ -303,6 +306,7 @@ void frmConvert::Command1_Click()
     BeginWork(5500);
     const QString path = cmDlg1.FileName;
     const MaintenanceResult r = RunBusy([path] { return convertFile(path); });
+    ReportRemovedLeftovers(r.leftoversRemoved);
     if (r.status == MaintenanceResult::Done) {
         EndWork(5501);
         const int answer = MsgBox(GetLangString(5502) + QChar(10) + GetLangString(5503), Vb::YesNo | Vb::Information,

@@ -1,6 +1,7 @@
 #include "platform/dao/Dao.h"
 #include "platform/dao/JetSql.h"
 #include "platform/dao/DaoInternal.h"
+#include "platform/dao/WorkingCopies.h"
 
 #include <QCryptographicHash>
 #include <QDate>
@@ -22,6 +23,9 @@
 #include <deque>
 #include <unordered_map>
 #include <cmath>
+#include <mutex>
+#include <thread>
+#include <atomic>
 #include <vector>
 
 namespace dao {
@@ -60,6 +64,7 @@ struct Conn {
     QString path;
     bool readOnly = false;
     bool exclusive = false;   // locked for this connection: rows may be read lazily
+    std::thread::id owner = std::this_thread::get_id();   // the thread that opened it
     int transDepth = 0;
     int lastChanges = 0;
     // Names of the schema holding letters outside ASCII, by case-folded spelling.
@@ -75,10 +80,31 @@ struct Conn {
 
 namespace {
 
+// Every open connection. Tools work on a worker thread while the main thread
+// opens and closes its own connections, so the list is only reached under its
+// mutex, and never while a statement runs (an error of that statement looks
+// the list up again).
+std::mutex &registryMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
 std::vector<std::weak_ptr<Conn>> &registry()
 {
     static std::vector<std::weak_ptr<Conn>> r;
     return r;
+}
+
+// The open connections of the calling thread: a connection is only ever used
+// by the thread that opened it.
+std::vector<std::shared_ptr<Conn>> threadConnections()
+{
+    const std::lock_guard<std::mutex> lock(registryMutex());
+    std::vector<std::shared_ptr<Conn>> out;
+    for (const auto &w : registry())
+        if (auto c = w.lock(); c && c->h && c->owner == std::this_thread::get_id()) out.push_back(std::move(c));
+    return out;
 }
 
 enum class Ctx { Query, Insert, Update, Delete, Open };
@@ -87,9 +113,12 @@ enum class Ctx { Query, Insert, Update, Delete, Open };
 // is reported by that name, whatever statement met the damage.
 QString fileOf(sqlite3 *h)
 {
-    for (const auto &w : registry())
-        if (const auto c = w.lock(); c && c->h == h)
-            return c->path;
+    {
+        const std::lock_guard<std::mutex> lock(registryMutex());
+        for (const auto &w : registry())
+            if (const auto c = w.lock(); c && c->h == h)
+                return c->path;
+    }
     const char *name = sqlite3_db_filename(h, "main");
     return name && *name ? QFile::decodeName(name) : QString();
 }
@@ -610,7 +639,7 @@ void configure(sqlite3 *h)
     sqlite3_exec(h, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
 }
 
-std::shared_ptr<Conn> openConn(const QString &path, bool exclusive, bool readOnly, bool create)
+std::shared_ptr<Conn> openConnOnce(const QString &path, bool exclusive, bool readOnly, bool create)
 {
     auto c = std::make_shared<Conn>();
     c->path = path;
@@ -643,6 +672,28 @@ std::shared_ptr<Conn> openConn(const QString &path, bool exclusive, bool readOnl
         }
     }
     return c;
+}
+
+// True when the name the connection was opened by now names another file: a
+// tool put a rebuilt copy in its place between the opening and the lock.
+bool fileMoved(sqlite3 *h)
+{
+    int moved = 0;
+    return sqlite3_file_control(h, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
+}
+
+// Compaction and repair hold the file locked until their copy has replaced
+// it, so a lock taken on a file that is still named by path is a lock on what
+// path holds. A lock won on a file replaced meanwhile is dropped and the file
+// that now has the name is opened instead.
+std::shared_ptr<Conn> openConn(const QString &path, bool exclusive, bool readOnly, bool create)
+{
+    for (int attempt = 0;; ++attempt) {
+        auto c = openConnOnce(path, exclusive, readOnly, create);
+        if (!exclusive || !fileMoved(c->h)) return c;
+        if (attempt == 2)
+            RaiseError(JetErr::FileInUse, QStringLiteral("Could not use '%1'; file already in use.").arg(path));
+    }
 }
 
 void checkPassword(Conn &c, const QString &connect)
@@ -705,6 +756,7 @@ namespace {
 
 void registerConn(const std::shared_ptr<Conn> &c)
 {
+    const std::lock_guard<std::mutex> lock(registryMutex());
     auto &r = registry();
     r.erase(std::remove_if(r.begin(), r.end(), [](const std::weak_ptr<Conn> &w) { return w.expired(); }), r.end());
     r.push_back(c);
@@ -762,11 +814,69 @@ DatabasePtr CreateDatabase(const QString &path, const QString &connect)
     return db;
 }
 
+DatabasePtr OpenLockedFile(const QString &path, const std::optional<QString> &connect)
+{
+    const QFileInfo fi(path);
+    if (!fi.exists() || fi.isDir())
+        RaiseError(JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    auto c = opening(path, [&] {
+        auto conn = openConn(path, true, false, false);
+        try {
+            checkPassword(*conn, connect.value_or(QString()));
+        } catch (const VbError &e) {
+            if (connect || e.Number() != JetErr::NotValidPassword) throw;
+        }
+        // No journal file: the connection writes nothing but the lock, and
+        // closing it after another file has taken the name must not remove a
+        // journal that by then is the new file's.
+        execRaw(conn->h, QStringLiteral("PRAGMA journal_mode = MEMORY"));
+        takeWriteLock(*conn);
+        return conn;
+    });
+    registerConn(c);
+    DatabasePtr db(new Database());
+    db->d->c = c;
+    return db;
+}
+
+void Database::CompactInto(const QString &destination)
+{
+    if (QFileInfo::exists(destination)) RaiseError(3204, QStringLiteral("Database already exists."));
+    execRaw(d->conn().h, QStringLiteral("VACUUM INTO ") + SqlLiteral(destination));
+}
+
+void Database::CopyInto(const QString &destination)
+{
+    Conn &c = d->conn();
+    if (QFileInfo::exists(destination)) RaiseError(3204, QStringLiteral("Database already exists."));
+    sqlite3 *to = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(destination).constData(), &to,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) {
+        // Pages are copied as they are, without reading the tables they hold:
+        // a damaged file copies whole, for the repair to work on.
+        sqlite3_backup *b = sqlite3_backup_init(to, "main", c.h, "main");
+        if (b) {
+            rc = sqlite3_backup_step(b, -1);
+            const int end = sqlite3_backup_finish(b);
+            if (rc == SQLITE_DONE) rc = end;
+        } else {
+            rc = sqlite3_errcode(to);
+        }
+    }
+    if (rc == SQLITE_OK) rc = sqlite3_close(to);
+    else sqlite3_close_v2(to);
+    if (rc != SQLITE_OK) {
+        QFile::remove(destination);
+        RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(destination));
+    }
+}
+
 void CompactDatabase(const QString &source, const QString &destination, const QString &srcConnect)
 {
     if (QFileInfo::exists(destination)) RaiseError(3204, QStringLiteral("Database already exists."));
     DatabasePtr db = OpenDatabase(source, true, false, srcConnect);
-    execRaw(db->impl()->conn().h, QStringLiteral("VACUUM INTO ") + SqlLiteral(destination));
+    db->CompactInto(destination);
     db->Close();
 }
 
@@ -780,10 +890,7 @@ namespace {
 // kept with rows missing; on failure path is left as it was.
 void rebuildFromTables(const QString &path)
 {
-    const QFileInfo fi(path);
-    const QString fresh = fi.absoluteDir().filePath(
-        QStringLiteral(".%1.rebuild-%2.tmp").arg(fi.fileName()).arg(QRandomGenerator::global()->generate64(), 16, 16,
-                                                                      QLatin1Char('0')));
+    const QString fresh = WorkingCopyPath(path, QStringLiteral("rebuild"));
     sqlite3 *h = nullptr;
     auto discard = [&] {
         if (h) sqlite3_close_v2(h);
@@ -1156,15 +1263,17 @@ bool Database::InTransaction() const { return d->conn().transDepth > 0; }
 // ------------------------------------------------------------------ workspace
 
 namespace {
+// A workspace transaction spans the connections of the thread that begins it:
+// a worker's connections are its own.
 std::vector<std::weak_ptr<Conn>> &workspaceTrans()
 {
-    static std::vector<std::weak_ptr<Conn>> t;
+    thread_local std::vector<std::weak_ptr<Conn>> t;
     return t;
 }
 void forEachOpen(const std::function<void(Conn &)> &fn)
 {
-    for (auto &w : registry())
-        if (auto c = w.lock(); c && c->h) fn(*c);
+    for (const auto &c : threadConnections())
+        if (c->h) fn(*c);
 }
 } // namespace
 
@@ -1181,8 +1290,8 @@ void Workspace::BeginTrans()
         ++c.transDepth;
     });
     workspaceTrans().clear();
-    for (auto &w : registry())
-        if (auto c = w.lock(); c && c->h) workspaceTrans().push_back(c);
+    for (const auto &c : threadConnections())
+        workspaceTrans().push_back(c);
 }
 
 void Workspace::CommitTrans()
@@ -1370,6 +1479,14 @@ struct Storage {
     }
 };
 
+// Recordsets still reading, by connection; reached from every thread that
+// has connections, so only under its mutex, and never while one drains.
+std::mutex &lazyMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
 std::unordered_map<sqlite3 *, std::vector<std::weak_ptr<Storage>>> &lazyCursors()
 {
     static std::unordered_map<sqlite3 *, std::vector<std::weak_ptr<Storage>>> m;
@@ -1378,6 +1495,7 @@ std::unordered_map<sqlite3 *, std::vector<std::weak_ptr<Storage>>> &lazyCursors(
 
 void registerLazy(const std::shared_ptr<Storage> &st)
 {
+    const std::lock_guard<std::mutex> lock(lazyMutex());
     auto &v = lazyCursors()[st->h];
     v.erase(std::remove_if(v.begin(), v.end(), [](const std::weak_ptr<Storage> &w) {
                 auto p = w.lock();
@@ -1388,18 +1506,22 @@ void registerLazy(const std::shared_ptr<Storage> &st)
 
 void drainLazy(sqlite3 *h)
 {
-    auto &m = lazyCursors();
-    const auto it = m.find(h);
-    if (it == m.end()) return;
-    const auto list = std::move(it->second);
-    m.erase(it);
+    std::vector<std::weak_ptr<Storage>> list;
+    {
+        const std::lock_guard<std::mutex> lock(lazyMutex());
+        auto &m = lazyCursors();
+        const auto it = m.find(h);
+        if (it == m.end()) return;
+        list = std::move(it->second);
+        m.erase(it);
+    }
     for (const auto &w : list)
         if (auto p = w.lock()) p->drain();
 }
 
 quint32 nextStorageId()
 {
-    static quint32 n = 0;
+    static std::atomic<quint32> n{0};
     return ++n;
 }
 

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace dao {
 
@@ -129,12 +130,21 @@ struct FieldInfo {
 // While a file is open, do not open it by other means (QFile, copy): closing any
 // other descriptor of the file drops this process's locks on it.
 // connect: ";PWD=..." (case-insensitive key). Errors: FileNotFound, NotValidPassword,
-// UnrecognizedFormat, FileInUse.
+// UnrecognizedFormat, FileInUse. A database is used by the thread that opened it;
+// other threads may open and use their own at the same time.
+// An opening that meets a file just replaced (by a compaction) opens its replacement.
 DatabasePtr OpenDatabase(const QString &path, bool exclusive = true, bool readOnly = false,
                          const QString &connect = QString());
 
 // Creates an empty database file protected by the password in connect (";PWD=...").
 DatabasePtr CreateDatabase(const QString &path, const QString &connect = QString());
+
+// Opens a file for work on the whole file (compaction, repair, conversion):
+// locked as an exclusive opening is (FileInUse while it is open elsewhere),
+// to be read and copied (CompactInto, CopyInto) but not written, until a
+// finished copy has been renamed over it and it is closed. Without connect
+// any password will do. Errors as OpenDatabase.
+DatabasePtr OpenLockedFile(const QString &path, const std::optional<QString> &connect = std::nullopt);
 
 // Copies source to destination squeezing free space out (VACUUM INTO); the source
 // password comes from srcConnect, the copy keeps it. Errors as OpenDatabase.
@@ -229,12 +239,22 @@ public:
     // Rollback still ends it). An empty function removes the check.
     void SetInterruptCheck(std::function<bool()> shouldStop, int steps = 4000);
 
+    // Copies of the whole file into destination, which must not exist (3204).
+    // They are made through this connection, so an exclusive opening keeps the
+    // file locked while a tool copies it and puts the finished copy in its
+    // place. CompactInto squeezes free space out (the copy keeps the password);
+    // CopyInto copies every page as it is, damage included (error 75 when the
+    // copy cannot be written).
+    void CompactInto(const QString &destination);
+    void CopyInto(const QString &destination);
+
     struct Impl;
     Impl *impl() const { return d.get(); }
 
 private:
     friend DatabasePtr OpenDatabase(const QString &, bool, bool, const QString &);
     friend DatabasePtr CreateDatabase(const QString &, const QString &);
+    friend DatabasePtr OpenLockedFile(const QString &, const std::optional<QString> &);
     Database();
     std::unique_ptr<Impl> d;
 };
@@ -300,7 +320,8 @@ private:
 
 // The default workspace: transactions over every database opened while it is
 // in force (like DBEngine.Workspaces(0)). BeginTrans starts a transaction on each
-// open database; CommitTrans/Rollback end them all.
+// database the calling thread has open (a worker's connections are its own);
+// CommitTrans/Rollback end them all.
 class Workspace {
 public:
     static Workspace &Default();

@@ -4,18 +4,27 @@
 
 #include "CoreTestSupport.h"
 
+#include "core/DbCommands.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "tools/DbMaintenance.h"
 #include "tools/frmCompact.h"
+#include "platform/ui/Feedback.h"
 
 #include <QApplication>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 using TestSupport::ResetScript;
 using TestSupport::Script;
@@ -70,6 +79,46 @@ int ZeroPages(const QString &path, const QByteArray &needle, int type)
     f.write(data);
     return zeroed;
 }
+
+// Another process holding a lock on a file, as a run still at work on it would.
+class LockingProcess {
+public:
+    explicit LockingProcess(const QString &path)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            // Only async-signal-safe calls in the child of a threaded program.
+            const int fd = ::open(name.constData(), O_RDWR);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            const char ok = fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0 ? '1' : '0';
+            (void)::write(ready[1], &ok, 1);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char ok = '0';
+        m_locked = m_pid > 0 && ::read(ready[0], &ok, 1) == 1 && ok == '1';
+        ::close(ready[0]);
+    }
+    ~LockingProcess()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool Locked() const { return m_locked; }
+
+private:
+    pid_t m_pid = -1;
+    bool m_locked = false;
+};
 
 std::filesystem::perms Mode(const QString &path)
 {
@@ -492,4 +541,119 @@ TEST_F(MaintenanceTest, ConversionOfAFirstVersionFileThenOpenedAsCurrent)
     }
     EXPECT_EQ(Script().messages(), QStringList{FormatLangString(GetLangString(5513), {QStringLiteral("first")})});
     EXPECT_EQ(Bytes(path), converted);
+}
+
+// A second copy of the program that writes while a compaction or repair runs
+// is refused (3045) until the finished copy has taken the file's place, and
+// every row it could commit is in the file afterwards.
+TEST_F(MaintenanceTest, CompactionAndRepairKeepOtherWritersOutUntilTheSwap)
+{
+    for (bool repair : {false, true}) {
+        SCOPED_TRACE(repair ? "repair" : "compaction");
+        const QString path = MakeDb(QStringLiteral("shared.mdb"), dao::DefaultConnect(), 20000);
+        // A damaged index, so the repair too builds a copy and swaps it in.
+        if (repair)
+            ASSERT_GT(ZeroPages(path, "ZZZZ0001", 0x0A), 0);
+        std::atomic<bool> done{false};
+        MaintenanceResult result;
+        std::thread worker([&] {
+            result = repair ? repairFile(path) : compactFile(path, dao::DefaultConnect());
+            done = true;
+        });
+        // The work holds the file from before its working copy appears.
+        while (!done && Leftovers().isEmpty())
+            std::this_thread::yield();
+        QStringList committed;
+        int refused = 0;
+        for (int i = 0; !done; ++i) {
+            const QString code = QStringLiteral("W%1").arg(i);
+            try {
+                dao::DatabasePtr other = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
+                other->Execute(QStringLiteral("INSERT INTO t (code, name, pad) VALUES (?, ?, ?)"), 0,
+                               {code, QStringLiteral("second copy"), QString()});
+                other->Close();
+                committed << code;
+            } catch (const VbError &e) {
+                EXPECT_EQ(e.Number(), dao::JetErr::FileInUse) << e.Description().toStdString();
+                ++refused;
+            }
+        }
+        worker.join();
+        ASSERT_EQ(result.status, MaintenanceResult::Done) << result.description.toStdString();
+        EXPECT_GT(refused, 0) << "the second copy never met the work";
+        dao::DatabasePtr db = dao::OpenDatabase(path, true, true, dao::DefaultConnect());
+        QStringList lost;
+        for (const QString &code : committed) {
+            auto c = db->openCursor(QStringLiteral("SELECT COUNT(*) FROM t WHERE code = ?"), {code});
+            if (!c->next() || c->value(0).toInt() != 1)
+                lost << code;
+        }
+        db->Close();
+        EXPECT_TRUE(lost.isEmpty()) << lost.size() << " of " << committed.size() << " committed rows lost";
+        EXPECT_EQ(Rows(path, dao::DefaultConnect()), 10000 + committed.size());
+        QFile::remove(path);
+        QFile::remove(BackupPathFor(path));
+    }
+}
+
+// Working copies a killed run left beside a file go at the next compaction,
+// repair or opening of that file, and the status bar says so; a copy another
+// process still holds and files of other names stay.
+TEST_F(MaintenanceTest, LeftoversOfKilledRunsGoAtTheNextRunOrOpening)
+{
+    const QStringList stale = {
+        QStringLiteral(".club.mdb.compact-0123456789abcdef.tmp"),
+        QStringLiteral(".club.mdb.repair-0123456789ab.tmp"),          // named by an older version
+        QStringLiteral(".club.mdb.repair-0123456789ab.tmp-journal"),
+        QStringLiteral("..club.mdb.repair-0123456789ab.tmp.rebuild-fedcba9876543210.tmp"),
+        QStringLiteral(".club.mdb.convert-00000000000000bb.tmp"),
+        QStringLiteral(".club.mdb.bak-00000000000000aa.tmp"),
+    };
+    const QStringList strangers = {
+        QStringLiteral(".club.dat.compact-0123456789abcdef.tmp"),
+        QStringLiteral(".club.mdb.compact-not-ours.tmp"),
+        QStringLiteral("club.mdb.compact-0123456789abcdef.tmp"),
+        QStringLiteral(".club.mdb.compact-0123456789abcdef.tmp.keep"),
+    };
+    const QString live = QStringLiteral(".club.mdb.compact-1111111111111111.tmp");
+    const QString folder = QStringLiteral(".club.mdb.compact-2222222222222222.tmp");
+    enum Step { Compact, Repair, Open };
+    for (Step step : {Compact, Repair, Open}) {
+        SCOPED_TRACE(int(step));
+        const QString path = Path(QStringLiteral("club.mdb"));
+        ASSERT_TRUE(QFile::copy(QDir(TestSupport::BinDir()).filePath(QStringLiteral("ZidoVodu.dat")), path));
+        QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        for (const QString &name : stale + strangers + QStringList{live})
+            Write(Path(name), QByteArray(64 * 1024, 'x'));
+        ASSERT_TRUE(QDir().mkpath(Path(folder)));
+        LockingProcess holder(Path(live));
+        ASSERT_TRUE(holder.Locked());
+
+        QStringList statuses;
+        const StatusSink before = SetStatusSink([&](const QString &text, bool) { statuses << text; });
+        ResetScript().answers = {Vb::No};
+        cmDlg1.FileName = path;
+        if (step == Compact) {
+            frmCompact form;
+            form.Command1_Click();
+        } else if (step == Repair) {
+            frmRepair form;
+            form.Command1_Click();
+        } else {
+            EXPECT_EQ(OpenDb(path), 1);
+        }
+        SetStatusSink(before);
+
+        for (const QString &name : stale)
+            EXPECT_FALSE(QFileInfo::exists(Path(name))) << name.toStdString();
+        for (const QString &name : strangers + QStringList{live, folder})
+            EXPECT_TRUE(QFileInfo::exists(Path(name))) << name.toStdString();
+        EXPECT_TRUE(statuses.contains(FormatLangString(GetLangString(28070), {QString::number(stale.size())})))
+            << statuses.join(QLatin1Char('|')).toStdString();
+        if (step == Open)
+            CloseDb();
+        QDir().rmdir(Path(folder));
+        for (const QString &name : strangers + QStringList{live, QStringLiteral("club.mdb")})
+            QFile::remove(Path(name));
+    }
 }
