@@ -56,12 +56,20 @@ void RemoveQuietly(const QString &path)
         QFile::remove(path);
 }
 
-MaintenanceResult Failed(const VbError &e)
+// The work is done on hidden copies beside the file; the user knows only the
+// file, so a reason that names a copy names the file instead.
+MaintenanceResult Failed(const VbError &e, const QString &path, const QStringList &copies)
 {
     MaintenanceResult r;
     r.status = MaintenanceResult::Error;
     r.number = e.Number();
     r.description = e.Description();
+    for (const QString &copy : copies) {
+        if (copy.isEmpty())
+            continue;
+        r.description.replace(copy, path);
+        r.description.replace(QFileInfo(copy).fileName(), QFileInfo(path).fileName());
+    }
     return r;
 }
 
@@ -126,16 +134,13 @@ MaintenanceResult compactFile(const QString &path, const QString &connect)
 
         return PutInPlace(path, temp, newBackup);
     } catch (const VbError &e) {
+        const QStringList copies{temp, newBackup};
         RemoveQuietly(temp);
         RemoveQuietly(newBackup);
-        if (e.Number() == dao::JetErr::NotValidPassword) {
-            MaintenanceResult r;
+        MaintenanceResult r = Failed(e, path, copies);
+        if (e.Number() == dao::JetErr::NotValidPassword)
             r.status = MaintenanceResult::WrongPassword;
-            r.number = e.Number();
-            r.description = e.Description();
-            return r;
-        }
-        return Failed(e);
+        return r;
     }
 }
 
@@ -168,8 +173,9 @@ MaintenanceResult repairFile(const QString &path)
         temp.clear();
         return r;
     } catch (const VbError &e) {
+        const QStringList copies{temp};
         RemoveQuietly(temp);
-        return Failed(e);
+        return Failed(e, path, copies);
     }
 }
 
@@ -214,8 +220,9 @@ MaintenanceResult convertFile(const QString &path)
         dao::RepairDatabase(temp);
         return PutInPlace(path, temp, newBackup);
     } catch (const VbError &e) {
+        const QStringList copies{temp, newBackup};
         RemoveQuietly(temp);
         RemoveQuietly(newBackup);
-        return Failed(e);
+        return Failed(e, path, copies);
     }
 }

@@ -3,6 +3,7 @@
 #include "core/LangClient.h"
 #include "tools/logic/BatchInsert.h"
 #include "platform/error/VbError.h"
+#include "platform/shell/ReadLimits.h"
 
 #include <QDir>
 #include <QHash>
@@ -103,6 +104,9 @@ public:
         return m_aborted;
     }
 
+    // The card being copied, empty between cards: a failure names it.
+    const QString &current() const { return m_current; }
+
     void progress(const QString &label, int value, int maximum)
     {
         if (m_cb.progress)
@@ -166,6 +170,7 @@ public:
             if (aborted())
                 return;
             const QString name = card.value(nameColumn).toString();
+            m_current = name;
             const QString key = KeyOf(name);
             const bool exists = destCards.contains(key);
             // The source samples are opened once: a first row tells that there
@@ -198,6 +203,7 @@ public:
                 if (sourceHasSamples && !copy(*samples, insertSample, destSamples[key]))
                     return;
             }
+            m_current.clear();
             progress(label, ++done, int(cards.size()));
         }
         progress(QString(), 0, 0);
@@ -225,6 +231,7 @@ private:
     Criterion m_criterion;
     const Callbacks &m_cb;
     bool m_aborted = false;
+    QString m_current;
 };
 
 } // namespace
@@ -253,7 +260,8 @@ Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs,
         r = Result{};
         r.status = Result::Failed;
         r.errorNumber = e.Number();
-        r.errorText = e.Description();
+        // The card refused, cut to a length a message box shows at once.
+        r.errorText = readlimits::WithQuotedName(e.Description(), run.current());
         return r;
     } catch (...) {
         if (destination.InTransaction())
