@@ -46,13 +46,23 @@ inline ReadResult ReadWholeFile(const QString &path, qint64 cap, QByteArray &con
     QFile f(path);
     if (path.isEmpty() || !f.open(QIODevice::ReadOnly))
         return ReadResult::CannotOpen;
-    if (f.size() > cap)
+    const qint64 size = f.size();
+    if (size > cap)
         return ReadResult::TooLarge;
-    QByteArray bytes = f.read(cap + 1);
+    // The bytes the file says it holds, then whatever follows (a file that
+    // grew meanwhile, a device without a size) in small steps: a buffer of
+    // the cap's size is never asked for.
+    QByteArray bytes = size > 0 ? f.read(size) : QByteArray();
+    char chunk[64 * 1024];
+    for (qint64 n; (n = f.read(chunk, sizeof chunk)) != 0;) {
+        if (n < 0)
+            return ReadResult::CannotOpen;
+        bytes.append(chunk, qsizetype(n));
+        if (bytes.size() > cap)
+            return ReadResult::TooLarge;
+    }
     if (f.error() != QFileDevice::NoError)
         return ReadResult::CannotOpen;
-    if (bytes.size() > cap)
-        return ReadResult::TooLarge;
     contents = std::move(bytes);
     return ReadResult::Ok;
 }
