@@ -179,6 +179,6 @@ TEST_F(SaveRaces, AFileOverTheCapIsToldTooLarge)
     auto &script = TestSupport::Script();
     script.files = {huge};
     RunXmlImport();
-    EXPECT_EQ(script.messages(), QStringList{QStringLiteral("The file is larger than 96 MB: it is not read.")});
+    EXPECT_EQ(script.messages(), QStringList{FormatLangString(GetLangString(170), {QStringLiteral("96")})});
     EXPECT_EQ(countOf("[Dati Salite]", "Mortirolo"), 0);
 }
