@@ -208,6 +208,9 @@ QString SelectLanguage(const QString &localeId, const QString &defaultLocale, st
         chosen = userLocale;
     if (chosen.isEmpty())
         chosen = defaultLocale;
+    // No library of that language at all: nothing to tell, the texts stay.
+    if (!Languages.Find(chosen))
+        return QString();
     try {
         Com::ObjectPtr object = Com::CreateObject(Languages.Item(chosen)->ExportDllName());
         LangStrings = std::move(object);

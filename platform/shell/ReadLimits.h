@@ -54,9 +54,7 @@ inline ReadResult ReadWholeFile(const QString &path, qint64 cap, QByteArray &con
     // the cap's size is never asked for.
     QByteArray bytes = size > 0 ? f.read(size) : QByteArray();
     char chunk[64 * 1024];
-    for (qint64 n; (n = f.read(chunk, sizeof chunk)) != 0;) {
-        if (n < 0)
-            return ReadResult::CannotOpen;
+    for (qint64 n; (n = f.read(chunk, sizeof chunk)) > 0;) {
         bytes.append(chunk, qsizetype(n));
         if (bytes.size() > cap)
             return ReadResult::TooLarge;
