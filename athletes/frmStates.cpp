@@ -8,6 +8,7 @@
 #include "platform/data/RecordsetModel.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
+#include "platform/shell/ReadLimits.h"
 #include "platform/ui/Prompt.h"
 
 #include <QAbstractItemDelegate>
@@ -213,13 +214,20 @@ void frmStates::mnuStates_Click()
         return;
     SaveSetting(AppName, Section, QStringLiteral("InitDir"), QFileInfo(chosen->fileName).absolutePath());
 
-    QFile file(chosen->fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
+    QByteArray bytes;
+    switch (readlimits::ReadWholeFile(chosen->fileName, readlimits::MaxStatesFileBytes, bytes)) {
+    case readlimits::ReadResult::Ok:
+        break;
+    case readlimits::ReadResult::TooLarge:
+        MsgBox(QFileInfo(chosen->fileName).fileName() + QLatin1Char('\n')
+                   + FormatLangString(GetLangString(170), {readlimits::Megabytes(readlimits::MaxStatesFileBytes)}),
+               Vb::Exclamation);
+        return;
+    case readlimits::ReadResult::CannotOpen:
         ShowDataError(VbError(dao::JetErr::FileNotFound, QStringLiteral("Could not read '%1'.").arg(chosen->fileName)));
         return;
     }
-    const QStringList names = StatesFile::Parse(file.readAll());
-    file.close();
+    const QStringList names = StatesFile::Parse(bytes);
     const StatesFile::ImportResult r = StatesFile::Import(CurrentDb, names);
     if (!r.ok)
         ShowDataError(VbError(r.error, r.description));

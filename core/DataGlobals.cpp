@@ -70,7 +70,7 @@ void CloseRecordset(dao::RecordsetPtr &rs)
         try {
             if (rs->IsOpen())
                 rs->Close();
-        } catch (...) {
+        } catch (const VbError &) {
             // The work with it is over: a recordset that fails to close holds
             // nothing to save, and the reference is dropped all the same.
         }
@@ -91,7 +91,7 @@ void ResetGlobals()
         try {
             if (CurrentDb->IsOpen())
                 CurrentDb->Close();
-        } catch (...) {
+        } catch (const VbError &) {
             // A reset must reach every global; an uncommitted change is rolled
             // back when the connection goes, as a close would do.
         }

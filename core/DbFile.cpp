@@ -114,7 +114,7 @@ void UpgradeDatabase(Database &db)
         } catch (...) {
             try {
                 db.Rollback();
-            } catch (...) {
+            } catch (const VbError &) {
                 // The upgrade's own error is the one to report; the caller
                 // closes the file, which ends the transaction anyway.
             }
@@ -194,7 +194,7 @@ void OpenDatabaseFile(const QString &path)
         if (db) {
             try {
                 db->Close();
-            } catch (...) {
+            } catch (const VbError &) {
                 // The opening's own error is the one to report.
             }
         }
@@ -225,7 +225,7 @@ void DatabaseOwner::close()
         try {
             if (CurrentDb->TableExists(QStringLiteral("Icons")))
                 CurrentDb->DeleteTable(QStringLiteral("Icons"));
-        } catch (...) {
+        } catch (const VbError &) {
         }
         CurrentDb->Close();
     }

@@ -71,7 +71,7 @@ QString GetLangString(int id)
         QVariantList args{id};
         const QVariant text = LangStrings->Invoke(QStringLiteral("GetResourceString"), args);
         return text.toString();
-    } catch (...) {
+    } catch (const VbError &) {
         // The library holds no text of that number, or the object has gone.
         return NotFound(id);
     }
@@ -197,7 +197,7 @@ void LoadLanguages(const QString &appPath)
     }
 }
 
-QString SelectLanguage(const QString &localeId, const QString &defaultLocale)
+QString SelectLanguage(const QString &localeId, const QString &defaultLocale, std::optional<VbError> *failure)
 {
     const QString userLocale = QString::number(Shell::UserDefaultLcid());
     QString chosen;
@@ -208,12 +208,18 @@ QString SelectLanguage(const QString &localeId, const QString &defaultLocale)
         chosen = userLocale;
     if (chosen.isEmpty())
         chosen = defaultLocale;
+    // No library of that language at all: nothing to tell, the texts stay.
+    if (!Languages.Find(chosen))
+        return QString();
     try {
         Com::ObjectPtr object = Com::CreateObject(Languages.Item(chosen)->ExportDllName());
         LangStrings = std::move(object);
         return chosen;
-    } catch (...) {
-        // Not listed, not registered or not loadable: the current texts stay.
+    } catch (const VbError &e) {
+        // Not listed, not registered or not loadable: the current texts stay,
+        // and the caller tells why.
+        if (failure)
+            *failure = e;
         return QString();
     }
 }

@@ -6,11 +6,13 @@
 // "VettaroLang<locale>.so"; each offers the class VettaroLang<locale>.clsResLang
 // whose GetResourceString(number) gives the text of a number.
 #include "platform/com/ComRegistry.h"
+#include "platform/error/VbError.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 
 
 QString GetLangString(int id);
@@ -84,8 +86,10 @@ QString LangFolder(const QString &appPath);
 void LoadLanguages(const QString &appPath);
 // Makes the chosen language's text object LangStrings and returns its locale:
 // the stored locale when listed, else the user's locale when listed, else
-// defaultLocale. Returns "" and keeps LangStrings when that one cannot be created.
-QString SelectLanguage(const QString &localeId, const QString &defaultLocale);
+// defaultLocale. Returns "" and keeps LangStrings when that one cannot be
+// created, with the reason in failure (when given) for the caller to tell.
+QString SelectLanguage(const QString &localeId, const QString &defaultLocale,
+                       std::optional<VbError> *failure = nullptr);
 // The system's locale information: infoType 2 the language's name,
 // 14 the decimal separator; lcid 0x400 (1024) is the user's default locale.
 QString GetLocaleString(int lcid, int infoType);

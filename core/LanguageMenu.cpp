@@ -62,9 +62,12 @@ void LanguageMenu::ChangeLanguage(int index)
     QAction *item = index >= 1 ? Item(index) : nullptr;
     if (!item)
         return;
-    const QString chosen = SelectLanguage(item->data().toString(), QStringLiteral("1033"));
+    std::optional<VbError> failure;
+    const QString chosen = SelectLanguage(item->data().toString(), QStringLiteral("1033"), &failure);
     // A language that cannot be created leaves the current one in place, and
     // the menu and the stored choice keep saying which one that is.
+    if (failure)
+        ShowDataError(*failure);
     if (!chosen.isEmpty()) {
         LangId = chosen;
         SaveSetting(settingsAppName(), QStringLiteral("Settings"), QStringLiteral("Language"), LangId);

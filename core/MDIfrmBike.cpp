@@ -73,20 +73,6 @@ QString PersonalFolder()
     return docs.isEmpty() ? Shell::HomeFolder() : docs;
 }
 
-// A setting read as a Boolean the way the stored "-1"/"0" (or "True") means it.
-bool SettingAsBool(const QString &text, bool fallback)
-{
-    bool ok = false;
-    const double number = text.trimmed().toDouble(&ok);
-    if (ok)
-        return number != 0;
-    if (text.trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (text.trimmed().compare(QStringLiteral("false"), Qt::CaseInsensitive) == 0)
-        return false;
-    return fallback;
-}
-
 // Runs one step of start-up or shutdown; a failing step is skipped.
 template <typename F> void Step(F &&f)
 {
@@ -389,7 +375,10 @@ void MDIfrmBike::StartLanguage()
     Step([&] { LoadLanguages(AppPath); });
     Step([&] {
         const QString stored = GetSetting(AppName, SettingsSection, QStringLiteral("Language"));
-        LangId = SelectLanguage(stored, QStringLiteral("1033"));
+        std::optional<VbError> failure;
+        LangId = SelectLanguage(stored, QStringLiteral("1033"), &failure);
+        if (failure)
+            ShowDataError(*failure);
         SaveSetting(AppName, SettingsSection, QStringLiteral("Language"), LangId);
     });
     Step([&] {

@@ -233,8 +233,9 @@ int ReadRaceXml(const QString &Source, Race &Target, float TimeoutSeconds)
             return RaceXmlResult::TimeOut;
         }
         return ReadRaceXmlDocument(doc, Target);
-    } catch (...) {
-        // Reported by the caller through the result code.
+    } catch (const VbError &) {
+        // Reported by the caller through the result code. Anything else (no
+        // memory left, say) keeps its own reason and goes on to the caller.
         return RaceXmlResult::XmlError;
     }
 }
@@ -242,6 +243,8 @@ int ReadRaceXml(const QString &Source, Race &Target, float TimeoutSeconds)
 int ReadRaceXmlDocument(const xml::XmlDocument &doc, Race &Target)
 {
     try {
+        if (doc.parseError().errorCode == xml::ParseErrorCode::TooLarge)
+            return RaceXmlResult::TooLarge;
         if (doc.parseError().errorCode != 0)
             return RaceXmlResult::Invalid;
 
@@ -274,7 +277,7 @@ int ReadRaceXmlDocument(const xml::XmlDocument &doc, Race &Target)
         }
         Target.Samples(samples);
         return RaceXmlResult::Ok;
-    } catch (...) {
+    } catch (const VbError &) {
         // A bad number or sample: reported by the caller through the result code.
         return RaceXmlResult::XmlError;
     }

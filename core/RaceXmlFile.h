@@ -22,6 +22,8 @@ constexpr int TimeOut = 4;          // not complete within the time-out
 constexpr int XmlError = 5;         // no race element, a sample of fewer than two children, a bad number
 constexpr int DatabaseError = 6;    // the database refused a statement (nothing of that race kept)
 constexpr int AlreadyPresent = 7;   // a race of that name exists; the user has been told
+constexpr int TooLarge = 8;         // larger than the XML document cap; refused before being read
+constexpr int Reported = 9;         // another failure, whose reason the user has been told
 }
 
 // The races file of the route (Kind "tour") or climb (Kind "climb") named Id

@@ -49,14 +49,14 @@ bool ThenClose(const dao::RecordsetPtr &Rs, Test test)
     bool found = false;
     try {
         found = test();
-    } catch (...) {
+    } catch (const VbError &) {
         // Callers take a recordset that cannot be read as one without the value.
         found = false;
     }
     try {
         if (Rs && Rs->IsOpen())
             Rs->Close();
-    } catch (...) {
+    } catch (const VbError &) {
         // The answer is known; a failed close changes nothing of it.
     }
     return found;

@@ -11,6 +11,7 @@
 #include "platform/shell/Shell.h"
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/Prompt.h"
+#include "platform/xml/XmlDocument.h"
 
 #include <QFileInfo>
 
@@ -86,11 +87,18 @@ int ImportRaceXml(const QString &Source, QString &RaceName, double TimeoutSecond
             return code;
         races.Append(race, QString());
         return SaveRacesToDb(races);
-    } catch (...) {
-        // The reader and the store report their own failures; anything else
-        // is a failed import, which the caller reports through the code.
-        return RaceXmlResult::NoConnection;
+    } catch (const VbError &e) {
+        // The reader and the store report their own failures through the
+        // code; an error they raise is told with its own reason.
+        NormalPointer pointer;
+        ShowDataError(e);
+        return RaceXmlResult::Reported;
     }
+}
+
+QString RaceXmlTooLargeText()
+{
+    return FormatLangString(GetLangString(170), {QString::number(xml::MaxDocumentBytes / (1024 * 1024))});
 }
 
 void RunXmlImport()
@@ -118,6 +126,8 @@ void RunXmlImport()
             MsgBox(FormatLangString(GetLangString(527), {name}), Vb::Information);
         else if (code >= RaceXmlResult::NoConnection && code <= RaceXmlResult::DatabaseError)
             MsgBox(GetLangString(527 + code), Vb::Exclamation);
-        // AlreadyPresent: SaveRacesToDb has told the user already.
+        else if (code == RaceXmlResult::TooLarge)
+            MsgBox(RaceXmlTooLargeText(), Vb::Exclamation);
+        // AlreadyPresent, Reported: the user has been told already.
     });
 }

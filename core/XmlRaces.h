@@ -17,7 +17,11 @@ void WriteXmlProfile(const QString &Id, const QString &Kind);
 // Reads Source, waiting at most TimeoutSeconds for a web address to load, and
 // stores the race read. RaceName receives the race's name whatever the result.
 // Returns a RaceXmlResult code.
+// An error raised on the way is shown (ShowDataError) and gives Reported.
 int ImportRaceXml(const QString &Source, QString &RaceName, double TimeoutSeconds = 30.0);
+
+// The refusal of a races file larger than the cap, in the user's language.
+QString RaceXmlTooLargeText();
 
 // Stores each race of Races, in order, as a new record with its samples, each
 // race in one transaction of CurrentDb. A race whose name is present already

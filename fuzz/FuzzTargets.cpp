@@ -1,6 +1,13 @@
 #include "fuzz/FuzzTargets.h"
 
 #include "athletes/logic/StatesFile.h"
+#include "core/DataGlobals.h"
+#include "core/DbFile.h"
+#include "core/RecentFiles.h"
+#include "profile/DrawingWindow.h"
+#include "profile/ProfileOptions.h"
+#include "tools/logic/ImportEngine.h"
+#include "tools/logic/TextImport.h"
 #include "core/Race.h"
 #include "core/Validators.h"
 #include "core/XmlRaces.h"
@@ -52,6 +59,35 @@ bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// The bytes as a file of the work folder; an empty path when it cannot be written.
+QString InputFile(const QString &name, const uint8_t *data, size_t size)
+{
+    const QString path = QDir(WorkDir()).filePath(name);
+    QFile::remove(path);
+    return WriteFile(path, Bytes(data, size)) ? path : QString();
+}
+
+// A database of the program's tables, made once from the schema script and
+// opened for the whole process; the targets that write into it empty what
+// they wrote after each input.
+const dao::DatabasePtr &ProgramDatabase()
+{
+    static const dao::DatabasePtr db = [] {
+        const QString path = QDir(WorkDir()).filePath(QStringLiteral("program.dat"));
+        QFile::remove(path);
+        QFile script(QStringLiteral(VETTARO_SCHEMA_SCRIPT));
+        if (!script.open(QIODevice::ReadOnly))
+            qFatal("cannot read %s", VETTARO_SCHEMA_SCRIPT);
+        auto created = dao::CreateDatabase(path, dao::DefaultConnect());
+        created->BeginTrans();
+        created->ExecuteScript(QString::fromUtf8(script.readAll()));
+        created->CommitTrans();
+        UpgradeDatabase(*created);
+        return created;
+    }();
+    return db;
 }
 
 // Runs a translated statement on a scratch connection holding the Jet
@@ -302,12 +338,125 @@ int StatesFile(const uint8_t *data, size_t size)
     return 0;
 }
 
+int DatabaseUpgrade(const uint8_t *data, size_t size)
+{
+    const QString path = InputFile(QStringLiteral("upgrade.dat"), data, size);
+    if (path.isEmpty())
+        return 0;
+    try {
+        DatabaseOwner::instance().open(path);
+        for (const QString &table : {QStringLiteral("States"), QStringLiteral("Icons")}) {
+            dao::RecordsetPtr rs = CurrentDb->OpenRecordset(table, dao::dbOpenSnapshot);
+            for (int row = 0; row < 16 && !rs->AtEOF(); ++row)
+                rs->MoveNext();
+            rs->Close();
+        }
+        DatabaseOwner::instance().close();
+    } catch (const VbError &) {
+    }
+    ResetGlobals();
+    return 0;
+}
+
+int DatabaseImport(const uint8_t *data, size_t size)
+{
+    dao::Database &destination = *ProgramDatabase();
+    const QString path = InputFile(QStringLiteral("source.dat"), data, size);
+    if (path.isEmpty())
+        return 0;
+    try {
+        dao::DatabasePtr source = dao::OpenDatabase(path, false, true, dao::DefaultConnect());
+        ImportEngine::Callbacks callbacks;
+        int questions = 0;
+        // Replace the first few cards asked about, keep the others.
+        callbacks.confirm = [&questions](const QString &) { return ++questions <= 3; };
+        const auto criterion = ImportEngine::Criterion(size ? data[size - 1] % 3 : 0);
+        ImportEngine::CopyRaces(*source, destination, true, true, criterion, callbacks);
+        source->Close();
+    } catch (const VbError &) {
+    }
+    destination.Execute(QStringLiteral("DELETE FROM [Dati Salite]"));
+    destination.Execute(QStringLiteral("DELETE FROM [Dati Percorsi]"));
+    return 0;
+}
+
+int StatesImport(const uint8_t *data, size_t size)
+{
+    const dao::DatabasePtr &db = ProgramDatabase();
+    // The table holds a few names already, as a user's would.
+    db->Execute(QStringLiteral("DELETE FROM States"));
+    db->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('Italia'), ('España'), ('Österreich')"));
+    const ::StatesFile::ImportResult result = ::StatesFile::Import(db, ::StatesFile::Parse(Bytes(data, size)));
+    (void)result.description.size();
+    db->Execute(QStringLiteral("DELETE FROM States"));
+    return 0;
+}
+
+int TextProfileFile(const uint8_t *data, size_t size)
+{
+    TextImport::HasProfileSignature(Bytes(data, size));
+    const QString path = InputFile(QStringLiteral("profile.txt"), data, size);
+    if (path.isEmpty())
+        return 0;
+    try {
+        if (const auto rec = TextImport::ReadProfileFile(path))
+            (void)rec->samples.size();
+    } catch (const VbError &) {
+    }
+    return 0;
+}
+
+int SettingsValues(const uint8_t *data, size_t size)
+{
+    const QString app = QStringLiteral("VtValues");
+    const QString file = SettingsFilePath(app);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    if (!WriteFile(file, Bytes(data, size)))
+        return 0;
+
+    // Every value of the file as a flag and as a stored number (widths, places).
+    IniDocument doc;
+    doc.setText(IniDocument::Decode(Bytes(data, size)));
+    int values = 0;
+    for (const QString &line : doc.text().split(QLatin1Char('\n'))) {
+        QString section;
+        if (!IniDocument::ParseSectionLine(line, &section))
+            continue;
+        for (const QString &key : GetSettingKeys(app, section)) {
+            if (++values > 64)
+                break;
+            const QString value = GetSetting(app, section, key);
+            SettingAsBool(value, true);
+            if (const auto width = CardNumbers::ReadSettingNumber(value))
+                (void)(*width > 0 && *width <= 32767 ? int(*width / DrawingWindow::TwipsPerPixel) : 0);
+        }
+    }
+
+    RecentFileList recent(app);
+    recent.MruList();
+    for (const QString &path : recent.Paths())
+        (void)path.size();
+    recent.Add(QStringLiteral("/tmp/fuzz.dat"));
+
+    ProfileSettings::WindowPlacement place;
+    ProfileSettings::LoadPlacement(app, place);
+    const QSize stored = DrawingWindow::StoredSize(place);
+    (void)(stored.width() + place.left / DrawingWindow::TwipsPerPixel + place.top / DrawingWindow::TwipsPerPixel);
+
+    ProfileOptions options;
+    int32_t backColour = 0;
+    ProfileSettings::Load(app, options, backColour);
+    return 0;
+}
+
 const std::vector<Target> &Targets()
 {
     static const std::vector<Target> targets = {
         {"jetsql", JetSql},       {"xml_races", XmlRaces}, {"text_profile", TextProfile},
         {"settings", Settings},   {"field_text", FieldText}, {"database", Database},
         {"hrm", HrmFile},         {"tour_file", TourFile}, {"states_file", StatesFile},
+        {"db_upgrade", DatabaseUpgrade}, {"db_import", DatabaseImport}, {"states_import", StatesImport},
+        {"text_profile_file", TextProfileFile}, {"settings_values", SettingsValues},
     };
     return targets;
 }

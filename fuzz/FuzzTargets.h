@@ -32,6 +32,20 @@ int HrmFile(const uint8_t *data, size_t size);
 int TourFile(const uint8_t *data, size_t size);
 // The states list's import file reader (names separated by commas and line ends).
 int StatesFile(const uint8_t *data, size_t size);
+// Arbitrary bytes opened as the program opens a database: checked, upgraded
+// to the current tables, its icon table rebuilt, then closed.
+int DatabaseUpgrade(const uint8_t *data, size_t size);
+// Arbitrary bytes as the source database of the database import, copied into
+// a database of the program's own tables.
+int DatabaseImport(const uint8_t *data, size_t size);
+// The states of an import file added to the table States.
+int StatesImport(const uint8_t *data, size_t size);
+// The text profile import's reading of a file: the signature scan, then the
+// profile reader when the signature is there.
+int TextProfileFile(const uint8_t *data, size_t size);
+// A settings file read by the consumers of its values: the recent files,
+// the profile window's place and options, toolbar flags and column widths.
+int SettingsValues(const uint8_t *data, size_t size);
 
 struct Target {
     const char *name;   // also the corpus folder tests/data/fuzz/<name>

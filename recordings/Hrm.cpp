@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -225,7 +226,13 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
     m_Fields_Count = int16_t(fields);
 
     auto samples = std::make_shared<ColSample>();
-    samples->Reserve(int(end - first));
+    // One sample a line: the lines are counted, as a byte count would ask
+    // for many times the room the samples take.
+    {
+        const qsizetype lf = std::count(d + first, d + end, '\n');
+        const qsizetype cr = std::count(d + first, d + end, '\r');
+        samples->Reserve(int(std::min<qsizetype>(std::max(lf, cr) + 1, INT_MAX)));
+    }
     int64_t seconds = -int64_t(m_Interval);
     float distance = 0;
     qsizetype lineNo = firstLine - 1;

@@ -1,8 +1,8 @@
 #include "recordings/ReadFailure.h"
 
-#include <QFile>
 
 #include "core/LangClient.h"
+#include "platform/shell/ReadLimits.h"
 
 QString ReadFailure::Text() const
 {
@@ -33,11 +33,14 @@ QString QuoteForReason(const QString &raw)
 
 bool ReadRecordingFile(const QString &path, QByteArray &contents, ReadFailure &failure)
 {
-    QFile f(path);
-    if (!path.isEmpty() && f.open(QIODevice::ReadOnly)) {
-        contents = f.readAll();
-        if (f.error() == QFileDevice::NoError)
-            return true;
+    switch (readlimits::ReadWholeFile(path, readlimits::MaxRecordingBytes, contents)) {
+    case readlimits::ReadResult::Ok:
+        return true;
+    case readlimits::ReadResult::TooLarge:
+        failure = {RecordingText::TooLarge, {readlimits::Megabytes(readlimits::MaxRecordingBytes)}};
+        return false;
+    case readlimits::ReadResult::CannotOpen:
+        break;
     }
     failure = {RecordingText::CannotOpen, {}};
     return false;

@@ -20,6 +20,7 @@ constexpr int HeaderCut = 15532;        // "The file ends in its header, at line
 constexpr int RecordsCut = 15533;       // "The file ends after %1 of %2 records."
 constexpr int RecordOutOfRange = 15534; // "Record %1: %2 is out of range."
 constexpr int KeyOutOfRange = 15535;    // "%1=%2 is out of range."
+constexpr int TooLarge = 170;           // "The file is larger than %1 MB: it is not read."
 }
 
 struct ReadFailure {
@@ -35,8 +36,8 @@ struct ReadFailure {
 // long texts cut.
 QString QuoteForReason(const QString &raw);
 
-// The whole of a recording file, or CannotOpen in failure when it cannot be
-// opened or read.
+// The whole of a recording file, or in failure CannotOpen when it cannot be
+// opened or read, TooLarge (before reading) when it passes the size cap.
 bool ReadRecordingFile(const QString &path, QByteArray &contents, ReadFailure &failure);
 
 // Parses into a copy of the reader, so a failure leaves the reader as it was

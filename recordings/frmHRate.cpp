@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
@@ -361,6 +362,9 @@ bool frmHRate::OpenRecording(const QString &path, int filterIndex)
     {
         BusyCursor busy;
         setStatusText(GetLangString(asHrm ? 15521 : 15522));
+        // "Ready." again however the reading ends, an error that reaches the
+        // safety net included.
+        const auto ready = qScopeGuard([this] { setStatusText(GetLangString(15523)); });
         try {
             if (asHrm) {
                 // The reader replaces the one shown only once it has read the file.
@@ -389,7 +393,6 @@ bool frmHRate::OpenRecording(const QString &path, int filterIndex)
             m_cmdImport->setEnabled(true);
             m_cmdExcel->setEnabled(true);
         }
-        setStatusText(GetLangString(15523));
     }
     if (failure.failed())
         MsgBox(FormatLangString(GetLangString(kReadFailed), {QFileInfo(path).fileName(), failure.Text()}),

@@ -159,7 +159,12 @@ std::optional<qint64> ReadSettingNumber(const QString &text)
         d = QLocale::c().toDouble(v, &ok);
     if (!ok || !std::isfinite(d))
         return std::nullopt;
-    return static_cast<qint64>(RoundHalfEven(d));
+    // A number past the 64-bit range ("1e300") is no setting the program
+    // wrote: converting it would be undefined.
+    const double whole = RoundHalfEven(d);
+    if (!(whole >= -9223372036854775808.0 && whole < 9223372036854775808.0))
+        return std::nullopt;
+    return static_cast<qint64>(whole);
 }
 
 } // namespace CardNumbers

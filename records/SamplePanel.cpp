@@ -55,21 +55,6 @@ public:
     }
 };
 
-// A stored width as a whole number (halves to the even neighbour), or -1.
-qint64 StoredWidth(const QString &text)
-{
-    const QString v = text.trimmed();
-    if (v.isEmpty())
-        return -1;
-    bool ok = false;
-    double d = QLocale().toDouble(v, &ok);
-    if (!ok)
-        d = QLocale::c().toDouble(v, &ok);
-    if (!ok || !std::isfinite(d))
-        return -1;
-    return static_cast<qint64>(CardNumbers::RoundHalfEven(d));
-}
-
 }
 
 SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), m_setup(setup)
@@ -250,7 +235,9 @@ void SamplePanel::setColumnCaption(int column, const QString &caption) { m_model
 void SamplePanel::restoreWidths(const QString &section)
 {
     for (int i = 0; i < m_model->columnCount(); ++i) {
-        const qint64 v = StoredWidth(GetSetting(AppName, section, m_model->columns().at(i).caption, QString()));
+        const qint64 v =
+            CardNumbers::ReadSettingNumber(GetSetting(AppName, section, m_model->columns().at(i).caption, QString()))
+                .value_or(-1);
         if (v > 0 && v <= 32767)
             m_grid->setColumnWidth(i, int(v / TwipsPerPixel));
     }

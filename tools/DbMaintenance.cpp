@@ -40,12 +40,20 @@ void RemoveQuietly(const QString &path)
         QFile::remove(path);
 }
 
-MaintenanceResult Failed(const VbError &e)
+// The work is done on hidden copies beside the file; the user knows only the
+// file, so a reason that names a copy names the file instead.
+MaintenanceResult Failed(const VbError &e, const QString &path, const QStringList &copies)
 {
     MaintenanceResult r;
     r.status = MaintenanceResult::Error;
     r.number = e.Number();
     r.description = e.Description();
+    for (const QString &copy : copies) {
+        if (copy.isEmpty())
+            continue;
+        r.description.replace(copy, path);
+        r.description.replace(QFileInfo(copy).fileName(), QFileInfo(path).fileName());
+    }
     return r;
 }
 
@@ -112,9 +120,10 @@ MaintenanceResult compactFile(const QString &path, const QString &connect)
         r.leftoversRemoved = removed;
         return r;
     } catch (const VbError &e) {
+        const QStringList copies{temp, newBackup};
         RemoveQuietly(temp);
         RemoveQuietly(newBackup);
-        MaintenanceResult r = Failed(e);
+        MaintenanceResult r = Failed(e, path, copies);
         if (e.Number() == dao::JetErr::NotValidPassword)
             r.status = MaintenanceResult::WrongPassword;
         r.leftoversRemoved = removed;
@@ -150,8 +159,9 @@ MaintenanceResult repairFile(const QString &path)
         held->Close();
         return r;
     } catch (const VbError &e) {
+        const QStringList copies{temp};
         RemoveQuietly(temp);
-        MaintenanceResult r = Failed(e);
+        MaintenanceResult r = Failed(e, path, copies);
         r.leftoversRemoved = removed;
         return r;
     }
@@ -200,9 +210,10 @@ MaintenanceResult convertFile(const QString &path)
         r.leftoversRemoved = removed;
         return r;
     } catch (const VbError &e) {
+        const QStringList copies{temp, newBackup};
         RemoveQuietly(temp);
         RemoveQuietly(newBackup);
-        MaintenanceResult r = Failed(e);
+        MaintenanceResult r = Failed(e, path, copies);
         r.leftoversRemoved = removed;
         return r;
     }

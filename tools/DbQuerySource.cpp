@@ -53,7 +53,7 @@ private:
         // a cursor that fails to close has nothing more to report.
         try {
             m_cursor->close();
-        } catch (...) {
+        } catch (const VbError &) {
         }
         m_cursor.reset();
     }

@@ -319,7 +319,9 @@ void frmBrowser::webImport()
     if (!self)
         return;
     m_importing = false;
-    if (const auto message = ImportMessageFor(code)) {
+    if (code == RaceXmlResult::TooLarge)
+        MsgBox(RaceXmlTooLargeText(), Vb::Exclamation);
+    else if (const auto message = ImportMessageFor(code)) {
         const QString text = GetLangString(message->textId);
         MsgBox(message->withName ? FormatLangString(text, {name}) : text, message->style);
     }

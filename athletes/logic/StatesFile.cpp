@@ -1,5 +1,6 @@
 #include "athletes/logic/StatesFile.h"
 
+#include "platform/shell/ReadLimits.h"
 #include "platform/error/VbError.h"
 
 #include <QStringDecoder>
@@ -113,7 +114,8 @@ ImportResult Import(const dao::DatabasePtr &db, const QStringList &names)
         result = ImportResult{};
         result.ok = false;
         result.error = e.Number();
-        result.description = current.isEmpty() ? e.Description() : e.Description() + QStringLiteral(" \"") + current + QLatin1Char('"');
+        // The name refused, cut to a length a message box shows at once.
+        result.description = readlimits::WithQuotedName(e.Description(), current);
     }
     return result;
 }

@@ -780,7 +780,7 @@ Database::~Database()
 {
     // Nothing may leave a destructor; what Close could not end is rolled
     // back by SQLite when the connection goes.
-    try { Close(); } catch (...) {}
+    try { Close(); } catch (const VbError &) {}
 }
 
 DatabasePtr OpenDatabase(const QString &path, bool exclusive, bool readOnly, const QString &connect)

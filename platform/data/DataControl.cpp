@@ -141,7 +141,7 @@ void DataControl::detach()
         // take the listener back has nothing to tell the user.
         try {
             m_rs->RemoveMoveListener(m_listener);
-        } catch (...) {
+        } catch (const VbError &) {
         }
     }
     m_listener = -1;

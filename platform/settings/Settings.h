@@ -17,6 +17,9 @@ bool SaveSetting(const QString &appName, const QString &section, const QString &
 bool DeleteSetting(const QString &appName, const QString &section, const QString &key = QString());
 // Keys of a section in stored order (empty when the section is absent).
 QStringList GetSettingKeys(const QString &appName, const QString &section);
+// A stored value read as a Boolean the way "-1"/"0" (any number) or
+// "True"/"False" mean it; fallback for anything else.
+bool SettingAsBool(const QString &text, bool fallback);
 // Path of the INI file that holds an application's settings.
 QString SettingsFilePath(const QString &appName);
 

@@ -5,8 +5,10 @@
 #include "athletes/frmStates.h"
 #include "athletes/logic/StatesFile.h"
 #include "platform/data/RecordsetModel.h"
+#include "platform/shell/ReadLimits.h"
 #include "platform/ui/Prompt.h"
 
+#include <QFile>
 #include <QTableView>
 
 namespace {
@@ -100,13 +102,30 @@ TEST_F(StatesTest, ImportAddsNewNamesOnceAndShowsThem)
 TEST_F(StatesTest, FailedImportAddsNothingAndNamesTheCulprit)
 {
     Open();
-    const QByteArray tooLong(251, 'z');
+    // The name is quoted cut to a readable length: a name of megabytes once
+    // froze the window while the message box laid it out.
+    const QByteArray tooLong = "Repubblica " + QByteArray(1 << 20, 'z');
     m_prompts->files = {WriteFile("Spain,France," + tooLong + ",Chad")};
     m_window->mnuStates_Click();
     EXPECT_EQ(States(), QStringList{"Italy"});
     ASSERT_EQ(m_prompts->messages().size(), 1);
-    EXPECT_TRUE(m_prompts->messages()[0].startsWith(QStringLiteral("Error ")));
-    EXPECT_TRUE(m_prompts->messages()[0].contains(QString::fromLatin1(tooLong)));
+    const QString message = m_prompts->messages()[0];
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Error ")));
+    EXPECT_TRUE(message.endsWith(QLatin1Char('"') + QString::fromLatin1(tooLong.left(60)) + QChar(0x2026) + QLatin1Char('"')))
+        << message.right(80).toStdString();
+}
+
+TEST_F(StatesTest, AFileOverTheCapIsRefusedBeforeItIsRead)
+{
+    Open();
+    const QString path = WriteFile("Spain,France");
+    // A sparse file: its size is past the cap, with no bytes on the disk.
+    ASSERT_TRUE(QFile(path).resize(readlimits::MaxStatesFileBytes + 1));
+    m_prompts->files = {path};
+    m_window->mnuStates_Click();
+    EXPECT_EQ(States(), QStringList{"Italy"});
+    EXPECT_EQ(m_prompts->messages(),
+              QStringList{QStringLiteral("states.txt\n") + FormatLangString(GetLangString(170), {QStringLiteral("64")})});
 }
 
 TEST_F(StatesTest, CancelLeavesTableAndFolder)

@@ -175,3 +175,29 @@ TEST_F(LangClientTest, MenuListsLanguagesAfterAHiddenSeparatorAndChecksTheCurren
     EXPECT_TRUE(langMenu.Item(2)->isChecked());
     EXPECT_EQ(menu.actions().first()->objectName(), "mnuAddLang");
 }
+
+// A language whose library cannot be loaded is told with the reason; the
+// current language and the stored choice stay.
+TEST_F(LangClientTest, ALanguageThatCannotBeLoadedIsTold)
+{
+    QTemporaryDir app;
+    ASSERT_TRUE(QDir(app.path()).mkpath("Lang"));
+    Touch(app.path() + "/Lang/VettaroLang1040.so");
+    LoadLanguages(app.path());
+    LangId = "1033";
+
+    QMenu menu;
+    LanguageMenu langMenu(&menu, nullptr);
+    langMenu.Build();
+    ASSERT_EQ(langMenu.ItemCount(), 2);
+    auto &script = TestSupport::Script();
+    langMenu.ChangeLanguage(1);
+    ASSERT_EQ(script.messages().size(), 1);
+    EXPECT_TRUE(script.messages().front().startsWith("Error ")) << script.messages().front().toStdString();
+    EXPECT_EQ(LangId, "1033");
+
+    std::optional<VbError> failure;
+    EXPECT_EQ(SelectLanguage("1040", "1033", &failure), "");
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_NE(failure->Number(), 0);
+}

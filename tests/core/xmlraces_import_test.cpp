@@ -5,6 +5,10 @@
 #include "core/XmlRaces.h"
 #include "platform/settings/Settings.h"
 
+#include <functional>
+#include <new>
+#include <utility>
+
 namespace {
 
 RacePtr MakeRace(const QString &name, int type, std::vector<std::pair<float, int16_t>> points)
@@ -122,4 +126,59 @@ TEST_F(SaveRaces, ImportCommandReportsEachOutcome)
     EXPECT_EQ(script.shown.back().kind, "open");   // the cancel: nothing after it
     EXPECT_EQ(script.shown.back().request.initDir, outDir());
     EXPECT_EQ(GetSetting(AppName, "MDIfrmBike", "XmlDir"), outDir());
+}
+
+namespace {
+
+// Answers like the scripted provider, but the first message box raises the
+// error given instead, as a failure deep in the import would.
+class FailingOnceProvider : public ScriptedPromptProvider {
+public:
+    std::function<void()> raise;
+    int messageBox(const QString &text, int style, const QString &title) override
+    {
+        if (auto r = std::exchange(raise, nullptr))
+            r();
+        return ScriptedPromptProvider::messageBox(text, style, title);
+    }
+};
+
+} // namespace
+
+// An error on the way is never told as a missing internet connection: one the
+// program raises is shown with its own reason, anything else goes on to the
+// application's safety net.
+TEST_F(SaveRaces, AnErrorDuringALocalImportKeepsItsReason)
+{
+    WriteAll(outFile("race.xml"), kImportFile);
+    QString name;
+    ASSERT_EQ(ImportRaceXml(outFile("race.xml"), name), RaceXmlResult::Ok);
+
+    auto provider = std::make_shared<FailingOnceProvider>();
+    SetPromptProvider(provider);
+    // The second import asks about the name already there, and that fails.
+    provider->raise = [] { throw VbError(5, QStringLiteral("The question could not be asked")); };
+    EXPECT_EQ(ImportRaceXml(outFile("race.xml"), name), RaceXmlResult::Reported);
+    EXPECT_EQ(provider->messages(), QStringList{QStringLiteral("Error 5: The question could not be asked")});
+
+    provider->raise = [] { throw std::bad_alloc(); };
+    EXPECT_THROW(ImportRaceXml(outFile("race.xml"), name), std::bad_alloc);
+    TestSupport::ResetScript();
+}
+
+// A file past the cap of a races file is refused before it is read, and the
+// user is told it is too large (not that it is not a valid document).
+TEST_F(SaveRaces, AFileOverTheCapIsToldTooLarge)
+{
+    const QString huge = outFile("huge.xml");
+    WriteAll(huge, kImportFile);
+    ASSERT_TRUE(QFile(huge).resize(xml::MaxDocumentBytes + 1));   // sparse: no bytes on the disk
+    Race race;
+    EXPECT_EQ(ReadRaceXml(huge, race, 5), RaceXmlResult::TooLarge);
+
+    auto &script = TestSupport::Script();
+    script.files = {huge};
+    RunXmlImport();
+    EXPECT_EQ(script.messages(), QStringList{FormatLangString(GetLangString(170), {QStringLiteral("96")})});
+    EXPECT_EQ(countOf("[Dati Salite]", "Mortirolo"), 0);
 }

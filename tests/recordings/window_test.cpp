@@ -9,6 +9,7 @@
 #include "platform/settings/Settings.h"
 #include "recordings/RecordingTableModel.h"
 #include "recordings/RegisterWindows.h"
+#include "platform/shell/ReadLimits.h"
 #include "recordings/frmHRate.h"
 #include "recordings_logic/recordings_support.h"
 
@@ -253,6 +254,22 @@ TEST_F(RecordingWindow, AFailedReadKeepsThePreviousRecording)
     EXPECT_EQ(Grid()->model()->rowCount(), 294);
     EXPECT_EQ(w.HrmData()->Samples()->Count(), 294);
     EXPECT_TRUE(Ctl<QPushButton>("cmdImport")->isEnabled());
+}
+
+// A file past the size cap is refused before it is read, the reason told,
+// and the status bar says "Ready." again.
+TEST_F(RecordingWindow, AFileOverTheCapIsRefused)
+{
+    frmHRate &w = Open();
+    const QString huge = Write(QStringLiteral("huge.hrm"), HrmText("106", "10000000", 5, {"120\t250"}));
+    ASSERT_TRUE(QFile(huge).resize(readlimits::MaxRecordingBytes + 1));   // sparse: no bytes on the disk
+    EXPECT_FALSE(w.OpenRecording(huge, 1));
+    EXPECT_EQ(TestSupport::Script().messages(),
+              QStringList{FormatLangString(GetLangString(15536),
+                                           {QStringLiteral("huge.hrm"),
+                                            FormatLangString(GetLangString(170), {QStringLiteral("64")})})});
+    EXPECT_EQ(Ctl<QLabel>("txt")->text(), GetLangString(15523));
+    EXPECT_FALSE(Ctl<QPushButton>("cmdImport")->isEnabled());
 }
 
 // The extension chooses the reader; the filter only for other names.

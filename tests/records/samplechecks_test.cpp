@@ -1,5 +1,9 @@
+#include "records/CardNumbers.h"
 #include "records/SampleChecks.h"
 #include "TestSupport.h"
+
+#include <limits>
+#include <optional>
 
 using namespace SampleChecks;
 
@@ -91,4 +95,25 @@ TEST(SampleChecks, GridKeys)
     EXPECT_EQ(IconKeyDown(IconColumn, 45), KeyAction::None);
     EXPECT_EQ(IconKeyPress(IconColumn, 13), KeyAction::PickIcon);
     EXPECT_EQ(IconKeyPress(DistanceColumn, 13), KeyAction::None);
+}
+
+// Stored widths and choices read back: locale form first, then the C form,
+// halves to the even neighbour; what is no number, or none a 64-bit whole
+// number can hold, reads as nothing.
+TEST(SettingNumbers, ReadBack)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    const struct {
+        const char *text;
+        std::optional<qint64> value;
+    } cases[] = {
+        {"1200", 1200}, {" 850,5 ", 850}, {"3,5", 4}, {"-3", -3}, {"", std::nullopt},
+        {"abc", std::nullopt}, {"nan", std::nullopt}, {"inf", std::nullopt},
+        {"1e300", std::nullopt}, {"-1e19", std::nullopt}, {"9.3e18", std::nullopt},
+        {"-9223372036854775808", std::numeric_limits<qint64>::min()},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CardNumbers::ReadSettingNumber(QString::fromLatin1(c.text)), c.value) << c.text;
+    QLocale::setDefault(saved);
 }

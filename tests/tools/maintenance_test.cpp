@@ -365,6 +365,8 @@ TEST_F(MaintenanceTest, CompactionAndRepairRefuseBadFilesAndTheOpenDatabase)
             }
             ASSERT_EQ(Script().shown.size(), 1u);
             EXPECT_TRUE(Script().shown[0].text.startsWith(QLatin1String(c.errorNumber))) << Script().shown[0].text.toStdString();
+            // The work is done on hidden copies; the reason names the user's file.
+            EXPECT_FALSE(Script().shown[0].text.contains(QLatin1String(".tmp"))) << Script().shown[0].text.toStdString();
             EXPECT_EQ(Script().shown[0].style, Vb::Exclamation);
             if (c.path != open)
                 EXPECT_EQ(Bytes(c.path), before);

@@ -293,3 +293,22 @@ TEST_F(ImportEngineTest, OlderSourceAndLongCards)
     EXPECT_EQ(longHeights.last(), 39999 % 3000);
     EXPECT_EQ(dump(*src), sourceBefore);
 }
+
+// A card the destination cannot hold (a name past its field size, from a
+// source that did not check it) stops the run, and the reason names the
+// card, cut to a length a message box shows at once; nothing is kept.
+TEST_F(ImportEngineTest, AFailureNamesTheCard)
+{
+    const QString name = QStringLiteral("Passo ") + QString(400, QLatin1Char('x'));
+    addCard(*src, true, QStringLiteral("Fine"), QStringLiteral("r"), 1);
+    src->ExecuteScript(QStringLiteral("PRAGMA ignore_check_constraints = ON;"
+                                      "INSERT INTO [Dati Salite] (IDPercorso, Lunghezza) VALUES ('%1', 3);"
+                                      "PRAGMA ignore_check_constraints = OFF;")
+                           .arg(name));
+    const QString before = dump(*dst);
+    const Result r = CopyRaces(*src, *dst, true, true, Criterion::NoOverwrite, {});
+    ASSERT_EQ(r.status, Result::Failed);
+    EXPECT_TRUE(r.errorText.endsWith(QStringLiteral(" \"") + name.left(60) + QChar(0x2026) + QLatin1Char('"')))
+        << r.errorText.toStdString();
+    EXPECT_EQ(dump(*dst), before);
+}

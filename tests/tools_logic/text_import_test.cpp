@@ -1,6 +1,8 @@
 // Importing text profile files: which files count, what lands in the cards and
 // samples, the overwrite choice, and a broken file or an abort keeping nothing.
 #include "destination_fixture.h"
+#include "core/LangClient.h"
+#include "platform/shell/ReadLimits.h"
 #include "tools/logic/TextImport.h"
 
 #include <QFile>
@@ -139,6 +141,44 @@ TEST_F(TextImportTest, LongValuesAreKeptWholeOrRefused)
     EXPECT_EQ(r.status, TextImport::Result::Failed);
     EXPECT_EQ(r.failedFile, tooLong);
     EXPECT_FALSE(value("SELECT COUNT(*) FROM [Dati Percorsi] WHERE IDPercorso = ?", QString::fromLatin1(name300)).toInt());
+}
+
+// A file past the size cap is refused before it is read (a sparse file: its
+// size is there, its bytes are not), and the run keeps nothing.
+TEST_F(TextImportTest, AFileOverTheCapIsRefused)
+{
+    const QString good = file("g.txt", profile("Vettaro-V4", "Dati Salite", "Good", "0,1,\"\",\"\"\r\n", "1"));
+    const QString huge = file("huge.txt", profile("Vettaro-V4", "Dati Salite", "Huge", "0,1,\"\",\"\"\r\n", "1"));
+    ASSERT_TRUE(QFile(huge).resize(readlimits::MaxTextProfileBytes + 1));
+    const TextImport::Result r = TextImport::Import(*db, {good, huge}, true, TextImport::ReadProfileFile, {});
+    EXPECT_EQ(r.status, TextImport::Result::Failed);
+    EXPECT_EQ(r.failedFile, huge);
+    EXPECT_EQ(r.errorNumber, VbErr::OutOfMemory);
+    EXPECT_EQ(r.errorText, FormatLangString(GetLangString(170), {QStringLiteral("64")}));
+    EXPECT_FALSE(value("SELECT COUNT(*) FROM [Dati Salite] WHERE IDPercorso = ?", "Good").toInt());
+}
+
+// The signature is looked for in [Prog] Name, sections and keys in any case,
+// the first Name of the section deciding; any line end.
+TEST(TextProfileSignature, Cases)
+{
+    const struct {
+        QByteArray bytes;
+        bool found;
+    } cases[] = {
+        {"[Prog]\r\nName=Vettaro-V4\r\n", true},
+        {"0,1\n[ prog ]\n name = VETTARO \n", true},
+        {"[PROG]\rNAME=vettaro-v4\r", true},
+        {"[Prog]\nName=Other\nName=Vettaro\n", false},
+        {"[Tab]\nName=Vettaro\n", false},
+        {"[Prog]\nVersion=4\n[Tab]\nName=Vettaro\n", false},
+        {"[Prog]\nName=Vettaro-V5\n", false},
+        {"[Prog]\nName=Vettaro", true},
+        {"", false},
+        {"[Prog", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(TextImport::HasProfileSignature(c.bytes), c.found) << c.bytes.toStdString();
 }
 
 TEST_F(TextImportTest, BrokenFileOrAbortKeepsNothing)

@@ -3,12 +3,12 @@
 #include "core/LangClient.h"
 #include "platform/error/VbError.h"
 #include "platform/shell/FileWrite.h"
+#include "platform/shell/ReadLimits.h"
 
 #include <QDir>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSet>
 
 #include <algorithm>
 
@@ -130,6 +130,9 @@ public:
         return m_aborted;
     }
 
+    // The card being copied, empty between cards: a failure names it.
+    const QString &current() const { return m_current; }
+
     void progress(const QString &label, int value, int maximum)
     {
         if (m_cb.progress)
@@ -235,7 +238,14 @@ public:
                 sql += QStringLiteral(" WHERE [IDPercorso] IN (SELECT value FROM json_each(?))");
                 params << NameList(newCards);
             }
-            m_dst.Execute(sql + QStringLiteral(" ORDER BY [IDPercorso]"), 0, params);
+            try {
+                m_dst.Execute(sql + QStringLiteral(" ORDER BY [IDPercorso]"), 0, params);
+            } catch (const VbError &) {
+                nameRefusedCard(sql.section(QStringLiteral(" WHERE "), 0, 0)
+                                    + QStringLiteral(" WHERE [IDPercorso] IN (SELECT value FROM json_each(?))"),
+                                newCards);
+                throw;
+            }
         }
         if (!replaced.isEmpty())
             m_dst.Execute(QStringLiteral("DELETE FROM ") + Dst(k.samples)
@@ -253,7 +263,12 @@ public:
             QStringList group;
             for (qsizetype j = i; j < qMin(ordered.size(), i + kCardsPerStatement); ++j)
                 group << ordered[j].second;
-            insert->execute({NameList(group)});
+            try {
+                insert->execute({NameList(group)});
+            } catch (const VbError &) {
+                nameRefusedCard(insertSamples, group);
+                throw;
+            }
             progress(label, int(all * (i + group.size()) / ordered.size()), int(all));
         }
         progress(label, int(all), int(all));
@@ -263,11 +278,30 @@ public:
     bool wasAborted() const { return m_aborted; }
 
 private:
+    // A set statement that fails names no card. Its changes are undone by the
+    // failure and the whole run is rolled back after it, so the cards are
+    // tried one at a time to find the first the destination refuses: the
+    // message then names it.
+    void nameRefusedCard(const QString &sqlForNames, const QStringList &cardNames)
+    {
+        if (m_aborted)
+            return;
+        for (const QString &name : cardNames) {
+            try {
+                m_dst.Execute(sqlForNames, 0, {NameList({name})});
+            } catch (const VbError &) {
+                m_current = name;
+                return;
+            }
+        }
+    }
+
     dao::Database &m_src;
     dao::Database &m_dst;
     Criterion m_criterion;
     const Callbacks &m_cb;
     bool m_aborted = false;
+    QString m_current;
 };
 
 } // namespace
@@ -328,7 +362,10 @@ Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs,
             r.status = Result::Aborted;
             return r;
         }
-        return failed(e);
+        failed(e);
+        // The card refused, cut to a length a message box shows at once.
+        r.errorText = readlimits::WithQuotedName(e.Description(), run.current());
+        return r;
     } catch (...) {
         if (destination.InTransaction())
             destination.Rollback();

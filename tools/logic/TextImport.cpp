@@ -3,8 +3,7 @@
 #include "core/LangClient.h"
 #include "tools/logic/BatchInsert.h"
 #include "platform/error/VbError.h"
-
-#include <QFile>
+#include "platform/shell/ReadLimits.h"
 
 #include <cmath>
 
@@ -34,33 +33,47 @@ int Count(dao::Database &db, const QString &sql, const QString &name)
 
 } // namespace
 
-std::optional<TextProfileRecord> ReadProfileFile(const QString &path)
+bool HasProfileSignature(const QByteArray &bytes)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw VbError(53, QStringLiteral("File not found: %1").arg(path));
-    const QByteArray bytes = f.readAll();
-    QByteArray text = bytes;
-    text.replace("\r\n", "\n").replace('\r', '\n');
     // [Prog] Name, by the reader's rules: sections and keys without regard to
     // case, the first match wins. The signature is plain ASCII in every
-    // encoding the files come in.
-    QByteArray signature;
-    bool inProg = false, found = false;
-    for (QByteArray line : text.split('\n')) {
-        line = line.trimmed();
+    // encoding the files come in. The lines are looked at in place, with no
+    // copy of the file.
+    const QByteArrayView all(bytes);
+    bool inProg = false;
+    for (qsizetype pos = 0; pos <= all.size();) {
+        qsizetype end = pos;
+        while (end < all.size() && all[end] != '\n' && all[end] != '\r')
+            ++end;
+        const QByteArrayView line = all.sliced(pos, end - pos).trimmed();
+        pos = end + 1;
         if (line.startsWith('[') && line.endsWith(']')) {
-            inProg = line.mid(1, line.size() - 2).trimmed().toLower() == "prog";
+            inProg = line.sliced(1, line.size() - 2).trimmed().compare("prog", Qt::CaseInsensitive) == 0;
             continue;
         }
         const qsizetype eq = line.indexOf('=');
-        if (inProg && eq > 0 && line.left(eq).trimmed().toLower() == "name") {
-            signature = line.mid(eq + 1).trimmed().toLower();
-            found = true;
-            break;
+        if (inProg && eq > 0 && line.first(eq).trimmed().compare("name", Qt::CaseInsensitive) == 0) {
+            const QByteArrayView signature = line.sliced(eq + 1).trimmed();
+            return signature.compare("vettaro-v4", Qt::CaseInsensitive) == 0
+                   || signature.compare("vettaro", Qt::CaseInsensitive) == 0;
         }
     }
-    if (!found || (signature != "vettaro-v4" && signature != "vettaro"))
+    return false;
+}
+
+std::optional<TextProfileRecord> ReadProfileFile(const QString &path)
+{
+    QByteArray bytes;
+    switch (readlimits::ReadWholeFile(path, readlimits::MaxTextProfileBytes, bytes)) {
+    case readlimits::ReadResult::Ok:
+        break;
+    case readlimits::ReadResult::TooLarge:
+        throw VbError(VbErr::OutOfMemory,
+                      FormatLangString(GetLangString(170), {readlimits::Megabytes(readlimits::MaxTextProfileBytes)}));
+    case readlimits::ReadResult::CannotOpen:
+        throw VbError(53, QStringLiteral("File not found: %1").arg(path));
+    }
+    if (!HasProfileSignature(bytes))
         return std::nullopt;
     return ReadTextProfile(bytes);
 }

@@ -17,7 +17,10 @@ using Reader = std::function<std::optional<TextProfileRecord>(const QString &pat
 // The reader of the program's files: the signature in [Prog] Name tells a
 // profile ("Vettaro-V4" or "vettaro", any case) from another program's file;
 // a profile that cannot be read throws, naming what is wrong.
+// A file larger than the text profile cap is refused before it is read.
 std::optional<TextProfileRecord> ReadProfileFile(const QString &path);
+// Whether the bytes carry a profile's signature in [Prog] Name.
+bool HasProfileSignature(const QByteArray &bytes);
 
 struct Result : ImportEngine::Result {
     QString failedFile;        // Failed while reading or storing this file

@@ -1,0 +1,68 @@
+#pragma once
+// The largest files from outside that the program reads whole into memory.
+// Each cap is far above any real file (a day's recording at one sample a
+// second is under 3 MB, a text profile of ten thousand samples under 1 MB, a
+// list of every state of the world a few KB), and a larger file is refused
+// before it is read: a huge or endless file neither exhausts the memory nor
+// freezes the window.
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+namespace readlimits {
+
+constexpr qint64 MaxRecordingBytes = 64 * 1024 * 1024;     // .hrm and .tur
+constexpr qint64 MaxTextProfileBytes = 64 * 1024 * 1024;   // text profile files
+constexpr qint64 MaxStatesFileBytes = 64 * 1024 * 1024;    // the states list's import file
+
+// A name quoted in a message is cut to this many characters and "…".
+constexpr int MaxQuotedChars = 60;
+
+// The limit in whole megabytes, as messages quote it.
+inline QString Megabytes(qint64 bytes) { return QString::number(bytes / (1024 * 1024)); }
+
+// The text cut to MaxQuotedChars, with "…" where it was cut.
+inline QString CutForMessage(const QString &text)
+{
+    return text.size() > MaxQuotedChars ? text.left(MaxQuotedChars) + QChar(0x2026) : text;
+}
+
+// An error's description followed by the name it refused, quoted and cut;
+// the description alone when there is no name.
+inline QString WithQuotedName(const QString &description, const QString &name)
+{
+    return name.isEmpty() ? description
+                          : description + QStringLiteral(" \"") + CutForMessage(name) + QLatin1Char('"');
+}
+
+enum class ReadResult { Ok, CannotOpen, TooLarge };
+
+// The whole of the file at path into contents, or TooLarge (contents empty)
+// when it holds more than cap bytes: a regular file is refused by its size
+// before a byte is read, a device or pipe without a size once cap bytes came.
+inline ReadResult ReadWholeFile(const QString &path, qint64 cap, QByteArray &contents)
+{
+    contents.clear();
+    QFile f(path);
+    if (path.isEmpty() || !f.open(QIODevice::ReadOnly))
+        return ReadResult::CannotOpen;
+    const qint64 size = f.size();
+    if (size > cap)
+        return ReadResult::TooLarge;
+    // The bytes the file says it holds, then whatever follows (a file that
+    // grew meanwhile, a device without a size) in small steps: a buffer of
+    // the cap's size is never asked for.
+    QByteArray bytes = size > 0 ? f.read(size) : QByteArray();
+    char chunk[64 * 1024];
+    for (qint64 n; (n = f.read(chunk, sizeof chunk)) > 0;) {
+        bytes.append(chunk, qsizetype(n));
+        if (bytes.size() > cap)
+            return ReadResult::TooLarge;
+    }
+    if (f.error() != QFileDevice::NoError)
+        return ReadResult::CannotOpen;
+    contents = std::move(bytes);
+    return ReadResult::Ok;
+}
+
+} // namespace readlimits
