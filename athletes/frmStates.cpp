@@ -220,7 +220,7 @@ void frmStates::mnuStates_Click()
         break;
     case readlimits::ReadResult::TooLarge:
         MsgBox(QFileInfo(chosen->fileName).fileName() + QLatin1Char('\n')
-                   + FormatLangString(GetLangString(170), {readlimits::Megabytes(readlimits::MaxStatesFileBytes)}),
+                   + FormatLangString(GetLangString(171), {readlimits::Megabytes(readlimits::MaxStatesFileBytes)}),
                Vb::Exclamation);
         return;
     case readlimits::ReadResult::CannotOpen:

@@ -98,7 +98,7 @@ int ImportRaceXml(const QString &Source, QString &RaceName, double TimeoutSecond
 
 QString RaceXmlTooLargeText()
 {
-    return FormatLangString(GetLangString(170), {QString::number(xml::MaxDocumentBytes / (1024 * 1024))});
+    return FormatLangString(GetLangString(171), {QString::number(xml::MaxDocumentBytes / (1024 * 1024))});
 }
 
 void RunXmlImport()

@@ -125,7 +125,7 @@ TEST_F(StatesTest, AFileOverTheCapIsRefusedBeforeItIsRead)
     m_window->mnuStates_Click();
     EXPECT_EQ(States(), QStringList{"Italy"});
     EXPECT_EQ(m_prompts->messages(),
-              QStringList{QStringLiteral("states.txt\n") + FormatLangString(GetLangString(170), {QStringLiteral("64")})});
+              QStringList{QStringLiteral("states.txt\n") + FormatLangString(GetLangString(171), {QStringLiteral("64")})});
 }
 
 TEST_F(StatesTest, CancelLeavesTableAndFolder)

@@ -179,6 +179,6 @@ TEST_F(SaveRaces, AFileOverTheCapIsToldTooLarge)
     auto &script = TestSupport::Script();
     script.files = {huge};
     RunXmlImport();
-    EXPECT_EQ(script.messages(), QStringList{FormatLangString(GetLangString(170), {QStringLiteral("96")})});
+    EXPECT_EQ(script.messages(), QStringList{FormatLangString(GetLangString(171), {QStringLiteral("96")})});
     EXPECT_EQ(countOf("[Dati Salite]", "Mortirolo"), 0);
 }

@@ -267,7 +267,7 @@ TEST_F(RecordingWindow, AFileOverTheCapIsRefused)
     EXPECT_EQ(TestSupport::Script().messages(),
               QStringList{FormatLangString(GetLangString(15536),
                                            {QStringLiteral("huge.hrm"),
-                                            FormatLangString(GetLangString(170), {QStringLiteral("64")})})});
+                                            FormatLangString(GetLangString(171), {QStringLiteral("64")})})});
     EXPECT_EQ(Ctl<QLabel>("txt")->text(), GetLangString(15523));
     EXPECT_FALSE(Ctl<QPushButton>("cmdImport")->isEnabled());
 }

@@ -280,7 +280,7 @@ TEST_F(BrowserTest, ImportReportsEachOutcomeWithTheHourglassGone)
         {"an HTML page", server.url("/page.html"), true, {GetLangString(11503)}, {48}},
         {"another schema", server.url("/schema.xml"), true, {GetLangString(11505)}, {48}},
         {"past the time-out", server.url("/slow.xml"), true, {GetLangString(11504)}, {48}},
-        {"a claimed gigabyte", server.url("/huge.xml"), true, {FormatLangString(GetLangString(170), {"96"})}, {48}},
+        {"a claimed gigabyte", server.url("/huge.xml"), true, {FormatLangString(GetLangString(171), {"96"})}, {48}},
         {"off line", server.url("/climb.xml"), false, {GetLangString(11501)}, {48}},
         {"a local file off line", local, false,
          {FormatLangString(GetLangString(11500), {"Local climb"})}, {64}},
@@ -334,7 +334,7 @@ TEST_F(BrowserTest, ImportOfADocumentThatNeverEndsIsRefused)
     clock.start();
     Click("Import");
     EXPECT_LT(clock.elapsed(), 50000);
-    EXPECT_EQ(Script().messages(), QStringList{FormatLangString(GetLangString(170), {"96"})});
+    EXPECT_EQ(Script().messages(), QStringList{FormatLangString(GetLangString(171), {"96"})});
     EXPECT_EQ(Count("SELECT * FROM [Dati Salite] WHERE IDPercorso='Endless'"), 0);
 }
 

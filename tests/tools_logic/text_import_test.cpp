@@ -154,7 +154,7 @@ TEST_F(TextImportTest, AFileOverTheCapIsRefused)
     EXPECT_EQ(r.status, TextImport::Result::Failed);
     EXPECT_EQ(r.failedFile, huge);
     EXPECT_EQ(r.errorNumber, VbErr::OutOfMemory);
-    EXPECT_EQ(r.errorText, FormatLangString(GetLangString(170), {QStringLiteral("64")}));
+    EXPECT_EQ(r.errorText, FormatLangString(GetLangString(171), {QStringLiteral("64")}));
     EXPECT_FALSE(value("SELECT COUNT(*) FROM [Dati Salite] WHERE IDPercorso = ?", "Good").toInt());
 }
 

@@ -69,7 +69,7 @@ std::optional<TextProfileRecord> ReadProfileFile(const QString &path)
         break;
     case readlimits::ReadResult::TooLarge:
         throw VbError(VbErr::OutOfMemory,
-                      FormatLangString(GetLangString(170), {readlimits::Megabytes(readlimits::MaxTextProfileBytes)}));
+                      FormatLangString(GetLangString(171), {readlimits::Megabytes(readlimits::MaxTextProfileBytes)}));
     case readlimits::ReadResult::CannotOpen:
         throw VbError(53, QStringLiteral("File not found: %1").arg(path));
     }
