@@ -143,3 +143,16 @@ QString CommaToPoint(const QString &Text)
     out.replace(QLatin1Char(','), QLatin1Char('.'));
     return out;
 }
+
+bool SettingAsBool(const QString &text, bool fallback)
+{
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    if (ok)
+        return number != 0;
+    if (text.trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (text.trimmed().compare(QStringLiteral("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    return fallback;
+}

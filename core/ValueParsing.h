@@ -17,5 +17,8 @@ bool ParseDecimal(const QString &Text, double *Value);
 // Reads a date, a time or both in the user's locale (and ISO forms). hasTime
 // tells whether a time part was given; a date alone is midnight.
 bool ParseDateTime(const QString &Text, QTime *TimeOfDay, bool *hasDate = nullptr, bool *hasTime = nullptr);
+// A stored setting read as a Boolean: a number is true when not 0 (the
+// stored "-1"/"0"), "True"/"False" in any case; anything else is fallback.
+bool SettingAsBool(const QString &text, bool fallback);
 // A time of day in the user's time format.
 QString FormatTimeOfDay(const QTime &t);
