@@ -207,13 +207,13 @@ QIcon ToolbarIcon(const QString &name)
 
 void BuildMainMenus(MDIfrmBike *window, QHash<QString, QMenu *> &menus, QHash<QString, QAction *> &items)
 {
-    for (const MainMenu &spec : MainMenus()) {
+    for (const MainMenu &entry : MainMenus()) {
         auto *menu = new QMenu(window);
-        menu->setObjectName(QString::fromUtf8(spec.name));
+        menu->setObjectName(QString::fromUtf8(entry.name));
         menus.insert(menu->objectName(), menu);
-        if (spec.onBar)
+        if (entry.onBar)
             window->menuBar()->addMenu(menu);
-        for (const MainMenuItem &item : spec.items) {
+        for (const MainMenuItem &item : entry.items) {
             const QString name = QString::fromUtf8(item.name);
             QAction *a = item.isSeparator() ? menu->addSeparator() : menu->addAction(QString());
             a->setObjectName(name);
@@ -273,15 +273,15 @@ void SetMainMenuTexts(const QHash<QString, QMenu *> &menus, const QHash<QString,
 {
     QList<QMenu *> barMenus;
     QStringList barTitles;
-    for (const MainMenu &spec : MainMenus()) {
-        QMenu *menu = menus.value(QString::fromUtf8(spec.name));
-        if (spec.onBar) {
+    for (const MainMenu &entry : MainMenus()) {
+        QMenu *menu = menus.value(QString::fromUtf8(entry.name));
+        if (entry.onBar) {
             barMenus << menu;
-            barTitles << GetLangString(spec.title);
+            barTitles << GetLangString(entry.title);
         } else {
-            menu->setTitle(QLatin1Char('&') + GetLangString(spec.title));
+            menu->setTitle(QLatin1Char('&') + GetLangString(entry.title));
         }
-        for (const MainMenuItem &item : spec.items)
+        for (const MainMenuItem &item : entry.items)
             if (!item.isSeparator())
                 items.value(QString::fromUtf8(item.name))->setText(GetLangString(item.text));
     }
