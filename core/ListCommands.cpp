@@ -7,6 +7,9 @@
 #include "core/WindowInterfaces.h"
 #include "platform/error/VbError.h"
 
+#include <QAction>
+#include <QWidget>
+
 namespace {
 void ShowStats(const QString &statsHead, const QString &sql, bool climbs)
 {
@@ -54,4 +57,39 @@ bool Sort(bool IsAsc)
 {
     RecordCommandsInterface *target = ActiveTarget();
     return target && target->Sort(IsAsc);
+}
+
+void RemoveFilterButtonClicked(QAction *button, QWidget *active)
+{
+    auto *list = qobject_cast<AthleteListInterface *>(active);
+    if (!list) {
+        button->setChecked(!button->isChecked());   // undo the click's toggle
+        return;
+    }
+    if (!button->isChecked())
+        list->removeFilter();   // the user released an active filter
+    else
+        button->setChecked(false);   // no filter was active
+}
+
+void RemoveFilterFromMenu(bool buttonPressed, QWidget *active)
+{
+    auto *list = qobject_cast<AthleteListInterface *>(active);
+    if (list && buttonPressed)
+        list->removeFilter();
+}
+
+bool RunRecordCommand(const QString &command, QWidget *active)
+{
+    if (!qobject_cast<RecordCommandsInterface *>(active))
+        return false;
+    if (command == QLatin1String("Filter")) {
+        Filter();
+        return true;
+    }
+    if (command == QLatin1String("SortAsc") || command == QLatin1String("SortDes")) {
+        Sort(command == QLatin1String("SortAsc"));
+        return true;
+    }
+    return false;
 }

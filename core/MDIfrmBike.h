@@ -6,13 +6,17 @@
 #include <QHash>
 #include <QList>
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 
-// SetStatus and ShowDataError, which every window uses with this one.
+// What every window uses with this one: SetStatus and ShowDataError, the
+// window helpers (CenterForm, CallByName ...), the closing of the data
+// windows and the program's addresses.
+#include "core/DataWindows.h"
+#include "core/FormHelpers.h"
+#include "core/HelpCommands.h"
 #include "platform/ui/Feedback.h"
 
 class QAction;
@@ -21,8 +25,8 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QToolBar;
-class HelpWindow;
 class LanguageMenu;
+class RecentFilesMenu;
 
 class MDIfrmBike : public QMainWindow {
     Q_OBJECT
@@ -150,16 +154,7 @@ private:
     void DatabaseOpened(const QString &path);
     void BuildMenus();
     void StartLanguage();
-    void BuildToolbars();
-    QAction *AddItem(QMenu *menu, const QString &name, void (MDIfrmBike::*slot)() = nullptr);
     void RunCommand(const QString &command);
-    void DatabaseTool(int titleId, const QString &window, bool setDefaultExt);
-    void ExportRule(const char *method);
-    void RemoveFilterButton();
-    void RemoveFilterMenu();
-    QAction *RecentItem(int index);
-    void SetRecentItem(int index, const QString &path);
-    void ShowHelpPages(const QString &helpFile, int command, const QString &keyword);
 
     QMdiArea *m_mdi = nullptr;
     QToolBar *m_toolbar1 = nullptr;
@@ -167,33 +162,13 @@ private:
     QList<QLabel *> m_panels;
     QHash<QString, QAction *> m_tb1, m_tb2, m_items;
     QHash<QString, QMenu *> m_menus;
-    QList<QAction *> m_recent;   // mnuRecent(1..n)
+    std::unique_ptr<RecentFilesMenu> m_recentMenu;
     QHash<QString, std::function<void()>> m_handlers;
     QStringList m_toolbar2Windows;   // data windows shown from Toolbar2 and still loaded
     int m_fontId = -1;
     int m_pointer = 0;
     bool m_loaded = false;
     bool m_unloaded = false;
-    QPointer<HelpWindow> m_help;
     std::unique_ptr<LanguageMenu> m_langMenu;
 };
 
-// Places a window a little above the centre of the screen.
-void CenterForm(QWidget *frm);
-// Gives a toolbar flat buttons without divider or handle.
-void SetFlatToolbar(QToolBar *tb);
-// Closes every data window, in the fixed order, each through its own handler.
-void UnloadDataForms();
-// Calls a by-name command (a slot without arguments) on a window. Returns
-// false when the window has no such command.
-bool CallByName(QObject *window, const char *method);
-// The addresses the program links to.
-QString HomePageAddress();
-QString MailAddress();
-QString WebImportAddress();
-// The mail link to the author: "mailto:", the address and the subject.
-QString MailLink();
-// Asks the desktop to open a link. A failure is told with the message of its
-// kind: noAssocId (no program for it), memoryId (out of memory) or otherId;
-// an error on the way is shown with ShowDataError.
-void OpenLink(const QString &target, int noAssocId, int memoryId, int otherId);

@@ -143,3 +143,4 @@ QString CommaToPoint(const QString &Text)
     out.replace(QLatin1Char(','), QLatin1Char('.'));
     return out;
 }
+
