@@ -159,17 +159,20 @@ QWidget *RecordCard::boundControl(const QString &field) const
     return nullptr;
 }
 
-QString RecordCard::fieldText(const QString &field) const
+QString RecordCard::shownText(const QWidget *w)
 {
-    QWidget *w = boundControl(field);
-    if (auto *e = qobject_cast<QLineEdit *>(w))
+    if (auto *l = qobject_cast<const QLabel *>(w))
+        return l->text();
+    if (auto *e = qobject_cast<const QLineEdit *>(w))
         return e->text();
-    if (auto *c = qobject_cast<QComboBox *>(w))
+    if (auto *c = qobject_cast<const QComboBox *>(w))
         return c->currentText();
-    if (auto *p = qobject_cast<QPlainTextEdit *>(w))
+    if (auto *p = qobject_cast<const QPlainTextEdit *>(w))
         return p->toPlainText();
     return QString();
 }
+
+QString RecordCard::fieldText(const QString &field) const { return shownText(boundControl(field)); }
 
 void RecordCard::placePanels()
 {

@@ -117,6 +117,8 @@ protected:
     void bindField(QPlainTextEdit *edit, const QString &field);
     QWidget *boundControl(const QString &field) const;
     QString fieldText(const QString &field) const;
+    // The text a label, field, list or text box shows; "" for any other widget or none.
+    static QString shownText(const QWidget *w);
     void addRequired(QLineEdit *edit) { m_required.push_back(edit); }
     void setKeyField(QLineEdit *edit) { m_keyEdit = edit; }
     QLineEdit *keyEdit() const { return m_keyEdit; }

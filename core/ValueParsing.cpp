@@ -63,12 +63,14 @@ QDate ReadDate(const QLocale &l, const QString &t)
 
 } // namespace
 
-bool ParseDecimal(const QString &Text, double *Value)
+bool ParseDecimal(const QString &Text, double *Value) { return ParseDecimal(Text, QLocale(), Value); }
+
+bool ParseDecimal(const QString &Text, const QLocale &locale, double *Value)
 {
     const QString t = Text.trimmed();
     if (t.isEmpty())
         return false;
-    QLocale l;
+    QLocale l = locale;
     l.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
     double v = l.toDouble(t, &ok);

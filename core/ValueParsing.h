@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 
+class QLocale;
 class QTime;
 
 // The character code of the user's decimal separator, or Default.
@@ -14,6 +15,8 @@ QString CommaToPoint(const QString &Text);
 // user's locale first; group separators are not accepted. False when the text
 // is not a number.
 bool ParseDecimal(const QString &Text, double *Value);
+// The same in the given locale first.
+bool ParseDecimal(const QString &Text, const QLocale &locale, double *Value);
 // Reads a date, a time or both in the user's locale (and ISO forms). hasTime
 // tells whether a time part was given; a date alone is midnight.
 bool ParseDateTime(const QString &Text, QTime *TimeOfDay, bool *hasDate = nullptr, bool *hasTime = nullptr);

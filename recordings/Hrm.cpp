@@ -21,18 +21,6 @@ const QString kParams = QStringLiteral("Params");
 // Kinds of the fields of a sample line.
 enum Kind { Pulse = 1, Speed = 2, Cadence = 3, Altitude = 4, Power = 5, Balance = 6 };
 
-// A value between a pair of matching quotes is given without them, as the
-// INI reads of the system did.
-QString Unquote(const QString &v)
-{
-    if (v.size() >= 2) {
-        const QChar a = v.front(), b = v.back();
-        if (a == b && (a == QLatin1Char('"') || a == QLatin1Char('\'')))
-            return v.mid(1, v.size() - 2);
-    }
-    return v;
-}
-
 bool Fits16(int64_t v) { return v >= -32768 && v <= 32767; }
 
 } // namespace
@@ -135,7 +123,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
     // ever belong to the section [HRData] that no key is read from.
     IniDocument ini;
     ini.setText(IniDocument::Decode(first < end ? contents.left(first) + contents.mid(end) : contents));
-    auto key = [&](const QString &name) { return Unquote(ini.value(kParams, name)).left(126); };
+    auto key = [&](const QString &name) { return IniDocument::Unquote(ini.value(kParams, name)).left(126); };
     // An integer key; false (with the reason) when it does not fit 16 bits.
     auto int16Key = [&](const char *name, int16_t &target) {
         const QString raw = key(QLatin1String(name));

@@ -6,84 +6,56 @@
 namespace RecordingParse {
 
 namespace {
-QStringView Trim(QStringView t)
+char16_t Code(QChar c) { return c.unicode(); }
+char16_t Code(char c) { return char16_t(uchar(c)); }
+
+// The text without the spaces and tabs around it.
+template <class View>
+View Trim(View t)
 {
     qsizetype a = 0, b = t.size();
-    while (a < b && (t[a] == u' ' || t[a] == u'\t'))
+    while (a < b && (Code(t[a]) == u' ' || Code(t[a]) == u'\t'))
         ++a;
-    while (b > a && (t[b - 1] == u' ' || t[b - 1] == u'\t'))
+    while (b > a && (Code(t[b - 1]) == u' ' || Code(t[b - 1]) == u'\t'))
         --b;
-    return t.mid(a, b - a);
-}
+    return t.sliced(a, b - a);
 }
 
-std::optional<int64_t> WholeNumber(QStringView text)
+// A sign and the digits after it. Whole: every character is a digit and at
+// least one is there, else nothing; otherwise the digits up to the first other
+// character (none gives 0). Digits past what the number holds are passed over.
+template <class View>
+std::optional<int64_t> Number(View text, bool whole)
 {
-    const QStringView t = Trim(text);
+    const View t = Trim(text);
     qsizetype i = 0;
     bool negative = false;
-    if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) {
-        negative = t[i] == u'-';
+    if (i < t.size() && (Code(t[i]) == u'-' || Code(t[i]) == u'+')) {
+        negative = Code(t[i]) == u'-';
         ++i;
     }
-    if (i >= t.size())
+    if (whole && i >= t.size())
         return std::nullopt;
     int64_t v = 0;
     for (; i < t.size(); ++i) {
-        const char16_t c = t[i].unicode();
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        if (v < std::numeric_limits<int64_t>::max() / 10 - 10)
-            v = v * 10 + (c - u'0');
-    }
-    return negative ? -v : v;
-}
-
-std::optional<int64_t> WholeNumber(QByteArrayView text)
-{
-    qsizetype a = 0, b = text.size();
-    while (a < b && (text[a] == ' ' || text[a] == '\t'))
-        ++a;
-    while (b > a && (text[b - 1] == ' ' || text[b - 1] == '\t'))
-        --b;
-    qsizetype i = a;
-    bool negative = false;
-    if (i < b && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i >= b)
-        return std::nullopt;
-    int64_t v = 0;
-    for (; i < b; ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        if (v < std::numeric_limits<int64_t>::max() / 10 - 10)
-            v = v * 10 + (c - '0');
-    }
-    return negative ? -v : v;
-}
-
-int64_t LeadingNumber(QStringView text)
-{
-    const QStringView t = Trim(text);
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) {
-        negative = t[i] == u'-';
-        ++i;
-    }
-    int64_t v = 0;
-    for (; i < t.size(); ++i) {
-        const char16_t c = t[i].unicode();
-        if (c < u'0' || c > u'9')
+        const char16_t c = Code(t[i]);
+        if (c < u'0' || c > u'9') {
+            if (whole)
+                return std::nullopt;
             break;
+        }
         if (v < std::numeric_limits<int64_t>::max() / 10 - 10)
             v = v * 10 + (c - u'0');
     }
     return negative ? -v : v;
 }
+} // namespace
+
+std::optional<int64_t> WholeNumber(QStringView text) { return Number(text, true); }
+
+std::optional<int64_t> WholeNumber(QByteArrayView text) { return Number(text, true); }
+
+int64_t LeadingNumber(QStringView text) { return *Number(text, false); }
 
 std::optional<double> DecimalNumber(QStringView text)
 {

@@ -293,6 +293,27 @@ QLineEdit *CardWindow::field(const QString &name, const QString &dbField, int ma
     return e;
 }
 
+CardWindow::FieldGrid::FieldGrid(CardWindow *card, const QString &name)
+    : m_card(card), m_frame(new QGroupBox(card->fieldArea())), m_grid(new QGridLayout(m_frame))
+{
+    m_frame->setObjectName(name);
+    card->m_txt[0] = card->field(QStringLiteral("txtFields(0)"), QStringLiteral("IDPercorso"), 250, m_frame);
+    card->m_txt[1] = card->field(QStringLiteral("txtFields(1)"), QStringLiteral("Lunghezza"), 0, m_frame);
+}
+
+void CardWindow::FieldGrid::row(int r, int col, const char *lbl, QWidget *w, int span)
+{
+    m_grid->addWidget(m_card->label(QLatin1String(lbl), m_frame), r, col);
+    m_grid->addWidget(w, r, col + 1, 1, span);
+}
+
+void CardWindow::FieldGrid::place()
+{
+    m_grid->setColumnStretch(1, 1);
+    m_grid->setColumnStretch(3, 1);
+    m_card->fieldArea()->layout()->addWidget(m_frame);
+}
+
 QComboBox *CardWindow::stateField(QWidget *parent)
 {
     m_cmbState = new QComboBox(parent);
@@ -463,19 +484,7 @@ bool CardWindow::applyText(const QString &control, const QString &text)
 // ---------------------------------------------------------------------------
 // Records
 
-QString CardWindow::text(const QString &name) const
-{
-    QWidget *w = Control(name);
-    if (auto *l = qobject_cast<QLabel *>(w))
-        return l->text();
-    if (auto *e = qobject_cast<QLineEdit *>(w))
-        return e->text();
-    if (auto *c = qobject_cast<QComboBox *>(w))
-        return c->currentText();
-    if (auto *p = qobject_cast<QPlainTextEdit *>(w))
-        return p->toPlainText();
-    return QString();
-}
+QString CardWindow::text(const QString &name) const { return shownText(Control(name)); }
 
 QString CardWindow::cardName() const { return RecordName(Data1()->recordset()); }
 

@@ -15,6 +15,7 @@
 
 #include <vector>
 
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -104,6 +105,23 @@ protected:
     QLineEdit *field(const QString &name, const QString &dbField, int maxLength, QWidget *parent);
     // The state list cmbState, bound to Stato.
     class QComboBox *stateField(QWidget *parent);
+    // The group of the card's fields in fieldArea(): a grid of captions and
+    // fields, four columns, that opens with the name (m_txt[0], across the
+    // row) and the length (m_txt[1]).
+    class FieldGrid {
+    public:
+        FieldGrid(CardWindow *card, const QString &name);
+        QGroupBox *frame() const { return m_frame; }
+        // The caption lbl in column col of row r, its field w beside it.
+        void row(int r, int col, const char *lbl, QWidget *w, int span = 1);
+        // Lays the group into the field area, the field columns taking the width.
+        void place();
+
+    private:
+        CardWindow *m_card;
+        QGroupBox *m_frame;
+        QGridLayout *m_grid;
+    };
     void setSimulator(SimulatorPanel *panel);
     // The text of a label or field of the window by its name.
     QString text(const QString &name) const;

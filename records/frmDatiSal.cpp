@@ -9,7 +9,6 @@
 
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,31 +16,22 @@
 
 frmDatiSal::frmDatiSal(QWidget *parent) : CardWindow(CardConfig::Climbs(), parent)
 {
-    QWidget *host = fieldArea();
-    auto *frame = new QGroupBox(host);
-    frame->setObjectName(QStringLiteral("Frame1(8)"));
-    auto *g = new QGridLayout(frame);
-    auto row = [&](int r, int col, const char *lbl, QWidget *w, int span = 1) {
-        g->addWidget(label(QLatin1String(lbl), frame), r, col);
-        g->addWidget(w, r, col + 1, 1, span);
-    };
-    m_txt[0] = field(QStringLiteral("txtFields(0)"), QStringLiteral("IDPercorso"), 250, frame);
-    m_txt[1] = field(QStringLiteral("txtFields(1)"), QStringLiteral("Lunghezza"), 0, frame);
+    FieldGrid g(this, QStringLiteral("Frame1(8)"));
+    QGroupBox *frame = g.frame();
     m_txt[2] = field(QStringLiteral("txtFields(2)"), QStringLiteral("Quotainiziale"), 0, frame);
     m_txt[3] = field(QStringLiteral("txtFields(3)"), QStringLiteral("Quotafinale"), 0, frame);
-    row(0, 0, "lblLabels(0)", m_txt[0], 3);
-    row(1, 0, "lblLabels(1)", m_txt[1]);
-    row(2, 0, "lblLabels(2)", m_txt[2]);
-    row(2, 2, "lblLabels(3)", m_txt[3]);
-    row(3, 0, "lblLabels(4)", field(QStringLiteral("Text2(0)"), QStringLiteral("Regione"), 250, frame));
-    row(3, 2, "lblLabels(5)", field(QStringLiteral("Text2(1)"), QStringLiteral("Provincia"), 50, frame));
-    row(4, 0, "lblLabels(6)", field(QStringLiteral("Text2(2)"), QStringLiteral("Località"), 250, frame));
-    row(4, 2, "lblLabels(7)", stateField(frame));
-    g->setColumnStretch(1, 1);
-    g->setColumnStretch(3, 1);
-    host->layout()->addWidget(frame);
+    g.row(0, 0, "lblLabels(0)", m_txt[0], 3);
+    g.row(1, 0, "lblLabels(1)", m_txt[1]);
+    g.row(2, 0, "lblLabels(2)", m_txt[2]);
+    g.row(2, 2, "lblLabels(3)", m_txt[3]);
+    g.row(3, 0, "lblLabels(4)", field(QStringLiteral("Text2(0)"), QStringLiteral("Regione"), 250, frame));
+    g.row(3, 2, "lblLabels(5)", field(QStringLiteral("Text2(1)"), QStringLiteral("Provincia"), 50, frame));
+    g.row(4, 0, "lblLabels(6)", field(QStringLiteral("Text2(2)"), QStringLiteral("Località"), 250, frame));
+    g.row(4, 2, "lblLabels(7)", stateField(frame));
+    g.place();
 
     // The climb figures.
+    QWidget *host = fieldArea();
     auto *figures = new QGroupBox(host);
     figures->setObjectName(QStringLiteral("Frame1(7)"));
     auto *fl = new QHBoxLayout(figures);

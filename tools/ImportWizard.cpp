@@ -203,6 +203,29 @@ ImportWizard::ImportWizard(const char *name, QWidget *parent) : QDialog(parent)
 
 int ImportWizard::Page() const { return Pages->currentIndex(); }
 
+void ImportWizard::BuildRunLines(QWidget *page)
+{
+    Label1 = ImportUi::StatusLine(page);
+    ProgressBar1 = ImportUi::ProgressBar(page);
+}
+
+void ImportWizard::BuildAbortButton(QWidget *page)
+{
+    cmdAnnulla = ImportUi::Button(page, "cmdAnnulla");
+    cmdAnnulla->setEnabled(false);
+    connect(cmdAnnulla, &QPushButton::clicked, this, &ImportWizard::cmdAnnulla_Click);
+}
+
+void ImportWizard::BuildEndPage(const char *listName, const char *exitName)
+{
+    m_end = ImportUi::EndPage(3, listName, exitName);
+    lblEnd = m_end.lblEnd;
+    fraClimbs = m_end.fraClimbs;
+    fraRoutes = m_end.fraRoutes;
+    Label2 = m_end.Label2;
+    Label3 = m_end.Label3;
+}
+
 void ImportWizard::AddPages(std::initializer_list<std::pair<QWidget *, QWidget *>> pagesAndFocus)
 {
     for (const auto &[page, focus] : pagesAndFocus) {

@@ -84,12 +84,31 @@ public:
     int Page() const;
     bool Running() const { return m_running; }
 
+    // The destination file's page: its path and browse button.
+    QLineEdit *txtDest = nullptr;
+    QPushButton *cmdDest = nullptr;
+    // The import's page: the status line, the progress bar and the abort button.
+    QLabel *Label1 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QPushButton *cmdAnnulla = nullptr;
+    // The end page (the lists and the exit button go by each wizard's names).
+    QLabel *lblEnd = nullptr;
+    QGroupBox *fraClimbs = nullptr, *fraRoutes = nullptr;
+    QLabel *Label2 = nullptr, *Label3 = nullptr;
+
 public slots:
     void cmdAnnulla_Click();
     void cmdExit_Click();
 
 protected:
     explicit ImportWizard(const char *name, QWidget *parent);
+
+    // The status line and the progress bar of the import's page.
+    void BuildRunLines(QWidget *page);
+    // The abort button of the import's page, live only while an import runs.
+    void BuildAbortButton(QWidget *page);
+    // The end page as the last page (index 3), its lists named listName.
+    void BuildEndPage(const char *listName, const char *exitName);
 
     // Adds the pages, each with the control that takes the focus when it is shown.
     void AddPages(std::initializer_list<std::pair<QWidget *, QWidget *>> pagesAndFocus);
@@ -131,6 +150,8 @@ protected:
 
     ImportPump m_pump;
     bool m_abort = false;
+    ImportUi::EndPage m_end;
+    dao::DatabasePtr m_dest;       // the destination, opened in the window's own database object
 
 private:
     void BeginRun(std::initializer_list<QWidget *> locked, QPushButton *abort);

@@ -43,7 +43,19 @@ QPixmap DrawCan(bool upright)
     p.drawArc(QRectF(-5, -4, 10, 8), 200 * 16, 140 * 16);
     return pm;
 }
+
+// The window's content above its two buttons, which stand at the right.
+void LayOut(QDialog *window, QLayout *content, QPushButton *first, QPushButton *second)
+{
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(first);
+    buttons->addWidget(second);
+    auto *lay = new QVBoxLayout(window);
+    lay->addLayout(content);
+    lay->addLayout(buttons);
 }
+} // namespace
 
 void EnsureBusyFrames()
 {
@@ -55,9 +67,9 @@ void EnsureBusyFrames()
 
 // ---- shared window ------------------------------------------------------------------------
 
-MaintenanceForm::MaintenanceForm(QWidget *parent) : QDialog(parent)
+MaintenanceForm::MaintenanceForm(const Texts &texts, QWidget *parent) : QDialog(parent), m_texts(texts)
 {
-    setObjectName(QStringLiteral("MaintenanceForm"));
+    setObjectName(QLatin1String(texts.name));
     Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setFixedSize(36, 36);
@@ -76,19 +88,25 @@ MaintenanceForm::MaintenanceForm(QWidget *parent) : QDialog(parent)
     auto *top = new QHBoxLayout;
     top->addWidget(Picture1);
     top->addWidget(Label1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-    auto *lay = new QVBoxLayout(this);
-    lay->addLayout(top);
-    lay->addLayout(buttons);
+    LayOut(this, top, Command1, Command2);
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, &MaintenanceForm::Command2_Click);
     connect(Timer1, &QTimer::timeout, this, &MaintenanceForm::Timer1_Timer);
     EnsureBusyFrames();
     Timer1->start();
+
+    UpdateControls();
+    Load(texts.fileTitle);
+    Label1->setText(GetLangString(texts.ready));
+}
+
+void MaintenanceForm::UpdateControls()
+{
+    setWindowTitle(GetLangString(m_texts.first));
+    Command2->setText(GetLangString(m_texts.first + 1));
+    Command1->setText(GetLangString(m_texts.first + 2));
+    Label1->setText(GetLangString(m_texts.first + 3));
 }
 
 void MaintenanceForm::Load(int titleId)
@@ -137,6 +155,31 @@ void MaintenanceForm::EndWork(int statusId)
     repaint();
 }
 
+void MaintenanceForm::ReportDone(const MaintenanceResult &r, bool askKeepBackup)
+{
+    EndWork(m_texts.work + 1);
+    const QString message = GetLangString(m_texts.work + 2) + QChar(10) + GetLangString(m_texts.work + 3);
+    const QString title = GetLangString(m_texts.work + 4);
+    if (!askKeepBackup) {
+        MsgBox(message, Vb::OKOnly | Vb::Information, title);
+        return;
+    }
+    if (MsgBox(message, Vb::YesNo | Vb::Information, title) == Vb::No)
+        QFile::remove(r.backupPath);
+}
+
+void MaintenanceForm::ReportError(const MaintenanceResult &r)
+{
+    EndWork(0);
+    ShowDataError(VbError(r.number, r.description));
+}
+
+void MaintenanceForm::Finish()
+{
+    m_running = false;
+    close();
+}
+
 MaintenanceResult MaintenanceForm::RunBusy(const std::function<MaintenanceResult()> &work)
 {
     MaintenanceResult result;
@@ -165,52 +208,39 @@ void MaintenanceForm::reject()
         QDialog::reject();
 }
 
-// ---- compaction ---------------------------------------------------------------------------
+// ---- the three windows -----------------------------------------------------------------------
 
-frmCompact::frmCompact(QWidget *parent) : MaintenanceForm(parent)
-{
-    setObjectName(QStringLiteral("frmCompact"));
-    UpdateControls();
-    Load(4511);
-    Label1->setText(GetLangString(4512));
-}
+// The texts of each window. Its own block of texts holds the title, the Cancel
+// and action buttons and the first status line (first .. first + 3); the work
+// block holds the status while it runs (work), the status when done and the
+// report (work + 1 .. work + 4).
+const frmCompact::Texts frmCompact::Table{"frmCompact", 4000, 4500, 4511, 4512};
+const frmRepair::Texts frmRepair::Table{"frmRepair", 22000, 22500, 22505, 22506};
+const frmConvert::Texts frmConvert::Table{"frmConvert", 5000, 5500, 5511, 5512};
 
-void frmCompact::UpdateControls()
-{
-    setWindowTitle(GetLangString(4000));
-    Command2->setText(GetLangString(4001));
-    Command1->setText(GetLangString(4002));
-    Label1->setText(GetLangString(4003));
-}
+frmCompact::frmCompact(QWidget *parent) : MaintenanceForm(Table, parent) {}
+frmRepair::frmRepair(QWidget *parent) : MaintenanceForm(Table, parent) {}
+frmConvert::frmConvert(QWidget *parent) : MaintenanceForm(Table, parent) {}
 
 void frmCompact::Command1_Click()
 {
     if (m_running)
         return;
-    BeginWork(4500);
+    BeginWork(m_texts.work);
     const QString path = cmDlg1.FileName;
     QString connect;
     int retries = 0;
-    auto finish = [this] {
-        m_running = false;
-        close();
-    };
     for (;;) {
         const MaintenanceResult r = RunBusy([path, connect] { return compactFile(path, connect); });
         ReportRemovedLeftovers(r.leftoversRemoved);
         if (r.status == MaintenanceResult::Done) {
-            EndWork(4501);
-            const int answer = MsgBox(GetLangString(4502) + QChar(10) + GetLangString(4503),
-                                      Vb::YesNo | Vb::Information, GetLangString(4504));
-            if (answer == Vb::No)
-                QFile::remove(r.backupPath);
-            finish();
+            ReportDone(r, true);
+            Finish();
             return;
         }
         if (r.status == MaintenanceResult::Error) {
-            EndWork(0);
-            ShowDataError(VbError(r.number, r.description));
-            finish();
+            ReportError(r);
+            Finish();
             return;
         }
         // Not a valid password: first the program's own, then ask the user.
@@ -223,7 +253,7 @@ void frmCompact::Command1_Click()
                                   Vb::YesNo | Vb::Exclamation | Vb::DefaultButton2, GetLangString(4508));
         if (answer != Vb::Yes) {
             EndWork(0);
-            finish();
+            Finish();
             return;
         }
         {
@@ -235,7 +265,7 @@ void frmCompact::Command1_Click()
         repaint();
         if (DbPassword.isEmpty()) {
             EndWork(0);
-            finish();
+            Finish();
             return;
         }
         SetPointer(11);
@@ -243,86 +273,39 @@ void frmCompact::Command1_Click()
     }
 }
 
-// ---- repair -------------------------------------------------------------------------------
-
-frmRepair::frmRepair(QWidget *parent) : MaintenanceForm(parent)
-{
-    setObjectName(QStringLiteral("frmRepair"));
-    UpdateControls();
-    Load(22505);
-    Label1->setText(GetLangString(22506));
-}
-
-void frmRepair::UpdateControls()
-{
-    setWindowTitle(GetLangString(22000));
-    Command2->setText(GetLangString(22001));
-    Command1->setText(GetLangString(22002));
-    Label1->setText(GetLangString(22003));
-}
-
 void frmRepair::Command1_Click()
 {
     if (m_running)
         return;
-    BeginWork(22500);
+    BeginWork(m_texts.work);
     const QString path = cmDlg1.FileName;
     const MaintenanceResult r = RunBusy([path] { return repairFile(path); });
     ReportRemovedLeftovers(r.leftoversRemoved);
-    if (r.status == MaintenanceResult::Done) {
-        EndWork(22501);
-        MsgBox(GetLangString(22502) + QChar(10) + GetLangString(22503), Vb::OKOnly | Vb::Information,
-               GetLangString(22504));
-    } else {
-        EndWork(0);
-        ShowDataError(VbError(r.number, r.description));
-    }
-    m_running = false;
-    close();
-}
-
-// ---- conversion of first-version files ---------------------------------------------------------
-
-frmConvert::frmConvert(QWidget *parent) : MaintenanceForm(parent)
-{
-    setObjectName(QStringLiteral("frmConvert"));
-    UpdateControls();
-    Load(5511);
-    Label1->setText(GetLangString(5512));
-}
-
-void frmConvert::UpdateControls()
-{
-    setWindowTitle(GetLangString(5000));
-    Command2->setText(GetLangString(5001));
-    Command1->setText(GetLangString(5002));
-    Label1->setText(GetLangString(5003));
+    if (r.status == MaintenanceResult::Done)
+        ReportDone(r, false);
+    else
+        ReportError(r);
+    Finish();
 }
 
 void frmConvert::Command1_Click()
 {
     if (m_running)
         return;
-    BeginWork(5500);
+    BeginWork(m_texts.work);
     const QString path = cmDlg1.FileName;
     const MaintenanceResult r = RunBusy([path] { return convertFile(path); });
     ReportRemovedLeftovers(r.leftoversRemoved);
     if (r.status == MaintenanceResult::Done) {
-        EndWork(5501);
-        const int answer = MsgBox(GetLangString(5502) + QChar(10) + GetLangString(5503), Vb::YesNo | Vb::Information,
-                                  GetLangString(5504));
-        if (answer == Vb::No)
-            QFile::remove(r.backupPath);
+        ReportDone(r, true);
     } else if (r.status == MaintenanceResult::NotApplicable) {
         EndWork(5512);
         MsgBox(FormatLangString(GetLangString(5513), {FileTitle(path)}), Vb::OKOnly | Vb::Information,
                GetLangString(5000));
     } else {
-        EndWork(0);
-        ShowDataError(VbError(r.number, r.description));
+        ReportError(r);
     }
-    m_running = false;
-    close();
+    Finish();
 }
 
 // ---- password prompt ------------------------------------------------------------------------
@@ -353,13 +336,7 @@ frmPassword::frmPassword(QWidget *parent) : QDialog(parent)
     auto *top = new QHBoxLayout;
     top->addWidget(Picture1, 0, Qt::AlignTop);
     top->addLayout(fields, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-    auto *lay = new QVBoxLayout(this);
-    lay->addLayout(top);
-    lay->addLayout(buttons);
+    LayOut(this, top, Command1, Command2);
     setMinimumWidth(420);
 
     connect(Command1, &QPushButton::clicked, this, &frmPassword::Command1_Click);

@@ -30,18 +30,36 @@ public slots:
     virtual void Command1_Click() = 0;
     void Command2_Click();
     void Timer1_Timer();
+    void UpdateControls();
 
 protected:
-    explicit MaintenanceForm(QWidget *parent);
-    void Load(int titleId);        // Form_Load: caption with the file title, status, centring
+    // Where each window's texts stand.
+    struct Texts {
+        const char *name;   // object name of the window
+        int first;          // title, Cancel, action, status line: first .. first + 3
+        int work;           // status while working; then the done status and the report: work + 1 .. work + 4
+        int fileTitle;      // the title with the file's name
+        int ready;          // the status line before the work starts
+    };
+
+    MaintenanceForm(const Texts &texts, QWidget *parent);
+    void Load(int titleId);        // caption with the file title, centring
     void BeginWork(int statusId);
     void EndWork(int statusId);
+    // The work is done: the done status and the report; with askKeepBackup the
+    // report asks whether to keep the backup copy and removes it on No.
+    void ReportDone(const MaintenanceResult &r, bool askKeepBackup);
+    // The work failed: the data error is told.
+    void ReportError(const MaintenanceResult &r);
+    // The window may close again, and closes.
+    void Finish();
     // Runs work on a worker thread while the event loop keeps the window painting.
     MaintenanceResult RunBusy(const std::function<MaintenanceResult()> &work);
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
     static void SetPointer(int pointer);
 
+    const Texts m_texts;
     bool m_phase = true;
     bool m_running = false;
 };
@@ -52,7 +70,8 @@ public:
     explicit frmCompact(QWidget *parent = nullptr);
 public slots:
     void Command1_Click() override;
-    void UpdateControls();
+private:
+    static const Texts Table;
 };
 
 class frmRepair : public MaintenanceForm {
@@ -61,7 +80,8 @@ public:
     explicit frmRepair(QWidget *parent = nullptr);
 public slots:
     void Command1_Click() override;
-    void UpdateControls();
+private:
+    static const Texts Table;
 };
 
 class frmConvert : public MaintenanceForm {
@@ -70,7 +90,8 @@ public:
     explicit frmConvert(QWidget *parent = nullptr);
 public slots:
     void Command1_Click() override;
-    void UpdateControls();
+private:
+    static const Texts Table;
 };
 
 class frmPassword : public QDialog {

@@ -89,12 +89,10 @@ frmImport::frmImport(QWidget *parent) : ImportWizard("frmImport", parent)
     }
     Option1[0]->setChecked(true);
     lblTime = Caption(p2, "lblTime");
-    Label1 = StatusLine(p2);
-    ProgressBar1 = ProgressBar(p2);
+    BuildRunLines(p2);
     ProgressBar1->setVisible(false);
     cmdStep2Import = Button(p2, "cmdStep2Import");
-    cmdAnnulla = Button(p2, "cmdAnnulla");
-    cmdAnnulla->setEnabled(false);
+    BuildAbortButton(p2);
     cmdStep2Exit = Button(p2, "cmdStep2Exit");
     {
         auto *kinds = new QVBoxLayout;
@@ -115,13 +113,8 @@ frmImport::frmImport(QWidget *parent) : ImportWizard("frmImport", parent)
     }
 
     // Page 3: the end, with what was imported.
-    m_end = EndPage(3, "List1", "cmdStep3Exit");
-    lblEnd = m_end.lblEnd;
-    fraClimbs = m_end.fraClimbs;
-    fraRoutes = m_end.fraRoutes;
+    BuildEndPage("List1", "cmdStep3Exit");
     List1 = m_end.lists;
-    Label2 = m_end.Label2;
-    Label3 = m_end.Label3;
     cmdStep3Exit = m_end.exit;
 
     AddPages({{p0, txtSource}, {p1, txtDest}, {p2, cmdStep2Import}, {m_end.page, cmdStep3Exit}});
@@ -131,7 +124,6 @@ frmImport::frmImport(QWidget *parent) : ImportWizard("frmImport", parent)
     connect(cmdDest, &QPushButton::clicked, this, &frmImport::cmdDest_Click);
     connect(cmdStep1Next, &QPushButton::clicked, this, &frmImport::cmdStep1Next_Click);
     connect(cmdStep2Import, &QPushButton::clicked, this, &frmImport::cmdStep2Import_Click);
-    connect(cmdAnnulla, &QPushButton::clicked, this, &frmImport::cmdAnnulla_Click);
     for (QPushButton *b : {cmdStep0Exit, cmdStep1Exit, cmdStep2Exit, cmdStep3Exit})
         connect(b, &QPushButton::clicked, this, &frmImport::cmdExit_Click);
     // Enter in a path field goes forward, as the Next button.

@@ -4,18 +4,9 @@
 // progress and an abort button, and see what was imported. One page is shown
 // at a time and there is no way back. The two files are opened in database
 // objects of the window's own, apart from CurrentDb.
-#include "platform/dao/Dao.h"
 #include "tools/ImportWizard.h"
 
-#include <QList>
-
 class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QProgressBar;
-class QPushButton;
 class QRadioButton;
 
 class frmImport : public ImportWizard {
@@ -32,21 +23,15 @@ public:
     QPushButton *cmdSource, *cmdStep0Next, *cmdStep0Exit;
     // Page 1
     QLabel *lblDestTitle, *lblDest;
-    QLineEdit *txtDest;
-    QPushButton *cmdDest, *cmdStep1Next, *cmdStep1Exit;
+    QPushButton *cmdStep1Next, *cmdStep1Exit;
     // Page 2
     QLabel *lblKinds, *lblTime;
     QList<QCheckBox *> Check1;           // 0 climbs, 1 routes
     QGroupBox *fraCriterion;
     QList<QRadioButton *> Option1;       // 0 confirm, 1 overwrite all, 2 no overwrite
-    QLabel *Label1;
-    QProgressBar *ProgressBar1;
-    QPushButton *cmdStep2Import, *cmdAnnulla, *cmdStep2Exit;
+    QPushButton *cmdStep2Import, *cmdStep2Exit;
     // Page 3
-    QLabel *lblEnd;
-    QGroupBox *fraClimbs, *fraRoutes;
     QList<QListWidget *> List1;          // 0 climbs, 1 routes
-    QLabel *Label2, *Label3;
     QPushButton *cmdStep3Exit;
 
 public slots:
@@ -71,6 +56,5 @@ private:
     QString Browse(int titleId, const QString &settingKey, const QString &current);
     void CloseFiles();
 
-    dao::DatabasePtr m_source, m_dest;
-    ImportUi::EndPage m_end;
+    dao::DatabasePtr m_source;
 };

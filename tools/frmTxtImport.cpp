@@ -67,12 +67,10 @@ frmTxtImport::frmTxtImport(QWidget *parent) : ImportWizard("frmTxtImport", paren
     Text4 = Caption(p2, "Text4", true);
     Check1 = new QCheckBox(p2);
     Check1->setObjectName(QStringLiteral("Check1"));
-    Label1 = StatusLine(p2);
-    ProgressBar1 = ProgressBar(p2);
+    BuildRunLines(p2);
     ProgressBar1->setValue(0);
     cmd3Import = Button(p2, "cmd3Import");
-    cmdAnnulla = Button(p2, "cmdAnnulla");
-    cmdAnnulla->setEnabled(false);   // live only while an import runs
+    BuildAbortButton(p2);
     cmd3Exit = Button(p2, "cmd3Exit");
     {
         auto *lay = new QVBoxLayout(p2);
@@ -84,13 +82,8 @@ frmTxtImport::frmTxtImport(QWidget *parent) : ImportWizard("frmTxtImport", paren
         lay->addLayout(ButtonRow({cmd3Import, cmdAnnulla, cmd3Exit}));
     }
 
-    m_end = EndPage(3, "List2", "cmd4Exit");
-    lblEnd = m_end.lblEnd;
-    fraClimbs = m_end.fraClimbs;
-    fraRoutes = m_end.fraRoutes;
+    BuildEndPage("List2", "cmd4Exit");
     List2 = m_end.lists;
-    Label2 = m_end.Label2;
-    Label3 = m_end.Label3;
     cmd4Exit = m_end.exit;
 
     AddPages({{p0, cmdOpenTxt}, {p1, txtDest}, {p2, cmd3Import}, {m_end.page, cmd4Exit}});
@@ -100,7 +93,6 @@ frmTxtImport::frmTxtImport(QWidget *parent) : ImportWizard("frmTxtImport", paren
     connect(cmdDest, &QPushButton::clicked, this, &frmTxtImport::cmdDest_Click);
     connect(cmd2Fwd, &QPushButton::clicked, this, &frmTxtImport::cmd2Fwd_Click);
     connect(cmd3Import, &QPushButton::clicked, this, &frmTxtImport::cmd3Import_Click);
-    connect(cmdAnnulla, &QPushButton::clicked, this, &frmTxtImport::cmdAnnulla_Click);
     for (QPushButton *b : {cmd1Exit, cmd2Exit, cmd3Exit, cmd4Exit})
         connect(b, &QPushButton::clicked, this, &frmTxtImport::cmdExit_Click);
     // Enter in the destination acts as the Next button.

@@ -3,19 +3,11 @@
 // whether existing profiles are overwritten, then import every file in one
 // run (TextImport::Import) with progress and an abort button, and see the
 // climbs and routes imported. Four pages, one at a time, no way back.
-#include "platform/dao/Dao.h"
 #include "tools/ImportWizard.h"
 
-#include <QList>
 #include <QStringList>
 
 class QCheckBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QProgressBar;
-class QPushButton;
 
 class frmTxtImport : public ImportWizard {
     Q_OBJECT
@@ -31,19 +23,13 @@ public:
     QPushButton *cmd1Ffw, *cmd1Exit;
     // Page 2: the destination.
     QLabel *Text1_1;
-    QLineEdit *txtDest;
-    QPushButton *cmdDest, *cmd2Fwd, *cmd2Exit;
+    QPushButton *cmd2Fwd, *cmd2Exit;
     // Page 3: the import.
     QLabel *Text4;
     QCheckBox *Check1;
-    QLabel *Label1;
-    QProgressBar *ProgressBar1;
-    QPushButton *cmd3Import, *cmdAnnulla, *cmd3Exit;
+    QPushButton *cmd3Import, *cmd3Exit;
     // Page 4: the end.
-    QLabel *lblEnd;
-    QGroupBox *fraClimbs, *fraRoutes;
     QList<QListWidget *> List2;   // 0 climbs, 1 routes
-    QLabel *Label2, *Label3;
     QPushButton *cmd4Exit;
 
     const QStringList &Files() const { return m_files; }
@@ -69,7 +55,5 @@ private:
     void CloseDest();
 
     QStringList m_files;
-    dao::DatabasePtr m_dest;
-    ImportUi::EndPage m_end;
     bool m_unloaded = false;
 };

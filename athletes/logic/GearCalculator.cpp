@@ -1,5 +1,7 @@
 #include "athletes/logic/GearCalculator.h"
 
+#include "core/ValueParsing.h"
+
 #include <cmath>
 
 namespace Gears {
@@ -23,19 +25,9 @@ int CadenceFromPosition(int position)
 
 bool ReadCircumference(const QString &text, const QLocale &locale, float *value)
 {
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return false;
-    QLocale l = locale;
-    l.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    double v = l.toDouble(t, &ok);
-    if (!ok) {
-        QLocale c = QLocale::c();
-        c.setNumberOptions(QLocale::RejectGroupSeparator);
-        v = c.toDouble(QString(t).replace(QLatin1Char(','), QLatin1Char('.')), &ok);
-    }
-    if (!ok || !std::isfinite(v) || std::fabs(v) > 3.4e38)
+    double v = 0;
+    // Beyond what a float holds is no circumference either.
+    if (!ParseDecimal(text, locale, &v) || std::fabs(v) > 3.4e38)
         return false;
     if (value)
         *value = float(v);

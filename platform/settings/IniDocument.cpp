@@ -26,6 +26,16 @@ bool Same(const QString &a, const QString &b)
 
 } // namespace
 
+QString IniDocument::Unquote(const QString &v)
+{
+    if (v.size() >= 2) {
+        const QChar a = v.front(), b = v.back();
+        if (a == b && (a == QLatin1Char('"') || a == QLatin1Char('\'')))
+            return v.mid(1, v.size() - 2);
+    }
+    return v;
+}
+
 QString IniDocument::Decode(const QByteArray &bytes)
 {
     QByteArray data = bytes;

@@ -31,6 +31,9 @@ public:
     QStringList sectionLines(const QString &section) const;
 
     static QString Decode(const QByteArray &bytes);
+    // A value between a pair of matching quotes (" or ') without them; any
+    // other value as it is.
+    static QString Unquote(const QString &v);
     // Splits "key = value" (or a line without "=", a key with no value).
     static bool ParseKeyLine(const QString &line, QString *key, QString *value);
     static bool ParseSectionLine(const QString &line, QString *name);

@@ -7,17 +7,6 @@
 
 namespace {
 
-// A value between a pair of matching quotes is given without them.
-QString Unquote(const QString &v)
-{
-    if (v.size() >= 2) {
-        const QChar a = v.front(), b = v.back();
-        if (a == b && (a == QLatin1Char('"') || a == QLatin1Char('\'')))
-            return v.mid(1, v.size() - 2);
-    }
-    return v;
-}
-
 // The file as read, or nothing when no file is named or it cannot be read.
 std::optional<IniDocument> Read(const QString &file)
 {
@@ -47,7 +36,7 @@ QString ProfileGetString(const QString &file, const QString &section, const QStr
     const auto doc = Read(file);
     if (!doc)
         return defaultValue;
-    const QString v = Unquote(doc->value(FileName(section), FileName(key)));
+    const QString v = IniDocument::Unquote(doc->value(FileName(section), FileName(key)));
     return v.isEmpty() ? defaultValue : v;
 }
 
@@ -57,7 +46,7 @@ int ProfileGetInt(const QString &file, const QString &section, const QString &ke
     if (!doc)
         return defaultValue;
     bool found = false;
-    const QString v = Unquote(doc->value(FileName(section), FileName(key), &found));
+    const QString v = IniDocument::Unquote(doc->value(FileName(section), FileName(key), &found));
     if (!found || v.isEmpty())
         return defaultValue;
     // The number at the start of the value; a value that starts otherwise reads 0.
