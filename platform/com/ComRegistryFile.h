@@ -1,6 +1,6 @@
 #pragma once
 // Layout of a class registry file, shared by the host and the class servers
-// (header only, Qt Core only, so a server library needs nothing else).
+// (header only, Qt Core only; a server library compiles the file writer in).
 //
 // A registry file is an INI file:
 //   [Classes]
@@ -9,6 +9,7 @@
 // folder or below it is written relative to that folder, so a program folder
 // can be moved as a whole. Class identifiers match without regard to case.
 #include "platform/shell/ConfigFolderName.h"
+#include "platform/shell/FileWrite.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -64,6 +65,47 @@ inline QString Lookup(const QString &registryFile, const QString &classId)
     return QDir::cleanPath(QFileInfo(registryFile).absoluteDir().absoluteFilePath(value));
 }
 
+// A key as the INI reader takes it back: letters, digits, '.', '_' and '-'
+// as they are, anything else as %XX of its UTF-8 bytes.
+inline QString EscapedKey(const QString &key)
+{
+    QString out;
+    for (const char c : key.toUtf8()) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'
+                           || c == '_' || c == '-';
+        out += plain ? QString(QLatin1Char(c))
+                     : QStringLiteral("%%1").arg(uint(uchar(c)), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return out;
+}
+
+// The classes with their libraries, in the stored order.
+inline QList<std::pair<QString, QString>> ReadClasses(const QString &registryFile)
+{
+    QList<std::pair<QString, QString>> classes;
+    if (!QFileInfo::exists(registryFile))
+        return classes;
+    QSettings ini(registryFile, QSettings::IniFormat);
+    ini.beginGroup(ClassesGroup());
+    for (const QString &key : ini.childKeys())
+        classes.append({key, ini.value(key).toString()});
+    return classes;
+}
+
+// Writes the whole file through the program's file writer: a failure (a full
+// disk) keeps the old file and gives false.
+inline bool WriteClasses(const QString &registryFile, const QList<std::pair<QString, QString>> &classes)
+{
+    QString text = QLatin1Char('[') + ClassesGroup() + QStringLiteral("]\n");
+    for (const auto &[key, value] : classes) {
+        QString quoted = value;
+        quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        text += EscapedKey(key) + QStringLiteral("=\"") + quoted + QStringLiteral("\"\n");
+    }
+    QString why;
+    return FileWrite::WriteFileAtomically(registryFile, text.toUtf8(), &why);
+}
+
 // Registers a class to a library. False when the file cannot be written.
 inline bool Write(const QString &registryFile, const QString &classId, const QString &libraryPath)
 {
@@ -74,13 +116,10 @@ inline bool Write(const QString &registryFile, const QString &classId, const QSt
     QString value = dir.relativeFilePath(QFileInfo(libraryPath).absoluteFilePath());
     if (value.startsWith(QLatin1String("..")))
         value = QFileInfo(libraryPath).absoluteFilePath();
-    QSettings ini(registryFile, QSettings::IniFormat);
-    const QString old = FindKey(ini, classId);
-    if (!old.isEmpty() && old != classId)
-        ini.remove(ClassesGroup() + QLatin1Char('/') + old);
-    ini.setValue(ClassesGroup() + QLatin1Char('/') + classId, value);
-    ini.sync();
-    return ini.status() == QSettings::NoError;
+    QList<std::pair<QString, QString>> classes = ReadClasses(registryFile);
+    classes.removeIf([&](const auto &c) { return c.first.compare(classId, Qt::CaseInsensitive) == 0; });
+    classes.append({classId, value});
+    return WriteClasses(registryFile, classes);
 }
 
 // Removes a class's entry when it names this library (another library
@@ -92,10 +131,9 @@ inline bool Remove(const QString &registryFile, const QString &classId, const QS
     const QString current = Lookup(registryFile, classId);
     if (current.isEmpty() || QFileInfo(current) != QFileInfo(libraryPath))
         return true;
-    QSettings ini(registryFile, QSettings::IniFormat);
-    ini.remove(ClassesGroup() + QLatin1Char('/') + FindKey(ini, classId));
-    ini.sync();
-    return ini.status() == QSettings::NoError;
+    QList<std::pair<QString, QString>> classes = ReadClasses(registryFile);
+    classes.removeIf([&](const auto &c) { return c.first.compare(classId, Qt::CaseInsensitive) == 0; });
+    return WriteClasses(registryFile, classes);
 }
 
 } // namespace ComRegistryFile

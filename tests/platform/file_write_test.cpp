@@ -1,5 +1,6 @@
 // Writers report why a file could not be written, and where.
 #include "FileFaults.h"
+#include "platform/com/ComRegistryFile.h"
 #include "platform/error/VbError.h"
 #include "platform/shell/FileWrite.h"
 
@@ -212,4 +213,31 @@ TEST(FileWrite, UserFilesKeepTheirPermissionsAndLinks)
     ASSERT_TRUE(QDir().mkpath(dir.filePath("folder.txt")));
     EXPECT_FALSE(FailureOf(dir.filePath("folder.txt"), "x").isEmpty());
     EXPECT_TRUE(QFileInfo(dir.filePath("folder.txt")).isDir());
+}
+
+// The class registry a language library writes when it registers: entries
+// read back as written (any characters in the library's path), one entry per
+// class whatever its case, and a failing disk keeps the old file.
+TEST(FileWrite, ClassRegistryGoesThroughTheWriter)
+{
+    QTemporaryDir dir;
+    const QString registry = dir.filePath("com-registry.ini");
+    const QString odd = dir.filePath(QStringLiteral("Lang, \"mine\" \\ ; é/VettaroLang1040.so"));
+    ASSERT_TRUE(ComRegistryFile::Write(registry, "VettaroLang1033.clsResLang", dir.filePath("Lang/VettaroLang1033.so")));
+    ASSERT_TRUE(ComRegistryFile::Write(registry, "VettaroLang1040.clsResLang", odd));
+    ASSERT_TRUE(ComRegistryFile::Write(registry, "vettarolang1033.CLSRESLANG", dir.filePath("Lang/Other.so")));
+    EXPECT_EQ(ComRegistryFile::Lookup(registry, "VettaroLang1040.clsResLang"), QDir::cleanPath(odd));
+    EXPECT_EQ(ComRegistryFile::Lookup(registry, "VettaroLang1033.clsResLang"), dir.filePath("Lang/Other.so"));
+    EXPECT_EQ(ComRegistryFile::ReadClasses(registry).size(), 2);
+
+    const QByteArray before = ReadAll(registry);
+    {
+        FailingDevice device;
+        EXPECT_FALSE(ComRegistryFile::Write(registry, "VettaroLang1036.clsResLang", dir.filePath("Lang/Fr.so")));
+        EXPECT_FALSE(ComRegistryFile::Remove(registry, "VettaroLang1040.clsResLang", odd));
+    }
+    EXPECT_EQ(ReadAll(registry), before);
+    EXPECT_TRUE(ComRegistryFile::Remove(registry, "VettaroLang1040.clsResLang", odd));
+    EXPECT_EQ(ComRegistryFile::Lookup(registry, "VettaroLang1040.clsResLang"), QString());
+    EXPECT_EQ(ComRegistryFile::ReadClasses(registry).size(), 1);
 }
