@@ -107,6 +107,36 @@ TEST_F(MainWindowTest, AnOlderFileIsUpgradedOnce)
     EXPECT_THROW(db->Execute("INSERT INTO States (State) VALUES ('Italia')"), VbError);
 }
 
+// A file of an earlier version keeps its rows and takes the template's faster
+// per-athlete summary at its next opening.
+TEST_F(MainWindowTest, AnOlderSummaryQueryTakesTheTemplatesForm)
+{
+    const QString path = Docs("older summary.mdb");
+    ASSERT_NO_THROW(MakeOlderFile(path));
+    const auto viewText = [](dao::Database &db) {
+        auto c = db.openCursor("SELECT sql FROM sqlite_master WHERE name = 'Riepilogo per Atleta'");
+        return c->next() ? c->value(0).toString() : QString();
+    };
+    QString wanted;
+    {
+        auto db = Reopen(path);
+        wanted = viewText(*db);
+        db->ExecuteScript("DROP VIEW \"Riepilogo per Atleta\";"
+                          "CREATE VIEW \"Riepilogo per Atleta\" AS SELECT \"IDPersonale\" FROM \"Dati Personali\";");
+        db->Execute("INSERT INTO [Dati Personali] (IDPersonale, Cognome, Nome) VALUES ('A1', 'Rossi', 'Ada')");
+        db->Close();
+    }
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_NO_THROW(OpenDatabaseFile(path)) << round;
+        EXPECT_EQ(viewText(*CurrentDb), wanted) << round;
+        auto rows = CurrentDb->openCursor("SELECT Cognome, ConteggioDiIDPercorso FROM [Riepilogo per Atleta]");
+        ASSERT_TRUE(rows->next());
+        EXPECT_EQ(rows->value(0).toString(), QStringLiteral("Rossi"));
+        EXPECT_EQ(rows->value(1).toInt(), 0);
+        CloseDb();
+    }
+}
+
 TEST_F(MainWindowTest, FilesThatCannotBeOpenedAreReportedAndLeaveNothingOpen)
 {
     const QString otherPassword = Docs("other.mdb");
