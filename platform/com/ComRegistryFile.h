@@ -12,6 +12,7 @@
 #include "platform/shell/FileWrite.h"
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
@@ -116,6 +117,11 @@ inline bool Write(const QString &registryFile, const QString &classId, const QSt
     QString value = dir.relativeFilePath(QFileInfo(libraryPath).absoluteFilePath());
     if (value.startsWith(QLatin1String("..")))
         value = QFileInfo(libraryPath).absoluteFilePath();
+    // Libraries register at once while a build runs: each reads, changes and
+    // writes the whole file under the lock, so no entry is lost.
+    QLockFile lock(registryFile + QStringLiteral(".lock"));
+    if (!lock.lock())
+        return false;
     QList<std::pair<QString, QString>> classes = ReadClasses(registryFile);
     classes.removeIf([&](const auto &c) { return c.first.compare(classId, Qt::CaseInsensitive) == 0; });
     classes.append({classId, value});
@@ -128,6 +134,9 @@ inline bool Remove(const QString &registryFile, const QString &classId, const QS
 {
     if (!QFileInfo::exists(registryFile))
         return true;
+    QLockFile lock(registryFile + QStringLiteral(".lock"));
+    if (!lock.lock())
+        return false;
     const QString current = Lookup(registryFile, classId);
     if (current.isEmpty() || QFileInfo(current) != QFileInfo(libraryPath))
         return true;

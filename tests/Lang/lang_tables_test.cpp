@@ -4,17 +4,22 @@
 #include "TestSupport.h"
 #include "core/LangClient.h"
 #include "platform/com/ComRegistry.h"
+#include "platform/com/ComRegistryFile.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -295,4 +300,31 @@ TEST_F(LangLibraryTest, ObjectsOutOfAnUnregisteredOrUnknownClassAreRefused)
     Com::SetMachineRegistryFile(registry);
     EXPECT_THROW(Com::CreateObject("Other.clsResLang"), VbError);
     EXPECT_NO_THROW(Com::CreateObject("vettarolang1033.CLSRESLANG"));   // identifiers ignore case
+}
+
+// A build registers the five libraries at once: each registration reads,
+// changes and writes the whole registry file, and none may lose another's
+// entry.
+TEST(LangRegistration, RegistrationsAtOnceKeepEveryEntry)
+{
+    const QString regsvr = QDir(TestSupport::BinDir()).filePath("../build-tools/vettaro-regsvr");
+    ASSERT_TRUE(QFileInfo::exists(regsvr)) << regsvr.toStdString();
+    const QStringList locales{"1033", "1040", "3082", "1031", "1036"};
+    QTemporaryDir dir;
+    for (int round = 0; round < 5; ++round) {
+        const QString registry = dir.filePath(QStringLiteral("com-registry-%1.ini").arg(round));
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (const QString &locale : locales) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->start(regsvr, {"--registry", registry,
+                                        TestSupport::BinDir() + "/Lang/VettaroLang" + locale + ".so"});
+        }
+        for (auto &run : runs) {
+            ASSERT_TRUE(run->waitForFinished(30000));
+            EXPECT_EQ(run->exitCode(), 0) << run->readAllStandardError().toStdString();
+        }
+        for (const QString &locale : locales)
+            EXPECT_FALSE(ComRegistryFile::Lookup(registry, "VettaroLang" + locale + ".clsResLang").isEmpty())
+                << locale.toStdString() << " round " << round;
+    }
 }
