@@ -22,16 +22,6 @@ void BatchInsert::add(const QVariantList &row)
         flush();
 }
 
-void BatchInsert::add(const dao::ReadCursor &row)
-{
-    if (row.columnCount() != m_columns)
-        RaiseError(VbErr::InvalidProcedureCall, QStringLiteral("A row of %1 values for %2 columns.").arg(row.columnCount()).arg(m_columns));
-    for (int i = 0; i < m_columns; ++i)
-        m_values.append(row.value(i));
-    if (++m_rows == m_groupRows)
-        flush();
-}
-
 void BatchInsert::flush()
 {
     if (m_rows == 0)

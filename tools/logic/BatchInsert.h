@@ -20,8 +20,6 @@ public:
 
     // Adds one row (one value per column); a full group is sent at once.
     void add(const QVariantList &row);
-    // Adds the current row of a cursor whose columns are those of the insert.
-    void add(const dao::ReadCursor &row);
     // Sends the rows still waiting. Call before anything else reads or
     // changes the table.
     void flush();
