@@ -9,6 +9,7 @@
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/ReadLimits.h"
+#include "platform/ui/DeferredMessage.h"
 #include "platform/ui/Prompt.h"
 
 #include <QAbstractItemDelegate>
@@ -66,6 +67,7 @@ frmStates::frmStates(QWidget *parent)
     // A row is written when the grid leaves it; a refused row (told once by
     // checkRow) keeps the grid on it.
     new data::RowCommitOnLeave(m_grid, m_model);
+    m_teller = new DeferredMessage(this);
     l->addWidget(m_grid, 1);
     UpdateControls();
     refresh();
@@ -96,7 +98,9 @@ void frmStates::refresh()
 // can say why it keeps the row: no empty name, no name twice.
 bool frmStates::refuse(const VbError &error, const QVariantList &values)
 {
-    ShowDataError(error);
+    // Inside the grid's commit or its move off the row: the row stays, and
+    // the message follows once the grid is done.
+    m_teller->tell([error]() { ShowDataError(error); });
     m_toldRow = m_model->pendingRow();
     m_toldValue = values.value(0);
     return false;
@@ -137,6 +141,12 @@ bool frmStates::checkRow(QVariantList &values)
 
 void frmStates::commitPending()
 {
+    // Called from a menu command or the window closing: a refusal is told
+    // before the grid is read anew or the window goes.
+    struct TellAtEnd {
+        DeferredMessage *teller;
+        ~TellAtEnd() { teller->showWaiting(); }
+    } tellAtEnd{m_teller};
     // Text still in an open cell editor goes into the row first.
     if (QWidget *editor = m_grid->indexWidget(m_grid->currentIndex())) {
         QAbstractItemDelegate *delegate = m_grid->itemDelegate();

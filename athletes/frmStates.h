@@ -12,6 +12,7 @@ class QMenuBar;
 class QAction;
 class QLabel;
 class QTableView;
+class DeferredMessage;
 class VbError;
 namespace data {
 class RecordsetModel;
@@ -50,4 +51,5 @@ private:
     // again while it stays as it was.
     int m_toldRow = -1;
     QVariant m_toldValue;
+    DeferredMessage *m_teller = nullptr;
 };

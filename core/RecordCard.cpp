@@ -7,6 +7,7 @@
 #include "core/RecordCounts.h"
 #include "core/WindowRegistry.h"
 #include "platform/data/DataControl.h"
+#include "platform/ui/DeferredMessage.h"
 #include "platform/ui/Prompt.h"
 
 #include <QAbstractButton>
@@ -28,6 +29,7 @@
 RecordCard::RecordCard(const Setup &setup, QWidget *parent) : QWidget(parent), m_setup(setup)
 {
     setObjectName(m_setup.formName);
+    m_teller = new DeferredMessage(this);
     setWindowFlags(windowFlags() & ~(Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 
     auto *main = new QVBoxLayout(this);
@@ -396,13 +398,16 @@ void RecordCard::checkKeyOnLeave()
 {
     if (!m_addMode || !m_keyEdit)
         return;
+    // Called as the key field loses the focus: the name is refused now, and
+    // told once the focus change has finished.
     try {
         if (keyExists(m_keyEdit->text())) {
             m_keyEdit->clear();
-            MsgBox(GetLangString(m_setup.duplicateKey), Vb::Exclamation);
+            const QString text = GetLangString(m_setup.duplicateKey);
+            m_teller->tell([text]() { MsgBox(text, Vb::Exclamation); });
         }
     } catch (const VbError &e) {
-        ShowDataError(e);
+        m_teller->tell([e]() { ShowDataError(e); });
     }
 }
 
@@ -456,6 +461,12 @@ void RecordCard::cmdUpdate_Click()
 {
     if (!m_addMode)
         return;
+    // A name refused as the click took the focus from it is told first; the
+    // card stays to be corrected.
+    if (m_teller->busy()) {
+        m_teller->showWaiting();
+        return;
+    }
     if (!requiredFilled()) {
         MsgBox(GetLangString(m_setup.emptyOnAdd), Vb::Information);
         return;

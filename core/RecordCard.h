@@ -39,6 +39,7 @@
 
 #include <vector>
 
+class DeferredMessage;
 class QGridLayout;
 class QKeyEvent;
 class QLabel;
@@ -188,6 +189,7 @@ private:
     QPushButton *m_cmdDelete = nullptr, *m_cmdRefresh = nullptr, *m_cmdClose = nullptr;
     std::vector<QLineEdit *> m_required;
     QLineEdit *m_keyEdit = nullptr;
+    DeferredMessage *m_teller = nullptr;   // what the key field's focus-out refused
     std::vector<QWidget *> m_panels;
     std::vector<std::pair<QString, QWidget *>> m_bound;
 

@@ -14,6 +14,7 @@
 #include "platform/data/RecordsetModel.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/Shell.h"
+#include "platform/ui/DeferredMessage.h"
 #include "platform/ui/Prompt.h"
 #include "records/CardNumbers.h"
 #include "records/CardPrint.h"
@@ -244,11 +245,12 @@ QString FieldCaption(const QLabel *label)
 }
 
 // Tells, through tell, of a digit typed into a field that holds its most
-// digits already, and swallows it.
+// digits already, and swallows it. The message follows the key's handling,
+// once however many repeats of the key were refused meanwhile.
 class DigitLimit : public QObject {
 public:
     DigitLimit(QLineEdit *box, int digits, std::function<void()> tell)
-        : QObject(box), m_box(box), m_digits(digits), m_tell(std::move(tell))
+        : QObject(box), m_box(box), m_digits(digits), m_tell(std::move(tell)), m_teller(new DeferredMessage(this))
     {
         box->installEventFilter(this);
     }
@@ -265,7 +267,7 @@ protected:
         const int kept = int(m_box->text().size() - (m_box->hasSelectedText() ? m_box->selectedText().size() : 0));
         if (kept < m_digits)
             return false;
-        m_tell();
+        m_teller->tell(m_tell);
         return true;
     }
 
@@ -273,6 +275,7 @@ private:
     QLineEdit *m_box;
     int m_digits;
     std::function<void()> m_tell;
+    DeferredMessage *m_teller;
 };
 }
 
@@ -469,7 +472,7 @@ void CardWindow::saveSettings()
 
 void CardWindow::onUnload()
 {
-    m_samplePanel->commitPending();
+    m_samplePanel->commitPending(SamplePanel::Tell::Now);
     CloseRecordset(ClimbsRs);
 }
 
@@ -660,7 +663,7 @@ void CardWindow::cmdAltim_Click()
 
 void CardWindow::cmdpct1Close_Click()
 {
-    m_samplePanel->commitPending();
+    m_samplePanel->commitPending(SamplePanel::Tell::Now);
     try {
         WindowRegistry::Unload(QStringLiteral("frmAltimetria"));
     } catch (const VbError &) {
@@ -671,7 +674,7 @@ void CardWindow::cmdpct1Close_Click()
 void CardWindow::cmdShowAlti_Click()
 {
     // A typed row counts once it is written; a refused one has shown its message.
-    if (!m_samplePanel->commitPending() || m_samplePanel->SampleTotal() < 2)
+    if (!m_samplePanel->commitPending(SamplePanel::Tell::Now) || m_samplePanel->SampleTotal() < 2)
         return;
     const Hourglass busy;
     ProfileHandoff::Legend legend;

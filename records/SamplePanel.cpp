@@ -9,6 +9,7 @@
 #include "platform/data/RecordsetModel.h"
 #include "platform/data/RowCommitOnLeave.h"
 #include "platform/settings/Settings.h"
+#include "platform/ui/DeferredMessage.h"
 #include "platform/ui/Prompt.h"
 #include "records/CardNumbers.h"
 #include "records/SampleChecks.h"
@@ -25,7 +26,6 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -119,13 +119,14 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
             const SampleChecks::CellCheck c = column == SampleChecks::DistanceColumn
                                                   ? SampleChecks::CheckDistance(typed, old, stored)
                                                   : SampleChecks::CheckHeight(typed, old);
+            // Inside the view's commit of the cell editor: the cell keeps its
+            // old value now, and the message follows once the view is done.
             if (c.outcome == SampleChecks::CellCheck::Duplicate)
-                MsgBox(GetLangString(m_setup.duplicate), Vb::Exclamation);
+                tell(GetLangString(m_setup.duplicate));
             if (c.outcome == SampleChecks::CellCheck::OutOfRange)
-                MsgBox(FormatLangString(GetLangString(m_setup.outOfRange),
-                                        {m_model->columns().value(column).caption, QLocale().toString(SampleChecks::HeightMin),
-                                         QLocale().toString(SampleChecks::HeightMax)}),
-                       Vb::Exclamation);
+                tell(FormatLangString(GetLangString(m_setup.outOfRange),
+                                      {m_model->columns().value(column).caption, QLocale().toString(SampleChecks::HeightMin),
+                                       QLocale().toString(SampleChecks::HeightMax)}));
             r.accept = c.outcome == SampleChecks::CellCheck::Accept;
             r.value = c.value;
             return r;
@@ -137,15 +138,13 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
     m_model->setRowHook([this](QVariantList &values, QVariantMap &extra) {
         const int missing = SampleChecks::MissingColumn(values.value(0), values.value(1));
         // The grid's own commit of the same leave, or one made while the
-        // message is on screen (its box takes the focus from a cell editor,
-        // which hands in its text): the refusal is told once.
-        if (missing >= 0 && ((m_rowWriter && m_rowWriter->returning()) || m_telling))
+        // message waits or is on screen (its box takes the focus from a cell
+        // editor, which hands in its text): the refusal is told once.
+        if (missing >= 0 && ((m_rowWriter && m_rowWriter->returning()) || m_teller->busy()))
             return false;
         if (missing >= 0) {
             const int number = missing == 0 ? m_setup.emptyDistance : m_setup.emptyHeight;
-            const QString caption = m_model->columns().value(missing).caption;
-            const QScopedValueRollback<bool> telling(m_telling, true);
-            MsgBox(FormatLangString(GetLangString(number), {caption}), Vb::Exclamation);
+            tell(FormatLangString(GetLangString(number), {m_model->columns().value(missing).caption}));
             return false;
         }
         // The row belongs to the card whose samples are shown.
@@ -166,6 +165,7 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
         --m_sampleTotal;
         showCount();
     });
+    m_teller = new DeferredMessage(this);
     // A row is written when the grid leaves it; a refused row keeps the grid on it.
     m_rowWriter = new data::RowCommitOnLeave(m_grid, m_model);
 }
@@ -198,7 +198,7 @@ void SamplePanel::load(const QString &cardName)
     m_caption->setText(cardName);
 }
 
-bool SamplePanel::commitPending()
+bool SamplePanel::commitPending(Tell when)
 {
     // Text still in an open cell editor goes into the row first.
     if (QWidget *editor = m_grid->indexWidget(m_grid->currentIndex())) {
@@ -206,9 +206,10 @@ bool SamplePanel::commitPending()
         emit delegate->commitData(editor);
         emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
-    if (m_model->pendingRow() < 0)
-        return true;
-    return m_model->CommitRow();
+    const bool written = m_model->pendingRow() < 0 || m_model->CommitRow();
+    if (when == Tell::Now)
+        m_teller->showWaiting();
+    return written;
 }
 
 void SamplePanel::reloadAt(const QString &card, const QVariant &distance)
@@ -226,6 +227,11 @@ void SamplePanel::reloadAt(const QString &card, const QVariant &distance)
             break;
         }
     }
+}
+
+void SamplePanel::tell(const QString &text)
+{
+    m_teller->tell([text]() { MsgBox(text, Vb::Exclamation); });
 }
 
 void SamplePanel::showCount() { m_count->setText(QString::number(m_sampleTotal)); }

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVariant>
 
+class DeferredMessage;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
@@ -42,9 +43,12 @@ public:
     // The card whose samples are shown.
     QString cardName() const { return m_cardName; }
     // Writes a typed row that is still pending. True when nothing is left
-    // pending; false when the row was refused (its message shown) or the
-    // database failed.
-    bool commitPending();
+    // pending; false when the row was refused or the database failed. A
+    // refusal is told once the caller's event has been handled (Later: a move
+    // asked for by a key in the grid's editor), or before returning (Now: a
+    // button or the window closing, after which the panel may be gone).
+    enum class Tell { Later, Now };
+    bool commitPending(Tell when = Tell::Later);
     int SampleTotal() const { return m_sampleTotal; }
 
     data::RecordsetModel *model() const { return m_model; }
@@ -76,6 +80,7 @@ protected:
 
 private:
     void pickIcon(const QModelIndex &cell);
+    void tell(const QString &text);
     void showCount();
     void reloadAt(const QString &card, const QVariant &distance);
 
@@ -84,7 +89,7 @@ private:
     int m_sampleTotal = 0;
     QVariant m_written;   // distance of the row being written
     data::RowCommitOnLeave *m_rowWriter = nullptr;   // child of the grid
-    bool m_telling = false;   // a refused row's message is on screen
+    DeferredMessage *m_teller = nullptr;   // the grid's refusals, told once the view is done
     QLabel *m_caption = nullptr;
     QLabel *m_count = nullptr;
     QTableView *m_grid = nullptr;

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
+
 namespace TestSupport {
 
 namespace {
@@ -28,6 +30,13 @@ ScriptedPromptProvider &ResetScript()
     g_script = std::make_shared<ScriptedPromptProvider>();
     SetPromptProvider(g_script);
     return *g_script;
+}
+
+void RunQueued()
+{
+    // A message is queued in two hops, behind what the view queued with it.
+    for (int i = 0; i < 4; ++i)
+        QCoreApplication::processEvents();
 }
 
 }

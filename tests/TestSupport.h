@@ -17,4 +17,8 @@ ScriptedPromptProvider &Script();
 // Installs a new scripted provider and returns it.
 ScriptedPromptProvider &ResetScript();
 
+// Runs the calls the windows have queued: a message a grid or a field decided
+// inside its own callback is shown once that callback is done.
+void RunQueued();
+
 }

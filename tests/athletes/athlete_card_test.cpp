@@ -98,6 +98,7 @@ TEST_F(AthletesTest, DuplicateCodeIgnoresCase)
     Txt(0)->setText(QStringLiteral("rossi"));
     Leave(Txt(0));
     EXPECT_EQ(Txt(0)->text(), QString());
+    TestSupport::RunQueued();
     EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(8502)});
 
     FillAthlete(QStringLiteral("VERDI"));

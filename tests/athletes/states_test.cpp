@@ -152,6 +152,7 @@ TEST_F(StatesTest, GridReportsRefusedRowsAndKeepsThemInEdit)
         const int addRow = m->rowCount() - 1;
         ASSERT_TRUE(m->setData(m->index(addRow, 0), QString::fromLatin1(c.typed), Qt::EditRole));
         EXPECT_EQ(m->CommitRow(), c.stored) << c.typed;
+        TestSupport::RunQueued();
         EXPECT_EQ(m_prompts->messages().size(), c.stored ? 0 : 1) << c.typed;
         if (!c.stored) {
             EXPECT_GE(m->pendingRow(), 0);
@@ -186,7 +187,7 @@ TEST_F(StatesTest, GridWritesRowsAsItLeavesThemAndDeletes)
 
     typeRow(2, QStringLiteral("ITALY"));
     Key(grid, Qt::Key_Up);
-    QApplication::processEvents();
+    TestSupport::RunQueued();
     EXPECT_EQ(m_prompts->messages().size(), 1) << m_prompts->messages().join("|").toStdString();
     EXPECT_EQ(grid->currentIndex().row(), 2);   // back on the refused row
     EXPECT_EQ(m->pendingRow(), 2);
@@ -224,7 +225,7 @@ TEST_F(StatesTest, ADuplicateIsToldOnce)
         editor->setText(QStringLiteral("ITALY"));
         Key(editor, Qt::Key_Return);
         Key(grid, Qt::Key_Up);
-        QApplication::processEvents();
+        TestSupport::RunQueued();
         ASSERT_EQ(m_prompts->messages().size(), 1);
         EXPECT_EQ(grid->currentIndex().row(), 1) << "back on the row, for correction";
         EXPECT_EQ(m->value(1, 0).toString(), QStringLiteral("ITALY"));

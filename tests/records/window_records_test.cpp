@@ -125,6 +125,7 @@ TEST_P(BothWindows, DuplicateNameIgnoresCase)
     QFocusEvent out(QEvent::FocusOut);   // leaving the name
     QApplication::sendEvent(Txt(0), &out);
     EXPECT_TRUE(Txt(0)->text().isEmpty());
+    TestSupport::RunQueued();
     EXPECT_TRUE(TestSupport::Script().messages().contains(warning));
 
     TestSupport::ResetScript();

@@ -1,13 +1,14 @@
 // The altitude-sample panel of the card windows.
 #include "window_fixture.h"
 
+#include "RealDialogs.h"
+
 #include "core/ProfileGlobals.h"
 #include "core/WindowRegistry.h"
 #include "platform/data/RecordsetModel.h"
 #include "records/SampleChecks.h"
 
 #include <QDialog>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTableView>
 #include <QTimer>
@@ -44,17 +45,20 @@ TEST_P(BothWindows, SamplePanelEditsTheCardsSamples)
 
     // A distance the card already has: warned and undone.
     EXPECT_FALSE(m->setData(Cell(w, 0, 0), QStringLiteral("1.5"), Qt::EditRole));
+    TestSupport::RunQueued();
     EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(climb ? 9534 : 7534)});
     EXPECT_EQ(m->value(0, 0).toDouble(), 0.0);
     // Not a number: undone without a word.
     TestSupport::ResetScript();
     EXPECT_FALSE(m->setData(Cell(w, 0, 1), QStringLiteral("abc"), Qt::EditRole));
+    TestSupport::RunQueued();
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 
     // A new row without a height is refused with the column's caption.
     ASSERT_TRUE(m->setData(Cell(w, 2, 0), QStringLiteral("3,25"), Qt::EditRole));
     EXPECT_FALSE(m->CommitRow());
     const QString caption = m->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString();
+    TestSupport::RunQueued();
     EXPECT_EQ(TestSupport::Script().messages(),
               QStringList{FormatLangString(GetLangString(climb ? 9503 : 7506), {caption})});
     // With its height (12,5 rounds to 12) it is written, linked to the card.
@@ -94,6 +98,7 @@ TEST_P(BothWindows, AnAltitudeOutOfRangeSaysSo)
                                           {caption, QLocale().toString(-32768), QLocale().toString(32767)});
     TestSupport::ResetScript();
     EXPECT_FALSE(m->setData(Cell(w, 0, 1), QStringLiteral("99999"), Qt::EditRole));
+    TestSupport::RunQueued();
     EXPECT_EQ(TestSupport::Script().messages(), QStringList{told});
     EXPECT_EQ(m->value(0, 1).toInt(), 100) << "the stored altitude stays";
 
@@ -107,6 +112,7 @@ TEST_P(BothWindows, AnAltitudeOutOfRangeSaysSo)
     for (const char *digit : {"9", "9", "9", "9", "9"})
         Type(start, Qt::Key_9, QString::fromLatin1(digit));
     EXPECT_EQ(start->text(), QStringLiteral("9999"));
+    TestSupport::RunQueued();
     EXPECT_EQ(TestSupport::Script().messages(),
               QStringList{FormatLangString(GetLangString(9536), {QStringLiteral("Start altitude"), QLocale().toString(0),
                                                                  QLocale().toString(9999)})});
@@ -123,6 +129,7 @@ TEST_P(BothWindows, SamplePanelStaysShutWhileAddingOrEmpty)
     again.cmdAdd_Click();
     again.cmdAltim_Click();
     EXPECT_FALSE(again.Picture1()->isVisible());
+    TestSupport::RunQueued();
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
 
@@ -170,6 +177,7 @@ TEST_F(CardWindowTest, NewSampleRowIsWrittenByMovingDown)
     EXPECT_EQ(m->rowCount(), 3);
     EXPECT_EQ(m->headerData(2, Qt::Vertical, Qt::DisplayRole).toString(), QStringLiteral("*"));
     EXPECT_TRUE(m->value(2, 0).isNull());
+    TestSupport::RunQueued();
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
 
@@ -194,6 +202,7 @@ TEST_P(BothWindows, ProfileButtonFillsTheHandOff)
     EXPECT_EQ(ProfilePointCount, 4);
     EXPECT_EQ(ProfileGain, 60);
     EXPECT_EQ(ProfileClimbRate, climb ? Ctl<QLabel>("Label5(5)")->text() : QStringLiteral(" --- "));
+    TestSupport::RunQueued();
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
 
@@ -334,6 +343,7 @@ TEST_P(BothWindows, TypedRowSurvivesAMoveAndCountsForTheProfile)
     TestSupport::ResetScript();
     w.Data1()->MoveNext();
     EXPECT_EQ(Txt(0)->text(), QStringLiteral("One"));
+    TestSupport::RunQueued();
     EXPECT_EQ(TestSupport::Script().messages().size(), 1);
     EXPECT_EQ(m->pendingRow(), 1);
 
@@ -396,6 +406,7 @@ TEST_P(BothWindows, SampleGridOrderEscapeAndDelete)
     TestSupport::ResetScript();
     grid->setCurrentIndex(Cell(w, 0, 0));
     QApplication::processEvents();
+    TestSupport::RunQueued();
     EXPECT_EQ(TestSupport::Script().messages().size(), 1) << TestSupport::Script().messages().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(grid->currentIndex().row(), 3);
     // Escape gives it up.
@@ -442,6 +453,7 @@ TEST_P(BothWindows, DeleteOfAStoredSampleAsksFirst)
 
     TestSupport::ResetScript().answers.push_back(Vb::OK);
     Type(grid, Qt::Key_Delete, QString());
+    TestSupport::RunQueued();
     EXPECT_EQ(TestSupport::Script().messages().size(), 1);
     EXPECT_EQ(Count(stored + QStringLiteral(" AND [DistParz] = 2")), 0);
     EXPECT_EQ(Count(stored), 1);
@@ -454,7 +466,9 @@ TEST_P(BothWindows, DeleteOfAStoredSampleAsksFirst)
     grid->selectRow(0);
     TestSupport::ResetScript().answers.push_back(Vb::OK);
     Type(grid, Qt::Key_Delete, QString());
+    TestSupport::RunQueued();
     ASSERT_EQ(TestSupport::Script().messages().size(), 2);
+    TestSupport::RunQueued();
     EXPECT_TRUE(TestSupport::Script().messages()[1].contains(QStringLiteral("sample in use")))
         << TestSupport::Script().messages()[1].toStdString();
     EXPECT_EQ(Count(stored), 1);
@@ -478,29 +492,12 @@ TEST_F(CardWindowTest, WindowDeletedWithAnOpenCellEditor)
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral("0"));
     DeleteWindow();
+    TestSupport::RunQueued();
     EXPECT_EQ(TestSupport::Script().messages(), QStringList{GetLangString(SampleChecks::DuplicateTextClimb)});
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [CampioniSalite]")), 1);
 }
 
 namespace {
-// Real message boxes for one test: each one that opens is counted and closed
-// with OK, so the window's own modal loops run as they do for a user.
-struct RealMessageBoxes {
-    std::shared_ptr<PromptProvider> old = SetPromptProvider(nullptr);
-    QStringList texts;
-    QTimer timer;
-    RealMessageBoxes()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this]() {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->done(QMessageBox::Ok);
-            }
-        });
-        timer.start(10);
-    }
-    ~RealMessageBoxes() { SetPromptProvider(old); }
-};
 void Click(QTableView *grid, const QModelIndex &cell)
 {
     const QPoint at = grid->visualRect(cell).center();
@@ -535,7 +532,7 @@ TEST_P(BothWindows, ClickAwayFromAnUnfinishedRowTellsOnce)
     ASSERT_EQ(grid->currentIndex(), Cell(w, 2, 1));
     ASSERT_EQ(w.SampleModel()->pendingRow(), 2);
 
-    RealMessageBoxes boxes;
+    TestSupport::RealMessageBoxes boxes;
     Click(grid, Cell(w, 0, 0));
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
