@@ -153,6 +153,12 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
         else if (!SharedPrinter().ChooseOutput(QString(Titolo).replace(QLatin1Char('|'), QLatin1Char(' ')).simplified()))
             cancel = true;
     });
+    connect(lumoTPrt1, &lumoTPrt::PrintFailed, this, [](QString &cause) {
+        // Why, while the chosen file is still known; then it is let go, so
+        // that printing again asks for a file instead of failing on this one.
+        cause = SharedPrinter().OutputFailure();
+        SharedPrinter().FinishOutput(false);
+    });
     connect(lumoTPrt1, &lumoTPrt::EndPrint, this, [](bool &closePreview) {
         // A PDF that could not take its chosen name is no print: say why, and
         // keep the preview for another try.
@@ -218,6 +224,7 @@ void frmPrint::UpdateControls()
     mnuPrint->setText(GetLangString(20010));
     mnuMargini->setText(GetLangString(20011));
     mnuFont->setText(GetLangString(20012));
+    lumoTPrt1->SetPrintFailureTexts({GetLangString(190), GetLangString(191), GetLangString(192)});
 }
 
 float frmPrint::Margin(int index) const

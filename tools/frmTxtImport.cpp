@@ -247,6 +247,9 @@ void frmTxtImport::cmd3Import_Click()
         m_end.Clear();
         Label1->setText(GetLangString(12514));
         MsgBox(GetLangString(12514), Vb::Exclamation);
+        // The log still follows: nothing was imported, so it holds the empty
+        // line between the two (empty) lists, and no earlier run's names.
+        WriteLog(TextImport::Result());
         return;
     case TextImport::Result::Failed: {
         m_end.Clear();

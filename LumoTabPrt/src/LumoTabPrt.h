@@ -118,6 +118,17 @@ LUMOTABPRT_EXPORT JobResult RunJob(const PrintOptions &options, RowCursor &curso
                                    QPrinter *printer, const QPageLayout &page = QPageLayout(),
                                    JobHost *host = nullptr, bool mayTurnPage = true);
 
+// The messages of a print from the preview that failed, each whole: the
+// printer did not open, did not start a new page, or did not close the
+// document. The library's own Italian texts until the host gives them in the
+// language of its interface.
+struct LUMOTABPRT_EXPORT PrintFailureTexts {
+    QString open = QStringLiteral("Errore di stampa: Impossibile aprire la stampante.");
+    QString newPage = QStringLiteral("Errore di stampa: Errore nel cambio pagina della stampante.");
+    QString close = QStringLiteral("Errore di stampa: Errore alla chiusura del documento di stampa.");
+    bool operator==(const PrintFailureTexts &) const = default;
+};
+
 // The messages of the layout (the library's own fixed texts).
 LUMOTABPRT_EXPORT QString MsgLayoutTooWide();
 LUMOTABPRT_EXPORT QString MsgFontTooBig();

@@ -584,6 +584,7 @@ ReplayResult clsStampante::Replay(QPainter &p, qint32 first, const std::function
             }
             if (!newPage()) {
                 result.ok = false;
+                result.failure = ReplayResult::Failure::NewPage;
                 result.error = QStringLiteral("Errore nel cambio pagina della stampante.");
                 p.restore();
                 return result;
@@ -679,6 +680,7 @@ ReplayResult clsStampante::AttuaStampaStampante(QPagedPaintDevice &device) const
     QPainter painter;
     if (!painter.begin(&device)) {
         result.ok = false;
+        result.failure = ReplayResult::Failure::Open;
         result.error = QStringLiteral("Impossibile aprire la stampante.");
         return result;
     }
@@ -686,6 +688,7 @@ ReplayResult clsStampante::AttuaStampaStampante(QPagedPaintDevice &device) const
     result = Replay(painter, 0, [&device]() { return device.newPage(); });
     if (!painter.end() && result.ok) {
         result.ok = false;
+        result.failure = ReplayResult::Failure::Close;
         result.error = QStringLiteral("Errore alla chiusura del documento di stampa.");
     }
     if (result.ok && m_count == 0)

@@ -268,7 +268,16 @@ void frmPreView::cmdStampa_Click()
     cmdChiudi->setEnabled(true);
     cboZoom->setEnabled(true);
     if (!r.ok) {
-        const QString text = QStringLiteral("Errore di stampa: ") + r.error;
+        const lumo::PrintFailureTexts texts = m_control ? m_control->PrintFailureTexts() : lumo::PrintFailureTexts();
+        QString text = r.failure == ReplayResult::Failure::NewPage ? texts.newPage
+                       : r.failure == ReplayResult::Failure::Close ? texts.close
+                                                                   : texts.open;
+        // Why, where the host knows it (a folder that does not exist, a full disk).
+        QString cause;
+        if (m_control)
+            m_control->RaisePrintFailed(cause);
+        if (!cause.isEmpty())
+            text += QLatin1Char('\n') + cause;
         if (m_control)
             m_control->Message(text, 16);
         else

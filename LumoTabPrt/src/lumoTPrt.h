@@ -89,6 +89,9 @@ public:
     void SetFontHook(FontHook hook) { m_font = std::move(hook); }
     void SetPrinterHook(PrinterHook hook) { m_printerDialog = std::move(hook); }
     int Message(const QString &text, int style, const QString &title = QString());
+    // The messages of a failed print, in the host's language.
+    void SetPrintFailureTexts(const lumo::PrintFailureTexts &texts) { m_failureTexts = texts; }
+    lumo::PrintFailureTexts PrintFailureTexts() const { return m_failureTexts; }
 
     // The printer the pages go to: the host's, else one of the control's own.
     void SetPrinter(QPrinter *printer) { m_hostPrinter = printer; }
@@ -117,6 +120,7 @@ public:
     void RaisePrintRequest(bool &Cancel) { emit PrintRequest(Cancel); }
     void RaiseCancelWork(bool &Cancel) { emit CancelWork(Cancel); }
     void RaiseEndPrint(bool &ClosePreview) { emit EndPrint(ClosePreview); }
+    void RaisePrintFailed(QString &Cause) { emit PrintFailed(Cause); }
 
     QSize sizeHint() const override;
 
@@ -126,6 +130,11 @@ signals:
     void PrintRequest(bool &Cancel);
     void CancelWork(bool &Cancel);
     void EndPrint(bool &ClosePreview);
+    // A print started from the preview failed (EndPrint does not follow). The
+    // host puts into Cause why, when it knows (the message shows it after a
+    // line feed), and lets go of the output it chose in PrintRequest, so that
+    // the next print asks for it again.
+    void PrintFailed(QString &Cause);
     // The property of that name changed (the property page applied it).
     void PropertyChanged(const QString &name);
     // The preview window has been created and is about to be shown (tests drive it from here).
@@ -141,6 +150,7 @@ private:
     MessageHook m_message;
     FontHook m_font;
     PrinterHook m_printerDialog;
+    lumo::PrintFailureTexts m_failureTexts;
     QPrinter *m_hostPrinter = nullptr;
     std::unique_ptr<QPrinter> m_ownPrinter;
     QString m_lastError;

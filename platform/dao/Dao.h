@@ -51,6 +51,7 @@ constexpr int UpdateWithoutEdit = 3020;    // "Update or CancelUpdate without Ad
 constexpr int NoCurrentRecord = 3021;      // "No current record."
 constexpr int DuplicateKey = 3022;         // duplicate value in index/primary key
 constexpr int FileNotFound = 3024;         // "Could not find file '...'."
+constexpr int DiskFull = 3026;             // "Not enough space on disk."
 constexpr int ReadOnly = 3027;             // "Cannot update. Database or object is read-only."
 constexpr int NotValidPassword = 3031;     // "Not a valid password."
 constexpr int FileInUse = 3045;            // "Could not use '...'; file already in use."

@@ -124,11 +124,12 @@ void Database::CopyInto(const QString &destination)
             rc = sqlite3_errcode(to);
         }
     }
+    const int systemErrno = to ? sqlite3_system_errno(to) : 0;
     if (rc == SQLITE_OK) rc = sqlite3_close(to);
     else sqlite3_close_v2(to);
     if (rc != SQLITE_OK) {
         QFile::remove(destination);
-        RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(destination));
+        raiseWriteFailure(destination, rc, systemErrno);
     }
 }
 
@@ -219,8 +220,14 @@ void rebuildFromTables(const QString &path)
                                      std::filesystem::status(QFile::encodeName(path).toStdString(), ec).permissions(), ec);
         if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) != 0)
             RaiseError(75, QStringLiteral("Path/File access error: cannot replace '%1'.").arg(path));
-    } catch (const VbError &) {
+    } catch (const VbError &e) {
         discard();
+        // A disk that filled, or a file that could not be written or
+        // replaced, is told as such: the file itself may be sound.
+        if (e.Number() == JetErr::DiskFull)
+            raiseWriteFailure(path, SQLITE_FULL, 0);
+        if (e.Number() == 75)
+            throw;
         raiseDamaged(JetErr::CannotOpen, path);
     }
 }

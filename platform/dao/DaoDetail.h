@@ -62,6 +62,10 @@ enum class Ctx { Query, Insert, Update, Delete, Open };
 
 QString fileOf(sqlite3 *h);
 [[noreturn]] void raiseDamaged(int number, const QString &file);
+// A file that could not be written, with its cause in the words of the
+// program's file writer ("Path/File access error: disk full: '<file>'"): rc
+// is the SQLite result, systemErrno the errno the engine met (0 when none).
+[[noreturn]] void raiseWriteFailure(const QString &file, int rc, int systemErrno);
 [[noreturn]] void raiseSqlite(sqlite3 *h, int rc, const QString &sql, Ctx ctx = Ctx::Query);
 [[noreturn]] void raiseClosed();
 [[noreturn]] void raiseNoCurrent();

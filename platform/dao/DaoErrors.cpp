@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <mutex>
 
 namespace dao::detail {
@@ -32,6 +33,29 @@ QString fileOf(sqlite3 *h)
         RaiseError(number, QStringLiteral("Unrecognized database format '%1'.").arg(file));
     RaiseError(JetErr::CannotOpen, QStringLiteral("Cannot open database '%1'. It may not be a database that your "
                                                   "application recognizes, or the file may be corrupt.").arg(file));
+}
+
+[[noreturn]] void raiseWriteFailure(const QString &file, int rc, int systemErrno)
+{
+    QString cause;
+    switch (rc & 0xff) {
+    case SQLITE_FULL: cause = QStringLiteral("disk full"); break;
+    case SQLITE_READONLY: cause = QStringLiteral("read-only"); break;
+    default:
+        switch (systemErrno) {
+        case ENOSPC:
+        case EDQUOT: cause = QStringLiteral("disk full"); break;
+        case EROFS: cause = QStringLiteral("read-only"); break;
+        case EACCES:
+        case EPERM: cause = QStringLiteral("permission denied"); break;
+        case ENOENT:
+        case ENOTDIR: cause = QStringLiteral("folder not found"); break;
+        default: break;
+        }
+    }
+    if (cause.isEmpty())
+        RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(file));
+    RaiseError(75, QStringLiteral("Path/File access error: %1: '%2'").arg(cause, file));
 }
 
 [[noreturn]] void raiseSqlite(sqlite3 *h, int rc, const QString &sql, Ctx ctx)
@@ -107,6 +131,11 @@ QString fileOf(sqlite3 *h)
         raiseDamaged(JetErr::UnrecognizedFormat, h ? fileOf(h) : sql);
     case SQLITE_CORRUPT:
         raiseDamaged(JetErr::CannotOpen, h ? fileOf(h) : sql);
+    case SQLITE_FULL: {
+        const QString file = h ? fileOf(h) : sql;
+        RaiseError(JetErr::DiskFull, file.isEmpty() ? QStringLiteral("Not enough space on disk.")
+                                                    : QStringLiteral("Not enough space on disk: '%1'.").arg(file));
+    }
     case SQLITE_CANTOPEN:
         RaiseError(3044, QStringLiteral("'%1' isn't a valid path.").arg(sql));
     case SQLITE_ERROR:

@@ -147,6 +147,21 @@ bool Printer::FinishOutput(bool keep, QString *why)
     return true;
 }
 
+QString Printer::OutputFailure() const
+{
+    QString target = m_chosenFile;
+    if (target.isEmpty() && m_printer->outputFormat() == QPrinter::PdfFormat)
+        target = m_printer->outputFileName();
+    if (target.isEmpty())
+        return QString();
+    // The PDF writer keeps its reason to itself: the folder the file goes to
+    // tells it (missing, read-only, full, not writable).
+    const QString cause = FileWrite::Cause(target, 0, QString());
+    if (cause == QLatin1String("unknown cause"))
+        return QString();
+    return FileWrite::FailureText(target, cause);
+}
+
 void Printer::FinishChosenFile(bool keep)
 {
     if (m_chosenFile.isEmpty())
@@ -171,7 +186,7 @@ void Printer::FinishChosenFile(bool keep)
         why = FileWrite::Cause(target, errno, QString());
     QFile::remove(part);
     if (keep)
-        RaiseError(ErrPrinter, QStringLiteral("Printer error: %1").arg(FileWrite::FailureText(target, why)));
+        RaiseError(ErrPrinter, QStringLiteral("Printer error\n%1").arg(FileWrite::FailureText(target, why)));
 }
 
 void Printer::SetOutputFileName(const QString &path)
@@ -321,8 +336,10 @@ void Printer::Begin()
     if (!m_painter)
         m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_printer.get())) {
+        // Why, on a line of its own, as the file's other failures are told.
+        const QString why = OutputFailure();
         FinishChosenFile(false);
-        RaiseError(ErrPrinter, QStringLiteral("Printer error"));
+        RaiseError(ErrPrinter, why.isEmpty() ? QStringLiteral("Printer error") : QStringLiteral("Printer error\n") + why);
     }
     m_painter->setFont(m_font);
     m_page = 1;

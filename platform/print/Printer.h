@@ -55,6 +55,11 @@ public:
     // when no file was chosen. False when the file is incomplete (a failed
     // write) or could not take its name; *why then says why.
     bool FinishOutput(bool keep, QString *why = nullptr);
+    // Why the output cannot be written, for a document that failed on it: for
+    // a PDF file, the file writer's words with the file's name ("Path/File
+    // access error: folder not found: '<file>'"); empty for the system
+    // printer, or when nothing about the file explains the failure.
+    QString OutputFailure() const;
 
     // Page.
     int Orientation() const;

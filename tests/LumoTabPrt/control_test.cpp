@@ -218,16 +218,42 @@ TEST(Preview, PrintRequestAnsweredNoThenYes)
     EXPECT_TRUE(text.contains(QStringLiteral("Pag. 3")));
 }
 
+// A print that fails is told in the host's words, with the cause the host
+// gives after a line feed; without either, in the library's own text. The
+// host hears of the failure each time, and EndPrint never follows.
 TEST(Preview, AFailedPrintIsReportedNotDone)
 {
-    Scripted s;
-    s.printer.setOutputFileName(QStringLiteral("/nonexistent-folder/out.pdf"));
-    s.onPreview = [&](frmPreView &p) { p.cmdStampa_Click(); };
-    lumo::MemorySource source = Climbs(5);
-    s.control.StartPreviewSQL(source, QString(), QStringLiteral("T"));
-    ASSERT_EQ(s.messages.size(), 1);
-    EXPECT_TRUE(s.messages.first().startsWith(QStringLiteral("Errore di stampa"))) << s.messages.first().toStdString();
-    EXPECT_FALSE(s.events.contains(QStringLiteral("end")));
+    const struct {
+        bool hostTexts;
+        QString cause;
+        QString expected;
+    } cases[] = {
+        {false, QString(), QStringLiteral("Errore di stampa: Impossibile aprire la stampante.")},
+        {true, QString(), QStringLiteral("Print error: cannot open the printer.")},
+        {true, QStringLiteral("folder not found"), QStringLiteral("Print error: cannot open the printer.\nfolder not found")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.expected.toStdString());
+        Scripted s;
+        s.printer.setOutputFileName(QStringLiteral("/nonexistent-folder/out.pdf"));
+        if (c.hostTexts)
+            s.control.SetPrintFailureTexts({QStringLiteral("Print error: cannot open the printer."),
+                                            QStringLiteral("Print error: no new page."), QStringLiteral("Print error: not closed.")});
+        int failures = 0;
+        QObject::connect(&s.control, &lumoTPrt::PrintFailed, [&](QString &cause) {
+            ++failures;
+            cause = c.cause;
+        });
+        s.onPreview = [&](frmPreView &p) {
+            p.cmdStampa_Click();
+            p.cmdStampa_Click();
+        };
+        lumo::MemorySource source = Climbs(5);
+        s.control.StartPreviewSQL(source, QString(), QStringLiteral("T"));
+        EXPECT_EQ(s.messages, (QStringList{c.expected, c.expected}));
+        EXPECT_EQ(failures, 2);
+        EXPECT_FALSE(s.events.contains(QStringLiteral("end")));
+    }
 }
 
 TEST(PropertyPage, FillAndApply)

@@ -233,6 +233,55 @@ TEST(Printer, AFullDiskKeepsTheOldPdfAndSaysWhy)
     EXPECT_EQ(old.readAll(), QByteArray("old file"));
 }
 
+// A PDF file chosen in a folder that does not exist, or cannot be written:
+// the document fails with the printer error and, on a line of its own, the
+// cause and the file; the next document asks for a file again. A file set by
+// the program that cannot be opened says why the same way.
+TEST(Printer, AFileThatCannotBeOpenedSaysWhy)
+{
+    QTemporaryDir dir;
+    const QString locked = QDir(dir.path()).filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkpath(locked));
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const bool lockedHolds = ::access(QFile::encodeName(locked).constData(), W_OK) != 0;   // root writes anyway
+    const struct {
+        QString file;
+        QString cause;
+    } cases[] = {
+        {QDir(dir.path()).filePath(QStringLiteral("missing/Passo Giau.pdf")), QStringLiteral("folder not found")},
+        {QDir(locked).filePath(QStringLiteral("Passo Giau.pdf")), QStringLiteral("permission denied")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        if (c.cause == QLatin1String("permission denied") && !lockedHolds)
+            continue;
+        const QString expected = QStringLiteral("Printer error\nPath/File access error: %1: '%2'").arg(c.cause, c.file);
+        NoPrinter none;
+        Printer p;
+        none.answers = {c.file};
+        ASSERT_TRUE(p.ChooseOutput(QStringLiteral("Passo Giau")));
+        try {
+            p.Print(QStringLiteral("card"));
+            ADD_FAILURE() << "printed";
+        } catch (const VbError &e) {
+            EXPECT_EQ(e.Number(), Printer::ErrPrinter);
+            EXPECT_EQ(e.Description(), expected);
+        }
+        EXPECT_FALSE(p.ChooseOutput(QStringLiteral("Passo Giau")));
+        EXPECT_EQ(none.asked.size(), 2) << "the next print asks again";
+
+        p.SetOutputFileName(c.file);
+        try {
+            p.Print(QStringLiteral("card"));
+            ADD_FAILURE() << "printed";
+        } catch (const VbError &e) {
+            EXPECT_EQ(e.Description(), expected);
+        }
+        p.SetOutputFileName(QString());
+    }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 // A cancelled file name prints nothing; a printer that is installed, or an
 // output file set by the program, is used without asking.
 TEST(Printer, CancelledFileAndInstalledPrinter)

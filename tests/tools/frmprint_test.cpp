@@ -364,9 +364,54 @@ TEST_F(PrintFormTest, APrintThatFailedNeverSaysPrintDone)
     const QStringList shown = TestSupport::Script().messages();
     ASSERT_EQ(shown.size(), 2) << shown.join('|').toStdString();
     EXPECT_EQ(shown[0], GetLangString(20502));
-    EXPECT_TRUE(shown[1].contains(QStringLiteral("Printer error"))) << shown[1].toStdString();
+    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("Error 482: Printer error\nPath/File access error: ")))
+        << shown[1].toStdString();   // the cause on a line of its own
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
     EXPECT_EQ(previews, 1);
+}
+
+// A list printed to a PDF file in a folder that does not exist: the failure
+// is told in the interface's language, with its cause after a line feed, and
+// printing again from the same preview asks for the file again instead of
+// failing on the same path.
+TEST_F(PrintFormTest, AFailedPrintToAFileSaysWhyAndAsksAgain)
+{
+    Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+    LoadLanguages(TestSupport::BinDir());
+    SelectLanguage(QStringLiteral("1033"), QStringLiteral("1033"));
+    AddCard(true, QStringLiteral("Giau"));
+    const PrinterListProvider old = SetPrinterListProvider([] { return QStringList(); });
+    const QString missing = Path(QStringLiteral("missing/Giau.pdf"));
+    const QString folder = Path(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString pdf = QDir(folder).filePath(QStringLiteral("Giau.pdf"));
+    {
+        frmPrint form;
+        OnPreview(form, [](frmPreView &p) {
+            p.cmdStampa_Click();
+            p.cmdStampa_Click();
+        });
+        form.PrintSQL = QStringLiteral("SELECT * FROM [Dati Salite]");
+        form.Titolo = QStringLiteral("Giau");
+        TestSupport::ResetScript().files = {missing, pdf};
+        form.cmdPrint_Click();
+    }
+    SetPrinterListProvider(old);
+    const auto &shown = TestSupport::Script().shown;
+    int fileDialogs = 0;
+    for (const auto &prompt : shown)
+        fileDialogs += prompt.kind == QLatin1String("save") || prompt.kind == QLatin1String("open");
+    EXPECT_EQ(fileDialogs, 2) << "the second print asks for the file again";
+    const QString failed = QStringLiteral("Print error: cannot open the printer.\n"
+                                          "Path/File access error: folder not found: '%1'").arg(missing);
+    EXPECT_EQ(GetLangString(190), QStringLiteral("Print error: cannot open the printer."));
+    EXPECT_EQ(TestSupport::Script().messages(),
+              (QStringList{GetLangString(20502), failed, GetLangString(20502),
+                           GetLangString(20500) + QLatin1Char('\n') + GetLangString(20501)}));
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Giau")));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Giau.pdf")});
+    ResetLanguages();
+    Com::SetMachineRegistryFile(QString());
 }
 
 // After a change of language the form's caption speaks the new language.

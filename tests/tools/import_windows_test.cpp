@@ -668,11 +668,13 @@ TEST_F(ImportWindowTest, TextWizardBrokenFileAndOverwrite)
 }
 
 // The text wizard answers its abort button while it works, refuses to close
-// meanwhile, and keeps nothing of the files already done.
+// meanwhile, and keeps nothing of the files already done; its log then holds
+// the empty line between two empty lists, and nothing of an earlier run.
 TEST_F(ImportWindowTest, TextWizardAbortAndCloseRefused)
 {
     const QString dst = MakeDb(QStringLiteral("dest.mdb"));
     const QString before = Dump(dst);
+    WriteFile(QStringLiteral("run/Vettaro/LogImport.txt"), "previous\r\n");
     QStringList files;
     for (int i = 0; i < 300; ++i)
         files << WriteFile(QStringLiteral("p%1.txt").arg(i), Profile("Vettaro-V4", i % 2, "Profile " + QByteArray::number(i), 300));
@@ -705,6 +707,7 @@ TEST_F(ImportWindowTest, TextWizardAbortAndCloseRefused)
     EXPECT_EQ(w.Page(), 2);
     EXPECT_EQ(Script().messages(), QStringList{GetLangString(12514)});
     EXPECT_EQ(w.Label1->text(), GetLangString(12514));
+    EXPECT_EQ(ReadAll(Path(QStringLiteral("run/Vettaro/LogImport.txt"))), QByteArray("\r\n"));
     EXPECT_TRUE(w.cmd3Import->isEnabled());
     EXPECT_TRUE(w.close());
     EXPECT_EQ(Dump(dst), before);

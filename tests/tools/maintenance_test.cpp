@@ -3,6 +3,7 @@
 #include "records/window_fixture.h"
 
 #include "CoreTestSupport.h"
+#include "FileFaults.h"
 
 #include "core/DbCommands.h"
 #include "core/Globals.h"
@@ -376,6 +377,35 @@ TEST_F(MaintenanceTest, CompactionAndRepairRefuseBadFilesAndTheOpenDatabase)
     }
     // The main window's database is still open and usable.
     EXPECT_GE(Cards(true), 0);
+}
+
+// Repair of a file on a disk with no room left for its working copy: the
+// message says the disk is full and names the user's file, which stays as it
+// was, with nothing left beside it.
+TEST_F(MaintenanceTest, RepairOnAFullDiskSaysTheDiskIsFull)
+{
+    const QString built = MakeDb(QStringLiteral("built.mdb"), dao::DefaultConnect(), 60);
+    ASSERT_GT(ZeroPages(built, "ZZZZ0001", 0x0A), 0);
+    const QByteArray damaged = Bytes(built);
+    const QString folder = Path(QStringLiteral("small"));
+    QDir().mkpath(folder);
+    SmallFileSystem disk(folder, 0, "size=256k");
+    if (!disk.ok())
+        GTEST_SKIP() << "this process may not mount a file system";
+    const QString path = folder + QStringLiteral("/club.mdb");
+    Write(path, damaged);
+    disk.fill();
+
+    cmDlg1.FileName = path;
+    ResetScript();
+    {
+        frmRepair form;
+        form.Command1_Click();
+    }
+    EXPECT_EQ(Script().messages(), QStringList{QStringLiteral("Error 75: Path/File access error: disk full: '%1'").arg(path)});
+    EXPECT_EQ(Bytes(path), damaged);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("club.mdb"), QStringLiteral("filler")}));
 }
 
 TEST_F(MaintenanceTest, RepairRebuildsDamagedIndexesKeepingEveryRow)
