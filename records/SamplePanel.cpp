@@ -287,11 +287,15 @@ void SamplePanel::pickIcon(const QModelIndex &cell)
     if (!picker)
         return;
     QPointer<QDialog> guard(picker);
+    // The grid may be read anew while the picker is open (a row written just
+    // before is put in its place): the cell is followed, and a cell that went
+    // takes nothing.
+    const QPersistentModelIndex target(cell);
     const int result = picker->exec();   // deletes the picker when it ends (delete on close)
     if (guard)
         WindowRegistry::Unload(name);
-    if (result == QDialog::Accepted)
-        m_model->setData(cell, IconKey, Qt::EditRole);
+    if (result == QDialog::Accepted && target.isValid())
+        m_model->setData(target, IconKey, Qt::EditRole);
 }
 
 bool SamplePanel::gridKey(QWidget *target, QKeyEvent *ke)
