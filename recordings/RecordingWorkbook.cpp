@@ -105,7 +105,7 @@ bool WriteRecordingWorkbook(const QString &Path, const QString &recordingName, c
     // file, which replaces the target only once complete and synced.
     FileWrite::SafeFileWriter out(Path);
     if (!out.open())
-        return fail(out.cause());
+        return fail(out.errorText());
     const QString tempName = out.temporaryPath();
     const QByteArray tempPath = QFile::encodeName(tempName);
 
@@ -185,6 +185,6 @@ bool WriteRecordingWorkbook(const QString &Path, const QString &recordingName, c
     if (!EndsAsZipArchive(tempName))
         return fail(FileWrite::Cause(Path, 0, QStringLiteral("incomplete workbook")));
     if (!out.commit())
-        return fail(out.cause());
+        return fail(out.errorText());
     return true;
 }

@@ -1,14 +1,12 @@
 #include "platform/dao/WorkingCopies.h"
 
+#include "platform/files/Leftovers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dao {
 
@@ -16,27 +14,6 @@ namespace {
 
 // Tags of the tools that build working copies.
 const char *const kTags = "compact|repair|convert|bak|rebuild";
-
-// Whether another process holds a lock on any byte of the file. A link or
-// anything but a plain file counts as held: it is never removed.
-bool HeldElsewhere(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return true;
-    bool held = true;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        struct flock probe {};
-        probe.l_type = F_WRLCK;
-        probe.l_whence = SEEK_SET;
-        probe.l_start = 0;
-        probe.l_len = 0;   // the whole file, and beyond its end where SQLite locks
-        held = ::fcntl(fd, F_GETLK, &probe) != 0 || probe.l_type != F_UNLCK;
-    }
-    ::close(fd);
-    return held;
-}
 
 } // namespace
 
@@ -61,19 +38,7 @@ int RemoveStaleWorkingCopies(const QString &path)
     const QRegularExpression name(
         QStringLiteral(R"(^\.\.?%1\.(%2)-[0-9a-f]{12,16}\.tmp(\.rebuild-[0-9a-f]{16}\.tmp)?(-journal|-wal|-shm)?$)")
             .arg(QRegularExpression::escape(fi.fileName()), QLatin1String(kTags)));
-    const QDir dir = fi.absoluteDir();
-    int removed = 0;
-    const QStringList entries = dir.entryList({QStringLiteral(".*.tmp*")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &entry : entries) {
-        if (!name.match(entry).hasMatch())
-            continue;
-        const QString candidate = dir.filePath(entry);
-        if (HeldElsewhere(candidate))
-            continue;
-        if (::unlink(QFile::encodeName(candidate).constData()) == 0)
-            ++removed;
-    }
-    return removed;
+    return leftovers::RemoveUnheld(fi.absolutePath(), QStringLiteral("."), name);
 }
 
 } // namespace dao

@@ -1,14 +1,18 @@
 #include "platform/shell/FileWrite.h"
 
 #include "platform/error/VbError.h"
+#include "platform/files/Leftovers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -97,28 +101,183 @@ SystemCalls g_calls = {::write, ::fsync};
 
 QByteArray Native(const QString &path) { return QFile::encodeName(path); }
 
-// The file a chain of links at path ends in (path itself when it is none).
-QString FollowLinks(const QString &path)
+QString Joined(const QStringList &parts) { return QLatin1Char('/') + parts.join(QLatin1Char('/')); }
+
+QString InFolder(const QString &folder, const QString &name)
 {
-    QFileInfo info(path);
-    for (int depth = 0; depth < 40 && info.isSymLink(); ++depth)
-        info.setFile(info.symLinkTarget());
-    return info.isSymLink() ? path : info.absoluteFilePath();
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
-// Moves a folder standing at path out of the way and removes it. Links inside
-// are removed, not followed.
-bool ClearFolderAt(const QString &path)
+// Whether the system's protection against links planted in shared folders
+// (fs.protected_symlinks) lets this user follow the link described by link,
+// which stands in the folder open at dirFd: the link is the user's own, or
+// the folder is not both sticky and writable by everyone (as /tmp is), or
+// the link belongs to the folder's owner. The rule is applied here whether
+// or not the system applies it, since the writer resolves links itself.
+bool MayFollow(int dirFd, const struct stat &link)
 {
-    const QFileInfo info(path);
-    const QString aside = QStringLiteral("%1/.%2.%3.old")
-                              .arg(info.absolutePath(), info.fileName().left(100))
-                              .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    if (::rename(Native(path).constData(), Native(aside).constData()) != 0)
+    if (link.st_uid == ::geteuid())
+        return true;
+    struct stat dir {};
+    if (::fstat(dirFd, &dir) != 0)
         return false;
-    QDir(aside).removeRecursively();
+    if ((dir.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH))
+        return true;
+    return link.st_uid == dir.st_uid;
+}
+
+// Where a path's final entry is: its folder, opened (a handle through which
+// everything else is done, so the folder cannot be swapped in between), the
+// folder's path with no link in it, and the entry's name.
+struct Place {
+    int dir = -1;
+    QStringList folder;
+    QString name;
+    // A failed walk: the errno, and a link that was refused.
+    int error = 0;
+    QString refusedLink;
+};
+
+// Walks an absolute path one entry at a time, following a link only where
+// MayFollow allows it; the final entry is followed when followFinal is set
+// (and may be missing). False with place->error (EACCES and refusedLink for
+// a link that was refused).
+bool Walk(const QString &path, bool followFinal, Place *place)
+{
+    QStringList pending = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QStringList folder;
+    int dir = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int links = 0;
+    const auto failWith = [&](int error) {
+        if (dir >= 0)
+            ::close(dir);
+        place->error = error;
+        return false;
+    };
+    if (dir < 0)
+        return failWith(errno);
+    QString name;
+    while (!pending.isEmpty()) {
+        const QString part = pending.takeFirst();
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            const int up = ::openat(dir, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (up < 0)
+                return failWith(errno);
+            ::close(dir);
+            dir = up;
+            if (!folder.isEmpty())
+                folder.removeLast();
+            continue;
+        }
+        const bool last = pending.isEmpty();
+        const int entry = ::openat(dir, Native(part).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (entry < 0) {
+            const int e = errno;
+            if (last && e == ENOENT) {
+                name = part;
+                break;
+            }
+            return failWith(e);
+        }
+        struct stat st {};
+        if (::fstat(entry, &st) != 0) {
+            const int e = errno;
+            ::close(entry);
+            return failWith(e);
+        }
+        if (S_ISLNK(st.st_mode) && (!last || followFinal)) {
+            if (++links > 40 || !MayFollow(dir, st)) {
+                ::close(entry);
+                if (links <= 40)
+                    place->refusedLink = InFolder(Joined(folder), part);
+                return failWith(links > 40 ? ELOOP : EACCES);
+            }
+            QByteArray target(PATH_MAX, '\0');
+            const ssize_t n = ::readlinkat(entry, "", target.data(), size_t(target.size()));
+            const int e = errno;
+            ::close(entry);
+            if (n <= 0 || n >= target.size())
+                return failWith(n < 0 ? e : ENAMETOOLONG);
+            target.truncate(n);
+            if (target.startsWith('/')) {
+                const int root = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+                if (root < 0)
+                    return failWith(errno);
+                ::close(dir);
+                dir = root;
+                folder.clear();
+            }
+            pending = QFile::decodeName(target).split(QLatin1Char('/'), Qt::SkipEmptyParts) + pending;
+            continue;
+        }
+        if (last) {
+            ::close(entry);
+            name = part;
+            break;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            ::close(entry);
+            return failWith(ENOTDIR);
+        }
+        ::close(dir);
+        dir = entry;
+        folder.append(part);
+    }
+    if (name.isEmpty())
+        return failWith(EISDIR);   // the path names a folder
+    place->dir = dir;
+    place->folder = folder;
+    place->name = name;
     return true;
 }
+
+// Removes the folder name of dirFd with everything in it, through handles:
+// links inside are removed, never followed.
+void RemoveTree(int dirFd, const QByteArray &name, int depth = 0)
+{
+    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    QList<QByteArray> entries;
+    while (const dirent *entry = ::readdir(dir))
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            entries.append(QByteArray(entry->d_name));
+    for (const QByteArray &entry : entries)
+        if (::unlinkat(fd, entry.constData(), 0) != 0 && (errno == EISDIR || errno == EPERM) && depth < 64)
+            RemoveTree(fd, entry, depth + 1);
+    ::closedir(dir);
+    ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
+}
+
+// Moves a folder standing at name out of the way and removes it.
+bool ClearFolderAt(int dirFd, const QString &name)
+{
+    const QByteArray aside = Native(QStringLiteral(".%1.%2.old")
+                                        .arg(name.left(100))
+                                        .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0')));
+    if (::renameat(dirFd, Native(name).constData(), dirFd, aside.constData()) != 0)
+        return false;
+    RemoveTree(dirFd, aside);
+    return true;
+}
+
+// Whether name in dirFd is still the file open at fd.
+bool SameEntry(int dirFd, const QString &name, int fd)
+{
+    struct stat atName {}, open {};
+    return ::fstatat(dirFd, Native(name).constData(), &atName, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0
+        && atName.st_ino == open.st_ino && atName.st_dev == open.st_dev;
+}
+
+// The names of the writer's new files for a target called name.
+QString TemporaryStem(const QString &name) { return QLatin1Char('.') + name.left(100) + QLatin1Char('.'); }
 
 } // namespace
 
@@ -138,12 +297,13 @@ SafeFileWriter::~SafeFileWriter() { cancel(); }
 
 QString SafeFileWriter::errorText() const
 {
-    return m_failed ? FailureText(m_path, m_cause) : QString();
+    return m_failed ? FailureText(m_failurePath.isEmpty() ? m_path : m_failurePath, m_cause) : QString();
 }
 
 void SafeFileWriter::raise() const
 {
-    RaiseCause(m_path, m_cause.isEmpty() ? QStringLiteral("unknown cause") : m_cause);
+    RaiseCause(m_failurePath.isEmpty() ? m_path : m_failurePath,
+               m_cause.isEmpty() ? QStringLiteral("unknown cause") : m_cause);
 }
 
 bool SafeFileWriter::fail(int systemError)
@@ -154,7 +314,18 @@ bool SafeFileWriter::fail(int systemError)
         m_cause = Cause(m_target.isEmpty() ? m_path : m_target, systemError,
                         systemError ? QString::fromLocal8Bit(std::strerror(systemError)) : QString());
     m_failed = true;
-    removeTemporary();
+    cancel();
+    return false;
+}
+
+bool SafeFileWriter::failAt(const QString &path, const QString &cause)
+{
+    if (!m_failed) {
+        m_cause = cause;
+        m_failurePath = path;
+    }
+    m_failed = true;
+    cancel();
     return false;
 }
 
@@ -164,13 +335,24 @@ void SafeFileWriter::removeTemporary()
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_temp.isEmpty()) {
-        ::unlink(Native(m_temp).constData());
-        m_temp.clear();
+    if (!m_tempName.isEmpty() && m_dir >= 0)
+        ::unlinkat(m_dir, Native(m_tempName).constData(), 0);
+    m_tempName.clear();
+    m_temp.clear();
+    if (m_hold >= 0) {
+        ::close(m_hold);
+        m_hold = -1;
     }
 }
 
-void SafeFileWriter::cancel() { removeTemporary(); }
+void SafeFileWriter::cancel()
+{
+    removeTemporary();
+    if (m_dir >= 0) {
+        ::close(m_dir);
+        m_dir = -1;
+    }
+}
 
 bool SafeFileWriter::open()
 {
@@ -178,37 +360,85 @@ bool SafeFileWriter::open()
         return false;
     if (m_fd >= 0)
         return true;
-    m_target = m_mode == Mode::Shared ? FollowLinks(m_path) : QFileInfo(m_path).absoluteFilePath();
-    const QFileInfo target(m_target);
-    struct stat old {};
-    const bool existed = ::stat(Native(m_target).constData(), &old) == 0;
-    if (m_mode == Mode::Shared && existed && S_ISDIR(old.st_mode))
-        return fail(EISDIR);
+    const QString absolute = QFileInfo(m_path).absoluteFilePath();
+    Place place;
+    if (!Walk(absolute, m_mode == Mode::Shared, &place)) {
+        if (!place.refusedLink.isEmpty())
+            return failAt(place.refusedLink, QStringLiteral("link of another user in a shared folder, not followed"));
+        m_target = absolute;
+        return fail(place.error);
+    }
+    m_dir = place.dir;
+    m_folder = Joined(place.folder);
+    m_name = place.name;
+    m_target = InFolder(m_folder, m_name);
 
+    struct stat old {};
+    const bool existed = ::fstatat(m_dir, Native(m_name).constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    m_keep = false;
+    if (m_mode == Mode::Shared) {
+        if (existed && S_ISDIR(old.st_mode))
+            return fail(EISDIR);
+        if (existed && S_ISREG(old.st_mode)) {
+            // A file its user cannot write stays as it is, though the folder
+            // would let a rename replace it.
+            if (::faccessat(m_dir, Native(m_name).constData(), W_OK, AT_EACCESS) != 0
+                && (errno == EACCES || errno == EPERM || errno == EROFS))
+                return failAt(m_path, QStringLiteral("read-only"));
+            m_keep = true;
+            m_uid = old.st_uid;
+            m_gid = old.st_gid;
+            m_keptMode = old.st_mode & 07777;
+        }
+    } else {
+        // The program's own files go only to a folder of the user's that
+        // nobody else can write: the folder checked here is the one written.
+        struct stat folder {};
+        if (::fstat(m_dir, &folder) != 0)
+            return fail(errno);
+        if (folder.st_uid != ::geteuid())
+            return failAt(m_folder, QStringLiteral("owned by another user"));
+        if (folder.st_mode & (S_IWGRP | S_IWOTH))
+            return failAt(m_folder, QStringLiteral("open to other users"));
+    }
+    // The walk's handle only finds; fsync and listing need the folder opened.
+    const int opened = ::openat(m_dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (opened >= 0) {
+        ::close(m_dir);
+        m_dir = opened;
+    }
+
+    const QString stem = TemporaryStem(m_name);
     const mode_t createMode = m_mode == Mode::Private ? 0600 : 0666;
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temp = QStringLiteral("%1/.%2.%3.tmp")
-                     .arg(target.absolutePath(), target.fileName().left(100))
-                     .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        m_fd = ::open(Native(m_temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
-        if (m_fd < 0) {
+        const QString name = stem + QStringLiteral("%1.tmp").arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+        const int fd = ::openat(m_dir, Native(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
+        if (fd < 0) {
             const int e = errno;
-            m_temp.clear();
-            if (e != EEXIST)
-                return fail(e);
+            if (e == EEXIST)
+                continue;
+            // The file may be writable; what refuses the new file beside it
+            // is its folder.
+            if (e == EACCES || e == EPERM)
+                return failAt(m_folder, QStringLiteral("folder not writable"));
+            return fail(e);
         }
+        // Held while it is written, so no other write of the same target
+        // takes it for a leftover. A leftover remover that locked it in the
+        // instant since its creation is about to remove it: another name.
+        if (!leftovers::Hold(fd) || !SameEntry(m_dir, name, fd)) {
+            ::close(fd);
+            continue;
+        }
+        m_fd = fd;
+        m_tempName = name;
     }
     if (m_fd < 0)
         return fail(EEXIST);
-    // A replaced file of the user's keeps its permissions; the program's
-    // own files are for their user alone, whatever the umask.
-    mode_t mode = 0;
-    if (m_mode == Mode::Private)
-        mode = 0600;
-    else if (existed && S_ISREG(old.st_mode))
-        mode = old.st_mode & 07777;
-    if (mode && ::fchmod(m_fd, mode) != 0)
-        return fail(errno);
+    m_temp = InFolder(m_folder, m_tempName);
+    // What writes of this target killed midway left: nobody holds them.
+    leftovers::RemoveUnheld(m_dir, stem, QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(stem)
+                                                      + QStringLiteral(R"([0-9a-f]{8}\.tmp$)")));
     return true;
 }
 
@@ -232,32 +462,46 @@ bool SafeFileWriter::commit()
 {
     if (!open())
         return false;
+    if (m_keep) {
+        // A replaced file keeps its owner and group where the system lets
+        // the user give them (root can); else its group, where the user
+        // belongs to it. Then its mode, which a change of owner may clear.
+        struct stat now {};
+        if (::fstat(m_fd, &now) == 0 && (now.st_uid != m_uid || now.st_gid != m_gid)
+            && ::fchown(m_fd, m_uid, m_gid) != 0 && now.st_gid != m_gid)
+            (void)::fchown(m_fd, uid_t(-1), m_gid);
+        if (::fchmod(m_fd, m_keptMode) != 0)
+            return fail(errno);
+    } else if (m_mode == Mode::Private && ::fchmod(m_fd, 0600) != 0) {
+        // The program's own files are for their user alone, whatever the umask.
+        return fail(errno);
+    }
     if (g_calls.fsync(m_fd) != 0)
         return fail(errno);
+    // The lock goes on through a second descriptor of the same opening, so
+    // the new file is held until it has taken the target's place.
+    m_hold = ::dup(m_fd);
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
         return fail(errno);
 
-    if (m_mode == Mode::Private) {
-        // Whatever stands at the name is replaced: rename() takes the place
-        // of a link without following it, a folder is cleared away first.
-        struct stat st {};
-        if (::lstat(Native(m_target).constData(), &st) == 0 && S_ISDIR(st.st_mode) && !ClearFolderAt(m_target))
-            return fail(errno);
-    }
-    if (::rename(Native(m_temp).constData(), Native(m_target).constData()) != 0)
+    // Whatever stands at the name of a private file is replaced: a rename
+    // takes the place of a link without following it, a folder is cleared
+    // away first.
+    struct stat st {};
+    if (m_mode == Mode::Private && ::fstatat(m_dir, Native(m_name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+        && S_ISDIR(st.st_mode) && !ClearFolderAt(m_dir, m_name))
         return fail(errno);
+    if (::renameat(m_dir, Native(m_tempName).constData(), m_dir, Native(m_name).constData()) != 0)
+        return fail(errno);
+    m_tempName.clear();
     m_temp.clear();
     // The rename itself is made lasting with the folder's entry.
-    const int dir = ::open(Native(QFileInfo(m_target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    ::fsync(m_dir);
+    cancel();
     return true;
 }
-
 void WriteWhole(const QString &path, const QByteArray &data, SafeFileWriter::Mode mode)
 {
     SafeFileWriter file(path, mode);

@@ -5,6 +5,12 @@
 // and an fsync are checked, and only then is the new file renamed over the
 // target. A failure leaves the old file as it was, removes the new one and
 // says why in words the user can act on, with the path.
+//
+// Everything after finding the target's folder is done through a handle of
+// that folder, so the folder cannot be swapped between the checks and the
+// rename. The new file is locked while it is written; the new files a write
+// killed midway left beside the same target are removed at its next write,
+// never one a live writer still holds.
 #include <QByteArray>
 #include <QString>
 
@@ -28,13 +34,20 @@ QString FailureText(const QString &path, const QString &cause);
 class SafeFileWriter {
 public:
     enum class Mode {
-        // A file of the user's: an existing target keeps its permissions and a
-        // link at the target's name is followed to the file it names (a
-        // settings file kept elsewhere and linked stays linked).
+        // A file of the user's. An existing target keeps its mode, owner and
+        // group (its group only, where the user may not give the file away
+        // but belongs to the group); a target the user cannot write is
+        // refused as "read-only", though its folder would allow a rename.
+        // A link on the way is followed only where the system's protection
+        // against planted links would follow it: the link is the user's, or
+        // its folder is not sticky and writable by all (as /tmp is), or the
+        // link belongs to the folder's owner. So a settings file linked into
+        // the user's own dotfiles stays linked, and a link another account
+        // planted in a shared folder is refused, with nothing written.
         Shared,
-        // A file of the program's own, in a folder only its user can enter:
-        // mode 0600, and whatever stands at the target's name (a link, a
-        // folder) is replaced, never followed.
+        // A file of the program's own, in a folder of its user's that nobody
+        // else can write (refused otherwise): mode 0600, and whatever stands
+        // at the target's name (a link, a folder) is replaced, never followed.
         Private,
     };
 
@@ -55,23 +68,35 @@ public:
     // The new file's name, for a library that writes a file by name itself:
     // it may replace the content, and commit() then syncs and renames it.
     QString temporaryPath() const { return m_temp; }
-    // The file the rename replaces (the link's target in Shared mode).
+    // The file the rename replaces, by a path without links (in Shared mode
+    // the file a link at the name leads to).
     QString targetPath() const { return m_target; }
     QString cause() const { return m_cause; }
     // "Path/File access error: <cause>: '<path>'", empty before a failure.
+    // The path is the obstacle: the file, or its folder where the folder
+    // refused the new file ("folder not writable"), or a refused link.
     QString errorText() const;
     // Throws the failure as error 75.
     [[noreturn]] void raise() const;
 
 private:
     bool fail(int systemError);
+    // A failure whose obstacle is path (a folder, a link) with its cause.
+    bool failAt(const QString &path, const QString &cause);
     void removeTemporary();
 
     QString m_path, m_target, m_temp;
+    QString m_folder, m_name, m_tempName;   // the target's folder, its name, the new file's name
     Mode m_mode;
-    int m_fd = -1;
+    int m_dir = -1;    // the target's folder
+    int m_fd = -1;     // the new file
+    int m_hold = -1;   // keeps the new file's lock from the close to the rename
+    bool m_keep = false;   // an existing file's owner, group and mode to keep
+    uid_t m_uid = 0;
+    gid_t m_gid = 0;
+    mode_t m_keptMode = 0;
     bool m_failed = false;
-    QString m_cause;
+    QString m_cause, m_failurePath;
 };
 
 // Writes data as the whole content of path (throws error 75 on failure).

@@ -2,16 +2,18 @@
 #   cmake -DSOURCE_DIR=<repo> -DDOMAIN_FILES=<core files of the domain, ;-list> -P CheckLevels.cmake
 # Levels, lowest first; each may include its own folders and those of the
 # levels it names:
-#   dao      platform/dao platform/error
-#   system   platform/settings shell xml com bmp2png (+ error)
+#   files    platform/files
+#   dao      platform/dao platform/error (+ files)
+#   system   platform/settings shell xml com bmp2png (+ error, files)
 #   print    platform/print (+ error, system)
 #   widgets  platform/ui platform/data (+ dao, system)
 #   domain   the listed files of core/ (+ dao, system)
 #   core     the other files of core/ (+ every platform level, domain)
 # Nothing of platform/ or core/ includes a subsystem folder.
 cmake_minimum_required(VERSION 3.21)
-set(_dao platform/dao platform/error)
-set(_system platform/settings platform/shell platform/xml platform/com platform/bmp2png platform/error)
+set(_files platform/files)
+set(_dao platform/dao platform/error ${_files})
+set(_system platform/settings platform/shell platform/xml platform/com platform/bmp2png platform/error ${_files})
 set(_print platform/print ${_system})
 set(_widgets platform/ui platform/data ${_dao} ${_system})
 set(_platform ${_widgets} platform/print)
@@ -56,6 +58,7 @@ macro(check_folders level allowed)
   endforeach()
 endmacro()
 
+check_folders(files "${_files}" platform/files)
 check_folders(dao "${_dao}" platform/dao platform/error)
 check_folders(system "${_system}" platform/settings platform/shell platform/xml platform/com platform/bmp2png)
 check_folders(print "${_print}" platform/print)

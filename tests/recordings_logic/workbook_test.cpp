@@ -131,9 +131,10 @@ TEST(RecordingWorkbook, AFailedWriteLeavesNoFileBehind)
 {
     QTemporaryDir dir;
     QString error;
-    EXPECT_FALSE(WriteRecordingWorkbook(dir.filePath(QStringLiteral("missing-folder/ride.xlsx")), QStringLiteral("x"),
-                                        ThreeSamples().get(), Texts(), &error));
-    EXPECT_FALSE(error.isEmpty());
+    const QString missing = dir.filePath(QStringLiteral("missing-folder/ride.xlsx"));
+    EXPECT_FALSE(WriteRecordingWorkbook(missing, QStringLiteral("x"), ThreeSamples().get(), Texts(), &error));
+    // The cause with the path it concerns.
+    EXPECT_TRUE(error.contains(QStringLiteral("folder not found: '%1'").arg(missing))) << error.toStdString();
     // The target is a folder: the workbook is written, cannot be renamed into place, and goes.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("ride.xlsx")));
     error.clear();

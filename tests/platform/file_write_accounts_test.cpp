@@ -1,0 +1,513 @@
+// The file writer among several accounts: links another account planted are
+// not followed, files the user protected stay protected, a replaced file
+// keeps its owner and group, leftovers of killed writes are removed and live
+// ones are not, and the program's private files land in the folder that was
+// checked. The cases with another account need root, which builds their
+// files and runs the writer in a child that has become a plain account, so
+// the system's permission checks apply as they do for a user.
+#include "platform/error/VbError.h"
+#include "platform/settings/Settings.h"
+#include "platform/shell/FileWrite.h"
+#include "platform/shell/PrivateFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Plain accounts the tests act as: the user, another account, a second
+// member of a shared group, that group and a group the user is not in.
+constexpr uid_t kUser = 4000, kOther = 4001;
+constexpr gid_t kUserGroup = 4000, kOtherGroup = 4001, kSharedGroup = 4100, kForeignGroup = 4200;
+
+QByteArray Native(const QString &path) { return QFile::encodeName(path); }
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// A file of the given mode and, where given, owner.
+void Put(const QString &path, const QByteArray &data, mode_t mode, uid_t uid = uid_t(-1), gid_t gid = gid_t(-1))
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(data);
+    f.close();
+    if (uid != uid_t(-1) || gid != gid_t(-1))
+        ASSERT_EQ(::chown(Native(path).constData(), uid, gid), 0);
+    ASSERT_EQ(::chmod(Native(path).constData(), mode), 0);
+}
+
+void MakeFolder(const QString &path, mode_t mode, uid_t uid = 0, gid_t gid = 0)
+{
+    ASSERT_TRUE(QDir().mkpath(path)) << path.toStdString();
+    ASSERT_EQ(::chown(Native(path).constData(), uid, gid), 0);
+    ASSERT_EQ(::chmod(Native(path).constData(), mode), 0);
+}
+
+void MakeLink(const QString &target, const QString &link, uid_t uid)
+{
+    ASSERT_EQ(::symlink(Native(target).constData(), Native(link).constData()), 0) << link.toStdString();
+    ASSERT_EQ(::lchown(Native(link).constData(), uid, uid), 0);
+}
+
+struct stat StatOf(const QString &path)
+{
+    struct stat st {};
+    ::lstat(Native(path).constData(), &st);
+    return st;
+}
+
+QStringList Entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// The description of the error 75 a write raises, or "written".
+QString WriteResult(const QString &path, const QByteArray &data)
+{
+    try {
+        FileWrite::WriteWhole(path, data);
+    } catch (const VbError &e) {
+        return QStringLiteral("%1 %2").arg(e.Number()).arg(e.Description());
+    }
+    return QStringLiteral("written");
+}
+
+// Reads what a child says until it closes its end, for at most 30 s.
+QByteArray ReadChild(int fd)
+{
+    QByteArray said;
+    char buffer[4096];
+    pollfd p{fd, POLLIN, 0};
+    while (::poll(&p, 1, 30000) > 0) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        said.append(buffer, n);
+    }
+    return said;
+}
+
+// Runs body in a child process that has become the plain account uid (group
+// gid, extra groups), and returns the text body returned.
+QString AsAccount(uid_t uid, gid_t gid, const std::vector<gid_t> &groups, const std::function<QString()> &body)
+{
+    int out[2];
+    if (::pipe(out) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(out[0]);
+        ::alarm(30);
+        QByteArray said;
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            said = "cannot become the account";
+        else
+            said = body().toUtf8();
+        for (qsizetype done = 0; done < said.size();) {
+            const ssize_t n = ::write(out[1], said.constData() + done, size_t(said.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    const QByteArray said = pid > 0 ? ReadChild(out[0]) : QByteArray("no child");
+    ::close(out[0]);
+    int status = 0;
+    if (pid > 0 && (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)))
+        return QStringLiteral("the child died: ") + QString::fromUtf8(said);
+    return QString::fromUtf8(said);
+}
+
+QString AsUser(const std::function<QString()> &body, const std::vector<gid_t> &groups = {})
+{
+    return AsAccount(kUser, kUserGroup, groups, body);
+}
+
+// A temporary folder every account can enter.
+class SharedTemp {
+public:
+    SharedTemp() { ::chmod(Native(m_dir.path()).constData(), 0755); }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+#define REQUIRE_ROOT()                                                                          \
+    if (::geteuid() != 0)                                                                       \
+        GTEST_SKIP() << "another account's files can only be made by root";                    \
+    static_cast<void>(0)
+
+} // namespace
+
+// A link in a sticky folder writable by all (as /tmp is) is followed only
+// where the system's protection would follow it. The user here is root,
+// whom that protection binds as well.
+TEST(FileWriteLinks, FollowedOnlyWhereTheSystemWould)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    const QString home = dir.filePath("home");
+    MakeFolder(home, 0755);
+    const QString notes = home + "/notes.txt";
+
+    struct Case {
+        const char *name;
+        mode_t folderMode;
+        uid_t folderOwner, linkOwner;
+        bool followed;
+    };
+    const Case cases[] = {
+        {"planted by another account", 01777, 0, kOther, false},
+        {"the user's own", 01777, 0, 0, true},
+        {"the folder owner's", 01777, kOther, kOther, true},
+        {"in a folder that is not sticky", 0777, 0, kOther, true},
+        {"in a sticky folder not writable by all", 01775, 0, kOther, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString shared = dir.filePath(QStringLiteral("shared-%1").arg(&c - cases));
+        MakeFolder(shared, c.folderMode, c.folderOwner);
+        Put(notes, "precious", 0644);
+        const QString link = shared + "/route.xml";
+        MakeLink(notes, link, c.linkOwner);
+        const QString said = WriteResult(link, "<route/>");
+        if (c.followed) {
+            EXPECT_EQ(said, "written");
+            EXPECT_EQ(ReadAll(notes), "<route/>");
+        } else {
+            EXPECT_TRUE(said.startsWith("75 ")) << said.toStdString();
+            EXPECT_TRUE(said.contains("link of another user in a shared folder")) << said.toStdString();
+            EXPECT_TRUE(said.contains(link)) << said.toStdString();
+            EXPECT_EQ(ReadAll(notes), "precious");
+        }
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_EQ(Entries(shared), QStringList{"route.xml"});
+        EXPECT_EQ(Entries(home), QStringList{"notes.txt"});
+    }
+
+    // A planted link on the way to the file, or further along a chain that
+    // starts with a link of the user's own, is refused the same way.
+    const QString sticky = dir.filePath("sticky");
+    MakeFolder(sticky, 01777);
+    Put(notes, "precious", 0644);
+    MakeLink(home, sticky + "/exports", kOther);
+    MakeLink(notes, sticky + "/planted", kOther);
+    MakeLink(sticky + "/planted", dir.filePath("mine.xml"), 0);
+    for (const QString &path : {sticky + "/exports/notes.txt", dir.filePath("mine.xml")}) {
+        const QString said = WriteResult(path, "<route/>");
+        EXPECT_TRUE(said.contains("link of another user in a shared folder")) << said.toStdString();
+        EXPECT_EQ(ReadAll(notes), "precious");
+    }
+    EXPECT_EQ(Entries(home), QStringList{"notes.txt"});
+}
+
+// A settings file linked into the user's own dotfiles folder stays linked and
+// is updated through the link, as the user, whose settings are in a folder of
+// their own.
+TEST(FileWriteLinks, SettingsLinkedIntoDotfilesStayLinked)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    const QString home = dir.filePath("user");
+    MakeFolder(home, 0755, kUser, kUserGroup);
+    MakeFolder(home + "/dotfiles", 0755, kUser, kUserGroup);
+    MakeFolder(home + "/.config/Vettaro", 0755, kUser, kUserGroup);
+    MakeFolder(home + "/.config", 0755, kUser, kUserGroup);
+    const QString real = home + "/dotfiles/vettaro.ini";
+    Put(real, "[Settings]\nLanguage=1040\n", 0644, kUser, kUserGroup);
+    const QString link = home + "/.config/Vettaro/vettaro.ini";
+    MakeLink(real, link, kUser);
+
+    const QString said = AsUser([&] {
+        qputenv("XDG_CONFIG_HOME", Native(home + "/.config"));
+        if (SettingsFilePath("vettaro") != link)
+            return QStringLiteral("settings at ") + SettingsFilePath("vettaro");
+        return SaveSetting("vettaro", "Settings", "Font", "Arial") ? QStringLiteral("saved") : QStringLiteral("failed");
+    });
+    EXPECT_EQ(said, "saved");
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(ReadAll(real).contains("Language=1040")) << ReadAll(real).toStdString();
+    EXPECT_TRUE(ReadAll(real).contains("Font=Arial")) << ReadAll(real).toStdString();
+    EXPECT_EQ(StatOf(real).st_uid, kUser);
+    EXPECT_EQ(Entries(home + "/dotfiles"), QStringList{"vettaro.ini"});
+}
+
+// A file the user made read-only is refused, not replaced, though the folder
+// would allow the rename: an export over it, and settings frozen on purpose.
+TEST(FileWriteProtected, ReadOnlyFileIsRefused)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    const QString folder = dir.filePath("user");
+    MakeFolder(folder, 0755, kUser, kUserGroup);
+    const QString route = folder + "/route.xml", ini = folder + "/Vettaro/vettaro.ini";
+    Put(route, "<kept/>", 0444, kUser, kUserGroup);
+    MakeFolder(folder + "/Vettaro", 0755, kUser, kUserGroup);
+    Put(ini, "[Settings]\nLanguage=1040\n", 0444, kUser, kUserGroup);
+
+    const QString said = AsUser([&] { return WriteResult(route, "<new/>"); });
+    EXPECT_TRUE(said.startsWith("75 ")) << said.toStdString();
+    EXPECT_TRUE(said.contains("read-only")) << said.toStdString();
+    EXPECT_TRUE(said.contains(route)) << said.toStdString();
+    EXPECT_EQ(ReadAll(route), "<kept/>");
+    EXPECT_EQ(StatOf(route).st_mode & 07777, 0444u);
+
+    const QString reported = AsUser([&] {
+        qputenv("XDG_CONFIG_HOME", Native(folder));
+        QString why;
+        SetSettingsFailureHandler([&](const QString &reason) { why = reason; });
+        return SaveSetting("vettaro", "Settings", "Language", "1033") ? QStringLiteral("saved") : why;
+    });
+    EXPECT_TRUE(reported.contains("read-only")) << reported.toStdString();
+    EXPECT_TRUE(reported.contains(ini)) << reported.toStdString();
+    EXPECT_EQ(ReadAll(ini), "[Settings]\nLanguage=1040\n");
+    EXPECT_EQ(Entries(folder), QStringList({"Vettaro", "route.xml"}));
+    EXPECT_EQ(Entries(folder + "/Vettaro"), QStringList{"vettaro.ini"});
+}
+
+// Where the folder refuses the new file but the file itself could be
+// written, the message names the folder as the obstacle.
+TEST(FileWriteProtected, FolderNotWritableNamesTheFolder)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    const QString folder = dir.filePath("exports");
+    MakeFolder(folder, 0755);
+    const QString route = folder + "/route.xml";
+    Put(route, "<kept/>", 0644, kUser, kUserGroup);
+    const QString said = AsUser([&] { return WriteResult(route, "<new/>"); });
+    EXPECT_TRUE(said.startsWith("75 ")) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("folder not writable: '%1'").arg(folder))) << said.toStdString();
+    EXPECT_FALSE(said.contains(route)) << said.toStdString();
+    EXPECT_EQ(ReadAll(route), "<kept/>");
+}
+
+// A replaced file keeps its owner and group: root saving over a user's file
+// leaves it the user's; a user saving over a file of a shared folder keeps
+// its group, where the user belongs to it.
+TEST(FileWriteProtected, OwnerAndGroupAreKept)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    const QString mine = dir.filePath("notes.txt");
+    Put(mine, "old", 0640, kUser, kSharedGroup);
+    EXPECT_EQ(WriteResult(mine, "saved by root"), "written");
+    EXPECT_EQ(ReadAll(mine), "saved by root");
+    EXPECT_EQ(StatOf(mine).st_uid, kUser);
+    EXPECT_EQ(StatOf(mine).st_gid, kSharedGroup);
+    EXPECT_EQ(StatOf(mine).st_mode & 07777, 0640u);
+
+    // A folder of the shared group, without the bit that gives new files its
+    // group: only the writer can keep it.
+    const QString shared = dir.filePath("team");
+    MakeFolder(shared, 0775, 0, kSharedGroup);
+    const QString plan = shared + "/plan.xml", open = shared + "/open.xml";
+    Put(plan, "old", 0664, kOther, kSharedGroup);
+    Put(open, "old", 0666, kOther, kForeignGroup);
+    const QString said = AsUser(
+        [&] { return WriteResult(plan, "new") + QLatin1Char(' ') + WriteResult(open, "new"); }, {kSharedGroup});
+    EXPECT_EQ(said, "written written");
+    EXPECT_EQ(ReadAll(plan), "new");
+    EXPECT_EQ(StatOf(plan).st_uid, kUser);
+    EXPECT_EQ(StatOf(plan).st_gid, kSharedGroup);
+    EXPECT_EQ(StatOf(plan).st_mode & 07777, 0664u);
+    // A group the user is not in cannot be kept; the write still succeeds.
+    EXPECT_EQ(ReadAll(open), "new");
+    EXPECT_EQ(StatOf(open).st_gid, kUserGroup);
+    EXPECT_EQ(StatOf(open).st_mode & 07777, 0666u);
+}
+
+namespace {
+
+// A child process that writes path through the writer and then waits:
+// killed, it leaves its new file behind; let go, it commits.
+class WritingProcess {
+public:
+    explicit WritingProcess(const QString &path)
+    {
+        int said[2], go[2];
+        if (::pipe(said) != 0 || ::pipe(go) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(said[0]);
+            ::close(go[1]);
+            ::alarm(30);
+            FileWrite::SafeFileWriter out(path);
+            const bool ok = out.write(QByteArray(100000, 'c'));
+            const QByteArray temp = ok ? Native(out.temporaryPath()) : QByteArray("-");
+            (void)::write(said[1], temp.constData(), size_t(temp.size()));
+            ::close(said[1]);
+            char c = 0;
+            if (::read(go[0], &c, 1) == 1 && ok && out.commit())
+                ::_exit(0);
+            ::_exit(1);
+        }
+        ::close(said[1]);
+        ::close(go[0]);
+        m_go = go[1];
+        m_temp = QFile::decodeName(ReadChild(said[0]));
+        ::close(said[0]);
+    }
+    ~WritingProcess() { kill(); }
+    QString temporaryPath() const { return m_temp; }
+    void kill()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+            m_pid = -1;
+        }
+        if (m_go >= 0) {
+            ::close(m_go);
+            m_go = -1;
+        }
+    }
+    // Lets the child commit; true when it did.
+    bool finish()
+    {
+        int status = 1;
+        if (m_pid <= 0 || ::write(m_go, "g", 1) != 1 || ::waitpid(m_pid, &status, 0) != m_pid)
+            return false;
+        m_pid = -1;
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_go = -1;
+    QString m_temp;
+};
+
+} // namespace
+
+// A write killed midway leaves its new file beside the target; the next
+// write of that target removes it and any other that nobody holds, but
+// never the new file of a write still at work, in another process or in
+// this one, nor a file of another target.
+TEST(FileWriteLeftovers, KilledWritesAreClearedLiveOnesKept)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("vettaro.ini");
+    FileWrite::WriteWhole(target, "first");
+
+    WritingProcess live(target);
+    ASSERT_TRUE(live.temporaryPath().startsWith(dir.path())) << live.temporaryPath().toStdString();
+    WritingProcess killed(target);
+    ASSERT_TRUE(killed.temporaryPath().startsWith(dir.path())) << killed.temporaryPath().toStdString();
+    killed.kill();
+    ASSERT_TRUE(QFileInfo::exists(killed.temporaryPath()));
+    const QString stale = dir.filePath(".vettaro.ini.0badc0de.tmp"), otherTarget = dir.filePath(".route.xml.0badc0de.tmp");
+    Put(stale, "left by an earlier run", 0644);
+    Put(otherTarget, "another file's", 0644);
+
+    FileWrite::SafeFileWriter here(target);
+    ASSERT_TRUE(here.write("this process"));
+
+    FileWrite::WriteWhole(target, "second");
+    EXPECT_EQ(ReadAll(target), "second");
+    EXPECT_FALSE(QFileInfo::exists(killed.temporaryPath()));
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_TRUE(QFileInfo::exists(otherTarget));
+    EXPECT_TRUE(QFileInfo::exists(live.temporaryPath()));
+    EXPECT_TRUE(QFileInfo::exists(here.temporaryPath()));
+
+    // Both writes still at work finish as if nothing had happened.
+    EXPECT_TRUE(live.finish());
+    EXPECT_EQ(ReadAll(target), QByteArray(100000, 'c'));
+    EXPECT_TRUE(here.commit()) << here.errorText().toStdString();
+    EXPECT_EQ(ReadAll(target), "this process");
+    EXPECT_EQ(Entries(dir.path()), QStringList({".route.xml.0badc0de.tmp", "vettaro.ini"}));
+}
+
+namespace {
+
+// XDG_RUNTIME_DIR pointed at a folder of the test for its life.
+class RuntimeDir {
+public:
+    explicit RuntimeDir(const QString &value) : m_old(qgetenv("XDG_RUNTIME_DIR")), m_had(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+    {
+        qputenv("XDG_RUNTIME_DIR", Native(value));
+    }
+    ~RuntimeDir()
+    {
+        if (m_had)
+            qputenv("XDG_RUNTIME_DIR", m_old);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+    }
+
+private:
+    QByteArray m_old;
+    bool m_had;
+};
+
+} // namespace
+
+// The program's private files go to the folder that was checked. Another
+// account that can write the base folder and swaps the private folder for
+// one of its own, before the write or in the middle of it, gets nothing.
+TEST(PrivateFiles, WrittenOnlyToTheCheckedFolder)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    const QString base = dir.filePath("run");
+    MakeFolder(base, 01777);
+    RuntimeDir env(base);
+    QString why;
+    const QString folder = UserPrivateFolder(&why);
+    ASSERT_EQ(folder, base + "/Vettaro") << why.toStdString();
+    const QString log = folder + "/LogImport.txt";
+    const auto swap = [&](const QString &aside) {
+        ASSERT_EQ(::rename(Native(folder).constData(), Native(aside).constData()), 0);
+        MakeFolder(folder, 0777, kOther, kOtherGroup);
+    };
+
+    // Swapped between the folder's check and the write: refused.
+    swap(base + "/checked-1");
+    EXPECT_FALSE(FileWrite::WriteFileAtomically(log, "Stelvio\r\n", &why, FileWrite::SafeFileWriter::Mode::Private));
+    EXPECT_TRUE(why.contains("owned by another user")) << why.toStdString();
+    EXPECT_TRUE(why.contains(folder)) << why.toStdString();
+    EXPECT_TRUE(Entries(folder).isEmpty());
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+
+    // Swapped in the middle of the write: the file lands in the folder that
+    // was checked, wherever it now is.
+    ASSERT_EQ(::rename(Native(base + "/checked-1").constData(), Native(folder).constData()), 0);
+    FileWrite::SafeFileWriter out(log, FileWrite::SafeFileWriter::Mode::Private);
+    ASSERT_TRUE(out.write("Giro\r\n"));
+    swap(base + "/checked-2");
+    ASSERT_TRUE(out.commit()) << out.errorText().toStdString();
+    EXPECT_EQ(ReadAll(base + "/checked-2/LogImport.txt"), "Giro\r\n");
+    EXPECT_EQ(StatOf(base + "/checked-2/LogImport.txt").st_mode & 07777, 0600u);
+    EXPECT_EQ(Entries(base + "/checked-2"), QStringList{"LogImport.txt"});
+    EXPECT_TRUE(Entries(folder).isEmpty());
+
+    // A folder of the user's that others may write is refused too.
+    ASSERT_EQ(::chown(Native(folder).constData(), 0, 0), 0);
+    EXPECT_FALSE(FileWrite::WriteFileAtomically(log, "x", &why, FileWrite::SafeFileWriter::Mode::Private));
+    EXPECT_TRUE(why.contains("open to other users")) << why.toStdString();
+    EXPECT_TRUE(Entries(folder).isEmpty());
+}
