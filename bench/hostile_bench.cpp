@@ -137,9 +137,12 @@ QString ImportStates(const QString &file, const QString &templ)
     if (readlimits::ReadWholeFile(file, readlimits::MaxStatesFileBytes, bytes) != readlimits::ReadResult::Ok)
         return QStringLiteral("refused by its size");
     dao::DatabasePtr db = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
-    const QStringList names = StatesFile::Parse(bytes);
+    // As the states window reads it: the distinct names, refused past their bound.
+    const StatesFile::NameList names = StatesFile::DistinctNames(bytes, readlimits::MaxStatesFileNames);
     bytes.clear();
-    const StatesFile::ImportResult r = StatesFile::Import(db, names);
+    if (names.tooMany)
+        return QStringLiteral("refused: more than %1 different names").arg(readlimits::MaxStatesFileNames);
+    const StatesFile::ImportResult r = StatesFile::Import(db, names.names);
     db->Close();
     return r.ok ? QStringLiteral("read, %1 names added").arg(r.added) : QStringLiteral("refused: ") + r.description;
 }
@@ -166,6 +169,15 @@ std::vector<Case> Cases()
                      [=](const QString &f) {
                          WriteNumbered(f, QByteArray(), [](qint64 i) { return "S" + QByteArray::number(i).rightJustified(7, '0') + "\r\n"; },
                                        readlimits::MaxStatesFileBytes, QByteArray());
+                     },
+                     ImportStates});
+    cases.push_back({"states-one-name", "states file: one name again and again to the 64 MB cap",
+                     [=](const QString &f) { WriteRepeated(f, QByteArray(), "Italia\r\n", readlimits::MaxStatesFileBytes); },
+                     ImportStates});
+    cases.push_back({"states-at-bound", "states file: as many different names as the bound lets in",
+                     [=](const QString &f) {
+                         WriteNumbered(f, QByteArray(), [](qint64 i) { return "S" + QByteArray::number(i).rightJustified(7, '0') + "\r\n"; },
+                                       10 * qint64(readlimits::MaxStatesFileNames), QByteArray());
                      },
                      ImportStates});
     cases.push_back({"xml-attributes", "races XML: one element with 120,000 attributes (1.3 MB)",
