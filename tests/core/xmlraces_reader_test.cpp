@@ -63,7 +63,8 @@ TEST_F(XmlReader, ResultCodesAndValuesForEachKindOfInput)
          RaceFile("idName=\"x\"" + Attributes(readlimits::MaxXmlAttributesPerElement), ""), 5, {}},
         {"a label nested deeper than the reader goes",
          RaceFile("idName=\"x\"", Samples("<sample><distance>0</distance><height>1</height><label>"
-                                          + QByteArray("<b>").repeated(readlimits::MaxXmlDepth) + "</label></sample>")),
+                                          + QByteArray("<b>").repeated(readlimits::MaxXmlDepth)
+                                          + QByteArray("</b>").repeated(readlimits::MaxXmlDepth) + "</label></sample>")),
          5, {}},
         {"exactly climb", RaceFile("idName=\"x\" type=\"climb\"", ""), 0,
          [](const ::Race &r) { EXPECT_EQ(r.raceType(), 0); }},

@@ -210,6 +210,15 @@ TEST(XmlDocument, DocumentsPastTheBoundsAreRefused)
             EXPECT_EQ(doc.documentElement(), nullptr) << c.what;
         }
     }
+
+    // The attributes of a tag are counted in the text, where the reader would
+    // take seconds to collect them: the refusal stands where the first
+    // attribute past the bound does, not at the end of the tag.
+    XmlDocument wide;
+    wide.loadXml("<r>\n<s" + attributes(120000, "v") + "/>\n</r>");
+    EXPECT_EQ(wide.parseError().errorCode, xml::ParseErrorCode::OverLimit);
+    EXPECT_EQ(wide.parseError().line, 2);
+    EXPECT_LT(wide.parseError().column, 20 * perElement) << wide.parseError().reason.toStdString();
 }
 
 // The text reaches the reader in pieces of a megabyte: no character is cut
