@@ -202,6 +202,19 @@ std::vector<Case> Cases()
                          WriteRepeated(f, "<races>", unit, xml::MaxDocumentBytes, "</races>");
                      },
                      ReadRaces});
+    cases.push_back({"xml-entity-references", "races XML: an entity of 4,000 characters referred to up to the 96 MB cap",
+                     [](const QString &f) {
+                         WriteRepeated(f, "<!DOCTYPE races [<!ENTITY e '" + QByteArray(4000, 'x') + "'>]><races><race idName='", "&e;",
+                                       xml::MaxDocumentBytes, "'/></races>");
+                     },
+                     ReadRaces});
+    cases.push_back({"xml-document-type", "races XML: a document type of attribute defaults to the 96 MB cap",
+                     [](const QString &f) {
+                         WriteNumbered(f, "<!DOCTYPE races [<!ATTLIST race",
+                                       [](qint64 i) { return " a" + QByteArray::number(i) + " CDATA 'x'"; },
+                                       xml::MaxDocumentBytes, ">]><races><race/></races>");
+                     },
+                     ReadRaces});
     cases.push_back({"xml-valid-at-bound", "races XML: a valid races file of as many samples as the element bound lets in",
                      [](const QString &f) {
                          WriteNumbered(f,
