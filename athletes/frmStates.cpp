@@ -9,16 +9,20 @@
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/ReadLimits.h"
+#include "platform/ui/BusyCursor.h"
 #include "platform/ui/DeferredMessage.h"
 #include "platform/ui/Prompt.h"
 
 #include <QAbstractItemDelegate>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableView>
@@ -26,6 +30,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace {
 const QString Section = QStringLiteral("frmStates");
@@ -224,21 +229,38 @@ void frmStates::mnuStates_Click()
         return;
     SaveSetting(AppName, Section, QStringLiteral("InitDir"), QFileInfo(chosen->fileName).absolutePath());
 
+    // Busy from the reading to the last name stored; messages come after.
+    std::optional<BusyCursor> busy(std::in_place);
     QByteArray bytes;
-    switch (readlimits::ReadWholeFile(chosen->fileName, readlimits::MaxStatesFileBytes, bytes)) {
-    case readlimits::ReadResult::Ok:
-        break;
-    case readlimits::ReadResult::TooLarge:
-        MsgBox(QFileInfo(chosen->fileName).fileName() + QLatin1Char('\n')
-                   + FormatLangString(GetLangString(171), {readlimits::Megabytes(readlimits::MaxStatesFileBytes)}),
-               Vb::Exclamation);
-        return;
-    case readlimits::ReadResult::CannotOpen:
-        ShowDataError(VbError(dao::JetErr::FileNotFound, QStringLiteral("Could not read '%1'.").arg(chosen->fileName)));
+    const readlimits::ReadResult read = readlimits::ReadWholeFile(chosen->fileName, readlimits::MaxStatesFileBytes, bytes);
+    const StatesFile::NameList list = StatesFile::DistinctNames(bytes, readlimits::MaxStatesFileNames);
+    bytes.clear();
+    const QString fileName = QFileInfo(chosen->fileName).fileName();
+    if (read != readlimits::ReadResult::Ok || list.tooMany) {
+        busy.reset();
+        if (read == readlimits::ReadResult::TooLarge)
+            MsgBox(fileName + QLatin1Char('\n')
+                       + FormatLangString(GetLangString(171), {readlimits::Megabytes(readlimits::MaxStatesFileBytes)}),
+                   Vb::Exclamation);
+        else if (read == readlimits::ReadResult::CannotOpen)
+            ShowDataError(VbError(dao::JetErr::FileNotFound, QStringLiteral("Could not read '%1'.").arg(chosen->fileName)));
+        else
+            MsgBox(fileName + QLatin1Char('\n')
+                       + FormatLangString(GetLangString(180), {QLocale().toString(readlimits::MaxStatesFileNames)}),
+                   Vb::Exclamation);
         return;
     }
-    const QStringList names = StatesFile::Parse(bytes);
-    const StatesFile::ImportResult r = StatesFile::Import(CurrentDb, names);
+    // The window repaints now and then while the names are stored; what the
+    // user types or clicks waits for the end.
+    QElapsedTimer sincePaint;
+    sincePaint.start();
+    const StatesFile::ImportResult r = StatesFile::Import(CurrentDb, list.names, [&sincePaint] {
+        if (sincePaint.elapsed() >= 50) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            sincePaint.start();
+        }
+    });
+    busy.reset();
     if (!r.ok)
         ShowDataError(VbError(r.error, r.description));
     refresh();

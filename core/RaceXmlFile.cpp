@@ -245,6 +245,9 @@ int ReadRaceXmlDocument(const xml::XmlDocument &doc, Race &Target)
     try {
         if (doc.parseError().errorCode == xml::ParseErrorCode::TooLarge)
             return RaceXmlResult::TooLarge;
+        // More attributes, levels or elements than a races file holds.
+        if (doc.parseError().errorCode == xml::ParseErrorCode::OverLimit)
+            return RaceXmlResult::XmlError;
         if (doc.parseError().errorCode != 0)
             return RaceXmlResult::Invalid;
 
@@ -266,7 +269,9 @@ int ReadRaceXmlDocument(const xml::XmlDocument &doc, Race &Target)
         Target.web(GetXmlNodeText(race, QStringLiteral("web"), QString()));
 
         auto samples = std::make_shared<ColSample>();
-        for (const xml::XmlNode *node : race->selectNodes(QStringLiteral("samples/sample"))) {
+        const std::vector<const xml::XmlNode *> sampleNodes = race->selectNodes(QStringLiteral("samples/sample"));
+        samples->Reserve(int(sampleNodes.size()));
+        for (const xml::XmlNode *node : sampleNodes) {
             if (node->childCount() < 2)
                 RaiseError(VbErr::SubscriptOutOfRange, QStringLiteral("A sample has fewer than two values"));
             auto sample = std::make_shared<Sample>();

@@ -19,7 +19,8 @@ constexpr int NoConnection = 1;     // a web address while off line, or a failur
 constexpr int NotLoaded = 2;        // the source names nothing that can be loaded
 constexpr int Invalid = 3;          // not well formed, missing file, server error
 constexpr int TimeOut = 4;          // not complete within the time-out
-constexpr int XmlError = 5;         // no race element, a sample of fewer than two children, a bad number
+constexpr int XmlError = 5;         // no race element, a sample of fewer than two children, a bad number,
+                                    // more attributes, levels or elements than the reader takes
 constexpr int DatabaseError = 6;    // the database refused a statement (nothing of that race kept)
 constexpr int AlreadyPresent = 7;   // a race of that name exists; the user has been told
 constexpr int TooLarge = 8;         // larger than the XML document cap; refused before being read

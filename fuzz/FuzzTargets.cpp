@@ -335,6 +335,7 @@ int StatesFile(const uint8_t *data, size_t size)
     for (const QString &name : ::StatesFile::Parse(Bytes(data, size)))
         letters += name.size();
     (void)letters;
+    ::StatesFile::DistinctNames(Bytes(data, size), 8);
     return 0;
 }
 
@@ -386,7 +387,9 @@ int StatesImport(const uint8_t *data, size_t size)
     // The table holds a few names already, as a user's would.
     db->Execute(QStringLiteral("DELETE FROM States"));
     db->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('Italia'), ('España'), ('Österreich')"));
-    const ::StatesFile::ImportResult result = ::StatesFile::Import(db, ::StatesFile::Parse(Bytes(data, size)));
+    const ::StatesFile::NameList names = ::StatesFile::DistinctNames(Bytes(data, size), 64);
+    const ::StatesFile::ImportResult result =
+        ::StatesFile::Import(db, names.tooMany ? ::StatesFile::Parse(Bytes(data, size)).mid(0, 64) : names.names);
     (void)result.description.size();
     db->Execute(QStringLiteral("DELETE FROM States"));
     return 0;

@@ -1,6 +1,7 @@
 #include "recordings/Hrm.h"
 
 #include "platform/settings/IniDocument.h"
+#include "platform/settings/IniIndex.h"
 #include "recordings/RecordingParse.h"
 
 #include <QFile>
@@ -120,10 +121,25 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
     }
 
     // The keys are read from everything but the sample lines, which only
-    // ever belong to the section [HRData] that no key is read from.
-    IniDocument ini;
-    ini.setText(IniDocument::Decode(first < end ? contents.left(first) + contents.mid(end) : contents));
-    auto key = [&](const QString &name) { return IniDocument::Unquote(ini.value(kParams, name)).left(126); };
+    // ever belong to the section [HRData] that no key is read from. One pass
+    // over the text keeps the keys of [Params] read below and the start of
+    // [Note], and nothing per line.
+    static const QStringList paramsKeys{
+        QStringLiteral("Version"),  QStringLiteral("Monitor"),     QStringLiteral("Mode"),
+        QStringLiteral("SMode"),    QStringLiteral("Date"),        QStringLiteral("StartTime"),
+        QStringLiteral("Length"),   QStringLiteral("Interval"),    QStringLiteral("Upper1"),
+        QStringLiteral("Upper2"),   QStringLiteral("Upper3"),      QStringLiteral("Lower1"),
+        QStringLiteral("Lower2"),   QStringLiteral("Lower3"),      QStringLiteral("Timer1"),
+        QStringLiteral("Timer2"),   QStringLiteral("Timer3"),      QStringLiteral("ActiveLimit"),
+        QStringLiteral("MaxHR"),    QStringLiteral("RestHR"),      QStringLiteral("StartDelay"),
+        QStringLiteral("VO2max"),   QStringLiteral("Weight")};
+    constexpr int NoteChars = 247;
+    const IniIndex ini(IniDocument::Decode(first < end ? contents.left(first) + contents.mid(end) : contents),
+                       {{kParams, paramsKeys, 0}, {QStringLiteral("Note"), {}, NoteChars}});
+    auto key = [&](const QString &name) {
+        Q_ASSERT(paramsKeys.contains(name));
+        return IniDocument::Unquote(ini.value(kParams, name)).left(126);
+    };
     // An integer key; false (with the reason) when it does not fit 16 bits.
     auto int16Key = [&](const char *name, int16_t &target) {
         const QString raw = key(QLatin1String(name));
@@ -193,7 +209,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         return false;
 
     // The note's lines joined by a blank, at most 247 characters.
-    m_Note = ini.sectionLines(QStringLiteral("Note")).join(QLatin1Char(' ')).left(247);
+    m_Note = ini.sectionLines(QStringLiteral("Note")).join(QLatin1Char(' ')).left(NoteChars);
     if (m_Note.isEmpty())
         m_Note = RecordingNameFromFile(fileName);
 

@@ -97,7 +97,7 @@ QByteArray EncodeText(const QString &text)
 }
 
 // Comma-separated values of a sample line; quoted values may hold commas.
-QStringList SplitSampleLine(const QString &line)
+QStringList SplitSampleLine(QStringView line)
 {
     QStringList values;
     QString current;
@@ -218,75 +218,140 @@ void WriteTextProfileFile(const QString &path, const QByteArray &bytes)
     FileWrite::WriteWhole(path, bytes);
 }
 
+namespace {
+
+// The lines of a text: LF, CR LF or CR ends one; a text ending in a line end
+// has an empty last line. No line is copied.
+class Lines {
+public:
+    explicit Lines(QStringView text) : m_text(text) {}
+    bool next(QStringView &line)
+    {
+        if (m_pos > m_text.size())
+            return false;
+        qsizetype end = m_pos;
+        while (end < m_text.size() && m_text[end] != QLatin1Char('\n') && m_text[end] != QLatin1Char('\r'))
+            ++end;
+        line = m_text.sliced(m_pos, end - m_pos);
+        m_pos = end < m_text.size() && m_text[end] == QLatin1Char('\r') && end + 1 < m_text.size()
+                        && m_text[end + 1] == QLatin1Char('\n')
+                    ? end + 2
+                    : end + 1;
+        return true;
+    }
+
+private:
+    QStringView m_text;
+    qsizetype m_pos = 0;
+};
+
+// The sections and keys a reader of the format reads: what else a file holds
+// (other sections, other keys) is passed over and never kept.
+const char *const WantedSections[] = {"Prog", "Tab", "Data", "SampleData"};
+enum Section { Prog, Tab, Data, SampleData, Other };
+struct WantedKey {
+    Section section;
+    const char *key;
+};
+const WantedKey Wanted[] = {
+    {Prog, "Name"},        {Prog, "Version"},      {Tab, "Name"},          {Data, "IDPercorso"},
+    {Data, "Lunghezza"},   {Data, "Quotainiziale"}, {Data, "Quotafinale"},  {Data, "Telefono"},
+    {Data, "Fax"},         {Data, "Stato"},        {Data, "Regione"},      {Data, "Provincia"},
+    {Data, "Località"},    {Data, "E-mail"},       {Data, "Url"},          {SampleData, "Number"},
+};
+constexpr qsizetype WantedCount = sizeof Wanted / sizeof Wanted[0];
+
+} // namespace
+
 TextProfileRecord ReadTextProfile(const QByteArray &bytes)
 {
-    QString text = DecodeText(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const QStringList lines = text.split(QLatin1Char('\n'));
+    const QString decoded = DecodeText(bytes);
+    const QStringView text = QStringView(decoded).sliced(decoded.startsWith(QChar(0xFEFF)) ? 1 : 0);
 
-    // INI part: sections and keys without regard to case, the first match wins.
-    QList<QPair<QString, QList<QPair<QString, QString>>>> sections;
-    for (const QString &raw : lines) {
-        const QString line = raw.trimmed();
+    // INI part, in one pass: sections and keys without regard to case, the
+    // first match of a key in any section of that name wins. Only the keys
+    // read below are kept; the lines are counted, not kept.
+    QString values[WantedCount];
+    bool found[WantedCount] = {};
+    QString wantedKeys[WantedCount];
+    for (qsizetype i = 0; i < WantedCount; ++i)
+        wantedKeys[i] = QString::fromUtf8(Wanted[i].key);
+    Section current = Other;
+    bool inSections = false;                // lines before the first section are the samples
+    qsizetype lineCount = 0;
+    Lines lines(text);
+    for (QStringView raw; lines.next(raw);) {
+        ++lineCount;
+        const QStringView line = raw.trimmed();
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
-            sections.append({line.mid(1, line.size() - 2).trimmed(), {}});
+            const QStringView name = line.sliced(1, line.size() - 2).trimmed();
+            inSections = true;
+            current = Other;
+            for (int i = Prog; i < Other; ++i)
+                if (name.compare(QLatin1String(WantedSections[i]), Qt::CaseInsensitive) == 0)
+                    current = Section(i);
             continue;
         }
-        if (sections.isEmpty())
-            continue;   // lines before the first section are the samples
-        const int eq = line.indexOf(QLatin1Char('='));
+        if (!inSections || current == Other)
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0 || line.startsWith(QLatin1Char(';')))
             continue;
-        sections.last().second.append({line.left(eq).trimmed(), line.mid(eq + 1).trimmed()});
-    }
-    auto value = [&sections](const char *section, const QString &keyName) -> QString {
-        for (const auto &s : sections) {
-            if (s.first.compare(QLatin1String(section), Qt::CaseInsensitive) != 0)
-                continue;
-            for (const auto &kv : s.second)
-                if (kv.first.compare(keyName, Qt::CaseInsensitive) == 0)
-                    return kv.second;
+        const QStringView key = line.first(eq).trimmed();
+        for (qsizetype i = 0; i < WantedCount; ++i) {
+            if (!found[i] && Wanted[i].section == current
+                && key.compare(wantedKeys[i], Qt::CaseInsensitive) == 0) {
+                found[i] = true;
+                values[i] = line.sliced(eq + 1).trimmed().toString();
+            }
         }
+    }
+    auto value = [&](Section section, const char *keyName) -> QString {
+        for (qsizetype i = 0; i < WantedCount; ++i)
+            if (Wanted[i].section == section && qstrcmp(Wanted[i].key, keyName) == 0)
+                return values[i];
+        Q_ASSERT(false);
         return QString();
     };
 
     TextProfileRecord rec;
-    const QString signature = value("Prog", QStringLiteral("Name"));
+    const QString signature = value(Prog, "Name");
     if (signature.compare(QLatin1String(TextProfile::Signature), Qt::CaseInsensitive) == 0)
         rec.fourValues = true;
     else if (signature.compare(QLatin1String(TextProfile::OldSignature), Qt::CaseInsensitive) == 0)
         rec.fourValues = false;
     else
         NotAProfile(QStringLiteral("unknown program signature \"%1\"").arg(signature));
-    rec.programVersion = value("Prog", QStringLiteral("Version"));
-    rec.isClimb = value("Tab", QStringLiteral("Name")) == QLatin1String("Dati Salite");
-    rec.idPercorso = value("Data", QStringLiteral("IDPercorso"));
-    const QString metres = value("Data", QStringLiteral("Lunghezza"));
+    rec.programVersion = value(Prog, "Version");
+    rec.isClimb = value(Tab, "Name") == QLatin1String("Dati Salite");
+    rec.idPercorso = value(Data, "IDPercorso");
+    const QString metres = value(Data, "Lunghezza");
     rec.lunghezzaKm = metres.isEmpty() ? 0 : ParsePointNumber(metres) / 1000.0;
-    rec.quotaIniziale = value("Data", QStringLiteral("Quotainiziale"));
-    rec.quotaFinale = value("Data", QStringLiteral("Quotafinale"));
-    rec.telefono = value("Data", QStringLiteral("Telefono"));
-    rec.fax = value("Data", QStringLiteral("Fax"));
-    rec.stato = value("Data", QStringLiteral("Stato"));
-    rec.regione = value("Data", QStringLiteral("Regione"));
-    rec.provincia = value("Data", QStringLiteral("Provincia"));
-    rec.localita = value("Data", QStringLiteral("Località"));
-    rec.email = value("Data", QStringLiteral("E-mail"));
-    rec.url = value("Data", QStringLiteral("Url"));
+    rec.quotaIniziale = value(Data, "Quotainiziale");
+    rec.quotaFinale = value(Data, "Quotafinale");
+    rec.telefono = value(Data, "Telefono");
+    rec.fax = value(Data, "Fax");
+    rec.stato = value(Data, "Stato");
+    rec.regione = value(Data, "Regione");
+    rec.provincia = value(Data, "Provincia");
+    rec.localita = value(Data, "Località");
+    rec.email = value(Data, "E-mail");
+    rec.url = value(Data, "Url");
 
-    const QString numberText = value("SampleData", QStringLiteral("Number"));
+    const QString numberText = value(SampleData, "Number");
     const double announced = numberText.isEmpty() ? 0 : ParsePointNumber(numberText);
     // A count of zero or less announces no samples (the card still comes in);
     // a count that is not whole, or passes the file's lines, is a damaged file.
-    if (announced > 0 && (announced != std::floor(announced) || announced > double(lines.size())))
+    if (announced > 0 && (announced != std::floor(announced) || announced > double(lineCount)))
         NotAProfile(QStringLiteral("%1 sample lines announced").arg(numberText));
     const int number = announced > 0 ? static_cast<int>(announced) : 0;
     const int perLine = rec.fourValues ? 4 : 3;
+    rec.samples.reserve(number);
+    Lines sampleLines(text);
+    QStringView sampleLine;
     for (int i = 0; i < number; ++i) {
-        const QStringList v = SplitSampleLine(lines.at(i));
+        sampleLines.next(sampleLine);
+        const QStringList v = SplitSampleLine(sampleLine);
         if (v.size() < perLine)
             NotAProfile(QStringLiteral("sample line %1 is short").arg(i + 1));
         TextProfileSample s;

@@ -3,6 +3,7 @@
 #include "platform/shell/ReadLimits.h"
 #include "platform/error/VbError.h"
 
+#include <QSet>
 #include <QStringDecoder>
 
 namespace StatesFile {
@@ -36,10 +37,12 @@ QString Decode(const QByteArray &bytes)
     return text;
 }
 
-QStringList Parse(const QByteArray &bytes)
+namespace {
+
+// Calls take(name) for each name of the text, in order, until it returns false.
+template <class Take>
+void ForEachName(const QString &text, Take take)
 {
-    const QString text = Decode(bytes);
-    QStringList names;
     const int n = text.size();
     int i = 0;
     while (i < n) {
@@ -69,13 +72,55 @@ QStringList Parse(const QByteArray &bytes)
                 ++i;
             ++i;
         }
-        if (!name.isEmpty())
-            names.append(name);
+        if (!name.isEmpty() && !take(std::move(name)))
+            return;
     }
+}
+
+// A name as the table compares it (COLLATE NOCASE: the letters A to Z
+// without regard to case, every other character as it is).
+QString TableKey(const QString &name)
+{
+    QString key = name;
+    for (QChar &c : key)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return key;
+}
+
+} // namespace
+
+QStringList Parse(const QByteArray &bytes)
+{
+    QStringList names;
+    ForEachName(Decode(bytes), [&names](QString name) {
+        names.append(std::move(name));
+        return true;
+    });
     return names;
 }
 
-ImportResult Import(const dao::DatabasePtr &db, const QStringList &names)
+NameList DistinctNames(const QByteArray &bytes, int maxNames)
+{
+    NameList list;
+    QSet<QString> seen;
+    ForEachName(Decode(bytes), [&](QString name) {
+        if (seen.contains(TableKey(name)))
+            return true;
+        if (list.names.size() >= maxNames) {
+            list.tooMany = true;
+            return false;
+        }
+        seen.insert(TableKey(name));
+        list.names.append(std::move(name));
+        return true;
+    });
+    if (list.tooMany)
+        list.names.clear();
+    return list;
+}
+
+ImportResult Import(const dao::DatabasePtr &db, const QStringList &names, const std::function<void()> &tick)
 {
     ImportResult result;
     QString current;
@@ -89,6 +134,8 @@ ImportResult Import(const dao::DatabasePtr &db, const QStringList &names)
         dao::PreparedStatementPtr add = db->prepare(
             QStringLiteral("INSERT INTO States (State) SELECT ? WHERE NOT EXISTS (SELECT * FROM States WHERE State = ?)"));
         for (const QString &name : names) {
+            if (tick)
+                tick();
             current = name;
             if (name.size() > 250) {
                 // Too long to store: a failure unless the table holds it already.

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace StatesFile {
 
 // The text of a file: UTF-8 when the bytes are valid UTF-8, else Windows-1252.
@@ -17,6 +19,17 @@ QString Decode(const QByteArray &bytes);
 // and keeps its commas and blanks. Empty fields and fields of blanks give no name.
 QStringList Parse(const QByteArray &bytes);
 
+// The names of a file as Parse reads them, each once (compared as the table
+// compares them: the letters A to Z without regard to case), in file order;
+// or, when it holds more than maxNames different names, none and tooMany:
+// such a file is refused before anything is stored. The parse stops at the
+// first name past the bound.
+struct NameList {
+    QStringList names;
+    bool tooMany = false;
+};
+NameList DistinctNames(const QByteArray &bytes, int maxNames);
+
 struct ImportResult {
     int added = 0;
     bool ok = true;
@@ -25,6 +38,7 @@ struct ImportResult {
 };
 // Adds every name the table does not hold yet (compared as the database
 // compares them, bound), in one transaction: on a failure nothing is added.
-ImportResult Import(const dao::DatabasePtr &db, const QStringList &names);
+// tick, when given, is called before each name (a window lets itself repaint).
+ImportResult Import(const dao::DatabasePtr &db, const QStringList &names, const std::function<void()> &tick = {});
 
 } // namespace StatesFile

@@ -14,6 +14,37 @@ namespace readlimits {
 constexpr qint64 MaxRecordingBytes = 64 * 1024 * 1024;     // .hrm and .tur
 constexpr qint64 MaxTextProfileBytes = 64 * 1024 * 1024;   // text profile files
 constexpr qint64 MaxStatesFileBytes = 64 * 1024 * 1024;    // the states list's import file
+// (the XML document cap, 96 MB, is xml::MaxDocumentBytes in platform/xml/XmlDocument.h)
+
+// What a races file (an XML document) may hold, counted as it is read, so
+// that the tree built of it never holds more. A real races file is one race
+// of a few thousand samples: four levels, three or four elements and one
+// attribute a sample, two attributes on the race. The bounds are far above
+// that (a quarter of a million samples with labels fit), and keep the time
+// and memory a document costs within a few seconds and a few hundred MB even
+// at the 96 MB cap. Qt's XML reader checks every attribute of an element
+// against the ones before it, which takes time growing with the square of
+// their number, so the attributes of each element are counted in the text
+// before the reader gets it. A document past a bound is refused with an XML
+// error.
+constexpr int MaxXmlAttributesPerElement = 256;
+constexpr int MaxXmlDepth = 256;                      // elements inside one another
+constexpr qint64 MaxXmlElements = 1200000;            // in the whole document
+constexpr qint64 MaxXmlAttributes = 1200000;          // in the whole document
+// What comes before the document element: the declaration, the document
+// type with the declarations inside it (each entity and attribute default
+// costs the reader time and memory), comments. A races file has two lines.
+constexpr qint64 MaxXmlPrologBytes = 64 * 1024;
+// References to declared entities ("&name;" other than &amp; &lt; &gt; &quot;
+// &apos;, and "%name;"): each may stand for up to 4,096 characters, so a few
+// kilobytes of them would make gigabytes of text. A races file has none.
+constexpr int MaxXmlEntityReferences = 1000;
+
+// The states list's import file: the names of the states of the world are
+// a few hundred; a file of more distinct names than this is refused before
+// any is stored (adding a name takes some microseconds, millions of them
+// would hold the window for minutes).
+constexpr int MaxStatesFileNames = 100000;
 
 // A name quoted in a message is cut to this many characters and "…".
 constexpr int MaxQuotedChars = 60;

@@ -1,6 +1,9 @@
 #include "XmlDocument.h"
 
+#include "platform/shell/ReadLimits.h"
+
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -11,54 +14,63 @@
 #include <QStringDecoder>
 #include <QTimer>
 #include <QUrl>
+#include <QIODevice>
+#include <QRegularExpression>
 #include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <unordered_set>
 
 namespace xml {
 
 // ---- nodes -------------------------------------------------------------------
 
+// Every element, attribute and character of a document, kept once.
+struct XmlStore {
+    std::deque<XmlNode> nodes;   // a deque: a node never moves once made
+    std::vector<std::pair<QString, QString>> attributes;
+    QString text;                // the document's text, in document order
+};
+
+XmlNode::XmlNode(QString name, const XmlNode *parent, const XmlStore *store)
+    : m_name(std::move(name)), m_parent(parent), m_store(store)
+{
+}
+
+XmlNode::~XmlNode() = default;
+
 bool XmlNode::hasAttribute(const QString &name) const
 {
-    for (const auto &a : m_attributes)
-        if (a.first == name)
+    for (quint32 i = 0; i < m_attributeCount; ++i)
+        if (m_store->attributes[m_firstAttribute + i].first == name)
             return true;
     return false;
 }
 
 QString XmlNode::attribute(const QString &name, const QString &defaultValue) const
 {
-    for (const auto &a : m_attributes)
+    for (quint32 i = 0; i < m_attributeCount; ++i) {
+        const auto &a = m_store->attributes[m_firstAttribute + i];
         if (a.first == name)
             return a.second;
-    return defaultValue;
-}
-
-XmlNode::~XmlNode()
-{
-    // Children are taken apart one level at a time into a list of our own, so
-    // no destructor runs inside another.
-    std::vector<std::unique_ptr<XmlNode>> pending = std::move(m_children);
-    while (!pending.empty()) {
-        std::unique_ptr<XmlNode> node = std::move(pending.back());
-        pending.pop_back();
-        for (auto &c : node->m_children)
-            pending.push_back(std::move(c));
-        node->m_children.clear();
     }
+    return defaultValue;
 }
 
 QString XmlNode::text() const
 {
-    if (!m_allText)
+    if (!m_store)
         return QString();
-    return QStringView(*m_allText).mid(m_textBegin, m_textEnd - m_textBegin).trimmed().toString();
+    return QStringView(m_store->text).mid(m_textBegin, m_textEnd - m_textBegin).trimmed().toString();
 }
 
 const XmlNode *XmlNode::child(int index) const
 {
     if (index < 0 || index >= childCount())
         return nullptr;
-    return m_children[size_t(index)].get();
+    return m_children[size_t(index)];
 }
 
 std::vector<const XmlNode *> XmlNode::selectNodes(const QString &path) const
@@ -72,9 +84,9 @@ std::vector<const XmlNode *> XmlNode::selectNodes(const QString &path) const
     for (const QString &step : steps) {
         std::vector<const XmlNode *> next;
         for (const XmlNode *node : current)
-            for (const auto &c : node->m_children)
+            for (const XmlNode *c : node->m_children)
                 if (step == QLatin1String("*") || c->m_name == step)
-                    next.push_back(c.get());
+                    next.push_back(c);
         current.swap(next);
         if (current.empty())
             break;
@@ -90,55 +102,487 @@ const XmlNode *XmlNode::selectSingleNode(const QString &path) const
     return nodes.empty() ? nullptr : nodes.front();
 }
 
+// ---- reading in pieces ---------------------------------------------------------
+
+namespace {
+
+constexpr qsizetype PieceBytes = 1024 * 1024;
+
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The bytes of a document in pieces of about a megabyte, from memory or from
+// a file, each ending before a character's first byte in UTF-8, so no UTF-8
+// character is ever cut in two.
+class ByteSource {
+public:
+    explicit ByteSource(QByteArrayView bytes) : m_bytes(bytes) {}
+    explicit ByteSource(QFile &file) : m_file(&file) {}
+
+    void rewind()
+    {
+        m_pos = 0;
+        m_carry.clear();
+        if (m_file && !m_file->seek(0))
+            m_failed = true;
+    }
+    // The next piece; false at the end (or when the file cannot be read).
+    bool next(QByteArray &piece)
+    {
+        piece = std::move(m_carry);
+        m_carry = QByteArray();
+        if (m_file) {
+            // A file that grows while it is read is read no further than
+            // past the cap, and then refused.
+            if (m_pos > MaxDocumentBytes)
+                return false;
+            const qint64 want = PieceBytes - piece.size();
+            const qsizetype had = piece.size();
+            piece.resize(had + want);
+            const qint64 got = m_file->read(piece.data() + had, want);
+            if (got < 0)
+                m_failed = true;
+            piece.resize(had + std::max<qint64>(got, 0));
+            m_pos += std::max<qint64>(got, 0);
+        } else {
+            const qsizetype take = std::min(PieceBytes - piece.size(), m_bytes.size() - m_pos);
+            piece.append(m_bytes.sliced(m_pos, take));
+            m_pos += take;
+        }
+        const bool more = m_file ? !m_file->atEnd() : m_pos < m_bytes.size();
+        if (more && !piece.isEmpty()) {
+            // The last character's first byte among the last four bytes: a
+            // character starting there may go on in the next piece.
+            qsizetype b = piece.size() - 1;
+            while (b > 0 && b > piece.size() - 4 && IsContinuation(piece[b]))
+                --b;
+            if (b > 0 && static_cast<unsigned char>(piece[b]) >= 0xC0) {
+                m_carry = piece.mid(b);
+                piece.truncate(b);
+            }
+        }
+        return !piece.isEmpty() && !m_failed;
+    }
+    qint64 bytesRead() const { return m_pos; }
+    bool failed() const { return m_failed; }
+    QString errorString() const { return m_file ? m_file->errorString() : QString(); }
+
+private:
+    QByteArrayView m_bytes;
+    QFile *m_file = nullptr;
+    qint64 m_pos = 0;
+    QByteArray m_carry;
+    bool m_failed = false;
+};
+
+// Windows-1252: Latin-1 except for the printable characters at 0x80-0x9F.
+const char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString FromCp1252(QByteArrayView bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *d = out.data();
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        *d++ = b >= 0x80 && b < 0xA0 ? QChar(Cp1252High[b - 0x80]) : QChar(b);
+    }
+    return out;
+}
+
+// The document's text in pieces, decoded as DecodeText decodes the whole:
+// UTF-16 with its byte order mark, else UTF-8 when all of it is valid UTF-8
+// (a first pass over the bytes tells), else Windows-1252.
+class TextPieces {
+public:
+    explicit TextPieces(ByteSource &source) : m_source(source)
+    {
+        QByteArray piece;
+        const bool any = m_source.next(piece);
+        if (any && (piece.startsWith("\xFF\xFE") || piece.startsWith("\xFE\xFF"))) {
+            m_kind = Utf16;
+        } else {
+            // Valid UTF-8 pieces, each cut before a character, make valid UTF-8.
+            bool valid = true;
+            for (bool first = true, more = any; more && valid; more = m_source.next(piece), first = false)
+                valid = QByteArrayView(piece).sliced(first && piece.startsWith("\xEF\xBB\xBF") ? 3 : 0).isValidUtf8();
+            m_kind = valid ? Utf8 : Cp1252;
+        }
+        m_source.rewind();
+    }
+    // The next piece of text; false at the end.
+    bool next(QString &text)
+    {
+        QByteArray piece;
+        if (!m_source.next(piece)) {
+            text = std::exchange(m_held, QString());
+            return !text.isEmpty();
+        }
+        const bool first = std::exchange(m_first, false);
+        const QByteArrayView body = QByteArrayView(piece).sliced(
+            first && m_kind != Utf16 && piece.startsWith("\xEF\xBB\xBF") ? 3 : 0);
+        switch (m_kind) {
+        case Utf16:
+            text = m_held + m_utf16(body);
+            break;
+        case Utf8:
+            text = m_held + m_utf8(body);
+            break;
+        case Cp1252:
+            text = m_held + FromCp1252(body);
+            break;
+        }
+        m_held.clear();
+        // A character of two UTF-16 units cut at the end waits for its second.
+        if (!text.isEmpty() && text.back().isHighSurrogate()) {
+            m_held = text.back();
+            text.chop(1);
+        }
+        return true;
+    }
+
+private:
+    enum Kind { Utf8, Utf16, Cp1252 };
+    ByteSource &m_source;
+    Kind m_kind = Utf8;
+    // Kept from piece to piece: only the first piece may start with a byte
+    // order mark to drop.
+    QStringDecoder m_utf8{QStringDecoder::Utf8};
+    QStringDecoder m_utf16{QStringDecoder::Utf16};
+    QString m_held;
+    bool m_first = true;
+};
+
+// Counts, in the text before Qt's reader sees it, the attributes of each
+// start tag and the references to declared entities.
+//
+// A start tag runs from "<" and a name to the first ">" outside quotes, and
+// no "<" can stand inside it (not even in a quoted value), so each of its
+// attributes has its "=" outside quotes before the next "<": the count never
+// falls below what the reader would collect. Text, comments and the like are
+// passed over; one holding a tag-like run of more "=" than the bound is
+// refused with the rest, which no real file has.
+//
+// Each reference to a declared entity ("&name;" other than the five
+// predefined ones, or "%name;") may bring up to the reader's expansion limit
+// of 4,096 characters, text or declarations, so their number bounds what a
+// small file can grow into.
+class Prescan {
+public:
+    // False once a bound is passed; why() then says which.
+    bool pass(QStringView text)
+    {
+        for (const QChar c : text) {
+            if (c == QLatin1Char('\n')) {
+                ++m_line;
+                m_column = 0;
+            } else {
+                ++m_column;
+            }
+            if (!reference(c))
+                return false;
+            if (c == QLatin1Char('<')) {
+                m_afterLess = true;
+                m_inTag = false;
+                continue;
+            }
+            if (m_afterLess) {
+                m_afterLess = false;
+                m_inTag = c != QLatin1Char('/') && c != QLatin1Char('!') && c != QLatin1Char('?');
+                m_quote = 0;
+                m_count = 0;
+            }
+            if (!m_inTag)
+                continue;
+            if (m_quote) {
+                if (c.unicode() == m_quote)
+                    m_quote = 0;
+            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+                m_quote = c.unicode();
+            } else if (c == QLatin1Char('>')) {
+                m_inTag = false;
+            } else if (c == QLatin1Char('=') && ++m_count > readlimits::MaxXmlAttributesPerElement) {
+                m_why = QStringLiteral("An element has more than %1 attributes.")
+                            .arg(readlimits::MaxXmlAttributesPerElement);
+                return false;
+            }
+        }
+        return true;
+    }
+    const QString &why() const { return m_why; }
+    qint64 line() const { return m_line; }
+    qint64 column() const { return m_column; }
+
+private:
+    // Follows "&name;" and "%name;"; false past the bound.
+    bool reference(QChar c)
+    {
+        if (m_inReference) {
+            if (c == QLatin1Char(';')) {
+                m_inReference = false;
+                static const char *const predefined[] = {"amp", "lt", "gt", "quot", "apos"};
+                bool counted = m_referenceLength > 4 || m_referenceMark == QLatin1Char('%');
+                if (!counted) {
+                    const QStringView name(m_referenceName, m_referenceLength);
+                    counted = !name.startsWith(QLatin1Char('#'))
+                              && std::none_of(std::begin(predefined), std::end(predefined),
+                                              [&name](const char *p) { return name == QLatin1String(p); });
+                }
+                if (counted && ++m_references > readlimits::MaxXmlEntityReferences) {
+                    m_why = QStringLiteral("The document refers to declared entities more than %1 times.")
+                                .arg(readlimits::MaxXmlEntityReferences);
+                    return false;
+                }
+                return true;
+            }
+            if (c.isSpace() || c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('"')
+                || c == QLatin1Char('\'') || c == QLatin1Char('&') || c == QLatin1Char('%')) {
+                m_inReference = false;   // no reference: the mark stands alone
+            } else {
+                if (m_referenceLength < 5)
+                    m_referenceName[m_referenceLength] = c;
+                ++m_referenceLength;
+                return true;
+            }
+        }
+        if (c == QLatin1Char('&') || c == QLatin1Char('%')) {
+            m_inReference = true;
+            m_referenceMark = c;
+            m_referenceLength = 0;
+        }
+        return true;
+    }
+
+    bool m_afterLess = false;
+    bool m_inTag = false;
+    char16_t m_quote = 0;
+    int m_count = 0;
+    bool m_inReference = false;
+    QChar m_referenceMark;
+    QChar m_referenceName[5];
+    qsizetype m_referenceLength = 0;
+    qint64 m_references = 0;
+    qint64 m_line = 1;
+    qint64 m_column = 0;
+    QString m_why;
+};
+
+// The declaration's encoding as the reader would apply it: the text is
+// handed over as UTF-8 whatever the bytes were, so a valid encoding name in
+// the declaration is made "UTF-8" (an invalid one stays, for the reader to
+// refuse).
+void DeclareUtf8(QString &text)
+{
+    if (!text.startsWith(QLatin1String("<?xml")) || text.size() < 6 || !text.at(5).isSpace())
+        return;
+    const qsizetype end = text.indexOf(QLatin1String("?>"));
+    if (end < 0)
+        return;
+    static const QRegularExpression encoding(
+        QStringLiteral("\\sencoding\\s*=\\s*([\"'])([A-Za-z][A-Za-z0-9._-]*)\\1"));
+    const QRegularExpressionMatch m = encoding.match(QStringView(text).first(end));
+    if (m.hasMatch())
+        text.replace(m.capturedStart(2), m.capturedLength(2), QStringLiteral("UTF-8"));
+}
+
+// The document's text as Qt's reader reads it: UTF-8, pulled a few kilobytes
+// at a time, so the reader runs over a token of any length in one pass.
+// Each piece is counted by the prescan before the reader gets it; what comes
+// before the document element (the declaration, the document type with its
+// declarations, comments) is bounded by what the reader has taken before the
+// first element came.
+class TextDevice : public QIODevice {
+public:
+    explicit TextDevice(TextPieces &pieces) : m_pieces(pieces)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override
+    {
+        return (m_buffer.size() - m_pos) + (m_done ? 0 : PieceBytes) + QIODevice::bytesAvailable();
+    }
+    // The document element has begun.
+    void elementSeen() { m_elementSeen = true; }
+    // Why the text was cut short (empty when it was not).
+    const QString &refusal() const { return m_refusal; }
+    const Prescan &prescan() const { return m_prescan; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (!m_elementSeen && m_served > readlimits::MaxXmlPrologBytes) {
+            refuse(QStringLiteral("The document has more than %1 KB before its first element.")
+                       .arg(readlimits::MaxXmlPrologBytes / 1024));
+            return 0;
+        }
+        while (m_buffer.size() - m_pos < maxSize && !m_done)
+            produce();
+        const qint64 n = std::min<qint64>(maxSize, m_buffer.size() - m_pos);
+        std::memcpy(data, m_buffer.constData() + m_pos, size_t(n));
+        m_pos += n;
+        m_served += n;
+        if (m_pos > PieceBytes) {
+            m_buffer.remove(0, m_pos);
+            m_pos = 0;
+        }
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    void produce()
+    {
+        QString piece;
+        if (!m_pieces.next(piece)) {
+            m_done = true;
+            return;
+        }
+        if (std::exchange(m_first, false))
+            DeclareUtf8(piece);
+        if (!m_prescan.pass(piece)) {
+            refuse(m_prescan.why());
+            return;
+        }
+        m_buffer += piece.toUtf8();
+        // The window that reads stays painted: pending events (but no input)
+        // run between pieces now and then.
+        if (!m_sinceEvents.isValid() || m_sinceEvents.elapsed() >= 50) {
+            if (QCoreApplication::instance())
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            m_sinceEvents.start();
+        }
+    }
+    void refuse(const QString &why)
+    {
+        if (m_refusal.isEmpty())
+            m_refusal = why;
+        m_done = true;
+        m_buffer.clear();
+        m_pos = 0;
+    }
+
+    TextPieces &m_pieces;
+    Prescan m_prescan;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qint64 m_served = 0;
+    bool m_done = false;
+    bool m_first = true;
+    bool m_elementSeen = false;
+    QString m_refusal;
+    QElapsedTimer m_sinceEvents;
+};
+
+// Names repeat from element to element: each distinct one is kept once and
+// shared (up to a few thousand of them).
+class Names {
+public:
+    QString get(QStringView name)
+    {
+        const auto it = m_names.find(name);
+        if (it != m_names.end())
+            return *it;
+        QString s = name.toString();
+        if (m_names.size() < 4096)
+            m_names.insert(s);
+        return s;
+    }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(QStringView v) const { return qHash(v); }
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const { return a == b; }
+    };
+    std::unordered_set<QString, Hash, Equal> m_names;
+};
+
+} // namespace
+
 // ---- parsing -----------------------------------------------------------------
 
 struct XmlBuilder {
-    static std::unique_ptr<XmlNode> Build(const QString &text, XmlParseError &error)
+    static std::unique_ptr<XmlNode> Build(ByteSource &source, XmlParseError &error)
     {
-        auto document = std::make_unique<XmlNode>(QStringLiteral("#document"), nullptr);
-        document->m_ownedText = std::make_unique<QString>();
-        QString *all = document->m_ownedText.get();
-        document->m_allText = all;
-        // Text is already decoded, so the declaration's encoding is not applied again.
-        QXmlStreamReader reader(text);
+        auto fail = [&error](int code, const QString &reason, qint64 line, qint64 column) {
+            error = XmlParseError{code, reason, line, column};
+            return nullptr;
+        };
+        TextPieces pieces(source);
+        if (source.failed())
+            return fail(ParseErrorCode::NotFound, source.errorString(), 0, 0);
+
+        auto document = std::make_unique<XmlNode>(QStringLiteral("#document"), nullptr, nullptr);
+        document->m_ownedStore = std::make_unique<XmlStore>();
+        XmlStore &store = *document->m_ownedStore;
+        document->m_store = &store;
+        QString &all = store.text;
+        Names names;
+
+        TextDevice device(pieces);
+        QXmlStreamReader reader(&device);
         std::vector<XmlNode *> open{document.get()};
         bool sawElement = false;
-        while (!reader.atEnd()) {
+        qint64 elements = 0;
+        QString over;
+        while (!reader.atEnd() && over.isEmpty()) {
             switch (reader.readNext()) {
             case QXmlStreamReader::StartElement: {
+                device.elementSeen();
+                const QXmlStreamAttributes attributes = reader.attributes();
+                if (++elements > readlimits::MaxXmlElements)
+                    over = QStringLiteral("The document has more than %1 elements.").arg(readlimits::MaxXmlElements);
+                else if (qint64(open.size()) > readlimits::MaxXmlDepth)
+                    over = QStringLiteral("The elements nest more than %1 levels deep.").arg(readlimits::MaxXmlDepth);
+                else if (attributes.size() > readlimits::MaxXmlAttributesPerElement)
+                    over = QStringLiteral("An element has more than %1 attributes.")
+                               .arg(readlimits::MaxXmlAttributesPerElement);
+                else if (qint64(store.attributes.size()) + attributes.size() > readlimits::MaxXmlAttributes)
+                    over = QStringLiteral("The document has more than %1 attributes.").arg(readlimits::MaxXmlAttributes);
+                if (!over.isEmpty())
+                    break;
                 XmlNode *parent = open.back();
-                auto node = std::make_unique<XmlNode>(reader.name().toString(), parent);
-                for (const QXmlStreamAttribute &a : reader.attributes())
-                    node->m_attributes.emplace_back(a.qualifiedName().toString(), a.value().toString());
-                node->m_allText = all;
-                node->m_textBegin = node->m_textEnd = all->size();
-                XmlNode *raw = node.get();
-                parent->m_children.push_back(std::move(node));
-                open.push_back(raw);
+                XmlNode &node = store.nodes.emplace_back(names.get(reader.name()), parent, &store);
+                node.m_firstAttribute = quint32(store.attributes.size());
+                for (const QXmlStreamAttribute &a : attributes)
+                    store.attributes.emplace_back(names.get(a.qualifiedName()), a.value().toString());
+                node.m_attributeCount = quint32(store.attributes.size()) - node.m_firstAttribute;
+                node.m_textBegin = node.m_textEnd = all.size();
+                parent->m_children.push_back(&node);
+                open.push_back(&node);
                 sawElement = true;
                 break;
             }
-            case QXmlStreamReader::EndElement: {
-                open.back()->m_textEnd = all->size();
+            case QXmlStreamReader::EndElement:
+                open.back()->m_textEnd = all.size();
                 open.pop_back();
                 break;
-            }
             case QXmlStreamReader::Characters:
                 if (open.size() > 1)
-                    all->append(reader.text());
+                    all.append(reader.text());
                 break;
             default:
                 break;
             }
         }
+        if (!over.isEmpty())
+            return fail(ParseErrorCode::OverLimit, over, reader.lineNumber(), reader.columnNumber());
+        if (!device.refusal().isEmpty())
+            return fail(ParseErrorCode::OverLimit, device.refusal(), device.prescan().line(), device.prescan().column());
+        if (source.failed())
+            return fail(ParseErrorCode::NotFound, source.errorString(), 0, 0);
         if (reader.hasError() || !sawElement) {
-            error.errorCode = ParseErrorCode::NotWellFormed;
-            error.reason = reader.hasError() ? reader.errorString()
-                                             : QStringLiteral("The document has no element.");
-            error.line = reader.lineNumber();
-            error.column = reader.columnNumber();
-            return nullptr;
+            return fail(ParseErrorCode::NotWellFormed,
+                        reader.hasError() ? reader.errorString() : QStringLiteral("The document has no element."),
+                        reader.lineNumber(), reader.columnNumber());
         }
+        all.squeeze();
         return document;
     }
 };
@@ -149,24 +593,8 @@ QString XmlDocument::DecodeText(const QByteArray &bytes)
         QStringDecoder utf16(QStringDecoder::Utf16);
         return utf16(bytes);
     }
-    QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(body);
-    if (!utf8.hasError())
-        return text;
-    // Windows-1252: Latin-1 except for the printable characters at 0x80-0x9F.
-    static const char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString out;
-    out.reserve(body.size());
-    for (char ch : body) {
-        const auto b = static_cast<unsigned char>(ch);
-        out.append(b >= 0x80 && b < 0xA0 ? QChar(high[b - 0x80]) : QChar(b));
-    }
-    return out;
+    const QByteArrayView body = QByteArrayView(bytes).sliced(bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0);
+    return body.isValidUtf8() ? QString::fromUtf8(body) : FromCp1252(body);
 }
 
 // ---- document ----------------------------------------------------------------
@@ -222,7 +650,27 @@ void XmlDocument::parse(const QByteArray &bytes)
         fail(ParseErrorCode::Empty, QStringLiteral("The document is empty."));
         return;
     }
-    m_document = XmlBuilder::Build(DecodeText(bytes), m_error);
+    ByteSource source{QByteArrayView(bytes)};
+    m_document = XmlBuilder::Build(source, m_error);
+    setReadyState(ReadyState::Complete);
+}
+
+void XmlDocument::parseFile(QFile &file)
+{
+    // A file is read in pieces (twice: once to tell its encoding), so its
+    // bytes are never all in memory beside the tree.
+    m_error = XmlParseError{};
+    if (file.size() == 0) {
+        fail(ParseErrorCode::Empty, QStringLiteral("The document is empty."));
+        return;
+    }
+    ByteSource source{file};
+    m_document = XmlBuilder::Build(source, m_error);
+    // A file that grew past the cap meanwhile is refused whatever was read.
+    if (source.bytesRead() > MaxDocumentBytes) {
+        failTooLarge();
+        return;
+    }
     setReadyState(ReadyState::Complete);
 }
 
@@ -300,7 +748,11 @@ bool XmlDocument::load(const QString &source)
         failTooLarge();
         return true;
     }
-    parse(file.read(MaxDocumentBytes + 1));
+    // A pipe or device is read whole (up to the cap) and parsed from memory.
+    if (file.isSequential())
+        parse(file.read(MaxDocumentBytes + 1));
+    else
+        parseFile(file);
     return true;
 }
 

@@ -3,7 +3,11 @@
 // asynchronously, reports its ready state and parse error, and offers the
 // element tree with selection by a simple slash path, child elements by
 // position, attributes and text. Built on QXmlStreamReader, so no DOM module
-// is needed.
+// is needed. The text reaches the reader in pieces (a file is never held whole
+// beside its tree), and what a document may hold is bounded as it is read
+// (attributes of one element, levels, elements and attributes in all:
+// platform/shell/ReadLimits.h): a document past a bound is refused with
+// ParseErrorCode::OverLimit before the tree holds more.
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -12,17 +16,21 @@
 #include <optional>
 #include <vector>
 
+class QFile;
 class QNetworkAccessManager;
 class QNetworkReply;
 
 namespace xml {
 
+struct XmlStore;
+
 class XmlNode {
 public:
-    XmlNode(QString name, const XmlNode *parent) : m_name(std::move(name)), m_parent(parent) {}
+    XmlNode(QString name, const XmlNode *parent, const XmlStore *store);
     XmlNode(const XmlNode &) = delete;
     XmlNode &operator=(const XmlNode &) = delete;
-    // Frees the subtree without recursion, however deep the document nests.
+    // The document node frees every node of the document at once, without
+    // recursion, however deep the document nests.
     ~XmlNode();
 
     // Element name ("#document" for the document node).
@@ -48,18 +56,19 @@ public:
     const XmlNode *selectSingleNode(const QString &path) const;
 
 private:
-    friend class XmlDocument;
     friend struct XmlBuilder;
     QString m_name;
     const XmlNode *m_parent;
-    std::vector<std::pair<QString, QString>> m_attributes;
-    std::vector<std::unique_ptr<XmlNode>> m_children;
-    // The document's text is kept once, in document order, by the document
-    // node; each element knows the span its own text and its descendants' take.
-    const QString *m_allText = nullptr;
+    // The document's nodes, attributes and text are kept once, by the
+    // document node; an element knows where its attributes lie there and the
+    // span of the text that it and its descendants hold.
+    const XmlStore *m_store;
+    std::vector<const XmlNode *> m_children;
+    quint32 m_firstAttribute = 0;
+    quint32 m_attributeCount = 0;
     qsizetype m_textBegin = 0;
     qsizetype m_textEnd = 0;
-    std::unique_ptr<QString> m_ownedText;   // the document node only
+    std::unique_ptr<XmlStore> m_ownedStore;   // the document node only
 };
 
 // Why a document failed; errorCode 0 means it parsed.
@@ -78,6 +87,8 @@ constexpr int NetworkError = 3;    // the server answered with an error, or the 
 constexpr int Aborted = 4;         // the load was stopped before it ended
 constexpr int Empty = 5;           // nothing was received
 constexpr int TooLarge = 6;        // larger than MaxDocumentBytes; refused before being read
+constexpr int OverLimit = 7;       // more attributes in an element, levels or elements than the
+                                   // reader takes (platform/shell/ReadLimits.h); refused as it is read
 }
 
 // The largest document read: a races file of a quarter of a million samples is
@@ -133,6 +144,7 @@ signals:
 
 private:
     void parse(const QByteArray &bytes);
+    void parseFile(QFile &file);
     void fail(int code, const QString &reason);
     void setReadyState(int state);
     void onReplyFinished();

@@ -9,6 +9,7 @@
 #include "platform/ui/Prompt.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QTableView>
 
 namespace {
@@ -39,6 +40,26 @@ TEST(StatesFileTest, ParserCases)
     EXPECT_FALSE(fromJunk.isEmpty());
     for (const QString &n : fromJunk)
         EXPECT_FALSE(n.trimmed().isEmpty());
+}
+
+// The names a window imports: each once, compared as the table compares
+// them (A to Z without regard to case, every other letter as it is), and none
+// at all from a file of more different names than the bound.
+TEST(StatesFileTest, DistinctNamesOnceEachAndNoneOfTooMany)
+{
+    struct Case { QByteArray bytes; int max; QStringList names; bool tooMany; };
+    const Case cases[] = {
+        {"Italy,ITALY,italy,Spain", 2, {"Italy", "Spain"}, false},
+        {"\xc3\x89lan,\xc3\xa9lan,\xc3\x89LAN", 2, {QString::fromUtf8("Élan"), QString::fromUtf8("élan")}, false},
+        {"a,A,b,B,a", 2, {"a", "b"}, false},
+        {"a,b,c", 2, {}, true},
+        {"", 0, {}, false},
+    };
+    for (const Case &c : cases) {
+        const StatesFile::NameList list = StatesFile::DistinctNames(c.bytes, c.max);
+        EXPECT_EQ(list.names, c.names) << c.bytes.toStdString();
+        EXPECT_EQ(list.tooMany, c.tooMany) << c.bytes.toStdString();
+    }
 }
 
 class StatesTest : public AthletesTest {
@@ -126,6 +147,28 @@ TEST_F(StatesTest, AFileOverTheCapIsRefusedBeforeItIsRead)
     EXPECT_EQ(States(), QStringList{"Italy"});
     EXPECT_EQ(m_prompts->messages(),
               QStringList{QStringLiteral("states.txt\n") + FormatLangString(GetLangString(171), {QStringLiteral("64")})});
+}
+
+// A file of more different names than any list of states is refused before
+// a name is stored (millions of them held the window for half a minute); a
+// name repeated throughout a file is stored once.
+TEST_F(StatesTest, AFileOfTooManyNamesIsRefusedWhole)
+{
+    Open();
+    QByteArray many;
+    for (int i = 0; i <= readlimits::MaxStatesFileNames; ++i)
+        many += "State " + QByteArray::number(i) + "\r\n";
+    m_prompts->files = {WriteFile(many)};
+    m_window->mnuStates_Click();
+    EXPECT_EQ(States(), QStringList{"Italy"});
+    EXPECT_EQ(m_prompts->messages(),
+              QStringList{QStringLiteral("states.txt\n")
+                          + FormatLangString(GetLangString(180), {QLocale().toString(readlimits::MaxStatesFileNames)})});
+
+    m_prompts->files = {WriteFile(QByteArray("Chad,chad,CHAD\r\n").repeated(readlimits::MaxStatesFileNames))};
+    m_window->mnuStates_Click();
+    EXPECT_EQ(States(), (QStringList{"Chad", "Italy"}));
+    EXPECT_EQ(m_prompts->messages().size(), 1);
 }
 
 TEST_F(StatesTest, CancelLeavesTableAndFolder)

@@ -3,6 +3,7 @@
 #include "platform/xml_http_server.h"
 
 #include "core/XmlRaces.h"
+#include "platform/shell/ReadLimits.h"
 
 #include <QElapsedTimer>
 #include <functional>
@@ -13,6 +14,15 @@ QByteArray RaceFile(const QByteArray &attributes, const QByteArray &body)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<races>\r\n  <race " + attributes + ">" + body
            + "</race>\r\n</races>\r\n";
+}
+
+// n attributes a0="1" a1="1" ...
+QByteArray Attributes(int n)
+{
+    QByteArray out;
+    for (int i = 0; i < n; ++i)
+        out += " a" + QByteArray::number(i) + "=\"1\"";
+    return out;
 }
 
 QByteArray Samples(const QByteArray &samples) { return "<samples sampleNumber=\"9\">" + samples + "</samples>"; }
@@ -47,6 +57,15 @@ TEST_F(XmlReader, ResultCodesAndValuesForEachKindOfInput)
         {"a height beyond 16 bits",
          RaceFile("idName=\"x\"", Samples("<sample><distance>0</distance><height>40000</height></sample>")), 5, {}},
         {"a number with two decimal marks", RaceFile("idName=\"x\"", "<lenght>1.234,5</lenght>"), 5, {}},
+        // More than a races file holds is refused as it is read, before the
+        // tree holds it (the bounds of platform/shell/ReadLimits.h).
+        {"a race of more attributes than an element may have",
+         RaceFile("idName=\"x\"" + Attributes(readlimits::MaxXmlAttributesPerElement), ""), 5, {}},
+        {"a label nested deeper than the reader goes",
+         RaceFile("idName=\"x\"", Samples("<sample><distance>0</distance><height>1</height><label>"
+                                          + QByteArray("<b>").repeated(readlimits::MaxXmlDepth)
+                                          + QByteArray("</b>").repeated(readlimits::MaxXmlDepth) + "</label></sample>")),
+         5, {}},
         {"exactly climb", RaceFile("idName=\"x\" type=\"climb\"", ""), 0,
          [](const ::Race &r) { EXPECT_EQ(r.raceType(), 0); }},
         {"Climb with a capital", RaceFile("idName=\"x\" type=\"Climb\"", ""), 0,

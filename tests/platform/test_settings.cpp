@@ -1,6 +1,8 @@
 #include "FileFaults.h"
 #include "TestSupport.h"
+#include "platform/settings/IniDocument.h"
 #include "platform/settings/IniFile.h"
+#include "platform/settings/IniIndex.h"
 #include "platform/settings/Settings.h"
 
 #include <QDir>
@@ -61,6 +63,45 @@ TEST(IniFile, WindowsLookupRules)
               QStringList({"IDPercorso =  Stelvio", "idpercorso=second", "Empty=", "Quoted=\"  spaced  \"",
                            "Num= -42abc", "Word=abc"}));
     EXPECT_TRUE(ProfileGetSection(p, "none").isEmpty());
+}
+
+// The one-pass index of a file from outside answers as the document does,
+// keeping only the keys and lines asked for.
+TEST(IniIndex, AnswersAsTheDocumentDoes)
+{
+    const QString texts[] = {
+        "top=before\r\n; comment\r\n[Data]\r\n  IDPercorso =  Stelvio  \r\nidpercorso=second\r\nEmpty=\r\n"
+        "NoValue\r\n;Hidden=1\r\n[data]\r\nOther=x\r\n[ Spaced ]\r\nk=v\r\n",
+        "[Broken\nk=v\n=novalue\n[]\nx=y\r\r\n[Note]\n\n  first line  \n;c\nsecond\n[Data] trailing\nOther=1\n",
+        "\n\n[NOTE]\r" + QString(300, QLatin1Char('n')) + "\r" + QString(10, QLatin1Char('m')) + "\r[data]\rk = = v\r",
+        "k=v",
+        "",
+    };
+    const QStringList keys{"IDPercorso", "Empty", "NoValue", "Hidden", "Other", "k", "x", "Missing", ""};
+    for (const QString &text : texts) {
+        SCOPED_TRACE(text.left(40).toStdString());
+        IniDocument doc;
+        doc.setText(text);
+        for (qsizetype chars : {0, 1, 12, 247, 100000}) {
+            const IniIndex index(text, {{"DATA", keys, 0}, {"Spaced", {"k"}, 0}, {"", keys, 0}, {"note", {}, chars}});
+            for (const QString &section : {"Data", "spaced", "", "None"}) {
+                for (const QString &key : keys) {
+                    bool inDoc = false, inIndex = false;
+                    const QString fromDoc = doc.value(section, key, &inDoc);
+                    const QString fromIndex = index.value(section, key, &inIndex);
+                    if (section == "None" || (section == "spaced" && key != "k")) {
+                        EXPECT_FALSE(inIndex);   // not asked for: nothing kept
+                        continue;
+                    }
+                    EXPECT_EQ(inIndex, inDoc) << section.toStdString() << "/" << key.toStdString();
+                    EXPECT_EQ(fromIndex, fromDoc) << section.toStdString() << "/" << key.toStdString();
+                }
+            }
+            EXPECT_EQ(index.sectionLines("Note").join(' ').left(chars), doc.sectionLines("Note").join(' ').left(chars));
+            EXPECT_LE(index.sectionLines("Note").join(' ').size(), chars);
+            EXPECT_TRUE(index.sectionLines("Data").isEmpty());   // no lines asked for
+        }
+    }
 }
 
 TEST(IniFile, SectionLinesWithoutKeysAsInRecordings)

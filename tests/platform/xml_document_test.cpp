@@ -1,4 +1,5 @@
 #include "platform/xml/XmlDocument.h"
+#include "platform/shell/ReadLimits.h"
 #include "xml_http_server.h"
 
 #include <QElapsedTimer>
@@ -110,10 +111,10 @@ TEST(XmlDocument, ParseErrorsAndLocalFiles)
 
 // Hostile shapes: deep nesting, text at every level, long runs of entities.
 // Each element's text is kept once, and neither reading nor freeing the tree
-// recurses, so these end promptly whatever their depth.
+// recurses, so these end promptly.
 TEST(XmlDocument, DeepAndEntityHeavyDocuments)
 {
-    const int depth = 200000;
+    const int depth = readlimits::MaxXmlDepth;
     {
         XmlDocument doc;
         doc.loadXml(QByteArray("<a>z").repeated(depth) + QByteArray("</a>").repeated(depth));
@@ -127,7 +128,7 @@ TEST(XmlDocument, DeepAndEntityHeavyDocuments)
     }
     {
         XmlDocument unclosed;   // the tree read so far is freed on the error
-        unclosed.loadXml("<r>" + QByteArray("<a>z").repeated(300000));
+        unclosed.loadXml("<r>" + QByteArray("<a>z").repeated(100) + QByteArray("<b/>z").repeated(300000));
         EXPECT_EQ(unclosed.parseError().errorCode, xml::ParseErrorCode::NotWellFormed);
         EXPECT_EQ(unclosed.documentElement(), nullptr);
     }
@@ -135,6 +136,134 @@ TEST(XmlDocument, DeepAndEntityHeavyDocuments)
     entities.loadXml("<a>" + QByteArray("&amp;").repeated(50000) + "<b>&lt;</b></a>");
     ASSERT_NE(entities.documentElement(), nullptr);
     EXPECT_EQ(entities.documentElement()->text(), QString(50000, QLatin1Char('&')) + "<");
+}
+
+// What a document may hold is bounded as it is read: at each bound it reads,
+// one past it is refused with OverLimit and no tree. The attributes of an
+// element are counted before Qt's reader (whose check of repeated attributes
+// grows with their square) sees the tag, and the references to declared
+// entities before any is expanded.
+TEST(XmlDocument, DocumentsPastTheBoundsAreRefused)
+{
+    auto attributes = [](int n, const QByteArray &value) {
+        QByteArray out;
+        for (int i = 0; i < n; ++i)
+            out += " a" + QByteArray::number(i) + "='" + value + "'";
+        return out;
+    };
+    auto defaults = [](int n) {
+        QByteArray out;
+        for (int i = 0; i < n; ++i)
+            out += " d" + QByteArray::number(i) + " CDATA 'x'";
+        return out;
+    };
+    const int perElement = readlimits::MaxXmlAttributesPerElement;
+    const QByteArray entity = "<!DOCTYPE r [<!ENTITY e 'x'>]>";
+    struct Case {
+        const char *what;
+        QByteArray bytes;
+        bool read;
+        const char *reason = "";
+    };
+    const Case cases[] = {
+        {"levels at the bound", QByteArray("<a>").repeated(readlimits::MaxXmlDepth)
+                                    + QByteArray("</a>").repeated(readlimits::MaxXmlDepth), true},
+        {"levels past it, closed", QByteArray("<a>").repeated(readlimits::MaxXmlDepth + 1)
+                                       + QByteArray("</a>").repeated(readlimits::MaxXmlDepth + 1), false, "levels"},
+        {"millions of levels, never closed", QByteArray("<a>").repeated(3000000), false, "levels"},
+        {"attributes at the bound", "<r" + attributes(perElement, "v") + "/>", true},
+        // Quoted "=" and ">" are values, not attributes.
+        {"attributes at the bound, values holding = and >", "<r" + attributes(perElement, "a=b>c=") + "/>", true},
+        {"attributes past it", "<r" + attributes(perElement + 1, "v") + "/>", false, "attributes"},
+        {"attributes past it, unclosed tag", "<r" + attributes(120000, "v"), false, "attributes"},
+        {"attributes past it, inside", "<r><s/><s" + attributes(perElement + 1, "") + "/></r>", false, "attributes"},
+        {"attribute defaults of the document type past it", "<!DOCTYPE r [<!ATTLIST r" + defaults(perElement + 1) + ">]><r/>",
+         false, "attributes"},
+        {"elements past it", "<r>" + QByteArray("<b/>").repeated(readlimits::MaxXmlElements) + "</r>", false,
+         "elements"},
+        {"attributes of the document past it",
+         "<r>" + QByteArray("<b c='' d=''/>").repeated(readlimits::MaxXmlAttributes / 2) + "<b e=''/></r>", false,
+         "attributes"},
+        {"references at the bound", entity + "<r>" + QByteArray("&e;").repeated(readlimits::MaxXmlEntityReferences) + "</r>",
+         true},
+        {"references past it", entity + "<r>" + QByteArray("&e;").repeated(readlimits::MaxXmlEntityReferences + 1) + "</r>",
+         false, "entities"},
+        {"references past it, in an attribute",
+         entity + "<r a='" + QByteArray("&e;").repeated(readlimits::MaxXmlEntityReferences + 1) + "'/>", false, "entities"},
+        {"predefined and character references are not counted",
+         "<r a='" + QByteArray("&amp;&#65;&lt;").repeated(readlimits::MaxXmlEntityReferences) + "'/>", true},
+        {"a document type within the bound", "<!DOCTYPE r [" + QByteArray(" ").repeated(50000) + "]><r/>", true},
+        {"a document type past it", "<!DOCTYPE r [" + QByteArray(" ").repeated(readlimits::MaxXmlPrologBytes + 20000) + "]><r/>",
+         false, "before its first element"},
+    };
+    for (const Case &c : cases) {
+        XmlDocument doc;
+        doc.loadXml(c.bytes);
+        EXPECT_EQ(doc.readyState(), xml::ReadyState::Complete) << c.what;
+        if (c.read) {
+            EXPECT_EQ(doc.parseError().errorCode, 0) << c.what << ": " << doc.parseError().reason.toStdString();
+            EXPECT_NE(doc.documentElement(), nullptr) << c.what;
+        } else {
+            EXPECT_EQ(doc.parseError().errorCode, xml::ParseErrorCode::OverLimit)
+                << c.what << ": " << doc.parseError().reason.toStdString();
+            EXPECT_TRUE(doc.parseError().reason.contains(QLatin1String(c.reason))) << doc.parseError().reason.toStdString();
+            EXPECT_EQ(doc.documentElement(), nullptr) << c.what;
+        }
+    }
+
+    // The attributes of a tag are counted in the text, where the reader would
+    // take seconds to collect them: the refusal stands where the first
+    // attribute past the bound does, not at the end of the tag.
+    XmlDocument wide;
+    wide.loadXml("<r>\n<s" + attributes(120000, "v") + "/>\n</r>");
+    EXPECT_EQ(wide.parseError().errorCode, xml::ParseErrorCode::OverLimit);
+    EXPECT_EQ(wide.parseError().line, 2);
+    EXPECT_LT(wide.parseError().column, 20 * perElement) << wide.parseError().reason.toStdString();
+}
+
+// The text reaches the reader in pieces of a megabyte: no character is cut
+// at a piece's end, whatever its encoding, and a file's encoding is told
+// from all of its bytes.
+TEST(XmlDocument, CharactersAcrossPiecesStayWhole)
+{
+    constexpr qsizetype MiB = 1024 * 1024;
+    QTemporaryDir dir;
+    for (qsizetype shift = 0; shift < 4; ++shift) {
+        // The euro sign's three bytes end at, or straddle, the first megabyte.
+        const QByteArray head = "<r>" + QByteArray(MiB - 3 - 3 + shift, 'x');
+        XmlDocument doc;
+        doc.loadXml(head + "\xE2\x82\xAC</r>");
+        ASSERT_NE(doc.documentElement(), nullptr) << doc.parseError().reason.toStdString();
+        EXPECT_TRUE(doc.documentElement()->text().endsWith(QStringLiteral("x\u20AC"))) << shift;
+        EXPECT_EQ(doc.documentElement()->text().size(), head.size() - 3 + 1);
+    }
+    for (qsizetype shift = 0; shift < 4; ++shift) {
+        // UTF-16 with a character of two units at the first megabyte's end.
+        QString text = "<r>" + QString((MiB - 2 - 6 + shift) / 2, QLatin1Char('y')) + QString::fromUcs4(U"\U0001F6B2") + "</r>";
+        QByteArray utf16 = "\xFF\xFE";
+        for (const QChar c : text) {
+            utf16.append(char(c.unicode() & 0xFF));
+            utf16.append(char(c.unicode() >> 8));
+        }
+        XmlDocument doc;
+        doc.loadXml(utf16);
+        ASSERT_NE(doc.documentElement(), nullptr) << doc.parseError().reason.toStdString();
+        EXPECT_TRUE(doc.documentElement()->text().endsWith(QString::fromUcs4(U"y\U0001F6B2"))) << shift;
+    }
+    // A file read in pieces: a byte that is not UTF-8 in its second megabyte
+    // makes the whole file Windows-1252, its first megabyte included.
+    const QByteArray mixed = "<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>\xC3\xA0" + QByteArray(MiB, 'x')
+                             + "\xE0</r>";
+    XmlDocument file;
+    ASSERT_TRUE(file.load(WriteFile(dir, "mixed.xml", mixed)));
+    ASSERT_NE(file.documentElement(), nullptr) << file.parseError().reason.toStdString();
+    const QString text = file.documentElement()->text();
+    EXPECT_TRUE(text.startsWith(QString::fromUtf8("\xC3\x83\xC2\xA0xx"))) << text.left(4).toStdString();
+    EXPECT_TRUE(text.endsWith(QString::fromUtf8("x\xC3\xA0")));
+    // Two roots, the second a megabyte on, are refused as ever.
+    XmlDocument roots;
+    ASSERT_TRUE(roots.load(WriteFile(dir, "roots.xml", "<a/>" + QByteArray(MiB, ' ') + "<b/>")));
+    EXPECT_EQ(roots.parseError().errorCode, xml::ParseErrorCode::NotWellFormed);
 }
 
 // A file past the size cap is refused from its size alone, before it is read.
@@ -177,6 +306,12 @@ TEST(XmlDocument, DecodesUtf8AndOlderSingleByteFiles)
     utf8.loadXml("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>Citt\xC3\xA0</a>");
     ASSERT_NE(utf8.documentElement(), nullptr) << utf8.parseError().reason.toStdString();
     EXPECT_EQ(utf8.documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0"));
+
+    // Nor does a name the reader does not know stop it.
+    XmlDocument named;
+    named.loadXml("<?xml version='1.0' encoding='windows-1252'?><a>Citt\xC3\xA0</a>");
+    ASSERT_NE(named.documentElement(), nullptr) << named.parseError().reason.toStdString();
+    EXPECT_EQ(named.documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0"));
 
     XmlDocument legacy;
     legacy.loadXml("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>Citt\xE0 \x80</a>");

@@ -1,5 +1,6 @@
 // Recordings larger than any real one are refused before they are read, with
 // a reason the user can act on, and the reader keeps what it had.
+#include "MemoryPeak.h"
 #include "platform/shell/ReadLimits.h"
 #include "recordings/Hrm.h"
 #include "recordings/Tur.h"
@@ -49,6 +50,34 @@ TEST(RecordingSizeCap, LargerFilesAreRefusedBeforeReading)
     Hrm hrm;
     EXPECT_EQ(hrm.ReadHRM(fits), 1) << hrm.Failure().Text().toStdString();
     EXPECT_EQ(hrm.Samples()->Count(), 2);
+}
+
+// Within the cap a file of nothing but line ends (or blank lines, or keys) is
+// read in one pass with no slot per line: its memory stays a small multiple
+// of its size, where a list of its lines took twenty-four bytes a line end.
+TEST(RecordingSizeCap, LinesAreNotKeptOneByOne)
+{
+    constexpr qsizetype Size = 16 * 1024 * 1024;
+    const QByteArray head = "[Params]\r\nVersion=106\r\nSMode=00000000\r\nWeight=71\r\n";
+    struct Case {
+        const char *what;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"line ends after [HRData]", head + "[Note]\r\nshort\r\n[HRData]\r\n" + QByteArray(Size, '\n')},
+        {"blank lines in [Params]", head + QByteArray(" \n").repeated(Size / 2) + "[Note]\r\nshort\r\n[HRData]\r\n120\r\n"},
+        {"keys in [Note]", head + "[Note]\r\nshort\r\n" + QByteArray("k\n").repeated(Size / 2) + "[HRData]\r\n120\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Hrm hrm;
+        const auto peak = memorypeak::PeakGrowth([&] { EXPECT_EQ(hrm.ReadHRMData(c.bytes, QStringLiteral("x.hrm")), 1); });
+        if (!peak)
+            GTEST_SKIP() << "this system cannot reset the peak of a process's memory";
+        EXPECT_LT(*peak, 8 * Size) << *peak / (1024 * 1024) << " MB";
+        EXPECT_EQ(hrm.Weight(), 71);
+        EXPECT_TRUE(hrm.Note().startsWith(QStringLiteral("short")));
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "records/TextProfile.h"
 #include "platform/error/VbError.h"
+#include "MemoryPeak.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -175,6 +176,48 @@ TEST(TextProfile, ReadsEarlierFormatAndRefusesOthers)
     EXPECT_THROW(ReadTextProfile("1,2,\"\",\"\"\r\n[Prog]\r\nName=Other\r\n"), VbError);
     EXPECT_THROW(ReadTextProfile("1,2,\"\",\"\"\r\n[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=3\r\n"),
                  VbError);
+}
+
+// The sections are read in one pass: a key is the first of its name in any
+// section of that name, sections the format does not have are passed over,
+// and the lines are counted without a slot per line.
+TEST(TextProfile, SectionsAreReadInOnePass)
+{
+    const QByteArray file =
+        "1,2,\"a\",\"\"\r\n3,4,\"b\",\"\"\r\n[Prog]\r\nName=Vettaro-V4\r\n[Data]\r\nIDPercorso=First\r\n; Fax=comment\r\n"
+        "[Other]\r\nFax=other\r\nIDPercorso=other\r\n[Data] x\r\nFax=still other\r\n[DATA]\r\nIDPercorso=Second\r\n"
+        "Fax= 0123 \r\n[Tab]\r\nName=Dati Salite\r\n[SampleData]\r\nNumber=2\r\n";
+    const TextProfileRecord r = ReadTextProfile(file);
+    EXPECT_EQ(r.idPercorso, QStringLiteral("First"));
+    EXPECT_EQ(r.fax, QStringLiteral("0123"));   // "[Data] x" is no header: its key stays in [Other]
+    EXPECT_TRUE(r.isClimb);
+    ASSERT_EQ(r.samples.size(), 2);
+    EXPECT_EQ(r.samples[1].note, QStringLiteral("b"));
+
+    // The announced count is checked against the file's lines, the empty one
+    // after the last line end included: one line more is a damaged file.
+    const QByteArray head = "1,2,\"\",\"\"\r\n[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=";
+    for (const auto &[number, why] : {std::pair{"6", "sample line 2 is short"}, std::pair{"7", "7 sample lines announced"}}) {
+        try {
+            ReadTextProfile(head + number + "\r\n");
+            ADD_FAILURE() << number;
+        } catch (const VbError &e) {
+            EXPECT_TRUE(e.Description().endsWith(QLatin1String(why))) << e.Description().toStdString();
+        }
+    }
+
+    // Millions of sections cost a pass over them: none is kept, so the memory
+    // stays a small multiple of the file's size, where a list of sections took
+    // ten times it.
+    constexpr qsizetype Lines = 2 * 1024 * 1024;
+    const QByteArray sections = "[Prog]\r\nName=Vettaro-V4\r\n" + QByteArray("[S]\r\n").repeated(Lines)
+                                + "[Data]\r\nIDPercorso=Last\r\n";
+    TextProfileRecord last;
+    const auto peak = memorypeak::PeakGrowth([&] { last = ReadTextProfile(sections); });
+    EXPECT_EQ(last.idPercorso, QStringLiteral("Last"));
+    if (!peak)
+        GTEST_SKIP() << "this system cannot reset the peak of a process's memory";
+    EXPECT_LT(*peak, 8 * sections.size()) << *peak / (1024 * 1024) << " MB";
 }
 
 // Numbers the C locale reads but no count, height or distance can be: each is
