@@ -5,6 +5,7 @@
 // checked. The cases with another account need root, which builds their
 // files and runs the writer in a child that has become a plain account, so
 // the system's permission checks apply as they do for a user.
+#include "CoreTestSupport.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/FileWrite.h"
@@ -442,30 +443,6 @@ TEST(FileWriteLeftovers, KilledWritesAreClearedLiveOnesKept)
     EXPECT_EQ(Entries(dir.path()), QStringList({".route.xml.0badc0de.tmp", "vettaro.ini"}));
 }
 
-namespace {
-
-// XDG_RUNTIME_DIR pointed at a folder of the test for its life.
-class RuntimeDir {
-public:
-    explicit RuntimeDir(const QString &value) : m_old(qgetenv("XDG_RUNTIME_DIR")), m_had(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
-    {
-        qputenv("XDG_RUNTIME_DIR", Native(value));
-    }
-    ~RuntimeDir()
-    {
-        if (m_had)
-            qputenv("XDG_RUNTIME_DIR", m_old);
-        else
-            qunsetenv("XDG_RUNTIME_DIR");
-    }
-
-private:
-    QByteArray m_old;
-    bool m_had;
-};
-
-} // namespace
-
 // The program's private files go to the folder that was checked. Another
 // account that can write the base folder and swaps the private folder for
 // one of its own, before the write or in the middle of it, gets nothing.
@@ -475,7 +452,7 @@ TEST(PrivateFiles, WrittenOnlyToTheCheckedFolder)
     SharedTemp dir;
     const QString base = dir.filePath("run");
     MakeFolder(base, 01777);
-    RuntimeDir env(base);
+    TestSupport::RuntimeDirScope env(Native(base));
     QString why;
     const QString folder = UserPrivateFolder(&why);
     ASSERT_EQ(folder, base + "/Vettaro") << why.toStdString();

@@ -27,29 +27,6 @@ QByteArray ReadAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// XDG_RUNTIME_DIR pointed at a folder of the test for its life.
-class RuntimeDir {
-public:
-    explicit RuntimeDir(const QByteArray &value) : m_old(qgetenv("XDG_RUNTIME_DIR")), m_had(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
-    {
-        if (value.isNull())
-            qunsetenv("XDG_RUNTIME_DIR");
-        else
-            qputenv("XDG_RUNTIME_DIR", value);
-    }
-    ~RuntimeDir()
-    {
-        if (m_had)
-            qputenv("XDG_RUNTIME_DIR", m_old);
-        else
-            qunsetenv("XDG_RUNTIME_DIR");
-    }
-
-private:
-    QByteArray m_old;
-    bool m_had;
-};
-
 } // namespace
 
 TEST(ImportLogPlace, PrivateFolderBelowRuntimeOrCache)
@@ -58,7 +35,7 @@ TEST(ImportLogPlace, PrivateFolderBelowRuntimeOrCache)
     const QString runtime = dir.filePath("run");
     ASSERT_TRUE(QDir().mkpath(runtime));
     {
-        RuntimeDir env(QFile::encodeName(runtime));
+        TestSupport::RuntimeDirScope env(QFile::encodeName(runtime));
         QString why;
         const QString folder = UserPrivateFolder(&why);
         EXPECT_EQ(folder, runtime + "/Vettaro") << why.toStdString();
@@ -91,7 +68,7 @@ TEST(ImportLogPlace, PrivateFolderBelowRuntimeOrCache)
     }
     {
         // Without a runtime folder: the cache folder.
-        RuntimeDir env(QByteArray{});
+        TestSupport::RuntimeDirScope env(QByteArray{});
         const QString folder = UserPrivateFolder();
         EXPECT_EQ(folder, QDir(qEnvironmentVariable("XDG_CACHE_HOME")).filePath("Vettaro"));
         EXPECT_EQ(ModeOf(folder), 0700u);
@@ -101,7 +78,7 @@ TEST(ImportLogPlace, PrivateFolderBelowRuntimeOrCache)
 TEST(ImportLogPlace, PlantedLinkOrFolderNeitherFollowedNorBlocking)
 {
     QTemporaryDir dir;
-    RuntimeDir env(QFile::encodeName(dir.path()));
+    TestSupport::RuntimeDirScope env(QFile::encodeName(dir.path()));
     const QString folder = UserPrivateFolder();
     ASSERT_FALSE(folder.isEmpty());
     const QString log = ImportEngine::ImportLogPath(folder);
