@@ -91,7 +91,7 @@ int main(int argc, char **argv)
         out.setOutputFormat(QPrinter::PdfFormat);
         out.setOutputFileName(args.at(pdfArg + 1));
         const ReplayResult r = first.list->AttuaStampaStampante(out);
-        std::printf("wrote %s: %d pages (%s)\n", qPrintable(args.at(pdfArg + 1)), r.pagesDrawn, r.ok ? "ok" : "failed");
+        std::printf("wrote %s: %d pages (%s)\n", qPrintable(args.at(pdfArg + 1)), r.pagesDrawn, r.ok() ? "ok" : "failed");
     }
     first = {};
     Layout("100000 x 4", 100000, 4);
@@ -163,7 +163,7 @@ int main(int argc, char **argv)
     t.start();
     const ReplayResult r = list.AttuaStampaStampante(pdf);
     std::printf("whole job to PDF: %d pages in %.1f ms (%s), %.1f MB file, peak RSS %.1f MB\n", r.pagesDrawn,
-                t.nsecsElapsed() / 1e6, r.ok ? "ok" : "failed",
+                t.nsecsElapsed() / 1e6, r.ok() ? "ok" : "failed",
                 QFileInfo(dir.filePath(QStringLiteral("job.pdf"))).size() / 1e6, PeakRssMb());
     return 0;
 }

@@ -583,9 +583,7 @@ ReplayResult clsStampante::Replay(QPainter &p, qint32 first, const std::function
                 return result;
             }
             if (!newPage()) {
-                result.ok = false;
                 result.failure = ReplayResult::Failure::NewPage;
-                result.error = QStringLiteral("Errore nel cambio pagina della stampante.");
                 p.restore();
                 return result;
             }
@@ -679,19 +677,14 @@ ReplayResult clsStampante::AttuaStampaStampante(QPagedPaintDevice &device) const
     } restore{printer, wasFullPage, wasOrientation};
     QPainter painter;
     if (!painter.begin(&device)) {
-        result.ok = false;
         result.failure = ReplayResult::Failure::Open;
-        result.error = QStringLiteral("Impossibile aprire la stampante.");
         return result;
     }
     painter.setViewport(0, 0, device.width(), device.height());
     result = Replay(painter, 0, [&device]() { return device.newPage(); });
-    if (!painter.end() && result.ok) {
-        result.ok = false;
+    if (!painter.end() && result.ok())
         result.failure = ReplayResult::Failure::Close;
-        result.error = QStringLiteral("Errore alla chiusura del documento di stampa.");
-    }
-    if (result.ok && m_count == 0)
+    if (result.ok() && m_count == 0)
         result.pagesDrawn = 1;
     return result;
 }

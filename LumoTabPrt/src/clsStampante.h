@@ -59,11 +59,11 @@ struct PrintCmd {
 // What a replay did.
 struct ReplayResult {
     // Where a print failed: the printer did not open, did not start a new
-    // page, or did not close the document.
+    // page, or did not close the document. The preview words it in the
+    // host's language (PrintFailureTexts).
     enum class Failure { None, Open, NewPage, Close };
-    bool ok = true;              // false: the target failed (page change, end of document)
     Failure failure = Failure::None;
-    QString error;               // the library's own text of the failure
+    bool ok() const { return failure == Failure::None; }
     qint32 unknownCodes = 0;     // records skipped because their code is unknown
     qint16 firstUnknownCode = 0;
     qint32 pagesDrawn = 0;

@@ -267,7 +267,7 @@ void frmPreView::cmdStampa_Click()
     cmdStampa->setEnabled(true);
     cmdChiudi->setEnabled(true);
     cboZoom->setEnabled(true);
-    if (!r.ok) {
+    if (!r.ok()) {
         const lumo::PrintFailureTexts texts = m_control ? m_control->PrintFailureTexts() : lumo::PrintFailureTexts();
         QString text = r.failure == ReplayResult::Failure::NewPage ? texts.newPage
                        : r.failure == ReplayResult::Failure::Close ? texts.close

@@ -1,6 +1,7 @@
 // SQLite result codes turned into the errors the layer throws, with their
 // Jet numbers and descriptions.
 #include "platform/dao/DaoDetail.h"
+#include "platform/files/Causes.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -37,22 +38,10 @@ QString fileOf(sqlite3 *h)
 
 [[noreturn]] void raiseWriteFailure(const QString &file, int rc, int systemErrno)
 {
-    QString cause;
-    switch (rc & 0xff) {
-    case SQLITE_FULL: cause = QStringLiteral("disk full"); break;
-    case SQLITE_READONLY: cause = QStringLiteral("read-only"); break;
-    default:
-        switch (systemErrno) {
-        case ENOSPC:
-        case EDQUOT: cause = QStringLiteral("disk full"); break;
-        case EROFS: cause = QStringLiteral("read-only"); break;
-        case EACCES:
-        case EPERM: cause = QStringLiteral("permission denied"); break;
-        case ENOENT:
-        case ENOTDIR: cause = QStringLiteral("folder not found"); break;
-        default: break;
-        }
-    }
+    const int code = rc & 0xff;
+    const QString cause = code == SQLITE_FULL       ? files::CauseOfErrno(ENOSPC)
+                          : code == SQLITE_READONLY ? files::CauseOfErrno(EROFS)
+                                                    : files::CauseOfErrno(systemErrno);
     if (cause.isEmpty())
         RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(file));
     RaiseError(75, QStringLiteral("Path/File access error: %1: '%2'").arg(cause, file));

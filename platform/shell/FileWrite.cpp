@@ -1,6 +1,7 @@
 #include "platform/shell/FileWrite.h"
 
 #include "platform/error/VbError.h"
+#include "platform/files/Causes.h"
 #include "platform/files/Leftovers.h"
 
 #include <QDir>
@@ -22,25 +23,6 @@ namespace FileWrite {
 
 namespace {
 
-QString CauseOfErrno(int e)
-{
-    switch (e) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("disk full");
-    case EROFS:
-        return QStringLiteral("read-only");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("permission denied");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("folder not found");
-    default:
-        return QString();
-    }
-}
-
 // The errno whose system text the file object passed on, or 0.
 int ErrnoOfText(const QString &text)
 {
@@ -54,9 +36,9 @@ int ErrnoOfText(const QString &text)
 
 QString Cause(const QString &path, int systemError, const QString &deviceError)
 {
-    QString cause = CauseOfErrno(ErrnoOfText(deviceError));
+    QString cause = files::CauseOfErrno(ErrnoOfText(deviceError));
     if (cause.isEmpty())
-        cause = CauseOfErrno(systemError);
+        cause = files::CauseOfErrno(systemError);
     if (!cause.isEmpty())
         return cause;
 
@@ -74,7 +56,7 @@ QString Cause(const QString &path, int systemError, const QString &deviceError)
             return QStringLiteral("disk full");
     }
     if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-        return CauseOfErrno(errno).isEmpty() ? QStringLiteral("permission denied") : CauseOfErrno(errno);
+        return files::CauseOfErrno(errno).isEmpty() ? QStringLiteral("permission denied") : files::CauseOfErrno(errno);
     if (target.exists() && !target.isWritable())
         return QStringLiteral("read-only");
     return deviceError.isEmpty() ? QStringLiteral("unknown cause") : deviceError;

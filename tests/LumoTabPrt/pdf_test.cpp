@@ -46,7 +46,7 @@ TEST(Pdf, AThreePageJob)
     ASSERT_EQ(job.status, lumo::JobStatus::Done);
     ASSERT_EQ(job.pages, 3);
     const ReplayResult r = PrintToPdf(*job.list, path);
-    ASSERT_TRUE(r.ok) << r.error.toStdString();
+    ASSERT_TRUE(r.ok()) << int(r.failure);
     EXPECT_EQ(r.pagesDrawn, 3);
 
     const QString info = RunTool(QStringLiteral("pdfinfo"), {path});
@@ -82,12 +82,12 @@ TEST(Pdf, AnA2SheetAndAnUnwritableFile)
     EXPECT_EQ(job.pages, 1) << "120 rows fit on one A2 sheet";
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("a2.pdf"));
-    ASSERT_TRUE(PrintToPdf(*job.list, path).ok);
+    ASSERT_TRUE(PrintToPdf(*job.list, path).ok());
     const QString text = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     EXPECT_TRUE(text.contains(QStringLiteral("Salita 120"))) << "the rows beyond 57.8 cm are on the sheet";
     EXPECT_TRUE(text.contains(QStringLiteral("Pag. 1")));
 
     const ReplayResult failed = PrintToPdf(*job.list, QStringLiteral("/nonexistent-folder/x.pdf"));
-    EXPECT_FALSE(failed.ok);
-    EXPECT_FALSE(failed.error.isEmpty());
+    EXPECT_FALSE(failed.ok());
+    EXPECT_EQ(failed.failure, ReplayResult::Failure::Open);
 }

@@ -154,7 +154,7 @@ TEST(Stampante, PageDrawnAloneEqualsPageDrawnAfterTheOthers)
             all.fill(Qt::white);
             return true;
         });
-        EXPECT_TRUE(r.ok);
+        EXPECT_TRUE(r.ok());
         EXPECT_EQ(r.pagesDrawn, 3);
     }
     pages.append(all);
@@ -191,5 +191,5 @@ TEST(Stampante, ReplayOfNothingAndOfUnknownCodes)
     const ReplayResult r = list.AttuaStampaPicture(p, 0);
     EXPECT_EQ(r.unknownCodes, 4) << "unknown records are skipped and counted, the replay goes on";
     EXPECT_EQ(r.firstUnknownCode, 1);
-    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.ok());
 }
