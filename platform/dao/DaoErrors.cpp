@@ -44,7 +44,7 @@ QString fileOf(sqlite3 *h)
                                                     : files::CauseOfErrno(systemErrno);
     if (cause.isEmpty())
         RaiseError(75, QStringLiteral("Path/File access error: cannot write '%1'.").arg(file));
-    RaiseError(75, QStringLiteral("Path/File access error: %1: '%2'").arg(cause, file));
+    RaiseError(75, files::FailureText(file, cause));
 }
 
 [[noreturn]] void raiseSqlite(sqlite3 *h, int rc, const QString &sql, Ctx ctx)

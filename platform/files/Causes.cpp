@@ -1,5 +1,7 @@
 #include "platform/files/Causes.h"
 
+#include <QDir>
+
 #include <cerrno>
 
 namespace files {
@@ -21,6 +23,11 @@ QString CauseOfErrno(int e)
     default:
         return QString();
     }
+}
+
+QString FailureText(const QString &path, const QString &cause)
+{
+    return QStringLiteral("Path/File access error: %1: '%2'").arg(cause, QDir::toNativeSeparators(path));
 }
 
 } // namespace files

@@ -9,4 +9,8 @@ namespace files {
 // The cause an errno stands for; empty for any other errno.
 QString CauseOfErrno(int e);
 
+// "Path/File access error: <cause>: '<path>'", the words of every failed
+// write the program tells.
+QString FailureText(const QString &path, const QString &cause);
+
 } // namespace files

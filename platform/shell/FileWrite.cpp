@@ -55,16 +55,13 @@ QString Cause(const QString &path, int systemError, const QString &deviceError)
         if (fs.f_bavail == 0)
             return QStringLiteral("disk full");
     }
-    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
-        return files::CauseOfErrno(errno).isEmpty() ? QStringLiteral("permission denied") : files::CauseOfErrno(errno);
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
+        const QString refused = files::CauseOfErrno(errno);
+        return refused.isEmpty() ? QStringLiteral("permission denied") : refused;
+    }
     if (target.exists() && !target.isWritable())
         return QStringLiteral("read-only");
     return deviceError.isEmpty() ? QStringLiteral("unknown cause") : deviceError;
-}
-
-QString FailureText(const QString &path, const QString &cause)
-{
-    return QStringLiteral("Path/File access error: %1: '%2'").arg(cause, QDir::toNativeSeparators(path));
 }
 
 void RaiseCause(const QString &path, const QString &cause)
@@ -391,7 +388,10 @@ bool SafeFileWriter::open()
     }
 
     const QString stem = TemporaryStem(m_name);
-    const mode_t createMode = m_mode == Mode::Private ? 0600 : 0666;
+    // A file that replaces another is the user's alone until commit() gives
+    // it the old file's mode: a private file must never be readable by
+    // others while it is written. Otherwise the umask decides.
+    const mode_t createMode = m_mode == Mode::Private || m_keep || m_hasFinalMode ? 0600 : 0666;
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
         const QString name = stem + QStringLiteral("%1.tmp").arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
         const int fd = ::openat(m_dir, Native(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
@@ -458,11 +458,15 @@ bool SafeFileWriter::commit()
         // The program's own files are for their user alone, whatever the umask.
         return fail(errno);
     }
+    if (m_hasFinalMode && ::fchmod(m_fd, m_finalMode) != 0)
+        return fail(errno);
     if (g_calls.fsync(m_fd) != 0)
         return fail(errno);
     // The lock goes on through a second descriptor of the same opening, so
     // the new file is held until it has taken the target's place.
-    m_hold = ::dup(m_fd);
+    m_hold = ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
+    if (m_hold < 0)
+        return fail(errno);
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0)
@@ -510,6 +514,10 @@ bool CopyWhole(const QString &source, const QString &target, QString *error)
         return false;
     }
     SafeFileWriter out(target);
+    // The copy has its source's mode (an executable stays executable).
+    struct stat from {};
+    if (::fstat(in.handle(), &from) == 0)
+        out.setFinalMode(from.st_mode);
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
         if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
@@ -525,7 +533,6 @@ bool CopyWhole(const QString &source, const QString &target, QString *error)
             *error = out.errorText();
         return false;
     }
-    QFile::setPermissions(out.targetPath(), in.permissions());
     return true;
 }
 

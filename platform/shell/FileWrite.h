@@ -11,6 +11,8 @@
 // rename. The new file is locked while it is written; the new files a write
 // killed midway left beside the same target are removed at its next write,
 // never one a live writer still holds.
+#include "platform/files/Causes.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -29,7 +31,7 @@ QString Cause(const QString &path, int systemError, const QString &deviceError);
 [[noreturn]] void RaiseFailure(const QString &path, int systemError, const QString &deviceError);
 [[noreturn]] void RaiseCause(const QString &path, const QString &cause);
 // The description RaiseCause gives, for callers that report without throwing.
-QString FailureText(const QString &path, const QString &cause);
+using files::FailureText;
 
 class SafeFileWriter {
 public:
@@ -78,6 +80,9 @@ public:
     QString errorText() const;
     // Throws the failure as error 75.
     [[noreturn]] void raise() const;
+    // The mode the file takes at commit(), instead of the replaced file's or
+    // the umask's (a copy keeps its source's).
+    void setFinalMode(mode_t mode) { m_finalMode = mode & 07777; m_hasFinalMode = true; }
 
 private:
     bool fail(int systemError);
@@ -95,6 +100,8 @@ private:
     uid_t m_uid = 0;
     gid_t m_gid = 0;
     mode_t m_keptMode = 0;
+    mode_t m_finalMode = 0;
+    bool m_hasFinalMode = false;
     bool m_failed = false;
     QString m_cause, m_failurePath;
 };

@@ -201,6 +201,18 @@ TEST(FileWrite, UserFilesKeepTheirPermissionsAndLinks)
     ASSERT_TRUE(::chmod(QFile::encodeName(kept).constData(), 0640) == 0);
     FileWrite::WriteWhole(kept, "b");
     EXPECT_EQ(ModeOf(kept), 0640u);
+    // While it is written, the new file of a private one is the user's alone
+    // (others cannot open it and keep reading after the commit).
+    const QString secret = dir.filePath("secret.txt");
+    FileWrite::WriteWhole(secret, "a");
+    ASSERT_TRUE(::chmod(QFile::encodeName(secret).constData(), 0600) == 0);
+    {
+        FileWrite::SafeFileWriter out(secret);
+        ASSERT_TRUE(out.write("being written"));
+        EXPECT_EQ(ModeOf(out.temporaryPath()) & 077, 0u);
+        ASSERT_TRUE(out.commit());
+    }
+    EXPECT_EQ(ModeOf(secret), 0600u);
 
     const QString real = dir.filePath("real.ini"), link = dir.filePath("link.ini");
     FileWrite::WriteWhole(real, "old");
