@@ -8,6 +8,7 @@
 #include "platform/data/RecordsetModel.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
+#include "platform/shell/PaintNowAndThen.h"
 #include "platform/shell/ReadLimits.h"
 #include "platform/ui/BusyCursor.h"
 #include "platform/ui/DeferredMessage.h"
@@ -15,8 +16,6 @@
 
 #include <QAbstractItemDelegate>
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -252,14 +251,8 @@ void frmStates::mnuStates_Click()
     }
     // The window repaints now and then while the names are stored; what the
     // user types or clicks waits for the end.
-    QElapsedTimer sincePaint;
-    sincePaint.start();
-    const StatesFile::ImportResult r = StatesFile::Import(CurrentDb, list.names, [&sincePaint] {
-        if (sincePaint.elapsed() >= 50) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            sincePaint.start();
-        }
-    });
+    PaintNowAndThen paint;
+    const StatesFile::ImportResult r = StatesFile::Import(CurrentDb, list.names, [&paint] { paint(); });
     busy.reset();
     if (!r.ok)
         ShowDataError(VbError(r.error, r.description));

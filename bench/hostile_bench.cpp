@@ -26,6 +26,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -55,9 +56,10 @@ void WriteRepeated(const QString &path, const QByteArray &head, const QByteArray
         w.raise();
 }
 
-// Streams a file whose n-th unit is made by fn, until `size` bytes.
+// Streams a file whose n-th unit is made by fn, until `size` bytes or
+// `units` units.
 void WriteNumbered(const QString &path, const QByteArray &head, const std::function<QByteArray(qint64)> &fn,
-                   qint64 size, const QByteArray &tail)
+                   qint64 size, const QByteArray &tail, qint64 units = std::numeric_limits<qint64>::max())
 {
     FileWrite::SafeFileWriter w(path);
     if (!w.open())
@@ -65,7 +67,7 @@ void WriteNumbered(const QString &path, const QByteArray &head, const std::funct
     w.write(head);
     qint64 written = head.size();
     QByteArray block;
-    for (qint64 i = 0;; ++i) {
+    for (qint64 i = 0; i < units; ++i) {
         const QByteArray unit = fn(i);
         if (written + block.size() + unit.size() + tail.size() > size)
             break;
@@ -90,6 +92,15 @@ QByteArray RaceSample(qint64 i)
     return "      <sample number=\"" + QByteArray::number(i + 1) + "\">\r\n        <distance>"
            + QByteArray::number(double(i) / 100, 'f', 2) + "</distance>\r\n        <height>"
            + QByteArray::number(500 + i % 1500) + "</height>\r\n      </sample>\r\n";
+}
+
+// A races file of one race with up to `samples` samples, within `size` bytes.
+void WriteRacesFile(const QString &path, qint64 samples, qint64 size)
+{
+    WriteNumbered(path,
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<races>\r\n  <race idName=\"Big\" type=\"tour\">\r\n"
+                  "    <name>Big</name>\r\n    <lenght>1000</lenght>\r\n<samples sampleNumber=\"0\">\r\n",
+                  RaceSample, size, "    </samples>\r\n  </race>\r\n</races>\r\n", samples);
 }
 
 struct Case {
@@ -215,14 +226,9 @@ std::vector<Case> Cases()
                                        xml::MaxDocumentBytes, ">]><races><race/></races>");
                      },
                      ReadRaces});
+    // Five elements around the samples, three to a sample.
     cases.push_back({"xml-valid-at-bound", "races XML: a valid races file of as many samples as the element bound lets in",
-                     [](const QString &f) {
-                         WriteNumbered(f,
-                                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<races>\r\n  <race idName=\"Big\" type=\"tour\">\r\n"
-                                       "    <name>Big</name>\r\n    <lenght>1000</lenght>\r\n<samples sampleNumber=\"0\">\r\n",
-                                       RaceSample, RaceSample(0).size() * (readlimits::MaxXmlElements / 3 - 10),
-                                       "    </samples>\r\n  </race>\r\n</races>\r\n");
-                     },
+                     [](const QString &f) { WriteRacesFile(f, (readlimits::MaxXmlElements - 5) / 3, xml::MaxDocumentBytes); },
                      ReadRaces});
     cases.push_back({"xml-one-text", "races XML: one element of text to the 96 MB cap",
                      [](const QString &f) { WriteRepeated(f, "<races>", "x", xml::MaxDocumentBytes, "</races>"); },
@@ -230,12 +236,9 @@ std::vector<Case> Cases()
     cases.push_back({"xml-comment-after", "races XML: a small document, then a comment to the 96 MB cap",
                      [](const QString &f) { WriteRepeated(f, "<races><race/></races><!--", "x", xml::MaxDocumentBytes, "-->"); },
                      ReadRaces});
-    cases.push_back({"xml-valid", "races XML: a valid races file at the 96 MB cap",
+    cases.push_back({"xml-races-at-cap", "races XML: a races file's shape to the 96 MB cap, past the element bound",
                      [](const QString &f) {
-                         WriteNumbered(f,
-                                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<races>\r\n  <race idName=\"Big\" type=\"tour\">\r\n"
-                                       "    <name>Big</name>\r\n    <lenght>1000</lenght>\r\n<samples sampleNumber=\"0\">\r\n",
-                                       RaceSample, xml::MaxDocumentBytes, "    </samples>\r\n  </race>\r\n</races>\r\n");
+                         WriteRacesFile(f, std::numeric_limits<qint64>::max(), xml::MaxDocumentBytes);
                      },
                      ReadRaces});
     return cases;

@@ -185,9 +185,9 @@ int Settings(const uint8_t *data, size_t size)
     doc.setText(IniDocument::Decode(bytes));
     QStringList sections;
     for (const QString &line : doc.text().split(QLatin1Char('\n'))) {
-        QString name;
+        QStringView name;
         if (IniDocument::ParseSectionLine(line, &name) && sections.size() < 8)
-            sections << name;
+            sections << name.toString();
     }
     sections << QString() << QStringLiteral("Settings");
     for (const QString &s : std::as_const(sections)) {
@@ -422,9 +422,10 @@ int SettingsValues(const uint8_t *data, size_t size)
     doc.setText(IniDocument::Decode(Bytes(data, size)));
     int values = 0;
     for (const QString &line : doc.text().split(QLatin1Char('\n'))) {
-        QString section;
-        if (!IniDocument::ParseSectionLine(line, &section))
+        QStringView name;
+        if (!IniDocument::ParseSectionLine(line, &name))
             continue;
+        const QString section = name.toString();
         for (const QString &key : GetSettingKeys(app, section)) {
             if (++values > 64)
                 break;

@@ -1,6 +1,7 @@
 #include "records/TextProfile.h"
 
 #include "platform/error/VbError.h"
+#include "platform/settings/TextLines.h"
 #include "platform/shell/FileWrite.h"
 #include "records/CardNumbers.h"
 
@@ -220,31 +221,6 @@ void WriteTextProfileFile(const QString &path, const QByteArray &bytes)
 
 namespace {
 
-// The lines of a text: LF, CR LF or CR ends one; a text ending in a line end
-// has an empty last line. No line is copied.
-class Lines {
-public:
-    explicit Lines(QStringView text) : m_text(text) {}
-    bool next(QStringView &line)
-    {
-        if (m_pos > m_text.size())
-            return false;
-        qsizetype end = m_pos;
-        while (end < m_text.size() && m_text[end] != QLatin1Char('\n') && m_text[end] != QLatin1Char('\r'))
-            ++end;
-        line = m_text.sliced(m_pos, end - m_pos);
-        m_pos = end < m_text.size() && m_text[end] == QLatin1Char('\r') && end + 1 < m_text.size()
-                        && m_text[end + 1] == QLatin1Char('\n')
-                    ? end + 2
-                    : end + 1;
-        return true;
-    }
-
-private:
-    QStringView m_text;
-    qsizetype m_pos = 0;
-};
-
 // The sections and keys a reader of the format reads: what else a file holds
 // (other sections, other keys) is passed over and never kept.
 const char *const WantedSections[] = {"Prog", "Tab", "Data", "SampleData"};
@@ -253,13 +229,18 @@ struct WantedKey {
     Section section;
     const char *key;
 };
-const WantedKey Wanted[] = {
+// The keys read, in the order of Wanted.
+enum Key {
+    ProgName, ProgVersion, TabName, DataId, DataLength, DataStart, DataEnd, DataPhone,
+    DataFax, DataState, DataRegion, DataProvince, DataPlace, DataEmail, DataUrl, SampleCount,
+    KeyCount
+};
+const WantedKey Wanted[KeyCount] = {
     {Prog, "Name"},        {Prog, "Version"},      {Tab, "Name"},          {Data, "IDPercorso"},
     {Data, "Lunghezza"},   {Data, "Quotainiziale"}, {Data, "Quotafinale"},  {Data, "Telefono"},
     {Data, "Fax"},         {Data, "Stato"},        {Data, "Regione"},      {Data, "Provincia"},
     {Data, "Località"},    {Data, "E-mail"},       {Data, "Url"},          {SampleData, "Number"},
 };
-constexpr qsizetype WantedCount = sizeof Wanted / sizeof Wanted[0];
 
 } // namespace
 
@@ -271,15 +252,15 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
     // INI part, in one pass: sections and keys without regard to case, the
     // first match of a key in any section of that name wins. Only the keys
     // read below are kept; the lines are counted, not kept.
-    QString values[WantedCount];
-    bool found[WantedCount] = {};
-    QString wantedKeys[WantedCount];
-    for (qsizetype i = 0; i < WantedCount; ++i)
+    QString values[KeyCount];
+    bool found[KeyCount] = {};
+    QString wantedKeys[KeyCount];
+    for (qsizetype i = 0; i < KeyCount; ++i)
         wantedKeys[i] = QString::fromUtf8(Wanted[i].key);
     Section current = Other;
     bool inSections = false;                // lines before the first section are the samples
     qsizetype lineCount = 0;
-    Lines lines(text);
+    TextLines lines(text);
     for (QStringView raw; lines.next(raw);) {
         ++lineCount;
         const QStringView line = raw.trimmed();
@@ -298,7 +279,7 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
         if (eq <= 0 || line.startsWith(QLatin1Char(';')))
             continue;
         const QStringView key = line.first(eq).trimmed();
-        for (qsizetype i = 0; i < WantedCount; ++i) {
+        for (qsizetype i = 0; i < KeyCount; ++i) {
             if (!found[i] && Wanted[i].section == current
                 && key.compare(wantedKeys[i], Qt::CaseInsensitive) == 0) {
                 found[i] = true;
@@ -306,39 +287,31 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
             }
         }
     }
-    auto value = [&](Section section, const char *keyName) -> QString {
-        for (qsizetype i = 0; i < WantedCount; ++i)
-            if (Wanted[i].section == section && qstrcmp(Wanted[i].key, keyName) == 0)
-                return values[i];
-        Q_ASSERT(false);
-        return QString();
-    };
-
     TextProfileRecord rec;
-    const QString signature = value(Prog, "Name");
+    const QString signature = values[ProgName];
     if (signature.compare(QLatin1String(TextProfile::Signature), Qt::CaseInsensitive) == 0)
         rec.fourValues = true;
     else if (signature.compare(QLatin1String(TextProfile::OldSignature), Qt::CaseInsensitive) == 0)
         rec.fourValues = false;
     else
         NotAProfile(QStringLiteral("unknown program signature \"%1\"").arg(signature));
-    rec.programVersion = value(Prog, "Version");
-    rec.isClimb = value(Tab, "Name") == QLatin1String("Dati Salite");
-    rec.idPercorso = value(Data, "IDPercorso");
-    const QString metres = value(Data, "Lunghezza");
+    rec.programVersion = values[ProgVersion];
+    rec.isClimb = values[TabName] == QLatin1String("Dati Salite");
+    rec.idPercorso = values[DataId];
+    const QString metres = values[DataLength];
     rec.lunghezzaKm = metres.isEmpty() ? 0 : ParsePointNumber(metres) / 1000.0;
-    rec.quotaIniziale = value(Data, "Quotainiziale");
-    rec.quotaFinale = value(Data, "Quotafinale");
-    rec.telefono = value(Data, "Telefono");
-    rec.fax = value(Data, "Fax");
-    rec.stato = value(Data, "Stato");
-    rec.regione = value(Data, "Regione");
-    rec.provincia = value(Data, "Provincia");
-    rec.localita = value(Data, "Località");
-    rec.email = value(Data, "E-mail");
-    rec.url = value(Data, "Url");
+    rec.quotaIniziale = values[DataStart];
+    rec.quotaFinale = values[DataEnd];
+    rec.telefono = values[DataPhone];
+    rec.fax = values[DataFax];
+    rec.stato = values[DataState];
+    rec.regione = values[DataRegion];
+    rec.provincia = values[DataProvince];
+    rec.localita = values[DataPlace];
+    rec.email = values[DataEmail];
+    rec.url = values[DataUrl];
 
-    const QString numberText = value(SampleData, "Number");
+    const QString numberText = values[SampleCount];
     const double announced = numberText.isEmpty() ? 0 : ParsePointNumber(numberText);
     // A count of zero or less announces no samples (the card still comes in);
     // a count that is not whole, or passes the file's lines, is a damaged file.
@@ -346,8 +319,10 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
         NotAProfile(QStringLiteral("%1 sample lines announced").arg(numberText));
     const int number = announced > 0 ? static_cast<int>(announced) : 0;
     const int perLine = rec.fourValues ? 4 : 3;
-    rec.samples.reserve(number);
-    Lines sampleLines(text);
+    // The count is the file's word, checked only against its lines: room is
+    // made for a real profile's samples at most, and grows past them as read.
+    rec.samples.reserve(qMin(number, 1 << 16));
+    TextLines sampleLines(text);
     QStringView sampleLine;
     for (int i = 0; i < number; ++i) {
         sampleLines.next(sampleLine);

@@ -105,13 +105,14 @@ NameList DistinctNames(const QByteArray &bytes, int maxNames)
     NameList list;
     QSet<QString> seen;
     ForEachName(Decode(bytes), [&](QString name) {
-        if (seen.contains(TableKey(name)))
+        QString key = TableKey(name);
+        if (seen.contains(key))
             return true;
         if (list.names.size() >= maxNames) {
             list.tooMany = true;
             return false;
         }
-        seen.insert(TableKey(name));
+        seen.insert(std::move(key));
         list.names.append(std::move(name));
         return true;
     });

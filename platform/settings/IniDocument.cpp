@@ -14,14 +14,14 @@ constexpr char16_t kCp1252High[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-bool IsComment(const QString &trimmed)
+bool IsComment(QStringView trimmed)
 {
     return trimmed.startsWith(QLatin1Char(';'));
 }
 
-bool Same(const QString &a, const QString &b)
+bool Same(QStringView a, QStringView b)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -54,28 +54,28 @@ QString IniDocument::Decode(const QByteArray &bytes)
     return text;
 }
 
-bool IniDocument::ParseSectionLine(const QString &line, QString *name)
+bool IniDocument::ParseSectionLine(QStringView line, QStringView *name)
 {
-    const QString t = line.trimmed();
+    const QStringView t = line.trimmed();
     if (!t.startsWith(QLatin1Char('[')))
         return false;
     const qsizetype close = t.indexOf(QLatin1Char(']'));
-    *name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+    *name = (close < 0 ? t.sliced(1) : t.sliced(1, close - 1)).trimmed();
     return true;
 }
 
-bool IniDocument::ParseKeyLine(const QString &line, QString *key, QString *value)
+bool IniDocument::ParseKeyLine(QStringView line, QStringView *key, QStringView *value)
 {
-    const QString t = line.trimmed();
+    const QStringView t = line.trimmed();
     if (t.isEmpty() || IsComment(t) || t.startsWith(QLatin1Char('[')))
         return false;
     const qsizetype eq = t.indexOf(QLatin1Char('='));
     if (eq < 0) {
         *key = t;
-        value->clear();
+        *value = QStringView();
     } else {
-        *key = t.left(eq).trimmed();
-        *value = t.mid(eq + 1).trimmed();
+        *key = t.first(eq).trimmed();
+        *value = t.sliced(eq + 1).trimmed();
     }
     return true;
 }
@@ -117,7 +117,7 @@ bool IniDocument::save(const QString &path, QString *error) const
 
 int IniDocument::findSection(const QString &section) const
 {
-    QString name;
+    QStringView name;
     for (int i = 0; i < m_lines.size(); ++i)
         if (ParseSectionLine(m_lines.at(i), &name) && Same(name, section))
             return i;
@@ -126,7 +126,7 @@ int IniDocument::findSection(const QString &section) const
 
 int IniDocument::sectionEnd(int header) const
 {
-    QString name;
+    QStringView name;
     for (int i = header + 1; i < m_lines.size(); ++i)
         if (ParseSectionLine(m_lines.at(i), &name))
             return i;
@@ -136,7 +136,7 @@ int IniDocument::sectionEnd(int header) const
 int IniDocument::findKey(int header, const QString &key) const
 {
     const int end = sectionEnd(header);
-    QString k, v;
+    QStringView k, v;
     for (int i = header + 1; i < end; ++i)
         if (ParseKeyLine(m_lines.at(i), &k, &v) && Same(k, key))
             return i;
@@ -158,11 +158,11 @@ QString IniDocument::value(const QString &section, const QString &key, bool *fou
     const int i = findKey(h, key);
     if (i < 0)
         return QString();
-    QString k, v;
+    QStringView k, v;
     ParseKeyLine(m_lines.at(i), &k, &v);
     if (found)
         *found = true;
-    return v;
+    return v.toString();
 }
 
 void IniDocument::setValue(const QString &section, const QString &key, const QString &value)
@@ -175,9 +175,9 @@ void IniDocument::setValue(const QString &section, const QString &key, const QSt
     }
     const int i = findKey(h, key);
     if (i >= 0) {
-        QString k, v;
+        QStringView k, v;
         ParseKeyLine(m_lines.at(i), &k, &v);
-        m_lines[i] = k + QLatin1Char('=') + value;
+        m_lines[i] = k.toString() + QLatin1Char('=') + value;
         return;
     }
     // After the section's last non-blank line, so blank separators stay put.
@@ -216,10 +216,10 @@ QStringList IniDocument::keys(const QString &section) const
     if (h < 0)
         return out;
     const int end = sectionEnd(h);
-    QString k, v;
+    QStringView k, v;
     for (int i = h + 1; i < end; ++i)
         if (ParseKeyLine(m_lines.at(i), &k, &v))
-            out << k;
+            out << k.toString();
     return out;
 }
 

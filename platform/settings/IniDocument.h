@@ -35,8 +35,8 @@ public:
     // other value as it is.
     static QString Unquote(const QString &v);
     // Splits "key = value" (or a line without "=", a key with no value).
-    static bool ParseKeyLine(const QString &line, QString *key, QString *value);
-    static bool ParseSectionLine(const QString &line, QString *name);
+    static bool ParseKeyLine(QStringView line, QStringView *key, QStringView *value);
+    static bool ParseSectionLine(QStringView line, QStringView *name);
 
 private:
     int findSection(const QString &section) const;

@@ -1,5 +1,8 @@
 #include "IniIndex.h"
 
+#include "IniDocument.h"
+#include "TextLines.h"
+
 namespace {
 
 bool Same(QStringView a, QStringView b)
@@ -20,21 +23,13 @@ IniIndex::IniIndex(QStringView text, const std::vector<Request> &requests)
         m_kept.push_back(std::move(k));
     }
     Kept *current = nullptr;
-    const qsizetype n = text.size();
-    for (qsizetype pos = 0; pos < n;) {
-        // One line: LF, CR LF or CR ends it.
-        qsizetype end = pos;
-        while (end < n && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
-            ++end;
-        const QStringView line = text.sliced(pos, end - pos).trimmed();
-        pos = end < n && text[end] == QLatin1Char('\r') && end + 1 < n && text[end + 1] == QLatin1Char('\n') ? end + 2
-                                                                                                           : end + 1;
+    TextLines lines(text);
+    for (QStringView raw; lines.next(raw);) {
+        const QStringView line = raw.trimmed();
         if (line.isEmpty())
             continue;
-        if (line.front() == QLatin1Char('[')) {
-            // A section header: the name runs to the first "]" (or the end).
-            const qsizetype close = line.indexOf(QLatin1Char(']'));
-            const QStringView name = (close < 0 ? line.sliced(1) : line.sliced(1, close - 1)).trimmed();
+        QStringView name;
+        if (IniDocument::ParseSectionLine(line, &name)) {
             current = nullptr;
             for (Kept &k : m_kept) {
                 if (Same(name, k.section)) {
@@ -47,16 +42,13 @@ IniIndex::IniIndex(QStringView text, const std::vector<Request> &requests)
             }
             continue;
         }
-        if (!current || line.front() == QLatin1Char(';'))
-            continue;
-        if (!current->keys.isEmpty()) {
-            const qsizetype eq = line.indexOf(QLatin1Char('='));
-            const QStringView key = eq < 0 ? line : line.first(eq).trimmed();
-            for (qsizetype i = 0; i < current->keys.size(); ++i) {
-                auto &slot = current->values[size_t(i)];
-                if (!slot.first && Same(key, current->keys.at(i)))
-                    slot = {true, eq < 0 ? QString() : line.sliced(eq + 1).trimmed().toString()};
-            }
+        QStringView key, value;
+        if (!current || !IniDocument::ParseKeyLine(line, &key, &value))
+            continue;   // outside the sections asked for, or a comment
+        for (qsizetype i = 0; i < current->keys.size(); ++i) {
+            auto &slot = current->values[size_t(i)];
+            if (!slot.first && Same(key, current->keys.at(i)))
+                slot = {true, value.toString()};
         }
         if (current->keptChars < current->lineChars) {
             const qsizetype room = current->lineChars - current->keptChars - (current->lines.isEmpty() ? 0 : 1);

@@ -1,9 +1,8 @@
 #include "XmlDocument.h"
 
+#include "platform/shell/PaintNowAndThen.h"
 #include "platform/shell/ReadLimits.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -61,8 +60,6 @@ QString XmlNode::attribute(const QString &name, const QString &defaultValue) con
 
 QString XmlNode::text() const
 {
-    if (!m_store)
-        return QString();
     return QStringView(m_store->text).mid(m_textBegin, m_textEnd - m_textBegin).trimmed().toString();
 }
 
@@ -192,7 +189,7 @@ QString FromCp1252(QByteArrayView bytes)
     return out;
 }
 
-// The document's text in pieces, decoded as DecodeText decodes the whole:
+// The document's text in pieces, decoded as the whole file would be:
 // UTF-16 with its byte order mark, else UTF-8 when all of it is valid UTF-8
 // (a first pass over the bytes tells), else Windows-1252.
 class TextPieces {
@@ -447,13 +444,8 @@ private:
             return;
         }
         m_buffer += piece.toUtf8();
-        // The window that reads stays painted: pending events (but no input)
-        // run between pieces now and then.
-        if (!m_sinceEvents.isValid() || m_sinceEvents.elapsed() >= 50) {
-            if (QCoreApplication::instance())
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            m_sinceEvents.start();
-        }
+        // The window that reads stays painted.
+        m_paint();
     }
     void refuse(const QString &why)
     {
@@ -473,7 +465,7 @@ private:
     bool m_first = true;
     bool m_elementSeen = false;
     QString m_refusal;
-    QElapsedTimer m_sinceEvents;
+    PaintNowAndThen m_paint;
 };
 
 // Names repeat from element to element: each distinct one is kept once and
@@ -586,16 +578,6 @@ struct XmlBuilder {
         return document;
     }
 };
-
-QString XmlDocument::DecodeText(const QByteArray &bytes)
-{
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(QStringDecoder::Utf16);
-        return utf16(bytes);
-    }
-    const QByteArrayView body = QByteArrayView(bytes).sliced(bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0);
-    return body.isValidUtf8() ? QString::fromUtf8(body) : FromCp1252(body);
-}
 
 // ---- document ----------------------------------------------------------------
 

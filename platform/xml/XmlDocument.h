@@ -135,9 +135,6 @@ public:
 
     // True for an http or https address.
     static bool IsWebAddress(const QString &source);
-    // Bytes of a text file as text: UTF-8 when they are valid UTF-8 (a byte
-    // order mark is dropped), UTF-16 with its byte order mark, else Windows-1252.
-    static QString DecodeText(const QByteArray &bytes);
 
 signals:
     void readyStateChanged(int state);
