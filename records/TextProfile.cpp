@@ -2,6 +2,7 @@
 
 #include "platform/error/VbError.h"
 #include "platform/settings/TextLines.h"
+#include "platform/shell/Cp1252.h"
 #include "platform/shell/FileWrite.h"
 #include "records/CardNumbers.h"
 
@@ -48,12 +49,6 @@ float ParseLocaleSingle(const QString &text)
     return static_cast<float>(v);
 }
 
-// Windows-1252 bytes 0x80..0x9F; the rest is Latin-1.
-const char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 // A file that is not valid UTF-8 is Windows-1252 (older installations', and
 // ours whenever every character fits there).
 QString DecodeText(const QByteArray &bytes)
@@ -62,13 +57,7 @@ QString DecodeText(const QByteArray &bytes)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    text.clear();
-    text.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        text.append(b >= 0x80 && b < 0xA0 ? QChar(Cp1252High[b - 0x80]) : QChar(b));
-    }
-    return text;
+    return FromCp1252(bytes);
 }
 
 // The file has no declaration, and older installations read it as
@@ -79,17 +68,7 @@ QByteArray EncodeText(const QString &text)
     QByteArray out;
     out.reserve(text.size());
     for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out.append(char(u));
-            continue;
-        }
-        int byte = -1;
-        for (int i = 0; i < 32; ++i) {
-            // The five bytes Windows-1252 leaves undefined stand for no character.
-            if (Cp1252High[i] == u && u > 0xFF)
-                byte = 0x80 + i;
-        }
+        const int byte = Cp1252Byte(ch.unicode());
         if (byte < 0)
             return text.toUtf8();
         out.append(char(byte));

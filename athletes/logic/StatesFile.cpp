@@ -1,5 +1,6 @@
 #include "athletes/logic/StatesFile.h"
 
+#include "platform/shell/Cp1252.h"
 #include "platform/shell/ReadLimits.h"
 #include "platform/error/VbError.h"
 
@@ -9,12 +10,6 @@
 namespace StatesFile {
 
 namespace {
-// Windows-1252 at 0x80..0x9F; the rest of the code page is Latin-1.
-const char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
 bool IsLineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
 }
@@ -28,13 +23,7 @@ QString Decode(const QByteArray &bytes)
             text.remove(0, 1);
         return text;
     }
-    text.clear();
-    text.reserve(bytes.size());
-    for (char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        text.append(b >= 0x80 && b < 0xA0 ? QChar(Cp1252High[b - 0x80]) : QChar(b));
-    }
-    return text;
+    return FromCp1252(bytes);
 }
 
 namespace {

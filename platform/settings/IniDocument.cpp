@@ -1,18 +1,12 @@
 #include "IniDocument.h"
 
+#include "platform/shell/Cp1252.h"
 #include "platform/shell/FileWrite.h"
 
 #include <QFile>
 #include <QStringDecoder>
 
 namespace {
-
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 bool IsComment(QStringView trimmed)
 {
@@ -45,13 +39,7 @@ QString IniDocument::Decode(const QByteArray &bytes)
     QString text = utf8(data);
     if (!utf8.hasError())
         return text;
-    text.clear();
-    text.reserve(data.size());
-    for (char c : std::as_const(data)) {
-        const auto b = static_cast<unsigned char>(c);
-        text.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
-    }
-    return text;
+    return FromCp1252(data);
 }
 
 bool IniDocument::ParseSectionLine(QStringView line, QStringView *name)

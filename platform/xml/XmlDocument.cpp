@@ -1,5 +1,6 @@
 #include "XmlDocument.h"
 
+#include "platform/shell/Cp1252.h"
 #include "platform/shell/PaintNowAndThen.h"
 #include "platform/shell/ReadLimits.h"
 
@@ -170,24 +171,6 @@ private:
     QByteArray m_carry;
     bool m_failed = false;
 };
-
-// Windows-1252: Latin-1 except for the printable characters at 0x80-0x9F.
-const char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString FromCp1252(QByteArrayView bytes)
-{
-    QString out(bytes.size(), Qt::Uninitialized);
-    QChar *d = out.data();
-    for (char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        *d++ = b >= 0x80 && b < 0xA0 ? QChar(Cp1252High[b - 0x80]) : QChar(b);
-    }
-    return out;
-}
 
 // The document's text in pieces, decoded as the whole file would be:
 // UTF-16 with its byte order mark, else UTF-8 when all of it is valid UTF-8
