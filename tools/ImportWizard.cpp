@@ -285,8 +285,8 @@ void ImportWizard::WriteLog(const ImportEngine::Result &r)
     // The log goes to the user's own folder, where nobody else can plant a
     // link or a file at its name.
     QString why;
-    const QString folder = UserPrivateFolder(&why);
-    if (folder.isEmpty() || !ImportEngine::WriteImportLog(folder, r.climbs, r.routes, &why))
+    const PrivateFolder folder = OpenUserPrivateFolder(&why);
+    if (!folder.isOpen() || !ImportEngine::WriteImportLog(folder, r.climbs, r.routes, &why))
         MsgBox(GetLangString(17525) + QChar(10) + why, Vb::Exclamation);
 }
 

@@ -22,7 +22,8 @@ bool LockWhole(int fd)
     return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
-// Removes the entry name of dirFd when it is a plain file nobody holds.
+} // namespace
+
 bool RemoveIfUnheld(int dirFd, const char *name)
 {
     struct stat before {};
@@ -44,8 +45,6 @@ bool RemoveIfUnheld(int dirFd, const char *name)
     ::close(fd);
     return removed;
 }
-
-} // namespace
 
 bool Hold(int fd)
 {

@@ -18,6 +18,12 @@ namespace leftovers {
 // true: nothing can lock the file to remove it there).
 bool Hold(int fd);
 
+// Removes the entry name of the folder open at dirFd when it is a plain file
+// on which nobody holds a lock, locking it first as RemoveUnheld does. For a
+// writer that knows the names its leftovers can have, so it need not read the
+// folder. True when it was removed.
+bool RemoveIfUnheld(int dirFd, const char *name);
+
 // Removes the plain files of the folder open at dirFd (a folder handle, so the
 // folder cannot be swapped under the call) whose names start with prefix and
 // match name (the prefix spares matching every name of a large folder), and on which

@@ -2,6 +2,7 @@
 
 #include "IniDocument.h"
 #include "platform/shell/ConfigFolderName.h"
+#include "platform/shell/FileWrite.h"
 #include "platform/shell/Shell.h"
 
 #include <QDateTime>
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+
+#include <unistd.h>
 
 namespace {
 
@@ -164,9 +167,13 @@ IniDocument &Load(const QString &path, bool *readable = nullptr)
 // released so that it may show a message.
 bool Store(QMutexLocker<QMutex> &lock, const QString &path, const IniDocument &doc)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    // The folder is made as the writer walks: through handles, following a
+    // link on the way only where the writer would follow it.
     QString why;
-    if (!doc.save(path, &why)) {
+    const int folder = FileWrite::OpenOrMakeFolder(path.left(path.lastIndexOf(QLatin1Char('/'))), &why);
+    if (folder >= 0)
+        ::close(folder);
+    if (folder < 0 || !doc.save(path, &why)) {
         // Later reads see what the disk holds, not a change that was never stored.
         g_cache.remove(path);
         const bool first = !g_failing;

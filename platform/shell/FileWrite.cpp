@@ -119,14 +119,19 @@ struct Place {
 
 // Walks an absolute path one entry at a time, following a link only where
 // MayFollow allows it; the final entry is followed when followFinal is set
-// (and may be missing). False with place->error (EACCES and refusedLink for
-// a link that was refused).
-bool Walk(const QString &path, bool followFinal, Place *place)
+// (and may be missing). "." and ".." are taken as the system takes them, on
+// the folder reached so far (after a link, the parent of where it led).
+// With makeFolders the whole path names a folder: a missing folder on the way
+// is made (mode 0777 less the umask, as mkdir -p makes it), the final entry is
+// followed like any other, and place->dir is that folder, place->name empty.
+// False with place->error (EACCES and refusedLink for a link that was
+// refused).
+bool Walk(const QString &path, bool followFinal, Place *place, bool makeFolders = false)
 {
     QStringList pending = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QStringList folder;
     int dir = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    int links = 0;
+    int links = 0, made = 0;
     const auto failWith = [&](int error) {
         if (dir >= 0)
             ::close(dir);
@@ -150,13 +155,21 @@ bool Walk(const QString &path, bool followFinal, Place *place)
                 folder.removeLast();
             continue;
         }
-        const bool last = pending.isEmpty();
+        const bool last = pending.isEmpty() && !makeFolders;
         const int entry = ::openat(dir, Native(part).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
         if (entry < 0) {
             const int e = errno;
             if (last && e == ENOENT) {
                 name = part;
                 break;
+            }
+            if (makeFolders && e == ENOENT && ++made <= 256) {
+                // Made, then walked into like any entry found there (what
+                // stands at the name by then is judged as a found one is).
+                if (::mkdirat(dir, Native(part).constData(), 0777) != 0 && errno != EEXIST)
+                    return failWith(errno);
+                pending.prepend(part);
+                continue;
             }
             return failWith(e);
         }
@@ -204,6 +217,11 @@ bool Walk(const QString &path, bool followFinal, Place *place)
         dir = entry;
         folder.append(part);
     }
+    if (makeFolders) {
+        place->dir = dir;
+        place->folder = folder;
+        return true;
+    }
     if (name.isEmpty())
         return failWith(EISDIR);   // the path names a folder
     place->dir = dir;
@@ -235,12 +253,25 @@ void RemoveTree(int dirFd, const QByteArray &name, int depth = 0)
     ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR);
 }
 
+// The first bytes of name's file name, at most 100 and cut between two
+// characters, for the names of files beside it: the name with what is added
+// must stay within the 255 bytes a name may have, whatever its script (a
+// name in a 3-byte script has only 85 characters).
+QByteArray NamePrefix(const QString &name)
+{
+    const QByteArray bytes = Native(name);
+    qsizetype end = qMin<qsizetype>(bytes.size(), 100);
+    while (end > 0 && end < bytes.size() && (uchar(bytes.at(end)) & 0xC0) == 0x80)
+        --end;
+    return bytes.left(end);
+}
+
 // Moves a folder standing at name out of the way and removes it.
 bool ClearFolderAt(int dirFd, const QString &name)
 {
-    const QByteArray aside = Native(QStringLiteral(".%1.%2.old")
-                                        .arg(name.left(100))
-                                        .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0')));
+    const QByteArray aside = "." + NamePrefix(name) + "."
+                             + QByteArray::number(QRandomGenerator::system()->generate(), 16).rightJustified(8, '0')
+                             + ".old";
     if (::renameat(dirFd, Native(name).constData(), dirFd, aside.constData()) != 0)
         return false;
     RemoveTree(dirFd, aside);
@@ -256,7 +287,20 @@ bool SameEntry(int dirFd, const QString &name, int fd)
 }
 
 // The names of the writer's new files for a target called name.
-QString TemporaryStem(const QString &name) { return QLatin1Char('.') + name.left(100) + QLatin1Char('.'); }
+QString TemporaryStem(const QString &name) { return QLatin1Char('.') + QFile::decodeName(NamePrefix(name)) + QLatin1Char('.'); }
+
+// The new file takes one of a few names derived from the target's, so the
+// next write finds what a killed one left by those names alone, without
+// reading the folder (which costs as much as the folder is large). Only
+// where all are taken (as many writes of one file at once, or names another
+// account planted) does it take a random name, and the folder is then read
+// for leftovers.
+constexpr int kNamedSlots = 16;
+
+QString SlotName(const QString &stem, quint32 slot)
+{
+    return stem + QStringLiteral("%1.tmp").arg(slot, 8, 16, QLatin1Char('0'));
+}
 
 } // namespace
 
@@ -272,7 +316,18 @@ SafeFileWriter::SafeFileWriter(const QString &path, Mode mode)
 {
 }
 
-SafeFileWriter::~SafeFileWriter() { cancel(); }
+SafeFileWriter::SafeFileWriter(int folderFd, const QString &folder, const QString &name, Mode mode)
+    : m_path(InFolder(folder, name)), m_folder(folder), m_name(name), m_mode(mode),
+      m_givenDir(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0)), m_inFolder(true)
+{
+}
+
+SafeFileWriter::~SafeFileWriter()
+{
+    cancel();
+    if (m_givenDir >= 0)
+        ::close(m_givenDir);
+}
 
 QString SafeFileWriter::errorText() const
 {
@@ -339,17 +394,35 @@ bool SafeFileWriter::open()
         return false;
     if (m_fd >= 0)
         return true;
-    const QString absolute = QFileInfo(m_path).absoluteFilePath();
-    Place place;
-    if (!Walk(absolute, m_mode == Mode::Shared, &place)) {
-        if (!place.refusedLink.isEmpty())
-            return failAt(place.refusedLink, QStringLiteral("link of another user in a shared folder, not followed"));
-        m_target = absolute;
-        return fail(place.error);
+    // The file is in place: writing on would start a new, empty one over it.
+    if (m_committed)
+        return failAt(m_path, QStringLiteral("already written"));
+    if (m_inFolder) {
+        // A name in a folder the caller holds open: nothing is looked up by
+        // path, so the folder it checked is the folder written.
+        if (m_givenDir < 0)
+            return fail(EBADF);
+        if (m_name.isEmpty() || m_name.contains(QLatin1Char('/')) || m_name == QLatin1String(".")
+            || m_name == QLatin1String(".."))
+            return fail(EINVAL);
+        m_dir = ::fcntl(m_givenDir, F_DUPFD_CLOEXEC, 0);
+        if (m_dir < 0)
+            return fail(errno);
+    } else {
+        // ".." is left to the walk, which takes it as the system does: after a
+        // link, the parent of the folder the link led to.
+        const QString absolute = QDir::isAbsolutePath(m_path) ? m_path : QDir::currentPath() + QLatin1Char('/') + m_path;
+        Place place;
+        if (!Walk(absolute, m_mode == Mode::Shared, &place)) {
+            if (!place.refusedLink.isEmpty())
+                return failAt(place.refusedLink, QStringLiteral("link of another user in a shared folder, not followed"));
+            m_target = absolute;
+            return fail(place.error);
+        }
+        m_dir = place.dir;
+        m_folder = Joined(place.folder);
+        m_name = place.name;
     }
-    m_dir = place.dir;
-    m_folder = Joined(place.folder);
-    m_name = place.name;
     m_target = InFolder(m_folder, m_name);
 
     struct stat old {};
@@ -358,7 +431,19 @@ bool SafeFileWriter::open()
     if (m_mode == Mode::Shared) {
         if (existed && S_ISDIR(old.st_mode))
             return fail(EISDIR);
-        if (existed && S_ISREG(old.st_mode)) {
+        // A pipe, a socket or a device is no file to save: replacing it
+        // would break what uses it (root would replace a device node).
+        if (existed && !S_ISREG(old.st_mode))
+            return failAt(m_target, QStringLiteral("not a regular file"));
+        // A file another account put in a shared sticky folder (as /tmp) is
+        // not the user's to fill: it would keep its owner, who would get
+        // what is written. Refused as the system's protection of such files
+        // (fs.protected_regular) refuses to open it, whether or not it is on.
+        struct stat folder {};
+        if (existed && old.st_uid != ::geteuid() && ::fstat(m_dir, &folder) == 0 && (folder.st_mode & S_ISVTX)
+            && (folder.st_mode & (S_IWGRP | S_IWOTH)) && old.st_uid != folder.st_uid)
+            return failAt(m_target, QStringLiteral("file of another user in a shared folder"));
+        if (existed) {
             // A file its user cannot write stays as it is, though the folder
             // would let a rename replace it.
             if (::faccessat(m_dir, Native(m_name).constData(), W_OK, AT_EACCESS) != 0
@@ -392,35 +477,58 @@ bool SafeFileWriter::open()
     // it the old file's mode: a private file must never be readable by
     // others while it is written. Otherwise the umask decides.
     const mode_t createMode = m_mode == Mode::Private || m_keep || m_hasFinalMode ? 0600 : 0666;
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        const QString name = stem + QStringLiteral("%1.tmp").arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+    // 1 when the new file was made at name, 0 when the name is taken, -1
+    // after a failure.
+    const auto create = [&](const QString &name) {
         const int fd = ::openat(m_dir, Native(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
         if (fd < 0) {
             const int e = errno;
             if (e == EEXIST)
-                continue;
+                return 0;
             // The file may be writable; what refuses the new file beside it
             // is its folder.
             if (e == EACCES || e == EPERM)
-                return failAt(m_folder, QStringLiteral("folder not writable"));
-            return fail(e);
+                failAt(m_folder, QStringLiteral("folder not writable"));
+            else
+                fail(e);
+            return -1;
         }
         // Held while it is written, so no other write of the same target
         // takes it for a leftover. A leftover remover that locked it in the
         // instant since its creation is about to remove it: another name.
         if (!leftovers::Hold(fd) || !SameEntry(m_dir, name, fd)) {
             ::close(fd);
-            continue;
+            return 0;
         }
         m_fd = fd;
         m_tempName = name;
+        return 1;
+    };
+    int slot = 0;
+    for (; slot < kNamedSlots && m_fd < 0; ++slot) {
+        const QString name = SlotName(stem, quint32(slot));
+        int made = create(name);
+        // A killed write's file: its name is free again.
+        if (made == 0 && leftovers::RemoveIfUnheld(m_dir, Native(name).constData()))
+            made = create(name);
+        if (made < 0)
+            return false;
     }
+    const bool named = m_fd >= 0;
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt)
+        if (create(SlotName(stem, QRandomGenerator::system()->generate())) < 0)
+            return false;
     if (m_fd < 0)
         return fail(EEXIST);
     m_temp = InFolder(m_folder, m_tempName);
     // What writes of this target killed midway left: nobody holds them.
-    leftovers::RemoveUnheld(m_dir, stem, QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(stem)
-                                                      + QStringLiteral(R"([0-9a-f]{8}\.tmp$)")));
+    if (named) {
+        for (; slot < kNamedSlots; ++slot)
+            leftovers::RemoveIfUnheld(m_dir, Native(SlotName(stem, quint32(slot))).constData());
+    } else {
+        leftovers::RemoveUnheld(m_dir, stem, QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(stem)
+                                                          + QStringLiteral(R"([0-9a-f]{8}\.tmp$)")));
+    }
     return true;
 }
 
@@ -483,6 +591,7 @@ bool SafeFileWriter::commit()
         return fail(errno);
     m_tempName.clear();
     m_temp.clear();
+    m_committed = true;
     // The rename itself is made lasting with the folder's entry.
     ::fsync(m_dir);
     cancel();
@@ -503,6 +612,25 @@ bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *e
     if (error)
         *error = file.errorText();
     return false;
+}
+
+int OpenOrMakeFolder(const QString &path, QString *error)
+{
+    const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+    Place place;
+    if (!Walk(absolute, true, &place, true)) {
+        if (error)
+            *error = place.refusedLink.isEmpty()
+                         ? FailureText(path, Cause(path, place.error, QString::fromLocal8Bit(std::strerror(place.error))))
+                         : FailureText(place.refusedLink, QStringLiteral("link of another user in a shared folder, not followed"));
+        return -1;
+    }
+    const int fd = ::openat(place.dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int e = errno;
+    ::close(place.dir);
+    if (fd < 0 && error)
+        *error = FailureText(path, Cause(path, e, QString::fromLocal8Bit(std::strerror(e))));
+    return fd;
 }
 
 bool CopyWhole(const QString &source, const QString &target, QString *error)

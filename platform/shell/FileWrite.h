@@ -36,7 +36,11 @@ using files::FailureText;
 class SafeFileWriter {
 public:
     enum class Mode {
-        // A file of the user's. An existing target keeps its mode, owner and
+        // A file of the user's: a regular file or none at the name (a pipe,
+        // a socket or a device is refused as "not a regular file"; so is a
+        // file of another account in a sticky folder others may write, as
+        // the system's fs.protected_regular refuses it, unless the folder is
+        // that account's). An existing target keeps its mode, owner and
         // group (its group only, where the user may not give the file away
         // but belongs to the group); a target the user cannot write is
         // refused as "read-only", though its folder would allow a rename.
@@ -49,11 +53,18 @@ public:
         Shared,
         // A file of the program's own, in a folder of its user's that nobody
         // else can write (refused otherwise): mode 0600, and whatever stands
-        // at the target's name (a link, a folder) is replaced, never followed.
+        // at the target's name (a link, a folder, a pipe) is replaced, never
+        // followed nor opened.
         Private,
     };
 
     explicit SafeFileWriter(const QString &path, Mode mode = Mode::Shared);
+    // The file name (a name, no folder) in the folder open at folderFd,
+    // whose path is folder (for messages): nothing is looked up by path, so
+    // the folder a caller checked on its handle is the folder written, even
+    // where its path has since been given to another. The handle is
+    // duplicated; the caller keeps its own.
+    SafeFileWriter(int folderFd, const QString &folder, const QString &name, Mode mode = Mode::Private);
     ~SafeFileWriter();   // a file not committed is removed
     SafeFileWriter(const SafeFileWriter &) = delete;
     SafeFileWriter &operator=(const SafeFileWriter &) = delete;
@@ -62,7 +73,9 @@ public:
     bool open();
     bool write(const char *data, qint64 size);
     bool write(const QByteArray &bytes) { return write(bytes.constData(), bytes.size()); }
-    // Syncs and closes the new file and renames it over the target.
+    // Syncs and closes the new file and renames it over the target. Once
+    // only: after it, commit() and write() fail ("already written") and the
+    // file stays as committed.
     bool commit();
     // Removes the new file; the target stays as it was.
     void cancel();
@@ -96,6 +109,9 @@ private:
     int m_dir = -1;    // the target's folder
     int m_fd = -1;     // the new file
     int m_hold = -1;   // keeps the new file's lock from the close to the rename
+    int m_givenDir = -1;   // the folder a caller handed over, with m_inFolder
+    bool m_inFolder = false;
+    bool m_committed = false;
     bool m_keep = false;   // an existing file's owner, group and mode to keep
     uid_t m_uid = 0;
     gid_t m_gid = 0;
@@ -112,6 +128,12 @@ void WriteWhole(const QString &path, const QByteArray &data,
 // The same without throwing: false with *error set to the reason.
 bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *error,
                          SafeFileWriter::Mode mode = SafeFileWriter::Mode::Shared);
+
+// Opens the folder at path, making what is missing of it (mode 0777 less the
+// umask, as mkdir -p), through handles and following a link on the way only
+// where the writer would follow it. Returns a handle (read-only, closed on
+// exec) the caller closes, or -1 with *error set to the reason.
+int OpenOrMakeFolder(const QString &path, QString *error = nullptr);
 
 // Copies source to target through the writer, keeping the source's
 // permissions. False with *error set to the reason.

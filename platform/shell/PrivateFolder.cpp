@@ -25,34 +25,101 @@ QString BaseFolder()
     return Shell::CacheFolder();
 }
 
-QString Fail(QString *error, const QString &folder, const QString &cause)
+PrivateFolder Fail(QString *error, const QString &folder, const QString &cause)
 {
     if (error)
         *error = FileWrite::FailureText(folder, cause);
-    return QString();
+    return PrivateFolder();
+}
+
+QString CauseOf(const QString &path, int e)
+{
+    return FileWrite::Cause(path, e, QString::fromLocal8Bit(std::strerror(e)));
 }
 
 } // namespace
 
-QString UserPrivateFolder(QString *error)
+PrivateFolder::PrivateFolder(PrivateFolder &&other) noexcept : m_fd(other.m_fd), m_path(other.m_path)
+{
+    other.m_fd = -1;
+}
+
+PrivateFolder &PrivateFolder::operator=(PrivateFolder &&other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = other.m_fd;
+        m_path = other.m_path;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+PrivateFolder::~PrivateFolder()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool PrivateFolder::writeWhole(const QString &name, const QByteArray &data, QString *error) const
+{
+    FileWrite::SafeFileWriter file(m_fd, m_path, name, FileWrite::SafeFileWriter::Mode::Private);
+    if (file.write(data) && file.commit())
+        return true;
+    if (error)
+        *error = file.errorText();
+    return false;
+}
+
+PrivateFolder OpenUserPrivateFolder(QString *error)
 {
     const QString base = BaseFolder();
     if (base.isEmpty())
         return Fail(error, QStringLiteral("$XDG_CACHE_HOME"), QStringLiteral("folder not found"));
     const QString folder = QDir(base).filePath(QLatin1String(VettaroConfigFolderName));
-    const QByteArray native = QFile::encodeName(folder);
-    QDir().mkpath(base);
-    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-        return Fail(error, folder, FileWrite::Cause(folder, errno, QString::fromLocal8Bit(std::strerror(errno))));
+    const QByteArray name(VettaroConfigFolderName);
 
+    // The base is made and opened as the writer walks a path, and everything
+    // below it is done through its handle.
+    QString why;
+    const int baseFd = FileWrite::OpenOrMakeFolder(base, &why);
+    if (baseFd < 0) {
+        if (error)
+            *error = why;
+        return PrivateFolder();
+    }
+    // Whoever may rename entries of the base could give the folder's name to
+    // a folder or a link of theirs after the check. The sticky bit keeps
+    // others from renaming or removing the user's folder (what they put
+    // there under that name first is theirs, and refused below).
+    struct stat baseStat {};
+    QString baseCause;
+    if (::fstat(baseFd, &baseStat) != 0)
+        baseCause = CauseOf(base, errno);
+    else if (baseStat.st_uid != ::geteuid() && baseStat.st_uid != 0)
+        baseCause = QStringLiteral("owned by another user");
+    else if ((baseStat.st_mode & (S_IWGRP | S_IWOTH)) && !(baseStat.st_mode & S_ISVTX))
+        baseCause = QStringLiteral("open to other users");
+    if (!baseCause.isEmpty()) {
+        ::close(baseFd);
+        return Fail(error, base, baseCause);
+    }
+
+    if (::mkdirat(baseFd, name.constData(), 0700) != 0 && errno != EEXIST) {
+        const int e = errno;
+        ::close(baseFd);
+        return Fail(error, folder, CauseOf(folder, e));
+    }
     // Checked on the opened folder itself, so nothing can be swapped in
     // between the check and the change of mode.
-    const int fd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::openat(baseFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int e = errno;
+    ::close(baseFd);
     if (fd < 0) {
-        const int e = errno;
         if (e == ELOOP || e == ENOTDIR)
             return Fail(error, folder, QStringLiteral("not a folder"));
-        return Fail(error, folder, FileWrite::Cause(folder, e, QString::fromLocal8Bit(std::strerror(e))));
+        return Fail(error, folder, CauseOf(folder, e));
     }
     struct stat st {};
     QString cause;
@@ -62,8 +129,15 @@ QString UserPrivateFolder(QString *error)
         cause = QStringLiteral("owned by another user");
     else if ((st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0)
         cause = QString::fromLocal8Bit(std::strerror(errno));
-    ::close(fd);
-    if (!cause.isEmpty())
+    if (!cause.isEmpty()) {
+        ::close(fd);
         return Fail(error, folder, cause);
-    return folder;
+    }
+    return PrivateFolder(fd, folder);
+}
+
+QString UserPrivateFolder(QString *error)
+{
+    const PrivateFolder folder = OpenUserPrivateFolder(error);
+    return folder.isOpen() ? folder.path() : QString();
 }

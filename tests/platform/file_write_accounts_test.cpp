@@ -155,6 +155,18 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Points XDG_CONFIG_HOME elsewhere for a scope.
+class ConfigHomeScope {
+public:
+    explicit ConfigHomeScope(const QByteArray &value) : m_old(qgetenv("XDG_CONFIG_HOME")) { qputenv("XDG_CONFIG_HOME", value); }
+    ~ConfigHomeScope() { qputenv("XDG_CONFIG_HOME", m_old); }
+    ConfigHomeScope(const ConfigHomeScope &) = delete;
+    ConfigHomeScope &operator=(const ConfigHomeScope &) = delete;
+
+private:
+    QByteArray m_old;
+};
+
 #define REQUIRE_ROOT()                                                                          \
     if (::geteuid() != 0)                                                                       \
         GTEST_SKIP() << "another account's files can only be made by root";                    \
@@ -420,7 +432,8 @@ TEST(FileWriteLeftovers, KilledWritesAreClearedLiveOnesKept)
     ASSERT_TRUE(killed.temporaryPath().startsWith(dir.path())) << killed.temporaryPath().toStdString();
     killed.kill();
     ASSERT_TRUE(QFileInfo::exists(killed.temporaryPath()));
-    const QString stale = dir.filePath(".vettaro.ini.0badc0de.tmp"), otherTarget = dir.filePath(".route.xml.0badc0de.tmp");
+    // The new files of a target have a few names derived from its own.
+    const QString stale = dir.filePath(".vettaro.ini.00000009.tmp"), otherTarget = dir.filePath(".route.xml.00000009.tmp");
     Put(stale, "left by an earlier run", 0644);
     Put(otherTarget, "another file's", 0644);
 
@@ -429,7 +442,9 @@ TEST(FileWriteLeftovers, KilledWritesAreClearedLiveOnesKept)
 
     FileWrite::WriteWhole(target, "second");
     EXPECT_EQ(ReadAll(target), "second");
-    EXPECT_FALSE(QFileInfo::exists(killed.temporaryPath()));
+    // The killed write's name may have been taken again by a later write of
+    // the same target; what it wrote is gone.
+    EXPECT_NE(ReadAll(killed.temporaryPath()), QByteArray(100000, 'c'));
     EXPECT_FALSE(QFileInfo::exists(stale));
     EXPECT_TRUE(QFileInfo::exists(otherTarget));
     EXPECT_TRUE(QFileInfo::exists(live.temporaryPath()));
@@ -440,7 +455,7 @@ TEST(FileWriteLeftovers, KilledWritesAreClearedLiveOnesKept)
     EXPECT_EQ(ReadAll(target), QByteArray(100000, 'c'));
     EXPECT_TRUE(here.commit()) << here.errorText().toStdString();
     EXPECT_EQ(ReadAll(target), "this process");
-    EXPECT_EQ(Entries(dir.path()), QStringList({".route.xml.0badc0de.tmp", "vettaro.ini"}));
+    EXPECT_EQ(Entries(dir.path()), QStringList({".route.xml.00000009.tmp", "vettaro.ini"}));
 }
 
 // The program's private files go to the folder that was checked. Another
@@ -487,4 +502,154 @@ TEST(PrivateFiles, WrittenOnlyToTheCheckedFolder)
     EXPECT_FALSE(FileWrite::WriteFileAtomically(log, "x", &why, FileWrite::SafeFileWriter::Mode::Private));
     EXPECT_TRUE(why.contains("open to other users")) << why.toStdString();
     EXPECT_TRUE(Entries(folder).isEmpty());
+}
+
+// A file another account put in a sticky folder others may write (as /tmp)
+// is not filled by root's export, as the system's fs.protected_regular would
+// refuse to open it: it would stay that account's, with what was written.
+// The folder's owner's files, and any file in a folder without the sticky
+// bit, are written as before; so is a plain user's, whom the folder refuses
+// the rename anyway, with the same clear cause.
+TEST(FileWriteProtected, AnotherAccountsFileInASharedStickyFolder)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    struct Case {
+        const char *name;
+        mode_t folderMode;
+        uid_t folderOwner, fileOwner;
+        bool written;
+    };
+    const Case cases[] = {
+        {"planted in a folder writable by all", 01777, 0, kOther, false},
+        {"planted in a folder writable by its group", 01770, 0, kOther, false},
+        {"the folder owner's", 01777, kOther, kOther, true},
+        {"the user's own", 01777, kOther, 0, true},
+        {"in a folder that is not sticky", 0777, 0, kOther, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString shared = dir.filePath(QStringLiteral("shared-%1").arg(&c - cases));
+        MakeFolder(shared, c.folderMode, c.folderOwner);
+        const QString target = shared + "/report.xml";
+        Put(target, "planted", 0666, c.fileOwner, c.fileOwner);
+        const QString said = WriteResult(target, "<secret/>");
+        if (c.written) {
+            EXPECT_EQ(said, "written");
+            EXPECT_EQ(ReadAll(target), "<secret/>");
+        } else {
+            EXPECT_EQ(said, QStringLiteral("75 Path/File access error: file of another user in a shared folder: '%1'").arg(target));
+            EXPECT_EQ(ReadAll(target), "planted");
+        }
+        EXPECT_EQ(StatOf(target).st_uid, c.fileOwner);
+        EXPECT_EQ(Entries(shared), QStringList{"report.xml"});
+    }
+
+    // Reached through a link of root's own, and written as a plain user.
+    const QString shared = dir.filePath("shared-0/report.xml");
+    const QString link = dir.filePath("report-link.xml");
+    MakeLink(shared, link, 0);
+    EXPECT_TRUE(WriteResult(link, "<secret/>").contains("file of another user in a shared folder"));
+    const QString user = AsUser([&] { return WriteResult(shared, "<secret/>"); });
+    EXPECT_TRUE(user.contains("file of another user in a shared folder")) << user.toStdString();
+    EXPECT_EQ(ReadAll(shared), "planted");
+}
+
+// The settings folder is made as the writer walks: a link another account
+// planted in a shared folder on the way is not followed, and nothing is made
+// where it leads; a missing folder of the user's is made.
+TEST(FileWriteLinks, SettingsFolderMadeOnlyWhereTheWriterWould)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    const QString sticky = dir.filePath("sticky"), elsewhere = dir.filePath("elsewhere");
+    MakeFolder(sticky, 01777);
+    MakeFolder(elsewhere, 0700);
+    MakeLink(elsewhere, sticky + "/config", kOther);
+
+    QString reported;
+    SetSettingsFailureHandler([&](const QString &reason) { reported = reason; });
+    {
+        ConfigHomeScope env(Native(sticky + "/config"));
+        EXPECT_FALSE(SaveSetting("vettaro", "Settings", "Language", "1040"));
+    }
+    EXPECT_TRUE(reported.contains("link of another user in a shared folder")) << reported.toStdString();
+    EXPECT_TRUE(reported.contains(sticky + "/config")) << reported.toStdString();
+    EXPECT_TRUE(Entries(elsewhere).isEmpty());
+
+    reported.clear();
+    {
+        ConfigHomeScope env(Native(dir.filePath("home/.config")));
+        EXPECT_TRUE(SaveSetting("vettaro", "Settings", "Language", "1040"));
+    }
+    SetSettingsFailureHandler({});
+    EXPECT_TRUE(reported.isEmpty()) << reported.toStdString();
+    EXPECT_TRUE(ReadAll(dir.filePath("home/.config/Vettaro/vettaro.ini")).contains("Language=1040"));
+}
+
+// A write finds what killed writes of its target left by their names alone,
+// without reading the folder: it clears them even in a folder its user may
+// not list. Names another account planted in a shared folder to take them
+// all do not stop the write.
+TEST(FileWriteLeftovers, FoundByNameNotByReadingTheFolder)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    const QString drop = dir.filePath("drop");
+    MakeFolder(drop, 0300, kUser, kUserGroup);   // the user may add and remove, not list
+    const QString target = drop + "/vettaro.ini";
+    Put(drop + "/.vettaro.ini.00000000.tmp", "killed", 0600, kUser, kUserGroup);
+    Put(drop + "/.vettaro.ini.0000000f.tmp", "killed", 0600, kUser, kUserGroup);
+    EXPECT_EQ(AsUser([&] { return WriteResult(target, "saved"); }), "written");
+    EXPECT_EQ(ReadAll(target), "saved");
+    EXPECT_EQ(Entries(drop), QStringList{"vettaro.ini"});
+
+    const QString shared = dir.filePath("shared");
+    MakeFolder(shared, 01777);
+    for (int slot = 0; slot < 16; ++slot)
+        Put(shared + QStringLiteral("/.route.xml.%1.tmp").arg(slot, 8, 16, QLatin1Char('0')), "planted", 0644, kOther, kOtherGroup);
+    EXPECT_EQ(AsUser([&] { return WriteResult(shared + "/route.xml", "<route/>"); }), "written");
+    EXPECT_EQ(ReadAll(shared + "/route.xml"), "<route/>");
+    EXPECT_EQ(Entries(shared).size(), 17);
+}
+
+// The private folder is refused below a base folder others may rename its
+// entries in: one writable by others without the sticky bit, or one of
+// another account. A sticky one keeps others from touching the user's
+// folder and is taken.
+TEST(PrivateFiles, BaseFolderOthersMayRewriteIsRefused)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    struct Case {
+        const char *name;
+        mode_t mode;
+        uid_t owner;
+        const char *cause;   // empty where the folder is taken
+    };
+    const Case cases[] = {
+        {"writable by all", 0777, 0, "open to other users"},
+        {"writable by its group", 0770, 0, "open to other users"},
+        {"another account's", 0755, kOther, "owned by another user"},
+        {"sticky and writable by all", 01777, 0, ""},
+        {"the user's", 0700, 0, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString base = dir.filePath(QStringLiteral("run-%1").arg(&c - cases));
+        MakeFolder(base, c.mode, c.owner);
+        TestSupport::RuntimeDirScope env(Native(base));
+        QString why;
+        const PrivateFolder folder = OpenUserPrivateFolder(&why);
+        if (*c.cause) {
+            EXPECT_FALSE(folder.isOpen());
+            EXPECT_EQ(why, QStringLiteral("Path/File access error: %1: '%2'").arg(c.cause, base));
+            EXPECT_TRUE(Entries(base).isEmpty());
+        } else {
+            ASSERT_TRUE(folder.isOpen()) << why.toStdString();
+            EXPECT_EQ(folder.path(), base + "/Vettaro");
+            EXPECT_TRUE(folder.writeWhole("LogImport.txt", "Giro\r\n", &why)) << why.toStdString();
+            EXPECT_EQ(ReadAll(base + "/Vettaro/LogImport.txt"), "Giro\r\n");
+        }
+    }
 }

@@ -7,13 +7,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <vector>
+
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -251,4 +259,152 @@ TEST(FileWrite, ClassRegistryGoesThroughTheWriter)
     EXPECT_TRUE(ComRegistryFile::Remove(registry, "VettaroLang1040.clsResLang", odd));
     EXPECT_EQ(ComRegistryFile::Lookup(registry, "VettaroLang1040.clsResLang"), QString());
     EXPECT_EQ(ComRegistryFile::ReadClasses(registry).size(), 1);
+}
+
+// Every name the file system takes can be saved, new or over an old file,
+// whatever its script: the new file's name beside it stays within the 255
+// bytes a name may have (a 3-byte script fills them with 85 characters).
+// The same holds for a private file replacing a folder at such a name.
+TEST(FileWrite, LongNamesInAnyScript)
+{
+    QTemporaryDir dir;
+    const auto repeated = [](const char *utf8, int times) { return QString::fromUtf8(utf8).repeated(times); };
+    struct Case { const char *script; QString name; };
+    const Case cases[] = {
+        {"3-byte, 255 bytes", repeated("\xe5\xb1\xb1", 85)},                      // 山
+        {"3-byte after two ASCII, 254 bytes", "ab" + repeated("\xe5\xb1\xb1", 84)},   // 100 bytes end inside a character
+        {"2-byte, 254 bytes", repeated("\xc3\xa8", 127)},                         // è
+        {"4-byte, 252 bytes", repeated("\xf0\x9f\x9a\xb2", 63)},                  // a bicycle
+        {"ASCII, 255 bytes", repeated("r", 251) + ".xml"},
+    };
+    for (const Case &c : cases) {
+        const QString &name = c.name;
+        SCOPED_TRACE(c.script);
+        ASSERT_LE(QFile::encodeName(name).size(), 255);
+        const QString target = dir.filePath(name);
+        QString why;
+        EXPECT_TRUE(FileWrite::WriteFileAtomically(target, "first", &why)) << why.toStdString();
+        EXPECT_TRUE(FileWrite::WriteFileAtomically(target, "second", &why)) << why.toStdString();
+        EXPECT_EQ(ReadAll(target), "second");
+        EXPECT_EQ(Entries(dir.path()), QStringList{name});
+        ASSERT_TRUE(QFile::remove(target));
+
+        ASSERT_TRUE(QDir().mkpath(target + "/inner"));
+        EXPECT_TRUE(FileWrite::WriteFileAtomically(target, "private", &why, FileWrite::SafeFileWriter::Mode::Private))
+            << why.toStdString();
+        EXPECT_EQ(ReadAll(target), "private");
+        EXPECT_EQ(Entries(dir.path()), QStringList{name});
+        ASSERT_TRUE(QFile::remove(target));
+    }
+}
+
+// A pipe, a socket or a device at the name (or where a link leads) is no
+// file of the user's: it is refused and left as it is. A private file
+// replaces whatever stands at its name, without opening it.
+TEST(FileWrite, OnlyRegularFilesAreReplaced)
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath("pipe.xml"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0644), 0);
+    const QString socketPath = dir.filePath("socket.xml");
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketName = QFile::encodeName(socketPath);
+    ASSERT_LT(size_t(socketName.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketName.constData(), size_t(socketName.size()));
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    QStringList specials = {dir.filePath("pipe.xml"), socketPath};
+    // A device node, where this process may make one (root, outside most containers).
+    if (::mknod(QFile::encodeName(dir.filePath("null.xml")).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        specials << dir.filePath("null.xml");
+    ASSERT_TRUE(QFile::link(dir.filePath("pipe.xml"), dir.filePath("link.xml")));
+
+    for (const QString &path : specials + QStringList{dir.filePath("link.xml")}) {
+        SCOPED_TRACE(path.toStdString());
+        const QString why = FailureOf(path, "<route/>");
+        EXPECT_TRUE(why.contains("not a regular file")) << why.toStdString();
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode));
+    }
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.xml")).isSymLink());
+    QStringList expected = {"link.xml", "pipe.xml", "socket.xml"};
+    if (specials.size() == 3)
+        expected.insert(1, "null.xml");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name), expected);
+
+    QString why;
+    EXPECT_TRUE(FileWrite::WriteFileAtomically(dir.filePath("pipe.xml"), "mine", &why, FileWrite::SafeFileWriter::Mode::Private))
+        << why.toStdString();
+    EXPECT_EQ(ReadAll(dir.filePath("pipe.xml")), "mine");
+    EXPECT_EQ(ModeOf(dir.filePath("pipe.xml")), 0600u);
+    ::close(sock);
+}
+
+// ".." is taken as the system takes it: after a link, it goes up from where
+// the link led, and a missing folder before it fails, as it would for any
+// other program.
+TEST(FileWrite, DotDotIsTakenAsTheSystemTakesIt)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("real/sub")));
+    ASSERT_TRUE(QFile::link(dir.filePath("real/sub"), dir.filePath("link")));
+    struct Case { const char *path; const char *landsAt; };
+    const Case cases[] = {
+        {"link/../out.xml", "real/out.xml"},
+        {"real/sub/../../plain.xml", "plain.xml"},
+        {"link/./../../dots.xml", "dots.xml"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path);
+        QString why;
+        EXPECT_TRUE(FileWrite::WriteFileAtomically(dir.path() + "/" + c.path, c.path, &why)) << why.toStdString();
+        EXPECT_EQ(ReadAll(dir.filePath(c.landsAt)), c.path);
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out.xml")));
+
+    const QString why = FailureOf(dir.filePath("missing/../lost.xml"), "x");
+    EXPECT_TRUE(why.contains("folder not found")) << why.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("lost.xml")));
+}
+
+// A second commit is an error and the file stays as the first one left it
+// (it used to start a new, empty file and put it in place); so is a write
+// after the commit.
+TEST(FileWrite, SecondCommitIsRefused)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("races.xml");
+    FileWrite::SafeFileWriter out(target);
+    ASSERT_TRUE(out.write("<races/>") && out.commit()) << out.errorText().toStdString();
+    EXPECT_TRUE(out.errorText().isEmpty());
+    EXPECT_FALSE(out.commit());
+    EXPECT_EQ(out.cause(), "already written");
+    EXPECT_TRUE(out.errorText().contains(target)) << out.errorText().toStdString();
+    EXPECT_FALSE(out.write("more"));
+    EXPECT_EQ(ReadAll(target), "<races/>");
+    EXPECT_EQ(Entries(dir.path()), QStringList{"races.xml"});
+}
+
+// Many writes of one file at once each get a new file of their own, more
+// than the names kept for finding leftovers; each commits, and no file is
+// left beside the target.
+TEST(FileWrite, ManyWritesOfOneFileAtOnce)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("vettaro.ini");
+    std::vector<std::unique_ptr<FileWrite::SafeFileWriter>> writers;
+    QSet<QString> names;
+    for (int i = 0; i < 40; ++i) {
+        writers.push_back(std::make_unique<FileWrite::SafeFileWriter>(target));
+        ASSERT_TRUE(writers.back()->write(QByteArray::number(i))) << i << writers.back()->errorText().toStdString();
+        names.insert(writers.back()->temporaryPath());
+    }
+    EXPECT_EQ(names.size(), 40);
+    for (auto &writer : writers)
+        EXPECT_TRUE(writer->commit()) << writer->errorText().toStdString();
+    EXPECT_EQ(ReadAll(target), "39");
+    EXPECT_EQ(Entries(dir.path()), QStringList{"vettaro.ini"});
 }

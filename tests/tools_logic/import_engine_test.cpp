@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace ImportEngine;
 
 namespace {
@@ -240,23 +243,27 @@ TEST_F(ImportEngineTest, AbortAndFailureLeaveDestinationAsBefore)
 TEST(ImportLog, FormatAndFailure)
 {
     QTemporaryDir dir;
+    // The log goes through a folder held open, as the private folder is.
+    const auto held = [](const QString &path) {
+        return PrivateFolder(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), path);
+    };
     auto read = [&] {
         QFile f(ImportLogPath(dir.path()));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     };
-    ASSERT_TRUE(WriteImportLog(dir.path(), {}, {}));
+    ASSERT_TRUE(WriteImportLog(held(dir.path()), {}, {}));
     EXPECT_EQ(read(), QByteArray("\r\n"));
-    ASSERT_TRUE(WriteImportLog(dir.path(), {QStringLiteral("Località"), QStringLiteral("D\"Q'x")}, {QStringLiteral("Giro")}));
+    ASSERT_TRUE(WriteImportLog(held(dir.path()), {QStringLiteral("Località"), QStringLiteral("D\"Q'x")}, {QStringLiteral("Giro")}));
     EXPECT_EQ(read(), QByteArray("Localit\xc3\xa0\r\nD\"Q'x\r\n\r\nGiro\r\n"));
 
     // A folder that cannot be written: false, and the previous log stays.
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool canStillWrite = QFile(dir.filePath("probe")).open(QIODevice::WriteOnly);   // root ignores modes
     if (!canStillWrite) {
-        EXPECT_FALSE(WriteImportLog(dir.path(), {QStringLiteral("x")}, {}));
+        EXPECT_FALSE(WriteImportLog(held(dir.path()), {QStringLiteral("x")}, {}));
     }
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(WriteImportLog(dir.filePath(QStringLiteral("missing/folder")), {QStringLiteral("x")}, {}));
+    EXPECT_FALSE(WriteImportLog(held(dir.filePath(QStringLiteral("missing/folder"))), {QStringLiteral("x")}, {}));
     EXPECT_EQ(read(), QByteArray("Localit\xc3\xa0\r\nD\"Q'x\r\n\r\nGiro\r\n"));
 }
 

@@ -79,8 +79,9 @@ TEST(ImportLogPlace, PlantedLinkOrFolderNeitherFollowedNorBlocking)
 {
     QTemporaryDir dir;
     TestSupport::RuntimeDirScope env(QFile::encodeName(dir.path()));
-    const QString folder = UserPrivateFolder();
-    ASSERT_FALSE(folder.isEmpty());
+    const PrivateFolder held = OpenUserPrivateFolder();
+    ASSERT_TRUE(held.isOpen());
+    const QString folder = held.path();
     const QString log = ImportEngine::ImportLogPath(folder);
 
     const QString victim = dir.filePath("victim.txt");
@@ -90,7 +91,7 @@ TEST(ImportLogPlace, PlantedLinkOrFolderNeitherFollowedNorBlocking)
     v.close();
     ::chmod(QFile::encodeName(victim).constData(), 0644);
     ASSERT_TRUE(QFile::link(victim, log));
-    ASSERT_TRUE(ImportEngine::WriteImportLog(folder, {QStringLiteral("Stelvio")}, {}));
+    ASSERT_TRUE(ImportEngine::WriteImportLog(held, {QStringLiteral("Stelvio")}, {}));
     EXPECT_EQ(ReadAll(victim), "precious");
     EXPECT_EQ(ModeOf(victim), 0644u);
     EXPECT_FALSE(QFileInfo(log).isSymLink());
@@ -102,9 +103,34 @@ TEST(ImportLogPlace, PlantedLinkOrFolderNeitherFollowedNorBlocking)
     ASSERT_TRUE(QDir().mkpath(log + "/inner"));
     ASSERT_TRUE(QFile::link(victim, log + "/inner/link"));
     QString why;
-    ASSERT_TRUE(ImportEngine::WriteImportLog(folder, {}, {QStringLiteral("Giro")}, &why)) << why.toStdString();
+    ASSERT_TRUE(ImportEngine::WriteImportLog(held, {}, {QStringLiteral("Giro")}, &why)) << why.toStdString();
     EXPECT_EQ(ReadAll(log), "\r\nGiro\r\n");
     EXPECT_EQ(ModeOf(log), 0600u);
     EXPECT_EQ(ReadAll(victim), "precious");
     EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"LogImport.txt"});
+}
+
+// The log is written through the folder that was opened and checked: once
+// its name has been given to a link to another of the user's folders (or to
+// a folder of someone else's), the log still lands in the checked folder,
+// wherever it now is, and the other folder gets nothing.
+TEST(ImportLogPlace, WrittenThroughTheCheckedFolder)
+{
+    QTemporaryDir dir;
+    TestSupport::RuntimeDirScope env(QFile::encodeName(dir.path()));
+    const PrivateFolder held = OpenUserPrivateFolder();
+    ASSERT_TRUE(held.isOpen());
+    const QString folder = held.path();
+    const QString other = dir.filePath("documents");
+    ASSERT_TRUE(QDir().mkpath(other));
+    ::chmod(QFile::encodeName(other).constData(), 0700);
+    ASSERT_TRUE(QDir().rename(folder, dir.filePath("checked")));
+    ASSERT_TRUE(QFile::link(other, folder));
+
+    QString why;
+    ASSERT_TRUE(ImportEngine::WriteImportLog(held, {QStringLiteral("Stelvio")}, {}, &why)) << why.toStdString();
+    EXPECT_EQ(ReadAll(dir.filePath("checked/LogImport.txt")), "Stelvio\r\n\r\n");
+    EXPECT_EQ(ModeOf(dir.filePath("checked/LogImport.txt")), 0600u);
+    EXPECT_TRUE(QDir(other).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    EXPECT_TRUE(QFileInfo(folder).isSymLink());
 }

@@ -380,7 +380,7 @@ QString ImportLogPath(const QString &folder)
     return QDir(folder).filePath(QStringLiteral("LogImport.txt"));
 }
 
-bool WriteImportLog(const QString &folder, const QStringList &climbs, const QStringList &routes, QString *why)
+bool WriteImportLog(const PrivateFolder &folder, const QStringList &climbs, const QStringList &routes, QString *why)
 {
     QByteArray text;
     for (const QString &n : climbs)
@@ -388,7 +388,7 @@ bool WriteImportLog(const QString &folder, const QStringList &climbs, const QStr
     text += "\r\n";
     for (const QString &n : routes)
         text += n.toUtf8() + "\r\n";
-    return FileWrite::WriteFileAtomically(ImportLogPath(folder), text, why, FileWrite::SafeFileWriter::Mode::Private);
+    return folder.writeWhole(QStringLiteral("LogImport.txt"), text, why);
 }
 
 } // namespace ImportEngine

@@ -5,6 +5,7 @@
 // as it was. Nothing here shows a window: the caller answers the questions,
 // hears the progress and decides when to stop, through the callbacks.
 #include "platform/dao/Dao.h"
+#include "platform/shell/PrivateFolder.h"
 
 #include <QString>
 #include <QStringList>
@@ -46,8 +47,9 @@ Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs,
 // ended by CR LF, UTF-8, written in one piece. Returns false when it could not
 // be written (the previous log is then untouched) and *why says why. The
 // log is for its user alone (mode 0600) and replaces whatever stands at its
-// name (a link is not followed, a folder does not block it).
-bool WriteImportLog(const QString &folder, const QStringList &climbs, const QStringList &routes,
+// name (a link is not followed, a folder does not block it). It is written
+// through the folder's handle, into the folder that was checked.
+bool WriteImportLog(const PrivateFolder &folder, const QStringList &climbs, const QStringList &routes,
                     QString *why = nullptr);
 QString ImportLogPath(const QString &folder);
 
