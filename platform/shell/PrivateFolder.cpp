@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +32,26 @@ PrivateFolder Fail(QString *error, const QString &folder, const QString &cause)
     if (error)
         *error = FileWrite::FailureText(folder, cause);
     return PrivateFolder();
+}
+
+// Whether the group gid is the user's own private group (named after the
+// user, with no other member listed), as systems that give each user a group
+// of their own make it: a folder writable by it is writable by the user alone.
+bool UsersOwnGroup(gid_t gid)
+{
+    if (gid != ::getegid())
+        return false;
+    const passwd *user = ::getpwuid(::geteuid());
+    if (!user || !user->pw_name)
+        return false;
+    const QByteArray name(user->pw_name);
+    const group *g = ::getgrgid(gid);
+    if (!g || !g->gr_name || name != g->gr_name)
+        return false;
+    for (char **member = g->gr_mem; member && *member; ++member)
+        if (name != *member)
+            return false;
+    return true;
 }
 
 QString CauseOf(const QString &path, int e)
@@ -92,14 +114,16 @@ PrivateFolder OpenUserPrivateFolder(QString *error)
     // Whoever may rename entries of the base could give the folder's name to
     // a folder or a link of theirs after the check. The sticky bit keeps
     // others from renaming or removing the user's folder (what they put
-    // there under that name first is theirs, and refused below).
+    // there under that name first is theirs, and refused below); a folder
+    // writable by the user's own private group is the user's alone.
     struct stat baseStat {};
     QString baseCause;
     if (::fstat(baseFd, &baseStat) != 0)
         baseCause = CauseOf(base, errno);
     else if (baseStat.st_uid != ::geteuid() && baseStat.st_uid != 0)
         baseCause = QStringLiteral("owned by another user");
-    else if ((baseStat.st_mode & (S_IWGRP | S_IWOTH)) && !(baseStat.st_mode & S_ISVTX))
+    else if (((baseStat.st_mode & S_IWOTH) || ((baseStat.st_mode & S_IWGRP) && !UsersOwnGroup(baseStat.st_gid)))
+             && !(baseStat.st_mode & S_ISVTX))
         baseCause = QStringLiteral("open to other users");
     if (!baseCause.isEmpty()) {
         ::close(baseFd);

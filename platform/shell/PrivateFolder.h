@@ -36,8 +36,9 @@ private:
 };
 
 // Opens the folder, making it with mode 0700 when missing. The base folder
-// must be the user's or root's, and where others may write it, sticky (so no
-// one else can rename or remove the user's folder in it); the folder itself
+// must be the user's or root's, and where others may write it (its group, but
+// for the user's own private group, or everyone), sticky (so no one else can
+// rename or remove the user's folder in it); the folder itself
 // must be a real folder (not a link) owned by the user; a looser mode is set
 // back to 0700. Otherwise a closed folder with *error set to the reason.
 PrivateFolder OpenUserPrivateFolder(QString *error = nullptr);

@@ -625,19 +625,20 @@ TEST(PrivateFiles, BaseFolderOthersMayRewriteIsRefused)
         const char *name;
         mode_t mode;
         uid_t owner;
+        gid_t group;
         const char *cause;   // empty where the folder is taken
     };
     const Case cases[] = {
-        {"writable by all", 0777, 0, "open to other users"},
-        {"writable by its group", 0770, 0, "open to other users"},
-        {"another account's", 0755, kOther, "owned by another user"},
-        {"sticky and writable by all", 01777, 0, ""},
-        {"the user's", 0700, 0, ""},
+        {"writable by all", 0777, 0, 0, "open to other users"},
+        {"writable by a group of several", 0770, 0, kSharedGroup, "open to other users"},
+        {"another account's", 0755, kOther, 0, "owned by another user"},
+        {"sticky and writable by all", 01777, 0, 0, ""},
+        {"the user's", 0700, 0, 0, ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const QString base = dir.filePath(QStringLiteral("run-%1").arg(&c - cases));
-        MakeFolder(base, c.mode, c.owner);
+        MakeFolder(base, c.mode, c.owner, c.group);
         TestSupport::RuntimeDirScope env(Native(base));
         QString why;
         const PrivateFolder folder = OpenUserPrivateFolder(&why);
@@ -651,5 +652,16 @@ TEST(PrivateFiles, BaseFolderOthersMayRewriteIsRefused)
             EXPECT_TRUE(folder.writeWhole("LogImport.txt", "Giro\r\n", &why)) << why.toStdString();
             EXPECT_EQ(ReadAll(base + "/Vettaro/LogImport.txt"), "Giro\r\n");
         }
+    }
+
+    // A folder writable by the user's own private group is the user's alone,
+    // where the system gives root such a group (a group "root" of no member).
+    const group *own = ::getgrgid(0);
+    if (own && QByteArray(own->gr_name) == "root" && !own->gr_mem[0]) {
+        const QString base = dir.filePath("run-own-group");
+        MakeFolder(base, 0770, 0, 0);
+        TestSupport::RuntimeDirScope env(Native(base));
+        QString why;
+        EXPECT_TRUE(OpenUserPrivateFolder(&why).isOpen()) << why.toStdString();
     }
 }
