@@ -120,20 +120,27 @@ TEST_F(StatesTest, ImportAddsNewNamesOnceAndShowsThem)
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmStates"), QStringLiteral("InitDir")), Path(QStringLiteral("in")));
 }
 
-TEST_F(StatesTest, FailedImportAddsNothingAndNamesTheCulprit)
+// A name the table refuses ends the import: the names stored before it stay
+// and the grid shows them; the message names the error and the name.
+TEST_F(StatesTest, FailedImportKeepsTheNamesBeforeItAndNamesTheCulprit)
 {
     Open();
     // The name is quoted cut to a readable length: a name of megabytes once
     // froze the window while the message box laid it out.
-    const QByteArray tooLong = "Repubblica " + QByteArray(1 << 20, 'z');
-    m_prompts->files = {WriteFile("Spain,France," + tooLong + ",Chad")};
-    m_window->mnuStates_Click();
-    EXPECT_EQ(States(), QStringList{"Italy"});
-    ASSERT_EQ(m_prompts->messages().size(), 1);
-    const QString message = m_prompts->messages()[0];
-    EXPECT_TRUE(message.startsWith(QStringLiteral("Error ")));
-    EXPECT_TRUE(message.endsWith(QLatin1Char('"') + QString::fromLatin1(tooLong.left(60)) + QChar(0x2026) + QLatin1Char('"')))
-        << message.right(80).toStdString();
+    for (const QByteArray &tooLong : {QByteArray(300, 'x'), "Repubblica " + QByteArray(1 << 20, 'z')}) {
+        SCOPED_TRACE(tooLong.size());
+        CurrentDb->Execute(QStringLiteral("DELETE FROM States WHERE State <> 'Italy'"), 0, {});
+        m_prompts->shown.clear();
+        m_prompts->files = {WriteFile("Spain,France," + tooLong + ",Chad")};
+        m_window->mnuStates_Click();
+        EXPECT_EQ(States(), (QStringList{"France", "Italy", "Spain"}));
+        EXPECT_EQ(m_window->model()->storedRows(), 3);
+        ASSERT_EQ(m_prompts->messages().size(), 1);
+        const QString message = m_prompts->messages()[0];
+        EXPECT_TRUE(message.startsWith(QStringLiteral("Error %1: ").arg(dao::JetErr::FieldTooSmall))) << message.left(80).toStdString();
+        EXPECT_TRUE(message.endsWith(QLatin1Char('"') + QString::fromLatin1(tooLong.left(60)) + QChar(0x2026) + QLatin1Char('"')))
+            << message.right(80).toStdString();
+    }
 }
 
 TEST_F(StatesTest, AFileOverTheCapIsRefusedBeforeItIsRead)
