@@ -289,6 +289,35 @@ TEST_F(StatesTest, ADuplicateIsToldOnce)
     }
 }
 
+// A rename the database refuses by a rule of its own is told once, and the
+// row stays for correction with what was typed; the stored name is kept.
+TEST_F(StatesTest, RenameTheDatabaseRefusesIsTold)
+{
+    CurrentDb->Execute(QStringLiteral("CREATE TRIGGER keep BEFORE UPDATE ON States BEGIN SELECT RAISE(ABORT, 'state in use'); END"), 0, {});
+    CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('Peru')"), 0, {});
+    frmStates &w = Open();
+    QTableView *grid = w.dbGridStates();
+    data::RecordsetModel *m = w.model();
+    m->fetchAll();
+    const int row = m->value(0, 0).toString() == QStringLiteral("Italy") ? 0 : 1;
+    grid->setFocus();
+    grid->setCurrentIndex(m->index(row, 0));
+    Key(grid, Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(m->index(row, 0)));
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    Type(editor, QStringLiteral("Chad"));
+    Key(editor, row == 0 ? Qt::Key_Down : Qt::Key_Up);
+    TestSupport::RunQueued();
+    ASSERT_EQ(m_prompts->messages().size(), 1);
+    EXPECT_TRUE(m_prompts->messages()[0].contains(QStringLiteral("state in use"))) << m_prompts->messages()[0].toStdString();
+    EXPECT_EQ(grid->currentIndex().row(), row);
+    EXPECT_EQ(m->value(row, 0).toString(), QStringLiteral("Chad"));
+    w.close();
+    EXPECT_EQ(m_prompts->messages().size(), 1);
+    EXPECT_EQ(States(), (QStringList{"Italy", "Peru"}));
+}
+
 // A delete the database refuses is told, and the row stays.
 TEST_F(StatesTest, RefusedDeleteIsToldAndTheRowStays)
 {
