@@ -243,7 +243,7 @@ TEST_P(TimeCardTest, StoreFailureKeepsTheCard)
 // value again and one message, a real box closed by a key, says why.
 TEST_P(TimeCardTest, ARefusedValueNeverReplacesTheStoredOne)
 {
-    enum class Then { Next, PageDown, Refresh, Close };
+    enum class Then { Next, PageDown, Refresh, Close, Moved };
     struct Case {
         const char *name;
         int field;           // 3 time, 4 chainring
@@ -258,6 +258,7 @@ TEST_P(TimeCardTest, ARefusedValueNeverReplacesTheStoredOne)
         {"25:00, next arrow", 3, "25:00:00", false, Then::Next},
         {"25:00, Page Down", 3, "25:00:00", false, Then::PageDown},
         {"25:00, Close", 3, "25:00:00", false, Then::Close},
+        {"25:00, other code moves the records", 3, "25:00:00", false, Then::Moved},
         {"emptied Tab, Page Down", 3, "", true, Then::PageDown},
         {"emptied, Close", 3, "", false, Then::Close},
         {"gear emptied Tab, next arrow", 4, "", true, Then::Next},
@@ -298,13 +299,15 @@ TEST_P(TimeCardTest, ARefusedValueNeverReplacesTheStoredOne)
         case Then::PageDown: QTest::keyClick(w.focusWidget() ? w.focusWidget() : field, Qt::Key_PageDown); break;
         case Then::Refresh: QTest::mouseClick(Button("cmdRefresh"), Qt::LeftButton); break;
         case Then::Close: QTest::mouseClick(Button("cmdClose"), Qt::LeftButton); break;
+        case Then::Moved: Data()->recordset()->MoveLast(); break;
         }
         TestSupport::Pump();
         const int number = c.field == 3 ? text(505) : text(506);
         const QString why = c.field == 3 ? GetLangString(number) : FormatLangString(GetLangString(number), {"Front Gear"});
         EXPECT_EQ(boxes.texts, QStringList{why});
-        EXPECT_EQ(shownBehindBox, stored);
-        if (c.then != Then::Close && !c.tab)
+        if (c.then != Then::Moved)   // moved on, the card shows the other row
+            EXPECT_EQ(shownBehindBox, stored);
+        if (c.then != Then::Close && c.then != Then::Moved && !c.tab)
             EXPECT_EQ(Counter(), QStringLiteral("1/2")) << "the card stays on the row, which shows its value again";
         EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE IDPercorso = 'Giau' AND Tempo = '01:20:00'").arg(table())
                         + (climb() ? QStringLiteral(" AND Anteriore = 39") : QString())),
