@@ -6,6 +6,7 @@
 #include "core/Validators.h"
 #include "platform/data/DataControl.h"
 #include "platform/data/DatePicker.h"
+#include "platform/ui/DeferredMessage.h"
 #include "platform/ui/Prompt.h"
 
 #include <QComboBox>
@@ -104,7 +105,7 @@ TimeCard::TimeCard(const TimeCards::Config &config, QWidget *parent)
     m_time = new QLineEdit(box);
     m_time->setObjectName(QStringLiteral("txtFields(3)"));
     Data1()->bind(m_time, QStringLiteral("Tempo"), TimeOfDayFormat());
-    FieldValidator::Install(m_time, FieldValidator::Time, 0, FieldValidator::TimeCheck);
+    FieldValidator::Install(m_time, FieldValidator::Time, 0, [this] { leaveField(m_time); });
     add(0, m_athlete);
     add(1, m_place);
     add(2, m_date);
@@ -115,7 +116,7 @@ TimeCard::TimeCard(const TimeCards::Config &config, QWidget *parent)
             e->setObjectName(QStringLiteral("txtFields(%1)").arg(index));
             e->setMaximumWidth(60);
             bindField(e, field);
-            FieldValidator::Install(e, FieldValidator::Integer, 2, FieldValidator::Numeric);
+            FieldValidator::Install(e, FieldValidator::Integer, 2, [this, e] { leaveField(e); });
             add(index, e);
             return e;
         };
@@ -135,6 +136,14 @@ TimeCard::TimeCard(const TimeCards::Config &config, QWidget *parent)
     bindField(m_note, QStringLiteral("Note"));
     static_cast<QVBoxLayout *>(sideArea()->layout())->addWidget(m_note);
     static_cast<QVBoxLayout *>(sideArea()->layout())->addStretch(1);
+
+    m_teller = new DeferredMessage(this);
+    // A move off a stored row that would write an emptied or refused time or
+    // gear over the stored one stays on the row, which shows it again.
+    Data1()->setLeaveCheck([this] { return keepStoredValues(); });
+    // Moves made by other code (a find) do not ask first: the stored value is
+    // given back before the row is written.
+    connect(Data1(), &data::DataControl::Validate, this, [this](int, bool *) { keepStoredValues(); });
 
     QPushButton *desc = addButton(QStringLiteral("cmdDesc"));
     connect(desc, &QPushButton::clicked, this, &TimeCard::cmdDesc_Click);
@@ -240,8 +249,117 @@ void TimeCard::cmdDesc_Click()
     }
 }
 
+std::vector<QLineEdit *> TimeCard::checkedFields() const
+{
+    if (m_cfg.gears)
+        return {m_time, m_front, m_rear};
+    return {m_time};
+}
+
+bool TimeCard::fieldCheck(QLineEdit *field)
+{
+    return field == m_time ? CheckTime(field) : CheckNumeric(field, 2);
+}
+
+bool TimeCard::readable(const QLineEdit *field) const
+{
+    const QString text = field->text();
+    if (field == m_time) {
+        QTime t;
+        return ParseDateTime(text, &t);
+    }
+    return text.size() <= 2 && ParseDecimal(text, nullptr);
+}
+
+QString TimeCard::refusal(const QLineEdit *field) const
+{
+    if (field == m_time)
+        return GetLangString(m_cfg.timeRefused);
+    // The gear's own label names it, without its colon.
+    const int index = field == m_front ? 4 : 5;
+    QString name = shownText(Control(QStringLiteral("lblLabels(%1)").arg(index)));
+    while (!name.isEmpty() && (name.endsWith(QLatin1Char(':')) || name.back().isSpace()))
+        name.chop(1);
+    return FormatLangString(GetLangString(m_cfg.gearRefused), {name});
+}
+
+bool TimeCard::onStoredRow() const
+{
+    if (AddMode() || Data1()->adding())
+        return false;
+    try {
+        const dao::RecordsetPtr rs = Data1()->recordset();
+        return rs && rs->IsOpen() && !rs->AtEOF() && !rs->BOF();
+    } catch (const VbError &) {
+        return false;
+    }
+}
+
+void TimeCard::leaveField(QLineEdit *field)
+{
+    // The check as the field has it: a text it cannot read beeps, is emptied
+    // and takes the focus back.
+    const bool ok = fieldCheck(field);
+    if (!onStoredRow())
+        return;
+    // Run once the focus has left the field, so the message may be shown
+    // after this pass; the field shows what the row holds again.
+    if ((!ok || field->text().isEmpty()) && field->text() != Data1()->loadedText(field)) {
+        Data1()->RestoreControl(field);
+        tell({refusal(field)});
+    }
+}
+
+bool TimeCard::keepStoredValues()
+{
+    if (!onStoredRow())
+        return true;
+    QStringList told;
+    for (QLineEdit *f : checkedFields()) {
+        const QString text = f->text();
+        if (text == Data1()->loadedText(f) || (!text.isEmpty() && readable(f)))
+            continue;
+        Data1()->RestoreControl(f);
+        told << refusal(f);
+    }
+    if (told.isEmpty())
+        return true;
+    tell(told);
+    return false;
+}
+
+void TimeCard::tell(const QStringList &texts)
+{
+    // Asked from a move of the data control, a key or a focus change: the
+    // message follows once that has finished.
+    const QString text = texts.join(QLatin1Char('\n'));
+    m_teller->tell([text] { MsgBox(text, Vb::Exclamation); });
+}
+
+bool TimeCard::checkBeforeConfirm()
+{
+    // Confirm pressed while the focus is still in a field: the field is
+    // checked as leaving it would, and a text it refuses is not stored.
+    for (QLineEdit *f : checkedFields()) {
+        if (f->text().isEmpty() || fieldCheck(f))
+            continue;
+        MsgBox(refusal(f), Vb::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+void TimeCard::beforeSave(bool adding)
+{
+    // Closing writes the changes of a stored row: never an emptied or refused
+    // time or gear over the stored one.
+    if (!adding)
+        keepStoredValues();
+}
+
 void TimeCard::onUnload()
 {
+    m_teller->showWaiting();   // the window goes: what was refused is told now
     CloseRecordset(PlacesRs(m_cfg));
     CloseRecordset(AthletesRs);
     CloseRecordset(TimesRs(m_cfg));

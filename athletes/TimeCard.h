@@ -6,6 +6,7 @@
 #include "athletes/logic/TimeCards.h"
 #include "core/RecordCard.h"
 
+class DeferredMessage;
 class QComboBox;
 class QPlainTextEdit;
 
@@ -31,12 +32,27 @@ protected:
     void afterCount() override;
     void onAddStateChanged(bool adding) override;
     bool requiredFilled() const override;
+    bool checkBeforeConfirm() override;
+    void beforeSave(bool adding) override;
     bool previewKey(QWidget *target, QKeyEvent *key) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void onUnload() override;
 
 private:
     void checkListed(QComboBox *combo);
+    // The time and the gear fields: each refuses a text its check on leaving
+    // does not read. On a stored row an emptied or refused text never
+    // replaces what the row holds: the field shows the stored value again.
+    std::vector<QLineEdit *> checkedFields() const;
+    bool fieldCheck(QLineEdit *field);       // the check on leaving: beeps, empties, focus back
+    bool readable(const QLineEdit *field) const;
+    QString refusal(const QLineEdit *field) const;
+    bool onStoredRow() const;
+    void leaveField(QLineEdit *field);
+    // Gives back the stored value of each field that would write an empty or
+    // unreadable text over it, and tells why; false when one was given back.
+    bool keepStoredValues();
+    void tell(const QStringList &texts);
     bool isCombo(QObject *o, QComboBox *combo) const;
 
     const TimeCards::Config &m_cfg;
@@ -47,6 +63,7 @@ private:
     QLineEdit *m_front = nullptr;
     QLineEdit *m_rear = nullptr;
     QPlainTextEdit *m_note = nullptr;
+    DeferredMessage *m_teller = nullptr;
 };
 
 class frmTempiAll : public TimeCard {

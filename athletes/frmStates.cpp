@@ -61,6 +61,9 @@ frmStates::frmStates(QWidget *parent)
     m_model = new data::RecordsetModel(this);
     m_model->setColumns({{QStringLiteral("State"), QString()}});
     m_model->setRowHook([this](QVariantList &values, QVariantMap &) { return checkRow(values); });
+    // What the table refuses beyond the checks (a rule of its own, a full
+    // disk) is told as they are.
+    m_model->setFailureHook([this](const VbError &e, const QVariantList &values) { refuse(e, values); });
     m_grid->setModel(m_model);
     // Typing, F2 or a click starts an edit; merely moving onto a cell does
     // not, so leaving a refused row does not send a second, untouched row.
@@ -103,9 +106,13 @@ void frmStates::refresh()
 bool frmStates::refuse(const VbError &error, const QVariantList &values)
 {
     // Inside the grid's commit or its move off the row: the row stays, and
-    // the message follows once the grid is done.
-    m_teller->tell([error]() { ShowDataError(error); });
-    m_toldRow = m_model->pendingRow();
+    // the message follows once the grid is done. The same refusal seen again
+    // is told once; another one (the row typed anew before the first message
+    // showed) is told after it, so no row is given up untold.
+    const int row = m_model->pendingRow();
+    const QString key = QStringLiteral("%1\n%2\n%3").arg(row).arg(error.Number()).arg(values.value(0).toString());
+    m_teller->tell(key, [error]() { ShowDataError(error); });
+    m_toldRow = row;
     m_toldValue = values.value(0);
     return false;
 }
@@ -122,10 +129,12 @@ bool frmStates::checkRow(QVariantList &values)
                               QStringLiteral("The field is too small to accept the amount of data you attempted to add.")),
                       typed);
     values[0] = name;
+    // A stored row renamed only in its letter case keeps its own name; the
+    // name it is compared with is the stored one, not the one typed.
     const int row = m_model->pendingRow();
     if (row >= 0 && row < m_model->storedRows()
-        && m_model->value(row, 0).toString().compare(name, Qt::CaseInsensitive) == 0)
-        return true;   // the row keeps its own name
+        && m_model->storedValue(row, 0).toString().compare(name, Qt::CaseInsensitive) == 0)
+        return true;
     try {
         dao::RecordsetPtr count = CurrentDb->OpenRecordset(
             QStringLiteral("SELECT COUNT(*) AS [Exist] FROM States WHERE State = ?"), dao::dbOpenSnapshot, 0, {name});

@@ -467,6 +467,8 @@ void RecordCard::cmdUpdate_Click()
         m_teller->showWaiting();
         return;
     }
+    if (!checkBeforeConfirm())
+        return;
     if (!requiredFilled()) {
         MsgBox(GetLangString(m_setup.emptyOnAdd), Vb::Information);
         return;

@@ -27,7 +27,8 @@
 // Hooks (all optional): loadSteps() before Data1 is bound; afterCount() once
 // RecordTotal is known; restoreSettings()/saveSettings(); onReposition(onRow)
 // after the frame's own reposition steps; onAddStateChanged(adding);
-// beforeSave(adding) for values no bound control holds; deleteQuestion();
+// beforeSave(adding) for values no bound control holds; checkBeforeConfirm()
+// for fields Confirm may find still being typed in; deleteQuestion();
 // applyText() for table entries that are not widgets; previewKey() for keys of
 // the window before the focused control; onUnload() for closing steps.
 #include "core/FindTarget.h"
@@ -153,6 +154,10 @@ protected:
     virtual void beforeSave(bool adding) { Q_UNUSED(adding); }
     virtual QString deleteQuestion() const;
     virtual bool requiredFilled() const;
+    // Runs before Confirm's required-field check: the focus may still be in a
+    // field whose check on leaving has not run. False when a field is refused
+    // (the card has said why); nothing is stored.
+    virtual bool checkBeforeConfirm() { return true; }
     virtual bool applyText(const QString &control, const QString &text) { Q_UNUSED(control); Q_UNUSED(text); return false; }
     // A key pressed anywhere in the window before its control sees it; true
     // consumes it. Called once per key, after the navigation keys were acted on.

@@ -235,6 +235,13 @@ FieldValidator *FieldValidator::Install(QLineEdit *box, Filter filter, int maxLe
     return new FieldValidator(box, filter, maxLen, check);
 }
 
+FieldValidator *FieldValidator::Install(QLineEdit *box, Filter filter, int maxLen, std::function<void()> check)
+{
+    auto *v = new FieldValidator(box, filter, maxLen, check ? OwnCheck : NoCheck);
+    v->m_own = std::move(check);
+    return v;
+}
+
 bool FieldValidator::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_box)
@@ -282,6 +289,7 @@ bool FieldValidator::eventFilter(QObject *watched, QEvent *event)
             case Numeric: CheckNumeric(m_box, int16_t(qBound(0, m_maxLen, 32767))); break;
             case DecimalCheck: CheckDecimal(m_box); break;
             case TimeCheck: CheckTime(m_box); break;
+            case OwnCheck: m_own(); break;
             case NoCheck: break;
             }
         });

@@ -49,11 +49,14 @@ class FieldValidator : public QObject {
     Q_OBJECT
 public:
     enum Filter { NoFilter, Integer, Decimal, Time, MaxLen };
-    enum Check { NoCheck, Numeric, DecimalCheck, TimeCheck };
+    enum Check { NoCheck, Numeric, DecimalCheck, TimeCheck, OwnCheck };
 
     FieldValidator(QLineEdit *box, Filter filter, int maxLen = 0, Check check = NoCheck);
     // Convenience: installs a validator owned by the box.
     static FieldValidator *Install(QLineEdit *box, Filter filter, int maxLen = 0, Check check = NoCheck);
+    // A window's own check, run when and where the shared checks run: once the
+    // focus has left the box (not for a box or menu that only takes it a while).
+    static FieldValidator *Install(QLineEdit *box, Filter filter, int maxLen, std::function<void()> check);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -63,4 +66,5 @@ private:
     Filter m_filter;
     int m_maxLen;
     Check m_check;
+    std::function<void()> m_own;
 };

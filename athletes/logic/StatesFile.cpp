@@ -142,13 +142,20 @@ ImportResult Import(const dao::DatabasePtr &db, const QStringList &names, const 
         }
         db->CommitTrans();
     } catch (const VbError &e) {
+        // The names stored before the failure stay: the one refused added
+        // nothing. Where the database has given up the transaction itself
+        // (a full disk), what it kept is what stays.
         if (inTrans) {
             try {
-                db->Rollback();
+                db->CommitTrans();
             } catch (const VbError &) {
+                result.added = 0;
+                try {
+                    db->Rollback();
+                } catch (const VbError &) {
+                }
             }
         }
-        result = ImportResult{};
         result.ok = false;
         result.error = e.Number();
         // The name refused, cut to a length a message box shows at once.

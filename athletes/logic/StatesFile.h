@@ -37,8 +37,11 @@ struct ImportResult {
     QString description;   // the database's description, with the name refused
 };
 // Adds every name the table does not hold yet (compared as the database
-// compares them, bound), in one transaction: on a failure nothing is added.
-// tick, when given, is called before each name (a window lets itself repaint).
+// compares them, bound), in file order, until a name fails: the names added
+// before it stay (added counts them), the rest of the file is not read. One
+// transaction holds the insertions, for speed; it is committed on a failure
+// too. tick, when given, is called before each name (a window lets itself
+// repaint).
 ImportResult Import(const dao::DatabasePtr &db, const QStringList &names, const std::function<void()> &tick = {});
 
 } // namespace StatesFile

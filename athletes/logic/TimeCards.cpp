@@ -61,6 +61,8 @@ Config Make(Kind kind)
     c.noteMore = messages + 2;
     c.noteHide = messages + 3;
     c.incomplete = messages + 4;
+    c.timeRefused = messages + 5;
+    c.gearRefused = card.gears ? messages + 6 : 0;
     return c;
 }
 

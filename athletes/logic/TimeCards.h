@@ -30,6 +30,8 @@ struct Config {
     int noteMore = 0;
     int noteHide = 0;
     int incomplete = 0;
+    int timeRefused = 0;     // a time the field cannot read, not stored
+    int gearRefused = 0;     // climb only: "%1" = the gear's label
 
     static const Config &Training();
     static const Config &Climb();

@@ -303,6 +303,21 @@ bool DataControl::dataChanged() const
     return false;
 }
 
+QString DataControl::loadedText(const QWidget *control) const
+{
+    for (const Binding &b : m_bindings)
+        if (b.widget == control)
+            return b.loaded;
+    return QString();
+}
+
+void DataControl::RestoreControl(QWidget *control)
+{
+    for (Binding &b : m_bindings)
+        if (b.widget == control)
+            setControlText(b, b.loaded);
+}
+
 void DataControl::loadControls()
 {
     bool onRow = false;

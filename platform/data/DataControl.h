@@ -88,6 +88,11 @@ public:
 
     // True when a bound control's text differs from what the record holds.
     bool dataChanged() const;
+    // The text a bound control was given at the last load: the record's value
+    // as the control shows it ("" for a control that is not bound).
+    QString loadedText(const QWidget *control) const;
+    // Gives a bound control back the text of the last load; its edit is given up.
+    void RestoreControl(QWidget *control);
     // Starts a new record: the bound controls become empty.
     void AddNew();
     bool adding() const { return m_adding; }

@@ -150,6 +150,13 @@ QVariant RecordsetModel::value(int row, int column) const
     return QVariant();
 }
 
+QVariant RecordsetModel::storedValue(int row, int column) const
+{
+    if (row >= 0 && row < m_rows.size())
+        return m_rows[row].values.value(column);
+    return QVariant();
+}
+
 int RecordsetModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
@@ -302,12 +309,14 @@ bool RecordsetModel::CommitRow()
         for (auto it = extra.cbegin(); it != extra.cend(); ++it)
             m_rs->SetValue(it.key(), it.value());
         m_rs->Update();
-    } catch (const VbError &) {
+    } catch (const VbError &e) {
         try {
             if (m_rs->EditMode() != dao::dbEditNone)
                 m_rs->CancelUpdate();
         } catch (const VbError &) {
         }
+        if (m_failureHook)
+            m_failureHook(e, values);
         return false;
     }
     const int row = m_pendingRow;

@@ -34,6 +34,9 @@ public:
     // more fields to store (such as the link to the card). False keeps the row
     // in edit and writes nothing.
     using RowHook = std::function<bool(QVariantList &values, QVariantMap &extra)>;
+    // The database refused the row being written (a duplicate key, a value
+    // too long): the row stays pending. Without it the failure is kept quiet.
+    using FailureHook = std::function<void(const VbError &error, const QVariantList &values)>;
 
     explicit RecordsetModel(QObject *parent = nullptr);
 
@@ -49,6 +52,7 @@ public:
 
     void setCellHook(CellHook hook) { m_cellHook = std::move(hook); }
     void setRowHook(RowHook hook) { m_rowHook = std::move(hook); }
+    void setFailureHook(FailureHook hook) { m_failureHook = std::move(hook); }
 
     // Rows holding stored records read so far (the add row not counted).
     int storedRows() const { return int(m_rows.size()); }
@@ -58,12 +62,13 @@ public:
     // The stored values of one column over all stored rows (reads them all).
     QList<QVariant> columnValues(int column) const;
     QVariant value(int row, int column) const;   // shown value (pending edits included)
+    QVariant storedValue(int row, int column) const;   // as last read or written (null for a new row)
 
     // The row with unwritten edits, or -1.
     int pendingRow() const { return m_pendingRow; }
     // Writes the pending row. Returns false when the row hook refused it or
-    // the database failed (the row then stays pending; a database failure is
-    // not reported, as a data-bound grid keeps its own errors quiet).
+    // the database failed (the row then stays pending; a database failure
+    // goes to the failure hook, and is not reported without one).
     bool CommitRow();
     void CancelRow();
     // Deletes a stored row. Returns false on failure; a database failure is
@@ -106,6 +111,7 @@ private:
     QVariantList m_pending;
     CellHook m_cellHook;
     RowHook m_rowHook;
+    FailureHook m_failureHook;
 };
 
 }

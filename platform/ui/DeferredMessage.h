@@ -9,11 +9,17 @@
 //
 // One refusal is told once: while a message of this teller is waiting or on
 // screen, a second one (the same refusal seen again as the box takes the focus
-// from an editor, or as the grid is put back on the row) is dropped.
+// from an editor, or as the grid is put back on the row) is dropped. A teller
+// whose refusals name themselves (a key: the row, what it held and the error)
+// tells a different refusal after the one waiting or shown, and drops only
+// one it has already.
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
+#include <deque>
 #include <functional>
+#include <utility>
 
 class DeferredMessage : public QObject {
 public:
@@ -22,13 +28,21 @@ public:
     // Queues show (a MsgBox or ShowDataError call). False, and nothing
     // queued, when a message of this teller is already waiting or shown.
     bool tell(std::function<void()> show);
+    // The same for a refusal named by key: while a message is waiting or
+    // shown, one of another key is queued behind it (true) and one of a key
+    // already waiting or shown is dropped (false).
+    bool tell(const QString &key, std::function<void()> show);
     // A message is waiting or on screen.
-    bool busy() const { return bool(m_waiting) || m_showing; }
-    // Shows a waiting message at once, from a plain user action (a button, a
-    // window closing) after which the teller may be gone.
+    bool busy() const { return !m_waiting.empty() || m_showing; }
+    // Shows the waiting messages at once, in order, from a plain user action
+    // (a button, a window closing) after which the teller may be gone.
     void showWaiting();
 
 private:
-    std::function<void()> m_waiting;
+    bool holds(const QString &key) const;
+    void queueShowing();
+
+    std::deque<std::pair<QString, std::function<void()>>> m_waiting;
+    QString m_shownKey;
     bool m_showing = false;
 };

@@ -32,6 +32,15 @@ protected:
             s << rs->Value(0).toString();
         return s;
     }
+    // Opens the cell editor of a state with F2, as a user does.
+    QLineEdit *EditState(int row)
+    {
+        QTableView *grid = m_states->dbGridStates();
+        grid->setFocus();
+        grid->setCurrentIndex(m_states->model()->index(row, 0));
+        QTest::keyClick(grid, Qt::Key_F2);
+        return qobject_cast<QLineEdit *>(grid->indexWidget(m_states->model()->index(row, 0)));
+    }
     std::unique_ptr<frmStates> m_states;
 };
 
@@ -100,6 +109,85 @@ TEST_P(RealDialogs, AthleteCodeLeftWithTab)
     EXPECT_EQ(w.focusWidget(), Txt(1)) << "Tab moved on";
     EXPECT_TRUE(w.AddingNew());
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [Dati Personali]")), 1);
+}
+
+// A stored state renamed to a name the table has, in any letter case, and
+// left with an arrow key or by closing the window: Error 3022 once, the grid
+// back on the row while the window stays, and both names kept.
+TEST_P(RealDialogs, StatesRenameToAnExistingName)
+{
+    struct Case { const char *typed; bool close; };
+    for (const Case c : {Case{"Italy", false}, Case{"ITALY", false}, Case{"ITALY", true}}) {
+        SCOPED_TRACE(std::string(c.typed) + (c.close ? ", closed" : ", arrow key"));
+        CurrentDb->Execute(QStringLiteral("DELETE FROM States"), 0, {});
+        CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('France'), ('Italy')"), 0, {});
+        m_states = std::make_unique<frmStates>();
+        m_states->show();
+        QApplication::setActiveWindow(m_states.get());
+        QTableView *grid = m_states->dbGridStates();
+        data::RecordsetModel *m = m_states->model();
+        m->fetchAll();
+        const int row = m->value(0, 0).toString() == QStringLiteral("France") ? 0 : 1;
+        QLineEdit *editor = EditState(row);
+        ASSERT_NE(editor, nullptr);
+
+        TestSupport::RealMessageBoxes boxes(GetParam());
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, QLatin1String(c.typed));
+        if (c.close) {
+            m_states->close();
+        } else {
+            QTest::keyClick(editor, row == 0 ? Qt::Key_Down : Qt::Key_Up);
+            TestSupport::Pump();
+            EXPECT_EQ(grid->currentIndex().row(), row) << "back on the refused row";
+            m_states->close();
+        }
+        TestSupport::Pump();
+        ASSERT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(boxes.texts[0].startsWith(QStringLiteral("Error 3022: "))) << boxes.texts[0].toStdString();
+        EXPECT_EQ(States(), (QStringList{"France", "Italy"}));
+        m_states.reset();
+    }
+}
+
+// A second, different refusal of the row, typed before the first message
+// has shown (a quick user), is told after the first; closing then gives the
+// row up without a third word.
+TEST_P(RealDialogs, StatesSecondRefusalIsToldAfterTheFirst)
+{
+    CurrentDb->Execute(QStringLiteral("DELETE FROM States"), 0, {});
+    CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('France'), ('Italy')"), 0, {});
+    m_states = std::make_unique<frmStates>();
+    m_states->show();
+    QApplication::setActiveWindow(m_states.get());
+    QTableView *grid = m_states->dbGridStates();
+    data::RecordsetModel *m = m_states->model();
+    m->fetchAll();
+    const int row = m->value(0, 0).toString() == QStringLiteral("France") ? 0 : 1;
+    const Qt::Key away = row == 0 ? Qt::Key_Down : Qt::Key_Up;
+
+    TestSupport::RealMessageBoxes boxes(GetParam());
+    QLineEdit *editor = EditState(row);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClick(editor, away);   // an empty name: refused, its message waits
+    QCoreApplication::sendPostedEvents();   // the grid is put back on the row; the box is not up yet
+    ASSERT_EQ(grid->currentIndex().row(), row);
+    ASSERT_TRUE(boxes.texts.isEmpty());
+    editor = EditState(row);
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, QStringLiteral("ITALY"));
+    QTest::keyClick(editor, away);   // now a duplicate
+    TestSupport::Pump();
+    ASSERT_EQ(boxes.texts.size(), 2) << boxes.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(boxes.texts[0].startsWith(QStringLiteral("Error %1: ").arg(dao::JetErr::ZeroLengthString)));
+    EXPECT_TRUE(boxes.texts[1].startsWith(QStringLiteral("Error 3022: ")));
+    EXPECT_EQ(grid->currentIndex().row(), row);
+    m_states->close();
+    TestSupport::Pump();
+    EXPECT_EQ(boxes.texts.size(), 2);
+    EXPECT_EQ(States(), (QStringList{"France", "Italy"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(CloseBy, RealDialogs, ::testing::ValuesIn(TestSupport::AllCloseBy),

@@ -120,20 +120,27 @@ TEST_F(StatesTest, ImportAddsNewNamesOnceAndShowsThem)
     EXPECT_EQ(GetSetting(AppName, QStringLiteral("frmStates"), QStringLiteral("InitDir")), Path(QStringLiteral("in")));
 }
 
-TEST_F(StatesTest, FailedImportAddsNothingAndNamesTheCulprit)
+// A name the table refuses ends the import: the names stored before it stay
+// and the grid shows them; the message names the error and the name.
+TEST_F(StatesTest, FailedImportKeepsTheNamesBeforeItAndNamesTheCulprit)
 {
     Open();
     // The name is quoted cut to a readable length: a name of megabytes once
     // froze the window while the message box laid it out.
-    const QByteArray tooLong = "Repubblica " + QByteArray(1 << 20, 'z');
-    m_prompts->files = {WriteFile("Spain,France," + tooLong + ",Chad")};
-    m_window->mnuStates_Click();
-    EXPECT_EQ(States(), QStringList{"Italy"});
-    ASSERT_EQ(m_prompts->messages().size(), 1);
-    const QString message = m_prompts->messages()[0];
-    EXPECT_TRUE(message.startsWith(QStringLiteral("Error ")));
-    EXPECT_TRUE(message.endsWith(QLatin1Char('"') + QString::fromLatin1(tooLong.left(60)) + QChar(0x2026) + QLatin1Char('"')))
-        << message.right(80).toStdString();
+    for (const QByteArray &tooLong : {QByteArray(300, 'x'), "Repubblica " + QByteArray(1 << 20, 'z')}) {
+        SCOPED_TRACE(tooLong.size());
+        CurrentDb->Execute(QStringLiteral("DELETE FROM States WHERE State <> 'Italy'"), 0, {});
+        m_prompts->shown.clear();
+        m_prompts->files = {WriteFile("Spain,France," + tooLong + ",Chad")};
+        m_window->mnuStates_Click();
+        EXPECT_EQ(States(), (QStringList{"France", "Italy", "Spain"}));
+        EXPECT_EQ(m_window->model()->storedRows(), 3);
+        ASSERT_EQ(m_prompts->messages().size(), 1);
+        const QString message = m_prompts->messages()[0];
+        EXPECT_TRUE(message.startsWith(QStringLiteral("Error %1: ").arg(dao::JetErr::FieldTooSmall))) << message.left(80).toStdString();
+        EXPECT_TRUE(message.endsWith(QLatin1Char('"') + QString::fromLatin1(tooLong.left(60)) + QChar(0x2026) + QLatin1Char('"')))
+            << message.right(80).toStdString();
+    }
 }
 
 TEST_F(StatesTest, AFileOverTheCapIsRefusedBeforeItIsRead)
@@ -280,6 +287,35 @@ TEST_F(StatesTest, ADuplicateIsToldOnce)
         m_window.reset();
         CurrentDb->Execute(QStringLiteral("DELETE FROM States WHERE State <> 'Italy'"), 0, {});
     }
+}
+
+// A rename the database refuses by a rule of its own is told once, and the
+// row stays for correction with what was typed; the stored name is kept.
+TEST_F(StatesTest, RenameTheDatabaseRefusesIsTold)
+{
+    CurrentDb->Execute(QStringLiteral("CREATE TRIGGER keep BEFORE UPDATE ON States BEGIN SELECT RAISE(ABORT, 'state in use'); END"), 0, {});
+    CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('Peru')"), 0, {});
+    frmStates &w = Open();
+    QTableView *grid = w.dbGridStates();
+    data::RecordsetModel *m = w.model();
+    m->fetchAll();
+    const int row = m->value(0, 0).toString() == QStringLiteral("Italy") ? 0 : 1;
+    grid->setFocus();
+    grid->setCurrentIndex(m->index(row, 0));
+    Key(grid, Qt::Key_F2);
+    auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(m->index(row, 0)));
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    Type(editor, QStringLiteral("Chad"));
+    Key(editor, row == 0 ? Qt::Key_Down : Qt::Key_Up);
+    TestSupport::RunQueued();
+    ASSERT_EQ(m_prompts->messages().size(), 1);
+    EXPECT_TRUE(m_prompts->messages()[0].contains(QStringLiteral("state in use"))) << m_prompts->messages()[0].toStdString();
+    EXPECT_EQ(grid->currentIndex().row(), row);
+    EXPECT_EQ(m->value(row, 0).toString(), QStringLiteral("Chad"));
+    w.close();
+    EXPECT_EQ(m_prompts->messages().size(), 1);
+    EXPECT_EQ(States(), (QStringList{"Italy", "Peru"}));
 }
 
 // A delete the database refuses is told, and the row stays.

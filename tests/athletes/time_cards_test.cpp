@@ -1,7 +1,11 @@
 // The training-time and climb-time cards, each test run on both twins.
 #include "athletes_fixture.h"
 
+#include "RealDialogs.h"
+
 #include <QPlainTextEdit>
+#include <QTest>
+#include <QToolButton>
 
 class TimeCardTest : public AthletesTest, public ::testing::WithParamInterface<bool> {
 protected:
@@ -232,6 +236,116 @@ TEST_P(TimeCardTest, StoreFailureKeepsTheCard)
     m_times.reset();
     EXPECT_EQ(Rows(table()), 0);
     EXPECT_FALSE(AthletesRs);
+}
+
+// A time or gear the field refuses, or an emptied one, never replaces what a
+// stored row holds, however the user moves on: the field shows the stored
+// value again and one message, a real box closed by a key, says why.
+TEST_P(TimeCardTest, ARefusedValueNeverReplacesTheStoredOne)
+{
+    enum class Then { Next, PageDown, Refresh, Close, Moved };
+    struct Case {
+        const char *name;
+        int field;           // 3 time, 4 chainring
+        const char *typed;   // "" empties the field
+        bool tab;            // leaves the field with Tab first
+        Then then;
+    };
+    const Case cases[] = {
+        {"25:00 Tab, next arrow", 3, "25:00:00", true, Then::Next},
+        {"25:00 Tab, Refresh", 3, "25:00:00", true, Then::Refresh},
+        {"25:00 Tab, Close", 3, "25:00:00", true, Then::Close},
+        {"25:00, next arrow", 3, "25:00:00", false, Then::Next},
+        {"25:00, Page Down", 3, "25:00:00", false, Then::PageDown},
+        {"25:00, Close", 3, "25:00:00", false, Then::Close},
+        {"25:00, other code moves the records", 3, "25:00:00", false, Then::Moved},
+        {"emptied Tab, Page Down", 3, "", true, Then::PageDown},
+        {"emptied, Close", 3, "", false, Then::Close},
+        {"gear emptied Tab, next arrow", 4, "", true, Then::Next},
+        {"gear emptied, Page Down", 4, "", false, Then::PageDown},
+        {"gear emptied, Close", 4, "", false, Then::Close},
+    };
+    Seed();
+    for (const Case &c : cases) {
+        if (c.field == 4 && !climb())
+            continue;
+        SCOPED_TRACE(c.name);
+        CurrentDb->Execute(QStringLiteral("DELETE FROM [%1]").arg(table()), 0, {});
+        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Giau"), QStringLiteral("2026-05-01"),
+                QStringLiteral("01:20:00"));
+        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Stelvio"), QStringLiteral("2026-06-01"));
+        TimeCard &w = OpenTimes(climb());
+        QApplication::setActiveWindow(&w);
+        QLineEdit *field = Txt(c.field);
+        const QString stored = field->text();
+        ASSERT_FALSE(stored.isEmpty());
+        field->setFocus();
+        ASSERT_TRUE(field->hasFocus());
+
+        TestSupport::RealMessageBoxes boxes(TestSupport::CloseBy::Escape);
+        QString shownBehindBox;
+        boxes.onShown = [&] { shownBehindBox = field->text(); };
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);   // select the stored value
+        if (*c.typed)
+            QTest::keyClicks(field, QLatin1String(c.typed));
+        else
+            QTest::keyClick(field, Qt::Key_Backspace);
+        if (c.tab) {
+            QTest::keyClick(field, Qt::Key_Tab);
+            TestSupport::Pump();
+        }
+        switch (c.then) {
+        case Then::Next: QTest::mouseClick(Data()->findChild<QToolButton *>(QStringLiteral("next")), Qt::LeftButton); break;
+        case Then::PageDown: QTest::keyClick(w.focusWidget() ? w.focusWidget() : field, Qt::Key_PageDown); break;
+        case Then::Refresh: QTest::mouseClick(Button("cmdRefresh"), Qt::LeftButton); break;
+        case Then::Close: QTest::mouseClick(Button("cmdClose"), Qt::LeftButton); break;
+        case Then::Moved: Data()->recordset()->MoveLast(); break;
+        }
+        TestSupport::Pump();
+        const int number = c.field == 3 ? text(505) : text(506);
+        const QString why = c.field == 3 ? GetLangString(number) : FormatLangString(GetLangString(number), {"Front Gear"});
+        EXPECT_EQ(boxes.texts, QStringList{why});
+        if (c.then != Then::Moved)   // moved on, the card shows the other row
+            EXPECT_EQ(shownBehindBox, stored);
+        if (c.then != Then::Close && c.then != Then::Moved && !c.tab)
+            EXPECT_EQ(Counter(), QStringLiteral("1/2")) << "the card stays on the row, which shows its value again";
+        EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE IDPercorso = 'Giau' AND Tempo = '01:20:00'").arg(table())
+                        + (climb() ? QStringLiteral(" AND Anteriore = 39") : QString())),
+                  1);
+        m_times.reset();
+        TestSupport::Pump();
+        EXPECT_EQ(boxes.texts.size(), 1) << "told once";
+    }
+}
+
+// Confirm pressed while the focus is still in a time the field cannot read:
+// the field is checked as leaving it would, the card's own message says why
+// and nothing reaches the database.
+TEST_P(TimeCardTest, ConfirmChecksATimeStillBeingTyped)
+{
+    Seed();
+    TimeCard &w = OpenTimes(climb());
+    QApplication::setActiveWindow(&w);
+    w.cmdAdd_Click();
+    Fill();
+    QLineEdit *time = Txt(3);
+    time->setFocus();
+    QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(time, QStringLiteral("26:10:00"));
+    TestSupport::RealMessageBoxes boxes(TestSupport::CloseBy::Enter);
+    const int beeps = m_beeps;
+    QTest::mouseClick(Button("cmdUpdate"), Qt::LeftButton);
+    TestSupport::Pump();
+    EXPECT_EQ(boxes.texts, QStringList{GetLangString(text(505))});
+    EXPECT_GT(m_beeps, beeps);
+    EXPECT_EQ(time->text(), QString());
+    EXPECT_TRUE(w.AddingNew());
+    EXPECT_EQ(Rows(table()), 0);
+    // Confirmed again with the time still empty: the required fields.
+    QTest::mouseClick(Button("cmdUpdate"), Qt::LeftButton);
+    TestSupport::Pump();
+    EXPECT_EQ(boxes.texts, (QStringList{GetLangString(text(505)), GetLangString(text(504))}));
+    EXPECT_EQ(Rows(table()), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Twins, TimeCardTest, ::testing::Values(false, true),
