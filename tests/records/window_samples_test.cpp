@@ -12,6 +12,9 @@
 #include <QMouseEvent>
 #include <QTableView>
 #include <QTimer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTest>
 
 namespace {
 QModelIndex Cell(CardWindow &w, int row, int column) { return w.SampleModel()->index(row, column); }
@@ -540,4 +543,45 @@ TEST_P(BothWindows, ClickAwayFromAnUnfinishedRowTellsOnce)
     EXPECT_EQ(grid->currentIndex().row(), 2);
     EXPECT_EQ(w.SampleModel()->pendingRow(), 2);
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb))), 2);
+}
+
+// A note longer than its field, typed and pasted into the new row: the cell
+// takes what the field holds, and leaving the row writes it without a word.
+TEST_P(BothWindows, ANoteLongerThanItsFieldIsCutWhereItIsTyped)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("Colle"));
+    AddSample(climb, QStringLiteral("Colle"), 0, 100);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    grid->setFocus();
+    const QString note = QString(300, QLatin1Char('n'));
+    for (const auto &[column, text] : {std::pair{0, QStringLiteral("7")}, std::pair{1, QStringLiteral("700")},
+                                        std::pair{2, note}}) {
+        grid->setCurrentIndex(Cell(w, 1, column));
+        QApplication::processEvents();
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(Cell(w, 1, column)));
+        ASSERT_NE(editor, nullptr) << column;
+        if (column == SampleChecks::NoteColumn) {
+            QTest::keyClicks(editor, text);
+            EXPECT_EQ(editor->text().size(), SampleChecks::NoteMaxChars);
+            editor->clear();
+            QGuiApplication::clipboard()->setText(text);
+            editor->paste();
+            EXPECT_EQ(editor->text().size(), SampleChecks::NoteMaxChars);
+        } else {
+            editor->setText(text);
+        }
+    }
+    TestSupport::RealMessageBoxes boxes;
+    Click(grid, Cell(w, 0, 0));
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(w.SampleModel()->pendingRow(), -1);
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle' AND [DistParz] = 7 AND [Note] = ?")
+                        .arg(Samples(climb)),
+                    {note.left(SampleChecks::NoteMaxChars)}),
+              1);
 }
