@@ -5,9 +5,11 @@
 #include "FileFaults.h"
 
 #include "core/UserFolders.h"
+#include "platform/shell/Shell.h"
 #include "profile/PictureExport.h"
 
 #include <QImageReader>
+#include <QScopeGuard>
 #include <QSvgRenderer>
 
 namespace {
@@ -117,11 +119,57 @@ TEST_F(ProfileExportTest, KeysOnlyAfterAConfirmedSave)
         m_profile->mnuSaveBmp_Click();
         EXPECT_EQ(TestSupport::Script().shown.back().request.filterIndex, 1) << stored;
     }
-    // A stored folder that is gone: the pictures folder.
+    // A stored folder that is gone: where a first save starts (no pictures folder here: the home folder).
     SaveSetting(AppName, QStringLiteral("frmAltimetria"), QStringLiteral("ImageDir"), TempPath(QStringLiteral("gone")));
     TestSupport::Script().files.push_back(std::nullopt);
     m_profile->mnuSaveBmp_Click();
-    EXPECT_EQ(TestSupport::Script().shown.back().request.initDir, SpecialFolders.MyPictures());
+    EXPECT_EQ(TestSupport::Script().shown.back().request.initDir, Shell::HomeFolder());
+}
+
+// The first save of an account starts in its pictures folder, or in its home
+// folder where that was never made (never where the program was started
+// from); a save then starts the next one where it went.
+TEST_F(ProfileExportTest, FirstSaveStartsInThePicturesFolderOrHome)
+{
+    const QString pictures = TempPath(QStringLiteral("Pictures"));
+    struct Case {
+        const char *what;
+        bool picturesMade;
+        const char *stored;   // nullptr: no folder stored yet
+        QString expected;
+    };
+    const Case cases[] = {
+        {"fresh account", false, nullptr, Shell::HomeFolder()},
+        {"fresh account, stored folder gone", false, "gone", Shell::HomeFolder()},
+        {"pictures folder made", true, nullptr, pictures},
+        {"pictures folder made, stored folder gone", true, "gone", pictures},
+    };
+    const QString programFolder = QDir::currentPath();
+    const auto restore = qScopeGuard([before = SpecialFolders.MyPictures()] { SpecialFolders.MyPictures(before); });
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SpecialFolders.MyPictures(pictures);
+        if (c.picturesMade)
+            ASSERT_TRUE(QDir().mkpath(pictures));
+        else
+            QDir(pictures).removeRecursively();
+        if (c.stored)
+            SaveSetting(AppName, QStringLiteral("frmAltimetria"), QStringLiteral("ImageDir"), TempPath(QLatin1String(c.stored)));
+        else
+            DeleteSetting(AppName, QStringLiteral("frmAltimetria"), QStringLiteral("ImageDir"));
+        TestSupport::Script().files.push_back(std::nullopt);
+        m_profile->MenuItem(QStringLiteral("mnuSaveBmp"))->trigger();
+        const QString initDir = TestSupport::Script().shown.back().request.initDir;
+        EXPECT_EQ(initDir, c.expected);
+        EXPECT_TRUE(QFileInfo(initDir).isDir());
+        EXPECT_NE(initDir, programFolder);
+    }
+    Save(QStringLiteral("kept"), 1);
+    ASSERT_TRUE(QFile::exists(Out(QStringLiteral("kept.bmp"))));
+    TestSupport::Script().files.push_back(std::nullopt);
+    m_profile->MenuItem(QStringLiteral("mnuSaveBmp"))->trigger();
+    EXPECT_EQ(TestSupport::Script().shown.back().request.initDir, Out(QString()).chopped(1));
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
 
 TEST_F(ProfileExportTest, FailuresAreToldAndKeepTheOldFile)
