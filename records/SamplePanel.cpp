@@ -128,8 +128,8 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
                 tell(GetLangString(m_setup.duplicate));
             if (c.outcome == SampleChecks::CellCheck::OutOfRange)
                 tell(FormatLangString(GetLangString(m_setup.outOfRange),
-                                      {m_model->columns().value(column).caption, QLocale().toString(SampleChecks::HeightMin),
-                                       QLocale().toString(SampleChecks::HeightMax)}));
+                                      {m_model->columns().value(column).caption, InterfaceNumber(SampleChecks::HeightMin),
+                                       InterfaceNumber(SampleChecks::HeightMax)}));
             r.accept = c.outcome == SampleChecks::CellCheck::Accept;
             r.value = c.value;
             return r;

@@ -38,7 +38,7 @@ QString UserPrivateFolder(QString *error)
 {
     const QString base = BaseFolder();
     if (base.isEmpty())
-        return Fail(error, QStringLiteral("$XDG_CACHE_HOME"), QStringLiteral("folder not found"));
+        return Fail(error, QStringLiteral("$XDG_CACHE_HOME"), files::Words(files::Cause::FolderNotFound));
     const QString folder = QDir(base).filePath(QLatin1String(VettaroConfigFolderName));
     const QByteArray native = QFile::encodeName(folder);
     QDir().mkpath(base);
@@ -51,7 +51,7 @@ QString UserPrivateFolder(QString *error)
     if (fd < 0) {
         const int e = errno;
         if (e == ELOOP || e == ENOTDIR)
-            return Fail(error, folder, QStringLiteral("not a folder"));
+            return Fail(error, folder, files::Words(files::Cause::NotAFolder));
         return Fail(error, folder, FileWrite::Cause(folder, e, QString::fromLocal8Bit(std::strerror(e))));
     }
     struct stat st {};
@@ -59,7 +59,7 @@ QString UserPrivateFolder(QString *error)
     if (::fstat(fd, &st) != 0)
         cause = QString::fromLocal8Bit(std::strerror(errno));
     else if (st.st_uid != ::geteuid())
-        cause = QStringLiteral("owned by another user");
+        cause = files::Words(files::Cause::OwnedByAnotherUser);
     else if ((st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0)
         cause = QString::fromLocal8Bit(std::strerror(errno));
     ::close(fd);

@@ -227,6 +227,42 @@ TEST_F(ProfileExportTest, FailuresAreToldAndKeepTheOldFile)
     EXPECT_FALSE(QFile::exists(Out(QStringLiteral("noconv.png"))));
 }
 
+// The line that says why a save failed is in the interface language, from
+// the frame to the cause.
+TEST_F(ProfileExportTest, WhyASaveFailedIsToldInTheInterfaceLanguage)
+{
+    struct Case {
+        const char *lang;
+        const char *missingFolder, *fullDisk;
+    };
+    const Case cases[] = {
+        {"1031", "Fehler beim Zugriff auf Pfad/Datei: Ordner nicht gefunden: '%1'",
+         "Fehler beim Zugriff auf Pfad/Datei: Datenträger voll: '%1'"},
+        {"1036", "Erreur d'accès au chemin ou au fichier : dossier introuvable : '%1'",
+         "Erreur d'accès au chemin ou au fichier : disque plein : '%1'"},
+        {"1033", "Path/File access error: folder not found: '%1'", "Path/File access error: disk full: '%1'"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lang);
+        ASSERT_EQ(SelectLanguage(QLatin1String(c.lang), QStringLiteral("1033")), QLatin1String(c.lang));
+        const QString missing = TempPath(QStringLiteral("no/such/folder/p.bmp"));
+        TestSupport::ResetScript();
+        TestSupport::Script().files.push_back(missing);
+        TestSupport::Script().filterIndexes.push_back(1);
+        m_profile->MenuItem(QStringLiteral("mnuSaveBmp"))->trigger();
+        EXPECT_EQ(TestSupport::Script().messages(),
+                  QStringList{FormatLangString(GetLangString(2502), {missing}) + QLatin1Char('\n')
+                              + QString::fromUtf8(c.missingFolder).arg(missing)});
+        FailingDevice device;
+        TestSupport::ResetScript();
+        Save(QStringLiteral("full.bmp"), 1);
+        ASSERT_FALSE(TestSupport::Script().messages().isEmpty());
+        EXPECT_EQ(TestSupport::Script().messages().back(),
+                  FormatLangString(GetLangString(2502), {Out(QStringLiteral("full.bmp"))}) + QLatin1Char('\n')
+                      + QString::fromUtf8(c.fullDisk).arg(Out(QStringLiteral("full.bmp"))));
+    }
+}
+
 TEST(SaveDialogName, CompletedFromTheChosenFilter)
 {
     const QString filter = QStringLiteral("Images (*.bmp)|*.bmp|Jpeg (*.jpg)|*.jpg|All (*.*)|*.*");
