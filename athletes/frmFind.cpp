@@ -169,10 +169,18 @@ void frmFind::find(bool next)
     try {
         const QByteArray before = TmpObj->Bookmark();
         found = FindSearch::Search(TmpObj, Combo1->currentText(), Text1->text(), Combo2->currentIndex(), next);
-        if (found.isEmpty())
+        if (found.isEmpty()) {
             TmpObj->SetBookmark(before);
-        else if (m_data && m_data->recordset())
+        } else if (m_data && m_data->recordset()) {
+            // The window first settles what is typed on its record (a sample
+            // row): a refusal is told there, and the window and the search
+            // stay where they were.
+            if (!m_data->mayLeave()) {
+                TmpObj->SetBookmark(before);
+                return;
+            }
             m_data->recordset()->SetBookmark(found);
+        }
     } catch (const VbError &e) {
         // The served window stays where it was.
         ShowDataError(e);

@@ -254,7 +254,7 @@ void frmStates::mnuStates_Click()
             ShowDataError(VbError(dao::JetErr::FileNotFound, QStringLiteral("Could not read '%1'.").arg(chosen->fileName)));
         else
             MsgBox(fileName + QLatin1Char('\n')
-                       + FormatLangString(GetLangString(180), {QLocale().toString(readlimits::MaxStatesFileNames)}),
+                       + FormatLangString(GetLangString(180), {InterfaceNumber(readlimits::MaxStatesFileNames)}),
                    Vb::Exclamation);
         return;
     }

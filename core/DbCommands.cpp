@@ -42,5 +42,5 @@ int OpenDb(const QString &path)
 void ReportRemovedLeftovers(int count)
 {
     if (count > 0)
-        SetStatus(FormatLangString(GetLangString(28070), {QString::number(count)}));
+        SetStatus(FormatLangString(GetLangString(28070), {InterfaceNumber(count)}));
 }

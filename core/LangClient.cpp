@@ -2,6 +2,7 @@
 
 #include "core/DataGlobals.h"
 #include "platform/error/VbError.h"
+#include "platform/files/Causes.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/FileWrite.h"
 #include "platform/shell/Shell.h"
@@ -20,6 +21,8 @@ Com::ObjectPtr LangStrings;
 namespace {
 
 const QString kLibraryMark = QStringLiteral("VettaroLang");
+// The locale number of the language whose texts are shown.
+QString g_interfaceLocale;
 constexpr int kLocaleUserDefault = 0x400;
 constexpr int kLocaleSystemDefault = 0x800;
 constexpr int kLocaleSLanguage = 2;
@@ -214,6 +217,12 @@ QString SelectLanguage(const QString &localeId, const QString &defaultLocale, st
     try {
         Com::ObjectPtr object = Com::CreateObject(Languages.Item(chosen)->ExportDllName());
         LangStrings = std::move(object);
+        g_interfaceLocale = chosen;
+        // The platform words its failures ("disk full") in this language too.
+        files::SetFailureTexts([](int number) {
+            const QString text = GetLangString(number);
+            return text == NotFound(number) ? QString() : text;
+        });
         return chosen;
     } catch (const VbError &e) {
         // Not listed, not registered or not loadable: the current texts stay,
@@ -253,7 +262,17 @@ void ResetLanguages()
     Languages = ColSuppLang();
     LangId.clear();
     LangStrings.reset();
+    g_interfaceLocale.clear();
+    files::SetFailureTexts({});
 }
+
+QLocale InterfaceLocale()
+{
+    const QString name = g_interfaceLocale.isEmpty() ? QString() : Shell::LocaleNameFromLcid(g_interfaceLocale.toInt());
+    return name.isEmpty() ? QLocale() : QLocale(name);
+}
+
+QString InterfaceNumber(qint64 number) { return InterfaceLocale().toString(number); }
 
 QString settingsAppName()
 {

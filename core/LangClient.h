@@ -9,6 +9,7 @@
 #include "platform/error/VbError.h"
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -16,6 +17,12 @@
 
 
 QString GetLangString(int id);
+// The locale of the language whose texts are shown (German, Germany for
+// 1031): a number inside one of its texts is written as that language writes
+// it ("-32.768"). The user's locale while no language is set.
+QLocale InterfaceLocale();
+// A whole number as the interface language writes it, for the texts.
+QString InterfaceNumber(qint64 number);
 // Replaces "%1" by args[0], "%2" by args[1] ... in one pass ("%10" is not "%1" + "0").
 QString FormatLangString(const QString &text, const QStringList &args);
 

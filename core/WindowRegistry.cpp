@@ -48,6 +48,38 @@ private:
     QEventLoop *m_loop;
 };
 
+// A frame without a maximize button is never left maximized: the workspace
+// maximizes the window it activates when the one before was maximized (a
+// maximized profile window closing over a card), and a window of fixed size
+// would then stand unstretched in the corner with no button to restore it. It
+// gets its own size and place back, inside the workspace, once the workspace
+// has done.
+class NoMaximizeGuard : public QObject {
+public:
+    explicit NoMaximizeGuard(QMdiSubWindow *frame) : QObject(frame), m_frame(frame) { frame->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::WindowStateChange && m_frame->isMaximized()
+            && !(m_frame->windowFlags() & Qt::WindowMaximizeButtonHint)) {
+            QMetaObject::invokeMethod(
+                m_frame,
+                [frame = m_frame]() {
+                    if (!frame->isMaximized())
+                        return;
+                    frame->showNormal();
+                    WindowRegistry::KeepInWorkspace(frame);
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    QMdiSubWindow *m_frame;
+};
+
 QMdiSubWindow *subWindowOf(QWidget *w)
 {
     return w ? qobject_cast<QMdiSubWindow *>(w->parentWidget()) : nullptr;
@@ -135,6 +167,7 @@ QWidget *Load(const QString &name)
         QMdiSubWindow *sub = workspace->addSubWindow(w);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->setWindowIcon(w->windowIcon());
+        new NoMaximizeGuard(sub);
         // The window closing itself takes its frame with it.
         QObject::connect(w, &QObject::destroyed, sub, [sub]() { sub->deleteLater(); });
     } else if (main && w->parentWidget() != main) {

@@ -8,6 +8,7 @@
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/FileWrite.h"
+#include "platform/shell/Shell.h"
 #include "platform/ui/Prompt.h"
 #include "profile/DibSection.h"
 
@@ -52,6 +53,16 @@ bool WritePng(const QString &fileName, const QImage &drawing, QString *why)
     return !bytes.isEmpty() && FileWrite::WriteFileAtomically(fileName, bytes, why);
 }
 
+// Where the dialog opens when no folder is stored, or the stored one is gone:
+// the user's pictures folder, or the home folder on an account that has none
+// yet (a dialog given a missing folder opens in the current one, which is the
+// program's own folder when started from it).
+QString StartFolder()
+{
+    const QString pictures = SpecialFolders.MyPictures();
+    return !pictures.isEmpty() && QFileInfo(pictures).isDir() ? pictures : Shell::HomeFolder();
+}
+
 int StoredFilterIndex(const QString &section)
 {
     bool ok = false;
@@ -66,9 +77,9 @@ void SavePictureAs(const PictureExportSpec &spec, const QImage &drawing, const s
     try {
         const bool keep = !spec.settingsSection.isEmpty();
         if (keep) {
-            QString dir = GetSetting(AppName, spec.settingsSection, QStringLiteral("ImageDir"), SpecialFolders.MyPictures());
-            if (!QFileInfo(dir).isDir())
-                dir = SpecialFolders.MyPictures();
+            QString dir = GetSetting(AppName, spec.settingsSection, QStringLiteral("ImageDir"), QString());
+            if (dir.isEmpty() || !QFileInfo(dir).isDir())
+                dir = StartFolder();
             cmDlg1.InitDir = dir;
             cmDlg1.DefaultExt = GetSetting(AppName, spec.settingsSection, QStringLiteral("ImageExt"), QStringLiteral("bmp"));
         } else {

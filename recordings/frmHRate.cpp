@@ -497,12 +497,12 @@ void frmHRate::cmdImport_Click()
     switch (CheckRaceName(name)) {
     case NameCheck::Empty:
         MsgBox(GetLangString(15505) + QLatin1Char('\n')
-                   + FormatLangString(GetLangString(15506), {QString::number(kMaxRaceName)}) + QLatin1Char('\n')
+                   + FormatLangString(GetLangString(15506), {InterfaceNumber(kMaxRaceName)}) + QLatin1Char('\n')
                    + GetLangString(15507),
                Vb::Exclamation);
         return;
     case NameCheck::TooLong:
-        MsgBox(FormatLangString(GetLangString(15504), {QString::number(kMaxRaceName)}), Vb::Exclamation);
+        MsgBox(FormatLangString(GetLangString(15504), {InterfaceNumber(kMaxRaceName)}), Vb::Exclamation);
         return;
     case NameCheck::Ok:
         break;

@@ -411,7 +411,7 @@ void CardWindow::setSimulator(SimulatorPanel *panel)
         auto *label = findChild<QLabel *>(QStringLiteral("lblLabels(%1)").arg(i));
         new DigitLimit(m_txt[i], AltitudeDigits, [this, label]() {
             MsgBox(FormatLangString(GetLangString(m_cfg.outOfRange),
-                                    {FieldCaption(label), QLocale().toString(0), QLocale().toString(9999)}),
+                                    {FieldCaption(label), InterfaceNumber(0), InterfaceNumber(9999)}),
                    Vb::Exclamation);
         });
     }

@@ -37,7 +37,8 @@ namespace {
 constexpr int TwipsPerPixel = 15;
 
 // The number cells take only what the decimal filter lets through; the
-// keypad's decimal key types the user's separator. The icon is picked from
+// keypad's decimal key types the user's separator. A note takes no more
+// than its field holds. The icon is picked from
 // the icon list, never typed: its cell opens no editor, so a click on it
 // leaves the grid's own double-click (the cell's button) to open the list.
 class SampleDelegate : public QStyledItemDelegate {
@@ -51,6 +52,8 @@ public:
         auto *line = qobject_cast<QLineEdit *>(editor);
         if (line && (index.column() == SampleChecks::DistanceColumn || index.column() == SampleChecks::HeightColumn))
             FieldValidator::Install(line, FieldValidator::Decimal);
+        if (line && index.column() == SampleChecks::NoteColumn)
+            line->setMaxLength(SampleChecks::NoteMaxChars);
         return editor;
     }
 };
@@ -125,8 +128,8 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
                 tell(GetLangString(m_setup.duplicate));
             if (c.outcome == SampleChecks::CellCheck::OutOfRange)
                 tell(FormatLangString(GetLangString(m_setup.outOfRange),
-                                      {m_model->columns().value(column).caption, QLocale().toString(SampleChecks::HeightMin),
-                                       QLocale().toString(SampleChecks::HeightMax)}));
+                                      {m_model->columns().value(column).caption, InterfaceNumber(SampleChecks::HeightMin),
+                                       InterfaceNumber(SampleChecks::HeightMax)}));
             r.accept = c.outcome == SampleChecks::CellCheck::Accept;
             r.value = c.value;
             return r;

@@ -188,8 +188,8 @@ void EndPage::Fill(const QStringList &climbs, const QStringList &routes, int cli
 {
     lists[0]->addItems(climbs);
     lists[1]->addItems(routes);
-    Label2->setText(FormatLangString(GetLangString(climbsId), {QString::number(climbs.size())}));
-    Label3->setText(FormatLangString(GetLangString(routesId), {QString::number(routes.size())}));
+    Label2->setText(FormatLangString(GetLangString(climbsId), {InterfaceNumber(climbs.size())}));
+    Label3->setText(FormatLangString(GetLangString(routesId), {InterfaceNumber(routes.size())}));
 }
 
 } // namespace ImportUi

@@ -109,6 +109,9 @@ public:
     // a refresh: false keeps it where it is (the owner has said why). Moves
     // made on the recordset by other code do not ask.
     void setLeaveCheck(std::function<bool()> check) { m_leaveCheck = std::move(check); }
+    // Runs that check for code that moves the recordset itself (the find
+    // dialog), before it moves: false, and the record must stay.
+    bool mayLeave() const { return !m_leaveCheck || m_leaveCheck(); }
 
     // Moves; a changed record is saved first (Validate, then save). A failing
     // save cancels the move and goes to Error.

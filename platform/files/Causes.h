@@ -1,16 +1,71 @@
 #pragma once
 // Why a file could not be written, in the words every failure message of the
 // program uses ("disk full", "read-only", "permission denied", "folder not
-// found"), shared by the file writer and the database layer.
+// found" ...), shared by the file writer, the database layer and the printer.
+//
+// The platform levels cannot ask the language libraries for texts, so each
+// cause is a stable key with the number of its words in the string tables
+// and its English words. The application hands in the texts of the
+// interface language (SetFailureTexts) whenever it sets a language; until
+// then, and for a number its table lacks, the English words are used.
+// A new cause is one line of VETTARO_FILE_CAUSES plus its number in each
+// Lang/<locale>/strings.tsv.
 #include <QString>
+
+#include <functional>
+
+//        key                  text  English words
+#define VETTARO_FILE_CAUSES(X)                                                                  \
+    X(DiskFull,                201, "disk full")                                                \
+    X(ReadOnly,                202, "read-only")                                                \
+    X(PermissionDenied,        203, "permission denied")                                        \
+    X(FolderNotFound,          204, "folder not found")                                         \
+    X(NameTooLong,             205, "file name too long")                                       \
+    X(NotAFolder,              206, "not a folder")                                             \
+    X(FolderNotWritable,       207, "folder not writable")                                      \
+    X(OwnedByAnotherUser,      208, "owned by another user")                                    \
+    X(OpenToOtherUsers,        209, "open to other users")                                      \
+    X(LinkOfAnotherUser,       210, "link of another user in a shared folder, not followed")    \
+    X(UnknownCause,            211, "unknown cause")                                            \
+    X(NotARegularFile,         212, "not a regular file")                                       \
+    X(FileOfAnotherUser,       213, "file of another user in a shared folder")                  \
+    X(AlreadyWritten,          214, "already written")
 
 namespace files {
 
-// The cause an errno stands for; empty for any other errno.
+enum class Cause {
+#define VETTARO_CAUSE_KEY(key, number, english) key,
+    VETTARO_FILE_CAUSES(VETTARO_CAUSE_KEY)
+#undef VETTARO_CAUSE_KEY
+};
+
+// The text number of "Path/File access error: %1: '%2'", the frame of every
+// failure the program tells (%1 the cause, %2 the path).
+constexpr int FailureFrameText = 200;
+
+struct CauseInfo {
+    Cause key;
+    int text;              // number in the string tables
+    const char *english;   // the words when no text is set
+};
+// Every cause, in the order of VETTARO_FILE_CAUSES.
+const CauseInfo *AllCauses(int *count);
+
+// A cause's words in the interface language.
+QString Words(Cause cause);
+
+// Sets the texts of the interface language: called once here for the frame
+// and each cause with its number; an empty answer keeps the English words.
+// Safe while other threads build failure texts. An empty function goes back
+// to the English words.
+void SetFailureTexts(const std::function<QString(int text)> &textOf);
+
+// The words of the cause an errno stands for; empty for any other errno.
 QString CauseOfErrno(int e);
 
-// "Path/File access error: <cause>: '<path>'", the words of every failed
-// write the program tells.
+// "Path/File access error: <cause>: '<path>'" in the interface language, the
+// words of every failed write the program tells.
 QString FailureText(const QString &path, const QString &cause);
+inline QString FailureText(const QString &path, Cause cause) { return FailureText(path, Words(cause)); }
 
 } // namespace files

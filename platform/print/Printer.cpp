@@ -157,7 +157,7 @@ QString Printer::OutputFailure() const
     // The PDF writer keeps its reason to itself: the folder the file goes to
     // tells it (missing, read-only, full, not writable).
     const QString cause = FileWrite::Cause(target, 0, QString());
-    if (cause == QLatin1String("unknown cause"))
+    if (cause == files::Words(files::Cause::UnknownCause))
         return QString();
     return FileWrite::FailureText(target, cause);
 }

@@ -26,7 +26,7 @@ namespace {
 // The errno whose system text the file object passed on, or 0.
 int ErrnoOfText(const QString &text)
 {
-    for (const int e : {ENOSPC, EDQUOT, EROFS, EACCES, EPERM, ENOENT, ENOTDIR})
+    for (const int e : {ENOSPC, EDQUOT, EROFS, EACCES, EPERM, ENOENT, ENOTDIR, ENAMETOOLONG})
         if (text == QString::fromLocal8Bit(std::strerror(e)))
             return e;
     return 0;
@@ -47,21 +47,21 @@ QString Cause(const QString &path, int systemError, const QString &deviceError)
     const QFileInfo target(path);
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir())
-        return QStringLiteral("folder not found");
+        return files::Words(files::Cause::FolderNotFound);
     struct statvfs fs {};
     if (::statvfs(QFile::encodeName(folder).constData(), &fs) == 0) {
         if (fs.f_flag & ST_RDONLY)
-            return QStringLiteral("read-only");
+            return files::Words(files::Cause::ReadOnly);
         if (fs.f_bavail == 0)
-            return QStringLiteral("disk full");
+            return files::Words(files::Cause::DiskFull);
     }
     if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
         const QString refused = files::CauseOfErrno(errno);
-        return refused.isEmpty() ? QStringLiteral("permission denied") : refused;
+        return refused.isEmpty() ? files::Words(files::Cause::PermissionDenied) : refused;
     }
     if (target.exists() && !target.isWritable())
-        return QStringLiteral("read-only");
-    return deviceError.isEmpty() ? QStringLiteral("unknown cause") : deviceError;
+        return files::Words(files::Cause::ReadOnly);
+    return deviceError.isEmpty() ? files::Words(files::Cause::UnknownCause) : deviceError;
 }
 
 void RaiseCause(const QString &path, const QString &cause)
@@ -337,7 +337,7 @@ QString SafeFileWriter::errorText() const
 void SafeFileWriter::raise() const
 {
     RaiseCause(m_failurePath.isEmpty() ? m_path : m_failurePath,
-               m_cause.isEmpty() ? QStringLiteral("unknown cause") : m_cause);
+               m_cause.isEmpty() ? files::Words(files::Cause::UnknownCause) : m_cause);
 }
 
 bool SafeFileWriter::fail(int systemError)
@@ -396,7 +396,7 @@ bool SafeFileWriter::open()
         return true;
     // The file is in place: writing on would start a new, empty one over it.
     if (m_committed)
-        return failAt(m_path, QStringLiteral("already written"));
+        return failAt(m_path, files::Words(files::Cause::AlreadyWritten));
     if (m_inFolder) {
         // A name in a folder the caller holds open: nothing is looked up by
         // path, so the folder it checked is the folder written.
@@ -415,7 +415,7 @@ bool SafeFileWriter::open()
         Place place;
         if (!Walk(absolute, m_mode == Mode::Shared, &place)) {
             if (!place.refusedLink.isEmpty())
-                return failAt(place.refusedLink, QStringLiteral("link of another user in a shared folder, not followed"));
+                return failAt(place.refusedLink, files::Words(files::Cause::LinkOfAnotherUser));
             m_target = absolute;
             return fail(place.error);
         }
@@ -434,7 +434,7 @@ bool SafeFileWriter::open()
         // A pipe, a socket or a device is no file to save: replacing it
         // would break what uses it (root would replace a device node).
         if (existed && !S_ISREG(old.st_mode))
-            return failAt(m_target, QStringLiteral("not a regular file"));
+            return failAt(m_target, files::Words(files::Cause::NotARegularFile));
         // A file another account put in a shared sticky folder (as /tmp) is
         // not the user's to fill: it would keep its owner, who would get
         // what is written. Refused as the system's protection of such files
@@ -442,13 +442,13 @@ bool SafeFileWriter::open()
         struct stat folder {};
         if (existed && old.st_uid != ::geteuid() && ::fstat(m_dir, &folder) == 0 && (folder.st_mode & S_ISVTX)
             && (folder.st_mode & (S_IWGRP | S_IWOTH)) && old.st_uid != folder.st_uid)
-            return failAt(m_target, QStringLiteral("file of another user in a shared folder"));
+            return failAt(m_target, files::Words(files::Cause::FileOfAnotherUser));
         if (existed) {
             // A file its user cannot write stays as it is, though the folder
             // would let a rename replace it.
             if (::faccessat(m_dir, Native(m_name).constData(), W_OK, AT_EACCESS) != 0
                 && (errno == EACCES || errno == EPERM || errno == EROFS))
-                return failAt(m_path, QStringLiteral("read-only"));
+                return failAt(m_path, files::Words(files::Cause::ReadOnly));
             m_keep = true;
             m_uid = old.st_uid;
             m_gid = old.st_gid;
@@ -461,9 +461,9 @@ bool SafeFileWriter::open()
         if (::fstat(m_dir, &folder) != 0)
             return fail(errno);
         if (folder.st_uid != ::geteuid())
-            return failAt(m_folder, QStringLiteral("owned by another user"));
+            return failAt(m_folder, files::Words(files::Cause::OwnedByAnotherUser));
         if (folder.st_mode & (S_IWGRP | S_IWOTH))
-            return failAt(m_folder, QStringLiteral("open to other users"));
+            return failAt(m_folder, files::Words(files::Cause::OpenToOtherUsers));
     }
     // The walk's handle only finds; fsync and listing need the folder opened.
     const int opened = ::openat(m_dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -488,7 +488,7 @@ bool SafeFileWriter::open()
             // The file may be writable; what refuses the new file beside it
             // is its folder.
             if (e == EACCES || e == EPERM)
-                failAt(m_folder, QStringLiteral("folder not writable"));
+                failAt(m_folder, files::Words(files::Cause::FolderNotWritable));
             else
                 fail(e);
             return -1;
@@ -622,7 +622,7 @@ int OpenOrMakeFolder(const QString &path, QString *error)
         if (error)
             *error = place.refusedLink.isEmpty()
                          ? FailureText(path, Cause(path, place.error, QString::fromLocal8Bit(std::strerror(place.error))))
-                         : FailureText(place.refusedLink, QStringLiteral("link of another user in a shared folder, not followed"));
+                         : FailureText(place.refusedLink, files::Words(files::Cause::LinkOfAnotherUser));
         return -1;
     }
     const int fd = ::openat(place.dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -98,7 +98,7 @@ PrivateFolder OpenUserPrivateFolder(QString *error)
 {
     const QString base = BaseFolder();
     if (base.isEmpty())
-        return Fail(error, QStringLiteral("$XDG_CACHE_HOME"), QStringLiteral("folder not found"));
+        return Fail(error, QStringLiteral("$XDG_CACHE_HOME"), files::Words(files::Cause::FolderNotFound));
     const QString folder = QDir(base).filePath(QLatin1String(VettaroConfigFolderName));
     const QByteArray name(VettaroConfigFolderName);
 
@@ -121,10 +121,10 @@ PrivateFolder OpenUserPrivateFolder(QString *error)
     if (::fstat(baseFd, &baseStat) != 0)
         baseCause = CauseOf(base, errno);
     else if (baseStat.st_uid != ::geteuid() && baseStat.st_uid != 0)
-        baseCause = QStringLiteral("owned by another user");
+        baseCause = files::Words(files::Cause::OwnedByAnotherUser);
     else if (((baseStat.st_mode & S_IWOTH) || ((baseStat.st_mode & S_IWGRP) && !UsersOwnGroup(baseStat.st_gid)))
              && !(baseStat.st_mode & S_ISVTX))
-        baseCause = QStringLiteral("open to other users");
+        baseCause = files::Words(files::Cause::OpenToOtherUsers);
     if (!baseCause.isEmpty()) {
         ::close(baseFd);
         return Fail(error, base, baseCause);
@@ -142,7 +142,7 @@ PrivateFolder OpenUserPrivateFolder(QString *error)
     ::close(baseFd);
     if (fd < 0) {
         if (e == ELOOP || e == ENOTDIR)
-            return Fail(error, folder, QStringLiteral("not a folder"));
+            return Fail(error, folder, files::Words(files::Cause::NotAFolder));
         return Fail(error, folder, CauseOf(folder, e));
     }
     struct stat st {};
@@ -150,7 +150,7 @@ PrivateFolder OpenUserPrivateFolder(QString *error)
     if (::fstat(fd, &st) != 0)
         cause = QString::fromLocal8Bit(std::strerror(errno));
     else if (st.st_uid != ::geteuid())
-        cause = QStringLiteral("owned by another user");
+        cause = files::Words(files::Cause::OwnedByAnotherUser);
     else if ((st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0)
         cause = QString::fromLocal8Bit(std::strerror(errno));
     if (!cause.isEmpty()) {

@@ -5,6 +5,7 @@
 #include "core/LangClient.h"
 #include "platform/com/ComRegistry.h"
 #include "platform/com/ComRegistryFile.h"
+#include "platform/files/Causes.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -120,7 +121,7 @@ QMap<int, QString> NumbersAskedFor()
 bool InBlocks(int id)
 {
     static const QList<QPair<int, int>> blocks = {
-        {101, 132}, {134, 169}, {500, 548}, {1000, 1009}, {1502, 1503}, {1506, 1508},
+        {101, 132}, {134, 169}, {200, 211}, {500, 548}, {1000, 1009}, {1502, 1503}, {1506, 1508},
         {2000, 2039}, {2500, 2517}, {2519, 2519}, {3000, 3033}, {3500, 3513}, {4000, 4003},
         {4500, 4512}, {5000, 5008}, {5500, 5512}, {6000, 6006}, {7000, 7053}, {7500, 7534},
         {8000, 8030}, {8500, 8520}, {9000, 9073}, {9500, 9534}, {10000, 10009}, {10500, 10501},
@@ -217,6 +218,27 @@ TEST(LangTables, EveryNumberTheCodeAsksForIsInEveryTable)
                 << "table " << locale.toStdString() << " lacks " << it.key() << " asked for in "
                 << it.value().toStdString();
     }
+}
+
+// The platform names the causes of a failed write by their text numbers: each
+// is in every table, and the English table holds the words the platform uses
+// where no language is set.
+TEST(LangTables, EveryCauseOfAFailureIsInEveryTable)
+{
+    int count = 0;
+    const files::CauseInfo *causes = files::AllCauses(&count);
+    ASSERT_GT(count, 0);
+    for (const QString &locale : kLocales) {
+        const Table t = ReadTable(locale);
+        ASSERT_TRUE(t.exists) << locale.toStdString();
+        EXPECT_FALSE(t.texts.value(files::FailureFrameText).isEmpty()) << locale.toStdString();
+        for (int i = 0; i < count; ++i) {
+            EXPECT_FALSE(t.texts.value(causes[i].text).isEmpty()) << locale.toStdString() << " " << causes[i].text;
+            if (locale == QLatin1String("1033"))
+                EXPECT_EQ(t.texts.value(causes[i].text), QString::fromUtf8(causes[i].english));
+        }
+    }
+    EXPECT_EQ(ReadTable("1033").texts.value(files::FailureFrameText), QStringLiteral("Path/File access error: %1: '%2'"));
 }
 
 class LangLibraryTest : public ::testing::Test {

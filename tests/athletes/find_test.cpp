@@ -16,6 +16,11 @@
 #include "records/frmDatiPerc.h"
 #include "records/frmDatiSal.h"
 
+#include "RealDialogs.h"
+#include "records/SamplePanel.h"
+
+#include <QTableView>
+#include <QTest>
 #include <functional>
 
 namespace {
@@ -317,6 +322,67 @@ TEST_F(FindTest, MovesTheClimbsAndRoutesWindows)
         delete m_find;
         m_find = nullptr;
         EXPECT_EQ(Rows(table), 4);   // the new record under way was dropped
+        WindowRegistry::Unload(name);
+    }
+}
+
+// A sample row the grid refuses, typed on the card shown when the find moves
+// it: the refusal is told on that card, whose samples stay on screen with the
+// row to finish; once it is written the find moves the card.
+TEST_F(FindTest, RefusedSampleRowIsToldOnItsCardBeforeAMove)
+{
+    for (const bool climb : {true, false}) {
+        SCOPED_TRACE(climb ? "climbs" : "routes");
+        const QString name = climb ? QStringLiteral("frmDatiSal") : QStringLiteral("frmDatiPerc");
+        const QString table = climb ? QStringLiteral("Dati Salite") : QStringLiteral("Dati Percorsi");
+        const QString samples = climb ? QStringLiteral("CampioniSalite") : QStringLiteral("CampioniPercorsi");
+        for (const char *place : {"Alpe", "Bocca"})
+            CurrentDb->Execute(QStringLiteral("INSERT INTO [%1] ([IDPercorso], [Lunghezza]) VALUES (?, 10)").arg(table), 0,
+                               {QLatin1String(place)});
+        CurrentDb->Execute(QStringLiteral("INSERT INTO [%1] ([IDPercorso], [DistParz], [Altezza]) VALUES ('Alpe', 0, 100)").arg(samples));
+        WindowRegistry::Register(name, [climb](QWidget *p) -> QWidget * {
+            return climb ? static_cast<QWidget *>(new frmDatiSal(p)) : new frmDatiPerc(p);
+        });
+        auto *card = qobject_cast<CardWindow *>(WindowRegistry::Load(name));
+        ASSERT_NE(card, nullptr);
+        card->show();
+        DataFormName = name;
+        card->cmdAltim_Click();
+        auto *grid = card->findChild<QTableView *>(QStringLiteral("DBGrid1"));
+        ASSERT_NE(grid, nullptr);
+        grid->setFocus();
+        grid->setCurrentIndex(card->SampleModel()->index(1, 0));   // the add row: a distance, no altitude
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
+        ASSERT_NE(editor, nullptr);
+        editor->setText(QStringLiteral("7"));
+        Key(editor, Qt::Key_Tab);
+        QApplication::processEvents();
+        ASSERT_EQ(card->SampleModel()->pendingRow(), 1);
+
+        OpenFind();
+        Ctl<QComboBox>("Combo1")->setCurrentIndex(0);
+        Ctl<QLineEdit>("Text1")->setText(QStringLiteral("Bocca"));
+        TestSupport::RealMessageBoxes boxes;
+        QString cardBehindBox;
+        boxes.onShown = [&]() { cardBehindBox = qobject_cast<SamplePanel *>(card->Picture1())->cardName(); };
+        QTest::mouseClick(Ctl<QPushButton>("Command1"), Qt::LeftButton);
+        TestSupport::Pump();
+        ASSERT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(boxes.texts.first().contains(card->SampleModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString()));
+        EXPECT_EQ(cardBehindBox, QStringLiteral("Alpe"));
+        EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Alpe"));
+        EXPECT_EQ(card->SampleModel()->pendingRow(), 1);
+        EXPECT_EQ(card->SampleModel()->value(1, 0).toDouble(), 7.0);
+
+        ASSERT_TRUE(card->SampleModel()->setData(card->SampleModel()->index(1, 1), QStringLiteral("700"), Qt::EditRole));
+        QTest::mouseClick(Ctl<QPushButton>("Command1"), Qt::LeftButton);
+        TestSupport::Pump();
+        EXPECT_EQ(boxes.texts.size(), 1);
+        EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Bocca"));
+        EXPECT_EQ(qobject_cast<SamplePanel *>(card->Picture1())->cardName(), QStringLiteral("Bocca"));
+        EXPECT_EQ(Rows(samples), 2);
+        delete m_find;
+        m_find = nullptr;
         WindowRegistry::Unload(name);
     }
 }

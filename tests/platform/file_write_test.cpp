@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -62,13 +63,43 @@ TEST(FileWrite, CauseFromTheSystemError)
     const QString path = dir.filePath("a.xml");
     struct Case { int error; const char *cause; };
     const Case cases[] = {{ENOSPC, "disk full"}, {EDQUOT, "disk full"}, {EROFS, "read-only"},
-                          {EACCES, "permission denied"}, {EPERM, "permission denied"}};
+                          {EACCES, "permission denied"}, {EPERM, "permission denied"},
+                          {ENAMETOOLONG, "file name too long"}};
     for (const Case &c : cases) {
         // From errno after a short write that Qt reports as "Unknown error" ...
         EXPECT_EQ(FileWrite::Cause(path, c.error, "Unknown error"), c.cause) << c.error;
         // ... or from the system text the file object passed on.
         EXPECT_EQ(FileWrite::Cause(path, 0, QString::fromLocal8Bit(std::strerror(c.error))), c.cause) << c.error;
     }
+}
+
+// The failure's words come from the texts the application sets for its
+// interface language; a cause without a text, and every cause once the texts
+// are taken back, keeps its English words.
+TEST(FileWrite, FailuresAreWordedInTheTextsSet)
+{
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("50%1 %2/a.xml");
+    const auto english = qScopeGuard([] { files::SetFailureTexts({}); });
+    files::SetFailureTexts([](int number) {
+        if (number == files::FailureFrameText)
+            return QStringLiteral("Fehler beim Zugriff auf %2: %1");
+        return number == 204 ? QStringLiteral("Ordner nicht gefunden") : QString();
+    });
+    EXPECT_EQ(FailureOf(missing, "x"), QStringLiteral("Fehler beim Zugriff auf %1: Ordner nicht gefunden").arg(missing));
+    EXPECT_EQ(files::CauseOfErrno(ENOSPC), QStringLiteral("disk full"));
+    files::SetFailureTexts({});
+    EXPECT_EQ(FailureOf(missing, "x"), QStringLiteral("Path/File access error: folder not found: '%1'").arg(missing));
+    // Every cause has its own text number and English words.
+    int count = 0;
+    const files::CauseInfo *causes = files::AllCauses(&count);
+    QSet<int> numbers{files::FailureFrameText};
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(int(causes[i].key), i);
+        numbers.insert(causes[i].text);
+        EXPECT_EQ(files::Words(causes[i].key), QString::fromUtf8(causes[i].english));
+    }
+    EXPECT_EQ(numbers.size(), count + 1);
 }
 
 TEST(FileWrite, FailuresNameTheCauseAndThePath)

@@ -5,9 +5,11 @@
 #include "FileFaults.h"
 
 #include "core/UserFolders.h"
+#include "platform/shell/Shell.h"
 #include "profile/PictureExport.h"
 
 #include <QImageReader>
+#include <QScopeGuard>
 #include <QSvgRenderer>
 
 namespace {
@@ -117,11 +119,57 @@ TEST_F(ProfileExportTest, KeysOnlyAfterAConfirmedSave)
         m_profile->mnuSaveBmp_Click();
         EXPECT_EQ(TestSupport::Script().shown.back().request.filterIndex, 1) << stored;
     }
-    // A stored folder that is gone: the pictures folder.
+    // A stored folder that is gone: where a first save starts (no pictures folder here: the home folder).
     SaveSetting(AppName, QStringLiteral("frmAltimetria"), QStringLiteral("ImageDir"), TempPath(QStringLiteral("gone")));
     TestSupport::Script().files.push_back(std::nullopt);
     m_profile->mnuSaveBmp_Click();
-    EXPECT_EQ(TestSupport::Script().shown.back().request.initDir, SpecialFolders.MyPictures());
+    EXPECT_EQ(TestSupport::Script().shown.back().request.initDir, Shell::HomeFolder());
+}
+
+// The first save of an account starts in its pictures folder, or in its home
+// folder where that was never made (never where the program was started
+// from); a save then starts the next one where it went.
+TEST_F(ProfileExportTest, FirstSaveStartsInThePicturesFolderOrHome)
+{
+    const QString pictures = TempPath(QStringLiteral("Pictures"));
+    struct Case {
+        const char *what;
+        bool picturesMade;
+        const char *stored;   // nullptr: no folder stored yet
+        QString expected;
+    };
+    const Case cases[] = {
+        {"fresh account", false, nullptr, Shell::HomeFolder()},
+        {"fresh account, stored folder gone", false, "gone", Shell::HomeFolder()},
+        {"pictures folder made", true, nullptr, pictures},
+        {"pictures folder made, stored folder gone", true, "gone", pictures},
+    };
+    const QString programFolder = QDir::currentPath();
+    const auto restore = qScopeGuard([before = SpecialFolders.MyPictures()] { SpecialFolders.MyPictures(before); });
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SpecialFolders.MyPictures(pictures);
+        if (c.picturesMade)
+            ASSERT_TRUE(QDir().mkpath(pictures));
+        else
+            QDir(pictures).removeRecursively();
+        if (c.stored)
+            SaveSetting(AppName, QStringLiteral("frmAltimetria"), QStringLiteral("ImageDir"), TempPath(QLatin1String(c.stored)));
+        else
+            DeleteSetting(AppName, QStringLiteral("frmAltimetria"), QStringLiteral("ImageDir"));
+        TestSupport::Script().files.push_back(std::nullopt);
+        m_profile->MenuItem(QStringLiteral("mnuSaveBmp"))->trigger();
+        const QString initDir = TestSupport::Script().shown.back().request.initDir;
+        EXPECT_EQ(initDir, c.expected);
+        EXPECT_TRUE(QFileInfo(initDir).isDir());
+        EXPECT_NE(initDir, programFolder);
+    }
+    Save(QStringLiteral("kept"), 1);
+    ASSERT_TRUE(QFile::exists(Out(QStringLiteral("kept.bmp"))));
+    TestSupport::Script().files.push_back(std::nullopt);
+    m_profile->MenuItem(QStringLiteral("mnuSaveBmp"))->trigger();
+    EXPECT_EQ(TestSupport::Script().shown.back().request.initDir, Out(QString()).chopped(1));
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty());
 }
 
 TEST_F(ProfileExportTest, FailuresAreToldAndKeepTheOldFile)
@@ -177,6 +225,42 @@ TEST_F(ProfileExportTest, FailuresAreToldAndKeepTheOldFile)
     Save(QStringLiteral("noconv"), 3);
     EXPECT_EQ(TestSupport::Script().messages().size(), 1);
     EXPECT_FALSE(QFile::exists(Out(QStringLiteral("noconv.png"))));
+}
+
+// The line that says why a save failed is in the interface language, from
+// the frame to the cause.
+TEST_F(ProfileExportTest, WhyASaveFailedIsToldInTheInterfaceLanguage)
+{
+    struct Case {
+        const char *lang;
+        const char *missingFolder, *fullDisk;
+    };
+    const Case cases[] = {
+        {"1031", "Fehler beim Zugriff auf Pfad/Datei: Ordner nicht gefunden: '%1'",
+         "Fehler beim Zugriff auf Pfad/Datei: Datenträger voll: '%1'"},
+        {"1036", "Erreur d'accès au chemin ou au fichier : dossier introuvable : '%1'",
+         "Erreur d'accès au chemin ou au fichier : disque plein : '%1'"},
+        {"1033", "Path/File access error: folder not found: '%1'", "Path/File access error: disk full: '%1'"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lang);
+        ASSERT_EQ(SelectLanguage(QLatin1String(c.lang), QStringLiteral("1033")), QLatin1String(c.lang));
+        const QString missing = TempPath(QStringLiteral("no/such/folder/p.bmp"));
+        TestSupport::ResetScript();
+        TestSupport::Script().files.push_back(missing);
+        TestSupport::Script().filterIndexes.push_back(1);
+        m_profile->MenuItem(QStringLiteral("mnuSaveBmp"))->trigger();
+        EXPECT_EQ(TestSupport::Script().messages(),
+                  QStringList{FormatLangString(GetLangString(2502), {missing}) + QLatin1Char('\n')
+                              + QString::fromUtf8(c.missingFolder).arg(missing)});
+        FailingDevice device;
+        TestSupport::ResetScript();
+        Save(QStringLiteral("full.bmp"), 1);
+        ASSERT_FALSE(TestSupport::Script().messages().isEmpty());
+        EXPECT_EQ(TestSupport::Script().messages().back(),
+                  FormatLangString(GetLangString(2502), {Out(QStringLiteral("full.bmp"))}) + QLatin1Char('\n')
+                      + QString::fromUtf8(c.fullDisk).arg(Out(QStringLiteral("full.bmp"))));
+    }
 }
 
 TEST(SaveDialogName, CompletedFromTheChosenFilter)

@@ -330,3 +330,37 @@ TEST_F(ProfileWindowTest, LegendFitsTheFirstDrawingInEveryLanguage)
         EXPECT_EQ(inked, 0) << lang;
     }
 }
+
+// The profile window maximized over the climbs card, then closed by its
+// frame's button or from the card: the card, which has no maximize button,
+// comes back as it was, at its own size and whole inside the workspace.
+TEST_F(ProfileWindowTest, CardUnderAMaximizedProfileGetsItsSizeBack)
+{
+    for (const bool fromCard : {false, true}) {
+        SCOPED_TRACE(fromCard ? "closed from the card" : "closed by its frame");
+        frmAltimetria *w = OpenProfile();
+        ASSERT_NE(w, nullptr);
+        auto *card = qobject_cast<CardWindow *>(WindowRegistry::Find(QStringLiteral("frmDatiSal")));
+        ASSERT_NE(card, nullptr);
+        auto *cardFrame = qobject_cast<QMdiSubWindow *>(card->parentWidget());
+        ASSERT_NE(cardFrame, nullptr);
+        const QSize cardSize = cardFrame->size();
+        auto *profileFrame = qobject_cast<QMdiSubWindow *>(w->OuterWindow());
+        ASSERT_NE(profileFrame, nullptr);
+        profileFrame->showMaximized();
+        QApplication::processEvents();
+        ASSERT_TRUE(profileFrame->isMaximized());
+        if (fromCard)
+            WindowRegistry::Unload(QStringLiteral("frmAltimetria"));
+        else
+            profileFrame->close();
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        ASSERT_EQ(Profile(), nullptr);
+        EXPECT_FALSE(cardFrame->isMaximized());
+        EXPECT_EQ(cardFrame->size(), cardSize);
+        EXPECT_TRUE(cardFrame->parentWidget()->rect().contains(cardFrame->geometry()));
+        EXPECT_TRUE(cardFrame->windowFlags() & Qt::WindowTitleHint);
+        WindowRegistry::Unload(QStringLiteral("frmDatiSal"));
+    }
+}

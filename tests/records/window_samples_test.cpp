@@ -5,6 +5,7 @@
 
 #include "core/ProfileGlobals.h"
 #include "core/WindowRegistry.h"
+#include "platform/com/ComRegistry.h"
 #include "platform/data/RecordsetModel.h"
 #include "records/SampleChecks.h"
 
@@ -12,6 +13,9 @@
 #include <QMouseEvent>
 #include <QTableView>
 #include <QTimer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTest>
 
 namespace {
 QModelIndex Cell(CardWindow &w, int row, int column) { return w.SampleModel()->index(row, column); }
@@ -540,4 +544,113 @@ TEST_P(BothWindows, ClickAwayFromAnUnfinishedRowTellsOnce)
     EXPECT_EQ(grid->currentIndex().row(), 2);
     EXPECT_EQ(w.SampleModel()->pendingRow(), 2);
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb))), 2);
+}
+
+// A note longer than its field, typed and pasted into the new row: the cell
+// takes what the field holds, and leaving the row writes it without a word.
+TEST_P(BothWindows, ANoteLongerThanItsFieldIsCutWhereItIsTyped)
+{
+    const bool climb = GetParam();
+    AddCard(climb, QStringLiteral("Colle"));
+    AddSample(climb, QStringLiteral("Colle"), 0, 100);
+    CardWindow &w = Open(climb);
+    w.cmdAltim_Click();
+    auto *grid = Ctl<QTableView>("DBGrid1");
+    grid->setFocus();
+    const QString note = QString(300, QLatin1Char('n'));
+    for (const auto &[column, text] : {std::pair{0, QStringLiteral("7")}, std::pair{1, QStringLiteral("700")},
+                                        std::pair{2, note}}) {
+        grid->setCurrentIndex(Cell(w, 1, column));
+        QApplication::processEvents();
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(Cell(w, 1, column)));
+        ASSERT_NE(editor, nullptr) << column;
+        if (column == SampleChecks::NoteColumn) {
+            QTest::keyClicks(editor, text);
+            EXPECT_EQ(editor->text().size(), SampleChecks::NoteMaxChars);
+            editor->clear();
+            QGuiApplication::clipboard()->setText(text);
+            editor->paste();
+            EXPECT_EQ(editor->text().size(), SampleChecks::NoteMaxChars);
+        } else {
+            editor->setText(text);
+        }
+    }
+    TestSupport::RealMessageBoxes boxes;
+    Click(grid, Cell(w, 0, 0));
+    for (int i = 0; i < 20; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(w.SampleModel()->pendingRow(), -1);
+    EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle' AND [DistParz] = 7 AND [Note] = ?")
+                        .arg(Samples(climb)),
+                    {note.left(SampleChecks::NoteMaxChars)}),
+              1);
+}
+
+// Numbers inside a message are written as the interface language writes them,
+// whatever the user's own locale: the range of the grid's altitude cells and
+// of the climb card's altitude fields.
+class InterfaceNumbers : public CardWindowTest {
+protected:
+    void TearDown() override
+    {
+        CardWindowTest::TearDown();
+        ResetLanguages();
+        Com::SetMachineRegistryFile(QString());
+    }
+};
+
+TEST_F(InterfaceNumbers, RangesAreGroupedAsTheInterfaceLanguageGroupsThem)
+{
+    struct Case {
+        const char *lang;
+        QLocale user;
+        const char *grid;
+        const char *fieldRange[2];
+    };
+    const Case cases[] = {
+        {"1031", QLocale(QLocale::English, QLocale::UnitedStates),
+         "Das Feld Höhe nimmt eine ganze Zahl von -32.768 bis 32.767 an.", {"0", "9.999"}},
+        {"1033", QLocale(QLocale::German, QLocale::Germany), "Field Altitude takes a whole number from -32,768 to 32,767.",
+         {"0", "9,999"}},
+    };
+    Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+    LoadLanguages(TestSupport::BinDir());
+    AddCard(true, QStringLiteral("Colle"));
+    AddSample(true, QStringLiteral("Colle"), 0, 100);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.lang);
+        TestSupport::LocaleScope user(c.user);
+        ASSERT_EQ(SelectLanguage(QLatin1String(c.lang), QStringLiteral("1033")), QLatin1String(c.lang));
+        CardWindow &w = Open(true);
+        w.cmdAltim_Click();
+        auto *grid = Ctl<QTableView>("DBGrid1");
+        grid->setFocus();
+        grid->setCurrentIndex(Cell(w, 0, SampleChecks::HeightColumn));
+        QApplication::processEvents();
+        if (!grid->indexWidget(grid->currentIndex()))
+            QTest::keyClick(grid, Qt::Key_F2);
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        TestSupport::ResetScript();
+        QTest::keyClicks(editor, QStringLiteral("99999"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        TestSupport::RunQueued();
+        EXPECT_EQ(TestSupport::Script().messages(), QStringList{QString::fromUtf8(c.grid)});
+        w.cmdpct1Close_Click();
+
+        TestSupport::ResetScript();
+        w.cmdModify_Click();
+        auto *start = Ctl<QLineEdit>("txtFields(2)");
+        start->setFocus();
+        start->selectAll();
+        QTest::keyClicks(start, QStringLiteral("99999"));
+        TestSupport::RunQueued();
+        const QString caption = Ctl<QLabel>("lblLabels(2)")->text().remove(QLatin1Char('&')).remove(QLatin1Char(':')).trimmed();
+        EXPECT_EQ(TestSupport::Script().messages(),
+                  QStringList{FormatLangString(GetLangString(9536), {caption, QLatin1String(c.fieldRange[0]),
+                                                                     QLatin1String(c.fieldRange[1])})});
+        Close();
+    }
 }
