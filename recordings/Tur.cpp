@@ -246,8 +246,10 @@ bool Tur::parse(const QByteArray &contents, const QString &fileName)
     const qsizetype size = contents.size();
 
     // Far more records than any real recording has: refused before a sample
-    // is made, as they would take gigabytes.
-    if (m_SampleNumber > readlimits::MaxRecordingSamples) {
+    // is made, as they would take gigabytes (a count the file does not hold
+    // is a cut file, told where the records end).
+    if (m_SampleNumber > readlimits::MaxRecordingSamples
+        && (size - pos + after) / (16 + before + after) > readlimits::MaxRecordingSamples) {
         m_failure = {RecordingText::TooManySamples, {QString::number(readlimits::MaxRecordingSamples)}};
         return false;
     }

@@ -31,6 +31,8 @@ TEST(StatesFileTest, ParserCases)
         // A UTF-8 byte order mark is dropped, whichever encoding the rest is read in.
         {"\xEF\xBB\xBFItalia,C\xc3\xb4te", {"Italia", QString::fromUtf8("Côte")}},
         {"\xEF\xBB\xBFItalia,C\xf4te", {"Italia", QString::fromUtf8("Côte")}},
+        // A file cut inside a UTF-8 character is not valid UTF-8.
+        {"Italia,Citt\xc3", {"Italia", QString::fromUtf8("CittÃ")}},
         {"\"\",\"  \",Fiji", {"Fiji"}},
     };
     for (const Case &c : cases)

@@ -109,6 +109,10 @@ TEST(RecordingSizeCap, MoreSamplesThanTheBoundAreRefused)
     EXPECT_EQ(tur.Failure().text, RecordingText::TooManySamples);
     EXPECT_EQ(tur.Failure().args, QStringList{QString::number(bound)});
     EXPECT_EQ(tur.Samples(), nullptr);
+    // A count past the bound over a few records is a cut file, as ever.
+    Tur cut;
+    EXPECT_EQ(cut.ReadTurData(TurFile("3", "1", "0", {TurRecord{1, 1, 100, 120, 80, 20}}, {}, bound + 1), QStringLiteral("x.tur")), 0);
+    EXPECT_EQ(cut.Failure().text, RecordingText::RecordsCut);
 }
 
 } // namespace
