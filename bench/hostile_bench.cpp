@@ -263,6 +263,18 @@ std::vector<Case> Cases()
     cases.push_back({"xml-equals-quote", "races XML: =' in one attribute to the 96 MB cap",
                      [](const QString &f) { WriteRepeated(f, "<races><race idName=\"", "='", xml::MaxDocumentBytes, "\"/></races>"); },
                      ReadRaces});
+    cases.push_back({"xml-references-spread", "races XML: elements of 100 &#x41; in an attribute to the 96 MB cap",
+                     [](const QString &f) {
+                         WriteRepeated(f, "<races>", "<a b=\"" + QByteArray("&#x41;").repeated(100) + "\"/>", xml::MaxDocumentBytes,
+                                       "</races>");
+                     },
+                     ReadRaces});
+    cases.push_back({"xml-amp-spread", "races XML: elements of 100 &amp; in their text to the 96 MB cap",
+                     [](const QString &f) {
+                         WriteRepeated(f, "<races>", "<a>" + QByteArray("&amp;").repeated(100) + "</a>", xml::MaxDocumentBytes,
+                                       "</races>");
+                     },
+                     ReadRaces});
     // Five elements around the samples, three to a sample.
     cases.push_back({"xml-valid-at-bound", "races XML: a valid races file of as many samples as the element bound lets in",
                      [](const QString &f) { WriteRacesFile(f, (readlimits::MaxXmlElements - 5) / 3, xml::MaxDocumentBytes); },
