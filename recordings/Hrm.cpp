@@ -2,6 +2,7 @@
 
 #include "platform/settings/IniDocument.h"
 #include "platform/settings/IniIndex.h"
+#include "platform/shell/Cp1252.h"
 #include "platform/shell/ReadLimits.h"
 #include "recordings/RecordingParse.h"
 
@@ -101,7 +102,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         return i - pos;
     };
     // The samples: the lines after "[HRData]" (exactly) up to the first empty line.
-    qsizetype pos = contents.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    qsizetype pos = contents.size() - WithoutUtf8Mark(contents).size();
     qsizetype lineNumber = 0;
     bool hasData = false;
     while (pos < n && !hasData) {
