@@ -175,6 +175,12 @@ TEST(XmlDocument, DocumentsPastTheBoundsAreRefused)
         // Quoted "=" and ">" are values, not attributes.
         {"attributes at the bound, values holding = and >", "<r" + attributes(perElement, "a=b>c=") + "/>", true},
         {"attributes past it", "<r" + attributes(perElement + 1, "v") + "/>", false, "attributes"},
+        // Markup inside a comment, a section of character data or an
+        // instruction is text: no tag, no attributes.
+        {"a comment, character data and an instruction holding tags of many =",
+         "<r><!-- <a" + attributes(perElement + 1, "v") + " --><![CDATA[<a" + attributes(perElement + 1, "v") + ">]]]>"
+             + "<?pi <a" + attributes(perElement + 1, "v") + "> ?></r>",
+         true},
         {"attributes past it, unclosed tag", "<r" + attributes(120000, "v"), false, "attributes"},
         {"attributes past it, inside", "<r><s/><s" + attributes(perElement + 1, "") + "/></r>", false, "attributes"},
         {"attribute defaults of the document type past it", "<!DOCTYPE r [<!ATTLIST r" + defaults(perElement + 1) + ">]><r/>",
