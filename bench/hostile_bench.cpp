@@ -167,6 +167,21 @@ std::vector<Case> Cases()
     cases.push_back({"hrm-blank-keys", ".hrm: a header, then lines of one blank in [Params] to the cap",
                      [=](const QString &f) { WriteRepeated(f, "[Params]\r\nVersion=106\r\n", " \n", recordCap, "[HRData]\r\n"); },
                      ReadHrm});
+    cases.push_back({"hrm-valid-64", ".hrm: a valid recording of four values a sample to the 64 MB cap",
+                     [=](const QString &f) {
+                         WriteRepeated(f, "[Params]\r\nVersion=106\r\nSMode=11100000\r\nInterval=1\r\n\r\n[HRData]\r\n",
+                                       "120\t250\t90\t500\r\n", recordCap);
+                     },
+                     ReadHrm});
+    cases.push_back({"hrm-valid-pulse-64", ".hrm: a valid recording of the pulse alone to the 64 MB cap",
+                     [=](const QString &f) {
+                         WriteRepeated(f, "[Params]\r\nVersion=106\r\nSMode=00000000\r\nInterval=1\r\n\r\n[HRData]\r\n",
+                                       "60\n", recordCap);
+                     },
+                     ReadHrm});
+    cases.push_back({"hrm-params-equals", ".hrm: lines of a lone \"=\" in [Params] to the 64 MB cap",
+                     [=](const QString &f) { WriteRepeated(f, "[Params]\r\n", "=\n", recordCap, "[HRData]\r\n"); },
+                     ReadHrm});
     cases.push_back({"profile-sections-40", "text profile: [Prog] Name=Vettaro-V4, then 8 M lines [S] (40 MB)",
                      [](const QString &f) { WriteRepeated(f, "[Prog]\r\nName=Vettaro-V4\r\n", "[S]\r\n", 40000000); },
                      ReadProfile});
@@ -175,6 +190,16 @@ std::vector<Case> Cases()
                      ReadProfile});
     cases.push_back({"profile-data-keys", "text profile: one [Data] section of keys to the 64 MB cap",
                      [=](const QString &f) { WriteRepeated(f, "[Prog]\r\nName=Vettaro-V4\r\n[Data]\r\n", "k=v\r\n", profileCap); },
+                     ReadProfile});
+    cases.push_back({"profile-valid-64", "text profile: a valid profile of 16-byte sample lines to the 64 MB cap",
+                     [=](const QString &f) {
+                         // The count is known before the samples are written: every line has 16 bytes.
+                         const QByteArray tailHead = "[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=";
+                         const qint64 samples = (profileCap - tailHead.size() - 12) / 16;
+                         WriteNumbered(f, QByteArray(),
+                                       [](qint64 i) { return QByteArray::number(i % 10000).rightJustified(4, '0') + ",512,\"\",\"\"\r\n"; },
+                                       profileCap, tailHead + QByteArray::number(samples) + "\r\n", samples);
+                     },
                      ReadProfile});
     cases.push_back({"states-names", "states file: 64 MB, 6.7 M names",
                      [=](const QString &f) {
@@ -224,6 +249,30 @@ std::vector<Case> Cases()
                          WriteNumbered(f, "<!DOCTYPE races [<!ATTLIST race",
                                        [](qint64 i) { return " a" + QByteArray::number(i) + " CDATA 'x'"; },
                                        xml::MaxDocumentBytes, ">]><races><race/></races>");
+                     },
+                     ReadRaces});
+    cases.push_back({"xml-char-references", "races XML: &#x41; in one attribute to the 96 MB cap",
+                     [](const QString &f) { WriteRepeated(f, "<races><race idName=\"", "&#x41;", xml::MaxDocumentBytes, "\"/></races>"); },
+                     ReadRaces});
+    cases.push_back({"xml-amp-attribute", "races XML: &amp; in one attribute to the 96 MB cap",
+                     [](const QString &f) { WriteRepeated(f, "<races><race idName=\"", "&amp;", xml::MaxDocumentBytes, "\"/></races>"); },
+                     ReadRaces});
+    cases.push_back({"xml-amp-text", "races XML: &amp; in one element's text to the 96 MB cap",
+                     [](const QString &f) { WriteRepeated(f, "<races><race><name>", "&amp;", xml::MaxDocumentBytes, "</name></race></races>"); },
+                     ReadRaces});
+    cases.push_back({"xml-equals-quote", "races XML: =' in one attribute to the 96 MB cap",
+                     [](const QString &f) { WriteRepeated(f, "<races><race idName=\"", "='", xml::MaxDocumentBytes, "\"/></races>"); },
+                     ReadRaces});
+    cases.push_back({"xml-references-spread", "races XML: elements of 100 &#x41; in an attribute to the 96 MB cap",
+                     [](const QString &f) {
+                         WriteRepeated(f, "<races>", "<a b=\"" + QByteArray("&#x41;").repeated(100) + "\"/>", xml::MaxDocumentBytes,
+                                       "</races>");
+                     },
+                     ReadRaces});
+    cases.push_back({"xml-amp-spread", "races XML: elements of 100 &amp; in their text to the 96 MB cap",
+                     [](const QString &f) {
+                         WriteRepeated(f, "<races>", "<a>" + QByteArray("&amp;").repeated(100) + "</a>", xml::MaxDocumentBytes,
+                                       "</races>");
                      },
                      ReadRaces});
     // Five elements around the samples, three to a sample.

@@ -2,6 +2,8 @@
 
 #include "platform/settings/IniDocument.h"
 #include "platform/settings/IniIndex.h"
+#include "platform/shell/Cp1252.h"
+#include "platform/shell/ReadLimits.h"
 #include "recordings/RecordingParse.h"
 
 #include <QFile>
@@ -100,7 +102,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         return i - pos;
     };
     // The samples: the lines after "[HRData]" (exactly) up to the first empty line.
-    qsizetype pos = contents.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    qsizetype pos = contents.size() - WithoutUtf8Mark(contents).size();
     qsizetype lineNumber = 0;
     bool hasData = false;
     while (pos < n && !hasData) {
@@ -235,7 +237,15 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
     {
         const qsizetype lf = std::count(d + first, d + end, '\n');
         const qsizetype cr = std::count(d + first, d + end, '\r');
-        samples->Reserve(int(std::min<qsizetype>(std::max(lf, cr) + 1, INT_MAX)));
+        // Far more samples than any real recording has (at least one a line
+        // but the last) are refused before one is made: they would take
+        // gigabytes.
+        const qsizetype lines = std::max(lf, cr) + 1;
+        if (lines - 1 > readlimits::MaxRecordingSamples) {
+            m_failure = {RecordingText::TooManySamples, {QString::number(readlimits::MaxRecordingSamples)}};
+            return false;
+        }
+        samples->Reserve(int(std::min<qsizetype>(lines, readlimits::MaxRecordingSamples)));
     }
     int64_t seconds = -int64_t(m_Interval);
     float distance = 0;
@@ -274,6 +284,10 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
             return false;
         }
 
+        if (samples->Count() >= readlimits::MaxRecordingSamples) {
+            m_failure = {RecordingText::TooManySamples, {QString::number(readlimits::MaxRecordingSamples)}};
+            return false;
+        }
         auto s = std::make_shared<Sample>();
         for (int k = 0; k < fields; ++k) {
             const int16_t v = values[k];

@@ -20,6 +20,7 @@ constexpr int HeaderCut = 15532;        // "The file ends in its header, at line
 constexpr int RecordsCut = 15533;       // "The file ends after %1 of %2 records."
 constexpr int RecordOutOfRange = 15534; // "Record %1: %2 is out of range."
 constexpr int KeyOutOfRange = 15535;    // "%1=%2 is out of range."
+constexpr int TooManySamples = 15543;   // "The recording has more than %1 samples: it is not read."
 constexpr int TooLarge = 171;           // "The file is larger than %1 MB: it is not read."
 }
 

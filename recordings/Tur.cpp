@@ -3,6 +3,7 @@
 #include "platform/settings/IniDocument.h"
 #include "recordings/Hrm.h"
 #include "recordings/RecordingParse.h"
+#include "platform/shell/ReadLimits.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -244,6 +245,14 @@ bool Tur::parse(const QByteArray &contents, const QString &fileName)
     const auto *d = reinterpret_cast<const unsigned char *>(contents.constData());
     const qsizetype size = contents.size();
 
+    // Far more records than any real recording has: refused before a sample
+    // is made, as they would take gigabytes (a count the file does not hold
+    // is a cut file, told where the records end).
+    if (m_SampleNumber > readlimits::MaxRecordingSamples
+        && (size - pos + after) / (16 + before + after) > readlimits::MaxRecordingSamples) {
+        m_failure = {RecordingText::TooManySamples, {QString::number(readlimits::MaxRecordingSamples)}};
+        return false;
+    }
     auto samples = std::make_shared<ColSample>();
     // Room for the records the file can hold, whatever count its header claims.
     samples->Reserve(int(std::min<int64_t>(m_SampleNumber, (size - pos) / (16 + before + after) + 1)));

@@ -4,10 +4,10 @@
 #include "platform/settings/TextLines.h"
 #include "platform/shell/Cp1252.h"
 #include "platform/shell/FileWrite.h"
+#include "platform/shell/ReadLimits.h"
 #include "records/CardNumbers.h"
 
 #include <QLocale>
-#include <QStringDecoder>
 #include <QStringList>
 #include <cfenv>
 #include <cmath>
@@ -47,17 +47,6 @@ float ParseLocaleSingle(const QString &text)
     if (!std::isfinite(v) || std::fabs(v) > 3.4e38)
         RaiseError(VbErr::TypeMismatch, QStringLiteral("Type mismatch"));
     return static_cast<float>(v);
-}
-
-// A file that is not valid UTF-8 is Windows-1252 (older installations', and
-// ours whenever every character fits there).
-QString DecodeText(const QByteArray &bytes)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return FromCp1252(bytes);
 }
 
 // The file has no declaration, and older installations read it as
@@ -225,8 +214,10 @@ const WantedKey Wanted[KeyCount] = {
 
 TextProfileRecord ReadTextProfile(const QByteArray &bytes)
 {
-    const QString decoded = DecodeText(bytes);
-    const QStringView text = QStringView(decoded).sliced(decoded.startsWith(QChar(0xFEFF)) ? 1 : 0);
+    // A file that is not valid UTF-8 is Windows-1252 (older installations', and
+    // ours whenever every character fits there).
+    const QString decoded = DecodeOutsideText(bytes);
+    const QStringView text(decoded);
 
     // INI part, in one pass: sections and keys without regard to case, the
     // first match of a key in any section of that name wins. Only the keys
@@ -259,7 +250,7 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
             continue;
         const QStringView key = line.first(eq).trimmed();
         for (qsizetype i = 0; i < KeyCount; ++i) {
-            if (!found[i] && Wanted[i].section == current
+            if (!found[i] && Wanted[i].section == current && key.size() == wantedKeys[i].size()
                 && key.compare(wantedKeys[i], Qt::CaseInsensitive) == 0) {
                 found[i] = true;
                 values[i] = line.sliced(eq + 1).trimmed().toString();
@@ -296,6 +287,10 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
     // a count that is not whole, or passes the file's lines, is a damaged file.
     if (announced > 0 && (announced != std::floor(announced) || announced > double(lineCount)))
         NotAProfile(QStringLiteral("%1 sample lines announced").arg(numberText));
+    // Far above a real profile's samples: millions of them would hold the
+    // window for seconds and take gigabytes.
+    if (announced > readlimits::MaxTextProfileSamples)
+        NotAProfile(QStringLiteral("%1 samples announced, more than %2").arg(numberText).arg(readlimits::MaxTextProfileSamples));
     const int number = announced > 0 ? static_cast<int>(announced) : 0;
     const int perLine = rec.fourValues ? 4 : 3;
     // The count is the file's word, checked only against its lines: room is

@@ -5,7 +5,6 @@
 #include "platform/error/VbError.h"
 
 #include <QSet>
-#include <QStringDecoder>
 
 namespace StatesFile {
 
@@ -16,14 +15,7 @@ bool IsLineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'
 
 QString Decode(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        if (text.startsWith(QChar(0xFEFF)))
-            text.remove(0, 1);
-        return text;
-    }
-    return FromCp1252(bytes);
+    return DecodeOutsideText(bytes);
 }
 
 namespace {

@@ -10,7 +10,8 @@
 
 namespace StatesFile {
 
-// The text of a file: UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+// The text of a file, by the rule of every reader (DecodeOutsideText): its
+// UTF-8 mark dropped, UTF-8 when the rest is valid UTF-8, else Windows-1252.
 QString Decode(const QByteArray &bytes);
 
 // The names of a file, in file order. Fields end at a comma or a line end

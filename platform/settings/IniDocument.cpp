@@ -4,7 +4,6 @@
 #include "platform/shell/FileWrite.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 namespace {
 
@@ -32,14 +31,7 @@ QString IniDocument::Unquote(const QString &v)
 
 QString IniDocument::Decode(const QByteArray &bytes)
 {
-    QByteArray data = bytes;
-    if (data.startsWith("\xEF\xBB\xBF"))
-        data.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(data);
-    if (!utf8.hasError())
-        return text;
-    return FromCp1252(data);
+    return DecodeOutsideText(bytes);
 }
 
 bool IniDocument::ParseSectionLine(QStringView line, QStringView *name)

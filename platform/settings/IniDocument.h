@@ -30,6 +30,7 @@ public:
     // Non-empty, non-comment lines of a section, trimmed.
     QStringList sectionLines(const QString &section) const;
 
+    // The text of a file from outside, by the rule of every reader (DecodeOutsideText).
     static QString Decode(const QByteArray &bytes);
     // A value between a pair of matching quotes (" or ') without them; any
     // other value as it is.

@@ -29,7 +29,7 @@ IniIndex::IniIndex(QStringView text, const std::vector<Request> &requests)
         if (line.isEmpty())
             continue;
         QStringView name;
-        if (IniDocument::ParseSectionLine(line, &name)) {
+        if (line.front() == QLatin1Char('[') && IniDocument::ParseSectionLine(line, &name)) {
             current = nullptr;
             for (Kept &k : m_kept) {
                 if (Same(name, k.section)) {
@@ -45,9 +45,11 @@ IniIndex::IniIndex(QStringView text, const std::vector<Request> &requests)
         QStringView key, value;
         if (!current || !IniDocument::ParseKeyLine(line, &key, &value))
             continue;   // outside the sections asked for, or a comment
-        for (qsizetype i = 0; i < current->keys.size(); ++i) {
+        // Keys of another length are never the same (the comparison folds
+        // case one unit for one), so most lines cost a length comparison.
+        for (qsizetype i = 0; i < current->keys.size() && !key.isEmpty(); ++i) {
             auto &slot = current->values[size_t(i)];
-            if (!slot.first && Same(key, current->keys.at(i)))
+            if (!slot.first && key.size() == current->keys.at(i).size() && Same(key, current->keys.at(i)))
                 slot = {true, value.toString()};
         }
         if (current->keptChars < current->lineChars) {

@@ -1,5 +1,7 @@
 #include "platform/shell/Cp1252.h"
 
+#include <QStringDecoder>
+
 namespace {
 const char16_t High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -28,4 +30,18 @@ int Cp1252Byte(char16_t u)
         if (High[i] == u && u > 0xFF)
             return 0x80 + i;
     return -1;
+}
+
+QByteArrayView WithoutUtf8Mark(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+}
+
+QString DecodeOutsideText(QByteArrayView bytes)
+{
+    const QByteArrayView body = WithoutUtf8Mark(bytes);
+    // One pass over a valid text; a second mark, if any, is kept as a character.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(body);
+    return utf8.hasError() ? FromCp1252(body) : text;
 }

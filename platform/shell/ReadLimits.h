@@ -16,6 +16,14 @@ constexpr qint64 MaxTextProfileBytes = 64 * 1024 * 1024;   // text profile files
 constexpr qint64 MaxStatesFileBytes = 64 * 1024 * 1024;    // the states list's import file
 // (the XML document cap, 96 MB, is xml::MaxDocumentBytes in platform/xml/XmlDocument.h)
 
+// Samples a reader builds, each an object of some hundred bytes: a day's
+// recording at one sample a second is 86,400 samples and a real text profile
+// a few thousand, so these are far above any real file, while a file of the
+// smallest sample lines up to its cap (tens of millions of them) would take
+// gigabytes and tens of seconds. A file announcing or holding more is refused.
+constexpr int MaxRecordingSamples = 1000000;       // .hrm and .tur
+constexpr int MaxTextProfileSamples = 1000000;
+
 // What a races file (an XML document) may hold, counted as it is read, so
 // that the tree built of it never holds more. A real races file is one race
 // of a few thousand samples: four levels, three or four elements and one
@@ -31,14 +39,26 @@ constexpr int MaxXmlAttributesPerElement = 256;
 constexpr int MaxXmlDepth = 256;                      // elements inside one another
 constexpr qint64 MaxXmlElements = 1200000;            // in the whole document
 constexpr qint64 MaxXmlAttributes = 1200000;          // in the whole document
-// What comes before the document element: the declaration, the document
-// type with the declarations inside it (each entity and attribute default
-// costs the reader time and memory), comments. A races file has two lines.
+// What comes before the document element's start tag: the declaration, the
+// document type with the declarations inside it (each entity and attribute
+// default costs the reader time and memory), comments. A races file has two
+// lines.
 constexpr qint64 MaxXmlPrologBytes = 64 * 1024;
 // References to declared entities ("&name;" other than &amp; &lt; &gt; &quot;
-// &apos;, and "%name;"): each may stand for up to 4,096 characters, so a few
-// kilobytes of them would make gigabytes of text. A races file has none.
+// &apos; and the character references "&#...;", and "%name;" in the document
+// type): each may stand for up to 4,096 characters, so a few kilobytes of them
+// would make gigabytes of text. A races file has none.
 constexpr int MaxXmlEntityReferences = 1000;
+// References of any kind ("&#x00E9;", "&amp;" ...): the reader takes some
+// hundred nanoseconds for each, so tens of millions of them in a file within
+// its cap would hold it for seconds. A races file writes its characters as
+// they are and escapes only & < > " ', a few in a name.
+constexpr qint64 MaxXmlReferences = 4000000;
+// One attribute value, and the characters between two tags (a text, a
+// comment): the reader keeps each whole, and one of tens of megabytes costs
+// it seconds and hundreds of MB. The texts of a races file are names and
+// notes of a few hundred characters.
+constexpr qint64 MaxXmlValueChars = 4 * 1024 * 1024;
 
 // The states list's import file: the names of the states of the world are
 // a few hundred; a file of more distinct names than this is refused before

@@ -173,8 +173,10 @@ private:
 };
 
 // The document's text in pieces, decoded as the whole file would be:
-// UTF-16 with its byte order mark, else UTF-8 when all of it is valid UTF-8
-// (a first pass over the bytes tells), else Windows-1252.
+// UTF-16 with its byte order mark, or without one when the bytes begin as
+// "<?" does in UTF-16 (the declaration then names the encoding), else UTF-8
+// when all of it is valid UTF-8, else Windows-1252 (the rule of every reader,
+// DecodeOutsideText: a first pass over the bytes tells).
 class TextPieces {
 public:
     explicit TextPieces(ByteSource &source) : m_source(source)
@@ -183,11 +185,17 @@ public:
         const bool any = m_source.next(piece);
         if (any && (piece.startsWith("\xFF\xFE") || piece.startsWith("\xFE\xFF"))) {
             m_kind = Utf16;
+        } else if (any && piece.startsWith(QByteArrayView("<\0?\0", 4))) {
+            m_kind = Utf16;
+            m_utf16 = QStringDecoder(QStringDecoder::Utf16LE);
+        } else if (any && piece.startsWith(QByteArrayView("\0<\0?", 4))) {
+            m_kind = Utf16;
+            m_utf16 = QStringDecoder(QStringDecoder::Utf16BE);
         } else {
             // Valid UTF-8 pieces, each cut before a character, make valid UTF-8.
             bool valid = true;
             for (bool first = true, more = any; more && valid; more = m_source.next(piece), first = false)
-                valid = QByteArrayView(piece).sliced(first && piece.startsWith("\xEF\xBB\xBF") ? 3 : 0).isValidUtf8();
+                valid = (first ? WithoutUtf8Mark(piece) : QByteArrayView(piece)).isValidUtf8();
             m_kind = valid ? Utf8 : Cp1252;
         }
         m_source.rewind();
@@ -201,8 +209,7 @@ public:
             return !text.isEmpty();
         }
         const bool first = std::exchange(m_first, false);
-        const QByteArrayView body = QByteArrayView(piece).sliced(
-            first && m_kind != Utf16 && piece.startsWith("\xEF\xBB\xBF") ? 3 : 0);
+        const QByteArrayView body = first && m_kind != Utf16 ? WithoutUtf8Mark(piece) : QByteArrayView(piece);
         switch (m_kind) {
         case Utf16:
             text = m_held + m_utf16(body);
@@ -235,20 +242,25 @@ private:
     bool m_first = true;
 };
 
-// Counts, in the text before Qt's reader sees it, the attributes of each
-// start tag and the references to declared entities.
+// Follows the text before Qt's reader sees it, markup by markup, and counts
+// what the reader would spend time and memory on:
 //
-// A start tag runs from "<" and a name to the first ">" outside quotes, and
-// no "<" can stand inside it (not even in a quoted value), so each of its
-// attributes has its "=" outside quotes before the next "<": the count never
-// falls below what the reader would collect. Text, comments and the like are
-// passed over; one holding a tag-like run of more "=" than the bound is
-// refused with the rest, which no real file has.
-//
-// Each reference to a declared entity ("&name;" other than the five
-// predefined ones, or "%name;") may bring up to the reader's expansion limit
-// of 4,096 characters, text or declarations, so their number bounds what a
-// small file can grow into.
+// - the attributes of each start tag: a start tag runs from "<" and a name to
+//   the first ">" outside quotes, and no "<" can stand inside it (not even in
+//   a quoted value), so each of its attributes has its "=" outside quotes
+//   before the next "<": the count never falls below what the reader would
+//   collect;
+// - what comes before the document element's start tag (the tag itself not
+//   counted): comments, processing instructions and the document type with
+//   its quoted literals, its internal subset and the comments in it are
+//   passed over whole, so a "<" inside them starts no element;
+// - references to declared entities ("&name;" other than the five predefined
+//   ones and the character references "&#...;", and "%name;" inside the
+//   document type), each of which may bring up to the reader's expansion
+//   limit of 4,096 characters, and references of any kind;
+// - the characters of each attribute value, and those from one "<" that
+//   starts markup to the next (a text, a comment, a section of character
+//   data, a tag's name): the reader keeps each of them whole.
 class Prescan {
 public:
     // False once a bound is passed; why() then says which.
@@ -261,33 +273,11 @@ public:
             } else {
                 ++m_column;
             }
-            if (!reference(c))
+            if (!step(c))
                 return false;
-            if (c == QLatin1Char('<')) {
-                m_afterLess = true;
-                m_inTag = false;
-                continue;
-            }
-            if (m_afterLess) {
-                m_afterLess = false;
-                m_inTag = c != QLatin1Char('/') && c != QLatin1Char('!') && c != QLatin1Char('?');
-                m_quote = 0;
-                m_count = 0;
-            }
-            if (!m_inTag)
-                continue;
-            if (m_quote) {
-                if (c.unicode() == m_quote)
-                    m_quote = 0;
-            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-                m_quote = c.unicode();
-            } else if (c == QLatin1Char('>')) {
-                m_inTag = false;
-            } else if (c == QLatin1Char('=') && ++m_count > readlimits::MaxXmlAttributesPerElement) {
-                m_why = QStringLiteral("An element has more than %1 attributes.")
-                            .arg(readlimits::MaxXmlAttributesPerElement);
-                return false;
-            }
+            m_before[0] = m_before[1];
+            m_before[1] = m_before[2];
+            m_before[2] = c.unicode();
         }
         return true;
     }
@@ -296,25 +286,186 @@ public:
     qint64 column() const { return m_column; }
 
 private:
-    // Follows "&name;" and "%name;"; false past the bound.
-    bool reference(QChar c)
+    enum State { Text, Less, Bang, BangDash, Comment, Cdata, Pi, Doctype, EndTag, StartTag };
+
+    bool refuse(const QString &why)
+    {
+        m_why = why;
+        return false;
+    }
+
+    bool step(QChar c)
+    {
+        const bool inValue = m_state == StartTag && m_quote;
+        // A "<" is counted once the next character tells it starts no element.
+        if (m_inProlog && !(m_state == Text && c == QLatin1Char('<')) && !(m_state == Less && IsNameStart(c))) {
+            m_prologBytes += (m_state == Less ? 1 : 0) + Utf8Bytes(c);
+            if (m_prologBytes > readlimits::MaxXmlPrologBytes)
+                return refuse(QStringLiteral("The document has more than %1 KB before its first element.")
+                                  .arg(readlimits::MaxXmlPrologBytes / 1024));
+        }
+        if (!inValue && ++m_runChars > readlimits::MaxXmlValueChars)
+            return refuse(QStringLiteral("The document holds more than %1 characters between two tags.")
+                              .arg(readlimits::MaxXmlValueChars));
+        switch (m_state) {
+        case Text:
+            if (c == QLatin1Char('<')) {
+                endReference();
+                m_state = Less;
+                m_runChars = 1;
+                return true;
+            }
+            return reference(c, false);
+        case Less:
+            if (c == QLatin1Char('!')) {
+                m_state = Bang;
+            } else if (c == QLatin1Char('?')) {
+                m_state = Pi;
+            } else if (c == QLatin1Char('/')) {
+                m_state = EndTag;
+            } else {
+                if (m_inProlog)
+                    m_inProlog = false;   // the document element's start tag
+                m_state = StartTag;
+                m_quote = 0;
+                m_count = 0;
+            }
+            return true;
+        case Bang:
+            m_state = c == QLatin1Char('-') ? BangDash : c == QLatin1Char('[') ? Cdata : Doctype;
+            m_marks = 0;
+            m_depth = 0;
+            m_quote = 0;
+            m_inner = Text;
+            return true;
+        case BangDash:
+            m_state = c == QLatin1Char('-') ? Comment : Doctype;
+            m_marks = 0;
+            return true;
+        case Comment:
+        case Cdata:
+            // "-->" ends a comment, "]]>" a section of character data.
+            if (c == QLatin1Char('>') && m_marks >= 2)
+                m_state = Text;
+            m_marks = c == QLatin1Char(m_state == Comment ? '-' : ']') ? m_marks + 1 : 0;
+            return true;
+        case Pi:
+            if (c == QLatin1Char('>') && m_before[2] == u'?')
+                m_state = Text;
+            return true;
+        case EndTag:
+            if (c == QLatin1Char('>'))
+                m_state = Text;
+            return true;
+        case Doctype:
+            return doctype(c);
+        case StartTag:
+            if (m_quote) {
+                if (c.unicode() == m_quote) {
+                    endReference();
+                    m_quote = 0;
+                    return true;
+                }
+                if (++m_valueChars > readlimits::MaxXmlValueChars)
+                    return refuse(QStringLiteral("An attribute value holds more than %1 characters.")
+                                      .arg(readlimits::MaxXmlValueChars));
+                return reference(c, false);
+            }
+            if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+                m_quote = c.unicode();
+                m_valueChars = 0;
+            } else if (c == QLatin1Char('>')) {
+                m_state = Text;
+            } else if (c == QLatin1Char('=') && ++m_count > readlimits::MaxXmlAttributesPerElement) {
+                return refuse(QStringLiteral("An element has more than %1 attributes.")
+                                  .arg(readlimits::MaxXmlAttributesPerElement));
+            }
+            return true;
+        }
+        return true;
+    }
+
+    // The document type: quoted literals, the internal subset in brackets,
+    // and comments and processing instructions inside it; ">" outside all of
+    // them ends it.
+    bool doctype(QChar c)
+    {
+        if (m_inner == Comment) {
+            if (c == QLatin1Char('>') && m_marks >= 2)
+                m_inner = Text;
+            m_marks = c == QLatin1Char('-') ? m_marks + 1 : 0;
+            return true;
+        }
+        if (m_inner == Pi) {
+            if (c == QLatin1Char('>') && m_before[2] == u'?')
+                m_inner = Text;
+            return true;
+        }
+        if (m_quote) {
+            if (c.unicode() == m_quote) {
+                endReference();
+                m_quote = 0;
+                return true;
+            }
+            return reference(c, true);
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            endReference();
+            m_quote = c.unicode();
+        } else if (c == QLatin1Char('[')) {
+            ++m_depth;
+        } else if (c == QLatin1Char(']')) {
+            --m_depth;
+        } else if (c == QLatin1Char('>') && m_depth <= 0) {
+            endReference();
+            m_state = Text;
+            return true;
+        } else if (c == QLatin1Char('-') && m_before[2] == u'-' && m_before[1] == u'!' && m_before[0] == u'<') {
+            m_inner = Comment;
+            m_marks = 0;
+            return true;
+        } else if (c == QLatin1Char('?') && m_before[2] == u'<') {
+            m_inner = Pi;
+            return true;
+        }
+        return reference(c, true);
+    }
+
+    // The bytes of the character in UTF-8 (a surrogate is half of four).
+    static int Utf8Bytes(QChar c)
+    {
+        const char16_t u = c.unicode();
+        return u < 0x80 ? 1 : u < 0x800 || c.isSurrogate() ? 2 : 3;
+    }
+    // After "<": a character that starts an element's name, not other markup.
+    static bool IsNameStart(QChar c)
+    {
+        return c != QLatin1Char('!') && c != QLatin1Char('?') && c != QLatin1Char('/');
+    }
+
+    void endReference() { m_inReference = false; }
+
+    // Follows "&name;" (and "%name;" where parameter entities are referred
+    // to); false past a bound.
+    bool reference(QChar c, bool parameters)
     {
         if (m_inReference) {
             if (c == QLatin1Char(';')) {
                 m_inReference = false;
                 static const char *const predefined[] = {"amp", "lt", "gt", "quot", "apos"};
-                bool counted = m_referenceLength > 4 || m_referenceMark == QLatin1Char('%');
-                if (!counted) {
-                    const QStringView name(m_referenceName, m_referenceLength);
-                    counted = !name.startsWith(QLatin1Char('#'))
-                              && std::none_of(std::begin(predefined), std::end(predefined),
-                                              [&name](const char *p) { return name == QLatin1String(p); });
-                }
-                if (counted && ++m_references > readlimits::MaxXmlEntityReferences) {
-                    m_why = QStringLiteral("The document refers to declared entities more than %1 times.")
-                                .arg(readlimits::MaxXmlEntityReferences);
-                    return false;
-                }
+                const QStringView name(m_referenceName, std::min<qsizetype>(m_referenceLength, 5));
+                const bool declared
+                    = m_referenceMark == QLatin1Char('%')
+                      || (!name.startsWith(QLatin1Char('#'))
+                          && (m_referenceLength > 4
+                              || std::none_of(std::begin(predefined), std::end(predefined),
+                                              [&name](const char *p) { return name == QLatin1String(p); })));
+                if (declared && ++m_references > readlimits::MaxXmlEntityReferences)
+                    return refuse(QStringLiteral("The document refers to declared entities more than %1 times.")
+                                      .arg(readlimits::MaxXmlEntityReferences));
+                if (++m_allReferences > readlimits::MaxXmlReferences)
+                    return refuse(QStringLiteral("The document holds more than %1 references.")
+                                      .arg(readlimits::MaxXmlReferences));
                 return true;
             }
             if (c.isSpace() || c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('"')
@@ -327,7 +478,7 @@ private:
                 return true;
             }
         }
-        if (c == QLatin1Char('&') || c == QLatin1Char('%')) {
+        if (c == QLatin1Char('&') || (parameters && c == QLatin1Char('%'))) {
             m_inReference = true;
             m_referenceMark = c;
             m_referenceLength = 0;
@@ -335,8 +486,15 @@ private:
         return true;
     }
 
-    bool m_afterLess = false;
-    bool m_inTag = false;
+    State m_state = Text;
+    State m_inner = Text;         // inside the document type: a comment or instruction
+    char16_t m_before[3] = {};    // the last three characters
+    int m_marks = 0;              // "-" or "]" just before
+    int m_depth = 0;              // brackets of the document type
+    bool m_inProlog = true;
+    qint64 m_prologBytes = 0;     // as UTF-8
+    qint64 m_runChars = 0;
+    qint64 m_valueChars = 0;
     char16_t m_quote = 0;
     int m_count = 0;
     bool m_inReference = false;
@@ -344,6 +502,7 @@ private:
     QChar m_referenceName[5];
     qsizetype m_referenceLength = 0;
     qint64 m_references = 0;
+    qint64 m_allReferences = 0;
     qint64 m_line = 1;
     qint64 m_column = 0;
     QString m_why;
@@ -369,10 +528,7 @@ void DeclareUtf8(QString &text)
 
 // The document's text as Qt's reader reads it: UTF-8, pulled a few kilobytes
 // at a time, so the reader runs over a token of any length in one pass.
-// Each piece is counted by the prescan before the reader gets it; what comes
-// before the document element (the declaration, the document type with its
-// declarations, comments) is bounded by what the reader has taken before the
-// first element came.
+// Each piece is counted by the prescan before the reader gets it.
 class TextDevice : public QIODevice {
 public:
     explicit TextDevice(TextPieces &pieces) : m_pieces(pieces)
@@ -384,8 +540,6 @@ public:
     {
         return (m_buffer.size() - m_pos) + (m_done ? 0 : PieceBytes) + QIODevice::bytesAvailable();
     }
-    // The document element has begun.
-    void elementSeen() { m_elementSeen = true; }
     // Why the text was cut short (empty when it was not).
     const QString &refusal() const { return m_refusal; }
     const Prescan &prescan() const { return m_prescan; }
@@ -393,17 +547,11 @@ public:
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        if (!m_elementSeen && m_served > readlimits::MaxXmlPrologBytes) {
-            refuse(QStringLiteral("The document has more than %1 KB before its first element.")
-                       .arg(readlimits::MaxXmlPrologBytes / 1024));
-            return 0;
-        }
         while (m_buffer.size() - m_pos < maxSize && !m_done)
             produce();
         const qint64 n = std::min<qint64>(maxSize, m_buffer.size() - m_pos);
         std::memcpy(data, m_buffer.constData() + m_pos, size_t(n));
         m_pos += n;
-        m_served += n;
         if (m_pos > PieceBytes) {
             m_buffer.remove(0, m_pos);
             m_pos = 0;
@@ -443,10 +591,8 @@ private:
     Prescan m_prescan;
     QByteArray m_buffer;
     qsizetype m_pos = 0;
-    qint64 m_served = 0;
     bool m_done = false;
     bool m_first = true;
-    bool m_elementSeen = false;
     QString m_refusal;
     PaintNowAndThen m_paint;
 };
@@ -509,7 +655,6 @@ struct XmlBuilder {
         while (!reader.atEnd() && over.isEmpty()) {
             switch (reader.readNext()) {
             case QXmlStreamReader::StartElement: {
-                device.elementSeen();
                 const QXmlStreamAttributes attributes = reader.attributes();
                 if (++elements > readlimits::MaxXmlElements)
                     over = QStringLiteral("The document has more than %1 elements.").arg(readlimits::MaxXmlElements);

@@ -28,6 +28,11 @@ TEST(StatesFileTest, ParserCases)
         {"State,state", {"State", "state"}},
         {"C\xc3\xb4te d'Ivoire", {QString::fromUtf8("Côte d'Ivoire")}},   // UTF-8
         {"C\xf4te\x80", {QString::fromUtf8("Côte€")}},                     // Windows-1252
+        // A UTF-8 byte order mark is dropped, whichever encoding the rest is read in.
+        {"\xEF\xBB\xBFItalia,C\xc3\xb4te", {"Italia", QString::fromUtf8("Côte")}},
+        {"\xEF\xBB\xBFItalia,C\xf4te", {"Italia", QString::fromUtf8("Côte")}},
+        // A file cut inside a UTF-8 character is not valid UTF-8.
+        {"Italia,Citt\xc3", {"Italia", QString::fromUtf8("CittÃ")}},
         {"\"\",\"  \",Fiji", {"Fiji"}},
     };
     for (const Case &c : cases)

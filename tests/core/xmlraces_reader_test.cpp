@@ -25,6 +25,18 @@ QByteArray Attributes(int n)
     return out;
 }
 
+// The text in UTF-16 without a byte order mark, in either byte order.
+QByteArray Utf16(const QByteArray &utf8, bool little)
+{
+    QByteArray out;
+    for (const QChar c : QString::fromUtf8(utf8)) {
+        const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+        out.append(little ? low : high);
+        out.append(little ? high : low);
+    }
+    return out;
+}
+
 QByteArray Samples(const QByteArray &samples) { return "<samples sampleNumber=\"9\">" + samples + "</samples>"; }
 
 const QByteArray kValidRace = RaceFile("idName=\"Web climb\" type=\"climb\"",
@@ -119,6 +131,27 @@ TEST_F(XmlReader, ResultCodesAndValuesForEachKindOfInput)
              EXPECT_EQ(r.Samples()->Item(3)->Label(), "");
              EXPECT_EQ(r.Samples()->Item(3)->Height(), 3);
          }},
+        // References to characters are no declared entities, whatever their
+        // length; nor is "x%;" in a text.
+        {"a city of 1,500 character references",
+         RaceFile("idName=\"x\"", "<city>" + QByteArray("&#x00E9;").repeated(1500) + "</city><province>"
+                                      + QByteArray("&#8364;x%;").repeated(1500) + "</province>"),
+         0,
+         [](const ::Race &r) {
+             EXPECT_EQ(r.City(), QString(1500, QChar(0xE9)));
+             EXPECT_EQ(r.province(), QString::fromUtf8("\xE2\x82\xACx%;").repeated(1500));
+         }},
+        {"UTF-16 without a byte order mark, little end first",
+         Utf16(RaceFile("idName=\"Citt\xC3\xA0 \xE2\x82\xAC\"", "<city>Citt\xC3\xA0 \xE2\x82\xAC</city>")
+                   .replace("UTF-8", "UTF-16"), true),
+         0,
+         [](const ::Race &r) {
+             EXPECT_EQ(r.raceName(), QString::fromUtf8("Citt\xC3\xA0 \xE2\x82\xAC"));
+             EXPECT_EQ(r.City(), QString::fromUtf8("Citt\xC3\xA0 \xE2\x82\xAC"));
+         }},
+        {"UTF-16 without a byte order mark, big end first",
+         Utf16(RaceFile("idName=\"x\"", "<city>Citt\xC3\xA0 \xE2\x82\xAC</city>").replace("UTF-8", "UTF-16"), false), 0,
+         [](const ::Race &r) { EXPECT_EQ(r.City(), QString::fromUtf8("Citt\xC3\xA0 \xE2\x82\xAC")); }},
         {"only the first race is read",
          "<races><race idName=\"first\">" + Samples("<sample><d>0</d><h>1</h></sample>")
              + "</race><race idName=\"second\"><city>Elsewhere</city>"

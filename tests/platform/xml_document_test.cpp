@@ -175,6 +175,12 @@ TEST(XmlDocument, DocumentsPastTheBoundsAreRefused)
         // Quoted "=" and ">" are values, not attributes.
         {"attributes at the bound, values holding = and >", "<r" + attributes(perElement, "a=b>c=") + "/>", true},
         {"attributes past it", "<r" + attributes(perElement + 1, "v") + "/>", false, "attributes"},
+        // Markup inside a comment, a section of character data or an
+        // instruction is text: no tag, no attributes.
+        {"a comment, character data and an instruction holding tags of many =",
+         "<r><!-- <a" + attributes(perElement + 1, "v") + " --><![CDATA[<a" + attributes(perElement + 1, "v") + ">]]]>"
+             + "<?pi <a" + attributes(perElement + 1, "v") + "> ?></r>",
+         true},
         {"attributes past it, unclosed tag", "<r" + attributes(120000, "v"), false, "attributes"},
         {"attributes past it, inside", "<r><s/><s" + attributes(perElement + 1, "") + "/></r>", false, "attributes"},
         {"attribute defaults of the document type past it", "<!DOCTYPE r [<!ATTLIST r" + defaults(perElement + 1) + ">]><r/>",
@@ -192,9 +198,41 @@ TEST(XmlDocument, DocumentsPastTheBoundsAreRefused)
          entity + "<r a='" + QByteArray("&e;").repeated(readlimits::MaxXmlEntityReferences + 1) + "'/>", false, "entities"},
         {"predefined and character references are not counted",
          "<r a='" + QByteArray("&amp;&#65;&lt;").repeated(readlimits::MaxXmlEntityReferences) + "'/>", true},
+        {"character references of any length and % in text are not counted",
+         "<r a='" + QByteArray("&#x00E9;&#8364;").repeated(readlimits::MaxXmlEntityReferences) + "'>"
+             + QByteArray("&#x00E9; x%; 5%;").repeated(readlimits::MaxXmlEntityReferences) + "</r>",
+         true},
+        {"parameter entities of the document type are counted",
+         "<!DOCTYPE r [<!ENTITY % p ''>" + QByteArray("%p;").repeated(readlimits::MaxXmlEntityReferences + 1) + "]><r/>",
+         false, "entities"},
+        {"references of any kind past their bound, each text within its own",
+         "<r>" + ("<b>" + QByteArray("&amp;").repeated(readlimits::MaxXmlReferences / 8) + "</b>").repeated(8) + "<b>&#65;</b></r>",
+         false, "references"},
         {"a document type within the bound", "<!DOCTYPE r [" + QByteArray(" ").repeated(50000) + "]><r/>", true},
         {"a document type past it", "<!DOCTYPE r [" + QByteArray(" ").repeated(readlimits::MaxXmlPrologBytes + 20000) + "]><r/>",
          false, "before its first element"},
+        // The first element's start tag is not what comes before it.
+        {"a long first start tag after a prolog within the bound",
+         "<?xml version='1.0'?><!DOCTYPE r [" + QByteArray(" ").repeated(readlimits::MaxXmlPrologBytes - 100) + "]><r a='"
+             + QByteArray(readlimits::MaxXmlPrologBytes, 'x') + "'/>",
+         true},
+        {"a prolog of exactly the bound", QByteArray(readlimits::MaxXmlPrologBytes, ' ') + "<r/>", true},
+        {"a prolog one byte past it", QByteArray(readlimits::MaxXmlPrologBytes + 1, ' ') + "<r/>", false, "before its first element"},
+        // A tag inside a comment, a literal or the internal subset starts no element.
+        {"a document type past it after a comment holding a tag",
+         "<!-- <r> --><!DOCTYPE r [<!ENTITY e '<r>'><!-- ]> -->" + QByteArray(readlimits::MaxXmlPrologBytes, ' ') + "]><r/>",
+         false, "before its first element"},
+        {"an attribute value at its bound", "<r a='" + QByteArray(readlimits::MaxXmlValueChars, 'v') + "'/>", true},
+        {"an attribute value past it", "<r a='" + QByteArray(readlimits::MaxXmlValueChars + 1, 'v') + "'/>", false,
+         "attribute value"},
+        {"an attribute value of =' past it", "<r a=\"" + QByteArray("='").repeated(readlimits::MaxXmlValueChars / 2 + 1) + "\"/>",
+         false, "attribute value"},
+        {"a text within its bound", "<r>" + QByteArray(readlimits::MaxXmlValueChars - 8, 't') + "</r>", true},
+        {"a text past it", "<r>" + QByteArray(readlimits::MaxXmlValueChars + 1, 't') + "</r>", false, "between two tags"},
+        {"a text holding > past it", "<r>" + QByteArray("t>").repeated(readlimits::MaxXmlValueChars / 2 + 1) + "</r>", false,
+         "between two tags"},
+        {"a comment holding < past it, after the element",
+         "<r/><!--" + QByteArray("<c").repeated(readlimits::MaxXmlValueChars / 2 + 1) + "-->", false, "between two tags"},
     };
     for (const Case &c : cases) {
         XmlDocument doc;
@@ -320,11 +358,35 @@ TEST(XmlDocument, DecodesUtf8AndOlderSingleByteFiles)
     ASSERT_NE(legacy.documentElement(), nullptr) << legacy.parseError().reason.toStdString();
     EXPECT_EQ(legacy.documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0 \xE2\x82\xAC"));
 
-    // A UTF-8 byte order mark is dropped.
+    // A UTF-8 byte order mark is dropped, whichever encoding the rest is read in.
     XmlDocument marked;
     marked.loadXml("\xEF\xBB\xBF<a>ok</a>");
     ASSERT_NE(marked.documentElement(), nullptr) << marked.parseError().reason.toStdString();
     EXPECT_EQ(marked.documentElement()->text(), "ok");
+    XmlDocument markedLegacy;
+    markedLegacy.loadXml("\xEF\xBB\xBF<a>Citt\xE0</a>");
+    ASSERT_NE(markedLegacy.documentElement(), nullptr) << markedLegacy.parseError().reason.toStdString();
+    EXPECT_EQ(markedLegacy.documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0"));
+
+    // UTF-16 without a byte order mark is told by its first characters "<?",
+    // from memory and from a file, in either byte order.
+    const QString text = QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>Citt\xC3\xA0 \xE2\x82\xAC</a>");
+    QTemporaryDir dir;
+    for (const bool little : {true, false}) {
+        QByteArray bytes;
+        for (const QChar c : text) {
+            const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+            bytes.append(little ? low : high);
+            bytes.append(little ? high : low);
+        }
+        XmlDocument memory, file;
+        memory.loadXml(bytes);
+        ASSERT_TRUE(file.load(WriteFile(dir, "utf16.xml", bytes)));
+        for (const XmlDocument *doc : {&memory, &file}) {
+            ASSERT_NE(doc->documentElement(), nullptr) << little << doc->parseError().reason.toStdString();
+            EXPECT_EQ(doc->documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0 \xE2\x82\xAC")) << little;
+        }
+    }
 }
 
 TEST(XmlDocument, WebAddressesLoadAsynchronously)

@@ -80,4 +80,39 @@ TEST(RecordingSizeCap, LinesAreNotKeptOneByOne)
     }
 }
 
+// More samples than any recording holds (a file within the cap can hold tens
+// of millions, gigabytes once read) are refused with their own reason, and
+// the reader keeps what it had; a file at the bound is read.
+TEST(RecordingSizeCap, MoreSamplesThanTheBoundAreRefused)
+{
+    const int bound = readlimits::MaxRecordingSamples;
+    for (const int samples : {bound, bound + 1}) {
+        SCOPED_TRACE(samples);
+        const QByteArray hrmBytes = HrmText("106", "00000000", 1, {}) + QByteArray("60\r\n").repeated(samples);
+        Hrm hrm;
+        const int16_t read = hrm.ReadHRMData(hrmBytes, QStringLiteral("x.hrm"));
+        if (samples <= bound) {
+            EXPECT_EQ(read, 1) << hrm.Failure().Text().toStdString();
+            ASSERT_NE(hrm.Samples(), nullptr);
+            EXPECT_EQ(hrm.Samples()->Count(), samples);
+        } else {
+            EXPECT_EQ(read, 0);
+            EXPECT_EQ(hrm.Failure().text, RecordingText::TooManySamples);
+            EXPECT_EQ(hrm.Failure().args, QStringList{QString::number(bound)});
+            EXPECT_EQ(hrm.Samples(), nullptr);
+        }
+    }
+    // The same number of records in a tour file.
+    const std::vector<TurRecord> records(size_t(bound) + 1, TurRecord{1, 1, 100, 120, 80, 20});
+    Tur tur;
+    EXPECT_EQ(tur.ReadTurData(TurFile("3", "1", "0", records), QStringLiteral("x.tur")), 0);
+    EXPECT_EQ(tur.Failure().text, RecordingText::TooManySamples);
+    EXPECT_EQ(tur.Failure().args, QStringList{QString::number(bound)});
+    EXPECT_EQ(tur.Samples(), nullptr);
+    // A count past the bound over a few records is a cut file, as ever.
+    Tur cut;
+    EXPECT_EQ(cut.ReadTurData(TurFile("3", "1", "0", {TurRecord{1, 1, 100, 120, 80, 20}}, {}, bound + 1), QStringLiteral("x.tur")), 0);
+    EXPECT_EQ(cut.Failure().text, RecordingText::RecordsCut);
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #include "records/TextProfile.h"
+#include "platform/shell/ReadLimits.h"
 #include "platform/error/VbError.h"
 #include "MemoryPeak.h"
 #include "TestSupport.h"
@@ -163,15 +164,20 @@ TEST(TextProfile, ReadsEarlierFormatAndRefusesOthers)
     const QByteArray old =
         ".25,300,\"Ca\xe8 d'or\"\r\n1,350,\"\"\r\n\r\n[prog]\r\nname=VETTARO\r\n[TAB]\r\nNAME=Dati Salite\r\n"
         "[data]\r\nidpercorso=Colle\r\nlunghezza=1000\r\nLOCALIT\xc0=Cu\xe8\r\n[SampleData]\r\nnumber=2\r\n";
-    const TextProfileRecord r = ReadTextProfile(old);
-    EXPECT_FALSE(r.fourValues);
-    EXPECT_TRUE(r.isClimb);
-    EXPECT_EQ(r.idPercorso, QStringLiteral("Colle"));
-    EXPECT_EQ(r.localita, QString::fromUtf8("Cuè"));
-    ASSERT_EQ(r.samples.size(), 2);
-    EXPECT_FLOAT_EQ(r.samples[0].distParz, 0.25f);
-    EXPECT_EQ(r.samples[0].note, QString::fromUtf8("Caè d'or"));
-    EXPECT_TRUE(r.samples[0].image.isEmpty());
+    // The same behind a UTF-8 byte order mark: the mark is dropped though the
+    // rest is Windows-1252.
+    for (const QByteArray &bytes : {old, "\xEF\xBB\xBF" + old}) {
+        SCOPED_TRACE(bytes.left(3).toHex().toStdString());
+        const TextProfileRecord r = ReadTextProfile(bytes);
+        EXPECT_FALSE(r.fourValues);
+        EXPECT_TRUE(r.isClimb);
+        EXPECT_EQ(r.idPercorso, QStringLiteral("Colle"));
+        EXPECT_EQ(r.localita, QString::fromUtf8("Cuè"));
+        ASSERT_EQ(r.samples.size(), 2);
+        EXPECT_FLOAT_EQ(r.samples[0].distParz, 0.25f);
+        EXPECT_EQ(r.samples[0].note, QString::fromUtf8("Caè d'or"));
+        EXPECT_TRUE(r.samples[0].image.isEmpty());
+    }
 
     EXPECT_THROW(ReadTextProfile("1,2,\"\",\"\"\r\n[Prog]\r\nName=Other\r\n"), VbError);
     EXPECT_THROW(ReadTextProfile("1,2,\"\",\"\"\r\n[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=3\r\n"),
@@ -197,10 +203,20 @@ TEST(TextProfile, SectionsAreReadInOnePass)
     // The announced count is checked against the file's lines, the empty one
     // after the last line end included: one line more is a damaged file.
     const QByteArray head = "1,2,\"\",\"\"\r\n[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=";
-    for (const auto &[number, why] : {std::pair{"6", "sample line 2 is short"}, std::pair{"7", "7 sample lines announced"}}) {
+    // A count past the bound of samples is refused before a sample is read,
+    // though the file holds that many lines of them.
+    const QByteArray pastBound = QByteArray::number(readlimits::MaxTextProfileSamples + 1);
+    const QByteArray many = QByteArray("1,2,\"\",\"\"\r\n").repeated(readlimits::MaxTextProfileSamples + 1)
+                            + "[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=";
+    const struct { QByteArray file; const char *why; } counts[] = {
+        {head + "6\r\n", "sample line 2 is short"},
+        {head + "7\r\n", "7 sample lines announced"},
+        {many + pastBound + "\r\n", "samples announced, more than 1000000"},
+    };
+    for (const auto &[file, why] : counts) {
         try {
-            ReadTextProfile(head + number + "\r\n");
-            ADD_FAILURE() << number;
+            ReadTextProfile(file);
+            ADD_FAILURE() << why;
         } catch (const VbError &e) {
             EXPECT_TRUE(e.Description().endsWith(QLatin1String(why))) << e.Description().toStdString();
         }
