@@ -1,5 +1,6 @@
 #include "recordings/Hrm.h"
 
+#include "core/LangClient.h"
 #include "platform/settings/IniDocument.h"
 #include "platform/settings/IniIndex.h"
 #include "platform/shell/Cp1252.h"
@@ -242,7 +243,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         // gigabytes.
         const qsizetype lines = std::max(lf, cr) + 1;
         if (lines - 1 > readlimits::MaxRecordingSamples) {
-            m_failure = {RecordingText::TooManySamples, {QString::number(readlimits::MaxRecordingSamples)}};
+            m_failure = {RecordingText::TooManySamples, {InterfaceNumber(readlimits::MaxRecordingSamples)}};
             return false;
         }
         samples->Reserve(int(std::min<qsizetype>(lines, readlimits::MaxRecordingSamples)));
@@ -255,7 +256,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         const QByteArrayView view(d + at, lineFrom(at, next));
         at = next;
         ++lineNo;
-        auto lineText = [lineNo] { return QString::number(lineNo); };
+        auto lineText = [lineNo] { return InterfaceNumber(lineNo); };
         int16_t values[6];
         qsizetype start = 0;
         int found = 0;
@@ -285,7 +286,7 @@ bool Hrm::parse(const QByteArray &contents, const QString &fileName)
         }
 
         if (samples->Count() >= readlimits::MaxRecordingSamples) {
-            m_failure = {RecordingText::TooManySamples, {QString::number(readlimits::MaxRecordingSamples)}};
+            m_failure = {RecordingText::TooManySamples, {InterfaceNumber(readlimits::MaxRecordingSamples)}};
             return false;
         }
         auto s = std::make_shared<Sample>();

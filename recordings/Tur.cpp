@@ -1,5 +1,6 @@
 #include "recordings/Tur.h"
 
+#include "core/LangClient.h"
 #include "platform/settings/IniDocument.h"
 #include "recordings/Hrm.h"
 #include "recordings/RecordingParse.h"
@@ -112,7 +113,7 @@ bool Tur::parse(const QByteArray &contents, const QString &fileName)
     auto read = [&]() {
         if (header.next(line))
             return true;
-        m_failure = {RecordingText::HeaderCut, {QString::number(header.lineNumber() + 1)}};
+        m_failure = {RecordingText::HeaderCut, {InterfaceNumber(header.lineNumber() + 1)}};
         return false;
     };
     auto skip = [&](int count) {
@@ -128,7 +129,7 @@ bool Tur::parse(const QByteArray &contents, const QString &fileName)
         } while (line == QLatin1String("Reserve"));
         return true;
     };
-    auto lineNo = [&]() { return QString::number(header.lineNumber()); };
+    auto lineNo = [&]() { return InterfaceNumber(header.lineNumber()); };
     auto decimal = [&](double &target) {
         const auto v = DecimalNumber(line);
         if (!v) {
@@ -250,7 +251,7 @@ bool Tur::parse(const QByteArray &contents, const QString &fileName)
     // is a cut file, told where the records end).
     if (m_SampleNumber > readlimits::MaxRecordingSamples
         && (size - pos + after) / (16 + before + after) > readlimits::MaxRecordingSamples) {
-        m_failure = {RecordingText::TooManySamples, {QString::number(readlimits::MaxRecordingSamples)}};
+        m_failure = {RecordingText::TooManySamples, {InterfaceNumber(readlimits::MaxRecordingSamples)}};
         return false;
     }
     auto samples = std::make_shared<ColSample>();
@@ -261,18 +262,18 @@ bool Tur::parse(const QByteArray &contents, const QString &fileName)
     for (int32_t k = 0; k < m_SampleNumber; ++k) {
         const qsizetype at = pos + before;
         if (at + 16 > size) {
-            m_failure = {RecordingText::RecordsCut, {QString::number(k), QString::number(m_SampleNumber)}};
+            m_failure = {RecordingText::RecordsCut, {InterfaceNumber(k), InterfaceNumber(m_SampleNumber)}};
             return false;
         }
         const unsigned char *b = d + at;
         const uint32_t seconds = b[0] | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
         const uint32_t hundredths = b[4] | (uint32_t(b[5]) << 8) | (uint32_t(b[6]) << 16) | (uint32_t(b[7]) << 24);
         if (seconds >= 0x80000000u) {
-            m_failure = {RecordingText::RecordOutOfRange, {QString::number(k + 1), QString::number(seconds)}};
+            m_failure = {RecordingText::RecordOutOfRange, {InterfaceNumber(k + 1), QString::number(seconds)}};
             return false;
         }
         if (hundredths >= 0x80000000u) {
-            m_failure = {RecordingText::RecordOutOfRange, {QString::number(k + 1), QString::number(hundredths)}};
+            m_failure = {RecordingText::RecordOutOfRange, {InterfaceNumber(k + 1), QString::number(hundredths)}};
             return false;
         }
         auto s = std::make_shared<Sample>();

@@ -98,7 +98,7 @@ TEST(RecordingSizeCap, MoreSamplesThanTheBoundAreRefused)
         } else {
             EXPECT_EQ(read, 0);
             EXPECT_EQ(hrm.Failure().text, RecordingText::TooManySamples);
-            EXPECT_EQ(hrm.Failure().args, QStringList{QString::number(bound)});
+            EXPECT_EQ(hrm.Failure().args, QStringList{QStringLiteral("1,000,000")});
             EXPECT_EQ(hrm.Samples(), nullptr);
         }
     }
@@ -107,7 +107,7 @@ TEST(RecordingSizeCap, MoreSamplesThanTheBoundAreRefused)
     Tur tur;
     EXPECT_EQ(tur.ReadTurData(TurFile("3", "1", "0", records), QStringLiteral("x.tur")), 0);
     EXPECT_EQ(tur.Failure().text, RecordingText::TooManySamples);
-    EXPECT_EQ(tur.Failure().args, QStringList{QString::number(bound)});
+    EXPECT_EQ(tur.Failure().args, QStringList{QStringLiteral("1,000,000")});
     EXPECT_EQ(tur.Samples(), nullptr);
     // A count past the bound over a few records is a cut file, as ever.
     Tur cut;
