@@ -32,6 +32,19 @@ protected:
             s << rs->Value(0).toString();
         return s;
     }
+    // Stores the given states (an SQL list of values) and opens the window
+    // on them, every row read.
+    data::RecordsetModel *OpenStates(const char *values)
+    {
+        CurrentDb->Execute(QStringLiteral("DELETE FROM States"), 0, {});
+        CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES %1").arg(QLatin1String(values)), 0, {});
+        m_states = std::make_unique<frmStates>();
+        m_states->show();
+        QApplication::setActiveWindow(m_states.get());
+        data::RecordsetModel *m = m_states->model();
+        m->fetchAll();
+        return m;
+    }
     // Opens the cell editor of a state with F2, as a user does.
     QLineEdit *EditState(int row)
     {
@@ -51,14 +64,8 @@ protected:
 // with the typed name, which Escape then gives up.
 TEST_P(RealDialogs, StatesDuplicateLeftWithAnArrowKey)
 {
-    CurrentDb->Execute(QStringLiteral("DELETE FROM States"), 0, {});
-    CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('Italy')"), 0, {});
-    m_states = std::make_unique<frmStates>();
-    m_states->show();
-    QApplication::setActiveWindow(m_states.get());
+    data::RecordsetModel *m = OpenStates("('Italy')");
     QTableView *grid = m_states->dbGridStates();
-    data::RecordsetModel *m = m_states->model();
-    m->fetchAll();
     grid->setFocus();
     grid->setCurrentIndex(m->index(1, 0));
     QTest::keyClick(grid, Qt::Key_F2);
@@ -119,14 +126,8 @@ TEST_P(RealDialogs, StatesRenameToAnExistingName)
     struct Case { const char *typed; bool close; };
     for (const Case c : {Case{"Italy", false}, Case{"ITALY", false}, Case{"ITALY", true}}) {
         SCOPED_TRACE(std::string(c.typed) + (c.close ? ", closed" : ", arrow key"));
-        CurrentDb->Execute(QStringLiteral("DELETE FROM States"), 0, {});
-        CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('France'), ('Italy')"), 0, {});
-        m_states = std::make_unique<frmStates>();
-        m_states->show();
-        QApplication::setActiveWindow(m_states.get());
+        data::RecordsetModel *m = OpenStates("('France'), ('Italy')");
         QTableView *grid = m_states->dbGridStates();
-        data::RecordsetModel *m = m_states->model();
-        m->fetchAll();
         const int row = m->value(0, 0).toString() == QStringLiteral("France") ? 0 : 1;
         QLineEdit *editor = EditState(row);
         ASSERT_NE(editor, nullptr);
@@ -155,14 +156,8 @@ TEST_P(RealDialogs, StatesRenameToAnExistingName)
 // row up without a third word.
 TEST_P(RealDialogs, StatesSecondRefusalIsToldAfterTheFirst)
 {
-    CurrentDb->Execute(QStringLiteral("DELETE FROM States"), 0, {});
-    CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES ('France'), ('Italy')"), 0, {});
-    m_states = std::make_unique<frmStates>();
-    m_states->show();
-    QApplication::setActiveWindow(m_states.get());
+    data::RecordsetModel *m = OpenStates("('France'), ('Italy')");
     QTableView *grid = m_states->dbGridStates();
-    data::RecordsetModel *m = m_states->model();
-    m->fetchAll();
     const int row = m->value(0, 0).toString() == QStringLiteral("France") ? 0 : 1;
     const Qt::Key away = row == 0 ? Qt::Key_Down : Qt::Key_Up;
 
