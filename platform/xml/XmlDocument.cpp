@@ -173,8 +173,9 @@ private:
 };
 
 // The document's text in pieces, decoded as the whole file would be:
-// UTF-16 with its byte order mark, or without one when the bytes begin as
-// "<?" does in UTF-16 (the declaration then names the encoding), else UTF-8
+// UTF-16 with its byte order mark, or without one when the first character
+// is one of the ASCII range in UTF-16 ("<", a blank: a document in UTF-8 or
+// Windows-1252 never holds a NUL, which XML does not allow), else UTF-8
 // when all of it is valid UTF-8, else Windows-1252 (the rule of every reader,
 // DecodeOutsideText: a first pass over the bytes tells).
 class TextPieces {
@@ -185,10 +186,10 @@ public:
         const bool any = m_source.next(piece);
         if (any && (piece.startsWith("\xFF\xFE") || piece.startsWith("\xFE\xFF"))) {
             m_kind = Utf16;
-        } else if (any && piece.startsWith(QByteArrayView("<\0?\0", 4))) {
+        } else if (any && piece.size() >= 2 && piece[0] != '\0' && piece[1] == '\0') {
             m_kind = Utf16;
             m_utf16 = QStringDecoder(QStringDecoder::Utf16LE);
-        } else if (any && piece.startsWith(QByteArrayView("\0<\0?", 4))) {
+        } else if (any && piece.size() >= 2 && piece[0] == '\0' && piece[1] != '\0') {
             m_kind = Utf16;
             m_utf16 = QStringDecoder(QStringDecoder::Utf16BE);
         } else {

@@ -368,10 +368,14 @@ TEST(XmlDocument, DecodesUtf8AndOlderSingleByteFiles)
     ASSERT_NE(markedLegacy.documentElement(), nullptr) << markedLegacy.parseError().reason.toStdString();
     EXPECT_EQ(markedLegacy.documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0"));
 
-    // UTF-16 without a byte order mark is told by its first characters "<?",
-    // from memory and from a file, in either byte order.
-    const QString text = QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>Citt\xC3\xA0 \xE2\x82\xAC</a>");
+    // UTF-16 without a byte order mark is told by its first character, with
+    // a declaration or without one, from memory and from a file, in either
+    // byte order.
+    const QString declared = QString::fromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>Citt\xC3\xA0 \xE2\x82\xAC</a>");
+    const QString plain = QString::fromUtf8("<a>Citt\xC3\xA0 \xE2\x82\xAC</a>");
+    const QString blankFirst = QString::fromUtf8("\n<a>Citt\xC3\xA0 \xE2\x82\xAC</a>");
     QTemporaryDir dir;
+    for (const QString &text : {declared, plain, blankFirst})
     for (const bool little : {true, false}) {
         QByteArray bytes;
         for (const QChar c : text) {
@@ -383,8 +387,8 @@ TEST(XmlDocument, DecodesUtf8AndOlderSingleByteFiles)
         memory.loadXml(bytes);
         ASSERT_TRUE(file.load(WriteFile(dir, "utf16.xml", bytes)));
         for (const XmlDocument *doc : {&memory, &file}) {
-            ASSERT_NE(doc->documentElement(), nullptr) << little << doc->parseError().reason.toStdString();
-            EXPECT_EQ(doc->documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0 \xE2\x82\xAC")) << little;
+            ASSERT_NE(doc->documentElement(), nullptr) << little << text.left(5).toStdString() << doc->parseError().reason.toStdString();
+            EXPECT_EQ(doc->documentElement()->text(), QString::fromUtf8("Citt\xC3\xA0 \xE2\x82\xAC")) << little << text.left(5).toStdString();
         }
     }
 }
