@@ -536,4 +536,133 @@ bool CopyWhole(const QString &source, const QString &target, QString *error)
     return true;
 }
 
+// ---- FileSwap -----------------------------------------------------------------------------
+
+FileSwap::FileSwap(const QString &path) : m_path(path) {}
+
+FileSwap::~FileSwap()
+{
+    if (m_dir >= 0)
+        ::close(m_dir);
+}
+
+QString FileSwap::errorText() const
+{
+    return m_failed ? FailureText(m_failurePath.isEmpty() ? m_path : m_failurePath, m_cause) : QString();
+}
+
+void FileSwap::raise() const
+{
+    RaiseCause(m_failurePath.isEmpty() ? m_path : m_failurePath,
+               m_cause.isEmpty() ? QStringLiteral("unknown cause") : m_cause);
+}
+
+bool FileSwap::refuse(const QString &obstacle, const QString &cause)
+{
+    if (!m_failed) {
+        m_cause = cause;
+        m_failurePath = obstacle;
+    }
+    m_failed = true;
+    return false;
+}
+
+bool FileSwap::failWith(int systemError)
+{
+    return refuse(m_path, Cause(m_target.isEmpty() ? m_path : m_target, systemError,
+                                systemError ? QString::fromLocal8Bit(std::strerror(systemError)) : QString()));
+}
+
+bool FileSwap::open()
+{
+    if (m_failed)
+        return false;
+    if (m_dir >= 0)
+        return true;
+    Place place;
+    if (!Walk(QFileInfo(m_path).absoluteFilePath(), true, &place)) {
+        if (!place.refusedLink.isEmpty())
+            return refuse(place.refusedLink, QStringLiteral("link of another user in a shared folder, not followed"));
+        return failWith(place.error);
+    }
+    // The walk's handle only finds; the folder is synced after the rename.
+    const int opened = ::openat(place.dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(place.dir);
+    if (opened < 0)
+        return failWith(errno);
+    m_dir = opened;
+    m_folder = Joined(place.folder);
+    m_name = place.name;
+    m_target = InFolder(m_folder, m_name);
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    return checkTarget(&uid, &gid, &mode);
+}
+
+bool FileSwap::checkTarget(uid_t *uid, gid_t *gid, mode_t *mode)
+{
+    const QByteArray name = Native(m_name);
+    struct stat st {};
+    if (::fstatat(m_dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? refuse(m_path, QStringLiteral("file not found")) : failWith(errno);
+    if (!S_ISREG(st.st_mode))
+        return refuse(m_path, QStringLiteral("not a regular file"));
+    // A file its user cannot write stays as it is, though the folder would
+    // let a rename replace it.
+    if (::faccessat(m_dir, name.constData(), W_OK, AT_EACCESS) != 0
+        && (errno == EACCES || errno == EPERM || errno == EROFS))
+        return refuse(m_path, QStringLiteral("read-only"));
+    *uid = st.st_uid;
+    *gid = st.st_gid;
+    *mode = st.st_mode & 07777;
+    return true;
+}
+
+bool FileSwap::replaceWith(const QString &built)
+{
+    if (!open())
+        return false;
+    const QFileInfo copy(built);
+    if (copy.absolutePath() != m_folder)
+        return refuse(built, QStringLiteral("not in the folder of the file it replaces"));
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    if (!checkTarget(&uid, &gid, &mode))
+        return false;
+    const QByteArray copyName = Native(copy.fileName());
+    const int fd = ::openat(m_dir, copyName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return failWith(errno);
+    // The owner and group where the system lets the user give them (root
+    // can), else the group where the user belongs to it; then the mode,
+    // which a change of owner may clear.
+    struct stat now {};
+    bool ok = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode);
+    int error = ok ? 0 : (errno ? errno : EINVAL);
+    if (ok && (now.st_uid != uid || now.st_gid != gid) && ::fchown(fd, uid, gid) != 0 && now.st_gid != gid)
+        (void)::fchown(fd, uid_t(-1), gid);
+    if (ok && ::fchmod(fd, mode) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && g_calls.fsync(fd) != 0) {
+        ok = false;
+        error = errno;
+    }
+    ::close(fd);
+    if (!ok)
+        return failWith(error);
+    if (::renameat(m_dir, copyName.constData(), m_dir, Native(m_name).constData()) != 0) {
+        const int e = errno;
+        if (e == EACCES || e == EPERM)
+            return refuse(m_folder, QStringLiteral("folder not writable"));
+        return failWith(e);
+    }
+    // The rename itself is made lasting with the folder's entry.
+    ::fsync(m_dir);
+    return true;
+}
+
 } // namespace FileWrite
