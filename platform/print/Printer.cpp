@@ -128,25 +128,30 @@ bool Printer::ChooseOutput(const QString &documentName)
 
 bool Printer::OpenOutput(QString *why)
 {
+    if (why)
+        why->clear();
     if (m_output)
         return true;
-    const QString target = m_chosenFile.isEmpty() ? m_setFile : m_chosenFile;
+    // The chosen file, or the one set on the printer (by the program, or as
+    // "print to file" in the printer dialog).
+    const QString named = m_printer->outputFileName();
+    const QString target = m_chosenFile.isEmpty() ? named : m_chosenFile;
     if (target.isEmpty()) {
         // Qt's printer with no printer installed is a PDF writer without a
         // file, which cannot start: said before anything is painted.
-        if (why)
-            why->clear();
-        return !(m_printer->outputFormat() == QPrinter::PdfFormat && m_printer->outputFileName().isEmpty());
+        return m_printer->outputFormat() != QPrinter::PdfFormat;
     }
-    auto output = std::make_unique<FileWrite::SafeFileWriter>(target);
+    auto output = std::make_unique<FileWrite::SafeFileWriter>(QFileInfo(target).absoluteFilePath());
     if (!output->open()) {
         if (why)
             *why = output->errorText();
         FinishOutputFile(false);
         return false;
     }
-    // The PDF writer opens the writer's new file by its name and fills it.
-    m_printer->setOutputFormat(QPrinter::PdfFormat);
+    // The PDF writer opens the writer's new file by its name and fills it;
+    // the printer gets its own name back when the document ends.
+    m_outputTarget = target;
+    m_namedFile = named;
     m_printer->setOutputFileName(output->temporaryPath());
     m_output = std::move(output);
     return true;
@@ -166,7 +171,9 @@ bool Printer::FinishOutput(bool keep, QString *why)
 
 QString Printer::OutputFailure() const
 {
-    const QString target = m_chosenFile.isEmpty() ? m_setFile : m_chosenFile;
+    const QString target = !m_chosenFile.isEmpty() ? m_chosenFile
+                           : m_output                ? m_outputTarget
+                                                     : m_printer->outputFileName();
     if (target.isEmpty())
         return QString();
     // The PDF writer keeps its reason to itself: the folder the file goes to
@@ -181,12 +188,20 @@ void Printer::FinishOutputFile(bool keep)
 {
     std::unique_ptr<FileWrite::SafeFileWriter> output = std::move(m_output);
     const bool chosen = !m_chosenFile.isEmpty();
-    const QString target = chosen ? m_chosenFile : m_setFile;
+    const QString target = chosen ? m_chosenFile : m_outputTarget;
     m_chosenFile.clear();
+    m_outputTarget.clear();
     // A chosen file was for one document, after which the output goes back
-    // to the system printer; a set file stays the output (the PDF writer
-    // gets the writer's new file again when the next document starts).
-    SetOutputFileName(m_setFile);
+    // to the system printer; a file set on the printer stays its output (the
+    // PDF writer gets the writer's new file again when the next document
+    // starts).
+    if (chosen) {
+        m_printer->setOutputFormat(QPrinter::NativeFormat);
+        m_printer->setOutputFileName(QString());
+    } else if (output) {
+        m_printer->setOutputFileName(m_namedFile);
+    }
+    m_namedFile.clear();
     if (!output)
         return;
     if (!keep) {
@@ -212,9 +227,10 @@ void Printer::FinishOutputFile(bool keep)
 
 void Printer::SetOutputFileName(const QString &path)
 {
-    m_setFile = path;
-    if (m_output)
-        return;   // the document under way keeps its file
+    if (m_output) {
+        m_namedFile = path;   // the document under way keeps its file
+        return;
+    }
     if (path.isEmpty()) {
         m_printer->setOutputFormat(QPrinter::NativeFormat);
         m_printer->setOutputFileName(QString());
@@ -224,7 +240,10 @@ void Printer::SetOutputFileName(const QString &path)
     }
 }
 
-QString Printer::OutputFileName() const { return m_setFile; }
+QString Printer::OutputFileName() const
+{
+    return m_output ? m_namedFile : m_printer->outputFileName();
+}
 
 QPrinter &Printer::Device() { return *m_printer; }
 

@@ -57,8 +57,9 @@ public:
     // VbError CancelError on a cancel.
     bool ChooseOutput(const QString &documentName);
     // For a document drawn on Device() by someone else, after ChooseOutput
-    // and before the drawing starts: opens the PDF file (chosen or set)
-    // through the file writer and gives the PDF writer its new file. False
+    // and before the drawing starts: opens the file (chosen, or set on the
+    // printer by the program or its dialog) through the file writer and
+    // gives the PDF writer its new file. False
     // when the file cannot be written, with *why in the writer's words
     // ("Path/File access error: folder not found: '<file>'"), or when Qt's
     // printer is a PDF writer without a file (no printer installed, none
@@ -151,8 +152,9 @@ private:
     double m_scaleLeft = 0, m_scaleTop = 0, m_scaleWidth = 0, m_scaleHeight = 0;
     int m_page = 1;
     QString m_documentName;
-    QString m_setFile;       // the PDF file set by SetOutputFileName
     QString m_chosenFile;    // the PDF file chosen for the document under way
+    QString m_outputTarget;  // the file the writer below writes
+    QString m_namedFile;     // the printer's own file name, given back after the document
     // The writer of the PDF file of the document under way.
     std::unique_ptr<FileWrite::SafeFileWriter> m_output;
 };
