@@ -3,6 +3,7 @@
 #include "core/DbFile.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/WorkingCopies.h"
+#include "platform/shell/FileWrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,25 +25,16 @@ void ReplaceWith(const QString &from, const QString &to)
         RaiseError(75, QStringLiteral("Path/File access error: %1").arg(QString::fromLocal8Bit(ec.message().c_str())));
 }
 
-// The file to gets the mode bits of from: a private file stays private, a
-// read-only one read-only.
-void KeepMode(const QString &from, const QString &to)
-{
-    std::error_code ec;
-    const auto mode = std::filesystem::status(FsPath(from), ec).permissions();
-    if (!ec)
-        std::filesystem::permissions(FsPath(to), mode, ec);
-}
-
 void RemoveQuietly(const QString &path)
 {
     if (!path.isEmpty())
         QFile::remove(path);
 }
 
-// The work is done on hidden copies beside the file; the user knows only the
-// file, so a reason that names a copy names the file instead.
-MaintenanceResult Failed(const VbError &e, const QString &path, const QStringList &copies)
+// The work is done on hidden copies beside the file, and on the file a link
+// names; the user knows only the file chosen, so a reason that names a copy
+// or the file behind the link names the chosen file instead.
+MaintenanceResult Failed(const VbError &e, const QString &path, const QString &target, const QStringList &copies)
 {
     MaintenanceResult r;
     r.status = MaintenanceResult::Error;
@@ -54,17 +46,42 @@ MaintenanceResult Failed(const VbError &e, const QString &path, const QStringLis
         r.description.replace(copy, path);
         r.description.replace(QFileInfo(copy).fileName(), QFileInfo(path).fileName());
     }
+    if (!target.isEmpty() && target != path)
+        r.description.replace(target, path);
     return r;
+}
+
+// The file path names, found and checked under the file writer's rules
+// before anything is read: a link is followed only where the writer would
+// follow it, and a file the user cannot write is refused. The work is done
+// on swap.targetPath(), beside which the copies are built.
+void FindFile(const QString &path, FileWrite::FileSwap &swap)
+{
+    if (!QFileInfo(path).isFile())
+        RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    if (!swap.open())
+        swap.raise();
+}
+
+// Puts the finished copy temp in the place of the file swap found, keeping
+// the file's owner, group and mode; temp is cleared once it is in place.
+void Swap(FileWrite::FileSwap &swap, QString &temp)
+{
+    if (!swap.replaceWith(temp))
+        swap.raise();
+    temp.clear();
 }
 
 // Keeps the original as its backup and puts the finished copy temp in its
 // place, while held keeps the original locked. The new backup is complete
 // before an older one is replaced. A hard link costs nothing and never opens
 // the file (which would drop the engine's locks in this process); a copy
-// through the held connection where links are refused. temp and newBackup
-// are cleared once they no longer need removing.
-MaintenanceResult PutInPlace(dao::Database &held, const QString &path, QString &temp, QString &newBackup)
+// through the held connection where links are refused. The backup lies
+// beside the file itself (behind a link, the file the link names). temp and
+// newBackup are cleared once they no longer need removing.
+MaintenanceResult PutInPlace(dao::Database &held, FileWrite::FileSwap &swap, QString &temp, QString &newBackup)
 {
+    const QString path = swap.targetPath();
     const QString backup = BackupPathFor(path);
     newBackup = dao::WorkingCopyPath(path, QStringLiteral("bak"));
     std::error_code ec;
@@ -73,9 +90,7 @@ MaintenanceResult PutInPlace(dao::Database &held, const QString &path, QString &
         held.CopyInto(newBackup);
     ReplaceWith(newBackup, backup);
     newBackup.clear();
-    KeepMode(path, temp);
-    ReplaceWith(temp, path);
-    temp.clear();
+    Swap(swap, temp);
 
     MaintenanceResult r;
     r.status = MaintenanceResult::Done;
@@ -99,23 +114,24 @@ QString BackupPathFor(const QString &path)
 
 MaintenanceResult compactFile(const QString &path, const QString &connect)
 {
-    QString temp, newBackup;
+    FileWrite::FileSwap swap(path);
+    QString file, temp, newBackup;
     int removed = 0;
     try {
-        if (!QFileInfo(path).isFile())
-            RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        FindFile(path, swap);
+        file = swap.targetPath();
         // Held from the first read until the compacted copy has taken its
         // place: no other copy of the program can commit anything meanwhile
         // that would stay behind in the backup.
-        dao::DatabasePtr held = dao::OpenLockedFile(path, connect);
-        removed = dao::RemoveStaleWorkingCopies(path);
-        temp = dao::WorkingCopyPath(path, QStringLiteral("compact"));
+        dao::DatabasePtr held = dao::OpenLockedFile(file, connect);
+        removed = dao::RemoveStaleWorkingCopies(file);
+        temp = dao::WorkingCopyPath(file, QStringLiteral("compact"));
         held->CompactInto(temp);
         // The copy must open with the same password and pass the check.
         dao::OpenDatabase(temp, true, true, connect)->Close();
         dao::RepairDatabase(temp);
 
-        MaintenanceResult r = PutInPlace(*held, path, temp, newBackup);
+        MaintenanceResult r = PutInPlace(*held, swap, temp, newBackup);
         held->Close();
         r.leftoversRemoved = removed;
         return r;
@@ -123,7 +139,7 @@ MaintenanceResult compactFile(const QString &path, const QString &connect)
         const QStringList copies{temp, newBackup};
         RemoveQuietly(temp);
         RemoveQuietly(newBackup);
-        MaintenanceResult r = Failed(e, path, copies);
+        MaintenanceResult r = Failed(e, path, file, copies);
         if (e.Number() == dao::JetErr::NotValidPassword)
             r.status = MaintenanceResult::WrongPassword;
         r.leftoversRemoved = removed;
@@ -133,35 +149,33 @@ MaintenanceResult compactFile(const QString &path, const QString &connect)
 
 MaintenanceResult repairFile(const QString &path)
 {
-    QString temp;
+    FileWrite::FileSwap swap(path);
+    QString file, temp;
     int removed = 0;
     try {
-        if (!QFileInfo(path).isFile())
-            RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        FindFile(path, swap);
+        file = swap.targetPath();
         // Whatever the password, a file held open elsewhere is refused here,
         // and it stays locked until the repaired copy has taken its place:
         // nothing committed meanwhile could be lost with the old file.
-        dao::DatabasePtr held = dao::OpenLockedFile(path);
-        removed = dao::RemoveStaleWorkingCopies(path);
-        temp = dao::WorkingCopyPath(path, QStringLiteral("repair"));
+        dao::DatabasePtr held = dao::OpenLockedFile(file);
+        removed = dao::RemoveStaleWorkingCopies(file);
+        temp = dao::WorkingCopyPath(file, QStringLiteral("repair"));
         held->CopyInto(temp);
         MaintenanceResult r;
         r.status = MaintenanceResult::Done;
         r.leftoversRemoved = removed;
         r.changed = dao::RepairDatabase(temp);
-        if (r.changed) {
-            KeepMode(path, temp);
-            ReplaceWith(temp, path);
-        } else {
-            RemoveQuietly(temp);
-        }
+        if (r.changed)
+            Swap(swap, temp);
+        RemoveQuietly(temp);
         temp.clear();
         held->Close();
         return r;
     } catch (const VbError &e) {
         const QStringList copies{temp};
         RemoveQuietly(temp);
-        MaintenanceResult r = Failed(e, path, copies);
+        MaintenanceResult r = Failed(e, path, file, copies);
         r.leftoversRemoved = removed;
         return r;
     }
@@ -169,14 +183,15 @@ MaintenanceResult repairFile(const QString &path)
 
 MaintenanceResult convertFile(const QString &path)
 {
-    QString temp, newBackup;
+    FileWrite::FileSwap swap(path);
+    QString file, temp, newBackup;
     int removed = 0;
     try {
-        if (!QFileInfo(path).isFile())
-            RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        FindFile(path, swap);
+        file = swap.targetPath();
         // Held until the converted copy has taken its place.
-        dao::DatabasePtr held = dao::OpenLockedFile(path, dao::DefaultConnect());
-        removed = dao::RemoveStaleWorkingCopies(path);
+        dao::DatabasePtr held = dao::OpenLockedFile(file, dao::DefaultConnect());
+        removed = dao::RemoveStaleWorkingCopies(file);
         const bool firstVersion = !held->TableExists(QStringLiteral("CampioniSalite"))
                                   && held->TableExists(QStringLiteral("Dati Salite"))
                                   && held->TableExists(QStringLiteral("CampioniPercorsi"));
@@ -186,7 +201,7 @@ MaintenanceResult convertFile(const QString &path)
             r.leftoversRemoved = removed;
             return r;
         }
-        temp = dao::WorkingCopyPath(path, QStringLiteral("convert"));
+        temp = dao::WorkingCopyPath(file, QStringLiteral("convert"));
         held->CopyInto(temp);
         {
             dao::DatabasePtr db = dao::OpenDatabase(temp, true, false, dao::DefaultConnect());
@@ -205,7 +220,7 @@ MaintenanceResult convertFile(const QString &path)
             db->Close();
         }
         dao::RepairDatabase(temp);
-        MaintenanceResult r = PutInPlace(*held, path, temp, newBackup);
+        MaintenanceResult r = PutInPlace(*held, swap, temp, newBackup);
         held->Close();
         r.leftoversRemoved = removed;
         return r;
@@ -213,7 +228,7 @@ MaintenanceResult convertFile(const QString &path)
         const QStringList copies{temp, newBackup};
         RemoveQuietly(temp);
         RemoveQuietly(newBackup);
-        MaintenanceResult r = Failed(e, path, copies);
+        MaintenanceResult r = Failed(e, path, file, copies);
         r.leftoversRemoved = removed;
         return r;
     }

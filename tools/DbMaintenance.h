@@ -5,6 +5,13 @@
 // with error 3045 before anything is written, and each holds the file locked
 // until its finished copy has taken the file's place. Working copies that
 // killed runs left beside the file are removed first.
+//
+// A path that is a link is followed as the file writer follows links (not a
+// link another account planted in a shared folder): the work, its copies and
+// the backup are on and beside the file the link names, and the link stays.
+// The finished copy takes the file's place through FileWrite::FileSwap, so it
+// keeps the file's owner, group and mode; a file the user cannot write is
+// refused as read-only (error 75) before anything is read.
 #include <QString>
 
 struct MaintenanceResult {

@@ -146,12 +146,24 @@ frmPrint::frmPrint(QWidget *parent) : QWidget(parent)
             cancel = true;
     });
     connect(lumoTPrt1, &lumoTPrt::PrintRequest, this, [this](bool &cancel) {
-        if (MsgBox(GetLangString(20502), Vb::YesNo) != Vb::Yes)
+        if (MsgBox(GetLangString(20502), Vb::YesNo) != Vb::Yes) {
             cancel = true;
+            return;
+        }
         // Without a printer the table goes to a PDF file named after its title.
         // The title's line break ("Rossi Mario |Tour performance") is one blank.
-        else if (!SharedPrinter().ChooseOutput(QString(Titolo).replace(QLatin1Char('|'), QLatin1Char(' ')).simplified()))
+        if (!SharedPrinter().ChooseOutput(QString(Titolo).replace(QLatin1Char('|'), QLatin1Char(' ')).simplified())) {
             cancel = true;
+            return;
+        }
+        // A file that cannot be written is told before the control starts
+        // drawing on it, as a failed print is, and the next print asks again.
+        QString why;
+        if (!SharedPrinter().OpenOutput(&why)) {
+            cancel = true;
+            const QString text = lumoTPrt1->PrintFailureTexts().open;
+            lumoTPrt1->Message(why.isEmpty() ? text : text + QLatin1Char('\n') + why, 16);
+        }
     });
     connect(lumoTPrt1, &lumoTPrt::PrintFailed, this, [](QString &cause) {
         // Why, while the chosen file is still known; then it is let go, so

@@ -154,7 +154,8 @@ void CompactDatabase(const QString &source, const QString &destination,
 // Checks the file and, when the check fails, rebuilds its indexes, or the
 // whole file from the rows of its tables when an index cannot be rebuilt in
 // place. True when the file was changed. Error 3049 when rows cannot all be
-// read: the file is then left as it was.
+// read: the file is then left as it was. Through a link, the file the link
+// names is repaired and the link stays.
 bool RepairDatabase(const QString &path, const QString &connect = QString());
 
 // Quote a text as an SQL literal with single quotes doubled ("O'Neil" -> 'O''Neil').

@@ -147,11 +147,14 @@ namespace {
 // straight from the tables and never through an index (an index may be what
 // is damaged), with the indexes, views and triggers made afresh; once the new
 // file passes the check it takes path's place, keeping path's permissions.
+// Where path is a link, the file it names is rebuilt and the link stays.
 // Rows that cannot all be read fail the whole rebuild, so a file is never
 // kept with rows missing; on failure path is left as it was.
 void rebuildFromTables(const QString &path)
 {
-    const QString fresh = WorkingCopyPath(path, QStringLiteral("rebuild"));
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QString file = canonical.isEmpty() ? path : canonical;
+    const QString fresh = WorkingCopyPath(file, QStringLiteral("rebuild"));
     sqlite3 *h = nullptr;
     auto discard = [&] {
         if (h) sqlite3_close_v2(h);
@@ -217,8 +220,8 @@ void rebuildFromTables(const QString &path)
         h = nullptr;
         std::error_code ec;
         std::filesystem::permissions(QFile::encodeName(fresh).toStdString(),
-                                     std::filesystem::status(QFile::encodeName(path).toStdString(), ec).permissions(), ec);
-        if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) != 0)
+                                     std::filesystem::status(QFile::encodeName(file).toStdString(), ec).permissions(), ec);
+        if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(file).constData()) != 0)
             RaiseError(75, QStringLiteral("Path/File access error: cannot replace '%1'.").arg(path));
     } catch (const VbError &e) {
         discard();

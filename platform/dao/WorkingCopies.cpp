@@ -32,7 +32,9 @@ QString WorkingCopyPath(const QString &path, const QString &tag)
 
 int RemoveStaleWorkingCopies(const QString &path)
 {
-    const QFileInfo fi(path);
+    // The copies lie beside the file itself: behind a link, the file it names.
+    const QString file = QFileInfo(path).canonicalFilePath();
+    const QFileInfo fi(file.isEmpty() ? path : file);
     // A copy of the file, or the copy a repair rebuilds from a copy of it,
     // with the journal SQLite may have left beside either.
     const QRegularExpression name(

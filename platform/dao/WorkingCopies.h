@@ -13,7 +13,8 @@ QString WorkingCopyPath(const QString &path, const QString &tag);
 
 // Removes the working copies of path left by runs that ended without clearing
 // them (with the journals SQLite kept beside them), and returns how many were
-// removed. A copy a lock is still held on (by any process) is left alone.
+// removed. Where path is a link, they are looked for beside the file it names,
+// where the tools build them. A copy a lock is still held on (by any process) is left alone.
 // Call only while holding path open exclusively: every run keeps its file
 // locked until its copies are gone, so none of them can still be at work.
 // Files of other names are never touched.

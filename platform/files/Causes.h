@@ -29,7 +29,9 @@
     X(UnknownCause,            211, "unknown cause")                                            \
     X(NotARegularFile,         212, "not a regular file")                                       \
     X(FileOfAnotherUser,       213, "file of another user in a shared folder")                  \
-    X(AlreadyWritten,          214, "already written")
+    X(AlreadyWritten,          214, "already written")                                          \
+    X(FileNotFound,            215, "file not found")                                           \
+    X(NotBesideTarget,         216, "not in the folder of the file it replaces")
 
 namespace files {
 

@@ -15,12 +15,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cmath>
 #include <cerrno>
-#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -104,41 +102,65 @@ Printer::~Printer()
 {
     if (m_painter && m_painter->isActive())
         m_painter->end();
-    if (!m_partFile.isEmpty())
-        QFile::remove(m_partFile);
+    // A file not finished is removed by its writer, the old one left as it was.
+    m_output.reset();
 }
 
 bool Printer::ChooseOutput(const QString &documentName)
 {
     m_documentName = documentName;
     // Qt's printer turns itself into a PDF writer without a file name when no
-    // printer is installed: only a file name set by someone counts.
-    if (InDocument() || !m_printer->outputFileName().isEmpty())
+    // printer is installed: only a file name set or chosen by someone counts.
+    if (InDocument() || !m_chosenFile.isEmpty() || !m_printer->outputFileName().isEmpty())
         return true;
     if (!Chooser() || !InstalledPrinters().isEmpty())
         return true;
     const std::optional<QString> chosen = Chooser()(documentName);
     if (!chosen || chosen->isEmpty())
         return false;
+    // Opened through the writer when the document starts; a file that cannot
+    // be written then fails it with the printer error.
     m_chosenFile = QFileInfo(*chosen).absoluteFilePath();
-    // A free name of our own beside the file (created by the PDF writer, so
-    // with the permissions of any new file); when the folder cannot take it
-    // the document fails to start with the printer error.
-    do {
-        m_partFile = QStringLiteral("%1.%2.part")
-                         .arg(m_chosenFile)
-                         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    } while (QFileInfo::exists(m_partFile));
     m_printer->setOutputFormat(QPrinter::PdfFormat);
-    m_printer->setOutputFileName(m_partFile);
     m_printer->setDocName(documentName);
+    return true;
+}
+
+bool Printer::OpenOutput(QString *why)
+{
+    if (why)
+        why->clear();
+    if (m_output)
+        return true;
+    // The chosen file, or the one set on the printer (by the program, or as
+    // "print to file" in the printer dialog).
+    const QString named = m_printer->outputFileName();
+    const QString target = m_chosenFile.isEmpty() ? named : m_chosenFile;
+    if (target.isEmpty()) {
+        // Qt's printer with no printer installed is a PDF writer without a
+        // file, which cannot start: said before anything is painted.
+        return m_printer->outputFormat() != QPrinter::PdfFormat;
+    }
+    auto output = std::make_unique<FileWrite::SafeFileWriter>(QFileInfo(target).absoluteFilePath());
+    if (!output->open()) {
+        if (why)
+            *why = output->errorText();
+        FinishOutputFile(false);
+        return false;
+    }
+    // The PDF writer opens the writer's new file by its name and fills it;
+    // the printer gets its own name back when the document ends.
+    m_outputTarget = target;
+    m_namedFile = named;
+    m_printer->setOutputFileName(output->temporaryPath());
+    m_output = std::move(output);
     return true;
 }
 
 bool Printer::FinishOutput(bool keep, QString *why)
 {
     try {
-        FinishChosenFile(keep);
+        FinishOutputFile(keep);
     } catch (const VbError &e) {
         if (why)
             *why = e.Description();
@@ -149,9 +171,9 @@ bool Printer::FinishOutput(bool keep, QString *why)
 
 QString Printer::OutputFailure() const
 {
-    QString target = m_chosenFile;
-    if (target.isEmpty() && m_printer->outputFormat() == QPrinter::PdfFormat)
-        target = m_printer->outputFileName();
+    const QString target = !m_chosenFile.isEmpty() ? m_chosenFile
+                           : m_output                ? m_outputTarget
+                                                     : m_printer->outputFileName();
     if (target.isEmpty())
         return QString();
     // The PDF writer keeps its reason to itself: the folder the file goes to
@@ -162,35 +184,53 @@ QString Printer::OutputFailure() const
     return FileWrite::FailureText(target, cause);
 }
 
-void Printer::FinishChosenFile(bool keep)
+void Printer::FinishOutputFile(bool keep)
 {
-    if (m_chosenFile.isEmpty())
-        return;
-    const QString part = m_partFile, target = m_chosenFile;
-    m_partFile.clear();
+    std::unique_ptr<FileWrite::SafeFileWriter> output = std::move(m_output);
+    const bool chosen = !m_chosenFile.isEmpty();
+    const QString target = chosen ? m_chosenFile : m_outputTarget;
     m_chosenFile.clear();
-    m_printer->setOutputFormat(QPrinter::NativeFormat);
-    m_printer->setOutputFileName(QString());
-    // The PDF writer does not report a failed write (a full disk): the file
-    // is synced and must end in a cross-reference table where its trailer
-    // says, which a file missing any piece does not. rename() then replaces
-    // an existing file in one step, so the old one is kept whole until the
-    // new one is complete.
-    QString why;
-    int e = 0;
-    if (keep && !PdfComplete(part, &e))
-        why = FileWrite::Cause(target, e, QString());   // judged while the part still fills the disk
-    else if (keep && std::rename(QFile::encodeName(part).constData(), QFile::encodeName(target).constData()) == 0)
+    m_outputTarget.clear();
+    // A chosen file was for one document, after which the output goes back
+    // to the system printer; a file set on the printer stays its output (the
+    // PDF writer gets the writer's new file again when the next document
+    // starts).
+    if (chosen) {
+        m_printer->setOutputFormat(QPrinter::NativeFormat);
+        m_printer->setOutputFileName(QString());
+    } else if (output) {
+        m_printer->setOutputFileName(m_namedFile);
+    }
+    m_namedFile.clear();
+    if (!output)
         return;
-    else if (keep)
-        why = FileWrite::Cause(target, errno, QString());
-    QFile::remove(part);
-    if (keep)
-        RaiseError(ErrPrinter, QStringLiteral("Printer error\n%1").arg(FileWrite::FailureText(target, why)));
+    if (!keep) {
+        output->cancel();
+        return;
+    }
+    // The PDF writer does not report a failed write (a full disk): the new
+    // file is synced and must end in a cross-reference table where its
+    // trailer says, which a file missing any piece does not. Only then does
+    // the writer commit it, replacing an existing file in one step, so the
+    // old one is kept whole until the new one is complete.
+    int e = 0;
+    QString why;
+    if (!PdfComplete(output->temporaryPath(), &e))
+        why = FileWrite::FailureText(target, FileWrite::Cause(target, e, QString()));   // judged while the new file still fills the disk
+    else if (output->commit())
+        return;
+    else
+        why = output->errorText();
+    output->cancel();
+    RaiseError(ErrPrinter, QStringLiteral("Printer error\n%1").arg(why));
 }
 
 void Printer::SetOutputFileName(const QString &path)
 {
+    if (m_output) {
+        m_namedFile = path;   // the document under way keeps its file
+        return;
+    }
     if (path.isEmpty()) {
         m_printer->setOutputFormat(QPrinter::NativeFormat);
         m_printer->setOutputFileName(QString());
@@ -200,7 +240,10 @@ void Printer::SetOutputFileName(const QString &path)
     }
 }
 
-QString Printer::OutputFileName() const { return m_printer->outputFileName(); }
+QString Printer::OutputFileName() const
+{
+    return m_output ? m_namedFile : m_printer->outputFileName();
+}
 
 QPrinter &Printer::Device() { return *m_printer; }
 
@@ -333,12 +376,16 @@ void Printer::Begin()
         return;
     if (!ChooseOutput(m_documentName))
         RaiseError(VbErr::CancelError, QStringLiteral("Cancel was selected."));
+    // The file is known to be writable before the painter starts on it.
+    QString why;
+    if (!OpenOutput(&why))
+        RaiseError(ErrPrinter, why.isEmpty() ? QStringLiteral("Printer error") : QStringLiteral("Printer error\n") + why);
     if (!m_painter)
         m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_printer.get())) {
         // Why, on a line of its own, as the file's other failures are told.
-        const QString why = OutputFailure();
-        FinishChosenFile(false);
+        why = OutputFailure();
+        FinishOutputFile(false);
         RaiseError(ErrPrinter, why.isEmpty() ? QStringLiteral("Printer error") : QStringLiteral("Printer error\n") + why);
     }
     m_painter->setFont(m_font);
@@ -421,7 +468,7 @@ void Printer::NewPage()
 
 void Printer::EndDoc()
 {
-    // A chosen file is kept only when a document was drawn and is whole: a
+    // A PDF file is kept only when a document was drawn and is whole: a
     // writer that lost bytes (a full disk) fails the check and is reported.
     const bool drawn = InDocument();
     if (drawn)
@@ -430,7 +477,7 @@ void Printer::EndDoc()
     CurrentX = m_scaleLeft;
     CurrentY = m_scaleTop;
     m_documentName.clear();
-    FinishChosenFile(drawn);
+    FinishOutputFile(drawn);
 }
 
 void Printer::KillDoc()
@@ -439,14 +486,12 @@ void Printer::KillDoc()
         m_printer->abort();
         if (m_painter->isActive())
             m_painter->end();
-        if (m_printer->outputFormat() == QPrinter::PdfFormat && !m_printer->outputFileName().isEmpty())
-            QFile::remove(m_printer->outputFileName());
     }
     m_page = 1;
     CurrentX = m_scaleLeft;
     CurrentY = m_scaleTop;
     m_documentName.clear();
-    FinishChosenFile(false);
+    FinishOutputFile(false);
 }
 
 namespace {

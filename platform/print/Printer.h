@@ -12,9 +12,12 @@
 //
 // On a machine without any printer installed, a document meant for the system
 // printer goes to a PDF file instead: before the document starts, the installed
-// file chooser is asked for the file (ChooseOutput). The file is written under
-// a temporary name beside it and takes its name only when the document ends,
-// so a failed or discarded print leaves nothing half-written behind.
+// file chooser is asked for the file (ChooseOutput). A PDF file, chosen or set,
+// is written through the file writer (FileWrite::SafeFileWriter): the writer's
+// new file is opened before anything is painted, so a file that cannot be
+// written fails the document with the writer's reason; the PDF writer fills
+// that new file, which takes the file's name only when the document ends
+// whole, so a failed or discarded print leaves nothing half-written behind.
 #include <QFont>
 #include <QString>
 #include <QStringList>
@@ -26,6 +29,9 @@
 class QImage;
 class QPrinter;
 class QPainter;
+namespace FileWrite {
+class SafeFileWriter;
+}
 
 class Printer {
 public:
@@ -50,10 +56,21 @@ public:
     // first drawing operation asks by itself when nobody did, and throws
     // VbError CancelError on a cancel.
     bool ChooseOutput(const QString &documentName);
-    // For a document drawn on Device() by someone else after ChooseOutput:
-    // the chosen file takes its name (keep) or is removed. Nothing happens
-    // when no file was chosen. False when the file is incomplete (a failed
-    // write) or could not take its name; *why then says why.
+    // For a document drawn on Device() by someone else, after ChooseOutput
+    // and before the drawing starts: opens the file (chosen, or set on the
+    // printer by the program or its dialog) through the file writer and
+    // gives the PDF writer its new file. False
+    // when the file cannot be written, with *why in the writer's words
+    // ("Path/File access error: folder not found: '<file>'"), or when Qt's
+    // printer is a PDF writer without a file (no printer installed, none
+    // chosen; *why empty); a chosen file is then let go, so the next print
+    // asks again. Nothing is painted, so Qt says nothing on the terminal.
+    bool OpenOutput(QString *why = nullptr);
+    // For a document drawn on Device() by someone else after OpenOutput:
+    // the chosen (or set) file takes its name (keep) or is left as it was.
+    // Nothing happens when no file was opened. False when the file is
+    // incomplete (a failed write) or could not take its name; *why then says
+    // why.
     bool FinishOutput(bool keep, QString *why = nullptr);
     // Why the output cannot be written, for a document that failed on it: for
     // a PDF file, the file writer's words with the file's name ("Path/File
@@ -117,9 +134,9 @@ public:
 
 private:
     void Begin();
-    // Ends a print to a chosen PDF file: the file takes its name (keep) or is
-    // removed, and the output goes back to the system printer.
-    void FinishChosenFile(bool keep);
+    // Ends a print to a PDF file: the file takes its name (keep) or is left as
+    // it was; after a chosen file the output goes back to the system printer.
+    void FinishOutputFile(bool keep);
     void ApplyScaleMode();
     double DeviceX(double x) const;
     double DeviceY(double y) const;
@@ -136,7 +153,10 @@ private:
     int m_page = 1;
     QString m_documentName;
     QString m_chosenFile;    // the PDF file chosen for the document under way
-    QString m_partFile;      // where it is written until the document ends
+    QString m_outputTarget;  // the file the writer below writes
+    QString m_namedFile;     // the printer's own file name, given back after the document
+    // The writer of the PDF file of the document under way.
+    std::unique_ptr<FileWrite::SafeFileWriter> m_output;
 };
 
 // The one printer of the program.

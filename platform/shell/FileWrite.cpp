@@ -664,4 +664,139 @@ bool CopyWhole(const QString &source, const QString &target, QString *error)
     return true;
 }
 
+// ---- FileSwap -----------------------------------------------------------------------------
+
+FileSwap::FileSwap(const QString &path) : m_path(path) {}
+
+FileSwap::~FileSwap()
+{
+    if (m_dir >= 0)
+        ::close(m_dir);
+}
+
+QString FileSwap::errorText() const
+{
+    return m_failed ? FailureText(m_failurePath.isEmpty() ? m_path : m_failurePath, m_cause) : QString();
+}
+
+void FileSwap::raise() const
+{
+    RaiseCause(m_failurePath.isEmpty() ? m_path : m_failurePath,
+               m_cause.isEmpty() ? files::Words(files::Cause::UnknownCause) : m_cause);
+}
+
+bool FileSwap::refuse(const QString &obstacle, const QString &cause)
+{
+    if (!m_failed) {
+        m_cause = cause;
+        m_failurePath = obstacle;
+    }
+    m_failed = true;
+    return false;
+}
+
+bool FileSwap::failWith(int systemError)
+{
+    return refuse(m_path, Cause(m_target.isEmpty() ? m_path : m_target, systemError,
+                                systemError ? QString::fromLocal8Bit(std::strerror(systemError)) : QString()));
+}
+
+bool FileSwap::open()
+{
+    if (m_failed)
+        return false;
+    if (m_dir >= 0)
+        return true;
+    Place place;
+    if (!Walk(QFileInfo(m_path).absoluteFilePath(), true, &place)) {
+        if (!place.refusedLink.isEmpty())
+            return refuse(place.refusedLink, files::Words(files::Cause::LinkOfAnotherUser));
+        return failWith(place.error);
+    }
+    // The walk's handle only finds; the folder is synced after the rename.
+    const int opened = ::openat(place.dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(place.dir);
+    if (opened < 0)
+        return failWith(errno);
+    m_dir = opened;
+    m_folder = Joined(place.folder);
+    m_name = place.name;
+    m_target = InFolder(m_folder, m_name);
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    return checkTarget(&uid, &gid, &mode);
+}
+
+bool FileSwap::checkTarget(uid_t *uid, gid_t *gid, mode_t *mode)
+{
+    const QByteArray name = Native(m_name);
+    struct stat st {};
+    if (::fstatat(m_dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? refuse(m_path, files::Words(files::Cause::FileNotFound)) : failWith(errno);
+    if (!S_ISREG(st.st_mode))
+        return refuse(m_path, files::Words(files::Cause::NotARegularFile));
+    // Another account's file in a shared sticky folder is not the user's to
+    // replace, as for a write.
+    struct stat folder {};
+    if (st.st_uid != ::geteuid() && ::fstat(m_dir, &folder) == 0 && (folder.st_mode & S_ISVTX)
+        && (folder.st_mode & (S_IWGRP | S_IWOTH)) && st.st_uid != folder.st_uid)
+        return refuse(m_path, files::Words(files::Cause::FileOfAnotherUser));
+    // A file its user cannot write stays as it is, though the folder would
+    // let a rename replace it.
+    if (::faccessat(m_dir, name.constData(), W_OK, AT_EACCESS) != 0
+        && (errno == EACCES || errno == EPERM || errno == EROFS))
+        return refuse(m_path, files::Words(files::Cause::ReadOnly));
+    *uid = st.st_uid;
+    *gid = st.st_gid;
+    *mode = st.st_mode & 07777;
+    return true;
+}
+
+bool FileSwap::replaceWith(const QString &built)
+{
+    if (!open())
+        return false;
+    const QFileInfo copy(built);
+    if (copy.absolutePath() != m_folder)
+        return refuse(built, files::Words(files::Cause::NotBesideTarget));
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    if (!checkTarget(&uid, &gid, &mode))
+        return false;
+    const QByteArray copyName = Native(copy.fileName());
+    const int fd = ::openat(m_dir, copyName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return failWith(errno);
+    // The owner and group where the system lets the user give them (root
+    // can), else the group where the user belongs to it; then the mode,
+    // which a change of owner may clear.
+    struct stat now {};
+    bool ok = ::fstat(fd, &now) == 0 && S_ISREG(now.st_mode);
+    int error = ok ? 0 : (errno ? errno : EINVAL);
+    if (ok && (now.st_uid != uid || now.st_gid != gid) && ::fchown(fd, uid, gid) != 0 && now.st_gid != gid)
+        (void)::fchown(fd, uid_t(-1), gid);
+    if (ok && ::fchmod(fd, mode) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && g_calls.fsync(fd) != 0) {
+        ok = false;
+        error = errno;
+    }
+    ::close(fd);
+    if (!ok)
+        return failWith(error);
+    if (::renameat(m_dir, copyName.constData(), m_dir, Native(m_name).constData()) != 0) {
+        const int e = errno;
+        if (e == EACCES || e == EPERM)
+            return refuse(m_folder, files::Words(files::Cause::FolderNotWritable));
+        return failWith(e);
+    }
+    // The rename itself is made lasting with the folder's entry.
+    ::fsync(m_dir);
+    return true;
+}
+
 } // namespace FileWrite

@@ -147,4 +147,51 @@ struct SystemCalls {
 };
 SystemCalls SetSystemCallsForTests(SystemCalls calls);
 
+// ---- A file built whole by someone else, put in the place of an existing one ----
+//
+// A database engine builds a compacted, repaired or converted copy of a file
+// by name, beside it; FileSwap then puts that copy in the file's place under
+// the writer's rules for the file it replaces: a link on the way is followed
+// only as SafeFileWriter follows it (so the link stays and the file it names
+// is the one replaced), a file the user cannot write is refused as
+// "read-only", anything but a regular file is refused, and the copy takes the
+// replaced file's owner, group (as far as the system lets the user give them)
+// and mode, is synced, and is renamed over it through the folder's handle.
+class FileSwap {
+public:
+    explicit FileSwap(const QString &path);
+    ~FileSwap();
+    FileSwap(const FileSwap &) = delete;
+    FileSwap &operator=(const FileSwap &) = delete;
+
+    // Finds the file path names and checks it can be replaced. False with
+    // errorText() on a refusal (a planted link, a read-only or missing file).
+    bool open();
+    // The file that will be replaced, by a path without links: the copy is
+    // built in its folder. Empty before a successful open().
+    QString targetPath() const { return m_target; }
+    // Puts built, a file in the target's folder, in the target's place; the
+    // target is checked again first. False with errorText() on a failure,
+    // the target then as it was and built where it was.
+    bool replaceWith(const QString &built);
+
+    QString cause() const { return m_cause; }
+    // "Path/File access error: <cause>: '<path>'", empty before a failure.
+    QString errorText() const;
+    // Throws the failure as error 75.
+    [[noreturn]] void raise() const;
+
+private:
+    bool refuse(const QString &obstacle, const QString &cause);
+    bool failWith(int systemError);
+    // The target as it stands now: a regular file the user may write; its
+    // owner, group and mode.
+    bool checkTarget(uid_t *uid, gid_t *gid, mode_t *mode);
+
+    QString m_path, m_target, m_folder, m_name;
+    int m_dir = -1;   // the target's folder
+    bool m_failed = false;
+    QString m_cause, m_failurePath;
+};
+
 } // namespace FileWrite

@@ -316,6 +316,32 @@ TEST_F(DaoTemplate, RepairRebuildsAFileWhoseIndexPagesAreGone)
     EXPECT_JET_ERROR(OpenDatabase(path(), true, true, ";PWD=other"), JetErr::NotValidPassword);
 }
 
+// A file reached through a link (relative, from another folder) is rebuilt
+// where it lies: the link stays a link to it, and the rebuilt file keeps its
+// mode, with no working copy left beside either.
+TEST_F(DaoTemplate, RepairThroughALinkRebuildsTheFileItNames)
+{
+    fill();
+    db->Close();
+    db.reset();
+    ASSERT_GT(ZeroIndexPages(path(), "Stelvio"), 0);
+    const QString folder = tempPath("links");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString link = folder + "/club.mdb";
+    ASSERT_TRUE(QFile::link("../test.mdb", link));
+    ASSERT_TRUE(QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
+    const QFileDevice::Permissions mode = QFile::permissions(path());
+
+    EXPECT_TRUE(RepairDatabase(link));
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), QFileInfo(path()).absoluteFilePath());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFile::permissions(path()), mode);
+    EXPECT_FALSE(RepairDatabase(path())) << "the file the link names is the one repaired";
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{"club.mdb"});
+    EXPECT_EQ(QDir(QFileInfo(path()).absolutePath()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
 // A damaged file is reported by the name the user chose, whichever step of
 // opening or reading meets the damage, never by the statement that met it.
 TEST_F(DaoTemplate, DamagedFilesAreNamedInTheError)

@@ -1,6 +1,7 @@
 #include "platform/error/VbError.h"
 #include "platform/print/Printer.h"
 #include "FileFaults.h"
+#include "QtMessages.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -9,6 +10,12 @@
 #include <QTemporaryDir>
 
 #include <deque>
+
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -233,10 +240,12 @@ TEST(Printer, AFullDiskKeepsTheOldPdfAndSaysWhy)
     EXPECT_EQ(old.readAll(), QByteArray("old file"));
 }
 
-// A PDF file chosen in a folder that does not exist, or cannot be written:
-// the document fails with the printer error and, on a line of its own, the
-// cause and the file; the next document asks for a file again. A file set by
-// the program that cannot be opened says why the same way.
+// A PDF file chosen in a folder that does not exist, cannot be written or is
+// on a read-only file system: the document fails with the printer error and,
+// on a line of its own, the file writer's cause and obstacle; the next
+// document asks for a file again. A file set by the program that cannot be
+// opened says why the same way. The file is found unwritable before anything
+// is painted, so Qt's painter says nothing on the terminal.
 TEST(Printer, AFileThatCannotBeOpenedSaysWhy)
 {
     QTemporaryDir dir;
@@ -244,18 +253,27 @@ TEST(Printer, AFileThatCannotBeOpenedSaysWhy)
     ASSERT_TRUE(QDir().mkpath(locked));
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const bool lockedHolds = ::access(QFile::encodeName(locked).constData(), W_OK) != 0;   // root writes anyway
+    const QString readOnly = QDir(dir.path()).filePath(QStringLiteral("read-only"));
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    SmallFileSystem readOnlyDisk(readOnly, MS_RDONLY);
     const struct {
         QString file;
         QString cause;
+        QString obstacle;   // the path the message names
+        bool holds;
     } cases[] = {
-        {QDir(dir.path()).filePath(QStringLiteral("missing/Passo Giau.pdf")), QStringLiteral("folder not found")},
-        {QDir(locked).filePath(QStringLiteral("Passo Giau.pdf")), QStringLiteral("permission denied")},
+        {QDir(dir.path()).filePath(QStringLiteral("missing/Passo Giau.pdf")), QStringLiteral("folder not found"),
+         QDir(dir.path()).filePath(QStringLiteral("missing/Passo Giau.pdf")), true},
+        {QDir(locked).filePath(QStringLiteral("Passo Giau.pdf")), QStringLiteral("folder not writable"), locked, lockedHolds},
+        {QDir(readOnly).filePath(QStringLiteral("Passo Giau.pdf")), QStringLiteral("read-only"),
+         QDir(readOnly).filePath(QStringLiteral("Passo Giau.pdf")), readOnlyDisk.ok()},
     };
+    QtMessages qt;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file.toStdString());
-        if (c.cause == QLatin1String("permission denied") && !lockedHolds)
+        if (!c.holds)
             continue;
-        const QString expected = QStringLiteral("Printer error\nPath/File access error: %1: '%2'").arg(c.cause, c.file);
+        const QString expected = QStringLiteral("Printer error\nPath/File access error: %1: '%2'").arg(c.cause, c.obstacle);
         NoPrinter none;
         Printer p;
         none.answers = {c.file};
@@ -267,6 +285,7 @@ TEST(Printer, AFileThatCannotBeOpenedSaysWhy)
             EXPECT_EQ(e.Number(), Printer::ErrPrinter);
             EXPECT_EQ(e.Description(), expected);
         }
+        EXPECT_FALSE(p.InDocument());
         EXPECT_FALSE(p.ChooseOutput(QStringLiteral("Passo Giau")));
         EXPECT_EQ(none.asked.size(), 2) << "the next print asks again";
 
@@ -279,7 +298,104 @@ TEST(Printer, AFileThatCannotBeOpenedSaysWhy)
         }
         p.SetOutputFileName(QString());
     }
+    EXPECT_TRUE(qt.said.filter(QStringLiteral("QPainter")).isEmpty()) << qt.said.join(QLatin1Char('\n')).toStdString();
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+namespace {
+// The new file a write of path killed midway leaves behind: a child process
+// writes it through the writer and is killed before it commits.
+QString KilledWrite(const QString &path)
+{
+    int said[2];
+    if (::pipe(said) != 0)
+        return QString();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(said[0]);
+        ::alarm(30);
+        FileWrite::SafeFileWriter out(path);
+        const QByteArray temp = out.write(QByteArrayLiteral("%PDF-1.4 half a card")) ? QFile::encodeName(out.temporaryPath())
+                                                                                       : QByteArray();
+        (void)::write(said[1], temp.constData(), size_t(temp.size()));
+        ::close(said[1]);
+        for (;;)
+            ::pause();
+    }
+    ::close(said[1]);
+    QByteArray temp;
+    char buffer[4096];
+    for (ssize_t n; pid > 0 && (n = ::read(said[0], buffer, sizeof buffer)) > 0;)
+        temp.append(buffer, n);
+    ::close(said[0]);
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    return QFile::decodeName(temp);
+}
+
+mode_t ModeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+} // namespace
+
+// A print to a file goes through the file writer: what a killed write of the
+// same file left is cleared away, nothing but the writer's hidden new file
+// stands beside the target while the document is drawn, a replaced file keeps
+// its mode, and a link of the user's to a file elsewhere stays a link, the
+// file it names being the one printed.
+TEST(Printer, PdfFilesGoThroughTheWriter)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("prints")), archive = dir.filePath(QStringLiteral("archive"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QDir().mkpath(archive));
+    const QString pdf = folder + QStringLiteral("/Passo Giau.pdf");
+    {
+        QFile old(pdf);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old file");
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(pdf).constData(), 0640), 0);
+    const QString leftover = KilledWrite(pdf);
+    ASSERT_FALSE(leftover.isEmpty());
+    ASSERT_TRUE(QFileInfo::exists(leftover));
+
+    NoPrinter none;
+    Printer p;
+    const QString real = archive + QStringLiteral("/Stelvio.pdf"), link = folder + QStringLiteral("/Stelvio.pdf");
+    none.answers = {pdf, link};
+    ASSERT_TRUE(p.ChooseOutput(QStringLiteral("Passo Giau")));
+    p.Print(QStringLiteral("Printed card"));
+    // Cleared when the print opened its file (whose new file may take the
+    // killed write's name again).
+    QFile killed(leftover);
+    EXPECT_TRUE(!killed.open(QIODevice::ReadOnly) || !killed.readAll().startsWith("%PDF-1.4 half a card"));
+    const QStringList drawing = Entries(folder);
+    EXPECT_EQ(drawing.size(), 2) << drawing.join(QLatin1Char(' ')).toStdString();
+    for (const QString &name : drawing)
+        EXPECT_TRUE(name == QLatin1String("Passo Giau.pdf") || name.startsWith(QLatin1Char('.'))) << name.toStdString();
+    p.EndDoc();
+    EXPECT_EQ(Entries(folder), QStringList{QStringLiteral("Passo Giau.pdf")});
+    EXPECT_TRUE(PdfText(pdf).contains(QStringLiteral("Printed card")));
+    EXPECT_EQ(ModeOf(pdf), mode_t(0640));
+
+    {
+        QFile old(real);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old file");
+    }
+    ASSERT_TRUE(QFile::link(real, link));
+    ASSERT_TRUE(p.ChooseOutput(QStringLiteral("Stelvio")));
+    p.Print(QStringLiteral("Linked card"));
+    p.EndDoc();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(PdfText(real).contains(QStringLiteral("Linked card")));
+    EXPECT_EQ(Entries(archive), QStringList{QStringLiteral("Stelvio.pdf")});
+    EXPECT_EQ(Entries(folder), (QStringList{QStringLiteral("Passo Giau.pdf"), QStringLiteral("Stelvio.pdf")}));
 }
 
 // A cancelled file name prints nothing; a printer that is installed, or an

@@ -16,6 +16,7 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -687,5 +688,163 @@ TEST_F(MaintenanceTest, LeftoversOfKilledRunsGoAtTheNextRunOrOpening)
         QDir().rmdir(Path(folder));
         for (const QString &name : strangers + QStringList{live, QStringLiteral("club.mdb")})
             QFile::remove(Path(name));
+    }
+}
+
+namespace {
+
+QStringList Entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QByteArray LinkText(const QString &link)
+{
+    QByteArray target(4096, '\0');
+    const ssize_t n = ::readlink(QFile::encodeName(link).constData(), target.data(), size_t(target.size()));
+    return n < 0 ? QByteArray("<not a link>") : target.left(n);
+}
+
+struct stat StatOf(const QString &path)
+{
+    struct stat st {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+} // namespace
+
+// Chosen through a link (relative, from another folder), each tool works on
+// the file the link names: the link stays as it was; the file is compacted,
+// repaired or converted where it lies, keeping its owner, group and mode; the
+// backup is a regular file beside it with the old content (and "No" removes
+// that one); and opening the file through the link clears a working copy a
+// killed run left beside the file.
+TEST_F(MaintenanceTest, ThroughALinkTheToolsWorkOnTheFileItNames)
+{
+    const QString data = Path(QStringLiteral("data")), links = Path(QStringLiteral("links"));
+    ASSERT_TRUE(QDir().mkpath(data));
+    ASSERT_TRUE(QDir().mkpath(links));
+    const QString file = data + QStringLiteral("/club.mdb"), link = links + QStringLiteral("/club.mdb");
+    const QString backup = data + QStringLiteral("/club.bak");
+    ASSERT_EQ(::symlink("../data/club.mdb", QFile::encodeName(link).constData()), 0);
+    const bool root = ::geteuid() == 0;   // root can give the file to another account
+
+    enum Tool { Compact, Repair, Convert };
+    const struct {
+        Tool tool;
+        int answer;            // keep the backup?
+        QString done;          // the closing message
+    } cases[] = {
+        {Compact, Vb::Yes, Done()},
+        {Repair, Vb::Yes, GetLangString(22502) + QChar(10) + GetLangString(22503)},
+        {Convert, Vb::No, GetLangString(5502) + QChar(10) + GetLangString(5503)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.tool));
+        if (c.tool == Convert) {
+            QFile f(TestSupport::DataDir() + QStringLiteral("/dao/first_version.sql"));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            dao::DatabasePtr db = dao::CreateDatabase(file, dao::DefaultConnect());
+            db->ExecuteScript(QString::fromUtf8(f.readAll()));
+            db->Execute(QStringLiteral("INSERT INTO [Dati Salite] ([IDPercorso], [Lunghezza]) VALUES ('Stelvio', 24)"));
+            db->Close();
+        } else {
+            MakeDb(QStringLiteral("data/club.mdb"), dao::DefaultConnect());
+            if (c.tool == Repair)
+                ASSERT_GT(ZeroPages(file, "ZZZZ0001", 0x0A), 0);
+        }
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
+        if (root)
+            ASSERT_EQ(::chown(QFile::encodeName(file).constData(), 4000, 4100), 0);
+        const struct stat old = StatOf(file);
+        const QByteArray before = Bytes(file);
+
+        cmDlg1.FileName = link;
+        ResetScript().answers = {c.answer};
+        if (c.tool == Compact) {
+            frmCompact form;
+            form.Command1_Click();
+        } else if (c.tool == Repair) {
+            frmRepair form;
+            form.Command1_Click();
+        } else {
+            frmConvert form;
+            form.Command1_Click();
+        }
+        ASSERT_EQ(Script().messages(), QStringList{c.done});
+
+        EXPECT_EQ(LinkText(link), QByteArray("../data/club.mdb")) << "the link stays as it was";
+        EXPECT_NE(Bytes(file), before) << "the file the link names is the one changed";
+        if (c.tool == Convert) {
+            dao::DatabasePtr db = dao::OpenDatabase(link, true, true, dao::DefaultConnect());
+            EXPECT_TRUE(db->TableExists(QStringLiteral("CampioniSalite")));
+            db->Close();
+        } else {
+            EXPECT_EQ(Rows(link, dao::DefaultConnect()), 100);
+        }
+        const struct stat now = StatOf(file);
+        EXPECT_TRUE(S_ISREG(now.st_mode));
+        EXPECT_EQ(now.st_mode & 07777, 0640u);
+        EXPECT_EQ(now.st_uid, old.st_uid);
+        EXPECT_EQ(now.st_gid, old.st_gid);
+        const bool backedUp = c.tool == Compact;
+        if (backedUp) {
+            EXPECT_TRUE(S_ISREG(StatOf(backup).st_mode)) << "the backup is the old file, not a link";
+            EXPECT_EQ(Bytes(backup), before);
+        }
+        EXPECT_EQ(Entries(data), backedUp ? QStringList({QStringLiteral("club.bak"), QStringLiteral("club.mdb")})
+                                          : QStringList{QStringLiteral("club.mdb")});
+        EXPECT_EQ(Entries(links), QStringList{QStringLiteral("club.mdb")});
+        QFile::remove(file);
+        QFile::remove(backup);
+    }
+
+    // A working copy a killed run left beside the file goes when the file is
+    // opened through the link.
+    ASSERT_TRUE(QFile::copy(QDir(TestSupport::BinDir()).filePath(QStringLiteral("ZidoVodu.dat")), file));
+    QFile(file).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString stale = data + QStringLiteral("/.club.mdb.compact-0123456789abcdef.tmp");
+    Write(stale, QByteArray(4096, 'x'));
+    ResetScript();
+    EXPECT_EQ(OpenDb(link), 1);
+    CloseDb();
+    EXPECT_FALSE(QFileInfo::exists(stale));
+    EXPECT_EQ(Entries(data), QStringList{QStringLiteral("club.mdb")});
+}
+
+// A link another account planted in a shared sticky folder (as /tmp is) is
+// not followed: each tool refuses it with error 75 naming the link, before
+// anything is read, and the file it names stays as it was with nothing
+// beside it.
+TEST_F(MaintenanceTest, ALinkAnotherAccountPlantedIsRefused)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account's link can only be made by root";
+    const QString shared = Path(QStringLiteral("shared"));
+    ASSERT_TRUE(QDir().mkpath(shared));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    const QString file = MakeDb(QStringLiteral("club.mdb"), dao::DefaultConnect());
+    ASSERT_GT(ZeroPages(file, "ZZZZ0001", 0x0A), 0);   // the repair too would replace it
+    const QString link = shared + QStringLiteral("/club.mdb");
+    ASSERT_EQ(::symlink(QFile::encodeName(file).constData(), QFile::encodeName(link).constData()), 0);
+    ASSERT_EQ(::lchown(QFile::encodeName(link).constData(), 4001, 4001), 0);
+    const QByteArray before = Bytes(file);
+    const QStringList around = Entries(m_root.path());
+
+    const std::function<MaintenanceResult()> tools[] = {
+        [&] { return compactFile(link, dao::DefaultConnect()); },
+        [&] { return repairFile(link); },
+        [&] { return convertFile(link); },
+    };
+    for (const auto &tool : tools) {
+        const MaintenanceResult r = tool();
+        EXPECT_EQ(r.status, MaintenanceResult::Error);
+        EXPECT_EQ(r.number, 75);
+        EXPECT_EQ(r.description, QStringLiteral("Path/File access error: link of another user in a shared folder, not followed: '%1'").arg(link));
+        EXPECT_EQ(Bytes(file), before);
+        EXPECT_EQ(Entries(m_root.path()), around);
+        EXPECT_EQ(Entries(shared), QStringList{QStringLiteral("club.mdb")});
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
     }
 }
