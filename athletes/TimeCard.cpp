@@ -9,6 +9,7 @@
 #include "platform/ui/DeferredMessage.h"
 #include "platform/ui/Prompt.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -297,9 +298,18 @@ bool TimeCard::onStoredRow() const
 
 void TimeCard::leaveField(QLineEdit *field)
 {
+    // Confirm held down by the mouse took the focus: the check below takes it
+    // back, the button then lets go and Confirm never runs, so the refusal
+    // that Confirm would have told is told here.
+    auto *confirm = qobject_cast<QAbstractButton *>(Control(QStringLiteral("cmdUpdate")));
+    const bool confirming = AddMode() && confirm && confirm->isDown();
     // The check as the field has it: a text it cannot read beeps, is emptied
     // and takes the focus back.
     const bool ok = fieldCheck(field);
+    if (!ok && confirming) {
+        tell({refusal(field)});
+        return;
+    }
     if (!onStoredRow())
         return;
     // Run once the focus has left the field, so the message may be shown

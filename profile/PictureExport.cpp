@@ -83,6 +83,10 @@ void SavePictureAs(const PictureExportSpec &spec, const QImage &drawing, const s
             cmDlg1.InitDir = dir;
             cmDlg1.DefaultExt = GetSetting(AppName, spec.settingsSection, QStringLiteral("ImageExt"), QStringLiteral("bmp"));
         } else {
+            // The shared dialog's folder is whatever its previous user left
+            // (nothing at all on a fresh start: the program's folder).
+            const QString last = spec.lastFolder ? *spec.lastFolder : QString();
+            cmDlg1.InitDir = !last.isEmpty() && QFileInfo(last).isDir() ? last : StartFolder();
             cmDlg1.DefaultExt = QStringLiteral("bmp");
         }
         cmDlg1.DialogTitle = GetLangString(spec.titleText);
@@ -101,6 +105,8 @@ void SavePictureAs(const PictureExportSpec &spec, const QImage &drawing, const s
             SaveSetting(AppName, spec.settingsSection, QStringLiteral("ImageDir"), QFileInfo(chosen).absolutePath());
             SaveSetting(AppName, spec.settingsSection, QStringLiteral("ImageFilter"), QString::number(index));
             SaveSetting(AppName, spec.settingsSection, QStringLiteral("ImageExt"), cmDlg1.DefaultExt);
+        } else if (spec.lastFolder) {
+            *spec.lastFolder = QFileInfo(chosen).absolutePath();
         }
         static const char *const extensions[] = {".bmp", ".jpg", ".png", ".svg"};
         const int last = spec.svgOffered ? 4 : 3;

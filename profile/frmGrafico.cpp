@@ -302,6 +302,7 @@ void frmGrafico::mnuSaveBmp_Click()
     spec.failText = 3502;
     spec.proposedName = ChartTitle;
     spec.svgOffered = false;
+    spec.lastFolder = &m_pictureFolder;
     SavePictureAs(spec, m_frame->Picture1()->Image(), nullptr);
 }
 

@@ -93,6 +93,7 @@ private:
     Chart::Settings m_settings;
     QVector<ChartRecord> m_records;   // the hand-off as the window took it
     QString m_title;                  // ChartTitle as taken
+    QString m_pictureFolder;          // where the last picture save went, while the window is open
     Chart::Series m_series;
     Chart::Layout m_layout;
     bool m_placed = false;

@@ -169,6 +169,19 @@ SamplePanel::SamplePanel(const Setup &setup, QWidget *parent) : QFrame(parent), 
         showCount();
     });
     m_teller = new DeferredMessage(this);
+    // What the database refuses beyond the grid's rules (a rule of the table,
+    // a read-only or full file): the row stays to be corrected, and the error
+    // is told once the grid is done. The same refusal seen again (the grid
+    // put back on the row, the box taking the focus from an editor) is told
+    // once; a different one follows it.
+    m_model->setFailureHook([this](const VbError &e, const QVariantList &values) {
+        QStringList shown;
+        for (const QVariant &v : values)
+            shown.append(v.toString());
+        const QString key =
+            QStringLiteral("%1\n%2\n%3").arg(m_model->pendingRow()).arg(e.Number()).arg(shown.join(QLatin1Char('\t')));
+        m_teller->tell(key, [e]() { ShowDataError(e); });
+    });
     // A row is written when the grid leaves it; a refused row keeps the grid on it.
     m_rowWriter = new data::RowCommitOnLeave(m_grid, m_model);
 }
@@ -184,6 +197,7 @@ SamplePanel::~SamplePanel()
         emit m_grid->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
     m_model->setCellHook([](int, const QString &, const QVariant &, int) { return data::RecordsetModel::CellResult{}; });
     m_model->setRowHook([](QVariantList &, QVariantMap &) { return false; });
+    m_model->setFailureHook({});
     disconnect(m_model, nullptr, this, nullptr);
     disconnect(m_grid->selectionModel(), nullptr, this, nullptr);
 }

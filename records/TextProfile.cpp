@@ -1,5 +1,6 @@
 #include "records/TextProfile.h"
 
+#include "core/LangClient.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/TextLines.h"
 #include "platform/shell/Cp1252.h"
@@ -290,7 +291,9 @@ TextProfileRecord ReadTextProfile(const QByteArray &bytes)
     // Far above a real profile's samples: millions of them would hold the
     // window for seconds and take gigabytes.
     if (announced > readlimits::MaxTextProfileSamples)
-        NotAProfile(QStringLiteral("%1 samples announced, more than %2").arg(numberText).arg(readlimits::MaxTextProfileSamples));
+        RaiseError(VbErr::TypeMismatch,
+                   FormatLangString(GetLangString(12519), {InterfaceNumber(qint64(announced)),
+                                                           InterfaceNumber(readlimits::MaxTextProfileSamples)}));
     const int number = announced > 0 ? static_cast<int>(announced) : 0;
     const int perLine = rec.fourValues ? 4 : 3;
     // The count is the file's word, checked only against its lines: room is

@@ -305,9 +305,23 @@ private:
                 return refuse(QStringLiteral("The document has more than %1 KB before its first element.")
                                   .arg(readlimits::MaxXmlPrologBytes / 1024));
         }
-        if (!inValue && ++m_runChars > readlimits::MaxXmlValueChars)
+        // A run is the text between two tags, or the markup from a "<" to
+        // the ">" that ends it (attribute values apart, bounded on their
+        // own): the "<" after a text starts the next run, and the run of a
+        // text starts after the ">" before it.
+        const bool opensMarkup = m_state == Text && c == QLatin1Char('<');
+        if (!inValue && !opensMarkup && ++m_runChars > readlimits::MaxXmlValueChars)
             return refuse(QStringLiteral("The document holds more than %1 characters between two tags.")
                               .arg(readlimits::MaxXmlValueChars));
+        const State before = m_state;
+        const bool taken = advance(c);
+        if (m_state == Text && before != Text)
+            m_runChars = 0;
+        return taken;
+    }
+
+    bool advance(QChar c)
+    {
         switch (m_state) {
         case Text:
             if (c == QLatin1Char('<')) {

@@ -387,6 +387,67 @@ TEST_F(FindTest, RefusedSampleRowIsToldOnItsCardBeforeAMove)
     }
 }
 
+// A sample row the database refuses (a rule of the table; a read-only or
+// full file alike) when Find asks the card to leave it: the error is told
+// once on that card, which stays with the row; once the database takes the
+// row, the next click moves the card.
+TEST_F(FindTest, SampleRowTheDatabaseRefusesIsToldBeforeAMove)
+{
+    for (const bool climb : {true, false}) {
+        SCOPED_TRACE(climb ? "climbs" : "routes");
+        const QString name = climb ? QStringLiteral("frmDatiSal") : QStringLiteral("frmDatiPerc");
+        const QString table = climb ? QStringLiteral("Dati Salite") : QStringLiteral("Dati Percorsi");
+        const QString samples = climb ? QStringLiteral("CampioniSalite") : QStringLiteral("CampioniPercorsi");
+        for (const char *place : {"Alpe", "Bocca"})
+            CurrentDb->Execute(QStringLiteral("INSERT INTO [%1] ([IDPercorso], [Lunghezza]) VALUES (?, 10)").arg(table), 0,
+                               {QLatin1String(place)});
+        CurrentDb->Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON [%1] BEGIN SELECT RAISE(ABORT, 'sample refused'); END")
+                               .arg(samples),
+                           0, {});
+        WindowRegistry::Register(name, [climb](QWidget *p) -> QWidget * {
+            return climb ? static_cast<QWidget *>(new frmDatiSal(p)) : new frmDatiPerc(p);
+        });
+        auto *card = qobject_cast<CardWindow *>(WindowRegistry::Load(name));
+        ASSERT_NE(card, nullptr);
+        card->show();
+        DataFormName = name;
+        card->cmdAltim_Click();
+        auto *grid = card->findChild<QTableView *>(QStringLiteral("DBGrid1"));
+        ASSERT_NE(grid, nullptr);
+        grid->setFocus();
+        for (const auto &[column, text] : {std::pair{0, QStringLiteral("7")}, std::pair{1, QStringLiteral("700")}}) {
+            grid->setCurrentIndex(card->SampleModel()->index(0, column));   // the add row of a card without samples
+            QApplication::processEvents();
+            auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
+            ASSERT_NE(editor, nullptr) << column;
+            editor->setText(text);
+        }
+
+        OpenFind();
+        Ctl<QComboBox>("Combo1")->setCurrentIndex(0);
+        Ctl<QLineEdit>("Text1")->setText(QStringLiteral("Bocca"));
+        TestSupport::RealMessageBoxes boxes;
+        QTest::mouseClick(Ctl<QPushButton>("Command1"), Qt::LeftButton);
+        TestSupport::Pump();
+        ASSERT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(boxes.texts.first().contains(QStringLiteral("sample refused"))) << boxes.texts.first().toStdString();
+        EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Alpe"));
+        EXPECT_EQ(card->SampleModel()->pendingRow(), 0);
+        EXPECT_EQ(card->SampleModel()->value(0, 1).toDouble(), 700.0);
+        EXPECT_EQ(Rows(samples), 0);
+
+        CurrentDb->Execute(QStringLiteral("DROP TRIGGER refuse"), 0, {});
+        QTest::mouseClick(Ctl<QPushButton>("Command1"), Qt::LeftButton);
+        TestSupport::Pump();
+        EXPECT_EQ(boxes.texts.size(), 1);
+        EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Bocca"));
+        EXPECT_EQ(Rows(samples), 1);
+        delete m_find;
+        m_find = nullptr;
+        WindowRegistry::Unload(name);
+    }
+}
+
 // The trainings list of an athlete moves to the athlete found.
 TEST_F(FindTest, MovesAnAthleteList)
 {

@@ -320,32 +320,45 @@ TEST_P(TimeCardTest, ARefusedValueNeverReplacesTheStoredOne)
 
 // Confirm pressed while the focus is still in a time the field cannot read:
 // the field is checked as leaving it would, the card's own message says why
-// and nothing reaches the database.
+// and nothing reaches the database. A test's click sends the press and the
+// release back to back; a real mouse lets the field's leave check (run once
+// the press has taken the focus away) come before the release.
 TEST_P(TimeCardTest, ConfirmChecksATimeStillBeingTyped)
 {
     Seed();
-    TimeCard &w = OpenTimes(climb());
-    QApplication::setActiveWindow(&w);
-    w.cmdAdd_Click();
-    Fill();
-    QLineEdit *time = Txt(3);
-    time->setFocus();
-    QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(time, QStringLiteral("26:10:00"));
-    TestSupport::RealMessageBoxes boxes(TestSupport::CloseBy::Enter);
-    const int beeps = m_beeps;
-    QTest::mouseClick(Button("cmdUpdate"), Qt::LeftButton);
-    TestSupport::Pump();
-    EXPECT_EQ(boxes.texts, QStringList{GetLangString(text(505))});
-    EXPECT_GT(m_beeps, beeps);
-    EXPECT_EQ(time->text(), QString());
-    EXPECT_TRUE(w.AddingNew());
-    EXPECT_EQ(Rows(table()), 0);
-    // Confirmed again with the time still empty: the required fields.
-    QTest::mouseClick(Button("cmdUpdate"), Qt::LeftButton);
-    TestSupport::Pump();
-    EXPECT_EQ(boxes.texts, (QStringList{GetLangString(text(505)), GetLangString(text(504))}));
-    EXPECT_EQ(Rows(table()), 0);
+    for (const bool realMouse : {false, true}) {
+        SCOPED_TRACE(realMouse ? "press, events, release" : "press and release back to back");
+        TimeCard &w = OpenTimes(climb());
+        QApplication::setActiveWindow(&w);
+        w.cmdAdd_Click();
+        Fill();
+        QLineEdit *time = Txt(3);
+        time->setFocus();
+        QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(time, QStringLiteral("26:10:00"));
+        TestSupport::RealMessageBoxes boxes(TestSupport::CloseBy::Enter);
+        const int beeps = m_beeps;
+        QPushButton *confirm = Button("cmdUpdate");
+        if (realMouse) {
+            QTest::mousePress(confirm, Qt::LeftButton);
+            TestSupport::Pump();
+            QTest::mouseRelease(confirm, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(confirm, Qt::LeftButton);
+        }
+        TestSupport::Pump();
+        ASSERT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(boxes.texts, QStringList{GetLangString(text(505))});
+        EXPECT_GT(m_beeps, beeps);
+        EXPECT_EQ(time->text(), QString());
+        EXPECT_TRUE(w.AddingNew());
+        EXPECT_EQ(Rows(table()), 0);
+        // Confirmed again with the time still empty: the required fields.
+        QTest::mouseClick(confirm, Qt::LeftButton);
+        TestSupport::Pump();
+        EXPECT_EQ(boxes.texts, (QStringList{GetLangString(text(505)), GetLangString(text(504))}));
+        EXPECT_EQ(Rows(table()), 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Twins, TimeCardTest, ::testing::Values(false, true),

@@ -229,6 +229,12 @@ TEST(XmlDocument, DocumentsPastTheBoundsAreRefused)
          false, "attribute value"},
         {"a text within its bound", "<r>" + QByteArray(readlimits::MaxXmlValueChars - 8, 't') + "</r>", true},
         {"a text past it", "<r>" + QByteArray(readlimits::MaxXmlValueChars + 1, 't') + "</r>", false, "between two tags"},
+        // The tag before a text is no part of its run, however long.
+        {"a text at its bound after a tag", "<r>" + QByteArray(readlimits::MaxXmlValueChars, 't') + "</r>", true},
+        {"a text at its bound after a long tag",
+         "<r" + QByteArray(1000, ' ') + "a='v'" + QByteArray(1000, ' ') + ">" + QByteArray(readlimits::MaxXmlValueChars, 't')
+             + "<e/></r>",
+         true},
         {"a text holding > past it", "<r>" + QByteArray("t>").repeated(readlimits::MaxXmlValueChars / 2 + 1) + "</r>", false,
          "between two tags"},
         {"a comment holding < past it, after the element",

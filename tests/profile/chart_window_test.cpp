@@ -8,9 +8,12 @@
 #include "core/ChartHandoff.h"
 #include "platform/data/RecordsetModel.h"
 #include "profile/frmGrafico.h"
+#include "core/UserFolders.h"
+#include "platform/shell/Shell.h"
 
 #include <QHeaderView>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTableView>
@@ -512,7 +515,8 @@ TEST_F(ChartWindowTest, SavesTheThreePictureTypesUnderTheChartsTitle)
         QFile f(SettingsFilePath(AppName));
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }();
-    cmDlg1.InitDir = TempPath(QString());
+    cmDlg1.InitDir = TempPath(QString());   // where another user of the shared dialog left it
+    bool first = true;
     const struct {
         int filter;
         const char *written;
@@ -532,11 +536,70 @@ TEST_F(ChartWindowTest, SavesTheThreePictureTypesUnderTheChartsTitle)
         EXPECT_EQ(shown.request.filter, GetLangString(3501));
         EXPECT_EQ(shown.request.filterIndex, 1);
         EXPECT_EQ(shown.request.defaultExt, QStringLiteral("bmp"));
-        EXPECT_EQ(shown.request.initDir, TempPath(QString()));   // the dialog's own
+        // The first save starts where a first save starts; the next ones
+        // where the last one went.
+        if (first)
+            EXPECT_NE(shown.request.initDir, TempPath(QString()));
+        else
+            EXPECT_EQ(shown.request.initDir, TempPath(QString()).chopped(1));
+        first = false;
     }
     EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join('|').toStdString();
     QFile f(SettingsFilePath(AppName));
     EXPECT_EQ(f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString(), settingsBefore);
+}
+
+// A chart window's first picture save starts in the user's pictures folder,
+// or the home folder where there is none: never in the program's folder,
+// where the shared dialog starts when no one has used it. A confirmed save
+// sets where the window's next save starts; a new window starts afresh, and
+// the window keeps no settings.
+TEST_F(ChartWindowTest, FirstPictureSaveStartsInThePicturesFolderOrHome)
+{
+    const char *row = "'Giau' AS IDPercorso, '' AS Data, 10 AS Lunghezza, '' AS Tempo, 25 AS [Velocità], 0 AS VAM, 0 AS Potenza";
+    const QString pictures = TempPath(QStringLiteral("Pictures"));
+    const auto restore = qScopeGuard([before = SpecialFolders.MyPictures()] { SpecialFolders.MyPictures(before); });
+    SpecialFolders.MyPictures(pictures);
+    const QString programFolder = QDir::currentPath();
+    cmDlg1.InitDir.clear();
+    const QString settingsBefore = [] {
+        QFile f(SettingsFilePath(AppName));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }();
+    auto startOfNextSave = [](frmGrafico *chart) {
+        TestSupport::Script().files.push_back(std::nullopt);   // cancelled: nothing is remembered
+        chart->MenuItem(QStringLiteral("mnuSaveBmp"))->trigger();
+        return TestSupport::Script().shown.back().request.initDir;
+    };
+    frmGrafico *chart = ChartOf({row, "'Fedaia', '', 14, '', 50, 0, 0"});
+    ASSERT_NE(chart, nullptr);
+    const struct {
+        const char *what;
+        bool picturesMade;
+        QString expected;
+    } cases[] = {{"no pictures folder", false, Shell::HomeFolder()}, {"a pictures folder", true, pictures}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.picturesMade)
+            ASSERT_TRUE(QDir().mkpath(pictures));
+        const QString start = startOfNextSave(chart);
+        EXPECT_EQ(start, c.expected);
+        EXPECT_NE(start, programFolder);
+    }
+    ASSERT_TRUE(QDir().mkpath(TempPath(QStringLiteral("charts"))));
+    TestSupport::Script().files.push_back(TempPath(QStringLiteral("charts/vam")));
+    chart->MenuItem(QStringLiteral("mnuSaveBmp"))->trigger();
+    ASSERT_TRUE(QFile::exists(TempPath(QStringLiteral("charts/vam.bmp"))));
+    EXPECT_EQ(startOfNextSave(chart), TempPath(QStringLiteral("charts")));
+    QFile f(SettingsFilePath(AppName));
+    EXPECT_EQ(f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString(), settingsBefore);
+
+    // Closed and opened again (the window writes its chart settings as it closes).
+    WindowRegistry::Unload(QStringLiteral("frmGrafico"));
+    chart = ChartOf({row, "'Fedaia', '', 14, '', 50, 0, 0"});
+    ASSERT_NE(chart, nullptr);
+    EXPECT_EQ(startOfNextSave(chart), pictures);
+    EXPECT_TRUE(TestSupport::Script().messages().isEmpty()) << TestSupport::Script().messages().join('|').toStdString();
 }
 
 #include "chart_window_test.moc"

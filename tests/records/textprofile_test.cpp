@@ -1,7 +1,10 @@
 #include "records/TextProfile.h"
 #include "platform/shell/ReadLimits.h"
 #include "platform/error/VbError.h"
+#include "CoreTestSupport.h"
 #include "MemoryPeak.h"
+#include "core/LangClient.h"
+#include "platform/com/ComRegistry.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -203,15 +206,9 @@ TEST(TextProfile, SectionsAreReadInOnePass)
     // The announced count is checked against the file's lines, the empty one
     // after the last line end included: one line more is a damaged file.
     const QByteArray head = "1,2,\"\",\"\"\r\n[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=";
-    // A count past the bound of samples is refused before a sample is read,
-    // though the file holds that many lines of them.
-    const QByteArray pastBound = QByteArray::number(readlimits::MaxTextProfileSamples + 1);
-    const QByteArray many = QByteArray("1,2,\"\",\"\"\r\n").repeated(readlimits::MaxTextProfileSamples + 1)
-                            + "[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=";
     const struct { QByteArray file; const char *why; } counts[] = {
         {head + "6\r\n", "sample line 2 is short"},
         {head + "7\r\n", "7 sample lines announced"},
-        {many + pastBound + "\r\n", "samples announced, more than 1000000"},
     };
     for (const auto &[file, why] : counts) {
         try {
@@ -234,6 +231,50 @@ TEST(TextProfile, SectionsAreReadInOnePass)
     if (!peak)
         GTEST_SKIP() << "this system cannot reset the peak of a process's memory";
     EXPECT_LT(*peak, 8 * sections.size()) << *peak / (1024 * 1024) << " MB";
+}
+
+// A count past the bound of samples is refused before a sample is read,
+// though the file holds that many lines of them; the refusal is worded in the
+// interface language, its numbers grouped as that language groups them,
+// whatever the user's own locale. A file of exactly the bound's samples is read.
+TEST(TextProfile, ASampleCountPastTheBoundIsToldInTheInterfaceLanguage)
+{
+    const QByteArray sample = "1,2,\"\",\"\"\r\n";
+    const QByteArray tail = "[Prog]\r\nName=Vettaro-V4\r\n[SampleData]\r\nNumber=";
+    const QByteArray atBound = sample.repeated(readlimits::MaxTextProfileSamples) + tail
+                               + QByteArray::number(readlimits::MaxTextProfileSamples) + "\r\n";
+    EXPECT_EQ(ReadTextProfile(atBound).samples.size(), readlimits::MaxTextProfileSamples);
+
+    const QByteArray pastBound = sample.repeated(readlimits::MaxTextProfileSamples + 1) + tail
+                                 + QByteArray::number(readlimits::MaxTextProfileSamples + 1) + "\r\n";
+    const struct {
+        const char *lang;
+        QLocale user;
+        const char *why;
+    } cases[] = {
+        {"1033", QLocale(QLocale::German, QLocale::Germany),
+         "The file announces 1,000,001 samples, more than 1,000,000: it is not read."},
+        {"1031", QLocale(QLocale::English, QLocale::UnitedStates),
+         "Die Datei kündigt 1.000.001 Messpunkte an, mehr als 1.000.000, und wird nicht gelesen."},
+        {"1040", QLocale(QLocale::English, QLocale::UnitedStates),
+         "Il file annuncia 1.000.001 campioni, più di 1.000.000: non viene letto."},
+    };
+    Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+    LoadLanguages(TestSupport::BinDir());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.lang);
+        TestSupport::LocaleScope user(c.user);
+        ASSERT_EQ(SelectLanguage(QLatin1String(c.lang), QStringLiteral("1033")), QLatin1String(c.lang));
+        try {
+            ReadTextProfile(pastBound);
+            ADD_FAILURE() << "read";
+        } catch (const VbError &e) {
+            EXPECT_EQ(e.Number(), int(VbErr::TypeMismatch));
+            EXPECT_EQ(e.Description().toStdString(), std::string(c.why));
+        }
+    }
+    ResetLanguages();
+    Com::SetMachineRegistryFile(QString());
 }
 
 // Numbers the C locale reads but no count, height or distance can be: each is

@@ -546,6 +546,57 @@ TEST_P(BothWindows, ClickAwayFromAnUnfinishedRowTellsOnce)
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb))), 2);
 }
 
+// A row the database refuses beyond the grid's rules (here a rule of the
+// table; a read-only or full file alike), new or stored, left by a click on
+// another row: the error is told once, after the grid is done, and the grid
+// stays on the row with what was typed, nothing stored.
+TEST_P(BothWindows, ARowTheDatabaseRefusesIsTold)
+{
+    const bool climb = GetParam();
+    struct Case {
+        const char *name;
+        const char *event;   // what the table's rule stops
+        int row;             // the row typed
+        int clickRow;        // the row clicked to leave it
+    };
+    for (const Case &c : {Case{"new row", "INSERT", 1, 0}, Case{"stored row", "UPDATE", 0, 1}}) {
+        SCOPED_TRACE(c.name);
+        AddCard(climb, QStringLiteral("Colle"));
+        AddSample(climb, QStringLiteral("Colle"), 0, 100);
+        CurrentDb->Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON [%2] BEGIN SELECT RAISE(ABORT, 'sample refused'); END")
+                               .arg(QLatin1String(c.event), Samples(climb)),
+                           0, {});
+        CardWindow &w = Open(climb);
+        w.cmdAltim_Click();
+        auto *grid = Ctl<QTableView>("DBGrid1");
+        grid->setFocus();
+        for (const auto &[column, text] : {std::pair{0, QStringLiteral("7")}, std::pair{1, QStringLiteral("700")}}) {
+            grid->setCurrentIndex(Cell(w, c.row, column));
+            QApplication::processEvents();
+            if (!grid->indexWidget(Cell(w, c.row, column)))
+                grid->edit(Cell(w, c.row, column));
+            auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(Cell(w, c.row, column)));
+            ASSERT_NE(editor, nullptr) << column;
+            editor->setText(text);
+        }
+        TestSupport::RealMessageBoxes boxes;
+        Click(grid, Cell(w, c.clickRow, 0));
+        TestSupport::Pump();
+        ASSERT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(boxes.texts.first().contains(QStringLiteral("sample refused"))) << boxes.texts.first().toStdString();
+        EXPECT_EQ(grid->currentIndex().row(), c.row);
+        EXPECT_EQ(w.SampleModel()->pendingRow(), c.row);
+        EXPECT_EQ(w.SampleModel()->value(c.row, 1).toDouble(), 700.0);
+        const QString stored = QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle'").arg(Samples(climb));
+        EXPECT_EQ(Count(stored), 1);
+        EXPECT_EQ(Count(stored + QStringLiteral(" AND [DistParz] = 0 AND [Altezza] = 100")), 1);
+        DeleteWindow();
+        CurrentDb->Execute(QStringLiteral("DROP TRIGGER refuse"), 0, {});
+        CurrentDb->Execute(QStringLiteral("DELETE FROM [%1]").arg(Samples(climb)), 0, {});
+        CurrentDb->Execute(QStringLiteral("DELETE FROM [%1]").arg(climb ? QStringLiteral("Dati Salite") : QStringLiteral("Dati Percorsi")), 0, {});
+    }
+}
+
 // A note longer than its field, typed and pasted into the new row: the cell
 // takes what the field holds, and leaving the row writes it without a word.
 TEST_P(BothWindows, ANoteLongerThanItsFieldIsCutWhereItIsTyped)
