@@ -26,7 +26,9 @@ namespace {
 // The errno whose system text the file object passed on, or 0.
 int ErrnoOfText(const QString &text)
 {
-    for (const int e : {ENOSPC, EDQUOT, EROFS, EACCES, EPERM, ENOENT, ENOTDIR, ENAMETOOLONG})
+    if (text.isEmpty())
+        return 0;
+    for (int e = 1; e < 134; ++e)
         if (text == QString::fromLocal8Bit(std::strerror(e)))
             return e;
     return 0;
@@ -36,7 +38,8 @@ int ErrnoOfText(const QString &text)
 
 QString Cause(const QString &path, int systemError, const QString &deviceError)
 {
-    QString cause = files::CauseOfErrno(ErrnoOfText(deviceError));
+    const int textErrno = ErrnoOfText(deviceError);
+    QString cause = files::CauseOfErrno(textErrno);
     if (cause.isEmpty())
         cause = files::CauseOfErrno(systemError);
     if (!cause.isEmpty())
@@ -61,6 +64,10 @@ QString Cause(const QString &path, int systemError, const QString &deviceError)
     }
     if (target.exists() && !target.isWritable())
         return files::Words(files::Cause::ReadOnly);
+    // An errno of no cause of ours: its number, never the C library's text,
+    // which is in its own language, not the interface's.
+    if (const int e = textErrno ? textErrno : systemError)
+        return files::CauseOfAnyErrno(e);
     return deviceError.isEmpty() ? files::Words(files::Cause::UnknownCause) : deviceError;
 }
 

@@ -20,11 +20,13 @@
 
 namespace FileWrite {
 
-// The cause of a failed write of path: "disk full", "read-only", "permission
-// denied" or "folder not found"; otherwise the system's own text. systemError
-// is the errno the failing call left (0 when unknown), deviceError the text the
-// file object gave. Where neither names a cause, the target's folder is looked
-// at (a read-only or full file system, a folder that cannot be written).
+// The cause of a failed write of path in the interface language: "disk full",
+// "read-only", "permission denied", "folder not found", "is a folder" ...
+// systemError is the errno the failing call left (0 when unknown), deviceError
+// the text the file object gave. Where neither names a cause, the target's
+// folder is looked at (a read-only or full file system, a folder that cannot
+// be written); an errno no cause stands for is told by its number ("system
+// error 16"), a text that is no errno's as it is.
 QString Cause(const QString &path, int systemError, const QString &deviceError);
 
 // Error 75 "Path/File access error: <cause>: '<path>'".

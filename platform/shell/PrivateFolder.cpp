@@ -148,11 +148,11 @@ PrivateFolder OpenUserPrivateFolder(QString *error)
     struct stat st {};
     QString cause;
     if (::fstat(fd, &st) != 0)
-        cause = QString::fromLocal8Bit(std::strerror(errno));
+        cause = CauseOf(folder, errno);
     else if (st.st_uid != ::geteuid())
         cause = files::Words(files::Cause::OwnedByAnotherUser);
     else if ((st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0)
-        cause = QString::fromLocal8Bit(std::strerror(errno));
+        cause = CauseOf(folder, errno);
     if (!cause.isEmpty()) {
         ::close(fd);
         return Fail(error, folder, cause);

@@ -64,13 +64,22 @@ TEST(FileWrite, CauseFromTheSystemError)
     struct Case { int error; const char *cause; };
     const Case cases[] = {{ENOSPC, "disk full"}, {EDQUOT, "disk full"}, {EROFS, "read-only"},
                           {EACCES, "permission denied"}, {EPERM, "permission denied"},
-                          {ENAMETOOLONG, "file name too long"}};
+                          {ENAMETOOLONG, "file name too long"}, {EISDIR, "is a folder"},
+                          {ELOOP, "too many levels of links"}, {EIO, "input/output error"},
+                          {EFBIG, "file too large"}};
     for (const Case &c : cases) {
         // From errno after a short write that Qt reports as "Unknown error" ...
         EXPECT_EQ(FileWrite::Cause(path, c.error, "Unknown error"), c.cause) << c.error;
         // ... or from the system text the file object passed on.
         EXPECT_EQ(FileWrite::Cause(path, 0, QString::fromLocal8Bit(std::strerror(c.error))), c.cause) << c.error;
     }
+    // An errno no cause stands for is told by its number, never in the C
+    // library's words, which are not the interface's.
+    const QString busy = QStringLiteral("system error %1").arg(EBUSY);
+    EXPECT_EQ(FileWrite::Cause(path, EBUSY, "Unknown error"), busy);
+    EXPECT_EQ(FileWrite::Cause(path, 0, QString::fromLocal8Bit(std::strerror(EBUSY))), busy);
+    EXPECT_EQ(files::CauseOfAnyErrno(EBUSY), busy);
+    EXPECT_EQ(files::CauseOfAnyErrno(ENOSPC), "disk full");
 }
 
 // The failure's words come from the texts the application sets for its
@@ -109,6 +118,10 @@ TEST(FileWrite, FailuresNameTheCauseAndThePath)
     const QString why = FailureOf(missing, "x");
     EXPECT_TRUE(why.contains("folder not found")) << why.toStdString();
     EXPECT_TRUE(why.contains(missing)) << why.toStdString();
+    // A name that is a folder, as the user may pick in a save dialog.
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("rides")));
+    const QString folder = FailureOf(dir.filePath("rides"), "x");
+    EXPECT_EQ(folder, QStringLiteral("Path/File access error: is a folder: '%1'").arg(dir.filePath("rides"))) << folder.toStdString();
 
     // sysfs refuses new files even to root: the folder is the obstacle.
     if (QFileInfo(QStringLiteral("/sys/kernel")).isDir()) {
@@ -173,7 +186,7 @@ TEST(FileWrite, FailingDeviceKeepsTheOldFile)
     const QString target = dir.filePath("races.xml");
     FileWrite::WriteWhole(target, "old");
     struct Case { bool failSync; const char *cause; };
-    for (const Case c : {Case{false, "disk full"}, Case{true, "Input/output error"}}) {
+    for (const Case c : {Case{false, "disk full"}, Case{true, "input/output error"}}) {
         FailingDevice device(c.failSync);
         const QString why = FailureOf(target, QByteArray(100, 'x'));
         EXPECT_TRUE(why.contains(c.cause)) << why.toStdString();
