@@ -10,7 +10,8 @@
 // that folder, so the folder cannot be swapped between the checks and the
 // rename. The new file is locked while it is written; the new files a write
 // killed midway left beside the same target are removed at its next write,
-// never one a live writer still holds.
+// never one a live writer still holds (found by the few names the writer
+// uses, and by reading the folder at the first write of a target in a run).
 #include "platform/files/Causes.h"
 
 #include <QByteArray>
@@ -46,6 +47,9 @@ public:
         // group (its group only, where the user may not give the file away
         // but belongs to the group); a target the user cannot write is
         // refused as "read-only", though its folder would allow a rename.
+        // What stands at the name when commit() renames is judged again by
+        // these rules; where nothing stands, the rename takes the name only
+        // while it is free.
         // A link on the way is followed only where the system's protection
         // against planted links would follow it: the link is the user's, or
         // its folder is not sticky and writable by all (as /tmp is), or the

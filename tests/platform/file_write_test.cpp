@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -451,4 +452,65 @@ TEST(FileWrite, ManyWritesOfOneFileAtOnce)
         EXPECT_TRUE(writer->commit()) << writer->errorText().toStdString();
     EXPECT_EQ(ReadAll(target), "39");
     EXPECT_EQ(Entries(dir.path()), QStringList{"vettaro.ini"});
+}
+
+// What stands at the name when the write commits is judged as what stood
+// there when it began: a pipe, a folder or a link put there in between, or
+// put in place of the file, is refused and left as it is, and the new file
+// goes. A file of the user's that another save put there is replaced.
+TEST(FileWrite, WhatAppearsMeanwhileIsJudgedAtTheCommit)
+{
+    using Put = std::function<bool(const QByteArray &target, const QByteArray &elsewhere)>;
+    const Put pipe = [](const QByteArray &t, const QByteArray &) { return ::mkfifo(t.constData(), 0644) == 0; };
+    const Put folder = [](const QByteArray &t, const QByteArray &) { return ::mkdir(t.constData(), 0755) == 0; };
+    const Put link = [](const QByteArray &t, const QByteArray &e) { return ::symlink(e.constData(), t.constData()) == 0; };
+    const Put file = [](const QByteArray &t, const QByteArray &) {
+        QFile f(QFile::decodeName(t));
+        return f.open(QIODevice::WriteOnly) && f.write("theirs") == 6;
+    };
+    const auto replacing = [](const Put &put) {
+        return [put](const QByteArray &t, const QByteArray &e) { return ::unlink(t.constData()) == 0 && put(t, e); };
+    };
+    struct Case {
+        const char *name;
+        bool existed;
+        Put put;
+        const char *cause;   // empty where the write goes through
+    };
+    const Case cases[] = {
+        {"a pipe where nothing was", false, pipe, "not a regular file"},
+        {"a folder where nothing was", false, folder, "is a folder"},
+        {"a link where nothing was", false, link, "not a regular file"},
+        {"a pipe in place of the file", true, replacing(pipe), "not a regular file"},
+        {"a link in place of the file", true, replacing(link), "not a regular file"},
+        {"a file of the user's where nothing was", false, file, ""},
+        {"a file of the user's in place of the file", true, replacing(file), ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString target = dir.filePath("races.xml"), elsewhere = dir.filePath("elsewhere.xml");
+        FileWrite::WriteWhole(elsewhere, "kept");
+        if (c.existed)
+            FileWrite::WriteWhole(target, "old");
+        FileWrite::SafeFileWriter out(target);
+        ASSERT_TRUE(out.write("<races/>")) << out.errorText().toStdString();
+        ASSERT_TRUE(c.put(QFile::encodeName(target), QFile::encodeName(elsewhere)));
+        const QStringList entries = {"elsewhere.xml", "races.xml"};
+        if (!*c.cause) {
+            EXPECT_TRUE(out.commit()) << out.errorText().toStdString();
+            EXPECT_EQ(ReadAll(target), "<races/>");
+            EXPECT_EQ(Entries(dir.path()), entries);
+            continue;
+        }
+        EXPECT_FALSE(out.commit());
+        EXPECT_EQ(out.errorText(), QStringLiteral("Path/File access error: %1: '%2'").arg(c.cause, target))
+            << out.errorText().toStdString();
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(target).constData(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode));
+        EXPECT_EQ(ReadAll(elsewhere), "kept");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                  entries);
+    }
 }
