@@ -25,6 +25,8 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -687,6 +689,36 @@ TEST(FileWriteLeftovers, RandomNamesAreClearedToo)
     EXPECT_EQ(ReadAll(target), "saved");
     EXPECT_EQ(Entries(dir.path()), QStringList({".route.xml.5eedf00d.tmp", ".vettaro.ini.0badc0de.tmp", "vettaro.ini"}))
         << Entries(dir.path()).join(' ').toStdString();
+}
+
+// An account whose primary group is the user's group belongs to it without
+// being listed among its members: a base folder that group may write is open
+// to that account, and refused. The account is added to a copy of the
+// account list seen by a child alone, in a mount namespace of its own.
+TEST(PrivateFiles, GroupThatIsAnotherAccountsPrimaryIsNotTheUsersOwn)
+{
+    REQUIRE_ROOT();
+    const group *own = ::getgrgid(0);
+    if (!own || QByteArray(own->gr_name) != "root" || own->gr_mem[0])
+        GTEST_SKIP() << "the system gives root no group of its own";
+    SharedTemp dir;
+    const QString base = dir.filePath("run");
+    MakeFolder(base, 0770, 0, 0);
+    QFile accounts(QStringLiteral("/etc/passwd"));
+    ASSERT_TRUE(accounts.open(QIODevice::ReadOnly));
+    Put(dir.filePath("passwd"), accounts.readAll() + "vettaro-guest:x:4001:0::/nonexistent:/usr/sbin/nologin\n", 0644);
+    const QString said = AsAccount(0, 0, {0}, [&] {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount(Native(dir.filePath("passwd")).constData(), "/etc/passwd", nullptr, MS_BIND, nullptr) != 0)
+            return QStringLiteral("no mounts");
+        TestSupport::RuntimeDirScope env(Native(base));
+        QString why;
+        return OpenUserPrivateFolder(&why).isOpen() ? QStringLiteral("taken") : why;
+    });
+    if (said == "no mounts")
+        GTEST_SKIP() << "this process may not mount a file system";
+    EXPECT_EQ(said, QStringLiteral("Path/File access error: open to other users: '%1'").arg(base)) << said.toStdString();
+    EXPECT_TRUE(Entries(base).isEmpty());
 }
 
 // A folder that cannot be made is told by what refused it, wherever on the
