@@ -84,9 +84,23 @@ QString CauseOfErrno(int e)
         return Words(Cause::FolderNotFound);
     case ENAMETOOLONG:
         return Words(Cause::NameTooLong);
+    case EISDIR:
+        return Words(Cause::IsAFolder);
+    case ELOOP:
+        return Words(Cause::TooManyLinks);
+    case EIO:
+        return Words(Cause::InputOutputError);
+    case EFBIG:
+        return Words(Cause::FileTooLarge);
     default:
         return QString();
     }
+}
+
+QString CauseOfAnyErrno(int e)
+{
+    const QString cause = CauseOfErrno(e);
+    return cause.isEmpty() ? Words(Cause::SystemError).arg(e) : cause;
 }
 
 QString FailureText(const QString &path, const QString &cause)

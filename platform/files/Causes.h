@@ -30,8 +30,13 @@
     X(NotARegularFile,         212, "not a regular file")                                       \
     X(FileOfAnotherUser,       213, "file of another user in a shared folder")                  \
     X(AlreadyWritten,          214, "already written")                                          \
-    X(FileNotFound,            215, "file not found")                                           \
-    X(NotBesideTarget,         216, "not in the folder of the file it replaces")
+    X(IsAFolder,               215, "is a folder")                                              \
+    X(TooManyLinks,            216, "too many levels of links")                                 \
+    X(InputOutputError,        217, "input/output error")                                       \
+    X(FileTooLarge,            218, "file too large")                                           \
+    X(SystemError,             219, "system error %1")                                          \
+    X(FileNotFound,            220, "file not found")                                           \
+    X(NotBesideTarget,         221, "not in the folder of the file it replaces")
 
 namespace files {
 
@@ -64,6 +69,10 @@ void SetFailureTexts(const std::function<QString(int text)> &textOf);
 
 // The words of the cause an errno stands for; empty for any other errno.
 QString CauseOfErrno(int e);
+// The same, with "system error <number>" for an errno no cause stands for:
+// never the C library's text, which is in its own language, not the
+// interface's.
+QString CauseOfAnyErrno(int e);
 
 // "Path/File access error: <cause>: '<path>'" in the interface language, the
 // words of every failed write the program tells.

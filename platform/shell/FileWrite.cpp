@@ -7,11 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,7 +29,9 @@ namespace {
 // The errno whose system text the file object passed on, or 0.
 int ErrnoOfText(const QString &text)
 {
-    for (const int e : {ENOSPC, EDQUOT, EROFS, EACCES, EPERM, ENOENT, ENOTDIR, ENAMETOOLONG})
+    if (text.isEmpty())
+        return 0;
+    for (int e = 1; e < 134; ++e)
         if (text == QString::fromLocal8Bit(std::strerror(e)))
             return e;
     return 0;
@@ -36,7 +41,8 @@ int ErrnoOfText(const QString &text)
 
 QString Cause(const QString &path, int systemError, const QString &deviceError)
 {
-    QString cause = files::CauseOfErrno(ErrnoOfText(deviceError));
+    const int textErrno = ErrnoOfText(deviceError);
+    QString cause = files::CauseOfErrno(textErrno);
     if (cause.isEmpty())
         cause = files::CauseOfErrno(systemError);
     if (!cause.isEmpty())
@@ -61,6 +67,10 @@ QString Cause(const QString &path, int systemError, const QString &deviceError)
     }
     if (target.exists() && !target.isWritable())
         return files::Words(files::Cause::ReadOnly);
+    // An errno of no cause of ours: its number, never the C library's text,
+    // which is in its own language, not the interface's.
+    if (const int e = textErrno ? textErrno : systemError)
+        return files::CauseOfAnyErrno(e);
     return deviceError.isEmpty() ? files::Words(files::Cause::UnknownCause) : deviceError;
 }
 
@@ -286,6 +296,51 @@ bool SameEntry(int dirFd, const QString &name, int fd)
         && atName.st_ino == open.st_ino && atName.st_dev == open.st_dev;
 }
 
+// Why what stands at name in the folder open at dirFd (entry, not followed)
+// is no file of the user's to replace; empty when it is one. A folder; a
+// pipe, a socket or a device, which it would break what uses it to replace
+// (root would replace a device node); a file another account put in a shared
+// sticky folder (as /tmp), which is not the user's to fill: it would keep its
+// owner, who would get what is written; refused as the system's protection
+// of such files (fs.protected_regular) refuses to open it, whether or not it
+// is on. And a file its user cannot write, which stays as it is though the
+// folder would let a rename replace it.
+QString RefusalOf(int dirFd, const QString &name, const struct stat &entry)
+{
+    if (S_ISDIR(entry.st_mode))
+        return files::Words(files::Cause::IsAFolder);
+    if (!S_ISREG(entry.st_mode))
+        return files::Words(files::Cause::NotARegularFile);
+    struct stat folder {};
+    if (entry.st_uid != ::geteuid() && ::fstat(dirFd, &folder) == 0 && (folder.st_mode & S_ISVTX)
+        && (folder.st_mode & (S_IWGRP | S_IWOTH)) && entry.st_uid != folder.st_uid)
+        return files::Words(files::Cause::FileOfAnotherUser);
+    if (::faccessat(dirFd, Native(name).constData(), W_OK, AT_EACCESS) != 0
+        && (errno == EACCES || errno == EPERM || errno == EROFS))
+        return files::Words(files::Cause::ReadOnly);
+    return QString();
+}
+
+// Renames from to to in the folder open at dirFd unless something stands at
+// to: 0, or the errno (EEXIST when the name is taken). Where the file system
+// cannot rename so, the new name is made a second link of the file, which
+// fails as well when the name is taken, and the first is removed; where it
+// has no such links either, a plain rename is all there is.
+int RenameWithoutReplacing(int dirFd, const QByteArray &from, const QByteArray &to)
+{
+    if (::renameat2(dirFd, from.constData(), dirFd, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    if (::linkat(dirFd, from.constData(), dirFd, to.constData(), 0) == 0) {
+        ::unlinkat(dirFd, from.constData(), 0);
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK)
+        return errno;
+    return ::renameat(dirFd, from.constData(), dirFd, to.constData()) == 0 ? 0 : errno;
+}
+
 // The names of the writer's new files for a target called name.
 QString TemporaryStem(const QString &name) { return QLatin1Char('.') + QFile::decodeName(NamePrefix(name)) + QLatin1Char('.'); }
 
@@ -300,6 +355,26 @@ constexpr int kNamedSlots = 16;
 QString SlotName(const QString &stem, quint32 slot)
 {
     return stem + QStringLiteral("%1.tmp").arg(slot, 8, 16, QLatin1Char('0'));
+}
+
+// Whether this is the first write of the target name in the folder open at
+// dirFd in this run of the program. Only such a write reads the folder for
+// the leftovers the 16 names do not find (those of a write that took a
+// random name, or of older versions), so the cost of reading a large folder
+// comes once per target and run, not with every write.
+bool FirstWriteInRun(int dirFd, const QString &name)
+{
+    struct stat folder {};
+    if (::fstat(dirFd, &folder) != 0)
+        return false;
+    static QMutex lock;
+    static QSet<QString> seen;
+    const QString key = QStringLiteral("%1:%2/").arg(quint64(folder.st_dev)).arg(quint64(folder.st_ino)) + name;
+    const QMutexLocker locked(&lock);
+    if (seen.contains(key))
+        return false;
+    seen.insert(key);
+    return true;
 }
 
 } // namespace
@@ -429,26 +504,15 @@ bool SafeFileWriter::open()
     const bool existed = ::fstatat(m_dir, Native(m_name).constData(), &old, AT_SYMLINK_NOFOLLOW) == 0;
     m_keep = false;
     if (m_mode == Mode::Shared) {
-        if (existed && S_ISDIR(old.st_mode))
-            return fail(EISDIR);
-        // A pipe, a socket or a device is no file to save: replacing it
-        // would break what uses it (root would replace a device node).
-        if (existed && !S_ISREG(old.st_mode))
-            return failAt(m_target, files::Words(files::Cause::NotARegularFile));
-        // A file another account put in a shared sticky folder (as /tmp) is
-        // not the user's to fill: it would keep its owner, who would get
-        // what is written. Refused as the system's protection of such files
-        // (fs.protected_regular) refuses to open it, whether or not it is on.
-        struct stat folder {};
-        if (existed && old.st_uid != ::geteuid() && ::fstat(m_dir, &folder) == 0 && (folder.st_mode & S_ISVTX)
-            && (folder.st_mode & (S_IWGRP | S_IWOTH)) && old.st_uid != folder.st_uid)
-            return failAt(m_target, files::Words(files::Cause::FileOfAnotherUser));
         if (existed) {
-            // A file its user cannot write stays as it is, though the folder
-            // would let a rename replace it.
-            if (::faccessat(m_dir, Native(m_name).constData(), W_OK, AT_EACCESS) != 0
-                && (errno == EACCES || errno == EPERM || errno == EROFS))
-                return failAt(m_path, files::Words(files::Cause::ReadOnly));
+            // Only a file of the user's is replaced (judged again at the
+            // commit, on what stands at the name then).
+            const QString refused = RefusalOf(m_dir, m_name, old);
+            if (!refused.isEmpty()) {
+                const bool asGiven = refused == files::Words(files::Cause::ReadOnly)
+                                     || refused == files::Words(files::Cause::IsAFolder);
+                return failAt(asGiven ? m_path : m_target, refused);
+            }
             m_keep = true;
             m_uid = old.st_uid;
             m_gid = old.st_gid;
@@ -521,14 +585,16 @@ bool SafeFileWriter::open()
     if (m_fd < 0)
         return fail(EEXIST);
     m_temp = InFolder(m_folder, m_tempName);
-    // What writes of this target killed midway left: nobody holds them.
-    if (named) {
+    // What writes of this target killed midway left: nobody holds them. The
+    // rest of the 16 names are tried; the folder is read for any other name
+    // after taking a random name, and at the first write of the target in
+    // this run.
+    if (named)
         for (; slot < kNamedSlots; ++slot)
             leftovers::RemoveIfUnheld(m_dir, Native(SlotName(stem, quint32(slot))).constData());
-    } else {
+    if (!named || FirstWriteInRun(m_dir, m_name))
         leftovers::RemoveUnheld(m_dir, stem, QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(stem)
                                                           + QStringLiteral(R"([0-9a-f]{8}\.tmp$)")));
-    }
     return true;
 }
 
@@ -587,8 +653,37 @@ bool SafeFileWriter::commit()
     if (m_mode == Mode::Private && ::fstatat(m_dir, Native(m_name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
         && S_ISDIR(st.st_mode) && !ClearFolderAt(m_dir, m_name))
         return fail(errno);
-    if (::renameat(m_dir, Native(m_tempName).constData(), m_dir, Native(m_name).constData()) != 0)
+    if (m_mode == Mode::Shared) {
+        // What stands at the name now, not what stood there at open(), is
+        // what the rename replaces: it is judged by the same rules, on the
+        // folder's handle. Where nothing stands, the rename takes only a
+        // free name, so nothing that appears in between is replaced unjudged.
+        const QByteArray name = Native(m_name);
+        bool there = ::fstatat(m_dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!there && errno != ENOENT)
+            return fail(errno);
+        if (!there) {
+            const int moved = RenameWithoutReplacing(m_dir, Native(m_tempName), name);
+            if (moved != 0 && moved != EEXIST)
+                return fail(moved);
+            if (moved == EEXIST) {
+                there = ::fstatat(m_dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+                if (!there)
+                    return fail(errno);
+            }
+        }
+        // A file of the user's that another save put in place meanwhile is
+        // replaced, as a later save replaces it; anything else is refused.
+        if (there) {
+            const QString refused = RefusalOf(m_dir, m_name, st);
+            if (!refused.isEmpty())
+                return failAt(refused == files::Words(files::Cause::ReadOnly) ? m_path : m_target, refused);
+            if (::renameat(m_dir, Native(m_tempName).constData(), m_dir, name.constData()) != 0)
+                return fail(errno);
+        }
+    } else if (::renameat(m_dir, Native(m_tempName).constData(), m_dir, Native(m_name).constData()) != 0) {
         return fail(errno);
+    }
     m_tempName.clear();
     m_temp.clear();
     m_committed = true;
@@ -618,10 +713,16 @@ int OpenOrMakeFolder(const QString &path, QString *error)
 {
     const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
     Place place;
+    // The errno says what refused the walk, wherever on the way (a folder
+    // that may not be made deep in a missing chain is "permission denied",
+    // a loop of links "too many levels of links", not the "folder not found"
+    // the missing parent of the whole path would suggest); only without one
+    // is the folder looked at.
+    const auto causeOf = [&](int e) { return e ? files::CauseOfAnyErrno(e) : Cause(path, 0, QString()); };
     if (!Walk(absolute, true, &place, true)) {
         if (error)
             *error = place.refusedLink.isEmpty()
-                         ? FailureText(path, Cause(path, place.error, QString::fromLocal8Bit(std::strerror(place.error))))
+                         ? FailureText(path, causeOf(place.error))
                          : FailureText(place.refusedLink, files::Words(files::Cause::LinkOfAnotherUser));
         return -1;
     }
@@ -629,7 +730,7 @@ int OpenOrMakeFolder(const QString &path, QString *error)
     const int e = errno;
     ::close(place.dir);
     if (fd < 0 && error)
-        *error = FailureText(path, Cause(path, e, QString::fromLocal8Bit(std::strerror(e))));
+        *error = FailureText(path, causeOf(e));
     return fd;
 }
 
@@ -734,19 +835,13 @@ bool FileSwap::checkTarget(uid_t *uid, gid_t *gid, mode_t *mode)
     struct stat st {};
     if (::fstatat(m_dir, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? refuse(m_path, files::Words(files::Cause::FileNotFound)) : failWith(errno);
-    if (!S_ISREG(st.st_mode))
-        return refuse(m_path, files::Words(files::Cause::NotARegularFile));
-    // Another account's file in a shared sticky folder is not the user's to
-    // replace, as for a write.
-    struct stat folder {};
-    if (st.st_uid != ::geteuid() && ::fstat(m_dir, &folder) == 0 && (folder.st_mode & S_ISVTX)
-        && (folder.st_mode & (S_IWGRP | S_IWOTH)) && st.st_uid != folder.st_uid)
-        return refuse(m_path, files::Words(files::Cause::FileOfAnotherUser));
-    // A file its user cannot write stays as it is, though the folder would
-    // let a rename replace it.
-    if (::faccessat(m_dir, name.constData(), W_OK, AT_EACCESS) != 0
-        && (errno == EACCES || errno == EPERM || errno == EROFS))
-        return refuse(m_path, files::Words(files::Cause::ReadOnly));
+    // What a write refuses at the name (anything but a regular file,
+    // another account's file in a shared sticky folder, a file its user
+    // cannot write though the folder would let a rename replace it), the
+    // swap refuses too.
+    const QString refused = RefusalOf(m_dir, m_name, st);
+    if (!refused.isEmpty())
+        return refuse(m_path, refused);
     *uid = st.st_uid;
     *gid = st.st_gid;
     *mode = st.st_mode & 07777;

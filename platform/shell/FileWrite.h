@@ -10,7 +10,8 @@
 // that folder, so the folder cannot be swapped between the checks and the
 // rename. The new file is locked while it is written; the new files a write
 // killed midway left beside the same target are removed at its next write,
-// never one a live writer still holds.
+// never one a live writer still holds (found by the few names the writer
+// uses, and by reading the folder at the first write of a target in a run).
 #include "platform/files/Causes.h"
 
 #include <QByteArray>
@@ -20,11 +21,13 @@
 
 namespace FileWrite {
 
-// The cause of a failed write of path: "disk full", "read-only", "permission
-// denied" or "folder not found"; otherwise the system's own text. systemError
-// is the errno the failing call left (0 when unknown), deviceError the text the
-// file object gave. Where neither names a cause, the target's folder is looked
-// at (a read-only or full file system, a folder that cannot be written).
+// The cause of a failed write of path in the interface language: "disk full",
+// "read-only", "permission denied", "folder not found", "is a folder" ...
+// systemError is the errno the failing call left (0 when unknown), deviceError
+// the text the file object gave. Where neither names a cause, the target's
+// folder is looked at (a read-only or full file system, a folder that cannot
+// be written); an errno no cause stands for is told by its number ("system
+// error 16"), a text that is no errno's as it is.
 QString Cause(const QString &path, int systemError, const QString &deviceError);
 
 // Error 75 "Path/File access error: <cause>: '<path>'".
@@ -44,6 +47,9 @@ public:
         // group (its group only, where the user may not give the file away
         // but belongs to the group); a target the user cannot write is
         // refused as "read-only", though its folder would allow a rename.
+        // What stands at the name when commit() renames is judged again by
+        // these rules; where nothing stands, the rename takes the name only
+        // while it is free.
         // A link on the way is followed only where the system's protection
         // against planted links would follow it: the link is the user's, or
         // its folder is not sticky and writable by all (as /tmp is), or the

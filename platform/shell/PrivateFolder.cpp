@@ -35,13 +35,17 @@ PrivateFolder Fail(QString *error, const QString &folder, const QString &cause)
 }
 
 // Whether the group gid is the user's own private group (named after the
-// user, with no other member listed), as systems that give each user a group
-// of their own make it: a folder writable by it is writable by the user alone.
+// user, with no other member listed, and the primary group of no other
+// account), as systems that give each user a group of their own make it: a
+// folder writable by it is writable by the user alone. An account whose
+// primary group it is belongs to it without being listed, so every account
+// is looked at; where the accounts cannot be read, it is not taken as private.
 bool UsersOwnGroup(gid_t gid)
 {
     if (gid != ::getegid())
         return false;
-    const passwd *user = ::getpwuid(::geteuid());
+    const uid_t uid = ::geteuid();
+    const passwd *user = ::getpwuid(uid);
     if (!user || !user->pw_name)
         return false;
     const QByteArray name(user->pw_name);
@@ -51,7 +55,20 @@ bool UsersOwnGroup(gid_t gid)
     for (char **member = g->gr_mem; member && *member; ++member)
         if (name != *member)
             return false;
-    return true;
+    bool alone = true, listed = false;
+    ::setpwent();
+    errno = 0;
+    while (const passwd *account = ::getpwent()) {
+        listed = true;
+        if (account->pw_gid == gid && account->pw_uid != uid) {
+            alone = false;
+            break;
+        }
+        errno = 0;
+    }
+    const bool readWhole = !alone || errno == 0 || errno == ENOENT;
+    ::endpwent();
+    return alone && listed && readWhole;
 }
 
 QString CauseOf(const QString &path, int e)
@@ -148,11 +165,11 @@ PrivateFolder OpenUserPrivateFolder(QString *error)
     struct stat st {};
     QString cause;
     if (::fstat(fd, &st) != 0)
-        cause = QString::fromLocal8Bit(std::strerror(errno));
+        cause = CauseOf(folder, errno);
     else if (st.st_uid != ::geteuid())
         cause = files::Words(files::Cause::OwnedByAnotherUser);
     else if ((st.st_mode & 07777) != 0700 && ::fchmod(fd, 0700) != 0)
-        cause = QString::fromLocal8Bit(std::strerror(errno));
+        cause = CauseOf(folder, errno);
     if (!cause.isEmpty()) {
         ::close(fd);
         return Fail(error, folder, cause);

@@ -7,6 +7,7 @@
 // the system's permission checks apply as they do for a user.
 #include "CoreTestSupport.h"
 #include "platform/error/VbError.h"
+#include "platform/files/Leftovers.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/FileWrite.h"
 #include "platform/shell/PrivateFolder.h"
@@ -24,6 +25,8 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -664,4 +667,85 @@ TEST(PrivateFiles, BaseFolderOthersMayRewriteIsRefused)
         QString why;
         EXPECT_TRUE(OpenUserPrivateFolder(&why).isOpen()) << why.toStdString();
     }
+}
+
+// A killed write that had taken a random name (the 16 names were all taken),
+// or one of an older version, leaves a name the 16 do not find: the first
+// write of the target in a run reads the folder for such files too, and
+// removes those nobody holds, never one still held nor another target's.
+TEST(FileWriteLeftovers, RandomNamesAreClearedToo)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("vettaro.ini");
+    const QString killed = dir.filePath(".vettaro.ini.5eedf00d.tmp"), held = dir.filePath(".vettaro.ini.0badc0de.tmp");
+    Put(killed, "killed", 0600);
+    Put(held, "at work", 0600);
+    Put(dir.filePath(".route.xml.5eedf00d.tmp"), "another file's", 0600);
+    const int live = ::open(Native(held).constData(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(live, 0);
+    ASSERT_TRUE(leftovers::Hold(live));
+    FileWrite::WriteWhole(target, "saved");
+    ::close(live);
+    EXPECT_EQ(ReadAll(target), "saved");
+    EXPECT_EQ(Entries(dir.path()), QStringList({".route.xml.5eedf00d.tmp", ".vettaro.ini.0badc0de.tmp", "vettaro.ini"}))
+        << Entries(dir.path()).join(' ').toStdString();
+}
+
+// An account whose primary group is the user's group belongs to it without
+// being listed among its members: a base folder that group may write is open
+// to that account, and refused. The account is added to a copy of the
+// account list seen by a child alone, in a mount namespace of its own.
+TEST(PrivateFiles, GroupThatIsAnotherAccountsPrimaryIsNotTheUsersOwn)
+{
+    REQUIRE_ROOT();
+    const group *own = ::getgrgid(0);
+    if (!own || QByteArray(own->gr_name) != "root" || own->gr_mem[0])
+        GTEST_SKIP() << "the system gives root no group of its own";
+    SharedTemp dir;
+    const QString base = dir.filePath("run");
+    MakeFolder(base, 0770, 0, 0);
+    QFile accounts(QStringLiteral("/etc/passwd"));
+    ASSERT_TRUE(accounts.open(QIODevice::ReadOnly));
+    Put(dir.filePath("passwd"), accounts.readAll() + "vettaro-guest:x:4001:0::/nonexistent:/usr/sbin/nologin\n", 0644);
+    const QString said = AsAccount(0, 0, {0}, [&] {
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount(Native(dir.filePath("passwd")).constData(), "/etc/passwd", nullptr, MS_BIND, nullptr) != 0)
+            return QStringLiteral("no mounts");
+        TestSupport::RuntimeDirScope env(Native(base));
+        QString why;
+        return OpenUserPrivateFolder(&why).isOpen() ? QStringLiteral("taken") : why;
+    });
+    if (said == "no mounts")
+        GTEST_SKIP() << "this process may not mount a file system";
+    EXPECT_EQ(said, QStringLiteral("Path/File access error: open to other users: '%1'").arg(base)) << said.toStdString();
+    EXPECT_TRUE(Entries(base).isEmpty());
+}
+
+// A folder that cannot be made is told by what refused it, wherever on the
+// way: not as "folder not found", which the missing parent of the whole path
+// would suggest.
+TEST(FileWriteLinks, FolderMadeOnTheWayToldByWhatRefusedIt)
+{
+    SharedTemp dir;
+    ASSERT_EQ(::symlink("loop", Native(dir.filePath("loop")).constData()), 0);
+    const QString looped = dir.filePath("loop/Vettaro/logs");
+    QString why;
+    EXPECT_LT(FileWrite::OpenOrMakeFolder(looped, &why), 0);
+    EXPECT_EQ(why, QStringLiteral("Path/File access error: too many levels of links: '%1'").arg(looped)) << why.toStdString();
+
+    if (::geteuid() != 0)
+        return;
+    // Refused to a plain user in a folder of root's, two levels below the
+    // last folder there is.
+    MakeFolder(dir.filePath("roots"), 0755);
+    const QString denied = dir.filePath("roots/Vettaro/logs");
+    const QString said = AsUser([&] {
+        QString error;
+        const int fd = FileWrite::OpenOrMakeFolder(denied, &error);
+        if (fd >= 0)
+            ::close(fd);
+        return fd >= 0 ? QStringLiteral("made") : error;
+    });
+    EXPECT_EQ(said, QStringLiteral("Path/File access error: permission denied: '%1'").arg(denied)) << said.toStdString();
+    EXPECT_TRUE(Entries(dir.filePath("roots")).isEmpty());
 }

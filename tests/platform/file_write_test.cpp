@@ -14,6 +14,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -64,13 +65,22 @@ TEST(FileWrite, CauseFromTheSystemError)
     struct Case { int error; const char *cause; };
     const Case cases[] = {{ENOSPC, "disk full"}, {EDQUOT, "disk full"}, {EROFS, "read-only"},
                           {EACCES, "permission denied"}, {EPERM, "permission denied"},
-                          {ENAMETOOLONG, "file name too long"}};
+                          {ENAMETOOLONG, "file name too long"}, {EISDIR, "is a folder"},
+                          {ELOOP, "too many levels of links"}, {EIO, "input/output error"},
+                          {EFBIG, "file too large"}};
     for (const Case &c : cases) {
         // From errno after a short write that Qt reports as "Unknown error" ...
         EXPECT_EQ(FileWrite::Cause(path, c.error, "Unknown error"), c.cause) << c.error;
         // ... or from the system text the file object passed on.
         EXPECT_EQ(FileWrite::Cause(path, 0, QString::fromLocal8Bit(std::strerror(c.error))), c.cause) << c.error;
     }
+    // An errno no cause stands for is told by its number, never in the C
+    // library's words, which are not the interface's.
+    const QString busy = QStringLiteral("system error %1").arg(EBUSY);
+    EXPECT_EQ(FileWrite::Cause(path, EBUSY, "Unknown error"), busy);
+    EXPECT_EQ(FileWrite::Cause(path, 0, QString::fromLocal8Bit(std::strerror(EBUSY))), busy);
+    EXPECT_EQ(files::CauseOfAnyErrno(EBUSY), busy);
+    EXPECT_EQ(files::CauseOfAnyErrno(ENOSPC), "disk full");
 }
 
 // The failure's words come from the texts the application sets for its
@@ -109,6 +119,10 @@ TEST(FileWrite, FailuresNameTheCauseAndThePath)
     const QString why = FailureOf(missing, "x");
     EXPECT_TRUE(why.contains("folder not found")) << why.toStdString();
     EXPECT_TRUE(why.contains(missing)) << why.toStdString();
+    // A name that is a folder, as the user may pick in a save dialog.
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("rides")));
+    const QString folder = FailureOf(dir.filePath("rides"), "x");
+    EXPECT_EQ(folder, QStringLiteral("Path/File access error: is a folder: '%1'").arg(dir.filePath("rides"))) << folder.toStdString();
 
     // sysfs refuses new files even to root: the folder is the obstacle.
     if (QFileInfo(QStringLiteral("/sys/kernel")).isDir()) {
@@ -173,7 +187,7 @@ TEST(FileWrite, FailingDeviceKeepsTheOldFile)
     const QString target = dir.filePath("races.xml");
     FileWrite::WriteWhole(target, "old");
     struct Case { bool failSync; const char *cause; };
-    for (const Case c : {Case{false, "disk full"}, Case{true, "Input/output error"}}) {
+    for (const Case c : {Case{false, "disk full"}, Case{true, "input/output error"}}) {
         FailingDevice device(c.failSync);
         const QString why = FailureOf(target, QByteArray(100, 'x'));
         EXPECT_TRUE(why.contains(c.cause)) << why.toStdString();
@@ -438,4 +452,65 @@ TEST(FileWrite, ManyWritesOfOneFileAtOnce)
         EXPECT_TRUE(writer->commit()) << writer->errorText().toStdString();
     EXPECT_EQ(ReadAll(target), "39");
     EXPECT_EQ(Entries(dir.path()), QStringList{"vettaro.ini"});
+}
+
+// What stands at the name when the write commits is judged as what stood
+// there when it began: a pipe, a folder or a link put there in between, or
+// put in place of the file, is refused and left as it is, and the new file
+// goes. A file of the user's that another save put there is replaced.
+TEST(FileWrite, WhatAppearsMeanwhileIsJudgedAtTheCommit)
+{
+    using Put = std::function<bool(const QByteArray &target, const QByteArray &elsewhere)>;
+    const Put pipe = [](const QByteArray &t, const QByteArray &) { return ::mkfifo(t.constData(), 0644) == 0; };
+    const Put folder = [](const QByteArray &t, const QByteArray &) { return ::mkdir(t.constData(), 0755) == 0; };
+    const Put link = [](const QByteArray &t, const QByteArray &e) { return ::symlink(e.constData(), t.constData()) == 0; };
+    const Put file = [](const QByteArray &t, const QByteArray &) {
+        QFile f(QFile::decodeName(t));
+        return f.open(QIODevice::WriteOnly) && f.write("theirs") == 6;
+    };
+    const auto replacing = [](const Put &put) {
+        return [put](const QByteArray &t, const QByteArray &e) { return ::unlink(t.constData()) == 0 && put(t, e); };
+    };
+    struct Case {
+        const char *name;
+        bool existed;
+        Put put;
+        const char *cause;   // empty where the write goes through
+    };
+    const Case cases[] = {
+        {"a pipe where nothing was", false, pipe, "not a regular file"},
+        {"a folder where nothing was", false, folder, "is a folder"},
+        {"a link where nothing was", false, link, "not a regular file"},
+        {"a pipe in place of the file", true, replacing(pipe), "not a regular file"},
+        {"a link in place of the file", true, replacing(link), "not a regular file"},
+        {"a file of the user's where nothing was", false, file, ""},
+        {"a file of the user's in place of the file", true, replacing(file), ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString target = dir.filePath("races.xml"), elsewhere = dir.filePath("elsewhere.xml");
+        FileWrite::WriteWhole(elsewhere, "kept");
+        if (c.existed)
+            FileWrite::WriteWhole(target, "old");
+        FileWrite::SafeFileWriter out(target);
+        ASSERT_TRUE(out.write("<races/>")) << out.errorText().toStdString();
+        ASSERT_TRUE(c.put(QFile::encodeName(target), QFile::encodeName(elsewhere)));
+        const QStringList entries = {"elsewhere.xml", "races.xml"};
+        if (!*c.cause) {
+            EXPECT_TRUE(out.commit()) << out.errorText().toStdString();
+            EXPECT_EQ(ReadAll(target), "<races/>");
+            EXPECT_EQ(Entries(dir.path()), entries);
+            continue;
+        }
+        EXPECT_FALSE(out.commit());
+        EXPECT_EQ(out.errorText(), QStringLiteral("Path/File access error: %1: '%2'").arg(c.cause, target))
+            << out.errorText().toStdString();
+        struct stat st {};
+        ASSERT_EQ(::lstat(QFile::encodeName(target).constData(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode));
+        EXPECT_EQ(ReadAll(elsewhere), "kept");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+                  entries);
+    }
 }
