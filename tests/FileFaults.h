@@ -1,16 +1,20 @@
 #pragma once
 // Files that cannot be written, for the tests of the program's writers: a
 // small file system filled to the last byte (where the process may mount
-// one), and a device that fails every write as a full disk does.
+// one), and a device that fails every write as a full disk does; and what
+// those tests look at afterwards (TestFiles).
 #include "platform/shell/FileWrite.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QStringList>
 #include <QFile>
 #include <QString>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // A tmpfs of the given size mounted on dir for the life of the object.
@@ -79,3 +83,21 @@ private:
     }
     FileWrite::SystemCalls m_previous{};
 };
+
+namespace TestFiles {
+
+// What stands at path itself (a link is not followed).
+inline struct stat StatOf(const QString &path)
+{
+    struct stat st {};
+    ::lstat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+// Every entry of dir, hidden ones, pipes and sockets too, by name.
+inline QStringList Entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace TestFiles

@@ -42,17 +42,9 @@ void Put(const QString &path, const QByteArray &data, mode_t mode)
     ASSERT_EQ(::chmod(Native(path).constData(), mode), 0);
 }
 
-struct stat StatOf(const QString &path)
-{
-    struct stat st {};
-    ::lstat(Native(path).constData(), &st);
-    return st;
-}
+using TestFiles::StatOf;
 
-QStringList Entries(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
+using TestFiles::Entries;
 
 // "swapped", or the error text of the refusal.
 QString Swap(const QString &path, const QString &built)

@@ -5,6 +5,7 @@
 // checked. The cases with another account need root, which builds their
 // files and runs the writer in a child that has become a plain account, so
 // the system's permission checks apply as they do for a user.
+#include "FileFaults.h"
 #include "CoreTestSupport.h"
 #include "platform/error/VbError.h"
 #include "platform/files/Leftovers.h"
@@ -71,17 +72,9 @@ void MakeLink(const QString &target, const QString &link, uid_t uid)
     ASSERT_EQ(::lchown(Native(link).constData(), uid, uid), 0);
 }
 
-struct stat StatOf(const QString &path)
-{
-    struct stat st {};
-    ::lstat(Native(path).constData(), &st);
-    return st;
-}
+using TestFiles::StatOf;
 
-QStringList Entries(const QString &dir)
-{
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
+using TestFiles::Entries;
 
 // The description of the error 75 a write raises, or "written".
 QString WriteResult(const QString &path, const QByteArray &data)

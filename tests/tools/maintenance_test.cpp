@@ -705,12 +705,7 @@ QByteArray LinkText(const QString &link)
     return n < 0 ? QByteArray("<not a link>") : target.left(n);
 }
 
-struct stat StatOf(const QString &path)
-{
-    struct stat st {};
-    ::lstat(QFile::encodeName(path).constData(), &st);
-    return st;
-}
+using TestFiles::StatOf;
 
 } // namespace
 
