@@ -73,6 +73,22 @@ protected:
         DataFormName = QStringLiteral("frmDatiPers");
         return card;
     }
+    // The climbs or routes card, shown as the active data window, with its
+    // sample panel open.
+    CardWindow *LoadSampleCard(bool climb)
+    {
+        const QString name = climb ? QStringLiteral("frmDatiSal") : QStringLiteral("frmDatiPerc");
+        WindowRegistry::Register(name, [climb](QWidget *p) -> QWidget * {
+            return climb ? static_cast<QWidget *>(new frmDatiSal(p)) : new frmDatiPerc(p);
+        });
+        auto *card = qobject_cast<CardWindow *>(WindowRegistry::Load(name));
+        if (!card)
+            return nullptr;
+        card->show();
+        DataFormName = name;
+        card->cmdAltim_Click();
+        return card;
+    }
     frmFind *OpenFind()
     {
         m_find = new frmFind;
@@ -340,14 +356,8 @@ TEST_F(FindTest, RefusedSampleRowIsToldOnItsCardBeforeAMove)
             CurrentDb->Execute(QStringLiteral("INSERT INTO [%1] ([IDPercorso], [Lunghezza]) VALUES (?, 10)").arg(table), 0,
                                {QLatin1String(place)});
         CurrentDb->Execute(QStringLiteral("INSERT INTO [%1] ([IDPercorso], [DistParz], [Altezza]) VALUES ('Alpe', 0, 100)").arg(samples));
-        WindowRegistry::Register(name, [climb](QWidget *p) -> QWidget * {
-            return climb ? static_cast<QWidget *>(new frmDatiSal(p)) : new frmDatiPerc(p);
-        });
-        auto *card = qobject_cast<CardWindow *>(WindowRegistry::Load(name));
+        CardWindow *card = LoadSampleCard(climb);
         ASSERT_NE(card, nullptr);
-        card->show();
-        DataFormName = name;
-        card->cmdAltim_Click();
         auto *grid = card->findChild<QTableView *>(QStringLiteral("DBGrid1"));
         ASSERT_NE(grid, nullptr);
         grid->setFocus();
@@ -404,14 +414,8 @@ TEST_F(FindTest, SampleRowTheDatabaseRefusesIsToldBeforeAMove)
         CurrentDb->Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON [%1] BEGIN SELECT RAISE(ABORT, 'sample refused'); END")
                                .arg(samples),
                            0, {});
-        WindowRegistry::Register(name, [climb](QWidget *p) -> QWidget * {
-            return climb ? static_cast<QWidget *>(new frmDatiSal(p)) : new frmDatiPerc(p);
-        });
-        auto *card = qobject_cast<CardWindow *>(WindowRegistry::Load(name));
+        CardWindow *card = LoadSampleCard(climb);
         ASSERT_NE(card, nullptr);
-        card->show();
-        DataFormName = name;
-        card->cmdAltim_Click();
         auto *grid = card->findChild<QTableView *>(QStringLiteral("DBGrid1"));
         ASSERT_NE(grid, nullptr);
         grid->setFocus();
