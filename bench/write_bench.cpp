@@ -39,7 +39,8 @@ void Fill(const QString &folder, int count)
     }
 }
 
-void Run(const char *label, const QString &folder)
+// 200 writes of one settings file, or of 200 different files (exports).
+void Run(const char *label, const QString &folder, bool differentFiles = false)
 {
     const QString target = folder + QStringLiteral("/vettaro.ini");
     const QByteArray data = "[Settings]\nLanguage=1040\nFont=Arial\n";
@@ -49,7 +50,8 @@ void Run(const char *label, const QString &folder)
     int failed = 0;
     for (int i = 0; i < 200; ++i) {
         QString why;
-        if (!FileWrite::WriteFileAtomically(target, data, &why))
+        const QString path = differentFiles ? folder + QStringLiteral("/export-%1.xml").arg(i) : target;
+        if (!FileWrite::WriteFileAtomically(path, data, &why))
             ++failed;
     }
     std::printf("%-28s 200 writes: %.3f s processor, %.3f s elapsed%s\n", label, ProcessorSeconds() - cpu,
@@ -66,5 +68,7 @@ int main(int argc, char **argv)
     Fill(large.path(), 20000);
     Run("folder of 10 files:", small.path());
     Run("folder of 20,000 files:", large.path());
+    Run("10 files, 200 targets:", small.path(), true);
+    Run("20,000 files, 200 targets:", large.path(), true);
     return 0;
 }

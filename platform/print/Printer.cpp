@@ -120,7 +120,7 @@ bool Printer::ChooseOutput(const QString &documentName)
         return false;
     // Opened through the writer when the document starts; a file that cannot
     // be written then fails it with the printer error.
-    m_chosenFile = QFileInfo(*chosen).absoluteFilePath();
+    m_chosenFile = QDir::isAbsolutePath(*chosen) ? *chosen : QDir::currentPath() + QLatin1Char('/') + *chosen;
     m_printer->setOutputFormat(QPrinter::PdfFormat);
     m_printer->setDocName(documentName);
     return true;
@@ -141,7 +141,8 @@ bool Printer::OpenOutput(QString *why)
         // file, which cannot start: said before anything is painted.
         return m_printer->outputFormat() != QPrinter::PdfFormat;
     }
-    auto output = std::make_unique<FileWrite::SafeFileWriter>(QFileInfo(target).absoluteFilePath());
+    // The writer takes ".." on the folder it reaches, as the system does.
+    auto output = std::make_unique<FileWrite::SafeFileWriter>(target);
     if (!output->open()) {
         if (why)
             *why = output->errorText();

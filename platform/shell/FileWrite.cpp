@@ -10,8 +10,10 @@
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QHash>
 #include <QSet>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -336,7 +338,10 @@ int RenameWithoutReplacing(int dirFd, const QByteArray &from, const QByteArray &
         ::unlinkat(dirFd, from.constData(), 0);
         return 0;
     }
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK)
+    // Any refusal of the second link but a taken name (a file system without
+    // links answers EPERM, ENOTSUP, ENOSYS ... as it pleases) leaves the
+    // plain rename.
+    if (errno == EEXIST)
         return errno;
     return ::renameat(dirFd, from.constData(), dirFd, to.constData()) == 0 ? 0 : errno;
 }
@@ -358,23 +363,79 @@ QString SlotName(const QString &stem, quint32 slot)
 }
 
 // Whether this is the first write of the target name in the folder open at
-// dirFd in this run of the program. Only such a write reads the folder for
-// the leftovers the 16 names do not find (those of a write that took a
-// random name, or of older versions), so the cost of reading a large folder
-// comes once per target and run, not with every write.
-bool FirstWriteInRun(int dirFd, const QString &name)
+// dirFd (whose path is folder) in this run of the program. Only such a write
+// looks for the leftovers the 16 names do not find (those of a write that
+// took a random name, or of older versions).
+bool FirstWriteInRun(int dirFd, const QString &folder, const QString &name)
 {
-    struct stat folder {};
-    if (::fstat(dirFd, &folder) != 0)
+    struct stat st {};
+    if (::fstat(dirFd, &st) != 0)
         return false;
     static QMutex lock;
     static QSet<QString> seen;
-    const QString key = QStringLiteral("%1:%2/").arg(quint64(folder.st_dev)).arg(quint64(folder.st_ino)) + name;
+    // The path as well as the folder's identity: a folder removed and made
+    // again may get the same inode at once.
+    const QString key = QStringLiteral("%1:%2:").arg(quint64(st.st_dev)).arg(quint64(st.st_ino)) + folder
+                        + QLatin1Char('/') + name;
     const QMutexLocker locked(&lock);
     if (seen.contains(key))
         return false;
     seen.insert(key);
     return true;
+}
+
+// Whether name has the form of one of the writer's new files:
+// ".<name>.<8 hex digits>.tmp".
+bool LooksLikeNewFile(const QByteArray &name)
+{
+    constexpr qsizetype tail = 1 + 8 + 4;   // ".xxxxxxxx.tmp"
+    if (name.size() < 1 + tail || !name.startsWith('.') || !name.endsWith(".tmp") || name[name.size() - tail] != '.')
+        return false;
+    for (qsizetype i = name.size() - tail + 1; i < name.size() - 4; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(name[i])) || std::isupper(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
+// The names of the folder open at dirFd (whose path is folder) that may be
+// leftovers of stem's target: the folder is read once per run for all the
+// names of the writer's form, and each target takes its own from that list,
+// so a folder of 20,000 files is read once however many files are written
+// in it. What a killed write leaves later under a random name waits for the
+// next run (the 16 names are looked up at every write).
+QList<QByteArray> ListedLeftovers(int dirFd, const QString &folder, const QByteArray &stem)
+{
+    struct stat st {};
+    if (::fstat(dirFd, &st) != 0)
+        return {};
+    static QMutex lock;
+    static QHash<QString, QList<QByteArray>> listed;
+    const QString key = QStringLiteral("%1:%2:").arg(quint64(st.st_dev)).arg(quint64(st.st_ino)) + folder;
+    const QMutexLocker locked(&lock);
+    auto it = listed.find(key);
+    if (it == listed.end()) {
+        QList<QByteArray> names;
+        const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (DIR *dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr) {
+            while (const dirent *entry = ::readdir(dir)) {
+                const QByteArray entryName(entry->d_name);
+                if (LooksLikeNewFile(entryName))
+                    names.append(entryName);
+            }
+            ::closedir(dir);
+        } else if (listFd >= 0) {
+            ::close(listFd);
+        }
+        it = listed.insert(key, names);
+    }
+    QList<QByteArray> mine;
+    it->removeIf([&](const QByteArray &n) {
+        const bool own = n.size() == stem.size() + 8 + 4 && n.startsWith(stem);
+        if (own)
+            mine.append(n);
+        return own;
+    });
+    return mine;
 }
 
 } // namespace
@@ -592,9 +653,13 @@ bool SafeFileWriter::open()
     if (named)
         for (; slot < kNamedSlots; ++slot)
             leftovers::RemoveIfUnheld(m_dir, Native(SlotName(stem, quint32(slot))).constData());
-    if (!named || FirstWriteInRun(m_dir, m_name))
+    if (!named)
         leftovers::RemoveUnheld(m_dir, stem, QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(stem)
                                                           + QStringLiteral(R"([0-9a-f]{8}\.tmp$)")));
+    else if (FirstWriteInRun(m_dir, m_folder, m_name))
+        for (const QByteArray &name : ListedLeftovers(m_dir, m_folder, Native(stem)))
+            if (name != Native(m_tempName))
+                leftovers::RemoveIfUnheld(m_dir, name.constData());
     return true;
 }
 
@@ -809,7 +874,9 @@ bool FileSwap::open()
     if (m_dir >= 0)
         return true;
     Place place;
-    if (!Walk(QFileInfo(m_path).absoluteFilePath(), true, &place)) {
+    // ".." is left to the walk, as for a write.
+    const QString absolute = QDir::isAbsolutePath(m_path) ? m_path : QDir::currentPath() + QLatin1Char('/') + m_path;
+    if (!Walk(absolute, true, &place)) {
         if (!place.refusedLink.isEmpty())
             return refuse(place.refusedLink, files::Words(files::Cause::LinkOfAnotherUser));
         return failWith(place.error);

@@ -117,6 +117,17 @@ TEST(FileSwap, ReplacesTheFileALinkNamesKeepingOwnerGroupAndMode)
     }
     EXPECT_EQ(Entries(dir.filePath("data")), QStringList{"club.mdb"});
     EXPECT_EQ(Entries(dir.filePath("links")), QStringList{"club.mdb"});
+
+    // ".." after a link to a folder is taken where the link led, as the
+    // system takes it: elsewhere/sub/../club.mdb is data/club.mdb when
+    // elsewhere/sub leads to data/sub (elsewhere/club.mdb does not exist).
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("data/sub")));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("elsewhere")));
+    ASSERT_EQ(::symlink(Native(dir.filePath("data/sub")).constData(), Native(dir.filePath("elsewhere/sub")).constData()), 0);
+    Put(copy, "compacted again", 0644);
+    FileWrite::FileSwap through(dir.filePath("elsewhere/sub/../club.mdb"));
+    ASSERT_TRUE(through.replaceWith(copy)) << through.errorText().toStdString();
+    EXPECT_EQ(ReadAll(file), "compacted again");
 }
 
 // Each refusal names its cause and obstacle and leaves the file, and the
