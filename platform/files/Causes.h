@@ -36,7 +36,8 @@
     X(FileTooLarge,            218, "file too large")                                           \
     X(SystemError,             219, "system error %1")                                          \
     X(FileNotFound,            220, "file not found")                                           \
-    X(NotBesideTarget,         221, "not in the folder of the file it replaces")
+    X(NotBesideTarget,         221, "not in the folder of the file it replaces")                \
+    X(ReplacedMeanwhile,       222, "file replaced meanwhile")
 
 namespace files {
 

@@ -893,7 +893,14 @@ bool FileSwap::open()
     uid_t uid;
     gid_t gid;
     mode_t mode;
-    return checkTarget(&uid, &gid, &mode);
+    if (!checkTarget(&uid, &gid, &mode))
+        return false;
+    struct stat found {};
+    if (::fstatat(m_dir, Native(m_name).constData(), &found, AT_SYMLINK_NOFOLLOW) != 0)
+        return failWith(errno);
+    m_device = found.st_dev;
+    m_inode = found.st_ino;
+    return true;
 }
 
 bool FileSwap::checkTarget(uid_t *uid, gid_t *gid, mode_t *mode)
@@ -909,6 +916,8 @@ bool FileSwap::checkTarget(uid_t *uid, gid_t *gid, mode_t *mode)
     const QString refused = RefusalOf(m_dir, m_name, st);
     if (!refused.isEmpty())
         return refuse(m_path, refused);
+    if (m_inode != 0 && (st.st_dev != m_device || st.st_ino != m_inode))
+        return refuse(m_path, files::Words(files::Cause::ReplacedMeanwhile));
     *uid = st.st_uid;
     *gid = st.st_gid;
     *mode = st.st_mode & 07777;

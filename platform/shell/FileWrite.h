@@ -177,8 +177,11 @@ public:
     // built in its folder. Empty before a successful open().
     QString targetPath() const { return m_target; }
     // Puts built, a file in the target's folder, in the target's place; the
-    // target is checked again first. False with errorText() on a failure,
-    // the target then as it was and built where it was.
+    // target is checked again first, and must still be the file open()
+    // found (a file put at its name meanwhile, by anything that did not
+    // wait for the caller's lock, is refused as "file replaced meanwhile":
+    // the copy holds the older content). False with errorText() on a
+    // failure, the target then as it was and built where it was.
     bool replaceWith(const QString &built);
 
     QString cause() const { return m_cause; }
@@ -196,6 +199,8 @@ private:
 
     QString m_path, m_target, m_folder, m_name;
     int m_dir = -1;   // the target's folder
+    dev_t m_device = 0;   // the file open() found
+    ino_t m_inode = 0;
     bool m_failed = false;
     QString m_cause, m_failurePath;
 };

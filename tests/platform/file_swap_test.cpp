@@ -219,3 +219,23 @@ TEST(FileSwap, RefusesWhatTheWriterRefuses)
     EXPECT_EQ(ReadAll(frozen), "old");
     EXPECT_EQ(StatOf(frozen).st_mode & 07777, 0444u);
 }
+
+// A file put at the name after the swap found its file (a restore, a sync
+// client that did not wait for the database's lock) is newer than the copy:
+// it is refused and stays.
+TEST(FileSwap, AFileReplacedMeanwhileIsKept)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("club.mdb"), copy = dir.filePath(".club.mdb.compact.tmp");
+    const QString restored = dir.filePath("restored.mdb");
+    Put(file, "old", 0644);
+    Put(copy, "compacted", 0644);
+    FileWrite::FileSwap swap(file);
+    ASSERT_TRUE(swap.open()) << swap.errorText().toStdString();
+    Put(restored, "restored", 0644);
+    ASSERT_EQ(::rename(Native(restored).constData(), Native(file).constData()), 0);
+    EXPECT_FALSE(swap.replaceWith(copy));
+    EXPECT_EQ(swap.errorText(), QStringLiteral("Path/File access error: file replaced meanwhile: '%1'").arg(file));
+    EXPECT_EQ(ReadAll(file), "restored");
+    EXPECT_EQ(ReadAll(copy), "compacted");
+}
