@@ -155,7 +155,10 @@ void CompactDatabase(const QString &source, const QString &destination,
 // whole file from the rows of its tables when an index cannot be rebuilt in
 // place. True when the file was changed. Error 3049 when rows cannot all be
 // read: the file is then left as it was. Through a link, the file the link
-// names is repaired and the link stays.
+// names is repaired and the link stays. Meant for the tools' own working
+// copies: a whole rebuild renames its copy over the file without the file
+// writer's rules (owner, group, links of other accounts), which a user's
+// file gets from FileWrite::FileSwap.
 bool RepairDatabase(const QString &path, const QString &connect = QString());
 
 // Quote a text as an SQL literal with single quotes doubled ("O'Neil" -> 'O''Neil').
