@@ -7,17 +7,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMutex>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QHash>
-#include <QSet>
 
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -307,20 +307,47 @@ bool SameEntry(int dirFd, const QString &name, int fd)
 // of such files (fs.protected_regular) refuses to open it, whether or not it
 // is on. And a file its user cannot write, which stays as it is though the
 // folder would let a rename replace it.
-QString RefusalOf(int dirFd, const QString &name, const struct stat &entry)
+std::optional<files::Cause> RefusalOf(int dirFd, const QString &name, const struct stat &entry)
 {
     if (S_ISDIR(entry.st_mode))
-        return files::Words(files::Cause::IsAFolder);
+        return files::Cause::IsAFolder;
     if (!S_ISREG(entry.st_mode))
-        return files::Words(files::Cause::NotARegularFile);
+        return files::Cause::NotARegularFile;
     struct stat folder {};
     if (entry.st_uid != ::geteuid() && ::fstat(dirFd, &folder) == 0 && (folder.st_mode & S_ISVTX)
         && (folder.st_mode & (S_IWGRP | S_IWOTH)) && entry.st_uid != folder.st_uid)
-        return files::Words(files::Cause::FileOfAnotherUser);
+        return files::Cause::FileOfAnotherUser;
     if (::faccessat(dirFd, Native(name).constData(), W_OK, AT_EACCESS) != 0
         && (errno == EACCES || errno == EPERM || errno == EROFS))
-        return files::Words(files::Cause::ReadOnly);
-    return QString();
+        return files::Cause::ReadOnly;
+    return std::nullopt;
+}
+
+// The obstacle a refusal names: the path as the user gave it for what the
+// user can act on there (a read-only file, a folder at the name), else the
+// file found at its end.
+bool RefusedAsGiven(files::Cause cause)
+{
+    return cause == files::Cause::ReadOnly || cause == files::Cause::IsAFolder;
+}
+
+// An absolute path without taking anything out of it: ".." is left to the
+// walk, which takes it as the system does (after a link, the parent of the
+// folder the link led to).
+QString AbsoluteAsGiven(const QString &path)
+{
+    return QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+}
+
+// "Path/File access error: <cause>: '<obstacle>'" of a writer or a swap
+// that failed (empty while it has not), and the same raised as error 75.
+QString FailureTextOf(bool failed, const QString &path, const QString &obstacle, const QString &cause)
+{
+    return failed ? FailureText(obstacle.isEmpty() ? path : obstacle, cause) : QString();
+}
+[[noreturn]] void RaiseFailureOf(const QString &path, const QString &obstacle, const QString &cause)
+{
+    RaiseCause(obstacle.isEmpty() ? path : obstacle, cause.isEmpty() ? files::Words(files::Cause::UnknownCause) : cause);
 }
 
 // Renames from to to in the folder open at dirFd unless something stands at
@@ -362,28 +389,6 @@ QString SlotName(const QString &stem, quint32 slot)
     return stem + QStringLiteral("%1.tmp").arg(slot, 8, 16, QLatin1Char('0'));
 }
 
-// Whether this is the first write of the target name in the folder open at
-// dirFd (whose path is folder) in this run of the program. Only such a write
-// looks for the leftovers the 16 names do not find (those of a write that
-// took a random name, or of older versions).
-bool FirstWriteInRun(int dirFd, const QString &folder, const QString &name)
-{
-    struct stat st {};
-    if (::fstat(dirFd, &st) != 0)
-        return false;
-    static QMutex lock;
-    static QSet<QString> seen;
-    // The path as well as the folder's identity: a folder removed and made
-    // again may get the same inode at once.
-    const QString key = QStringLiteral("%1:%2:").arg(quint64(st.st_dev)).arg(quint64(st.st_ino)) + folder
-                        + QLatin1Char('/') + name;
-    const QMutexLocker locked(&lock);
-    if (seen.contains(key))
-        return false;
-    seen.insert(key);
-    return true;
-}
-
 // Whether name has the form of one of the writer's new files:
 // ".<name>.<8 hex digits>.tmp".
 bool LooksLikeNewFile(const QByteArray &name)
@@ -398,44 +403,40 @@ bool LooksLikeNewFile(const QByteArray &name)
 }
 
 // The names of the folder open at dirFd (whose path is folder) that may be
-// leftovers of stem's target: the folder is read once per run for all the
-// names of the writer's form, and each target takes its own from that list,
-// so a folder of 20,000 files is read once however many files are written
-// in it. What a killed write leaves later under a random name waits for the
-// next run (the 16 names are looked up at every write).
+// leftovers of stem's target, other than the 16 it looks up itself (those of
+// a write that took a random name, or of older versions). The folder is read
+// once per run for all the names of the writer's form, kept by the stem they
+// start with, and each target takes its own at its first write: a folder of
+// 20,000 files is read once however many files are written in it. What a
+// killed write leaves later under a random name waits for the next run.
 QList<QByteArray> ListedLeftovers(int dirFd, const QString &folder, const QByteArray &stem)
 {
     struct stat st {};
     if (::fstat(dirFd, &st) != 0)
         return {};
     static QMutex lock;
-    static QHash<QString, QList<QByteArray>> listed;
+    static QHash<QString, QHash<QByteArray, QList<QByteArray>>> listed;
+    // The path as well as the folder's identity: a folder removed and made
+    // again may get the same inode at once.
     const QString key = QStringLiteral("%1:%2:").arg(quint64(st.st_dev)).arg(quint64(st.st_ino)) + folder;
     const QMutexLocker locked(&lock);
     auto it = listed.find(key);
     if (it == listed.end()) {
-        QList<QByteArray> names;
+        QHash<QByteArray, QList<QByteArray>> byStem;
         const int listFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (DIR *dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr) {
             while (const dirent *entry = ::readdir(dir)) {
                 const QByteArray entryName(entry->d_name);
                 if (LooksLikeNewFile(entryName))
-                    names.append(entryName);
+                    byStem[entryName.chopped(8 + 4)].append(entryName);
             }
             ::closedir(dir);
         } else if (listFd >= 0) {
             ::close(listFd);
         }
-        it = listed.insert(key, names);
+        it = listed.insert(key, byStem);
     }
-    QList<QByteArray> mine;
-    it->removeIf([&](const QByteArray &n) {
-        const bool own = n.size() == stem.size() + 8 + 4 && n.startsWith(stem);
-        if (own)
-            mine.append(n);
-        return own;
-    });
-    return mine;
+    return it->take(stem);
 }
 
 } // namespace
@@ -465,16 +466,9 @@ SafeFileWriter::~SafeFileWriter()
         ::close(m_givenDir);
 }
 
-QString SafeFileWriter::errorText() const
-{
-    return m_failed ? FailureText(m_failurePath.isEmpty() ? m_path : m_failurePath, m_cause) : QString();
-}
+QString SafeFileWriter::errorText() const { return FailureTextOf(m_failed, m_path, m_failurePath, m_cause); }
 
-void SafeFileWriter::raise() const
-{
-    RaiseCause(m_failurePath.isEmpty() ? m_path : m_failurePath,
-               m_cause.isEmpty() ? files::Words(files::Cause::UnknownCause) : m_cause);
-}
+void SafeFileWriter::raise() const { RaiseFailureOf(m_path, m_failurePath, m_cause); }
 
 bool SafeFileWriter::fail(int systemError)
 {
@@ -545,9 +539,7 @@ bool SafeFileWriter::open()
         if (m_dir < 0)
             return fail(errno);
     } else {
-        // ".." is left to the walk, which takes it as the system does: after a
-        // link, the parent of the folder the link led to.
-        const QString absolute = QDir::isAbsolutePath(m_path) ? m_path : QDir::currentPath() + QLatin1Char('/') + m_path;
+        const QString absolute = AbsoluteAsGiven(m_path);
         Place place;
         if (!Walk(absolute, m_mode == Mode::Shared, &place)) {
             if (!place.refusedLink.isEmpty())
@@ -568,12 +560,8 @@ bool SafeFileWriter::open()
         if (existed) {
             // Only a file of the user's is replaced (judged again at the
             // commit, on what stands at the name then).
-            const QString refused = RefusalOf(m_dir, m_name, old);
-            if (!refused.isEmpty()) {
-                const bool asGiven = refused == files::Words(files::Cause::ReadOnly)
-                                     || refused == files::Words(files::Cause::IsAFolder);
-                return failAt(asGiven ? m_path : m_target, refused);
-            }
+            if (const auto refused = RefusalOf(m_dir, m_name, old))
+                return failAt(RefusedAsGiven(*refused) ? m_path : m_target, files::Words(*refused));
             m_keep = true;
             m_uid = old.st_uid;
             m_gid = old.st_gid;
@@ -647,16 +635,15 @@ bool SafeFileWriter::open()
         return fail(EEXIST);
     m_temp = InFolder(m_folder, m_tempName);
     // What writes of this target killed midway left: nobody holds them. The
-    // rest of the 16 names are tried; the folder is read for any other name
-    // after taking a random name, and at the first write of the target in
-    // this run.
+    // rest of the 16 names are tried; any other name is looked for in the
+    // folder after taking a random name, else in the folder's list of the run.
     if (named)
         for (; slot < kNamedSlots; ++slot)
             leftovers::RemoveIfUnheld(m_dir, Native(SlotName(stem, quint32(slot))).constData());
     if (!named)
         leftovers::RemoveUnheld(m_dir, stem, QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(stem)
                                                           + QStringLiteral(R"([0-9a-f]{8}\.tmp$)")));
-    else if (FirstWriteInRun(m_dir, m_folder, m_name))
+    else
         for (const QByteArray &name : ListedLeftovers(m_dir, m_folder, Native(stem)))
             if (name != Native(m_tempName))
                 leftovers::RemoveIfUnheld(m_dir, name.constData());
@@ -740,9 +727,8 @@ bool SafeFileWriter::commit()
         // A file of the user's that another save put in place meanwhile is
         // replaced, as a later save replaces it; anything else is refused.
         if (there) {
-            const QString refused = RefusalOf(m_dir, m_name, st);
-            if (!refused.isEmpty())
-                return failAt(refused == files::Words(files::Cause::ReadOnly) ? m_path : m_target, refused);
+            if (const auto refused = RefusalOf(m_dir, m_name, st))
+                return failAt(RefusedAsGiven(*refused) ? m_path : m_target, files::Words(*refused));
             if (::renameat(m_dir, Native(m_tempName).constData(), m_dir, name.constData()) != 0)
                 return fail(errno);
         }
@@ -776,7 +762,7 @@ bool WriteFileAtomically(const QString &path, const QByteArray &data, QString *e
 
 int OpenOrMakeFolder(const QString &path, QString *error)
 {
-    const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+    const QString absolute = AbsoluteAsGiven(path);
     Place place;
     // The errno says what refused the walk, wherever on the way (a folder
     // that may not be made deep in a missing chain is "permission denied",
@@ -840,16 +826,9 @@ FileSwap::~FileSwap()
         ::close(m_dir);
 }
 
-QString FileSwap::errorText() const
-{
-    return m_failed ? FailureText(m_failurePath.isEmpty() ? m_path : m_failurePath, m_cause) : QString();
-}
+QString FileSwap::errorText() const { return FailureTextOf(m_failed, m_path, m_failurePath, m_cause); }
 
-void FileSwap::raise() const
-{
-    RaiseCause(m_failurePath.isEmpty() ? m_path : m_failurePath,
-               m_cause.isEmpty() ? files::Words(files::Cause::UnknownCause) : m_cause);
-}
+void FileSwap::raise() const { RaiseFailureOf(m_path, m_failurePath, m_cause); }
 
 bool FileSwap::refuse(const QString &obstacle, const QString &cause)
 {
@@ -874,8 +853,7 @@ bool FileSwap::open()
     if (m_dir >= 0)
         return true;
     Place place;
-    // ".." is left to the walk, as for a write.
-    const QString absolute = QDir::isAbsolutePath(m_path) ? m_path : QDir::currentPath() + QLatin1Char('/') + m_path;
+    const QString absolute = AbsoluteAsGiven(m_path);
     if (!Walk(absolute, true, &place)) {
         if (!place.refusedLink.isEmpty())
             return refuse(place.refusedLink, files::Words(files::Cause::LinkOfAnotherUser));
@@ -913,9 +891,8 @@ bool FileSwap::checkTarget(uid_t *uid, gid_t *gid, mode_t *mode)
     // another account's file in a shared sticky folder, a file its user
     // cannot write though the folder would let a rename replace it), the
     // swap refuses too.
-    const QString refused = RefusalOf(m_dir, m_name, st);
-    if (!refused.isEmpty())
-        return refuse(m_path, refused);
+    if (const auto refused = RefusalOf(m_dir, m_name, st))
+        return refuse(m_path, files::Words(*refused));
     if (m_inode != 0 && (st.st_dev != m_device || st.st_ino != m_inode))
         return refuse(m_path, files::Words(files::Cause::ReplacedMeanwhile));
     *uid = st.st_uid;
