@@ -2,19 +2,25 @@
 // Files that cannot be written, for the tests of the program's writers: a
 // small file system filled to the last byte (where the process may mount
 // one), and a device that fails every write as a full disk does; and what
-// those tests look at afterwards (TestFiles).
+// those tests look at afterwards or run as another account (TestFiles).
 #include "platform/shell/FileWrite.h"
 
 #include <QByteArray>
 #include <QDir>
-#include <QStringList>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <cerrno>
+#include <functional>
+#include <vector>
+
 #include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // A tmpfs of the given size mounted on dir for the life of the object.
@@ -98,6 +104,54 @@ inline struct stat StatOf(const QString &path)
 inline QStringList Entries(const QString &dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Reads what a child says until it closes its end, for at most 30 s.
+inline QByteArray ReadChild(int fd)
+{
+    QByteArray said;
+    char buffer[4096];
+    pollfd p{fd, POLLIN, 0};
+    while (::poll(&p, 1, 30000) > 0) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        said.append(buffer, n);
+    }
+    return said;
+}
+
+// Runs body in a child process that has become the plain account uid (group
+// gid, extra groups), and returns the text body returned.
+inline QString AsAccount(uid_t uid, gid_t gid, const std::vector<gid_t> &groups, const std::function<QString()> &body)
+{
+    int out[2];
+    if (::pipe(out) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(out[0]);
+        ::alarm(30);
+        QByteArray said;
+        if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            said = "cannot become the account";
+        else
+            said = body().toUtf8();
+        for (qsizetype done = 0; done < said.size();) {
+            const ssize_t n = ::write(out[1], said.constData() + done, size_t(said.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    const QByteArray said = pid > 0 ? ReadChild(out[0]) : QByteArray("no child");
+    ::close(out[0]);
+    int status = 0;
+    if (pid > 0 && (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)))
+        return QStringLiteral("the child died: ") + QString::fromUtf8(said);
+    return QString::fromUtf8(said);
 }
 
 } // namespace TestFiles

@@ -57,32 +57,7 @@ QString Swap(const QString &path, const QString &built)
 
 // Runs body in a child that has become the plain account kUser, and returns
 // what body returned.
-QString AsUser(const std::function<QString()> &body)
-{
-    int out[2];
-    if (::pipe(out) != 0)
-        return QStringLiteral("no pipe");
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(out[0]);
-        ::alarm(30);
-        const gid_t groups[] = {kUserGroup};
-        const QByteArray said = ::setgroups(1, groups) != 0 || ::setgid(kUserGroup) != 0 || ::setuid(kUser) != 0
-                                    ? QByteArray("cannot become the account")
-                                    : body().toUtf8();
-        (void)::write(out[1], said.constData(), size_t(said.size()));
-        ::_exit(0);
-    }
-    ::close(out[1]);
-    QByteArray said;
-    char buffer[4096];
-    for (ssize_t n; pid > 0 && (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
-        said.append(buffer, n);
-    ::close(out[0]);
-    if (pid > 0)
-        ::waitpid(pid, nullptr, 0);
-    return QString::fromUtf8(said);
-}
+QString AsUser(const std::function<QString()> &body) { return TestFiles::AsAccount(kUser, kUserGroup, {kUserGroup}, body); }
 
 } // namespace
 
