@@ -18,8 +18,11 @@
 // file before letting the lock go, and only where the name still holds that
 // file; a commit checks under the lock, just before each rename, that the
 // name still holds the file it wrote, and otherwise fails ("new file removed
-// or replaced meanwhile") with the target as it was. Success is told only
-// for the bytes the target then holds.
+// or replaced meanwhile") with the target as it was. Other writes wait for
+// the lock, so a commit told as done put its own bytes in place; only
+// something that ignores the lock could still swap the file in the instant
+// between that check and the rename (no system call renames a name only
+// while it holds a given file).
 #include "platform/files/Causes.h"
 
 #include <QByteArray>
