@@ -10,6 +10,7 @@
 #include "core/Race.h"
 #include "core/RaceXmlFile.h"
 #include "platform/dao/Dao.h"
+#include "platform/settings/Settings.h"
 #include "platform/shell/FileWrite.h"
 #include "platform/shell/ReadLimits.h"
 #include "platform/xml/XmlDocument.h"
@@ -19,10 +20,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <functional>
@@ -138,6 +141,23 @@ QString ReadRaces(const QString &file, const QString &)
     return QStringLiteral("refused, code %1").arg(code);
 }
 
+// As the program reads its settings at start: the file put where the store
+// looks for it, then one value asked for.
+QString ReadSettings(const QString &file, const QString &)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const QString path = SettingsFilePath(QStringLiteral("Vettaro"));
+    const int folder = FileWrite::OpenOrMakeFolder(QFileInfo(path).path());
+    if (folder < 0 || !QFile::rename(file, path))
+        return QStringLiteral("cannot put the file at ") + path;
+    ::close(folder);
+    const QString language = GetSetting(QStringLiteral("Vettaro"), QStringLiteral("Settings"), QStringLiteral("Language"),
+                                        QStringLiteral("(none)"));
+    QFile::rename(path, file);
+    return QStringLiteral("read, Language=") + language;
+}
+
 QString ImportStates(const QString &file, const QString &templ)
 {
     QTemporaryDir dir;
@@ -201,6 +221,21 @@ std::vector<Case> Cases()
                                        profileCap, tailHead + QByteArray::number(samples) + "\r\n", samples);
                      },
                      ReadProfile});
+    // The settings store has no cap of its own: a file of the size of the
+    // other caps, with the line ends a Windows editor leaves.
+    cases.push_back({"settings-crlf-64", "settings file: [Settings] and short keys, CR LF ends, 64 MB",
+                     [=](const QString &f) {
+                         WriteNumbered(f, "[Settings]\r\nLanguage=1040\r\n",
+                                       [](qint64 i) { return "Key" + QByteArray::number(i) + "=1\r\n"; }, 64 * MiB,
+                                       QByteArray());
+                     },
+                     ReadSettings});
+    cases.push_back({"settings-crlf-bare-64", "settings file: [Settings], then CR LF alone to 64 MB",
+                     [=](const QString &f) { WriteRepeated(f, "[Settings]\r\nLanguage=1040\r\n", "\r\n", 64 * MiB); },
+                     ReadSettings});
+    cases.push_back({"settings-lf-bare-64", "settings file: [Settings], then LF alone to 64 MB",
+                     [=](const QString &f) { WriteRepeated(f, "[Settings]\nLanguage=1040\n", "\n", 64 * MiB); },
+                     ReadSettings});
     cases.push_back({"states-names", "states file: 64 MB, 6.7 M names",
                      [=](const QString &f) {
                          WriteNumbered(f, QByteArray(), [](qint64 i) { return "S" + QByteArray::number(i).rightJustified(7, '0') + "\r\n"; },

@@ -17,6 +17,8 @@
 #include <QStandardPaths>
 #include <QString>
 
+#include <unistd.h>
+
 namespace ComRegistryFile {
 
 inline QString ClassesGroup() { return QStringLiteral("Classes"); }
@@ -111,8 +113,12 @@ inline bool WriteClasses(const QString &registryFile, const QList<std::pair<QStr
 inline bool Write(const QString &registryFile, const QString &classId, const QString &libraryPath)
 {
     const QFileInfo fileInfo(registryFile);
-    if (!QDir().mkpath(fileInfo.absolutePath()))
+    // The folder is made as the writer walks: through handles, following a
+    // link on the way only where the writer would follow it.
+    const int folder = FileWrite::OpenOrMakeFolder(fileInfo.absolutePath());
+    if (folder < 0)
         return false;
+    ::close(folder);
     const QDir dir = fileInfo.absoluteDir();
     QString value = dir.relativeFilePath(QFileInfo(libraryPath).absoluteFilePath());
     if (value.startsWith(QLatin1String("..")))

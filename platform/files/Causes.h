@@ -37,7 +37,8 @@
     X(SystemError,             219, "system error %1")                                          \
     X(FileNotFound,            220, "file not found")                                           \
     X(NotBesideTarget,         221, "not in the folder of the file it replaces")                \
-    X(ReplacedMeanwhile,       222, "file replaced meanwhile")
+    X(ReplacedMeanwhile,       222, "file replaced meanwhile")                                  \
+    X(NewFileTakenMeanwhile,   223, "new file removed or replaced meanwhile")
 
 namespace files {
 

@@ -40,10 +40,25 @@ public:
     static bool ParseSectionLine(QStringView line, QStringView *name);
 
 private:
-    int findSection(const QString &section) const;
-    int sectionEnd(int header) const;
-    int findKey(int header, const QString &key) const;
+    qsizetype findSection(const QString &section) const;
+    qsizetype sectionEnd(qsizetype header) const;
+    qsizetype findKey(qsizetype header, const QString &key) const;
+    // Line i, without its end.
+    QStringView line(qsizetype i) const;
+    // Whether line i may be a section's header: its first character that is
+    // not a blank is "[" (found without looking for the line's end).
+    bool mayBeHeader(qsizetype i) const;
+    void setLine(qsizetype i, const QString &text);
+    void insertLine(qsizetype i, const QString &text);
+    void removeLines(qsizetype from, qsizetype count);
 
-    QStringList m_lines;
+    // The text as read, held once: a line is where it starts in m_text (it
+    // ends at the first line end after that), or, for a line set since (and
+    // every line of a text too long for such a start), -1 - its index in
+    // m_set. A settings file of short lines costs a few bytes a line beyond
+    // its text, and reading it is one pass over the text.
+    QString m_text;
+    QList<qint32> m_lines;
+    QStringList m_set;
     QString m_eol = QStringLiteral("\n");
 };

@@ -17,6 +17,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <dirent.h>
 #include <fcntl.h>
@@ -88,7 +89,7 @@ void RaiseFailure(const QString &path, int systemError, const QString &deviceErr
 
 namespace {
 
-SystemCalls g_calls = {::write, ::fsync};
+SystemCalls g_calls;
 
 QByteArray Native(const QString &path) { return QFile::encodeName(path); }
 
@@ -350,19 +351,32 @@ QString FailureTextOf(bool failed, const QString &path, const QString &obstacle,
     RaiseCause(obstacle.isEmpty() ? path : obstacle, cause.isEmpty() ? files::Words(files::Cause::UnknownCause) : cause);
 }
 
+// What RenameWithoutReplacing answers when from no longer holds the file
+// being renamed (an errno is never negative).
+constexpr int kNotOwnFile = -1;
+
 // Renames from to to in the folder open at dirFd unless something stands at
-// to: 0, or the errno (EEXIST when the name is taken). Where the file system
-// cannot rename so, the new name is made a second link of the file, which
-// fails as well when the name is taken, and the first is removed; where it
-// has no such links either, a plain rename is all there is.
-int RenameWithoutReplacing(int dirFd, const QByteArray &from, const QByteArray &to)
+// to: 0, or the errno (EEXIST when the name is taken), or kNotOwnFile when,
+// just before a step that would put from at to, ownFile() finds from no
+// longer holds the file to rename. Where the file system cannot rename so,
+// the new name is made a second link of the file, which fails as well when
+// the name is taken, and the first is removed; where it has no such links
+// either, a plain rename is all there is.
+int RenameWithoutReplacing(int dirFd, const QByteArray &from, const QByteArray &to, const std::function<bool()> &ownFile)
 {
-    if (::renameat2(dirFd, from.constData(), dirFd, to.constData(), RENAME_NOREPLACE) == 0)
+    if (!ownFile())
+        return kNotOwnFile;
+    if (g_calls.renameat2(dirFd, from.constData(), dirFd, to.constData(), RENAME_NOREPLACE) == 0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
         return errno;
+    if (!ownFile())
+        return kNotOwnFile;
     if (::linkat(dirFd, from.constData(), dirFd, to.constData(), 0) == 0) {
-        ::unlinkat(dirFd, from.constData(), 0);
+        // The file has its place; the first name goes only while it still
+        // names that file.
+        if (ownFile())
+            ::unlinkat(dirFd, from.constData(), 0);
         return 0;
     }
     // Any refusal of the second link but a taken name (a file system without
@@ -370,6 +384,8 @@ int RenameWithoutReplacing(int dirFd, const QByteArray &from, const QByteArray &
     // plain rename.
     if (errno == EEXIST)
         return errno;
+    if (!ownFile())
+        return kNotOwnFile;
     return ::renameat(dirFd, from.constData(), dirFd, to.constData()) == 0 ? 0 : errno;
 }
 
@@ -495,12 +511,16 @@ bool SafeFileWriter::failAt(const QString &path, const QString &cause)
 
 void SafeFileWriter::removeTemporary()
 {
+    // Removed before the lock goes (with the last descriptor of the new
+    // file), and only where the name still holds this writer's file: once
+    // unlocked, the name may be taken by another write's live file.
+    const int held = m_fd >= 0 ? m_fd : m_hold;
+    if (!m_tempName.isEmpty() && m_dir >= 0 && held >= 0 && SameEntry(m_dir, m_tempName, held))
+        ::unlinkat(m_dir, Native(m_tempName).constData(), 0);
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_tempName.isEmpty() && m_dir >= 0)
-        ::unlinkat(m_dir, Native(m_tempName).constData(), 0);
     m_tempName.clear();
     m_temp.clear();
     if (m_hold >= 0) {
@@ -698,6 +718,12 @@ bool SafeFileWriter::commit()
     if (::close(fd) != 0)
         return fail(errno);
 
+    // The new file's name may have been emptied or given to another file
+    // meanwhile (by anything that did not wait for the lock): only the file
+    // written here is renamed, judged under the lock just before each rename.
+    const auto ownFile = [this] { return SameEntry(m_dir, m_tempName, m_hold); };
+    const auto notOwnFile = [this] { return failAt(m_path, files::Words(files::Cause::NewFileTakenMeanwhile)); };
+
     // Whatever stands at the name of a private file is replaced: a rename
     // takes the place of a link without following it, a folder is cleared
     // away first.
@@ -715,7 +741,9 @@ bool SafeFileWriter::commit()
         if (!there && errno != ENOENT)
             return fail(errno);
         if (!there) {
-            const int moved = RenameWithoutReplacing(m_dir, Native(m_tempName), name);
+            const int moved = RenameWithoutReplacing(m_dir, Native(m_tempName), name, ownFile);
+            if (moved == kNotOwnFile)
+                return notOwnFile();
             if (moved != 0 && moved != EEXIST)
                 return fail(moved);
             if (moved == EEXIST) {
@@ -729,11 +757,16 @@ bool SafeFileWriter::commit()
         if (there) {
             if (const auto refused = RefusalOf(m_dir, m_name, st))
                 return failAt(RefusedAsGiven(*refused) ? m_path : m_target, files::Words(*refused));
+            if (!ownFile())
+                return notOwnFile();
             if (::renameat(m_dir, Native(m_tempName).constData(), m_dir, name.constData()) != 0)
                 return fail(errno);
         }
-    } else if (::renameat(m_dir, Native(m_tempName).constData(), m_dir, Native(m_name).constData()) != 0) {
-        return fail(errno);
+    } else {
+        if (!ownFile())
+            return notOwnFile();
+        if (::renameat(m_dir, Native(m_tempName).constData(), m_dir, Native(m_name).constData()) != 0)
+            return fail(errno);
     }
     m_tempName.clear();
     m_temp.clear();

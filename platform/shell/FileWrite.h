@@ -12,12 +12,25 @@
 // killed midway left beside the same target are removed at its next write,
 // never one a live writer still holds (found by the few names the writer
 // uses, and by reading the folder at the first write of a target in a run).
+// Once its lock is gone, another write of the same target may take the new
+// file's name for its own, so a write acts on that name only while it holds
+// the lock, and only on the file it made: one that gives up removes its new
+// file before letting the lock go, and only where the name still holds that
+// file; a commit checks under the lock, just before each rename, that the
+// name still holds the file it wrote, and otherwise fails ("new file removed
+// or replaced meanwhile") with the target as it was. Other writes wait for
+// the lock, so a commit told as done put its own bytes in place; only
+// something that ignores the lock could still swap the file in the instant
+// between that check and the rename (no system call renames a name only
+// while it holds a given file).
 #include "platform/files/Causes.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <cstdio>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace FileWrite {
 
@@ -81,9 +94,12 @@ public:
     bool write(const QByteArray &bytes) { return write(bytes.constData(), bytes.size()); }
     // Syncs and closes the new file and renames it over the target. Once
     // only: after it, commit() and write() fail ("already written") and the
-    // file stays as committed.
+    // file stays as committed. A new file that something else removed or
+    // replaced meanwhile is not renamed: "new file removed or replaced
+    // meanwhile", the target as it was.
     bool commit();
-    // Removes the new file; the target stays as it was.
+    // Removes the new file (while it is still this writer's, never a file
+    // that took its name since); the target stays as it was.
     void cancel();
 
     // The new file's name, for a library that writes a file by name itself:
@@ -145,11 +161,15 @@ int OpenOrMakeFolder(const QString &path, QString *error = nullptr);
 // permissions. False with *error set to the reason.
 bool CopyWhole(const QString &source, const QString &target, QString *error = nullptr);
 
-// The system calls the writer makes for the bytes and the sync. Tests replace
-// them to make the device fail; returns the previous pair.
+// The system calls the writer makes for the bytes, the sync and the rename
+// that takes a free name (renameat2 with RENAME_NOREPLACE). Tests replace
+// them to make the device fail, or to put something at the name in the
+// instant before the rename; each member left out stays the system's call.
+// Returns the previous set.
 struct SystemCalls {
-    ssize_t (*write)(int fd, const void *data, size_t size);
-    int (*fsync)(int fd);
+    ssize_t (*write)(int fd, const void *data, size_t size) = ::write;
+    int (*fsync)(int fd) = ::fsync;
+    int (*renameat2)(int fromDir, const char *from, int toDir, const char *to, unsigned flags) = ::renameat2;
 };
 SystemCalls SetSystemCallsForTests(SystemCalls calls);
 

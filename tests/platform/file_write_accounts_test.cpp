@@ -7,6 +7,7 @@
 // the system's permission checks apply as they do for a user.
 #include "FileFaults.h"
 #include "CoreTestSupport.h"
+#include "platform/com/ComRegistryFile.h"
 #include "platform/error/VbError.h"
 #include "platform/files/Leftovers.h"
 #include "platform/settings/Settings.h"
@@ -538,6 +539,32 @@ TEST(FileWriteLinks, SettingsFolderMadeOnlyWhereTheWriterWould)
     SetSettingsFailureHandler({});
     EXPECT_TRUE(reported.isEmpty()) << reported.toStdString();
     EXPECT_TRUE(ReadAll(dir.filePath("home/.config/Vettaro/vettaro.ini")).contains("Language=1040"));
+}
+
+// The class registry's folder, made when a language library registers, is
+// made as the settings folder is: not through a link another account
+// planted in a shared folder, and where it is missing in the user's own.
+TEST(FileWriteLinks, ClassRegistryFolderMadeOnlyWhereTheWriterWould)
+{
+    REQUIRE_ROOT();
+    SharedTemp dir;
+    const QString sticky = dir.filePath("sticky"), elsewhere = dir.filePath("elsewhere");
+    MakeFolder(sticky, 01777);
+    MakeFolder(elsewhere, 0700);
+    MakeLink(elsewhere, sticky + "/config", kOther);
+    const QString library = dir.filePath("Lang/VettaroLang1040.so");
+    {
+        ConfigHomeScope env(Native(sticky + "/config"));
+        EXPECT_FALSE(ComRegistryFile::Write(ComRegistryFile::DefaultUserFile(), "VettaroLang1040.clsResLang", library));
+    }
+    EXPECT_TRUE(Entries(elsewhere).isEmpty());
+    {
+        ConfigHomeScope env(Native(dir.filePath("home/.config")));
+        const QString registry = ComRegistryFile::DefaultUserFile();
+        EXPECT_TRUE(registry.startsWith(dir.filePath("home/.config/"))) << registry.toStdString();
+        EXPECT_TRUE(ComRegistryFile::Write(registry, "VettaroLang1040.clsResLang", library));
+        EXPECT_EQ(ComRegistryFile::Lookup(registry, "VettaroLang1040.clsResLang"), library);
+    }
 }
 
 // A write finds what killed writes of its target left by their names alone,

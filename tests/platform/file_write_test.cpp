@@ -12,10 +12,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include <sys/mount.h>
@@ -512,5 +514,226 @@ TEST(FileWrite, WhatAppearsMeanwhileIsJudgedAtTheCommit)
         EXPECT_EQ(ReadAll(elsewhere), "kept");
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
                   entries);
+    }
+}
+
+// Writes of one file given up (a failed save, a discarded print, a writer
+// destroyed before its commit) beside writes committed: a write that gives up
+// removes only its own new file, never the one another write has just made
+// under the same name, and a commit renames only the file it wrote. Every
+// commit told as done leaves exactly its bytes, and none fails for want of
+// its own new file.
+TEST(FileWrite, GivenUpWritesBesideCommitsOfOneFile)
+{
+    // In memory where the system offers it: 3,000 syncs of a disk take long.
+    const QString shm = QStringLiteral("/dev/shm");
+    QTemporaryDir dir(QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm + "/vettaro-XXXXXX"
+                                                                              : QDir::tempPath() + "/vettaro-XXXXXX");
+    ASSERT_TRUE(dir.isValid());
+    const QString target = dir.filePath("vettaro.ini");
+    std::atomic<bool> stop{false};
+    const auto giveUp = [&](int who) {
+        for (int i = 0; !stop; ++i) {
+            FileWrite::SafeFileWriter out(target);
+            out.write(QByteArray("[Settings]\nGivenUp=") + QByteArray::number(who) + "\n");
+            if (i % 2 == 0)
+                out.cancel();   // else given up by the destructor
+        }
+    };
+    std::thread first(giveUp, 1), second(giveUp, 2);
+    const auto joined = qScopeGuard([&] {
+        stop = true;
+        first.join();
+        second.join();
+    });
+    int failed = 0, wrong = 0;
+    QString firstFailure;
+    QByteArray firstWrong;
+    for (int i = 0; i < 3000; ++i) {
+        const QByteArray bytes = "[Settings]\nSave=" + QByteArray::number(i) + "\n";
+        FileWrite::SafeFileWriter out(target);
+        if (!out.write(bytes) || !out.commit()) {
+            if (failed++ == 0)
+                firstFailure = out.errorText();
+            continue;
+        }
+        const QByteArray held = ReadAll(target);
+        if (held != bytes && wrong++ == 0)
+            firstWrong = held;
+    }
+    EXPECT_EQ(failed, 0) << firstFailure.toStdString();
+    EXPECT_EQ(wrong, 0) << firstWrong.toStdString();
+}
+
+// A new file whose name something else emptied, or gave to a file of its
+// own, meanwhile (a cleanup of hidden files, a copy of the program that does
+// not wait for the lock): a commit renames nothing and says so, the target
+// as it was; a write given up removes nothing but its own file.
+TEST(FileWrite, ANewFileTakenOverIsNeitherCommittedNorRemoved)
+{
+    using Mode = FileWrite::SafeFileWriter::Mode;
+    enum class End { Commit, Cancel, Destroy };
+    struct Case {
+        const char *name;
+        bool existed;
+        bool replaced;   // else only removed
+        Mode mode;
+        End end;
+    };
+    const Case cases[] = {
+        {"removed, then committed", false, false, Mode::Shared, End::Commit},
+        {"removed, then committed over the file", true, false, Mode::Shared, End::Commit},
+        {"replaced, then committed", false, true, Mode::Shared, End::Commit},
+        {"replaced, then committed over the file", true, true, Mode::Shared, End::Commit},
+        {"replaced, then committed over a private file", true, true, Mode::Private, End::Commit},
+        {"replaced, then given up", true, true, Mode::Shared, End::Cancel},
+        {"replaced, then the writer destroyed", false, true, Mode::Shared, End::Destroy},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString target = dir.filePath("vettaro.ini");
+        if (c.existed)
+            FileWrite::WriteWhole(target, "old", c.mode);
+        QString taken;
+        {
+            FileWrite::SafeFileWriter out(target, c.mode);
+            ASSERT_TRUE(out.write("given up")) << out.errorText().toStdString();
+            taken = out.temporaryPath();
+            ASSERT_TRUE(QFile::remove(taken));
+            if (c.replaced) {
+                QFile theirs(taken);
+                ASSERT_TRUE(theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6);
+            }
+            if (c.end == End::Commit) {
+                EXPECT_FALSE(out.commit());
+                EXPECT_EQ(out.errorText(),
+                          QStringLiteral("Path/File access error: new file removed or replaced meanwhile: '%1'").arg(target));
+            } else if (c.end == End::Cancel) {
+                out.cancel();
+            }
+        }
+        EXPECT_EQ(ReadAll(target), c.existed ? QByteArray("old") : QByteArray());
+        EXPECT_EQ(QFileInfo::exists(target), c.existed);
+        EXPECT_EQ(ReadAll(taken), c.replaced ? QByteArray("theirs") : QByteArray());
+        QStringList left;
+        if (c.replaced)
+            left << QFileInfo(taken).fileName();
+        if (c.existed)
+            left << "vettaro.ini";
+        EXPECT_EQ(Entries(dir.path()), left);
+    }
+}
+
+namespace {
+
+// The rename that takes a free name, with something put at the name in the
+// instant before it; optionally on a file system that cannot rename without
+// replacing (the writer then falls back on a second link).
+struct RenameWindow {
+    static inline std::function<void()> put;
+    static inline bool noReplaceUnsupported = false;
+    static inline unsigned flagsAsked = 0;
+    static int Rename(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
+    {
+        flagsAsked = flags;
+        if (put)
+            put();
+        if (noReplaceUnsupported) {
+            errno = EINVAL;
+            return -1;
+        }
+        return ::renameat2(fromDir, from, toDir, to, flags);
+    }
+};
+
+} // namespace
+
+// What appears at a free name in the instant before the commit's rename is
+// judged as what stands there earlier is: the rename asks for a name still
+// free, or makes a second link that fails as well when it is taken, so a
+// pipe, a folder or a link put there stays as it is; a file of the user's
+// put there is replaced, as a later save replaces it. A new file taken over
+// while the system refuses the rename that keeps a taken name is not
+// committed.
+TEST(FileWrite, WhatAppearsJustBeforeTheRenameIsJudged)
+{
+    FileWrite::SystemCalls calls;
+    calls.renameat2 = &RenameWindow::Rename;
+    const FileWrite::SystemCalls previous = FileWrite::SetSystemCallsForTests(calls);
+    const auto restore = qScopeGuard([&] {
+        FileWrite::SetSystemCallsForTests(previous);
+        RenameWindow::put = nullptr;
+        RenameWindow::noReplaceUnsupported = false;
+    });
+    enum class Put { Pipe, Folder, Link, UsersFile, NewFileTaken };
+    struct Case {
+        const char *name;
+        Put put;
+        const char *cause;   // empty where the write goes through
+    };
+    const Case cases[] = {
+        {"a pipe", Put::Pipe, "not a regular file"},
+        {"a folder", Put::Folder, "is a folder"},
+        {"a link", Put::Link, "not a regular file"},
+        {"a file of the user's", Put::UsersFile, ""},
+        {"the new file taken over", Put::NewFileTaken, "new file removed or replaced meanwhile"},
+    };
+    for (const bool linkFallback : {false, true}) {
+        for (const Case &c : cases) {
+            // Where the system renames without replacing, a file put at the
+            // new file's own name in that instant is beyond any check.
+            if (c.put == Put::NewFileTaken && !linkFallback)
+                continue;
+            SCOPED_TRACE(std::string(c.name) + (linkFallback ? ", by a second link" : ", by renameat2"));
+            QTemporaryDir dir;
+            const QString target = dir.filePath("races.xml"), elsewhere = dir.filePath("elsewhere.xml");
+            FileWrite::WriteWhole(elsewhere, "kept");
+            FileWrite::SafeFileWriter out(target);
+            ASSERT_TRUE(out.write("<races/>")) << out.errorText().toStdString();
+            const QString temporary = out.temporaryPath();
+            const QByteArray at = QFile::encodeName(target);
+            bool putDone = false;
+            RenameWindow::noReplaceUnsupported = linkFallback;
+            RenameWindow::flagsAsked = 0;
+            RenameWindow::put = [&] {
+                switch (c.put) {
+                case Put::Pipe: putDone = ::mkfifo(at.constData(), 0644) == 0; break;
+                case Put::Folder: putDone = ::mkdir(at.constData(), 0755) == 0; break;
+                case Put::Link: putDone = ::symlink(QFile::encodeName(elsewhere).constData(), at.constData()) == 0; break;
+                case Put::UsersFile: putDone = QFile(target).open(QIODevice::WriteOnly); break;
+                case Put::NewFileTaken: {
+                    QFile theirs(temporary);
+                    putDone = QFile::remove(temporary) && theirs.open(QIODevice::WriteOnly) && theirs.write("theirs") == 6;
+                    break;
+                }
+                }
+                RenameWindow::put = nullptr;
+            };
+            const bool committed = out.commit();
+            ASSERT_TRUE(putDone);
+            EXPECT_EQ(RenameWindow::flagsAsked, unsigned(RENAME_NOREPLACE));
+            QStringList entries = {"elsewhere.xml", "races.xml"};
+            if (!*c.cause) {
+                EXPECT_TRUE(committed) << out.errorText().toStdString();
+                EXPECT_EQ(ReadAll(target), "<races/>");
+                EXPECT_EQ(TestFiles::Entries(dir.path()), entries);
+                continue;
+            }
+            EXPECT_FALSE(committed);
+            EXPECT_EQ(out.errorText(), QStringLiteral("Path/File access error: %1: '%2'").arg(c.cause, target))
+                << out.errorText().toStdString();
+            EXPECT_EQ(ReadAll(elsewhere), "kept");
+            if (c.put == Put::NewFileTaken) {
+                EXPECT_FALSE(QFileInfo::exists(target));
+                EXPECT_EQ(ReadAll(temporary), "theirs");
+                entries = QStringList{QFileInfo(temporary).fileName(), "elsewhere.xml"};
+            } else {
+                struct stat st {};
+                ASSERT_EQ(::lstat(at.constData(), &st), 0);
+                EXPECT_FALSE(S_ISREG(st.st_mode));
+            }
+            EXPECT_EQ(TestFiles::Entries(dir.path()), entries);
+        }
     }
 }

@@ -104,6 +104,60 @@ TEST(IniIndex, AnswersAsTheDocumentDoes)
     }
 }
 
+// LF, CR LF and a lone CR each end a line; a text ending in a line end has
+// no empty line after it; the text is written back with CR LF where it held
+// one, else with LF. Lines changed, added and removed keep the rest as read.
+TEST(IniDocument, LineEndsOfEveryKind)
+{
+    struct Case {
+        QString text;
+        QStringList keys;     // of [S]
+        QString written;      // the text as read, written back
+        QString edited;       // after setting S/k=2 and S/new=3, removing S/gone and [T]
+    };
+    const Case cases[] = {
+        {QString(), {}, "", "[S]\nk=2\nnew=3\n"},
+        {"", {}, "", "[S]\nk=2\nnew=3\n"},
+        {"[S]", {}, "[S]\n", "[S]\nk=2\nnew=3\n"},
+        {"[S]\nk=1", {"k"}, "[S]\nk=1\n", "[S]\nk=2\nnew=3\n"},
+        {"[S]\r\nk=1\r\n", {"k"}, "[S]\r\nk=1\r\n", "[S]\r\nk=2\r\nnew=3\r\n"},
+        {"[S]\rk=1\rgone=x\r", {"k", "gone"}, "[S]\nk=1\ngone=x\n", "[S]\nk=2\nnew=3\n"},
+        {"[S]\r\n k = 1 \n\n[T]\rt=1\r\r\n", {"k"}, "[S]\r\n k = 1 \r\n\r\n[T]\r\nt=1\r\n\r\n",
+         "[S]\r\nk=2\r\nnew=3\r\n\r\n"},
+        {"\n\n[S]\n\ngone=1\n\n", {"gone"}, "\n\n[S]\n\ngone=1\n\n", "\n\n[S]\n\nk=2\nnew=3\n\n"},
+        {"\r\r\n[s]\r\n\r\n", {}, "\r\n\r\n[s]\r\n\r\n", "\r\n\r\n[s]\r\nk=2\r\nnew=3\r\n\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QString(c.text).replace("\r", "<CR>").replace("\n", "<LF>").toStdString());
+        IniDocument doc;
+        doc.setText(c.text);
+        EXPECT_EQ(doc.keys("S"), c.keys);
+        EXPECT_EQ(doc.text(), c.written);
+        doc.setValue("S", "k", "2");
+        doc.setValue("s", "new", "3");
+        doc.setValue("S", "NEW", "3");
+        doc.removeKey("S", "gone");
+        doc.removeSection("T");
+        EXPECT_EQ(doc.text(), c.edited);
+        EXPECT_EQ(doc.value("S", "k"), "2");
+        IniDocument again;
+        again.setText(doc.text());
+        EXPECT_EQ(again.text(), c.edited);
+        // Lines set earlier, then removed in turn: the others keep their text.
+        doc.setValue("U", "a", "1");
+        doc.setValue("U", "b", "2");
+        doc.setValue("U", "c", "3");
+        doc.removeKey("U", "a");
+        doc.removeKey("S", "k");
+        doc.setValue("U", "b", "4");
+        EXPECT_EQ(doc.sectionLines("U"), QStringList({"b=4", "c=3"}));
+        doc.removeSection("U");
+        EXPECT_EQ(doc.value("S", "new"), "3");
+        const QString eol = c.edited.contains("\r\n") ? "\r\n" : "\n";
+        EXPECT_EQ(doc.text(), QString(c.edited).remove("k=2" + eol));
+    }
+}
+
 TEST(IniFile, SectionLinesWithoutKeysAsInRecordings)
 {
     QTemporaryDir dir;
