@@ -58,9 +58,9 @@ QString FieldText(const QVariant &value, dao::FieldType type)
             return value.toString();
         // A single shows as many digits as it holds, no more.
         const double shown = type == dao::dbSingle ? static_cast<double>(static_cast<float>(v)) : v;
-        QString text = loc.toString(shown, 'g', type == dao::dbSingle ? 7 : 15);
+        QString text = Shell::NumberText(loc, shown, 'g', type == dao::dbSingle ? 7 : 15);
         if (text.contains(QLatin1Char('e'), Qt::CaseInsensitive))
-            text = loc.toString(shown, 'f', type == dao::dbSingle ? 6 : 12);
+            text = Shell::NumberText(loc, shown, 'f', type == dao::dbSingle ? 6 : 12);
         return text;
     }
     case dao::dbByte:

@@ -173,6 +173,8 @@ TEST(DataControlText, FieldTextAndValue)
     EXPECT_EQ(data::FieldText(1234567.0, dao::dbDouble), QStringLiteral("1234567"));
     EXPECT_EQ(data::FieldText(QVariant(), dao::dbSingle), QString());
     EXPECT_EQ(data::FieldText(1205, dao::dbInteger), QStringLiteral("1205"));
+    EXPECT_EQ(data::FieldText(-0.0, dao::dbDouble), QStringLiteral("0"));   // no negative zero
+    EXPECT_EQ(data::FieldText(-1e-20, dao::dbSingle), QStringLiteral("0,000000"));
     EXPECT_EQ(data::FieldValue(QStringLiteral("12,35"), dao::dbSingle).toDouble(), double(12.35f));
     EXPECT_EQ(data::FieldValue(QStringLiteral("2,5"), dao::dbInteger).toInt(), 2);
     // Either decimal mark; a group separator is no decimal mark's stand-in.
