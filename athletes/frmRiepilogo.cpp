@@ -9,6 +9,7 @@
 #include "core/RecordCounts.h"
 #include "platform/data/DataControl.h"
 #include "platform/print/Printer.h"
+#include "platform/shell/Shell.h"
 #include "platform/ui/Prompt.h"
 
 #include <QGridLayout>
@@ -40,7 +41,7 @@ QString Figure(const QVariant &v, int decimals)
         return v.toString();
     QLocale loc;
     loc.setNumberOptions(QLocale::OmitGroupSeparator);
-    QString text = loc.toString(d, 'f', decimals);
+    QString text = Shell::NumberText(loc, d, 'f', decimals);
     const QString point = loc.decimalPoint();
     if (decimals > 0 && text.contains(point)) {
         while (text.endsWith(QLatin1Char('0')))

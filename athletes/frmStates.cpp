@@ -5,7 +5,9 @@
 #include "core/DbFile.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
+#include "platform/data/FieldSizeDelegate.h"
 #include "platform/data/RecordsetModel.h"
+#include "platform/data/TextLimits.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
 #include "platform/shell/PaintNowAndThen.h"
@@ -33,7 +35,6 @@
 
 namespace {
 const QString Section = QStringLiteral("frmStates");
-constexpr int StateLength = 250;
 }
 
 frmStates::frmStates(QWidget *parent)
@@ -65,6 +66,8 @@ frmStates::frmStates(QWidget *parent)
     // disk) is told as they are.
     m_model->setFailureHook([this](const VbError &e, const QVariantList &values) { refuse(e, values); });
     m_grid->setModel(m_model);
+    // A name typed or pasted takes at most what the field holds.
+    m_grid->setItemDelegate(new data::FieldSizeDelegate(m_grid));
     // Typing, F2 or a click starts an edit; merely moving onto a cell does
     // not, so leaving a refused row does not send a second, untouched row.
     m_grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed
@@ -124,7 +127,8 @@ bool frmStates::checkRow(QVariantList &values)
     if (name.isEmpty())
         return refuse(VbError(dao::JetErr::ZeroLengthString, QStringLiteral("Field 'States.State' cannot be a zero-length string.")),
                       typed);
-    if (name.size() > StateLength)
+    const int size = m_model->textSize(0);
+    if (size > 0 && data::TextChars(name) > size)
         return refuse(VbError(dao::JetErr::FieldTooSmall,
                               QStringLiteral("The field is too small to accept the amount of data you attempted to add.")),
                       typed);

@@ -40,7 +40,7 @@ QString Text(const QVariant &v)
     case QMetaType::Float: {
         QLocale plain = locale;
         plain.setNumberOptions(QLocale::OmitGroupSeparator);
-        return plain.toString(v.toDouble(), 'g', 15);
+        return Shell::NumberText(plain, v.toDouble(), 'g', 15);
     }
     default:
         return v.toString();

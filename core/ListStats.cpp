@@ -1,6 +1,7 @@
 #include "core/ListStats.h"
 
 #include "core/TimeFormat.h"
+#include "platform/shell/Shell.h"
 
 #include <cmath>
 
@@ -16,7 +17,7 @@ QString FormatTwoDecimals(double value, const QLocale &locale)
     // The pattern has no grouping: 1200 km read "1200.00", never "1,200.00".
     QLocale plain = locale;
     plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
-    QString s = plain.toString(value, 'f', 2);
+    QString s = Shell::NumberText(plain, value, 'f', 2);
     if (std::fabs(value) < 1.0) {
         const int zero = s.indexOf(QLatin1Char('0'));
         if (zero >= 0 && zero + 1 < s.size() && s.at(zero + 1) == plain.decimalPoint().at(0))

@@ -1,6 +1,7 @@
 #include "Validators.h"
 
 #include "core/Globals.h"
+#include "platform/shell/Shell.h"
 
 #include <QApplication>
 #include <QDate>
@@ -137,7 +138,7 @@ bool CheckDecimal(QLineEdit *Box)
     }
     QLocale l;
     l.setNumberOptions(QLocale::OmitGroupSeparator);
-    Box->setText(l.toString(double(float(v)), 'g', 7));
+    Box->setText(Shell::NumberText(l, double(float(v)), 'g', 7));
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "core/ValueParsing.h"
 #include "platform/error/VbError.h"
 #include "platform/settings/Settings.h"
+#include "platform/shell/Shell.h"
 #include "profile/ProfileRenderer.h"
 
 #include <QFontMetricsF>
@@ -510,12 +511,12 @@ QStringList ReadoutTexts(const ChartRecord &r, const QLocale &locale)
 {
     QLocale plain = locale;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
-    auto single = [&](float v) { return plain.toString(double(v), 'g', 7); };
+    auto single = [&](float v) { return Shell::NumberText(plain, double(v), 'g', 7); };
     // The length as "0.#0": two decimals; a text that is no number as it stands.
     QString length = r.length;
     double km = 0;
     if (ParseDecimal(r.length.trimmed(), &km) && std::isfinite(km))
-        length = plain.toString(km, 'f', 2);
+        length = Shell::NumberText(plain, km, 'f', 2);
     auto panel = [](int text, const QString &value) { return GetLangString(text) + QLatin1Char(' ') + value; };
     return {panel(3506, r.name),          panel(3507, r.date),           panel(3508, length),
             panel(3509, r.time),          panel(3510, single(r.speed)),  panel(3511, single(r.power)),

@@ -2,6 +2,7 @@
 
 #include "core/Validators.h"
 #include "platform/settings/Settings.h"
+#include "platform/shell/Shell.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -163,7 +164,7 @@ QString FloatText(float value)
 {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(double(value), 'g', 7);
+    return Shell::NumberText(locale, double(value), 'g', 7);
 }
 
 void Assign(const Binding &b, ProfileOptions &o, int32_t &bkg, const QString &text)

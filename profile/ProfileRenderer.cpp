@@ -4,6 +4,7 @@
 #include "core/Globals.h"
 #include "core/LangClient.h"
 #include "records/CardNumbers.h"
+#include "platform/shell/Shell.h"
 
 #include <QFontMetricsF>
 #include <QImageReader>
@@ -27,8 +28,8 @@ QString SurfaceNumber(double value, const QLocale &locale)
 {
     QLocale l(locale);
     l.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString digits = l.toString(value, 'g', 7);
-    return value < 0 ? digits : QStringLiteral(" ") + digits;
+    const QString digits = Shell::NumberText(l, value, 'g', 7);
+    return digits.startsWith(l.negativeSign()) ? digits : QStringLiteral(" ") + digits;
 }
 
 // "0.0": one decimal, the user's decimal mark.
@@ -36,7 +37,7 @@ QString OneDecimal(double value, const QLocale &locale)
 {
     QLocale l(locale);
     l.setNumberOptions(QLocale::OmitGroupSeparator);
-    return l.toString(value, 'f', 1);
+    return Shell::NumberText(l, value, 'f', 1);
 }
 
 int RoundEven(double v) { return int(std::nearbyint(v)); }

@@ -1,6 +1,7 @@
 #include "recordings/RecordingTableModel.h"
 
 #include "core/TimeFormat.h"
+#include "platform/shell/Shell.h"
 
 RecordingTableModel::RecordingTableModel(QObject *parent) : QAbstractTableModel(parent) {}
 
@@ -32,17 +33,17 @@ QString RecordingTableModel::CellText(const Sample &s, int position, int column,
     case 1:
         return FormatSeconds(s.Seconds());
     case 2:
-        return l.toString(double(s.Distance()), 'f', 2);
+        return Shell::NumberText(l, double(s.Distance()), 'f', 2);
     case 3:
         return l.toString(int(s.Height()));
     case 4:
-        return l.toString(double(s.Speed()), 'f', 2);
+        return Shell::NumberText(l, double(s.Speed()), 'f', 2);
     case 5:
         return l.toString(int(s.Pulse()));
     case 6:
         return l.toString(int(s.Cadence()));
     case 7:
-        return l.toString(double(s.Temperature()), 'g', 7);
+        return Shell::NumberText(l, double(s.Temperature()), 'g', 7);
     case 8:
         return l.toString(int(s.Power()));
     case 9:

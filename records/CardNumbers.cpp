@@ -1,6 +1,7 @@
 #include "records/CardNumbers.h"
 
 #include "platform/error/VbError.h"
+#include "platform/shell/Shell.h"
 
 #include <cfenv>
 #include <cmath>
@@ -128,24 +129,22 @@ float DivideF(float numerator, float denominator)
 
 QString FormatFixed2(double value, const QLocale &locale)
 {
-    return Plain(locale).toString(value, 'f', 2);
+    return Shell::NumberText(Plain(locale), value, 'f', 2);
 }
 
 QString FormatPadded2(double value, const QLocale &locale)
 {
     const QLocale l = Plain(locale);
-    QString s = l.toString(std::fabs(value), 'f', 2);
-    const int dot = s.indexOf(l.decimalPoint());
-    if (dot == 1)
-        s.prepend(QLatin1Char('0'));
-    if (value < 0 && RoundHalfEven(std::fabs(value) * 100.0) != 0.0)
-        s.prepend(l.negativeSign());
+    QString s = Shell::NumberText(l, value, 'f', 2);
+    const qsizetype digits = s.startsWith(l.negativeSign()) ? l.negativeSign().size() : 0;
+    if (s.indexOf(l.decimalPoint()) == digits + 1)
+        s.insert(digits, l.zeroDigit());
     return s;
 }
 
 QString FormatPercent1(double fraction, const QLocale &locale)
 {
-    return Plain(locale).toString(fraction * 100.0, 'f', 1) + QLatin1Char('%');
+    return Shell::NumberText(Plain(locale), fraction * 100.0, 'f', 1) + QLatin1Char('%');
 }
 
 std::optional<qint64> ReadSettingNumber(const QString &text)

@@ -25,10 +25,6 @@ constexpr int OutOfRangeTextRoute = 7536;
 // What a height cell holds.
 constexpr int HeightMin = -32768;
 constexpr int HeightMax = 32767;
-// What a note cell holds: the Note field of both sample tables is TEXT(255),
-// and the database refuses a longer note, which would keep the grid on a row
-// it cannot write.
-constexpr int NoteMaxChars = 255;
 
 struct CellCheck {
     enum Outcome {

@@ -6,6 +6,7 @@
 #include "core/Validators.h"
 #include "core/WindowRegistry.h"
 #include "platform/data/DataControl.h"
+#include "platform/data/FieldSizeDelegate.h"
 #include "platform/data/RecordsetModel.h"
 #include "platform/data/RowCommitOnLeave.h"
 #include "platform/settings/Settings.h"
@@ -26,7 +27,6 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -38,22 +38,20 @@ constexpr int TwipsPerPixel = 15;
 
 // The number cells take only what the decimal filter lets through; the
 // keypad's decimal key types the user's separator. A note takes no more
-// than its field holds. The icon is picked from
+// than its field holds (the shared rule of text cells). The icon is picked from
 // the icon list, never typed: its cell opens no editor, so a click on it
 // leaves the grid's own double-click (the cell's button) to open the list.
-class SampleDelegate : public QStyledItemDelegate {
+class SampleDelegate : public data::FieldSizeDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using data::FieldSizeDelegate::FieldSizeDelegate;
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         if (index.column() == SampleChecks::IconColumn)
             return nullptr;
-        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        QWidget *editor = data::FieldSizeDelegate::createEditor(parent, option, index);
         auto *line = qobject_cast<QLineEdit *>(editor);
         if (line && (index.column() == SampleChecks::DistanceColumn || index.column() == SampleChecks::HeightColumn))
             FieldValidator::Install(line, FieldValidator::Decimal);
-        if (line && index.column() == SampleChecks::NoteColumn)
-            line->setMaxLength(SampleChecks::NoteMaxChars);
         return editor;
     }
 };

@@ -39,6 +39,21 @@ struct Locales {
 };
 
 QString Format(const QVariant &value, ColType type, const Locales &loc);
+
+// A number as the locale writes it, except that a finite negative figure
+// that shows as zero loses its sign ("0.00", never "-0.00"), in any locale's
+// digits; -inf keeps its sign. The control links no program code, so it keeps
+// this rule of the program's number texts itself.
+QString NumberText(const QLocale &locale, double value, char format, int precision)
+{
+    const QString text = locale.toString(value, format, precision);
+    if (!std::signbit(value) || !std::isfinite(value))
+        return text;
+    for (const char32_t c : text.toUcs4())
+        if (QChar::isDigit(c) && QChar::digitValue(c) != 0)
+            return text;
+    return locale.toString(-value, format, precision);
+}
 }
 
 QString clsSQLTab::FormatValue(const QVariant &value, ColType type, const QLocale &locale)
@@ -71,7 +86,7 @@ QString Format(const QVariant &value, ColType type, const Locales &loc)
         if (ok && std::isfinite(d) && std::fabs(d) < 9.2e18)
             return grouped.toString(qlonglong(std::llround(d)));
         if (ok && std::isfinite(d))
-            return grouped.toString(d, 'f', 0);   // every digit, never an exponent
+            return NumberText(grouped, d, 'f', 0);   // every digit, never an exponent
         return value.toString();
     }
     case ColType::Real: {
@@ -86,14 +101,14 @@ QString Format(const QVariant &value, ColType type, const Locales &loc)
         // one whole digit. A tiny number keeps three significant digits.
         const int whole = d == 0 ? 0 : int(std::floor(std::log10(std::fabs(d))));
         const int decimals = std::fabs(d) < 1e-4 ? qMin(2 - whole, 20) : qBound(1, 2 - whole, 4);
-        return plain.toString(d, 'f', decimals);
+        return NumberText(plain, d, 'f', decimals);
     }
     case ColType::Currency: {
         bool ok = false;
         const double d = value.toDouble(&ok);
         if (!ok || !std::isfinite(d))
             return value.toString();
-        return grouped.toString(d, 'f', 2);
+        return NumberText(grouped, d, 'f', 2);
     }
     case ColType::DateTime: {
         QDateTime when;

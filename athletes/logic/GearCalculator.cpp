@@ -1,6 +1,7 @@
 #include "athletes/logic/GearCalculator.h"
 
 #include "core/ValueParsing.h"
+#include "platform/shell/Shell.h"
 
 #include <cmath>
 
@@ -14,7 +15,7 @@ QString Fixed(double v, int decimals, const QLocale &locale)
     const double r = std::round(v * scale) / scale;
     QLocale l = locale;
     l.setNumberOptions(QLocale::OmitGroupSeparator);
-    return l.toString(r, 'f', decimals);
+    return Shell::NumberText(l, r, 'f', decimals);
 }
 }
 

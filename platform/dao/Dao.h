@@ -123,6 +123,10 @@ struct FieldInfo {
     FieldType type = dbText; // from the declared type where known, else from the first value
     QString sourceTable;    // base table for updatable columns, else empty
     QString sourceField;    // base column for updatable columns, else empty
+    // A text field's declared size in characters, as the database counts them
+    // (a character outside the Basic Multilingual Plane is one): the most it
+    // takes. 0 for any other field, and where the source declares none.
+    int size = 0;
 };
 
 // ---- engine-level functions ---------------------------------------------------

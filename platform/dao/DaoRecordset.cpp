@@ -26,7 +26,7 @@ void Recordset::Impl::load()
         FieldInfo f;
         f.name = u8(sqlite3_column_name(s, i));
         const char *decl = sqlite3_column_decltype(s, i);
-        f.type = decl ? typeFromDecl(u8(decl)) : dbText;
+        f.type = decl ? typeFromDecl(u8(decl), &f.size) : dbText;
         if (updatable) {
             const char *t = sqlite3_column_table_name(s, i);
             const char *o = sqlite3_column_origin_name(s, i);

@@ -1,6 +1,7 @@
 #include "platform/data/DataControl.h"
 
 #include "platform/data/DatePicker.h"
+#include "platform/data/TextLimits.h"
 #include "platform/ui/Prompt.h"
 
 #include <QComboBox>
@@ -58,9 +59,9 @@ QString FieldText(const QVariant &value, dao::FieldType type)
             return value.toString();
         // A single shows as many digits as it holds, no more.
         const double shown = type == dao::dbSingle ? static_cast<double>(static_cast<float>(v)) : v;
-        QString text = loc.toString(shown, 'g', type == dao::dbSingle ? 7 : 15);
+        QString text = Shell::NumberText(loc, shown, 'g', type == dao::dbSingle ? 7 : 15);
         if (text.contains(QLatin1Char('e'), Qt::CaseInsensitive))
-            text = loc.toString(shown, 'f', type == dao::dbSingle ? 6 : 12);
+            text = Shell::NumberText(loc, shown, 'f', type == dao::dbSingle ? 6 : 12);
         return text;
     }
     case dao::dbByte:
@@ -257,7 +258,12 @@ QString DataControl::controlText(const Binding &b) const
 void DataControl::setControlText(Binding &b, const QString &text)
 {
     b.loaded = text;
+    // What a box bound to a text field takes: the field's size, or the
+    // length of the value it shows where that is longer. A box with a format
+    // of its own shows something other than what it stores.
+    const int limit = b.format.toValue ? 0 : TextLimitFor(fieldSize(b.field), text);
     if (auto *e = qobject_cast<QLineEdit *>(b.widget)) {
+        LimitText(e, limit);
         // A value longer than the edit's limit (written by an import, or by an
         // older installation) is shown whole: cut, it would be saved back cut.
         // The edit's own limit is what it holds unless the control set it;
@@ -271,11 +277,13 @@ void DataControl::setControlText(Binding &b, const QString &text)
         e->setText(text);
         e->setCursorPosition(0);
     } else if (auto *c = qobject_cast<QComboBox *>(b.widget)) {
+        LimitText(c->lineEdit(), limit);
         if (c->isEditable())
             c->setEditText(text);
         else
             c->setCurrentIndex(c->findText(text));
     } else if (auto *p = qobject_cast<QPlainTextEdit *>(b.widget)) {
+        LimitText(p, limit);
         p->setPlainText(text);
     } else if (auto *d = qobject_cast<DatePicker *>(b.widget)) {
         d->setIsoText(text);
@@ -293,6 +301,14 @@ dao::FieldType DataControl::fieldType(const QString &field) const
         if (f.name.compare(field, Qt::CaseInsensitive) == 0)
             return f.type;
     return dao::dbText;
+}
+
+int DataControl::fieldSize(const QString &field) const
+{
+    for (const dao::FieldInfo &f : m_fields)
+        if (f.name.compare(field, Qt::CaseInsensitive) == 0)
+            return f.type == dao::dbText ? f.size : 0;
+    return 0;
 }
 
 bool DataControl::dataChanged() const

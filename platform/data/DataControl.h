@@ -74,10 +74,13 @@ public:
     QString caption() const;
     void setCaption(const QString &text);
 
-    // Binding of controls to fields of the current record. A line edit's own
-    // maximum length limits what is typed: a stored
-    // value that is longer is shown whole and may be edited within its own
-    // length, and is saved back unchanged when left alone.
+    // Binding of controls to fields of the current record. A line edit, the
+    // line of an editable list and a plain text edit bound to a text field
+    // take at most the field's declared size, typed or pasted, counted as the
+    // database counts characters (TextLimits.h); a line edit's own maximum
+    // length limits what is typed too. A stored value longer than either is
+    // shown whole and may be edited within its own length, and is saved back
+    // unchanged when left alone.
     void bind(QLineEdit *edit, const QString &field);
     void bind(QComboBox *combo, const QString &field);
     void bind(QPlainTextEdit *edit, const QString &field);
@@ -139,6 +142,7 @@ private:
     QString controlText(const Binding &b) const;
     void setControlText(Binding &b, const QString &text);
     dao::FieldType fieldType(const QString &field) const;
+    int fieldSize(const QString &field) const;
     void attach(dao::RecordsetPtr rs);
     void detach();
     void loadControls();

@@ -14,6 +14,7 @@ void RecordsetModel::setColumns(const QList<Column> &columns)
     beginResetModel();
     m_columns = columns;
     m_types.clear();
+    m_sizes.clear();
     endResetModel();
 }
 
@@ -46,20 +47,24 @@ void RecordsetModel::setRecordset(dao::RecordsetPtr rs)
     m_pendingRow = -1;
     m_pending.clear();
     m_types.clear();
+    m_sizes.clear();
     m_fieldIndex.clear();
     if (m_rs) {
         try {
             const QList<dao::FieldInfo> fields = m_rs->Fields();
             for (const Column &c : m_columns) {
                 dao::FieldType t = dao::dbText;
+                int size = 0;
                 int index = -1;
                 for (int i = 0; i < fields.size(); ++i)
                     if (fields[i].name.compare(c.field, Qt::CaseInsensitive) == 0) {
                         t = fields[i].type;
+                        size = fields[i].size;
                         index = i;
                         break;
                     }
                 m_types.append(t);
+                m_sizes.append(size);
                 m_fieldIndex.append(index);
             }
             m_reader = m_rs->Clone();
@@ -216,6 +221,8 @@ QVariant RecordsetModel::data(const QModelIndex &index, int role) const
     }
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return displayText(value(index.row(), index.column()), index.column());
+    if (role == TextSizeRole)
+        return textSize(index.column());
     return QVariant();
 }
 

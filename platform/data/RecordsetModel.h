@@ -24,6 +24,10 @@ public:
         QString field;
         QString caption;
     };
+    // The item role that gives a column's declared text size in characters
+    // (dao::FieldInfo::size; 0 for other fields), for the cell editors.
+    static constexpr int TextSizeRole = Qt::UserRole + 1;
+
     struct CellResult {
         bool accept = false;
         QVariant value;        // what the cell holds when accepted
@@ -42,6 +46,8 @@ public:
 
     void setColumns(const QList<Column> &columns);
     QList<Column> columns() const { return m_columns; }
+    // The declared size of a column's text field (0 for other fields).
+    int textSize(int column) const { return m_sizes.value(column, 0); }
     void setColumnCaption(int column, const QString &caption);
     // Shows the rows of the recordset, read through a clone (so its position
     // stays): the first batch now, the rest as the view asks for them.
@@ -102,6 +108,7 @@ private:
 
     QList<Column> m_columns;
     QList<dao::FieldType> m_types;
+    QList<int> m_sizes;
     dao::RecordsetPtr m_rs;
     dao::RecordsetPtr m_reader;    // clone that reads the rows forward
     QList<int> m_fieldIndex;       // recordset field of each column, -1 when absent

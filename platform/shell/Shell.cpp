@@ -12,6 +12,7 @@
 #include <QSysInfo>
 #include <QUrl>
 
+#include <cmath>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -145,6 +146,18 @@ QString FullYearDateFormat()
     if (!format.contains(QLatin1String("yyyy")))
         format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     return format;
+}
+
+QString NumberText(const QLocale &locale, double value, char format, int precision)
+{
+    const QString text = locale.toString(value, format, precision);
+    if (!std::signbit(value) || !std::isfinite(value))
+        return text;
+    // Digits of any script: a locale may write its own.
+    for (const char32_t c : text.toUcs4())
+        if (QChar::isDigit(c) && QChar::digitValue(c) != 0)
+            return text;
+    return locale.toString(-value, format, precision);
 }
 
 int LcidFromLocaleName(const QString &bcp47)

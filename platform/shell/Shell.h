@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QLocale;
+
 namespace Shell {
 // XDG and home folders; empty when the platform has none.
 // The documents folder, or the home folder when it does not exist on disk.
@@ -33,6 +35,10 @@ QString LanguageName(int lcid);      // in the user's own language, e.g. "Italia
 QString NativeLanguageName(int lcid); // in that language, e.g. "italiano"
 int LcidFromLocaleName(const QString &bcp47);   // "it-IT" -> 1040, 0 when unknown
 QString LocaleNameFromLcid(int lcid);            // 1040 -> "it_IT", "" when unknown
+// A number as the locale writes it (QLocale::toString), except that a finite
+// negative figure that shows as zero loses its sign: -0.004 with two decimals
+// is "0.00", never "-0.00", in any locale's digits. -inf keeps its sign.
+QString NumberText(const QLocale &locale, double value, char format = 'g', int precision = 6);
 
 QString UserName();
 QString ComputerName();

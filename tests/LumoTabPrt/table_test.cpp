@@ -33,6 +33,9 @@ TEST(Table, FormatsValuesInTheUsersLocale)
         {0.0, ColType::Real, "0.00", "0,00"},   // no logarithm of 0
         {0.05, ColType::Real, "0.0500", "0,0500"},
         {-3.2, ColType::Real, "-3.20", "-3,20"},
+        {-0.0, ColType::Real, "0.00", "0,00"},   // no negative zero
+        {-0.004, ColType::Currency, "0.00", "0,00"},
+        {-0.006, ColType::Currency, "-0.01", "-0,01"},
         {12345.678, ColType::Real, "12345.7", "12345,7"},
         {1e17, ColType::Real, "100000000000000000.0", "100000000000000000,0"},   // fixed notation, every digit
         {0.0000123, ColType::Real, "0.0000123", "0,0000123"},

@@ -8,9 +8,11 @@
 #include "platform/shell/ReadLimits.h"
 #include "platform/ui/Prompt.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QLocale>
 #include <QTableView>
+#include <QTest>
 
 namespace {
 
@@ -321,6 +323,64 @@ TEST_F(StatesTest, RenameTheDatabaseRefusesIsTold)
     w.close();
     EXPECT_EQ(m_prompts->messages().size(), 1);
     EXPECT_EQ(States(), (QStringList{"Italy", "Peru"}));
+}
+
+// A name typed or pasted in the grid takes at most what the field holds,
+// counted as the database counts characters, so leaving the row writes it
+// without a word; a stored name of the field's full size, ending in a
+// character of two UTF-16 units, opens whole and goes back unchanged.
+TEST_F(StatesTest, ANameIsTakenToTheFieldsSize)
+{
+    const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString full = QString(249, QLatin1Char('F')) + face;
+    CurrentDb->Execute(QStringLiteral("INSERT INTO States (State) VALUES (?)"), 0, {full});
+    frmStates &w = Open();
+    QTableView *grid = w.dbGridStates();
+    data::RecordsetModel *m = w.model();
+    m->fetchAll();
+    ASSERT_EQ(m->storedRows(), 2);
+    const int size = m->textSize(0);
+    ASSERT_EQ(size, 250);
+    struct Case {
+        const char *what;
+        bool stored;       // on the stored full-size name, else on the add row
+        QString pasted;    // empty: the editor is opened and left as it is
+        QString name;      // what the editor then holds and the table stores
+    };
+    const Case cases[] = {
+        {"300 characters pasted", false, QString(300, QLatin1Char('x')), QString(size, QLatin1Char('x'))},
+        {"a pair at the limit", false, QString(size - 1, QLatin1Char('y')) + face + face,
+         QString(size - 1, QLatin1Char('y')) + face},
+        {"the stored full-size name", true, QString(), full},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_prompts->shown.clear();
+        int row = -1;
+        for (int r = 0; r < m->storedRows(); ++r)
+            if (m->value(r, 0).toString() == full)
+                row = r;
+        if (!c.stored)
+            row = m->rowCount() - 1;
+        ASSERT_GE(row, 0);
+        grid->setFocus();
+        grid->setCurrentIndex(m->index(row, 0));
+        Key(grid, Qt::Key_F2);
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(m->index(row, 0)));
+        ASSERT_NE(editor, nullptr);
+        if (!c.pasted.isEmpty()) {
+            QGuiApplication::clipboard()->setText(c.pasted);
+            QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        }
+        EXPECT_EQ(editor->text(), c.name);
+        Key(editor, Qt::Key_Return);
+        Key(grid, row == 0 ? Qt::Key_Down : Qt::Key_Up);
+        TestSupport::RunQueued();
+        EXPECT_TRUE(m_prompts->messages().isEmpty()) << m_prompts->messages().join("|").left(200).toStdString();
+        EXPECT_EQ(m->pendingRow(), -1);
+        EXPECT_TRUE(States().contains(c.name));
+    }
+    EXPECT_EQ(States().size(), 4);
 }
 
 // A delete the database refuses is told, and the row stays.

@@ -3,6 +3,7 @@
 
 #include "RealDialogs.h"
 
+#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
@@ -358,6 +359,59 @@ TEST_P(TimeCardTest, ConfirmChecksATimeStillBeingTyped)
         TestSupport::Pump();
         EXPECT_EQ(boxes.texts, (QStringList{GetLangString(text(505)), GetLangString(text(504))}));
         EXPECT_EQ(Rows(table()), 0);
+    }
+}
+
+// A note pasted longer than its field is taken to the field's size as it is
+// pasted: moving on, closing or confirming then stores its first characters
+// without a word, and the time typed before it is kept.
+TEST_P(TimeCardTest, APastedNoteIsTakenToTheFieldsSize)
+{
+    enum class Then { Next, Close, Confirm };
+    Seed();
+    for (const Then then : {Then::Next, Then::Close, Then::Confirm}) {
+        SCOPED_TRACE(then == Then::Next ? "next arrow" : then == Then::Close ? "Close" : "Confirm");
+        CurrentDb->Execute(QStringLiteral("DELETE FROM [%1]").arg(table()), 0, {});
+        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Giau"), QStringLiteral("2026-05-01"),
+                QStringLiteral("01:20:00"));
+        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Stelvio"), QStringLiteral("2026-06-01"));
+        TimeCard &w = OpenTimes(climb());
+        QApplication::setActiveWindow(&w);
+        int size = 0;
+        for (const dao::FieldInfo &f : Data()->recordset()->Fields())
+            if (f.name == QStringLiteral("Note"))
+                size = f.size;
+        ASSERT_GT(size, 0);
+        ASSERT_LT(size, 300);
+        TestSupport::RealMessageBoxes boxes(TestSupport::CloseBy::Escape);
+        QLineEdit *time = Txt(3);
+        if (then == Then::Confirm) {
+            w.cmdAdd_Click();
+            Fill();
+        }
+        time->setFocus();
+        QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(time, QStringLiteral("02:03:04"));
+        QTest::mouseClick(Button("cmdDesc"), Qt::LeftButton);   // More >>
+        auto *note = qobject_cast<QPlainTextEdit *>(Control(QStringLiteral("txtDesc")));
+        ASSERT_TRUE(note->isVisible());
+        note->setFocus();
+        QGuiApplication::clipboard()->setText(QString(300, QLatin1Char('n')));
+        QTest::keyClick(note, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(note->toPlainText(), QString(size, QLatin1Char('n')));
+        switch (then) {
+        case Then::Next: QTest::mouseClick(Data()->findChild<QToolButton *>(QStringLiteral("next")), Qt::LeftButton); break;
+        case Then::Close: QTest::mouseClick(Button("cmdClose"), Qt::LeftButton); break;
+        case Then::Confirm: QTest::mouseClick(Button("cmdUpdate"), Qt::LeftButton); break;
+        }
+        TestSupport::Pump();
+        EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE Tempo = '02:03:04' AND Note = ?").arg(table()),
+                        {QString(size, QLatin1Char('n'))}),
+                  1);
+        EXPECT_EQ(Rows(table()), then == Then::Confirm ? 3 : 2);
+        m_times.reset();
+        TestSupport::Pump();
     }
 }
 

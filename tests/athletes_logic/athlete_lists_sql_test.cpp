@@ -72,4 +72,5 @@ TEST(AthleteListsSql, TwoDecimalsPattern)
     EXPECT_EQ(FormatTwoDecimals(1234.567, en), QStringLiteral("1234.57"));
     EXPECT_EQ(FormatTwoDecimals(1200.0, de), QStringLiteral("1200,00"));
     EXPECT_EQ(FormatTwoDecimals(-0.5, de), QStringLiteral("-,50"));
+    EXPECT_EQ(FormatTwoDecimals(-0.004, de), QStringLiteral(",00"));   // no negative zero
 }

@@ -192,3 +192,29 @@ TEST_F(DaoTemplate, DatesTimesAndTypesRoundTrip)
     EXPECT_EQ(times->Value("Tempo").typeId(), QMetaType::QTime);
     EXPECT_EQ(times->Value("Tempo").toTime(), QTime(1, 0));
 }
+
+// A text field's declared size is what the database takes, counted as it
+// counts: a character outside the Basic Multilingual Plane is one.
+TEST_F(DaoTemplate, FieldsTellATextFieldsDeclaredSize)
+{
+    fill();
+    auto rs = db->OpenRecordset("SELECT IDPersonale, IDPercorso, Note, Data, Tempo, Len(Note) AS Size FROM [Tempi Salita]");
+    const QList<FieldInfo> f = rs->Fields();
+    ASSERT_EQ(f.size(), 6);
+    EXPECT_EQ(f[0].size, 255);
+    EXPECT_EQ(f[2].size, 255);
+    for (int i : {3, 4, 5})
+        EXPECT_EQ(f[i].size, 0) << f[i].name.toStdString();
+    auto states = db->OpenRecordset("States", dbOpenDynaset);
+    ASSERT_EQ(states->Fields().size(), 1);
+    EXPECT_EQ(states->Fields()[0].size, 250);
+
+    const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");   // two UTF-16 units
+    states->AddNew();
+    states->SetValue("State", face.repeated(250));
+    states->Update();
+    EXPECT_EQ(db->OpenRecordset("SELECT Len(State) AS n FROM States")->Value("n").toInt(), 250);
+    states->AddNew();
+    states->SetValue("State", QStringLiteral("x") + face.repeated(250));
+    EXPECT_JET_ERROR(states->Update(), JetErr::FieldTooSmall);
+}

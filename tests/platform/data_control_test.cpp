@@ -4,12 +4,14 @@
 #include "platform/data/DataControl.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -173,6 +175,8 @@ TEST(DataControlText, FieldTextAndValue)
     EXPECT_EQ(data::FieldText(1234567.0, dao::dbDouble), QStringLiteral("1234567"));
     EXPECT_EQ(data::FieldText(QVariant(), dao::dbSingle), QString());
     EXPECT_EQ(data::FieldText(1205, dao::dbInteger), QStringLiteral("1205"));
+    EXPECT_EQ(data::FieldText(-0.0, dao::dbDouble), QStringLiteral("0"));   // no negative zero
+    EXPECT_EQ(data::FieldText(-1e-20, dao::dbSingle), QStringLiteral("0,000000"));
     EXPECT_EQ(data::FieldValue(QStringLiteral("12,35"), dao::dbSingle).toDouble(), double(12.35f));
     EXPECT_EQ(data::FieldValue(QStringLiteral("2,5"), dao::dbInteger).toInt(), 2);
     // Either decimal mark; a group separator is no decimal mark's stand-in.
@@ -304,4 +308,128 @@ TEST_F(DataControlTest, ValuesLongerThanTheEditAllowsAreShownWholeAndKept)
     own.AddNew();
     TypeKeys(&limited, QStringLiteral("0123456789abc"));
     EXPECT_EQ(limited.text().size(), 10);
+}
+
+// Boxes bound to text fields take at most the field's declared size, typed or
+// pasted, counted as the database counts characters: a character of two
+// UTF-16 units is one, never cut in half. What they hold is then saved
+// without the database refusing it.
+TEST_F(DataControlTest, TextBoxesTakeNoMoreThanTheirFieldHolds)
+{
+    dao::TableDef t;
+    t.name = QStringLiteral("Sized");
+    for (const auto &[name, size] : {std::pair{"Code", 5}, std::pair{"Pick", 6}, std::pair{"Short", 10},
+                                     std::pair{"Body", 8}}) {
+        dao::FieldDef f;
+        f.name = QLatin1String(name);
+        f.type = dao::dbText;
+        f.size = size;
+        t.fields << f;
+    }
+    db->CreateTable(t);
+    db->Execute(QStringLiteral("INSERT INTO [Sized] ([Code]) VALUES ('a')"), 0, {});
+    data::DataControl own;
+    QLineEdit code, shortOwn;
+    QComboBox pick;
+    pick.setEditable(true);
+    QPlainTextEdit body;
+    shortOwn.setMaxLength(5);   // the edit's own limit, in UTF-16 units, below the field's
+    own.setDatabase(db);
+    own.setRecordSource(QStringLiteral("Sized"));
+    own.bind(&code, QStringLiteral("Code"));
+    own.bind(&pick, QStringLiteral("Pick"));
+    own.bind(&shortOwn, QStringLiteral("Short"));
+    own.bind(&body, QStringLiteral("Body"));
+    own.Refresh();
+    ASSERT_EQ(code.text(), QStringLiteral("a"));
+
+    const QString face = QString::fromUtf8("\xF0\x9F\x98\x80");   // one character, two UTF-16 units
+    struct Case {
+        const char *what;
+        QWidget *box;
+        QString before;
+        QString put;
+        bool typed;   // by keys, else pasted
+        QString after;
+    };
+    const Case cases[] = {
+        {"typed past the size", &code, "", "abcdefg", true, "abcde"},
+        {"pasted past the size", &code, "ab", "cdefgh", false, "abcde"},
+        {"a key at the limit", &code, "abcde", "f", true, "abcde"},
+        {"a pair that fits at the limit", &code, "abcd", face + "x", false, "abcd" + face},
+        {"a pair past the limit", &code, "abc", "d" + face + face, false, "abcd" + face},
+        {"the list's own line", pick.lineEdit(), "", "uvwxyz12", false, "uvwxyz"},
+        {"the edit's own limit cuts a pair", &shortOwn, "abcd", face, false, "abcd"},
+        {"a note typed past the size", &body, "", "abcdefghij", true, "abcdefgh"},
+        {"a note pasted past the size", &body, "ab", QString(20, QLatin1Char('n')), false, "abnnnnnn"},
+        {"a note's pair at the limit", &body, "abcdefg", face + face, false, "abcdefg" + face},
+    };
+    auto text = [&](QWidget *box) {
+        return box == &body ? body.toPlainText() : qobject_cast<QLineEdit *>(box)->text();
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.box == &body) {
+            body.setPlainText(c.before);
+            body.moveCursor(QTextCursor::End);
+        } else {
+            qobject_cast<QLineEdit *>(c.box)->setText(c.before);
+        }
+        c.box->setFocus();
+        if (c.typed) {
+            QTest::keyClicks(c.box, c.put);
+        } else {
+            QGuiApplication::clipboard()->setText(c.put);
+            QTest::keyClick(c.box, Qt::Key_V, Qt::ControlModifier);
+        }
+        EXPECT_EQ(text(c.box), c.after);
+        if (c.box == &body && !c.typed) {
+            // The cut is part of the paste: one undo takes both back.
+            QTest::keyClick(&body, Qt::Key_Z, Qt::ControlModifier);
+            EXPECT_EQ(body.toPlainText(), c.before);
+            QTest::keyClick(&body, Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(body.toPlainText(), c.after);
+        }
+    }
+    EXPECT_NO_THROW(own.UpdateRecord());
+    EXPECT_TRUE(errors.isEmpty());
+    dao::RecordsetPtr rs = db->OpenRecordset(QStringLiteral("Sized"), dao::dbOpenSnapshot);
+    EXPECT_EQ(rs->Value(QStringLiteral("Code")).toString(), QStringLiteral("abcd") + face);
+    EXPECT_EQ(rs->Value(QStringLiteral("Pick")).toString(), QStringLiteral("uvwxyz"));
+    EXPECT_EQ(rs->Value(QStringLiteral("Short")).toString(), QStringLiteral("abcd"));
+    EXPECT_EQ(rs->Value(QStringLiteral("Body")).toString(), QStringLiteral("abcdefg") + face);
+}
+
+// A stored value longer than its field (a file whose table never checked the
+// size) is shown whole, may be edited within its own length, and goes back
+// unchanged when another field changes.
+TEST_F(DataControlTest, AStoredTextLongerThanItsFieldIsShownWhole)
+{
+    db->Execute(QStringLiteral("CREATE TABLE [Loose] ([Code] TEXT(4), [Body] TEXT(4), [Km] DOUBLE)"), 0, {});
+    db->Execute(QStringLiteral("INSERT INTO [Loose] ([Code], [Body]) VALUES ('abcdefgh', 'ijklmnop')"), 0, {});
+    data::DataControl own;
+    QLineEdit code, length;
+    QPlainTextEdit body;
+    own.setDatabase(db);
+    own.setRecordSource(QStringLiteral("Loose"));
+    own.bind(&code, QStringLiteral("Code"));
+    own.bind(&body, QStringLiteral("Body"));
+    own.bind(&length, QStringLiteral("Km"));
+    own.Refresh();
+    EXPECT_EQ(code.text(), QStringLiteral("abcdefgh"));
+    EXPECT_EQ(body.toPlainText(), QStringLiteral("ijklmnop"));
+    EXPECT_FALSE(own.dataChanged());
+    code.setFocus();
+    code.end(false);
+    QTest::keyClicks(&code, QStringLiteral("X"));
+    EXPECT_EQ(code.text(), QStringLiteral("abcdefgh"));
+    QTest::keyClick(&code, Qt::Key_Backspace);
+    QTest::keyClicks(&code, QStringLiteral("XY"));
+    EXPECT_EQ(code.text(), QStringLiteral("abcdefgX"));
+    code.setText(QStringLiteral("abcdefgh"));
+    length.setText(QStringLiteral("3"));
+    EXPECT_NO_THROW(own.UpdateRecord());
+    dao::RecordsetPtr rs = db->OpenRecordset(QStringLiteral("Loose"), dao::dbOpenSnapshot);
+    EXPECT_EQ(rs->Value(QStringLiteral("Code")).toString(), QStringLiteral("abcdefgh"));
+    EXPECT_EQ(rs->Value(QStringLiteral("Body")).toString(), QStringLiteral("ijklmnop"));
 }

@@ -5,7 +5,10 @@
 #include <QDesktopServices>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QLocale>
 #include <QUrl>
+
+#include <limits>
 
 TEST(Shell, FoldersAndTemp)
 {
@@ -97,3 +100,30 @@ TEST(Shell, RunAndWait)
 }
 
 #include "test_shell.moc"
+
+// A finite negative figure that shows as zero loses its sign, in the digits of
+// any locale; every other figure is written as the locale writes it.
+TEST(Shell, NoNegativeZero)
+{
+    const QLocale en(QLocale::English, QLocale::UnitedStates), it(QLocale::Italian, QLocale::Italy);
+    const QLocale ar(QLocale::Arabic, QLocale::Egypt);   // digits of its own
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case { QLocale locale; double value; char format; int precision; QString shown; };
+    const Case cases[] = {
+        {en, -0.004, 'f', 2, "0.00"},        {it, -0.004, 'f', 2, "0,00"},
+        {en, -0.04, 'f', 1, "0.0"},          {en, -0.06, 'f', 1, "-0.1"},
+        {en, -0.0, 'g', 7, "0"},             {en, -0.0, 'f', 0, "0"},
+        {en, -0.4, 'f', 0, "0"},             {en, -0.0, 'e', 2, en.toString(0.0, 'e', 2)},
+        {en, -1e-9, 'g', 7, en.toString(-1e-9, 'g', 7)},       {en, -3.2, 'f', 2, "-3.20"},
+        {en, 0.004, 'f', 2, "0.00"},         {en, 2.5, 'g', 7, "2.5"},
+        {en, -inf, 'f', 2, en.toString(-inf, 'f', 2)},
+        {ar, -0.004, 'f', 2, ar.toString(0.0, 'f', 2)},
+        {ar, -0.5, 'f', 1, ar.toString(-0.5, 'f', 1)},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Shell::NumberText(c.locale, c.value, c.format, c.precision), c.shown)
+            << c.value << " " << c.format << c.precision;
+    EXPECT_TRUE(Shell::NumberText(en, -inf, 'f', 2).startsWith(en.negativeSign()));
+    EXPECT_FALSE(Shell::NumberText(ar, -0.004, 'f', 2).contains(ar.negativeSign()));
+    EXPECT_TRUE(Shell::NumberText(ar, -0.5, 'f', 1).contains(ar.negativeSign()));
+}

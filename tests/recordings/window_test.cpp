@@ -200,6 +200,11 @@ TEST(RecordingWindowTable, RowTextsInPointAndCommaLocales)
     EXPECT_EQ(row(QLocale(QLocale::Italian, QLocale::Italy)), "7|01:02:05|12,30|85|31,46|142|90|21,5|250|48|35");
     s.Distance(1234.5f);
     EXPECT_EQ(RecordingTableModel::CellText(s, 1, 2, QLocale(QLocale::German, QLocale::Germany)), "1234,50");
+    // No negative zero: a figure that shows as zero has no sign.
+    s.Speed(-0.001f);
+    s.Temperature(-0.0f);
+    EXPECT_EQ(RecordingTableModel::CellText(s, 1, 4, QLocale(QLocale::German, QLocale::Germany)), "0,00");
+    EXPECT_EQ(RecordingTableModel::CellText(s, 1, 7, QLocale(QLocale::German, QLocale::Germany)), "0");
 }
 
 // Copying a 2 x 2 block, the pop-up menu, and what closing leaves on the clipboard.

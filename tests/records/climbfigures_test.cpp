@@ -75,6 +75,8 @@ TEST(ClimbFigures, MeanGradient)
         {"0", "1000", "10", kEnglish, "10.0%", 3},
         {"0", "1001", "10", kEnglish, "10.0%", 4},   // 10.01 % shows rounded, classed exactly
         {"600", "400", "10", kEnglish, "-2.0%", 1},
+        {"600", "599", "1000", kEnglish, "0.0%", 1},   // a slight descent: no negative zero
+        {"600", "599", "1000", kItalian, "0,0%", 1},
     };
     for (const Case &c : cases) {
         const Figure f = MeanGradient(Card(c.start, c.end, c.length), c.locale);
@@ -91,6 +93,7 @@ TEST(ClimbFigures, Difficulty)
         {"0", "500", "5", "90.00", 3},
         {"100", "300", "2", "60.00", 2},   // 40000/2000 + 80/2
         {"0", "100", "10", "5.00", 1},
+        {"600", "599", "1000", "0.00", 1},   // -0.0004: no negative zero
     };
     for (const Case &c : cases) {
         const Figure f = Difficulty(Card(c.start, c.end, c.length), kEnglish);

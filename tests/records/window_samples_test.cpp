@@ -609,6 +609,8 @@ TEST_P(BothWindows, ANoteLongerThanItsFieldIsCutWhereItIsTyped)
     auto *grid = Ctl<QTableView>("DBGrid1");
     grid->setFocus();
     const QString note = QString(300, QLatin1Char('n'));
+    const int size = w.SampleModel()->textSize(SampleChecks::NoteColumn);   // the Note field's declared size
+    ASSERT_EQ(size, 255);
     for (const auto &[column, text] : {std::pair{0, QStringLiteral("7")}, std::pair{1, QStringLiteral("700")},
                                         std::pair{2, note}}) {
         grid->setCurrentIndex(Cell(w, 1, column));
@@ -617,11 +619,11 @@ TEST_P(BothWindows, ANoteLongerThanItsFieldIsCutWhereItIsTyped)
         ASSERT_NE(editor, nullptr) << column;
         if (column == SampleChecks::NoteColumn) {
             QTest::keyClicks(editor, text);
-            EXPECT_EQ(editor->text().size(), SampleChecks::NoteMaxChars);
+            EXPECT_EQ(editor->text().size(), size);
             editor->clear();
             QGuiApplication::clipboard()->setText(text);
             editor->paste();
-            EXPECT_EQ(editor->text().size(), SampleChecks::NoteMaxChars);
+            EXPECT_EQ(editor->text().size(), size);
         } else {
             editor->setText(text);
         }
@@ -634,7 +636,7 @@ TEST_P(BothWindows, ANoteLongerThanItsFieldIsCutWhereItIsTyped)
     EXPECT_EQ(w.SampleModel()->pendingRow(), -1);
     EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [IDPercorso] = 'Colle' AND [DistParz] = 7 AND [Note] = ?")
                         .arg(Samples(climb)),
-                    {note.left(SampleChecks::NoteMaxChars)}),
+                    {note.left(size)}),
               1);
 }
 
