@@ -265,8 +265,16 @@ private:
 class Prescan {
 public:
     // False once a bound is passed; why() then says which.
+    //
+    // Anything but blanks before the document element, outside markup (the
+    // first character of a plain text, say), is where the reader stops and
+    // tells the document as not well-formed, whatever follows: the scan ends
+    // there (strayBeforeElement()), and what follows is neither counted nor
+    // bounded, since the reader never reads it.
     bool pass(QStringView text)
     {
+        if (m_stray)
+            return true;
         for (const QChar c : text) {
             if (c == QLatin1Char('\n')) {
                 ++m_line;
@@ -276,6 +284,8 @@ public:
             }
             if (!step(c))
                 return false;
+            if (m_stray)
+                return true;
             m_before[0] = m_before[1];
             m_before[1] = m_before[2];
             m_before[2] = c.unicode();
@@ -283,6 +293,7 @@ public:
         return true;
     }
     const QString &why() const { return m_why; }
+    bool strayBeforeElement() const { return m_stray; }
     qint64 line() const { return m_line; }
     qint64 column() const { return m_column; }
 
@@ -297,6 +308,12 @@ private:
 
     bool step(QChar c)
     {
+        const bool first = !std::exchange(m_started, true);
+        // A byte order mark at the very start is dropped by the reader.
+        if (m_inProlog && m_state == Text && !IsBlank(c) && c != QLatin1Char('<') && !(c == QChar(0xFEFF) && first)) {
+            m_stray = true;
+            return true;
+        }
         const bool inValue = m_state == StartTag && m_quote;
         // A "<" is counted once the next character tells it starts no element.
         if (m_inProlog && !(m_state == Text && c == QLatin1Char('<')) && !(m_state == Less && IsNameStart(c))) {
@@ -452,6 +469,11 @@ private:
         const char16_t u = c.unicode();
         return u < 0x80 ? 1 : u < 0x800 || c.isSurrogate() ? 2 : 3;
     }
+    // The blanks XML allows between markup.
+    static bool IsBlank(QChar c)
+    {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    }
     // After "<": a character that starts an element's name, not other markup.
     static bool IsNameStart(QChar c)
     {
@@ -520,6 +542,8 @@ private:
     qint64 m_allReferences = 0;
     qint64 m_line = 1;
     qint64 m_column = 0;
+    bool m_started = false;       // a character was taken
+    bool m_stray = false;         // a character that cannot stand before the first element
     QString m_why;
 };
 
@@ -590,6 +614,10 @@ private:
             return;
         }
         m_buffer += piece.toUtf8();
+        // The reader stops where a plain text starts, in this piece, and is
+        // handed the piece whole so that it tells what it met there.
+        if (m_prescan.strayBeforeElement())
+            m_done = true;
         // The window that reads stays painted.
         m_paint();
     }
