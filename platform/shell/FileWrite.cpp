@@ -3,6 +3,7 @@
 #include "platform/error/VbError.h"
 #include "platform/files/Causes.h"
 #include "platform/files/Leftovers.h"
+#include "platform/files/Walk.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -92,155 +92,9 @@ SystemCalls g_calls = {::write, ::fsync};
 
 QByteArray Native(const QString &path) { return QFile::encodeName(path); }
 
-QString Joined(const QStringList &parts) { return QLatin1Char('/') + parts.join(QLatin1Char('/')); }
-
-QString InFolder(const QString &folder, const QString &name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
-
-// Whether the system's protection against links planted in shared folders
-// (fs.protected_symlinks) lets this user follow the link described by link,
-// which stands in the folder open at dirFd: the link is the user's own, or
-// the folder is not both sticky and writable by everyone (as /tmp is), or
-// the link belongs to the folder's owner. The rule is applied here whether
-// or not the system applies it, since the writer resolves links itself.
-bool MayFollow(int dirFd, const struct stat &link)
-{
-    if (link.st_uid == ::geteuid())
-        return true;
-    struct stat dir {};
-    if (::fstat(dirFd, &dir) != 0)
-        return false;
-    if ((dir.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH))
-        return true;
-    return link.st_uid == dir.st_uid;
-}
-
-// Where a path's final entry is: its folder, opened (a handle through which
-// everything else is done, so the folder cannot be swapped in between), the
-// folder's path with no link in it, and the entry's name.
-struct Place {
-    int dir = -1;
-    QStringList folder;
-    QString name;
-    // A failed walk: the errno, and a link that was refused.
-    int error = 0;
-    QString refusedLink;
-};
-
-// Walks an absolute path one entry at a time, following a link only where
-// MayFollow allows it; the final entry is followed when followFinal is set
-// (and may be missing). "." and ".." are taken as the system takes them, on
-// the folder reached so far (after a link, the parent of where it led).
-// With makeFolders the whole path names a folder: a missing folder on the way
-// is made (mode 0777 less the umask, as mkdir -p makes it), the final entry is
-// followed like any other, and place->dir is that folder, place->name empty.
-// False with place->error (EACCES and refusedLink for a link that was
-// refused).
-bool Walk(const QString &path, bool followFinal, Place *place, bool makeFolders = false)
-{
-    QStringList pending = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QStringList folder;
-    int dir = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    int links = 0, made = 0;
-    const auto failWith = [&](int error) {
-        if (dir >= 0)
-            ::close(dir);
-        place->error = error;
-        return false;
-    };
-    if (dir < 0)
-        return failWith(errno);
-    QString name;
-    while (!pending.isEmpty()) {
-        const QString part = pending.takeFirst();
-        if (part == QLatin1String("."))
-            continue;
-        if (part == QLatin1String("..")) {
-            const int up = ::openat(dir, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-            if (up < 0)
-                return failWith(errno);
-            ::close(dir);
-            dir = up;
-            if (!folder.isEmpty())
-                folder.removeLast();
-            continue;
-        }
-        const bool last = pending.isEmpty() && !makeFolders;
-        const int entry = ::openat(dir, Native(part).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-        if (entry < 0) {
-            const int e = errno;
-            if (last && e == ENOENT) {
-                name = part;
-                break;
-            }
-            if (makeFolders && e == ENOENT && ++made <= 256) {
-                // Made, then walked into like any entry found there (what
-                // stands at the name by then is judged as a found one is).
-                if (::mkdirat(dir, Native(part).constData(), 0777) != 0 && errno != EEXIST)
-                    return failWith(errno);
-                pending.prepend(part);
-                continue;
-            }
-            return failWith(e);
-        }
-        struct stat st {};
-        if (::fstat(entry, &st) != 0) {
-            const int e = errno;
-            ::close(entry);
-            return failWith(e);
-        }
-        if (S_ISLNK(st.st_mode) && (!last || followFinal)) {
-            if (++links > 40 || !MayFollow(dir, st)) {
-                ::close(entry);
-                if (links <= 40)
-                    place->refusedLink = InFolder(Joined(folder), part);
-                return failWith(links > 40 ? ELOOP : EACCES);
-            }
-            QByteArray target(PATH_MAX, '\0');
-            const ssize_t n = ::readlinkat(entry, "", target.data(), size_t(target.size()));
-            const int e = errno;
-            ::close(entry);
-            if (n <= 0 || n >= target.size())
-                return failWith(n < 0 ? e : ENAMETOOLONG);
-            target.truncate(n);
-            if (target.startsWith('/')) {
-                const int root = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-                if (root < 0)
-                    return failWith(errno);
-                ::close(dir);
-                dir = root;
-                folder.clear();
-            }
-            pending = QFile::decodeName(target).split(QLatin1Char('/'), Qt::SkipEmptyParts) + pending;
-            continue;
-        }
-        if (last) {
-            ::close(entry);
-            name = part;
-            break;
-        }
-        if (!S_ISDIR(st.st_mode)) {
-            ::close(entry);
-            return failWith(ENOTDIR);
-        }
-        ::close(dir);
-        dir = entry;
-        folder.append(part);
-    }
-    if (makeFolders) {
-        place->dir = dir;
-        place->folder = folder;
-        return true;
-    }
-    if (name.isEmpty())
-        return failWith(EISDIR);   // the path names a folder
-    place->dir = dir;
-    place->folder = folder;
-    place->name = name;
-    return true;
-}
+using files::InFolder;
+using files::Place;
+using files::Walk;
 
 // Removes the folder name of dirFd with everything in it, through handles:
 // links inside are removed, never followed.
@@ -548,7 +402,7 @@ bool SafeFileWriter::open()
             return fail(place.error);
         }
         m_dir = place.dir;
-        m_folder = Joined(place.folder);
+        m_folder = place.folderPath();
         m_name = place.name;
     }
     m_target = InFolder(m_folder, m_name);
@@ -865,7 +719,7 @@ bool FileSwap::open()
     if (opened < 0)
         return failWith(errno);
     m_dir = opened;
-    m_folder = Joined(place.folder);
+    m_folder = place.folderPath();
     m_name = place.name;
     m_target = InFolder(m_folder, m_name);
     uid_t uid;
