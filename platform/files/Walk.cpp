@@ -24,6 +24,34 @@ QString InFolder(const QString &folder, const QString &name)
 
 QString Place::folderPath() const { return Joined(folder); }
 
+namespace {
+
+const QString kHandles = QStringLiteral("/proc/self/fd/");
+
+} // namespace
+
+QString ThroughHandle(int dirFd, const QString &name)
+{
+    const QString handle = kHandles + QString::number(dirFd);
+    return name.isEmpty() ? handle : handle + QLatin1Char('/') + name;
+}
+
+int HandleOf(const QString &path, QString *rest)
+{
+    if (!path.startsWith(kHandles))
+        return -1;
+    qsizetype end = path.indexOf(QLatin1Char('/'), kHandles.size());
+    if (end < 0)
+        end = path.size();
+    bool ok = false;
+    const int fd = QStringView(path).mid(kHandles.size(), end - kHandles.size()).toInt(&ok);
+    if (!ok || fd < 0 || end == kHandles.size())
+        return -1;
+    if (rest)
+        *rest = path.mid(end + 1);
+    return fd;
+}
+
 bool MayFollow(int dirFd, const struct stat &link)
 {
     if (link.st_uid == ::geteuid())
@@ -40,7 +68,20 @@ bool Walk(const QString &path, bool followFinal, Place *place, bool makeFolders)
 {
     QStringList pending = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QStringList folder;
-    int dir = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int dir = -1;
+    // A name through a folder handle starts at the folder the handle holds,
+    // as the system takes it: never at what its path names now. The walk
+    // stays below it.
+    QString below;
+    qsizetype floor = -1;
+    if (const int handle = HandleOf(path, &below); handle >= 0) {
+        dir = ::openat(handle, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        pending = below.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        folder = ThroughHandle(handle).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        floor = folder.size();
+    } else {
+        dir = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
     int links = 0, made = 0;
     const auto failWith = [&](int error) {
         if (dir >= 0)
@@ -56,6 +97,8 @@ bool Walk(const QString &path, bool followFinal, Place *place, bool makeFolders)
         if (part == QLatin1String("."))
             continue;
         if (part == QLatin1String("..")) {
+            if (folder.size() <= floor)
+                return failWith(EACCES);
             const int up = ::openat(dir, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
             if (up < 0)
                 return failWith(errno);
@@ -110,6 +153,7 @@ bool Walk(const QString &path, bool followFinal, Place *place, bool makeFolders)
                 ::close(dir);
                 dir = root;
                 folder.clear();
+                floor = -1;
             }
             pending = QFile::decodeName(target).split(QLatin1Char('/'), Qt::SkipEmptyParts) + pending;
             continue;

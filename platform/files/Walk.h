@@ -37,7 +37,10 @@ struct Place {
 // Walks an absolute path one entry at a time, following a link only where
 // MayFollow allows it; the final entry is followed when followFinal is set
 // (and may be missing). "." and ".." are taken as the system takes them, on
-// the folder reached so far (after a link, the parent of where it led).
+// the folder reached so far (after a link, the parent of where it led). A
+// path through one of this process's folder handles (ThroughHandle) starts
+// at the folder the handle holds, as the system takes it, whatever path names
+// that folder now; ".." may not climb out of it (EACCES).
 // With makeFolders the whole path names a folder: a missing folder on the way
 // is made (mode 0777 less the umask, as mkdir -p makes it), the final entry is
 // followed like any other, and place->dir is that folder, place->name empty.
@@ -47,5 +50,16 @@ bool Walk(const QString &path, bool followFinal, Place *place, bool makeFolders 
 
 // name in folder, with one '/' between them.
 QString InFolder(const QString &folder, const QString &name);
+
+// A name of name in the folder open at dirFd, through this process's handle
+// of that folder: "/proc/self/fd/<dirFd>/<name>" (the folder itself when name
+// is empty). The system reaches through it the very folder the handle holds,
+// even where that folder's path has since been given to a link or another
+// folder, so a library that opens files only by name (the database engine)
+// works in the folder that was checked. Valid while the handle is open.
+QString ThroughHandle(int dirFd, const QString &name = QString());
+// The handle a name made by ThroughHandle goes through, with the rest of the
+// name in *rest (empty for the folder itself); -1 for any other name.
+int HandleOf(const QString &path, QString *rest = nullptr);
 
 } // namespace files
