@@ -896,12 +896,12 @@ void MakeFirstVersion(const QString &path)
 
 } // namespace
 
-// The folder the file was found in is exchanged for a link to another folder
-// right after the check (the folder itself moved aside, or the link that led
-// to it pointed elsewhere): each tool opens, copies, checks, backs up and
-// swaps in the folder it found, its working copies there are private (0600,
-// as the file is), and the other folder, with a database and a backup of
-// the same names, stays exactly as it was.
+// The folder the file was found in (chosen by its own path, or through a
+// link to it) is exchanged for a link to another folder right after the
+// check: each tool opens, copies, checks, backs up and swaps in the folder it
+// found, its working copies there are private (0600, as the file is), and
+// the other folder, with a database and a backup of the same names, stays
+// exactly as it was.
 TEST_F(MaintenanceTest, EveryStepIsInTheFolderFound)
 {
     enum Tool { Compact, Repair, Convert };
@@ -912,10 +912,12 @@ TEST_F(MaintenanceTest, EveryStepIsInTheFolderFound)
             QDir(base).removeRecursively();
             const QString work = base + QStringLiteral("/work"), sub = work + QStringLiteral("/sub");
             const QString other = base + QStringLiteral("/other");
-            const QString found = throughLink ? base + QStringLiteral("/found") : work + QStringLiteral("/sub.away");
-            ASSERT_TRUE(QDir().mkpath(work) && QDir().mkpath(other) && QDir().mkpath(throughLink ? found : sub));
+            // The folder found, by its path without links; moved aside by the exchange.
+            const QString foundAt = throughLink ? base + QStringLiteral("/found") : sub;
+            const QString found = foundAt + QStringLiteral(".away");
+            ASSERT_TRUE(QDir().mkpath(work) && QDir().mkpath(other) && QDir().mkpath(foundAt));
             if (throughLink) {
-                ASSERT_EQ(::symlink(QFile::encodeName(found).constData(), QFile::encodeName(sub).constData()), 0);
+                ASSERT_EQ(::symlink(QFile::encodeName(foundAt).constData(), QFile::encodeName(sub).constData()), 0);
             }
             const QString path = sub + QStringLiteral("/club.mdb");
             if (tool == Convert) {
@@ -940,8 +942,8 @@ TEST_F(MaintenanceTest, EveryStepIsInTheFolderFound)
             QStringList copies;   // the working copies in the folder found, with their modes
             StepHook hook([&](MaintenanceStep step) {
                 if (step == MaintenanceStep::Found) {
-                    ASSERT_EQ(::rename(QFile::encodeName(sub).constData(), QFile::encodeName(sub + ".away").constData()), 0);
-                    ASSERT_EQ(::symlink(QFile::encodeName(other).constData(), QFile::encodeName(sub).constData()), 0);
+                    ASSERT_EQ(::rename(QFile::encodeName(foundAt).constData(), QFile::encodeName(found).constData()), 0);
+                    ASSERT_EQ(::symlink(QFile::encodeName(other).constData(), QFile::encodeName(foundAt).constData()), 0);
                     return;
                 }
                 for (const QString &name : Entries(found))
@@ -951,10 +953,9 @@ TEST_F(MaintenanceTest, EveryStepIsInTheFolderFound)
             const MaintenanceResult r = tool == Compact  ? compactFile(path, dao::DefaultConnect())
                                         : tool == Repair ? repairFile(path)
                                                          : convertFile(path);
-            ASSERT_EQ(r.status, MaintenanceResult::Done) << r.description.toStdString();
-
+            EXPECT_EQ(r.status, MaintenanceResult::Done) << r.description.toStdString();
             EXPECT_EQ(Snapshot(other), otherBefore) << "the other folder stays as it was";
-            ASSERT_FALSE(copies.isEmpty());
+            EXPECT_FALSE(copies.isEmpty());
             for (const QString &copy : copies)
                 EXPECT_TRUE(copy.endsWith(QLatin1String(" 600"))) << copy.toStdString();
             const QString file = found + QStringLiteral("/club.mdb"), backup = found + QStringLiteral("/club.bak");
@@ -1160,5 +1161,4 @@ TEST_F(MaintenanceTest, AFolderExchangedForALinkMeanwhileGetsNothingPrivate)
         EXPECT_FALSE(Bytes(theirs + QStringLiteral("/sub/") + name).contains("PRIVATE-MARKER-ROW")) << name.toStdString();
     EXPECT_EQ(Rows(privateDb, dao::DefaultConnect()), 21) << "the private database keeps every row";
     EXPECT_GT(runs, 20);
-    std::printf("%d runs\n", runs);
 }
