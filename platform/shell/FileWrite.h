@@ -37,6 +37,33 @@
 // backup as it was. A file kept for the user to decide on later (KeptFile)
 // is removed through its folder's handle, and only while its name still
 // holds it.
+//
+// The walk. `..` is taken on the folder the walk has reached, as the system
+// takes it (after a link, the parent of where the link led), never cut out of
+// the path as text. Folders the program makes for itself (the settings folder,
+// the class registry's) are made by the same walk (OpenOrMakeFolder), never by
+// mkpath, so a link on the way is followed only as a write would follow it.
+//
+// The new file. Its name is .<name>.<slot>.tmp: <name> is the target's name
+// cut to 100 bytes between two characters (a name of 255 bytes in any script
+// can be written), <slot> one of 16 numbers in 8 hex digits derived from it;
+// only where all 16 are taken (many writes of one file at once, names another
+// account planted) does it take a random number. It is the user's alone while
+// it is written when it replaces a file, and is locked (an open-file-
+// description lock, leftovers::Hold). The next write of the same target
+// removes the new files killed writes left, never one a lock is still held
+// on: by those 16 names at every write (a write costs the same in a folder of
+// 20,000 files; bench/write_bench), and the others (random names, older
+// versions) at the first write of that target in a run, from one list of the
+// writer's names per folder and run, so a large folder is read once per run
+// however many files are written in it.
+//
+// The commit. Where nothing stands at the name, the new file takes it only
+// while it is free (renameat2 with RENAME_NOREPLACE; where the file system
+// cannot, a second link that fails on a taken name; where it refuses links in
+// any other way, a plain rename), and what appeared in between is judged as a
+// found file is. A writer commits once. QSaveFile is not used: on Qt 6.4 its
+// commit() reports success after a failed buffered flush.
 #include "platform/files/Causes.h"
 
 #include <QByteArray>
