@@ -212,12 +212,15 @@ constexpr int kNotOwnFile = -1;
 // Renames from to to in the folder open at dirFd unless something stands at
 // to: 0, or the errno (EEXIST when the name is taken), or kNotOwnFile when,
 // just before a step that would put from at to, ownFile() finds from no
-// longer holds the file to rename. Where the file system cannot rename so,
+// longer holds the file to rename (no ownFile: the caller holds from by
+// other means, as the file swap's own names). Where the file system cannot rename so,
 // the new name is made a second link of the file, which fails as well when
 // the name is taken, and the first is removed; where it has no such links
 // either, a plain rename is all there is.
-int RenameWithoutReplacing(int dirFd, const QByteArray &from, const QByteArray &to, const std::function<bool()> &ownFile)
+int RenameWithoutReplacing(int dirFd, const QByteArray &from, const QByteArray &to, std::function<bool()> ownFile = {})
 {
+    if (!ownFile)
+        ownFile = [] { return true; };
     if (!ownFile())
         return kNotOwnFile;
     if (g_calls.renameat2(dirFd, from.constData(), dirFd, to.constData(), RENAME_NOREPLACE) == 0)
