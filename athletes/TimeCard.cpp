@@ -315,7 +315,7 @@ void TimeCard::leaveField(QLineEdit *field)
     // Run once the focus has left the field, so the message may be shown
     // after this pass; the field shows what the row holds again.
     if ((!ok || field->text().isEmpty()) && field->text() != Data1()->loadedText(field)) {
-        Data1()->RestoreControl(field);
+        Data1()->restoreControl(field);
         tell({refusal(field)});
     }
 }
@@ -329,7 +329,7 @@ bool TimeCard::keepStoredValues()
         const QString text = f->text();
         if (text == Data1()->loadedText(f) || (!text.isEmpty() && readable(f)))
             continue;
-        Data1()->RestoreControl(f);
+        Data1()->restoreControl(f);
         told << refusal(f);
     }
     if (told.isEmpty())
