@@ -423,7 +423,7 @@ TEST(PrivateFiles, WrittenOnlyToTheCheckedFolder)
     MakeFolder(base, 01777);
     TestSupport::RuntimeDirScope env(Native(base));
     QString why;
-    const QString folder = UserPrivateFolder(&why);
+    const QString folder = OpenUserPrivateFolder(&why).path();
     ASSERT_EQ(folder, base + "/Vettaro") << why.toStdString();
     const QString log = folder + "/LogImport.txt";
     const auto swap = [&](const QString &aside) {
