@@ -2,6 +2,7 @@
 // against anyone: a link planted at its name is replaced, not followed, and
 // a folder planted there does not block it.
 #include "CoreTestSupport.h"
+#include "FileFaults.h"
 #include "platform/shell/PrivateFolder.h"
 #include "tools/logic/ImportEngine.h"
 
@@ -21,11 +22,7 @@ mode_t ModeOf(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using TestFiles::ReadAll;
 
 } // namespace
 
