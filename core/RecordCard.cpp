@@ -567,13 +567,22 @@ void RecordCard::cmdClose_Click() { close(); }
 // ---------------------------------------------------------------------------
 // Keys
 
-void RecordCard::Form_KeyDown(int key)
+bool RecordCard::Form_KeyDown(int key)
 {
     if (m_recordTotal <= 1 || m_addMode)
-        return;
+        return false;
     const int p = recordPosition();
-    auto go = [this](void (data::DataControl::*move)()) {
+    bool held = false;
+    auto go = [this, &held](void (data::DataControl::*move)()) {
         m_cmdClose->setFocus();   // ends the field's editing (and its checks) first
+        // What is typed on the card's panels is settled first: a refusal keeps
+        // the card, which tells it, and the key goes no further, so that it
+        // does not move the control the user is sent back to correct. (The
+        // move asks again and finds nothing left to settle.)
+        if (!m_data1->mayLeave()) {
+            held = true;
+            return;
+        }
         (m_data1->*move)();
     };
     switch (key) {
@@ -594,6 +603,7 @@ void RecordCard::Form_KeyDown(int key)
     default:
         break;
     }
+    return held;
 }
 
 bool RecordCard::eventFilter(QObject *watched, QEvent *event)
@@ -620,8 +630,11 @@ bool RecordCard::eventFilter(QObject *watched, QEvent *event)
         m_lastKey = event;
         m_lastKeyTime = ke->timestamp();
         const int key = ke->key();
-        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End)
-            Form_KeyDown(key);   // the key then goes on to the control as usual
+        // The key then goes on to the control as usual, unless the card was
+        // kept where it is.
+        if ((key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End)
+            && Form_KeyDown(key))
+            return true;
         return previewKey(w, ke);
     }
     if (type == QEvent::FocusOut && watched == m_keyEdit)

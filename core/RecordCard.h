@@ -175,7 +175,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void Form_KeyDown(int key);
+    // Moves the card for Page Up/Down, Home and End; true when the card was
+    // kept on its record by what is typed on it (the key is then taken).
+    bool Form_KeyDown(int key);
     void Data1_Reposition();
     void setAddState(bool adding);
     bool keyExists(const QString &value) const;

@@ -382,8 +382,10 @@ CardWindow::CardWindow(const CardConfig &config, QWidget *parent) : RecordCard(c
     connect(m_samplePanel, &SamplePanel::profileRequested, this, &CardWindow::cmdShowAlti_Click);
     connect(m_samplePanel, &SamplePanel::closeRequested, this, &CardWindow::cmdpct1Close_Click);
     // A sample row typed but not yet written is saved before the card moves
-    // away from it, as closing the panel saves it; a row the grid refuses
-    // keeps the card where it is, with the row's message.
+    // away from it, as closing the panel saves it; a row or a cell the grid
+    // refuses keeps the card where it is, and its message is told over the
+    // card's own samples. Every mover asks: the navigator's buttons, Page
+    // Up/Down, Home/End, Refresh and the find dialog.
     Data1()->setLeaveCheck([this]() { return !m_samplePanel->isVisible() || m_samplePanel->commitPending(); });
 }
 

@@ -221,7 +221,13 @@ bool SamplePanel::commitPending(Tell when)
         emit delegate->commitData(editor);
         emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
-    const bool written = m_model->pendingRow() < 0 || m_model->CommitRow();
+    // A cell refused with a message (a height out of range, a distance the
+    // card has), or any refusal still waiting to be told, keeps the panel on
+    // its card as a refused row does: the message belongs to these samples.
+    const bool written = !m_teller->busy() && (m_model->pendingRow() < 0 || m_model->CommitRow());
+    // The keys go back to the grid, to the cell or row to correct.
+    if (!written)
+        m_grid->setFocus(Qt::OtherFocusReason);
     if (when == Tell::Now)
         m_teller->showWaiting();
     return written;

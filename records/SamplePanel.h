@@ -43,10 +43,12 @@ public:
     // The card whose samples are shown.
     QString cardName() const { return m_cardName; }
     // Writes a typed row that is still pending. True when nothing is left
-    // pending; false when the row was refused or the database failed. A
-    // refusal is told once the caller's event has been handled (Later: a move
-    // asked for by a key in the grid's editor), or before returning (Now: a
-    // button or the window closing, after which the panel may be gone).
+    // pending; false when the row or the open editor's text was refused, a
+    // refusal is still waiting to be told, or the database failed: the grid
+    // then has the keyboard again. A refusal is told once the caller's event
+    // has been handled (Later: a move asked for by a key in the grid's
+    // editor), or before returning (Now: a button or the window closing,
+    // after which the panel may be gone).
     enum class Tell { Later, Now };
     bool commitPending(Tell when = Tell::Later);
     int SampleTotal() const { return m_sampleTotal; }

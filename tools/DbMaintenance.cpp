@@ -3,64 +3,81 @@
 #include "core/DbFile.h"
 #include "platform/dao/Dao.h"
 #include "platform/dao/WorkingCopies.h"
+#include "platform/files/Causes.h"
+#include "platform/files/Walk.h"
 #include "platform/shell/FileWrite.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
-#include <filesystem>
-#include <system_error>
+#include <optional>
+#include <unistd.h>
 
 namespace {
 
-std::filesystem::path FsPath(const QString &p) { return std::filesystem::path(QFile::encodeName(p).toStdString()); }
+std::function<void(MaintenanceStep)> g_hook;
 
-// Replaces to with from in one step (rename(2) overwrites the target).
-void ReplaceWith(const QString &from, const QString &to)
+void Step(MaintenanceStep step)
 {
-    std::error_code ec;
-    std::filesystem::rename(FsPath(from), FsPath(to), ec);
-    if (ec)
-        RaiseError(75, QStringLiteral("Path/File access error: %1").arg(QString::fromLocal8Bit(ec.message().c_str())));
+    if (g_hook)
+        g_hook(step);
 }
 
-void RemoveQuietly(const QString &path)
-{
-    if (!path.isEmpty())
-        QFile::remove(path);
-}
-
-// The work is done on hidden copies beside the file, and on the file a link
-// names; the user knows only the file chosen, so a reason that names a copy
-// or the file behind the link names the chosen file instead.
-MaintenanceResult Failed(const VbError &e, const QString &path, const QString &target, const QStringList &copies)
+// The work is done on the file a link names, by names through the folder's
+// handle, and on hidden copies beside the file; the user knows only the file
+// chosen, so a reason that names any of those names the chosen file instead.
+MaintenanceResult Failed(const VbError &e, const QString &path, const FileWrite::FileSwap &swap)
 {
     MaintenanceResult r;
     r.status = MaintenanceResult::Error;
     r.number = e.Number();
     r.description = e.Description();
-    for (const QString &copy : copies) {
-        if (copy.isEmpty())
-            continue;
-        r.description.replace(copy, path);
-        r.description.replace(QFileInfo(copy).fileName(), QFileInfo(path).fileName());
+    if (swap.folderHandle() >= 0) {
+        r.description.replace(QRegularExpression(QRegularExpression::escape(files::ThroughHandle(swap.folderHandle()))
+                                                 + QStringLiteral("/[^']*")),
+                              path);
+        r.description.replace(
+            QRegularExpression(QStringLiteral(R"(\.\.?%1\.(compact|repair|convert|bak|rebuild)-[0-9a-f]{16}\.tmp)")
+                                   .arg(QRegularExpression::escape(swap.name()))),
+            QFileInfo(path).fileName());
     }
-    if (!target.isEmpty() && target != path)
-        r.description.replace(target, path);
+    if (!swap.targetPath().isEmpty() && swap.targetPath() != path)
+        r.description.replace(swap.targetPath(), path);
     return r;
 }
 
 // The file path names, found and checked under the file writer's rules
 // before anything is read: a link is followed only where the writer would
-// follow it, and a file the user cannot write is refused. The work is done
-// on swap.targetPath(), beside which the copies are built.
+// follow it, and a file the user cannot write is refused. Every later step
+// works in the folder found, through swap's handle of it.
 void FindFile(const QString &path, FileWrite::FileSwap &swap)
 {
     if (!QFileInfo(path).isFile())
         RaiseError(dao::JetErr::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
     if (!swap.open())
         swap.raise();
+    Step(MaintenanceStep::Found);
+}
+
+// Opens and locks the file swap found, by its name in the folder found; the
+// file opened must be the one found (a file renamed over it since is
+// refused, and stays).
+dao::DatabasePtr OpenFound(const FileWrite::FileSwap &swap, const std::optional<QString> &connect)
+{
+    dao::DatabasePtr held = dao::OpenLockedFile(swap.throughHandle(), connect);
+    if (!held->NameStillHoldsFile() || !swap.stillFound())
+        RaiseError(75, files::FailureText(swap.targetPath(), files::Cause::ReplacedMeanwhile));
+    return held;
+}
+
+// Removes a working copy through the folder's handle; copy is cleared.
+void RemoveCopy(const FileWrite::FileSwap &swap, QString &copy)
+{
+    QString name;
+    if (!copy.isEmpty() && files::HandleOf(copy, &name) == swap.folderHandle() && !name.isEmpty())
+        ::unlinkat(swap.folderHandle(), QFile::encodeName(name).constData(), 0);
+    copy.clear();
 }
 
 // Puts the finished copy temp in the place of the file swap found, keeping
@@ -73,32 +90,33 @@ void Swap(FileWrite::FileSwap &swap, QString &temp)
 }
 
 // Keeps the original as its backup and puts the finished copy temp in its
-// place, while held keeps the original locked. The new backup is complete
-// before an older one is replaced. A hard link costs nothing and never opens
-// the file (which would drop the engine's locks in this process); a copy
-// through the held connection where links are refused. The backup lies
-// beside the file itself (behind a link, the file the link names). temp and
-// newBackup are cleared once they no longer need removing.
-MaintenanceResult PutInPlace(dao::Database &held, FileWrite::FileSwap &swap, QString &temp, QString &newBackup)
+// place, while held keeps the original locked. The backup is the file found:
+// a second name of it made from its handle, which costs nothing and never
+// opens the file (which would drop the engine's locks in this process); a
+// copy through the held connection where the file system refuses those. It
+// lies beside the file itself (behind a link, the file the link names), and
+// an older backup goes only once the copy takes the file's place. temp is
+// cleared once it is in place.
+MaintenanceResult PutInPlace(dao::Database &held, FileWrite::FileSwap &swap, QString &temp)
 {
-    const QString path = swap.targetPath();
-    const QString backup = BackupPathFor(path);
-    newBackup = dao::WorkingCopyPath(path, QStringLiteral("bak"));
-    std::error_code ec;
-    std::filesystem::create_hard_link(FsPath(path), FsPath(newBackup), ec);
-    if (ec)
-        held.CopyInto(newBackup);
-    ReplaceWith(newBackup, backup);
-    newBackup.clear();
-    Swap(swap, temp);
+    FileWrite::FileSwap::Backup backup;
+    backup.name = BackupPathFor(swap.name());
+    backup.workingName = [&swap] { return dao::WorkingCopyName(swap.name(), QStringLiteral("bak")); };
+    backup.copy = [&held](const QString &to) { held.CopyInto(to); };
+    if (!swap.replaceWith(temp, backup))
+        swap.raise();
+    temp.clear();
 
     MaintenanceResult r;
     r.status = MaintenanceResult::Done;
-    r.backupPath = backup;
+    r.backup = swap.keptBackup();
+    r.backupPath = r.backup ? r.backup->path() : QString();
     return r;
 }
 
 } // namespace
+
+void SetMaintenanceHookForTests(std::function<void(MaintenanceStep)> hook) { g_hook = std::move(hook); }
 
 QString BackupPathFor(const QString &path)
 {
@@ -115,31 +133,29 @@ QString BackupPathFor(const QString &path)
 MaintenanceResult compactFile(const QString &path, const QString &connect)
 {
     FileWrite::FileSwap swap(path);
-    QString file, temp, newBackup;
+    QString temp;
     int removed = 0;
     try {
         FindFile(path, swap);
-        file = swap.targetPath();
         // Held from the first read until the compacted copy has taken its
         // place: no other copy of the program can commit anything meanwhile
         // that would stay behind in the backup.
-        dao::DatabasePtr held = dao::OpenLockedFile(file, connect);
-        removed = dao::RemoveStaleWorkingCopies(file);
-        temp = dao::WorkingCopyPath(file, QStringLiteral("compact"));
+        dao::DatabasePtr held = OpenFound(swap, connect);
+        removed = dao::RemoveStaleWorkingCopies(swap.folderHandle(), swap.name());
+        temp = dao::MakeWorkingCopy(swap.folderHandle(), swap.name(), QStringLiteral("compact"));
         held->CompactInto(temp);
         // The copy must open with the same password and pass the check.
         dao::OpenDatabase(temp, true, true, connect)->Close();
         dao::RepairDatabase(temp);
+        Step(MaintenanceStep::CopyBuilt);
 
-        MaintenanceResult r = PutInPlace(*held, swap, temp, newBackup);
+        MaintenanceResult r = PutInPlace(*held, swap, temp);
         held->Close();
         r.leftoversRemoved = removed;
         return r;
     } catch (const VbError &e) {
-        const QStringList copies{temp, newBackup};
-        RemoveQuietly(temp);
-        RemoveQuietly(newBackup);
-        MaintenanceResult r = Failed(e, path, file, copies);
+        RemoveCopy(swap, temp);
+        MaintenanceResult r = Failed(e, path, swap);
         if (e.Number() == dao::JetErr::NotValidPassword)
             r.status = MaintenanceResult::WrongPassword;
         r.leftoversRemoved = removed;
@@ -150,32 +166,30 @@ MaintenanceResult compactFile(const QString &path, const QString &connect)
 MaintenanceResult repairFile(const QString &path)
 {
     FileWrite::FileSwap swap(path);
-    QString file, temp;
+    QString temp;
     int removed = 0;
     try {
         FindFile(path, swap);
-        file = swap.targetPath();
         // Whatever the password, a file held open elsewhere is refused here,
         // and it stays locked until the repaired copy has taken its place:
         // nothing committed meanwhile could be lost with the old file.
-        dao::DatabasePtr held = dao::OpenLockedFile(file);
-        removed = dao::RemoveStaleWorkingCopies(file);
-        temp = dao::WorkingCopyPath(file, QStringLiteral("repair"));
+        dao::DatabasePtr held = OpenFound(swap, std::nullopt);
+        removed = dao::RemoveStaleWorkingCopies(swap.folderHandle(), swap.name());
+        temp = dao::MakeWorkingCopy(swap.folderHandle(), swap.name(), QStringLiteral("repair"));
         held->CopyInto(temp);
         MaintenanceResult r;
         r.status = MaintenanceResult::Done;
         r.leftoversRemoved = removed;
         r.changed = dao::RepairDatabase(temp);
+        Step(MaintenanceStep::CopyBuilt);
         if (r.changed)
             Swap(swap, temp);
-        RemoveQuietly(temp);
-        temp.clear();
+        RemoveCopy(swap, temp);
         held->Close();
         return r;
     } catch (const VbError &e) {
-        const QStringList copies{temp};
-        RemoveQuietly(temp);
-        MaintenanceResult r = Failed(e, path, file, copies);
+        RemoveCopy(swap, temp);
+        MaintenanceResult r = Failed(e, path, swap);
         r.leftoversRemoved = removed;
         return r;
     }
@@ -184,14 +198,13 @@ MaintenanceResult repairFile(const QString &path)
 MaintenanceResult convertFile(const QString &path)
 {
     FileWrite::FileSwap swap(path);
-    QString file, temp, newBackup;
+    QString temp;
     int removed = 0;
     try {
         FindFile(path, swap);
-        file = swap.targetPath();
         // Held until the converted copy has taken its place.
-        dao::DatabasePtr held = dao::OpenLockedFile(file, dao::DefaultConnect());
-        removed = dao::RemoveStaleWorkingCopies(file);
+        dao::DatabasePtr held = OpenFound(swap, dao::DefaultConnect());
+        removed = dao::RemoveStaleWorkingCopies(swap.folderHandle(), swap.name());
         const bool firstVersion = !held->TableExists(QStringLiteral("CampioniSalite"))
                                   && held->TableExists(QStringLiteral("Dati Salite"))
                                   && held->TableExists(QStringLiteral("CampioniPercorsi"));
@@ -201,7 +214,7 @@ MaintenanceResult convertFile(const QString &path)
             r.leftoversRemoved = removed;
             return r;
         }
-        temp = dao::WorkingCopyPath(file, QStringLiteral("convert"));
+        temp = dao::MakeWorkingCopy(swap.folderHandle(), swap.name(), QStringLiteral("convert"));
         held->CopyInto(temp);
         {
             dao::DatabasePtr db = dao::OpenDatabase(temp, true, false, dao::DefaultConnect());
@@ -220,15 +233,14 @@ MaintenanceResult convertFile(const QString &path)
             db->Close();
         }
         dao::RepairDatabase(temp);
-        MaintenanceResult r = PutInPlace(*held, swap, temp, newBackup);
+        Step(MaintenanceStep::CopyBuilt);
+        MaintenanceResult r = PutInPlace(*held, swap, temp);
         held->Close();
         r.leftoversRemoved = removed;
         return r;
     } catch (const VbError &e) {
-        const QStringList copies{temp, newBackup};
-        RemoveQuietly(temp);
-        RemoveQuietly(newBackup);
-        MaintenanceResult r = Failed(e, path, file, copies);
+        RemoveCopy(swap, temp);
+        MaintenanceResult r = Failed(e, path, swap);
         r.leftoversRemoved = removed;
         return r;
     }

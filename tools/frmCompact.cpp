@@ -6,12 +6,12 @@
 #include "core/LangClient.h"
 #include "core/MDIfrmBike.h"
 #include "platform/dao/Dao.h"
+#include "platform/shell/FileWrite.h"
 #include "platform/ui/Prompt.h"
 #include "tools/DbMaintenance.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -164,8 +164,10 @@ void MaintenanceForm::ReportDone(const MaintenanceResult &r, bool askKeepBackup)
         MsgBox(message, Vb::OKOnly | Vb::Information, title);
         return;
     }
-    if (MsgBox(message, Vb::YesNo | Vb::Information, title) == Vb::No)
-        QFile::remove(r.backupPath);
+    // A backup declined goes through the folder it was made in, and only
+    // while its name still holds it.
+    if (MsgBox(message, Vb::YesNo | Vb::Information, title) == Vb::No && r.backup)
+        r.backup->remove();
 }
 
 void MaintenanceForm::ReportError(const MaintenanceResult &r)

@@ -159,10 +159,12 @@ void CompactDatabase(const QString &source, const QString &destination,
 // whole file from the rows of its tables when an index cannot be rebuilt in
 // place. True when the file was changed. Error 3049 when rows cannot all be
 // read: the file is then left as it was. Through a link, the file the link
-// names is repaired and the link stays. Meant for the tools' own working
-// copies: a whole rebuild renames its copy over the file without the file
-// writer's rules (owner, group, links of other accounts), which a user's
-// file gets from FileWrite::FileSwap.
+// names is repaired and the link stays (links followed as the file writer
+// follows them; a name through a folder handle stays in that folder). Meant
+// for the tools' own working copies: a whole rebuild renames its copy over
+// the file without the file writer's rules (owner, group), which a user's
+// file gets from FileWrite::FileSwap. The rebuilt copy is private (mode 0600)
+// until it takes the file's mode.
 bool RepairDatabase(const QString &path, const QString &connect = QString());
 
 // Quote a text as an SQL literal with single quotes doubled ("O'Neil" -> 'O''Neil').
@@ -248,14 +250,18 @@ public:
     // Rollback still ends it). An empty function removes the check.
     void SetInterruptCheck(std::function<bool()> shouldStop, int steps = 4000);
 
-    // Copies of the whole file into destination, which must not exist (3204).
-    // They are made through this connection, so an exclusive opening keeps the
-    // file locked while a tool copies it and puts the finished copy in its
-    // place. CompactInto squeezes free space out (the copy keeps the password);
-    // CopyInto copies every page as it is, damage included (error 75 when the
-    // copy cannot be written).
+    // Copies of the whole file into destination, which must not exist or be
+    // an empty file (3204 otherwise): a working copy made private beforehand
+    // (MakeWorkingCopy) keeps its mode. They are made through this connection,
+    // so an exclusive opening keeps the file locked while a tool copies it and
+    // puts the finished copy in its place. CompactInto squeezes free space out
+    // (the copy keeps the password); CopyInto copies every page as it is,
+    // damage included (error 75 when the copy cannot be written).
     void CompactInto(const QString &destination);
     void CopyInto(const QString &destination);
+    // Whether the name the file was opened by still names the file this
+    // connection holds (false once another file took that name).
+    bool NameStillHoldsFile() const;
 
     struct Impl;
     Impl *impl() const { return d.get(); }

@@ -163,7 +163,8 @@ std::shared_ptr<Conn> openConnOnce(const QString &path, bool exclusive, bool rea
     if (create) flags |= SQLITE_OPEN_CREATE;
     // URI names are read so that a second file can be attached read-only
     // ("file:...?mode=ro"); the program's own paths are absolute.
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->h, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->h, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                                   keepHandlePaths());
     if (rc != SQLITE_OK) {
         const int r = rc;
         sqlite3_close_v2(c->h);
@@ -188,17 +189,17 @@ std::shared_ptr<Conn> openConnOnce(const QString &path, bool exclusive, bool rea
     return c;
 }
 
-// True when the name the connection was opened by now names another file: a
-// tool put a rebuilt copy in its place between the opening and the lock.
+} // namespace
+
+namespace detail {
+
+// A tool put a rebuilt copy in the file's place between the opening and the
+// lock, or anything else took its name.
 bool fileMoved(sqlite3 *h)
 {
     int moved = 0;
     return sqlite3_file_control(h, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
 }
-
-} // namespace
-
-namespace detail {
 
 // Compaction and repair hold the file locked until their copy has replaced
 // it, so a lock taken on a file that is still named by path is a lock on what

@@ -3,14 +3,20 @@
 #include "platform/dao/DaoDetail.h"
 #include "platform/dao/JetSql.h"
 #include "platform/dao/WorkingCopies.h"
+#include "platform/files/Causes.h"
+#include "platform/files/Walk.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <sqlite3.h>
 
-#include <cstdio>
-#include <filesystem>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace dao {
@@ -99,19 +105,31 @@ DatabasePtr OpenLockedFile(const QString &path, const std::optional<QString> &co
     return db;
 }
 
+namespace {
+
+// A whole copy goes where nothing stands, or into an empty file made for it.
+void checkDestination(const QString &destination)
+{
+    const QFileInfo fi(destination);
+    if (fi.exists() && (!fi.isFile() || fi.size() != 0))
+        RaiseError(3204, QStringLiteral("Database already exists."));
+}
+
+} // namespace
+
 void Database::CompactInto(const QString &destination)
 {
-    if (QFileInfo::exists(destination)) RaiseError(3204, QStringLiteral("Database already exists."));
+    checkDestination(destination);
     execRaw(d->conn().h, QStringLiteral("VACUUM INTO ") + SqlLiteral(destination));
 }
 
 void Database::CopyInto(const QString &destination)
 {
     Conn &c = d->conn();
-    if (QFileInfo::exists(destination)) RaiseError(3204, QStringLiteral("Database already exists."));
+    checkDestination(destination);
     sqlite3 *to = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(destination).constData(), &to,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE | SQLITE_OPEN_NOMUTEX, nullptr);
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, keepHandlePaths());
     if (rc == SQLITE_OK) {
         // Pages are copied as they are, without reading the tables they hold:
         // a damaged file copies whole, for the repair to work on.
@@ -133,6 +151,8 @@ void Database::CopyInto(const QString &destination)
     }
 }
 
+bool Database::NameStillHoldsFile() const { return IsOpen() && !fileMoved(d->c->h); }
+
 void CompactDatabase(const QString &source, const QString &destination, const QString &srcConnect)
 {
     if (QFileInfo::exists(destination)) RaiseError(3204, QStringLiteral("Database already exists."));
@@ -147,31 +167,46 @@ namespace {
 // straight from the tables and never through an index (an index may be what
 // is damaged), with the indexes, views and triggers made afresh; once the new
 // file passes the check it takes path's place, keeping path's permissions.
-// Where path is a link, the file it names is rebuilt and the link stays.
+// path is found as the file writer finds files: through a link, the file the
+// link names is rebuilt and the link stays; through a folder handle, in the
+// folder the handle holds. The new file is made private beside it and
+// everything is done through that folder's handle.
 // Rows that cannot all be read fail the whole rebuild, so a file is never
 // kept with rows missing; on failure path is left as it was.
 void rebuildFromTables(const QString &path)
 {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    const QString file = canonical.isEmpty() ? path : canonical;
-    const QString fresh = WorkingCopyPath(file, QStringLiteral("rebuild"));
+    files::Place place;
+    const QString absolute = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+    if (!files::Walk(absolute, true, &place)) {
+        if (!place.refusedLink.isEmpty())
+            RaiseError(75, files::FailureText(place.refusedLink, files::Cause::LinkOfAnotherUser));
+        RaiseError(75, files::FailureText(path, files::CauseOfAnyErrno(place.error)));
+    }
+    struct Folder {
+        int fd;
+        ~Folder() { ::close(fd); }
+    } folder{place.dir};
+    const QByteArray name = QFile::encodeName(place.name);
+    const QString file = files::ThroughHandle(folder.fd, place.name);
+    QString fresh;
     sqlite3 *h = nullptr;
     auto discard = [&] {
         if (h) sqlite3_close_v2(h);
         h = nullptr;
-        QFile::remove(fresh);
+        if (!fresh.isEmpty())
+            ::unlinkat(folder.fd, QFile::encodeName(QFileInfo(fresh).fileName()).constData(), 0);
     };
     try {
-        if (sqlite3_open_v2(QFile::encodeName(fresh).constData(), &h,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK)
+        fresh = MakeWorkingCopy(folder.fd, place.name, QStringLiteral("rebuild"));
+        if (sqlite3_open_v2(QFile::encodeName(fresh).constData(), &h, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                            keepHandlePaths()) != SQLITE_OK)
             RaiseError(JetErr::CannotOpen, QString());
         configure(h);
         // Children may be copied before their parents.
         execRaw(h, QStringLiteral("PRAGMA foreign_keys = OFF"));
         {
             Stmt attach(h, QStringLiteral("ATTACH ?1 AS old"));
-            bindValue(attach, 1, path);
+            bindValue(attach, 1, file);
             if (sqlite3_step(attach) != SQLITE_DONE) raiseSqlite(h, sqlite3_errcode(h), path);
         }
         struct Item { QString type, name, sql; };
@@ -218,19 +253,30 @@ void rebuildFromTables(const QString &path)
         if (sqlite3_close(h) != SQLITE_OK)
             RaiseError(JetErr::CannotOpen, QString());
         h = nullptr;
-        std::error_code ec;
-        std::filesystem::permissions(QFile::encodeName(fresh).toStdString(),
-                                     std::filesystem::status(QFile::encodeName(file).toStdString(), ec).permissions(), ec);
-        if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(file).constData()) != 0)
+        // The rebuilt file takes the file's mode, then its place.
+        const QByteArray freshName = QFile::encodeName(QFileInfo(fresh).fileName());
+        struct stat st {};
+        const int fd = ::openat(folder.fd, freshName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        const bool moded = fd >= 0 && ::fstatat(folder.fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                           && ::fchmod(fd, st.st_mode & 07777) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        if (!moded || ::renameat(folder.fd, freshName.constData(), folder.fd, name.constData()) != 0)
             RaiseError(75, QStringLiteral("Path/File access error: cannot replace '%1'.").arg(path));
     } catch (const VbError &e) {
         discard();
         // A disk that filled, or a file that could not be written or
-        // replaced, is told as such: the file itself may be sound.
+        // replaced, is told as such: the file itself may be sound. It is told
+        // by the name the caller gave, never by the folder's handle.
         if (e.Number() == JetErr::DiskFull)
             raiseWriteFailure(path, SQLITE_FULL, 0);
-        if (e.Number() == 75)
-            throw;
+        if (e.Number() == 75) {
+            QString description = e.Description();
+            description.replace(QRegularExpression(QRegularExpression::escape(files::ThroughHandle(folder.fd))
+                                                   + QStringLiteral("/[^']*")),
+                                path);
+            RaiseError(75, description);
+        }
         raiseDamaged(JetErr::CannotOpen, path);
     }
 }

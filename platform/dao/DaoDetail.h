@@ -140,6 +140,14 @@ void configure(sqlite3 *h);
 std::shared_ptr<Conn> openConn(const QString &path, bool exclusive, bool readOnly, bool create);
 void checkPassword(Conn &c, const QString &connect);
 void takeWriteLock(Conn &c);
+// True when the name the connection was opened by now names another file.
+bool fileMoved(sqlite3 *h);
+
+// (HandlePaths.cpp) The name of the engine's file system layer every
+// connection of the layer opens with: names through a folder handle
+// (files::ThroughHandle) are kept as given, never resolved to the folder's
+// path of the moment.
+const char *keepHandlePaths();
 
 // (DaoSchema.cpp) The name among names that matches name without regard to case; empty if none.
 QString findName(const QStringList &names, const QString &name);

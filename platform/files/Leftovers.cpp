@@ -78,14 +78,4 @@ int RemoveUnheld(int dirFd, const QString &prefix, const QRegularExpression &nam
     return removed;
 }
 
-int RemoveUnheld(const QString &folder, const QString &prefix, const QRegularExpression &name)
-{
-    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
-        return 0;
-    const int removed = RemoveUnheld(dirFd, prefix, name);
-    ::close(dirFd);
-    return removed;
-}
-
 } // namespace leftovers

@@ -33,7 +33,5 @@ bool RemoveIfUnheld(int dirFd, const char *name);
 // Links, folders and files this user cannot open for writing are left alone.
 // Returns how many were removed.
 int RemoveUnheld(int dirFd, const QString &prefix, const QRegularExpression &name);
-// The same for the folder at path.
-int RemoveUnheld(const QString &folder, const QString &prefix, const QRegularExpression &name);
 
 } // namespace leftovers

@@ -3,6 +3,7 @@
 #include "platform/error/VbError.h"
 #include "platform/files/Causes.h"
 #include "platform/files/Leftovers.h"
+#include "platform/files/Walk.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -108,155 +108,9 @@ SystemCalls g_calls;
 
 QByteArray Native(const QString &path) { return QFile::encodeName(path); }
 
-QString Joined(const QStringList &parts) { return QLatin1Char('/') + parts.join(QLatin1Char('/')); }
-
-QString InFolder(const QString &folder, const QString &name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
-
-// Whether the system's protection against links planted in shared folders
-// (fs.protected_symlinks) lets this user follow the link described by link,
-// which stands in the folder open at dirFd: the link is the user's own, or
-// the folder is not both sticky and writable by everyone (as /tmp is), or
-// the link belongs to the folder's owner. The rule is applied here whether
-// or not the system applies it, since the writer resolves links itself.
-bool MayFollow(int dirFd, const struct stat &link)
-{
-    if (link.st_uid == ::geteuid())
-        return true;
-    struct stat dir {};
-    if (::fstat(dirFd, &dir) != 0)
-        return false;
-    if ((dir.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH))
-        return true;
-    return link.st_uid == dir.st_uid;
-}
-
-// Where a path's final entry is: its folder, opened (a handle through which
-// everything else is done, so the folder cannot be swapped in between), the
-// folder's path with no link in it, and the entry's name.
-struct Place {
-    int dir = -1;
-    QStringList folder;
-    QString name;
-    // A failed walk: the errno, and a link that was refused.
-    int error = 0;
-    QString refusedLink;
-};
-
-// Walks an absolute path one entry at a time, following a link only where
-// MayFollow allows it; the final entry is followed when followFinal is set
-// (and may be missing). "." and ".." are taken as the system takes them, on
-// the folder reached so far (after a link, the parent of where it led).
-// With makeFolders the whole path names a folder: a missing folder on the way
-// is made (mode 0777 less the umask, as mkdir -p makes it), the final entry is
-// followed like any other, and place->dir is that folder, place->name empty.
-// False with place->error (EACCES and refusedLink for a link that was
-// refused).
-bool Walk(const QString &path, bool followFinal, Place *place, bool makeFolders = false)
-{
-    QStringList pending = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QStringList folder;
-    int dir = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-    int links = 0, made = 0;
-    const auto failWith = [&](int error) {
-        if (dir >= 0)
-            ::close(dir);
-        place->error = error;
-        return false;
-    };
-    if (dir < 0)
-        return failWith(errno);
-    QString name;
-    while (!pending.isEmpty()) {
-        const QString part = pending.takeFirst();
-        if (part == QLatin1String("."))
-            continue;
-        if (part == QLatin1String("..")) {
-            const int up = ::openat(dir, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-            if (up < 0)
-                return failWith(errno);
-            ::close(dir);
-            dir = up;
-            if (!folder.isEmpty())
-                folder.removeLast();
-            continue;
-        }
-        const bool last = pending.isEmpty() && !makeFolders;
-        const int entry = ::openat(dir, Native(part).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-        if (entry < 0) {
-            const int e = errno;
-            if (last && e == ENOENT) {
-                name = part;
-                break;
-            }
-            if (makeFolders && e == ENOENT && ++made <= 256) {
-                // Made, then walked into like any entry found there (what
-                // stands at the name by then is judged as a found one is).
-                if (::mkdirat(dir, Native(part).constData(), 0777) != 0 && errno != EEXIST)
-                    return failWith(errno);
-                pending.prepend(part);
-                continue;
-            }
-            return failWith(e);
-        }
-        struct stat st {};
-        if (::fstat(entry, &st) != 0) {
-            const int e = errno;
-            ::close(entry);
-            return failWith(e);
-        }
-        if (S_ISLNK(st.st_mode) && (!last || followFinal)) {
-            if (++links > 40 || !MayFollow(dir, st)) {
-                ::close(entry);
-                if (links <= 40)
-                    place->refusedLink = InFolder(Joined(folder), part);
-                return failWith(links > 40 ? ELOOP : EACCES);
-            }
-            QByteArray target(PATH_MAX, '\0');
-            const ssize_t n = ::readlinkat(entry, "", target.data(), size_t(target.size()));
-            const int e = errno;
-            ::close(entry);
-            if (n <= 0 || n >= target.size())
-                return failWith(n < 0 ? e : ENAMETOOLONG);
-            target.truncate(n);
-            if (target.startsWith('/')) {
-                const int root = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
-                if (root < 0)
-                    return failWith(errno);
-                ::close(dir);
-                dir = root;
-                folder.clear();
-            }
-            pending = QFile::decodeName(target).split(QLatin1Char('/'), Qt::SkipEmptyParts) + pending;
-            continue;
-        }
-        if (last) {
-            ::close(entry);
-            name = part;
-            break;
-        }
-        if (!S_ISDIR(st.st_mode)) {
-            ::close(entry);
-            return failWith(ENOTDIR);
-        }
-        ::close(dir);
-        dir = entry;
-        folder.append(part);
-    }
-    if (makeFolders) {
-        place->dir = dir;
-        place->folder = folder;
-        return true;
-    }
-    if (name.isEmpty())
-        return failWith(EISDIR);   // the path names a folder
-    place->dir = dir;
-    place->folder = folder;
-    place->name = name;
-    return true;
-}
+using files::InFolder;
+using files::Place;
+using files::Walk;
 
 // Removes the folder name of dirFd with everything in it, through handles:
 // links inside are removed, never followed.
@@ -587,7 +441,7 @@ bool SafeFileWriter::open()
             return fail(place.error);
         }
         m_dir = place.dir;
-        m_folder = Joined(place.folder);
+        m_folder = place.folderPath();
         m_name = place.name;
     }
     m_target = InFolder(m_folder, m_name);
@@ -870,10 +724,55 @@ bool CopyWhole(const QString &source, const QString &target, QString *error)
 
 // ---- FileSwap -----------------------------------------------------------------------------
 
+namespace {
+
+std::function<void()> g_swapHook;
+
+// Whether name in the folder open at dirFd is the file device:inode (not
+// followed).
+bool HoldsFile(int dirFd, const QByteArray &name, dev_t device, ino_t inode)
+{
+    struct stat st {};
+    return dirFd >= 0 && ::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && st.st_dev == device
+        && st.st_ino == inode;
+}
+
+// Whether name can be a name in a folder: no folder in it, not "." nor "..".
+bool PlainName(const QString &name)
+{
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".")
+        && name != QLatin1String("..");
+}
+
+} // namespace
+
+void SetSwapHookForTests(std::function<void()> hook) { g_swapHook = std::move(hook); }
+
+KeptFile::KeptFile(int folderFd, const QString &folder, const QString &name, dev_t device, ino_t inode)
+    : m_dir(::fcntl(folderFd, F_DUPFD_CLOEXEC, 0)), m_folder(folder), m_name(name), m_device(device), m_inode(inode)
+{
+}
+
+KeptFile::~KeptFile()
+{
+    if (m_dir >= 0)
+        ::close(m_dir);
+}
+
+QString KeptFile::path() const { return InFolder(m_folder, m_name); }
+
+bool KeptFile::remove() const
+{
+    const QByteArray name = Native(m_name);
+    return HoldsFile(m_dir, name, m_device, m_inode) && ::unlinkat(m_dir, name.constData(), 0) == 0;
+}
+
 FileSwap::FileSwap(const QString &path) : m_path(path) {}
 
 FileSwap::~FileSwap()
 {
+    if (m_file >= 0)
+        ::close(m_file);
     if (m_dir >= 0)
         ::close(m_dir);
 }
@@ -917,21 +816,34 @@ bool FileSwap::open()
     if (opened < 0)
         return failWith(errno);
     m_dir = opened;
-    m_folder = Joined(place.folder);
+    m_folder = place.folderPath();
     m_name = place.name;
     m_target = InFolder(m_folder, m_name);
-    uid_t uid;
-    gid_t gid;
-    mode_t mode;
-    if (!checkTarget(&uid, &gid, &mode))
-        return false;
+    // The file found is kept by a handle that neither reads it nor takes part
+    // in its locks (closing it drops none the database engine holds): the
+    // backup is made from it, and every later check compares with it.
+    m_file = ::openat(m_dir, Native(m_name).constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (m_file < 0)
+        return errno == ENOENT ? refuse(m_path, files::Words(files::Cause::FileNotFound)) : failWith(errno);
     struct stat found {};
-    if (::fstatat(m_dir, Native(m_name).constData(), &found, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstat(m_file, &found) != 0)
         return failWith(errno);
     m_device = found.st_dev;
     m_inode = found.st_ino;
-    return true;
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    return checkTarget(&uid, &gid, &mode);
 }
+
+QString FileSwap::throughHandle(const QString &name) const
+{
+    if (m_dir < 0)
+        return QString();
+    return files::ThroughHandle(m_dir, name.isEmpty() ? m_name : name);
+}
+
+bool FileSwap::stillFound() const { return m_file >= 0 && HoldsFile(m_dir, Native(m_name), m_device, m_inode); }
 
 bool FileSwap::checkTarget(uid_t *uid, gid_t *gid, mode_t *mode)
 {
@@ -953,20 +865,28 @@ bool FileSwap::checkTarget(uid_t *uid, gid_t *gid, mode_t *mode)
     return true;
 }
 
-bool FileSwap::replaceWith(const QString &built)
+QByteArray FileSwap::builtName(const QString &built)
 {
-    if (!open())
-        return false;
-    const QFileInfo copy(built);
-    if (copy.absolutePath() != m_folder)
-        return refuse(built, files::Words(files::Cause::NotBesideTarget));
-    uid_t uid;
-    gid_t gid;
-    mode_t mode;
-    if (!checkTarget(&uid, &gid, &mode))
-        return false;
-    const QByteArray copyName = Native(copy.fileName());
-    const int fd = ::openat(m_dir, copyName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    QString name;
+    QString rest;
+    if (const int handle = files::HandleOf(built, &rest); handle >= 0) {
+        if (handle == m_dir)
+            name = rest;
+    } else {
+        const QFileInfo copy(built);
+        if (copy.absolutePath() == m_folder)
+            name = copy.fileName();
+    }
+    if (!PlainName(name) || name == m_name) {
+        refuse(built, files::Words(files::Cause::NotBesideTarget));
+        return QByteArray();
+    }
+    return Native(name);
+}
+
+bool FileSwap::takeTargetsOwnership(const QByteArray &name, uid_t uid, gid_t gid, mode_t mode)
+{
+    const int fd = ::openat(m_dir, name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return failWith(errno);
     // The owner and group where the system lets the user give them (root
@@ -986,9 +906,12 @@ bool FileSwap::replaceWith(const QString &built)
         error = errno;
     }
     ::close(fd);
-    if (!ok)
-        return failWith(error);
-    if (::renameat(m_dir, copyName.constData(), m_dir, Native(m_name).constData()) != 0) {
+    return ok || failWith(error);
+}
+
+bool FileSwap::renameOverTarget(const QByteArray &built)
+{
+    if (::renameat(m_dir, built.constData(), m_dir, Native(m_name).constData()) != 0) {
         const int e = errno;
         if (e == EACCES || e == EPERM)
             return refuse(m_folder, files::Words(files::Cause::FolderNotWritable));
@@ -996,6 +919,223 @@ bool FileSwap::replaceWith(const QString &built)
     }
     // The rename itself is made lasting with the folder's entry.
     ::fsync(m_dir);
+    return true;
+}
+
+bool FileSwap::replaceWith(const QString &built)
+{
+    m_kept.reset();
+    if (!open())
+        return false;
+    const QByteArray copyName = builtName(built);
+    if (copyName.isEmpty())
+        return false;
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    return checkTarget(&uid, &gid, &mode) && takeTargetsOwnership(copyName, uid, gid, mode)
+        && renameOverTarget(copyName);
+}
+
+bool FileSwap::makeBackup(const Backup &backup, uid_t uid, gid_t gid, mode_t mode, QByteArray *working,
+                          struct stat *made)
+{
+    const auto nextName = [&] {
+        const QString name = backup.workingName ? backup.workingName() : QString();
+        *working = PlainName(name) && name != m_name ? Native(name) : QByteArray();
+        return !working->isEmpty();
+    };
+    // A second name of the file found, made from its handle: whatever stands
+    // at its name by now is never what the backup holds.
+    const QByteArray found = Native(files::ThroughHandle(m_file));
+    int linkError = EEXIST;
+    for (int attempt = 0; attempt < 100 && linkError == EEXIST; ++attempt) {
+        if (!nextName())
+            return failWith(EINVAL);
+        linkError = ::linkat(AT_FDCWD, found.constData(), m_dir, working->constData(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    }
+    if (linkError == 0) {
+        if (::fstatat(m_dir, working->constData(), made, AT_SYMLINK_NOFOLLOW) == 0 && made->st_dev == m_device
+            && made->st_ino == m_inode)
+            return true;
+        const int e = errno;
+        return failWith(e ? e : EIO);
+    }
+    // The file found is gone: its name holds another by now, or nothing.
+    if (linkError == ENOENT) {
+        uid_t u;
+        gid_t g;
+        mode_t m;
+        return checkTarget(&u, &g, &m) && failWith(ENOENT);
+    }
+    // A file system that refuses second names of a file: a copy, private
+    // until it is whole, then given the file's owner, group and mode.
+    if (!backup.copy)
+        return failWith(linkError);
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        if (!nextName())
+            return failWith(EINVAL);
+        fd = ::openat(m_dir, working->constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            return failWith(errno);
+    }
+    if (fd < 0)
+        return failWith(EEXIST);
+    const bool ok = ::fchmod(fd, 0600) == 0 && ::fstat(fd, made) == 0;
+    const int e = errno;
+    ::close(fd);
+    const auto drop = [&] {
+        if (HoldsFile(m_dir, *working, made->st_dev, made->st_ino))
+            ::unlinkat(m_dir, working->constData(), 0);
+    };
+    if (!ok) {
+        ::unlinkat(m_dir, working->constData(), 0);
+        return failWith(e);
+    }
+    try {
+        backup.copy(files::ThroughHandle(m_dir, QFile::decodeName(*working)));
+    } catch (...) {
+        drop();
+        throw;
+    }
+    if (!HoldsFile(m_dir, *working, made->st_dev, made->st_ino)) {
+        drop();
+        return refuse(m_path, files::Words(files::Cause::ReplacedMeanwhile));
+    }
+    if (!takeTargetsOwnership(*working, uid, gid, mode)) {
+        drop();
+        return false;
+    }
+    return true;
+}
+
+bool FileSwap::replaceWith(const QString &built, const Backup &backup)
+{
+    m_kept.reset();
+    if (!open())
+        return false;
+    const QByteArray copyName = builtName(built);
+    if (copyName.isEmpty())
+        return false;
+    if (!PlainName(backup.name) || backup.name == m_name)
+        return refuse(InFolder(m_folder, backup.name), files::Words(files::Cause::NotBesideTarget));
+    uid_t uid;
+    gid_t gid;
+    mode_t mode;
+    if (!checkTarget(&uid, &gid, &mode) || !takeTargetsOwnership(copyName, uid, gid, mode))
+        return false;
+
+    QByteArray working;
+    struct stat made {};
+    if (!makeBackup(backup, uid, gid, mode, &working, &made))
+        return false;
+    const auto dropWorking = [&] {
+        if (HoldsFile(m_dir, working, made.st_dev, made.st_ino))
+            ::unlinkat(m_dir, working.constData(), 0);
+    };
+    // The older backup is touched only while the file is still the one found.
+    if (!checkTarget(&uid, &gid, &mode)) {
+        dropWorking();
+        return false;
+    }
+    const QByteArray backupName = Native(backup.name);
+    const QString backupPath = InFolder(m_folder, backup.name);
+
+    // The new backup takes the backup's name: by an exchange with the older
+    // one, which can be undone; by taking the free name where there is none;
+    // where the file system cannot exchange, by moving the older one aside
+    // first.
+    enum class Put { Exchanged, Renamed, Aside } put = Put::Renamed;
+    struct stat older {};
+    QByteArray aside;
+    bool placed = false;
+    for (int attempt = 0; attempt < 10 && !placed; ++attempt) {
+        if (::fstatat(m_dir, backupName.constData(), &older, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) {
+                const int e = errno;
+                dropWorking();
+                return failWith(e);
+            }
+            const int moved = RenameWithoutReplacing(m_dir, working, backupName);
+            if (moved == EEXIST)
+                continue;   // an older backup appeared meanwhile
+            if (moved != 0) {
+                dropWorking();
+                return failWith(moved);
+            }
+            put = Put::Renamed;
+            placed = true;
+            break;
+        }
+        // What stands at the backup's name is replaced only where a write
+        // would replace it.
+        if (const auto refused = RefusalOf(m_dir, backup.name, older)) {
+            dropWorking();
+            return refuse(backupPath, files::Words(*refused));
+        }
+        if (::renameat2(m_dir, working.constData(), m_dir, backupName.constData(), RENAME_EXCHANGE) == 0) {
+            put = Put::Exchanged;
+            placed = true;
+            break;
+        }
+        if (errno == ENOENT)
+            continue;   // the older backup went meanwhile
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+            const int e = errno;
+            dropWorking();
+            return failWith(e);
+        }
+        aside = backup.workingName ? Native(backup.workingName()) : QByteArray();
+        if (!PlainName(QFile::decodeName(aside)) || aside == working) {
+            dropWorking();
+            return failWith(EINVAL);
+        }
+        int moved = RenameWithoutReplacing(m_dir, backupName, aside);
+        if (moved == 0) {
+            moved = RenameWithoutReplacing(m_dir, working, backupName);
+            if (moved != 0)
+                (void)RenameWithoutReplacing(m_dir, aside, backupName);
+        }
+        if (moved == ENOENT || moved == EEXIST)
+            continue;
+        if (moved != 0) {
+            dropWorking();
+            return failWith(moved);
+        }
+        put = Put::Aside;
+        placed = true;
+    }
+    if (!placed) {
+        dropWorking();
+        return failWith(EEXIST);
+    }
+    // Puts the older backup back (the new one is at the working name again).
+    const auto undo = [&] {
+        if (!HoldsFile(m_dir, backupName, made.st_dev, made.st_ino))
+            return;
+        if (put == Put::Exchanged) {
+            if (HoldsFile(m_dir, working, older.st_dev, older.st_ino))
+                ::renameat2(m_dir, working.constData(), m_dir, backupName.constData(), RENAME_EXCHANGE);
+        } else if (RenameWithoutReplacing(m_dir, backupName, working) == 0 && put == Put::Aside
+                   && HoldsFile(m_dir, aside, older.st_dev, older.st_ino)) {
+            (void)RenameWithoutReplacing(m_dir, aside, backupName);
+        }
+    };
+    // The file is checked once more just before the rename: one restored over
+    // it meanwhile keeps its place, and the older backup is put back.
+    if (g_swapHook)
+        g_swapHook();
+    if (!checkTarget(&uid, &gid, &mode) || !renameOverTarget(copyName)) {
+        undo();
+        dropWorking();
+        return false;
+    }
+    // The older backup, now at the working name, goes.
+    const QByteArray olderAt = put == Put::Exchanged ? working : aside;
+    if (put != Put::Renamed && HoldsFile(m_dir, olderAt, older.st_dev, older.st_ino))
+        ::unlinkat(m_dir, olderAt.constData(), 0);
+    m_kept = std::make_shared<KeptFile>(m_dir, m_folder, backup.name, made.st_dev, made.st_ino);
     return true;
 }
 

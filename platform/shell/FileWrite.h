@@ -23,13 +23,58 @@
 // something that ignores the lock could still swap the file in the instant
 // between that check and the rename (no system call renames a name only
 // while it holds a given file).
+//
+// A file a library builds whole by name (the database engine's compacted,
+// repaired or converted copy) takes its target's place through FileSwap. The
+// swap finds the target once, by the same walk, and keeps its folder and the
+// file found by handles; whoever works on the file reads it, builds its copies
+// and removes them through the folder's handle (FileSwap::throughHandle),
+// never by the path again, so the file read, the copies and the backup are
+// all in the one folder checked, even where its path has since been given to
+// a link or another folder. The backup is the file found (a second name of
+// it, made from its handle, never from the name), and replaces an older
+// backup only once the swap will finish; a swap refused leaves the older
+// backup as it was. A file kept for the user to decide on later (KeptFile)
+// is removed through its folder's handle, and only while its name still
+// holds it.
+//
+// The walk. `..` is taken on the folder the walk has reached, as the system
+// takes it (after a link, the parent of where the link led), never cut out of
+// the path as text. Folders the program makes for itself (the settings folder,
+// the class registry's) are made by the same walk (OpenOrMakeFolder), never by
+// mkpath, so a link on the way is followed only as a write would follow it.
+//
+// The new file. Its name is .<name>.<slot>.tmp: <name> is the target's name
+// cut to 100 bytes between two characters (a name of 255 bytes in any script
+// can be written), <slot> one of 16 numbers in 8 hex digits derived from it;
+// only where all 16 are taken (many writes of one file at once, names another
+// account planted) does it take a random number. It is the user's alone while
+// it is written when it replaces a file, and is locked (an open-file-
+// description lock, leftovers::Hold). The next write of the same target
+// removes the new files killed writes left, never one a lock is still held
+// on: by those 16 names at every write (a write costs the same in a folder of
+// 20,000 files; bench/write_bench), and the others (random names, older
+// versions) at the first write of that target in a run, from one list of the
+// writer's names per folder and run, so a large folder is read once per run
+// however many files are written in it.
+//
+// The commit. Where nothing stands at the name, the new file takes it only
+// while it is free (renameat2 with RENAME_NOREPLACE; where the file system
+// cannot, a second link that fails on a taken name; where it refuses links in
+// any other way, a plain rename), and what appeared in between is judged as a
+// found file is. A writer commits once. QSaveFile is not used: on Qt 6.4 its
+// commit() reports success after a failed buffered flush.
 #include "platform/files/Causes.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <optional>
+
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -182,7 +227,30 @@ struct SystemCalls {
 SystemCalls SetSystemCallsForTests(SystemCalls calls);
 
 // ---- A file built whole by someone else, put in the place of an existing one ----
-//
+
+// A file made beside another one that the user may still decline (the backup
+// a compaction kept), by the folder's handle, its name and its identity.
+class KeptFile {
+public:
+    KeptFile(int folderFd, const QString &folder, const QString &name, dev_t device, ino_t inode);
+    ~KeptFile();
+    KeptFile(const KeptFile &) = delete;
+    KeptFile &operator=(const KeptFile &) = delete;
+
+    // The file's path when it was made, for messages.
+    QString path() const;
+    // Removes the file through its folder's handle, only while its name still
+    // holds the file made (a file put at the name since stays). True when it
+    // was removed.
+    bool remove() const;
+
+private:
+    int m_dir = -1;
+    QString m_folder, m_name;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+};
+
 // A database engine builds a compacted, repaired or converted copy of a file
 // by name, beside it; FileSwap then puts that copy in the file's place under
 // the writer's rules for the file it replaces: a link on the way is followed
@@ -191,6 +259,10 @@ SystemCalls SetSystemCallsForTests(SystemCalls calls);
 // "read-only", anything but a regular file is refused, and the copy takes the
 // replaced file's owner, group (as far as the system lets the user give them)
 // and mode, is synced, and is renamed over it through the folder's handle.
+//
+// Everything between open() and the swap is done in the folder open()
+// checked: the file is opened, and the copies made and removed, by names
+// through the folder's handle (throughHandle), never by targetPath().
 class FileSwap {
 public:
     explicit FileSwap(const QString &path);
@@ -200,17 +272,55 @@ public:
 
     // Finds the file path names and checks it can be replaced. False with
     // errorText() on a refusal (a planted link, a read-only or missing file).
+    // The file found is kept by a handle that neither reads nor locks it.
     bool open();
-    // The file that will be replaced, by a path without links: the copy is
-    // built in its folder. Empty before a successful open().
+    // The file that will be replaced, by a path without links, as it was
+    // found: for messages only. Empty before a successful open().
     QString targetPath() const { return m_target; }
-    // Puts built, a file in the target's folder, in the target's place; the
-    // target is checked again first, and must still be the file open()
-    // found (a file put at its name meanwhile, by anything that did not
-    // wait for the caller's lock, is refused as "file replaced meanwhile":
-    // the copy holds the older content). False with errorText() on a
-    // failure, the target then as it was and built where it was.
+    // The file's name in its folder ("club.mdb").
+    QString name() const { return m_name; }
+    // The folder open() checked, open for reading (-1 before open()).
+    int folderHandle() const { return m_dir; }
+    // name in the folder open() checked, through the folder's handle
+    // ("/proc/self/fd/<folder>/<name>"): the name to give a library that
+    // opens files by name. The file found itself with an empty name.
+    QString throughHandle(const QString &name = QString()) const;
+    // Whether the file's name still holds the file open() found.
+    bool stillFound() const;
+
+    // Puts built, a file in the target's folder (by a name through the
+    // folder's handle, or a path in targetPath()'s folder), in the target's
+    // place; the target is checked again first, and must still be the file
+    // open() found (a file put at its name meanwhile, by anything that did
+    // not wait for the caller's lock, is refused as "file replaced
+    // meanwhile": the copy holds the older content). False with errorText()
+    // on a failure, the target then as it was and built where it was.
     bool replaceWith(const QString &built);
+
+    // The backup kept beside the file when it is replaced.
+    struct Backup {
+        QString name;   // in the file's folder ("club.bak")
+        // A new hidden name for a working file beside the target, unused as
+        // far as the caller knows (one is tried after another while taken).
+        std::function<QString()> workingName;
+        // Copies the file found into the empty private file at the name given
+        // (through the folder's handle), for a file system that refuses a
+        // second name of a file. May throw; the working file is then removed.
+        std::function<void(const QString &)> copy;
+    };
+    // The same, keeping the file found as backup.name: the new backup is
+    // made under a working name from the file's handle (a second name of
+    // the file found, or a copy where the file system refuses those, which
+    // takes the file's owner, group and mode), then takes the backup's name
+    // by an exchange with the older backup once the target is checked, and
+    // is put back if the target fails its last check before the rename. So
+    // the older backup goes only once the file is replaced, and a refusal
+    // leaves it as it was. Whatever stands at the backup's name is judged as
+    // a write's target is.
+    bool replaceWith(const QString &built, const Backup &backup);
+    // The backup the last replaceWith() kept, for the caller to remove should
+    // the user decline it; null when none.
+    std::shared_ptr<KeptFile> keptBackup() const { return m_kept; }
 
     QString cause() const { return m_cause; }
     // "Path/File access error: <cause>: '<path>'", empty before a failure.
@@ -224,13 +334,28 @@ private:
     // The target as it stands now: a regular file the user may write; its
     // owner, group and mode.
     bool checkTarget(uid_t *uid, gid_t *gid, mode_t *mode);
+    // The name of built in the target's folder, or empty after a refusal.
+    QByteArray builtName(const QString &built);
+    // Gives the file at name the target's owner, group and mode and syncs it.
+    bool takeTargetsOwnership(const QByteArray &name, uid_t uid, gid_t gid, mode_t mode);
+    bool renameOverTarget(const QByteArray &built);
+    // Makes the backup under a working name: *working the name taken.
+    bool makeBackup(const Backup &backup, uid_t uid, gid_t gid, mode_t mode, QByteArray *working,
+                    struct stat *made);
 
     QString m_path, m_target, m_folder, m_name;
-    int m_dir = -1;   // the target's folder
+    int m_dir = -1;    // the target's folder
+    int m_file = -1;   // the file open() found (O_PATH: it neither reads nor locks)
     dev_t m_device = 0;   // the file open() found
     ino_t m_inode = 0;
     bool m_failed = false;
     QString m_cause, m_failurePath;
+    std::shared_ptr<KeptFile> m_kept;
 };
+
+// A test seam: called by FileSwap::replaceWith(built, backup) just before its
+// last look at the target, the new backup at the backup's name by then. An
+// empty function removes it.
+void SetSwapHookForTests(std::function<void()> hook);
 
 } // namespace FileWrite

@@ -23,12 +23,41 @@ QPointer<QWidget> g_parent;
 HelpHandler g_helpHandler;
 
 
+// A modal dialog takes the keyboard from the window the user was working in.
+// Whether that window is active again once the dialog closes is left to the
+// window manager, and without one (a bare X server, the offscreen platform)
+// it stays inactive: keys then reach no widget, and a cell editor closed in
+// the inactive window does not hand the focus back to its grid, so the window
+// is left without a focus widget. Each real dialog therefore activates again
+// the window that was active before it and gives the focus back to the widget
+// that had it. Where a window manager does the same, this changes nothing.
+class KeyboardBack {
+public:
+    KeyboardBack() : m_window(QApplication::activeWindow()), m_focus(QApplication::focusWidget()) {}
+    ~KeyboardBack()
+    {
+        if (!m_window || !m_window->isVisible())
+            return;
+        if (m_focus && m_focus->window() == m_window && m_focus->isVisible() && m_focus->isEnabled())
+            m_focus->setFocus(Qt::ActiveWindowFocusReason);
+        if (QApplication::activeWindow() != m_window)
+            m_window->activateWindow();
+    }
+    KeyboardBack(const KeyboardBack &) = delete;
+    KeyboardBack &operator=(const KeyboardBack &) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_focus;
+};
+
 // The real dialogs; a message box takes its icon, buttons and default button
 // from the style number.
 class QtPromptProvider : public PromptProvider {
 public:
     int messageBox(const QString &text, int style, const QString &title) override
     {
+        const KeyboardBack keyboardBack;
         QMessageBox box(g_parent);
         box.setText(text);
         box.setWindowTitle(title.isEmpty() ? PromptAppTitle() : title);
@@ -83,6 +112,7 @@ public:
 
     std::optional<FileDialogResult> fileDialog(const FileDialogRequest &r) override
     {
+        const KeyboardBack keyboardBack;
         QFileDialog dlg(g_parent, r.title);
         ConfigureFileDialog(dlg, r);
         const QStringList filters = QtNameFilters(r.filter);
@@ -100,6 +130,7 @@ public:
 
     std::optional<QColor> colorDialog(const QColor &initial) override
     {
+        const KeyboardBack keyboardBack;
         const QColor c = QColorDialog::getColor(initial, g_parent);
         if (!c.isValid())
             return std::nullopt;
@@ -108,6 +139,7 @@ public:
 
     std::optional<FontDialogResult> fontDialog(const FontDialogRequest &request) override
     {
+        const KeyboardBack keyboardBack;
         FontPicker dlg(request, g_parent);
         if (dlg.exec() != QDialog::Accepted)
             return std::nullopt;
@@ -118,6 +150,7 @@ public:
     {
         if (!printer)
             return false;
+        const KeyboardBack keyboardBack;
         QPrintDialog dlg(printer, g_parent);
         UseSetupWording(dlg);
         return dlg.exec() == QDialog::Accepted;

@@ -19,9 +19,15 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <deque>
 #include <unordered_set>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace xml {
 
@@ -262,32 +268,271 @@ private:
 // - the characters of each attribute value, and those from one "<" that
 //   starts markup to the next (a text, a comment, a section of character
 //   data, a tag's name): the reader keeps each of them whole.
+//
+// It runs over every character before the reader does, so it costs little
+// beside the reader: a run of plain text or of a value is passed over whole,
+// its marks found eight characters at a time, and the line and column are
+// counted only where a piece ends or the text is refused.
 class Prescan {
 public:
     // False once a bound is passed; why() then says which.
+    //
+    // Anything but blanks before the document element, outside markup (the
+    // first character of a plain text, say), is where the reader stops and
+    // tells the document as not well-formed, whatever follows: the scan ends
+    // there (strayBeforeElement()), and what follows is neither counted nor
+    // bounded, since the reader never reads it.
     bool pass(QStringView text)
     {
-        for (const QChar c : text) {
-            if (c == QLatin1Char('\n')) {
-                ++m_line;
-                m_column = 0;
-            } else {
-                ++m_column;
+        if (m_stray)
+            return true;
+        const char16_t *const p = text.utf16();
+        const qsizetype n = text.size();
+        m_piece = p;
+        // The state most characters change is kept in locals, handed back
+        // before step() and taken again after it.
+        State state = m_state;
+        qint64 run = m_runChars;
+        char16_t quote = m_quote;
+        bool inReference = m_inReference;
+        bool inProlog = m_inProlog;
+        const auto handBack = [&] {
+            m_state = state;
+            m_runChars = run;
+            m_quote = quote;
+            m_inReference = inReference;
+        };
+        constexpr qint64 MaxRun = readlimits::MaxXmlValueChars;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = p[i];
+            // Past the first element most characters only move a count, or
+            // step from a tag to a text and back: those are taken here, and
+            // a run of plain text or of a value is taken whole. The rest goes
+            // through step(), which takes every character the same way.
+            if (!inProlog) {
+                if (state == Text) {
+                    if (c == u'<') {
+                        inReference = false;
+                        state = Less;
+                        run = 1;
+                        continue;
+                    }
+                    if (c != u'&' && !inReference) {
+                        const qsizetype end = RunEnd(p, i, n, Marks<2>{{u'<', u'&'}});
+                        if (end - i > MaxRun - run) {
+                            handBack();
+                            return refuseAt(p, i + (MaxRun - run), runTooLong());
+                        }
+                        run += end - i;
+                        i = end - 1;
+                        continue;
+                    }
+                } else if (state == StartTag) {
+                    if (quote) {
+                        if (c == quote) {
+                            inReference = false;
+                            quote = 0;
+                            continue;
+                        }
+                        if (c != u'&' && !inReference) {
+                            const qsizetype end = RunEnd(p, i, n, Marks<2>{{quote, u'&'}});
+                            if (end - i > MaxRun - m_valueChars) {
+                                handBack();
+                                return refuseAt(p, i + (MaxRun - m_valueChars), valueTooLong());
+                            }
+                            m_valueChars += end - i;
+                            i = end - 1;
+                            continue;
+                        }
+                    } else {
+                        if (++run > MaxRun) {
+                            handBack();
+                            return refuseAt(p, i, runTooLong());
+                        }
+                        if (c == u'>') {
+                            state = Text;
+                            run = 0;
+                        } else if (c == u'"' || c == u'\'') {
+                            quote = c;
+                            m_valueChars = 0;
+                        } else if (c == u'=' && ++m_count > readlimits::MaxXmlAttributesPerElement) {
+                            handBack();
+                            return refuseAt(p, i, tooManyAttributes());
+                        }
+                        continue;
+                    }
+                } else if (state == Less) {
+                    if (c != u'!' && c != u'?') {
+                        if (++run > MaxRun) {
+                            handBack();
+                            return refuseAt(p, i, runTooLong());
+                        }
+                        if (c == u'/') {
+                            state = EndTag;
+                        } else {
+                            state = StartTag;
+                            quote = 0;
+                            m_count = 0;
+                        }
+                        continue;
+                    }
+                } else if (state == EndTag) {
+                    if (++run > MaxRun) {
+                        handBack();
+                        return refuseAt(p, i, runTooLong());
+                    }
+                    if (c == u'>') {
+                        state = Text;
+                        run = 0;
+                    }
+                    continue;
+                } else if (state == Comment || state == Cdata) {
+                    if (c != u'>' && c != (state == Comment ? u'-' : u']')) {
+                        if (++run > MaxRun) {
+                            handBack();
+                            return refuseAt(p, i, runTooLong());
+                        }
+                        m_marks = 0;
+                        continue;
+                    }
+                } else if (state == Pi) {
+                    if (c != u'>') {
+                        if (++run > MaxRun) {
+                            handBack();
+                            return refuseAt(p, i, runTooLong());
+                        }
+                        continue;
+                    }
+                }
             }
-            if (!step(c))
+            handBack();
+            m_at = i;
+            if (!step(QChar(c))) {
+                movePosition(p, i + 1);
                 return false;
+            }
+            if (m_stray)
+                return true;
+            state = m_state;
+            run = m_runChars;
+            quote = m_quote;
+            inReference = m_inReference;
+            inProlog = m_inProlog;
+        }
+        handBack();
+        for (qsizetype i = std::max<qsizetype>(0, n - 3); i < n; ++i) {
             m_before[0] = m_before[1];
             m_before[1] = m_before[2];
-            m_before[2] = c.unicode();
+            m_before[2] = p[i];
         }
+        m_started = m_started || n > 0;
+        movePosition(p, n);
         return true;
     }
     const QString &why() const { return m_why; }
+    bool strayBeforeElement() const { return m_stray; }
+    // Where the scan stands: the line and column of the last character
+    // taken, or of the one refused.
     qint64 line() const { return m_line; }
     qint64 column() const { return m_column; }
 
 private:
     enum State { Text, Less, Bang, BangDash, Comment, Cdata, Pi, Doctype, EndTag, StartTag };
+
+    template <size_t N>
+    using Marks = std::array<char16_t, N>;
+
+    // The end of the run of characters from p[from] on (not a mark itself)
+    // up to the first of the marks.
+    template <size_t N>
+    static qsizetype RunEnd(const char16_t *p, qsizetype from, qsizetype n, const Marks<N> &marks)
+    {
+        // Most runs between tags are short: a mark right after is seen at once.
+        const qsizetype next = from + 1;
+        if (next == n || std::find(marks.begin(), marks.end(), p[next]) != marks.end())
+            return next;
+        return next + FindAny(p + next, n - next, marks);
+    }
+
+    // The index of the first of the marks among p[0 .. n), or n: eight
+    // characters at a time where the processor allows it.
+    template <size_t N>
+    static qsizetype FindAny(const char16_t *p, qsizetype n, const Marks<N> &marks)
+    {
+        qsizetype i = 0;
+#if defined(__SSE2__)
+        __m128i wanted[N];
+        for (size_t k = 0; k < N; ++k)
+            wanted[k] = _mm_set1_epi16(short(marks[k]));
+        for (; i + 8 <= n; i += 8) {
+            const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+            __m128i found = _mm_cmpeq_epi16(eight, wanted[0]);
+            for (size_t k = 1; k < N; ++k)
+                found = _mm_or_si128(found, _mm_cmpeq_epi16(eight, wanted[k]));
+            if (const unsigned mask = unsigned(_mm_movemask_epi8(found)))
+                return i + std::countr_zero(mask) / 2;
+        }
+#endif
+        for (; i < n; ++i)
+            for (const char16_t mark : marks)
+                if (p[i] == mark)
+                    return i;
+        return n;
+    }
+
+    static QString runTooLong()
+    {
+        return QStringLiteral("The document holds more than %1 characters between two tags.")
+            .arg(readlimits::MaxXmlValueChars);
+    }
+    static QString valueTooLong()
+    {
+        return QStringLiteral("An attribute value holds more than %1 characters.").arg(readlimits::MaxXmlValueChars);
+    }
+    static QString tooManyAttributes()
+    {
+        return QStringLiteral("An element has more than %1 attributes.").arg(readlimits::MaxXmlAttributesPerElement);
+    }
+
+    // Refuses the text at p[at], the line and column standing there.
+    bool refuseAt(const char16_t *p, qsizetype at, const QString &why)
+    {
+        movePosition(p, at + 1);
+        return refuse(why);
+    }
+
+    // Moves the line and column past p[0 .. n).
+    void movePosition(const char16_t *p, qsizetype n)
+    {
+        qint64 lines = 0;
+        qsizetype lastBreak = -1;
+        qsizetype i = 0;
+#if defined(__SSE2__)
+        const __m128i lineFeed = _mm_set1_epi16(short(u'\n'));
+        for (; i + 8 <= n; i += 8) {
+            const __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+            if (const unsigned mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(eight, lineFeed)))) {
+                lines += std::popcount(mask) / 2;
+                lastBreak = i + (31 - std::countl_zero(mask)) / 2;
+            }
+        }
+#endif
+        for (; i < n; ++i) {
+            if (p[i] == u'\n') {
+                ++lines;
+                lastBreak = i;
+            }
+        }
+        m_line += lines;
+        m_column = lastBreak < 0 ? m_column + n : n - 1 - lastBreak;
+    }
+
+    // The character `back` places before the one step() takes (1 to 3),
+    // in this piece or at the end of the ones before.
+    char16_t before(qsizetype back) const
+    {
+        return m_at >= back ? m_piece[m_at - back] : m_before[3 - (back - m_at)];
+    }
 
     bool refuse(const QString &why)
     {
@@ -297,6 +542,12 @@ private:
 
     bool step(QChar c)
     {
+        // A byte order mark at the very start is dropped by the reader.
+        if (m_inProlog && m_state == Text && !IsBlank(c) && c != QLatin1Char('<')
+            && !(c == QChar(0xFEFF) && !m_started && m_at == 0)) {
+            m_stray = true;
+            return true;
+        }
         const bool inValue = m_state == StartTag && m_quote;
         // A "<" is counted once the next character tells it starts no element.
         if (m_inProlog && !(m_state == Text && c == QLatin1Char('<')) && !(m_state == Less && IsNameStart(c))) {
@@ -311,11 +562,10 @@ private:
         // text starts after the ">" before it.
         const bool opensMarkup = m_state == Text && c == QLatin1Char('<');
         if (!inValue && !opensMarkup && ++m_runChars > readlimits::MaxXmlValueChars)
-            return refuse(QStringLiteral("The document holds more than %1 characters between two tags.")
-                              .arg(readlimits::MaxXmlValueChars));
-        const State before = m_state;
+            return refuse(runTooLong());
+        const State was = m_state;
         const bool taken = advance(c);
-        if (m_state == Text && before != Text)
+        if (m_state == Text && was != Text)
             m_runChars = 0;
         return taken;
     }
@@ -365,7 +615,7 @@ private:
             m_marks = c == QLatin1Char(m_state == Comment ? '-' : ']') ? m_marks + 1 : 0;
             return true;
         case Pi:
-            if (c == QLatin1Char('>') && m_before[2] == u'?')
+            if (c == QLatin1Char('>') && before(1) == u'?')
                 m_state = Text;
             return true;
         case EndTag:
@@ -382,8 +632,7 @@ private:
                     return true;
                 }
                 if (++m_valueChars > readlimits::MaxXmlValueChars)
-                    return refuse(QStringLiteral("An attribute value holds more than %1 characters.")
-                                      .arg(readlimits::MaxXmlValueChars));
+                    return refuse(valueTooLong());
                 return reference(c, false);
             }
             if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
@@ -392,8 +641,7 @@ private:
             } else if (c == QLatin1Char('>')) {
                 m_state = Text;
             } else if (c == QLatin1Char('=') && ++m_count > readlimits::MaxXmlAttributesPerElement) {
-                return refuse(QStringLiteral("An element has more than %1 attributes.")
-                                  .arg(readlimits::MaxXmlAttributesPerElement));
+                return refuse(tooManyAttributes());
             }
             return true;
         }
@@ -412,7 +660,7 @@ private:
             return true;
         }
         if (m_inner == Pi) {
-            if (c == QLatin1Char('>') && m_before[2] == u'?')
+            if (c == QLatin1Char('>') && before(1) == u'?')
                 m_inner = Text;
             return true;
         }
@@ -435,11 +683,11 @@ private:
             endReference();
             m_state = Text;
             return true;
-        } else if (c == QLatin1Char('-') && m_before[2] == u'-' && m_before[1] == u'!' && m_before[0] == u'<') {
+        } else if (c == QLatin1Char('-') && before(1) == u'-' && before(2) == u'!' && before(3) == u'<') {
             m_inner = Comment;
             m_marks = 0;
             return true;
-        } else if (c == QLatin1Char('?') && m_before[2] == u'<') {
+        } else if (c == QLatin1Char('?') && before(1) == u'<') {
             m_inner = Pi;
             return true;
         }
@@ -451,6 +699,11 @@ private:
     {
         const char16_t u = c.unicode();
         return u < 0x80 ? 1 : u < 0x800 || c.isSurrogate() ? 2 : 3;
+    }
+    // The blanks XML allows between markup.
+    static bool IsBlank(QChar c)
+    {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
     }
     // After "<": a character that starts an element's name, not other markup.
     static bool IsNameStart(QChar c)
@@ -503,7 +756,9 @@ private:
 
     State m_state = Text;
     State m_inner = Text;         // inside the document type: a comment or instruction
-    char16_t m_before[3] = {};    // the last three characters
+    char16_t m_before[3] = {};    // the last three characters of the pieces before
+    const char16_t *m_piece = nullptr;
+    qsizetype m_at = 0;           // where in the piece step() stands
     int m_marks = 0;              // "-" or "]" just before
     int m_depth = 0;              // brackets of the document type
     bool m_inProlog = true;
@@ -520,6 +775,8 @@ private:
     qint64 m_allReferences = 0;
     qint64 m_line = 1;
     qint64 m_column = 0;
+    bool m_started = false;       // a piece was taken
+    bool m_stray = false;         // a character that cannot stand before the first element
     QString m_why;
 };
 
@@ -590,6 +847,10 @@ private:
             return;
         }
         m_buffer += piece.toUtf8();
+        // The reader stops where a plain text starts, in this piece, and is
+        // handed the piece whole so that it tells what it met there.
+        if (m_prescan.strayBeforeElement())
+            m_done = true;
         // The window that reads stays painted.
         m_paint();
     }

@@ -185,6 +185,92 @@ TEST_P(RealDialogs, StatesSecondRefusalIsToldAfterTheFirst)
     EXPECT_EQ(States(), (QStringList{"France", "Italy"}));
 }
 
+// A stored state renamed to a name the table has and left with Enter and an
+// arrow key, then, after its message, edited again on the same row with keys
+// alone (F2, typing, Enter, an arrow), as a user without a mouse does: each
+// refusal is told once, the keys reach the grid after every box, and after the
+// last message Escape gives the row up and the arrow key moves off it. The
+// real box leaves the window it covered; the keys must come back to the grid.
+TEST_P(RealDialogs, StatesRowRefusedAgainByKeysAlone)
+{
+    struct Case {
+        const char *again;   // the second name typed; empty clears the name
+        Qt::Key away;
+        bool undoFirst;      // Escape after the first message gives the row up first
+    };
+    const Case cases[] = {{"Francia", Qt::Key_Up, false},
+                          {"Italia", Qt::Key_Down, true},
+                          {"", Qt::Key_Down, false},
+                          {"", Qt::Key_Up, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("again \"") + c.again + "\", " + (c.away == Qt::Key_Up ? "Up" : "Down")
+                     + (c.undoFirst ? ", Escape first" : ""));
+        data::RecordsetModel *m = OpenStates("('Francia'), ('Germania'), ('Italia')");
+        QTableView *grid = m_states->dbGridStates();
+        int row = 0;
+        while (row < m->rowCount() && m->value(row, 0).toString() != QStringLiteral("Germania"))
+            ++row;
+        ASSERT_EQ(row, 1) << "the states are listed in order";
+        grid->setFocus();
+        grid->setCurrentIndex(m->index(row, 0));   // as a click on Germania
+
+        TestSupport::RealMessageBoxes boxes(GetParam());
+        QList<int> rowsBehindBoxes;
+        boxes.onShown = [&]() { rowsBehindBoxes << grid->currentIndex().row(); };
+        // Keys go where a real keyboard sends them: to the widget that has
+        // the focus of the active window, which must be the grid or its editor.
+        const auto keyTarget = [grid]() -> QWidget * {
+            QWidget *target = QApplication::focusWidget();
+            return target && (target == grid || grid->isAncestorOf(target)) ? target : nullptr;
+        };
+        const auto press = [&](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+            QWidget *target = keyTarget();
+            ASSERT_NE(target, nullptr) << "the keys do not reach the grid";
+            QTest::keyClick(target, Qt::Key(key), mods);
+            QApplication::processEvents();   // each key in a pass of its own, as typed
+        };
+        const auto rename = [&](const QString &name) {
+            ASSERT_NO_FATAL_FAILURE(press(Qt::Key_F2));
+            ASSERT_NO_FATAL_FAILURE(press(Qt::Key_A, Qt::ControlModifier));
+            ASSERT_NO_FATAL_FAILURE(press(Qt::Key_Backspace));
+            QWidget *editor = keyTarget();
+            ASSERT_NE(editor, nullptr) << "the keys do not reach the grid";
+            QTest::keyClicks(editor, name);
+            ASSERT_NO_FATAL_FAILURE(press(Qt::Key_Return));
+            ASSERT_NO_FATAL_FAILURE(press(c.away));
+            TestSupport::Pump();
+        };
+
+        ASSERT_NO_FATAL_FAILURE(rename(QStringLiteral("Francia")));
+        ASSERT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(boxes.texts[0].startsWith(QStringLiteral("Error 3022: "))) << boxes.texts[0].toStdString();
+        if (c.undoFirst) {
+            ASSERT_NO_FATAL_FAILURE(press(Qt::Key_Escape));
+            EXPECT_EQ(m->pendingRow(), -1);
+        }
+
+        ASSERT_NO_FATAL_FAILURE(rename(QLatin1String(c.again)));
+        ASSERT_EQ(boxes.texts.size(), 2) << "the second refusal is told once: " << boxes.texts.join(QLatin1Char('|')).toStdString();
+        const int error = *c.again ? dao::JetErr::DuplicateKey : dao::JetErr::ZeroLengthString;
+        EXPECT_TRUE(boxes.texts[1].startsWith(QStringLiteral("Error %1: ").arg(error))) << boxes.texts[1].toStdString();
+        EXPECT_EQ(rowsBehindBoxes, (QList<int>{row, row})) << "each box tells of the row the grid is back on";
+        EXPECT_EQ(grid->currentIndex().row(), row);
+        EXPECT_EQ(m->value(row, 0).toString(), QLatin1String(c.again));
+
+        // Escape gives the row up; the arrow key then moves off it, silently.
+        ASSERT_NO_FATAL_FAILURE(press(Qt::Key_Escape));
+        ASSERT_NO_FATAL_FAILURE(press(c.away));
+        TestSupport::Pump();
+        EXPECT_EQ(grid->currentIndex().row(), c.away == Qt::Key_Up ? row - 1 : row + 1);
+        EXPECT_EQ(boxes.texts.size(), 2);
+        m_states->close();
+        TestSupport::Pump();
+        EXPECT_EQ(boxes.texts.size(), 2) << "closing says nothing more";
+        EXPECT_EQ(States(), (QStringList{"Francia", "Germania", "Italia"}));
+        m_states.reset();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(CloseBy, RealDialogs, ::testing::ValuesIn(TestSupport::AllCloseBy),
                          [](const ::testing::TestParamInfo<CloseBy> &info) {
                              return std::string(TestSupport::CloseByName(info.param));

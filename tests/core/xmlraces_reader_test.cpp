@@ -44,6 +44,10 @@ const QByteArray kValidRace = RaceFile("idName=\"Web climb\" type=\"climb\"",
                                    + Samples("<sample><distance>0</distance><height>100</height></sample>"
                                              "<sample><distance>3.5</distance><height>400</height></sample>"));
 
+const QByteArray kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+// The valid race from its document element on.
+const QByteArray kValidRaces = kValidRace.mid(kValidRace.indexOf("<races>"));
+
 } // namespace
 
 using XmlReader = ExchangeDbTest;
@@ -73,6 +77,19 @@ TEST_F(XmlReader, ResultCodesAndValuesForEachKindOfInput)
         // tree holds it (the bounds of platform/shell/ReadLimits.h).
         {"a race of more attributes than an element may have",
          RaceFile("idName=\"x\"" + Attributes(readlimits::MaxXmlAttributesPerElement), ""), 5, {}},
+        // A text that is no XML at all is a document that did not parse,
+        // however long: its first character is where the reader stops. What
+        // may stand before the first element (a comment, an instruction, the
+        // document type) is still bounded, and the bound still refuses it.
+        {"900 KB of plain text", QByteArray("Not a races file at all.\r\n").repeated(900 * 1024 / 26), 3, {}},
+        {"900 KB of plain text after a declaration and a comment",
+         kDeclaration + "<!-- notes -->\r\n" + QByteArray("Plain words, no markup.\r\n").repeated(900 * 1024 / 25), 3, {}},
+        {"a comment past the bound before the first element",
+         kDeclaration + "<!--" + QByteArray(readlimits::MaxXmlPrologBytes, 'c') + "-->" + kValidRaces, 5, {}},
+        {"an instruction past the bound before the first element",
+         kDeclaration + "<?note " + QByteArray(readlimits::MaxXmlPrologBytes, 'i') + "?>" + kValidRaces, 5, {}},
+        {"a document type past the bound",
+         kDeclaration + "<!DOCTYPE races [" + QByteArray(readlimits::MaxXmlPrologBytes, ' ') + "]>" + kValidRaces, 5, {}},
         {"a label nested deeper than the reader goes",
          RaceFile("idName=\"x\"", Samples("<sample><distance>0</distance><height>1</height><label>"
                                           + QByteArray("<b>").repeated(readlimits::MaxXmlDepth)

@@ -1,8 +1,13 @@
 // Opening, password, exclusivity, errors, relations, transactions and safety of values.
 #include "dao_fixture.h"
 
+#include "platform/files/Walk.h"
+
 #include <QProcess>
 #include <sqlite3.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace dao;
 
@@ -340,6 +345,38 @@ TEST_F(DaoTemplate, RepairThroughALinkRebuildsTheFileItNames)
     EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
               QStringList{"club.mdb"});
     EXPECT_EQ(QDir(QFileInfo(path()).absolutePath()).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+// A file opened by its name through a folder handle, as the tools open the
+// file they found, stays in the folder the handle holds once the folder's
+// path leads elsewhere: a repair rebuilds it there, and the journal of a
+// write is made there, never where the old path leads now.
+TEST_F(DaoTemplate, ANameThroughAFolderHandleStaysInThatFolder)
+{
+    fill();
+    db->Close();
+    db.reset();
+    const QString folder = tempPath("found"), moved = tempPath("moved");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(path(), folder + "/club.mdb"));
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    const QString name = files::ThroughHandle(fd, "club.mdb");
+    {
+        DatabasePtr opened = OpenDatabase(name, false, false, DefaultConnect());
+        ASSERT_EQ(::rename(QFile::encodeName(folder).constData(), QFile::encodeName(moved).constData()), 0);
+        ASSERT_TRUE(QFile::link(tempPath("nowhere"), folder));
+        opened->Execute("INSERT INTO [Dati Salite] (IDPercorso) VALUES ('Zoncolan')");
+        opened->Close();
+    }
+    ASSERT_GT(ZeroIndexPages(moved + "/club.mdb", "Stelvio"), 0);
+    EXPECT_TRUE(RepairDatabase(name));
+    ::close(fd);
+    db = OpenDatabase(moved + "/club.mdb", true, true, DefaultConnect());
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM [Dati Salite] WHERE IDPercorso IN ('Stelvio', 'Zoncolan')"), 2);
+    EXPECT_EQ(QDir(moved).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{"club.mdb"});
+    EXPECT_FALSE(QFileInfo::exists(tempPath("nowhere")));
 }
 
 // A damaged file is reported by the name the user chose, whichever step of

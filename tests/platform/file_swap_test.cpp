@@ -209,3 +209,80 @@ TEST(FileSwap, AFileReplacedMeanwhileIsKept)
     EXPECT_EQ(ReadAll(file), "restored");
     EXPECT_EQ(ReadAll(copy), "compacted");
 }
+
+// The backup is the file the swap found, never what stands at its name by
+// then, and an older backup goes only with the swap itself: a file restored
+// over the target before the swap, or at its last look once the new backup
+// has taken the backup's name, is refused, stays alone at its name, and the
+// older backup is as it was. A backup declined later goes through its folder,
+// only while its name still holds it.
+TEST(FileSwap, TheBackupIsTheFileFoundAndAnOlderOneGoesOnlyWithTheSwap)
+{
+    enum When { Never, BeforeTheSwap, AtTheLastLook };
+    const struct {
+        const char *name;
+        bool older;     // an older backup stands at the name
+        When restored;  // when a restore is renamed over the file
+    } cases[] = {
+        {"swapped over an older backup", true, Never},
+        {"swapped, no older backup", false, Never},
+        {"restored before the swap", true, BeforeTheSwap},
+        {"restored at the last look", true, AtTheLastLook},
+        {"restored at the last look, no older backup", false, AtTheLastLook},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("club.mdb"), backup = dir.filePath("club.bak");
+        const QString copy = dir.filePath(".club.mdb.compact.tmp"), restored = dir.filePath("restored.mdb");
+        Put(file, "old", 0640);
+        Put(copy, "compacted", 0600);
+        if (c.restored != Never)
+            Put(restored, "restored", 0644);
+        if (c.older)
+            Put(backup, "older backup", 0600);
+        const auto restore = [&] { ASSERT_EQ(::rename(Native(restored).constData(), Native(file).constData()), 0); };
+
+        FileWrite::FileSwap swap(file);
+        ASSERT_TRUE(swap.open()) << swap.errorText().toStdString();
+        int named = 0;
+        const FileWrite::FileSwap::Backup kept{
+            QStringLiteral("club.bak"), [&] { return QStringLiteral(".club.mdb.bak-%1.tmp").arg(++named); }, {}};
+        if (c.restored == BeforeTheSwap)
+            restore();
+        FileWrite::SetSwapHookForTests(c.restored == AtTheLastLook ? std::function<void()>(restore) : nullptr);
+        const bool swapped = swap.replaceWith(swap.throughHandle(QStringLiteral(".club.mdb.compact.tmp")), kept);
+        FileWrite::SetSwapHookForTests(nullptr);
+
+        if (c.restored == Never) {
+            ASSERT_TRUE(swapped) << swap.errorText().toStdString();
+            EXPECT_EQ(ReadAll(file), "compacted");
+            EXPECT_EQ(ReadAll(backup), "old");
+            EXPECT_EQ(StatOf(backup).st_mode & 07777, 0640u);
+            EXPECT_EQ(StatOf(file).st_nlink, 1u);
+            EXPECT_EQ(Entries(dir.path()), QStringList({"club.bak", "club.mdb"}));
+            ASSERT_TRUE(swap.keptBackup());
+            EXPECT_EQ(swap.keptBackup()->path(), backup);
+            // Declined: removed only while the name holds the backup made.
+            if (c.older) {
+                Put(dir.filePath("other.bak"), "put there since", 0600);
+                ASSERT_EQ(::rename(Native(dir.filePath("other.bak")).constData(), Native(backup).constData()), 0);
+                EXPECT_FALSE(swap.keptBackup()->remove());
+                EXPECT_EQ(ReadAll(backup), "put there since");
+            } else {
+                EXPECT_TRUE(swap.keptBackup()->remove());
+                EXPECT_FALSE(QFileInfo::exists(backup));
+            }
+        } else {
+            EXPECT_FALSE(swapped);
+            EXPECT_EQ(swap.errorText(), QStringLiteral("Path/File access error: file replaced meanwhile: '%1'").arg(file));
+            EXPECT_EQ(ReadAll(file), "restored");
+            EXPECT_EQ(StatOf(file).st_nlink, 1u) << "the restored file has no second name";
+            EXPECT_EQ(ReadAll(backup), c.older ? QByteArray("older backup") : QByteArray("<missing>"));
+            EXPECT_EQ(ReadAll(copy), "compacted");
+            EXPECT_EQ(Entries(dir.path()), c.older ? QStringList({".club.mdb.compact.tmp", "club.bak", "club.mdb"})
+                                                   : QStringList({".club.mdb.compact.tmp", "club.mdb"}));
+            EXPECT_FALSE(swap.keptBackup());
+        }
+    }
+}

@@ -93,6 +93,31 @@ TEST(XmlDocument, ParseErrorsAndLocalFiles)
         EXPECT_EQ(doc.documentElement() != nullptr, c.ok) << c.what;
     }
 
+    // A plain text is told where it goes wrong, however long: the reader has
+    // the text whole up to there and past it, so it tells what it met rather
+    // than a text cut short. A prolog of every kind, and a byte order mark
+    // left at the start after those the decoding drops (which the reader
+    // drops too), are no such text, even in a document of more than one
+    // piece.
+    constexpr int MiB = 1024 * 1024;
+    XmlDocument plain;
+    ASSERT_TRUE(plain.load(WriteFile(dir, "plain.xml", "<?xml version=\"1.0\"?>\r\n\r\n  Plain words "
+                                                          + QByteArray("and more words ").repeated(60000))));
+    EXPECT_EQ(plain.parseError().errorCode, xml::ParseErrorCode::NotWellFormed) << plain.parseError().reason.toStdString();
+    EXPECT_TRUE(plain.parseError().reason.contains("Start tag expected")) << plain.parseError().reason.toStdString();
+    EXPECT_EQ(plain.parseError().line, 3);
+    EXPECT_EQ(plain.parseError().column, 3);
+    const QByteArray body = "<r>" + QByteArray(2 * MiB, 't') + "</r>";
+    for (const QByteArray &prolog :
+         {QByteArray("\xEF\xBB\xBF").repeated(3),
+          QByteArray("<?xml version='1.0'?>\r\n <!-- a <r> - x -->\t<?pi <r> ?>\n<!DOCTYPE r [<!ENTITY e '<r>'>"
+                     "<!-- ]> --><?pi ]> ?>]>\r\n")}) {
+        XmlDocument large;
+        large.loadXml(prolog + body);
+        ASSERT_NE(large.documentElement(), nullptr) << large.parseError().reason.toStdString();
+        EXPECT_EQ(large.documentElement()->text().size(), 2 * MiB);
+    }
+
     XmlDocument missing;
     ASSERT_TRUE(missing.load(dir.filePath("absent.xml")));
     EXPECT_EQ(missing.readyState(), xml::ReadyState::Complete);

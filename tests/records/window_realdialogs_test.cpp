@@ -5,13 +5,16 @@
 #include "window_fixture.h"
 
 #include "RealDialogs.h"
+#include "platform/com/ComRegistry.h"
 #include "platform/data/RecordsetModel.h"
 #include "records/SampleChecks.h"
+#include "records/SamplePanel.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 using TestSupport::CloseBy;
 
@@ -165,4 +168,123 @@ INSTANTIATE_TEST_SUITE_P(BothCards, RealDialogGrid, ::testing::ValuesIn(AllGridC
                          [](const ::testing::TestParamInfo<GridCase> &info) {
                              return std::string(info.param.climb ? "Climbs" : "Routes")
                                     + TestSupport::CloseByName(info.param.how);
+                         });
+
+namespace {
+
+class RealDialogMovers : public CardWindowTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        CardWindowTest::SetUp();
+        Com::SetMachineRegistryFile(QDir(TestSupport::BinDir()).filePath(QStringLiteral("com-registry.ini")));
+        LoadLanguages(TestSupport::BinDir());
+        ASSERT_EQ(SelectLanguage(QStringLiteral("1033"), QStringLiteral("1033")), QStringLiteral("1033"));
+    }
+    void TearDown() override
+    {
+        CardWindowTest::TearDown();
+        ResetLanguages();
+        Com::SetMachineRegistryFile(QString());
+    }
+};
+
+}
+
+// 99999 typed in a stored sample's altitude, then the card asked to move by
+// any of its movers: the card stays where it is, the refusal is told once over
+// its own samples, the keys are back in the grid on the cell refused, and the
+// stored samples are unchanged. Once told, the same mover moves the card.
+TEST_P(RealDialogMovers, ARefusedCellIsToldBeforeAnyMoverMovesTheCard)
+{
+    const bool climb = GetParam();
+    for (const char *name : {"Alpe", "Bocca", "Colle"}) {
+        AddCard(climb, QLatin1String(name));
+        AddSample(climb, QLatin1String(name), 0, 100);
+        AddSample(climb, QLatin1String(name), 2, 300);
+    }
+    enum class Goes { First, Previous, Next, Last };
+    struct Mover {
+        const char *name;
+        Qt::Key key;            // a key pressed in the cell editor, or
+        const char *button;     // a button of the card or of its navigator
+        Goes goes;
+    };
+    const Mover movers[] = {
+        {"Page Up", Qt::Key_PageUp, nullptr, Goes::Previous},
+        {"Page Down", Qt::Key_PageDown, nullptr, Goes::Next},
+        {"Home", Qt::Key_Home, nullptr, Goes::First},
+        {"End", Qt::Key_End, nullptr, Goes::Last},
+        {"first", Qt::Key_unknown, "first", Goes::First},
+        {"previous", Qt::Key_unknown, "previous", Goes::Previous},
+        {"next", Qt::Key_unknown, "next", Goes::Next},
+        {"last", Qt::Key_unknown, "last", Goes::Last},
+        {"Refresh", Qt::Key_unknown, "cmdRefresh", Goes::First},
+    };
+    const std::string refusal = "Field Altitude takes a whole number from -32,768 to 32,767.";
+    int i = 0;
+    for (const Mover &mover : movers) {
+        const CloseBy how = TestSupport::AllCloseBy[i++ % std::size(TestSupport::AllCloseBy)];
+        SCOPED_TRACE(std::string(mover.name) + ", the box closed by " + TestSupport::CloseByName(how));
+        CardWindow &w = Open(climb);
+        QLineEdit *cardName = Txt(0);
+        w.Data1()->MoveNext();
+        ASSERT_EQ(cardName->text().toStdString(), "Bocca");
+        w.cmdAltim_Click();
+        auto *panel = qobject_cast<SamplePanel *>(w.Picture1());
+        ASSERT_TRUE(panel && panel->isVisible());
+        QTableView *grid = panel->grid();
+        QApplication::setActiveWindow(&w);
+        grid->setFocus();
+        grid->setCurrentIndex(w.SampleModel()->index(0, SampleChecks::HeightColumn));
+        QTest::keyClick(grid, Qt::Key_F2);
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        ASSERT_TRUE(editor && grid->isAncestorOf(editor));
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("99999"));
+
+        TestSupport::RealMessageBoxes boxes(how);
+        std::string cardBehindBox, samplesBehindBox;
+        boxes.onShown = [&]() {
+            cardBehindBox = cardName->text().toStdString();
+            samplesBehindBox = panel->cardName().toStdString();
+        };
+        const auto apply = [&]() {
+            if (mover.button) {
+                QAbstractButton *b = w.findChild<QAbstractButton *>(QLatin1String(mover.button));
+                ASSERT_NE(b, nullptr);
+                QTest::mouseClick(b, Qt::LeftButton);
+            } else {
+                QWidget *target = QApplication::focusWidget();
+                ASSERT_TRUE(target && w.isAncestorOf(target)) << "the keys do not reach the card";
+                QTest::keyClick(target, mover.key);
+            }
+            TestSupport::Pump();
+        };
+        ASSERT_NO_FATAL_FAILURE(apply());
+        EXPECT_EQ(boxes.texts.join(QLatin1Char('|')).toStdString(), refusal);
+        EXPECT_EQ(cardBehindBox, "Bocca") << "told over the card it belongs to";
+        EXPECT_EQ(samplesBehindBox, "Bocca");
+        EXPECT_EQ(cardName->text().toStdString(), "Bocca") << "the card stays";
+        EXPECT_EQ(panel->cardName().toStdString(), "Bocca");
+        QWidget *focus = QApplication::focusWidget();
+        EXPECT_TRUE(focus && (focus == grid || grid->isAncestorOf(focus))) << "the keys go back to the grid";
+        EXPECT_EQ(grid->currentIndex().row(), 0) << "on the cell refused";
+        EXPECT_EQ(grid->currentIndex().column(), SampleChecks::HeightColumn);
+        EXPECT_EQ(w.SampleModel()->value(0, SampleChecks::HeightColumn).toInt(), 100);
+        EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE [Altezza] = 100").arg(Samples(climb))), 3);
+
+        // Told once, the same mover moves the card, without a word.
+        ASSERT_NO_FATAL_FAILURE(apply());
+        const bool back = mover.goes == Goes::First || mover.goes == Goes::Previous;
+        EXPECT_EQ(cardName->text().toStdString(), back ? "Alpe" : "Colle");
+        EXPECT_EQ(panel->cardName(), cardName->text());
+        EXPECT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
+        Close();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothCards, RealDialogMovers, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return std::string(info.param ? "Climbs" : "Routes");
                          });

@@ -8,20 +8,28 @@
 #include "core/DbCommands.h"
 #include "core/Globals.h"
 #include "core/LangClient.h"
+#include "platform/dao/WorkingCopies.h"
 #include "tools/DbMaintenance.h"
 #include "tools/frmCompact.h"
 #include "platform/ui/Feedback.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <filesystem>
@@ -842,4 +850,315 @@ TEST_F(MaintenanceTest, ALinkAnotherAccountPlantedIsRefused)
         EXPECT_EQ(Entries(shared), QStringList{QStringLiteral("club.mdb")});
         EXPECT_TRUE(QFileInfo(link).isSymLink());
     }
+    // Opening a database clears the working copies killed runs left beside
+    // it, finding it as the writer does: through such a link, nothing.
+    const QString stale = Path(QStringLiteral(".club.mdb.compact-0123456789abcdef.tmp"));
+    Write(stale, QByteArray(4096, 'x'));
+    EXPECT_EQ(dao::RemoveStaleWorkingCopies(link), 0);
+    EXPECT_TRUE(QFileInfo::exists(stale));
+    EXPECT_EQ(dao::RemoveStaleWorkingCopies(file), 1);
+}
+
+namespace {
+
+// The tools' step hook for the life of the object.
+class StepHook {
+public:
+    explicit StepHook(std::function<void(MaintenanceStep)> hook) { SetMaintenanceHookForTests(std::move(hook)); }
+    ~StepHook() { SetMaintenanceHookForTests({}); }
+    StepHook(const StepHook &) = delete;
+    StepHook &operator=(const StepHook &) = delete;
+};
+
+// Every entry of folder with its mode and content (a link: where it leads).
+QStringList Snapshot(const QString &folder)
+{
+    QStringList out;
+    for (const QString &name : Entries(folder)) {
+        const QString path = folder + QLatin1Char('/') + name;
+        const struct stat st = StatOf(path);
+        out << name + QStringLiteral(" %1 ").arg(st.st_mode, 0, 8)
+                   + QString::fromLatin1((S_ISLNK(st.st_mode) ? LinkText(path) : Bytes(path)).toHex().left(4096));
+    }
+    return out;
+}
+
+// A database of the program's first version, which the conversion takes.
+void MakeFirstVersion(const QString &path)
+{
+    QFile f(TestSupport::DataDir() + QStringLiteral("/dao/first_version.sql"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    dao::DatabasePtr db = dao::CreateDatabase(path, dao::DefaultConnect());
+    db->ExecuteScript(QString::fromUtf8(f.readAll()));
+    db->Execute(QStringLiteral("INSERT INTO [Dati Salite] ([IDPercorso], [Lunghezza]) VALUES ('Stelvio', 24)"));
+    db->Close();
+}
+
+} // namespace
+
+// The folder the file was found in (chosen by its own path, or through a
+// link to it) is exchanged for a link to another folder right after the
+// check: each tool opens, copies, checks, backs up and swaps in the folder it
+// found, its working copies there are private (0600, as the file is), and
+// the other folder, with a database and a backup of the same names, stays
+// exactly as it was.
+TEST_F(MaintenanceTest, EveryStepIsInTheFolderFound)
+{
+    enum Tool { Compact, Repair, Convert };
+    for (const bool throughLink : {false, true}) {
+        for (const Tool tool : {Compact, Repair, Convert}) {
+            SCOPED_TRACE(QStringLiteral("%1, tool %2").arg(throughLink ? "through a link" : "the folder itself").arg(tool).toStdString());
+            const QString base = Path(QStringLiteral("case"));
+            QDir(base).removeRecursively();
+            const QString work = base + QStringLiteral("/work"), sub = work + QStringLiteral("/sub");
+            const QString other = base + QStringLiteral("/other");
+            // The folder found, by its path without links; moved aside by the exchange.
+            const QString foundAt = throughLink ? base + QStringLiteral("/found") : sub;
+            const QString found = foundAt + QStringLiteral(".away");
+            ASSERT_TRUE(QDir().mkpath(work) && QDir().mkpath(other) && QDir().mkpath(foundAt));
+            if (throughLink) {
+                ASSERT_EQ(::symlink(QFile::encodeName(foundAt).constData(), QFile::encodeName(sub).constData()), 0);
+            }
+            const QString path = sub + QStringLiteral("/club.mdb");
+            if (tool == Convert) {
+                MakeFirstVersion(path);
+                MakeFirstVersion(other + QStringLiteral("/club.mdb"));
+            } else {
+                MakeDb(QStringLiteral("case/work/sub/club.mdb"), dao::DefaultConnect());
+                MakeDb(QStringLiteral("case/other/club.mdb"), dao::DefaultConnect(), 60);
+                if (tool == Repair) {
+                    ASSERT_GT(ZeroPages(path, "ZZZZ0001", 0x0A), 0);
+                    ASSERT_GT(ZeroPages(other + QStringLiteral("/club.mdb"), "ZZZZ0001", 0x0A), 0);
+                }
+            }
+            for (const QString &folder : {sub, other}) {
+                ASSERT_EQ(::chmod(QFile::encodeName(folder + QStringLiteral("/club.mdb")).constData(), 0600), 0);
+                Write(folder + QStringLiteral("/club.bak"), "an older backup");
+            }
+            ASSERT_EQ(::chmod(QFile::encodeName(other).constData(), 0700), 0);
+            const QByteArray before = Bytes(path);
+            const QStringList otherBefore = Snapshot(other);
+
+            QStringList copies;   // the working copies in the folder found, with their modes
+            StepHook hook([&](MaintenanceStep step) {
+                if (step == MaintenanceStep::Found) {
+                    ASSERT_EQ(::rename(QFile::encodeName(foundAt).constData(), QFile::encodeName(found).constData()), 0);
+                    ASSERT_EQ(::symlink(QFile::encodeName(other).constData(), QFile::encodeName(foundAt).constData()), 0);
+                    return;
+                }
+                for (const QString &name : Entries(found))
+                    if (name.endsWith(QLatin1String(".tmp")))
+                        copies << name + QStringLiteral(" %1").arg(StatOf(found + QLatin1Char('/') + name).st_mode & 07777, 0, 8);
+            });
+            const MaintenanceResult r = tool == Compact  ? compactFile(path, dao::DefaultConnect())
+                                        : tool == Repair ? repairFile(path)
+                                                         : convertFile(path);
+            EXPECT_EQ(r.status, MaintenanceResult::Done) << r.description.toStdString();
+            EXPECT_EQ(Snapshot(other), otherBefore) << "the other folder stays as it was";
+            EXPECT_FALSE(copies.isEmpty());
+            for (const QString &copy : copies)
+                EXPECT_TRUE(copy.endsWith(QLatin1String(" 600"))) << copy.toStdString();
+            const QString file = found + QStringLiteral("/club.mdb"), backup = found + QStringLiteral("/club.bak");
+            EXPECT_NE(Bytes(file), before) << "the file found is the one changed";
+            EXPECT_EQ(StatOf(file).st_mode & 07777, 0600u);
+            EXPECT_EQ(Bytes(backup), tool == Repair ? QByteArray("an older backup") : before);
+            EXPECT_EQ(Entries(found), QStringList({QStringLiteral("club.bak"), QStringLiteral("club.mdb")}));
+            if (r.backup) {
+                // Declined: the backup goes from the folder it was made in.
+                EXPECT_TRUE(r.backup->remove());
+                EXPECT_EQ(Entries(found), QStringList{QStringLiteral("club.mdb")});
+                EXPECT_EQ(Snapshot(other), otherBefore);
+            }
+        }
+    }
+}
+
+// A restore (or a sync) renames another database over the file while it is
+// compacted: the compaction is refused, the restored file stays alone at its
+// name, and the older backup is as it was, not replaced by a second name of
+// the restored file.
+TEST_F(MaintenanceTest, ACompactionRefusedAsReplacedKeepsTheOlderBackup)
+{
+    const QString path = MakeDb(QStringLiteral("club.mdb"), dao::DefaultConnect());
+    Write(Path(QStringLiteral("club.bak")), "an older backup");
+    const QString restored = MakeDb(QStringLiteral("restored.mdb"), dao::DefaultConnect(), 50);
+    const QByteArray restoredBytes = Bytes(restored);
+    StepHook hook([&](MaintenanceStep step) {
+        if (step == MaintenanceStep::CopyBuilt) {
+            ASSERT_EQ(::rename(QFile::encodeName(restored).constData(), QFile::encodeName(path).constData()), 0);
+        }
+    });
+    const MaintenanceResult r = compactFile(path, dao::DefaultConnect());
+    EXPECT_EQ(r.status, MaintenanceResult::Error);
+    EXPECT_EQ(r.description, QStringLiteral("Path/File access error: file replaced meanwhile: '%1'").arg(path));
+    EXPECT_EQ(Bytes(Path(QStringLiteral("club.bak"))), QByteArray("an older backup"));
+    EXPECT_EQ(Bytes(path), restoredBytes);
+    EXPECT_EQ(StatOf(path).st_nlink, 1u);
+    EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(QLatin1Char(' ')).toStdString();
+}
+
+namespace {
+
+// Another account that exchanges its folder "sub" with a link to target
+// (in the folder of its own at folder) without pause, and meanwhile reads
+// every file that appears in that folder of its, looking for marker. stop()
+// puts the folder back and returns how many files it read marker in.
+class ExchangingAccount {
+public:
+    ExchangingAccount(const QString &folder, const QString &target, uid_t uid, const QByteArray &marker)
+        : m_folder(QFile::encodeName(folder)), m_target(QFile::encodeName(target)), m_marker(marker)
+    {
+        if (::pipe(m_stop) != 0 || ::pipe(m_report) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(m_stop[1]);
+            ::close(m_report[0]);
+            Run(uid);
+        }
+        ::close(m_stop[0]);
+        ::close(m_report[1]);
+    }
+    ~ExchangingAccount() { stop(); }
+    ExchangingAccount(const ExchangingAccount &) = delete;
+    ExchangingAccount &operator=(const ExchangingAccount &) = delete;
+
+    long stop()
+    {
+        if (m_pid <= 0)
+            return m_leaks;
+        ::close(m_stop[1]);
+        if (::read(m_report[0], &m_leaks, sizeof m_leaks) != ssize_t(sizeof m_leaks))
+            m_leaks = -1;
+        ::close(m_report[0]);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = -1;
+        return m_leaks;
+    }
+
+private:
+    // The child: system calls only, on buffers made before the fork.
+    [[noreturn]] void Run(uid_t uid)
+    {
+        ::alarm(60);
+        long leaks = 0;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(uid) != 0 || ::setuid(uid) != 0)
+            leaks = -2;
+        const int dir = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int sub = ::openat(dir, "sub", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (leaks == 0 && (sub < 0 || ::symlinkat(m_target.constData(), dir, "sub.link") != 0))
+            leaks = -3;
+        for (unsigned long i = 0; leaks >= 0; ++i) {
+            ::renameat2(dir, "sub", dir, "sub.link", RENAME_EXCHANGE);
+            if (i % 16 != 0)
+                continue;
+            pollfd stop{m_stop[0], POLLIN, 0};
+            if (::poll(&stop, 1, 0) > 0)
+                break;
+            leaks += Scan(sub);
+        }
+        struct stat st {};
+        if (::fstatat(dir, "sub", &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            ::renameat2(dir, "sub", dir, "sub.link", RENAME_EXCHANGE);
+        (void)::write(m_report[1], &leaks, sizeof leaks);
+        ::_exit(0);
+    }
+    // How many files of the folder open at sub hold the marker.
+    long Scan(int sub)
+    {
+        static char entries[1 << 15];
+        static char data[1 << 16];
+        long found = 0;
+        ::lseek(sub, 0, SEEK_SET);
+        for (;;) {
+            const long n = ::syscall(SYS_getdents64, sub, entries, sizeof entries);
+            if (n <= 0)
+                break;
+            for (long at = 0; at < n;) {
+                const auto *entry = reinterpret_cast<const dirent64 *>(entries + at);
+                at += entry->d_reclen;
+                const int fd = ::openat(sub, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+                if (fd < 0)
+                    continue;
+                size_t kept = 0;
+                for (ssize_t got; (got = ::read(fd, data + kept, sizeof data - kept)) > 0;) {
+                    const size_t size = kept + size_t(got);
+                    if (::memmem(data, size, m_marker.constData(), size_t(m_marker.size()))) {
+                        ++found;
+                        break;
+                    }
+                    // The end kept for a marker cut between two reads.
+                    kept = std::min(size, size_t(m_marker.size()));
+                    std::memmove(data, data + size - kept, kept);
+                }
+                ::close(fd);
+            }
+        }
+        return found;
+    }
+
+    QByteArray m_folder, m_target, m_marker;
+    int m_stop[2] = {-1, -1}, m_report[2] = {-1, -1};
+    pid_t m_pid = -1;
+    long m_leaks = 0;
+};
+
+void InsertName(const QString &path, const QString &name)
+{
+    dao::DatabasePtr db = dao::OpenDatabase(path, true, false, dao::DefaultConnect());
+    db->Execute(QStringLiteral("INSERT INTO t (code, name, pad) VALUES ('M', ?, '')"), 0, {name});
+    db->Close();
+}
+
+} // namespace
+
+// Another account keeps exchanging its own folder with a link to the user's
+// private folder while the user compacts and repairs the database in that
+// folder of the other account's: whichever folder each run finds, it works
+// there alone. No copy of the private database is ever readable in the
+// other account's folder, and the user's own backup is never replaced by
+// the other account's file.
+TEST_F(MaintenanceTest, AFolderExchangedForALinkMeanwhileGetsNothingPrivate)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another account can only be played by root";
+    constexpr uid_t kOther = 4001;
+    const QString shared = Path(QStringLiteral("shared")), theirs = shared + QStringLiteral("/theirs");
+    const QString mine = Path(QStringLiteral("mine"));
+    ASSERT_EQ(::chmod(QFile::encodeName(m_root.path()).constData(), 0755), 0);
+    ASSERT_TRUE(QDir().mkpath(theirs + QStringLiteral("/sub")) && QDir().mkpath(mine));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(mine).constData(), 0700), 0);
+    const QString privateDb = MakeDb(QStringLiteral("mine/club.mdb"), dao::DefaultConnect(), 40);
+    InsertName(privateDb, QStringLiteral("PRIVATE-MARKER-ROW"));
+    ASSERT_EQ(::chmod(QFile::encodeName(privateDb).constData(), 0600), 0);
+    Write(mine + QStringLiteral("/club.bak"), "my older backup");
+    const QString path = MakeDb(QStringLiteral("shared/theirs/sub/club.mdb"), dao::DefaultConnect(), 40);
+    InsertName(path, QStringLiteral("THEIR-MARKER-ROW"));
+    for (const QString &entry : {theirs, theirs + QStringLiteral("/sub"), path})
+        ASSERT_EQ(::chown(QFile::encodeName(entry).constData(), kOther, kOther), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0666), 0);
+
+    QStringList wrong;
+    int runs = 0;
+    {
+        ExchangingAccount other(theirs, mine, kOther, "PRIVATE-MARKER-ROW");
+        QElapsedTimer clock;
+        clock.start();
+        for (; runs < 600 && clock.elapsed() < 6000 && wrong.isEmpty(); ++runs) {
+            const MaintenanceResult r = runs % 2 ? repairFile(path) : compactFile(path, dao::DefaultConnect());
+            if (r.status == MaintenanceResult::Error && r.description.contains(QLatin1String("/proc/")))
+                wrong << QStringLiteral("run %1 told a handle: %2").arg(runs).arg(r.description);
+            if (Entries(mine) != QStringList({QStringLiteral("club.bak"), QStringLiteral("club.mdb")}))
+                wrong << QStringLiteral("run %1 left in the private folder: ").arg(runs) + Entries(mine).join(QLatin1Char(' '));
+            if (Bytes(mine + QStringLiteral("/club.bak")).contains("THEIR-MARKER-ROW"))
+                wrong << QStringLiteral("run %1 replaced the private backup with the other account's file").arg(runs);
+        }
+        EXPECT_EQ(other.stop(), 0) << "copies of the private database were readable in the other account's folder";
+    }
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join(QLatin1Char('\n')).toStdString();
+    for (const QString &name : Entries(theirs + QStringLiteral("/sub")))
+        EXPECT_FALSE(Bytes(theirs + QStringLiteral("/sub/") + name).contains("PRIVATE-MARKER-ROW")) << name.toStdString();
+    EXPECT_EQ(Rows(privateDb, dao::DefaultConnect()), 21) << "the private database keeps every row";
+    EXPECT_GT(runs, 20);
 }
