@@ -138,7 +138,6 @@ TimeCard::TimeCard(const TimeCards::Config &config, QWidget *parent)
     static_cast<QVBoxLayout *>(sideArea()->layout())->addWidget(m_note);
     static_cast<QVBoxLayout *>(sideArea()->layout())->addStretch(1);
 
-    m_teller = new DeferredMessage(this);
     // A move off a stored row that would write an emptied or refused time or
     // gear over the stored one stays on the row, which shows it again.
     Data1()->setLeaveCheck([this] { return keepStoredValues(); });
@@ -315,7 +314,7 @@ void TimeCard::leaveField(QLineEdit *field)
     // Run once the focus has left the field, so the message may be shown
     // after this pass; the field shows what the row holds again.
     if ((!ok || field->text().isEmpty()) && field->text() != Data1()->loadedText(field)) {
-        Data1()->RestoreControl(field);
+        Data1()->restoreControl(field);
         tell({refusal(field)});
     }
 }
@@ -329,7 +328,7 @@ bool TimeCard::keepStoredValues()
         const QString text = f->text();
         if (text == Data1()->loadedText(f) || (!text.isEmpty() && readable(f)))
             continue;
-        Data1()->RestoreControl(f);
+        Data1()->restoreControl(f);
         told << refusal(f);
     }
     if (told.isEmpty())
@@ -343,7 +342,7 @@ void TimeCard::tell(const QStringList &texts)
     // Asked from a move of the data control, a key or a focus change: the
     // message follows once that has finished.
     const QString text = texts.join(QLatin1Char('\n'));
-    m_teller->tell([text] { MsgBox(text, Vb::Exclamation); });
+    teller()->tell([text] { MsgBox(text, Vb::Exclamation); });
 }
 
 bool TimeCard::checkBeforeConfirm()
@@ -369,7 +368,7 @@ void TimeCard::beforeSave(bool adding)
 
 void TimeCard::onUnload()
 {
-    m_teller->showWaiting();   // the window goes: what was refused is told now
+    teller()->showWaiting();   // the window goes: what was refused is told now
     CloseRecordset(PlacesRs(m_cfg));
     CloseRecordset(AthletesRs);
     CloseRecordset(TimesRs(m_cfg));

@@ -6,7 +6,6 @@
 #include "athletes/logic/TimeCards.h"
 #include "core/RecordCard.h"
 
-class DeferredMessage;
 class QComboBox;
 class QPlainTextEdit;
 
@@ -63,7 +62,6 @@ private:
     QLineEdit *m_front = nullptr;
     QLineEdit *m_rear = nullptr;
     QPlainTextEdit *m_note = nullptr;
-    DeferredMessage *m_teller = nullptr;
 };
 
 class frmTempiAll : public TimeCard {

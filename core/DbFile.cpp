@@ -70,7 +70,7 @@ void CreateFromTemplate(const QString &path)
         throw VbError(75, QStringLiteral("Path/File access error: %1").arg(source));
     FileWrite::SafeFileWriter out(path);
     auto failed = [&] {
-        if (out.cause() == files::Words(files::Cause::DiskFull))
+        if (out.causeKey() == files::Cause::DiskFull)
             throw VbError(61, QStringLiteral("Disk full: %1").arg(path));
         out.raise();
     };

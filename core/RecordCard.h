@@ -124,6 +124,10 @@ protected:
     void addRequired(QLineEdit *edit) { m_required.push_back(edit); }
     void setKeyField(QLineEdit *edit) { m_keyEdit = edit; }
     QLineEdit *keyEdit() const { return m_keyEdit; }
+    // The window's one teller of what a callback refused (the key field's
+    // focus-out, a card's own field checks): Confirm tells what waits in it
+    // before it stores anything.
+    DeferredMessage *teller() const { return m_teller; }
     QPushButton *addButton(const QString &name);
     // A panel that covers the card area when shown (hidden at first).
     void addPanel(QWidget *panel);
@@ -196,7 +200,7 @@ private:
     QPushButton *m_cmdDelete = nullptr, *m_cmdRefresh = nullptr, *m_cmdClose = nullptr;
     std::vector<QLineEdit *> m_required;
     QLineEdit *m_keyEdit = nullptr;
-    DeferredMessage *m_teller = nullptr;   // what the key field's focus-out refused
+    DeferredMessage *m_teller = nullptr;
     std::vector<QWidget *> m_panels;
     std::vector<std::pair<QString, QWidget *>> m_bound;
 

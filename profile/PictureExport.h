@@ -15,7 +15,8 @@ struct PictureExportSpec {
     int failText = 2502;         // "Failed to save the picture to the file %1'"
     QString proposedName;        // file name the dialog proposes
     bool svgOffered = true;      // filter index 4 writes SVG
-    QString settingsSection;     // keys ImageDir, ImageExt, ImageFilter; empty: none kept    // Without a settings section: the folder of the window's last save, where
+    QString settingsSection;     // keys ImageDir, ImageExt, ImageFilter; empty: none kept
+    // Without a settings section: the folder of the window's last save, where
     // the next one starts (empty: none yet), set by a confirmed save.
     QString *lastFolder = nullptr;
 };

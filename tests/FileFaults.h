@@ -92,6 +92,16 @@ private:
 
 namespace TestFiles {
 
+// A path as the system calls take it.
+inline QByteArray Native(const QString &path) { return QFile::encodeName(path); }
+
+// What a file holds, or "<missing>" where it cannot be read.
+inline QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
 // What stands at path itself (a link is not followed).
 inline struct stat StatOf(const QString &path)
 {

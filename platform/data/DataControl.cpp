@@ -327,7 +327,7 @@ QString DataControl::loadedText(const QWidget *control) const
     return QString();
 }
 
-void DataControl::RestoreControl(QWidget *control)
+void DataControl::restoreControl(QWidget *control)
 {
     for (Binding &b : m_bindings)
         if (b.widget == control)

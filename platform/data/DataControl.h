@@ -95,7 +95,7 @@ public:
     // as the control shows it ("" for a control that is not bound).
     QString loadedText(const QWidget *control) const;
     // Gives a bound control back the text of the last load; its edit is given up.
-    void RestoreControl(QWidget *control);
+    void restoreControl(QWidget *control);
     // Starts a new record: the bound controls become empty.
     void AddNew();
     bool adding() const { return m_adding; }

@@ -68,33 +68,39 @@ void SetFailureTexts(const std::function<QString(int text)> &textOf)
     g_texts = std::move(texts);
 }
 
-QString CauseOfErrno(int e)
+std::optional<Cause> CauseKeyOfErrno(int e)
 {
     switch (e) {
     case ENOSPC:
     case EDQUOT:
-        return Words(Cause::DiskFull);
+        return Cause::DiskFull;
     case EROFS:
-        return Words(Cause::ReadOnly);
+        return Cause::ReadOnly;
     case EACCES:
     case EPERM:
-        return Words(Cause::PermissionDenied);
+        return Cause::PermissionDenied;
     case ENOENT:
     case ENOTDIR:
-        return Words(Cause::FolderNotFound);
+        return Cause::FolderNotFound;
     case ENAMETOOLONG:
-        return Words(Cause::NameTooLong);
+        return Cause::NameTooLong;
     case EISDIR:
-        return Words(Cause::IsAFolder);
+        return Cause::IsAFolder;
     case ELOOP:
-        return Words(Cause::TooManyLinks);
+        return Cause::TooManyLinks;
     case EIO:
-        return Words(Cause::InputOutputError);
+        return Cause::InputOutputError;
     case EFBIG:
-        return Words(Cause::FileTooLarge);
+        return Cause::FileTooLarge;
     default:
-        return QString();
+        return std::nullopt;
     }
+}
+
+QString CauseOfErrno(int e)
+{
+    const std::optional<Cause> key = CauseKeyOfErrno(e);
+    return key ? Words(*key) : QString();
 }
 
 QString CauseOfAnyErrno(int e)

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 //        key                  text  English words
 #define VETTARO_FILE_CAUSES(X)                                                                  \
@@ -69,6 +70,10 @@ QString Words(Cause cause);
 // to the English words.
 void SetFailureTexts(const std::function<QString(int text)> &textOf);
 
+// The cause an errno stands for; none for any other errno. Callers that act
+// on a cause test its key, never its words, which are the interface
+// language's.
+std::optional<Cause> CauseKeyOfErrno(int e);
 // The words of the cause an errno stands for; empty for any other errno.
 QString CauseOfErrno(int e);
 // The same, with "system error <number>" for an errno no cause stands for:

@@ -179,8 +179,8 @@ QString Printer::OutputFailure() const
         return QString();
     // The PDF writer keeps its reason to itself: the folder the file goes to
     // tells it (missing, read-only, full, not writable).
-    const QString cause = FileWrite::Cause(target, 0, QString());
-    if (cause == files::Words(files::Cause::UnknownCause))
+    const files::Cause cause = FileWrite::CauseKey(target, 0, QString());
+    if (cause == files::Cause::UnknownCause)
         return QString();
     return FileWrite::FailureText(target, cause);
 }

@@ -40,41 +40,56 @@ int ErrnoOfText(const QString &text)
     return 0;
 }
 
-} // namespace
+// A failed write judged once: the cause's key, and the words it is told in.
+struct Judged {
+    files::Cause key;
+    QString words;
+};
 
-QString Cause(const QString &path, int systemError, const QString &deviceError)
+Judged Judge(const QString &path, int systemError, const QString &deviceError)
 {
+    const auto named = [](files::Cause key) { return Judged{key, files::Words(key)}; };
     const int textErrno = ErrnoOfText(deviceError);
-    QString cause = files::CauseOfErrno(textErrno);
-    if (cause.isEmpty())
-        cause = files::CauseOfErrno(systemError);
-    if (!cause.isEmpty())
-        return cause;
+    std::optional<files::Cause> key = files::CauseKeyOfErrno(textErrno);
+    if (!key)
+        key = files::CauseKeyOfErrno(systemError);
+    if (key)
+        return named(*key);
 
     // The file object said nothing useful ("Unknown error" after a short
     // write): look at where the file was to go.
     const QFileInfo target(path);
     const QString folder = target.absolutePath();
     if (!QFileInfo(folder).isDir())
-        return files::Words(files::Cause::FolderNotFound);
+        return named(files::Cause::FolderNotFound);
     struct statvfs fs {};
     if (::statvfs(QFile::encodeName(folder).constData(), &fs) == 0) {
         if (fs.f_flag & ST_RDONLY)
-            return files::Words(files::Cause::ReadOnly);
+            return named(files::Cause::ReadOnly);
         if (fs.f_bavail == 0)
-            return files::Words(files::Cause::DiskFull);
+            return named(files::Cause::DiskFull);
     }
-    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0) {
-        const QString refused = files::CauseOfErrno(errno);
-        return refused.isEmpty() ? files::Words(files::Cause::PermissionDenied) : refused;
-    }
+    if (::access(QFile::encodeName(folder).constData(), W_OK) != 0)
+        return named(files::CauseKeyOfErrno(errno).value_or(files::Cause::PermissionDenied));
     if (target.exists() && !target.isWritable())
-        return files::Words(files::Cause::ReadOnly);
+        return named(files::Cause::ReadOnly);
     // An errno of no cause of ours: its number, never the C library's text,
     // which is in its own language, not the interface's.
     if (const int e = textErrno ? textErrno : systemError)
-        return files::CauseOfAnyErrno(e);
-    return deviceError.isEmpty() ? files::Words(files::Cause::UnknownCause) : deviceError;
+        return {files::Cause::SystemError, files::CauseOfAnyErrno(e)};
+    return {files::Cause::UnknownCause, deviceError.isEmpty() ? files::Words(files::Cause::UnknownCause) : deviceError};
+}
+
+} // namespace
+
+QString Cause(const QString &path, int systemError, const QString &deviceError)
+{
+    return Judge(path, systemError, deviceError).words;
+}
+
+files::Cause CauseKey(const QString &path, int systemError, const QString &deviceError)
+{
+    return Judge(path, systemError, deviceError).key;
 }
 
 void RaiseCause(const QString &path, const QString &cause)
@@ -347,18 +362,22 @@ bool SafeFileWriter::fail(int systemError)
 {
     // Judged before the new file is removed, which frees the space whose
     // lack made the write fail.
-    if (!m_failed)
-        m_cause = Cause(m_target.isEmpty() ? m_path : m_target, systemError,
-                        systemError ? QString::fromLocal8Bit(std::strerror(systemError)) : QString());
+    if (!m_failed) {
+        const Judged judged = Judge(m_target.isEmpty() ? m_path : m_target, systemError,
+                                    systemError ? QString::fromLocal8Bit(std::strerror(systemError)) : QString());
+        m_causeKey = judged.key;
+        m_cause = judged.words;
+    }
     m_failed = true;
     cancel();
     return false;
 }
 
-bool SafeFileWriter::failAt(const QString &path, const QString &cause)
+bool SafeFileWriter::failAt(const QString &path, files::Cause cause)
 {
     if (!m_failed) {
-        m_cause = cause;
+        m_causeKey = cause;
+        m_cause = files::Words(cause);
         m_failurePath = path;
     }
     m_failed = true;
@@ -403,7 +422,7 @@ bool SafeFileWriter::open()
         return true;
     // The file is in place: writing on would start a new, empty one over it.
     if (m_committed)
-        return failAt(m_path, files::Words(files::Cause::AlreadyWritten));
+        return failAt(m_path, files::Cause::AlreadyWritten);
     if (m_inFolder) {
         // A name in a folder the caller holds open: nothing is looked up by
         // path, so the folder it checked is the folder written.
@@ -420,7 +439,7 @@ bool SafeFileWriter::open()
         Place place;
         if (!Walk(absolute, m_mode == Mode::Shared, &place)) {
             if (!place.refusedLink.isEmpty())
-                return failAt(place.refusedLink, files::Words(files::Cause::LinkOfAnotherUser));
+                return failAt(place.refusedLink, files::Cause::LinkOfAnotherUser);
             m_target = absolute;
             return fail(place.error);
         }
@@ -438,7 +457,7 @@ bool SafeFileWriter::open()
             // Only a file of the user's is replaced (judged again at the
             // commit, on what stands at the name then).
             if (const auto refused = RefusalOf(m_dir, m_name, old))
-                return failAt(RefusedAsGiven(*refused) ? m_path : m_target, files::Words(*refused));
+                return failAt(RefusedAsGiven(*refused) ? m_path : m_target, *refused);
             m_keep = true;
             m_uid = old.st_uid;
             m_gid = old.st_gid;
@@ -451,9 +470,9 @@ bool SafeFileWriter::open()
         if (::fstat(m_dir, &folder) != 0)
             return fail(errno);
         if (folder.st_uid != ::geteuid())
-            return failAt(m_folder, files::Words(files::Cause::OwnedByAnotherUser));
+            return failAt(m_folder, files::Cause::OwnedByAnotherUser);
         if (folder.st_mode & (S_IWGRP | S_IWOTH))
-            return failAt(m_folder, files::Words(files::Cause::OpenToOtherUsers));
+            return failAt(m_folder, files::Cause::OpenToOtherUsers);
     }
     // The walk's handle only finds; fsync and listing need the folder opened.
     const int opened = ::openat(m_dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -478,7 +497,7 @@ bool SafeFileWriter::open()
             // The file may be writable; what refuses the new file beside it
             // is its folder.
             if (e == EACCES || e == EPERM)
-                failAt(m_folder, files::Words(files::Cause::FolderNotWritable));
+                failAt(m_folder, files::Cause::FolderNotWritable);
             else
                 fail(e);
             return -1;
@@ -579,7 +598,7 @@ bool SafeFileWriter::commit()
     // meanwhile (by anything that did not wait for the lock): only the file
     // written here is renamed, judged under the lock just before each rename.
     const auto ownFile = [this] { return SameEntry(m_dir, m_tempName, m_hold); };
-    const auto notOwnFile = [this] { return failAt(m_path, files::Words(files::Cause::NewFileTakenMeanwhile)); };
+    const auto notOwnFile = [this] { return failAt(m_path, files::Cause::NewFileTakenMeanwhile); };
 
     // Whatever stands at the name of a private file is replaced: a rename
     // takes the place of a link without following it, a folder is cleared
@@ -613,7 +632,7 @@ bool SafeFileWriter::commit()
         // replaced, as a later save replaces it; anything else is refused.
         if (there) {
             if (const auto refused = RefusalOf(m_dir, m_name, st))
-                return failAt(RefusedAsGiven(*refused) ? m_path : m_target, files::Words(*refused));
+                return failAt(RefusedAsGiven(*refused) ? m_path : m_target, *refused);
             if (!ownFile())
                 return notOwnFile();
             if (::renameat(m_dir, Native(m_tempName).constData(), m_dir, name.constData()) != 0)

@@ -72,6 +72,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -87,6 +88,10 @@ namespace FileWrite {
 // be written); an errno no cause stands for is told by its number ("system
 // error 16"), a text that is no errno's as it is.
 QString Cause(const QString &path, int systemError, const QString &deviceError);
+// The same cause as its key, for callers that act on it: SystemError for an
+// errno no cause stands for, UnknownCause where nothing names one (Cause then
+// gives the file object's own text, where it gave one).
+files::Cause CauseKey(const QString &path, int systemError, const QString &deviceError);
 
 // Error 75 "Path/File access error: <cause>: '<path>'".
 [[noreturn]] void RaiseFailure(const QString &path, int systemError, const QString &deviceError);
@@ -154,6 +159,8 @@ public:
     // the file a link at the name leads to).
     QString targetPath() const { return m_target; }
     QString cause() const { return m_cause; }
+    // The cause's key, for a caller that acts on it; none before a failure.
+    std::optional<files::Cause> causeKey() const { return m_causeKey; }
     // "Path/File access error: <cause>: '<path>'", empty before a failure.
     // The path is the obstacle: the file, or its folder where the folder
     // refused the new file ("folder not writable"), or a refused link.
@@ -167,7 +174,7 @@ public:
 private:
     bool fail(int systemError);
     // A failure whose obstacle is path (a folder, a link) with its cause.
-    bool failAt(const QString &path, const QString &cause);
+    bool failAt(const QString &path, files::Cause cause);
     void removeTemporary();
 
     QString m_path, m_target, m_temp;
@@ -187,6 +194,7 @@ private:
     bool m_hasFinalMode = false;
     bool m_failed = false;
     QString m_cause, m_failurePath;
+    std::optional<files::Cause> m_causeKey;
 };
 
 // Writes data as the whole content of path (throws error 75 on failure).

@@ -176,9 +176,3 @@ PrivateFolder OpenUserPrivateFolder(QString *error)
     }
     return PrivateFolder(fd, folder);
 }
-
-QString UserPrivateFolder(QString *error)
-{
-    const PrivateFolder folder = OpenUserPrivateFolder(error);
-    return folder.isOpen() ? folder.path() : QString();
-}

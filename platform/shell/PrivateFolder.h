@@ -42,9 +42,3 @@ private:
 // must be a real folder (not a link) owned by the user; a looser mode is set
 // back to 0700. Otherwise a closed folder with *error set to the reason.
 PrivateFolder OpenUserPrivateFolder(QString *error = nullptr);
-
-// The same checks, returning the folder's path, or an empty text with *error
-// set. A file written by this path goes through the writer's private mode,
-// which checks the folder again on the handle it writes through; a write
-// that must land in the folder checked here uses OpenUserPrivateFolder().
-QString UserPrivateFolder(QString *error = nullptr);

@@ -342,11 +342,22 @@ TEST_F(FindTest, MovesTheClimbsAndRoutesWindows)
     }
 }
 
-// A sample row the grid refuses, typed on the card shown when the find moves
-// it: the refusal is told on that card, whose samples stay on screen with the
-// row to finish; once it is written the find moves the card.
-TEST_F(FindTest, RefusedSampleRowIsToldOnItsCardBeforeAMove)
+// A sample row refused as Find asks the card showing it to leave it: by the
+// grid (a distance without an altitude), or by the database (a rule of the
+// table; a read-only or full file alike). The refusal is told once, on that
+// card, whose samples stay on screen with the row to finish; once the row can
+// be written, the next click moves the card.
+struct SampleRowRefusal {
+    const char *name;
+    const char *altitude;   // typed in the new row after its distance
+    bool byDatabase;        // a rule of the samples table refuses every new row
+};
+
+class FindRefusedSampleRowTest : public FindTest, public ::testing::WithParamInterface<SampleRowRefusal> {};
+
+TEST_P(FindRefusedSampleRowTest, IsToldOnItsCardBeforeAMove)
 {
+    const SampleRowRefusal &c = GetParam();
     for (const bool climb : {true, false}) {
         SCOPED_TRACE(climb ? "climbs" : "routes");
         const QString name = climb ? QStringLiteral("frmDatiSal") : QStringLiteral("frmDatiPerc");
@@ -356,18 +367,22 @@ TEST_F(FindTest, RefusedSampleRowIsToldOnItsCardBeforeAMove)
             CurrentDb->Execute(QStringLiteral("INSERT INTO [%1] ([IDPercorso], [Lunghezza]) VALUES (?, 10)").arg(table), 0,
                                {QLatin1String(place)});
         CurrentDb->Execute(QStringLiteral("INSERT INTO [%1] ([IDPercorso], [DistParz], [Altezza]) VALUES ('Alpe', 0, 100)").arg(samples));
+        if (c.byDatabase)
+            CurrentDb->Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON [%1] BEGIN SELECT RAISE(ABORT, 'sample refused'); END")
+                                   .arg(samples),
+                               0, {});
         CardWindow *card = LoadSampleCard(climb);
         ASSERT_NE(card, nullptr);
         auto *grid = card->findChild<QTableView *>(QStringLiteral("DBGrid1"));
         ASSERT_NE(grid, nullptr);
         grid->setFocus();
-        grid->setCurrentIndex(card->SampleModel()->index(1, 0));   // the add row: a distance, no altitude
-        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
-        ASSERT_NE(editor, nullptr);
-        editor->setText(QStringLiteral("7"));
-        Key(editor, Qt::Key_Tab);
-        QApplication::processEvents();
-        ASSERT_EQ(card->SampleModel()->pendingRow(), 1);
+        for (const auto &[column, text] : {std::pair{0, QStringLiteral("7")}, std::pair{1, QString::fromLatin1(c.altitude)}}) {
+            grid->setCurrentIndex(card->SampleModel()->index(1, column));   // the add row below the stored sample
+            QApplication::processEvents();
+            auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
+            ASSERT_NE(editor, nullptr) << column;
+            editor->setText(text);
+        }
 
         OpenFind();
         Ctl<QComboBox>("Combo1")->setCurrentIndex(0);
@@ -378,13 +393,20 @@ TEST_F(FindTest, RefusedSampleRowIsToldOnItsCardBeforeAMove)
         QTest::mouseClick(Ctl<QPushButton>("Command1"), Qt::LeftButton);
         TestSupport::Pump();
         ASSERT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
-        EXPECT_TRUE(boxes.texts.first().contains(card->SampleModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString()));
+        const QString why = c.byDatabase ? QStringLiteral("sample refused")
+                                         : card->SampleModel()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString();
+        EXPECT_TRUE(boxes.texts.first().contains(why)) << boxes.texts.first().toStdString();
         EXPECT_EQ(cardBehindBox, QStringLiteral("Alpe"));
         EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Alpe"));
         EXPECT_EQ(card->SampleModel()->pendingRow(), 1);
         EXPECT_EQ(card->SampleModel()->value(1, 0).toDouble(), 7.0);
+        EXPECT_EQ(card->SampleModel()->value(1, 1).toString(), QString::fromLatin1(c.altitude));
+        EXPECT_EQ(Rows(samples), 1);
 
-        ASSERT_TRUE(card->SampleModel()->setData(card->SampleModel()->index(1, 1), QStringLiteral("700"), Qt::EditRole));
+        if (c.byDatabase)
+            CurrentDb->Execute(QStringLiteral("DROP TRIGGER refuse"), 0, {});
+        else
+            ASSERT_TRUE(card->SampleModel()->setData(card->SampleModel()->index(1, 1), QStringLiteral("700"), Qt::EditRole));
         QTest::mouseClick(Ctl<QPushButton>("Command1"), Qt::LeftButton);
         TestSupport::Pump();
         EXPECT_EQ(boxes.texts.size(), 1);
@@ -397,60 +419,9 @@ TEST_F(FindTest, RefusedSampleRowIsToldOnItsCardBeforeAMove)
     }
 }
 
-// A sample row the database refuses (a rule of the table; a read-only or
-// full file alike) when Find asks the card to leave it: the error is told
-// once on that card, which stays with the row; once the database takes the
-// row, the next click moves the card.
-TEST_F(FindTest, SampleRowTheDatabaseRefusesIsToldBeforeAMove)
-{
-    for (const bool climb : {true, false}) {
-        SCOPED_TRACE(climb ? "climbs" : "routes");
-        const QString name = climb ? QStringLiteral("frmDatiSal") : QStringLiteral("frmDatiPerc");
-        const QString table = climb ? QStringLiteral("Dati Salite") : QStringLiteral("Dati Percorsi");
-        const QString samples = climb ? QStringLiteral("CampioniSalite") : QStringLiteral("CampioniPercorsi");
-        for (const char *place : {"Alpe", "Bocca"})
-            CurrentDb->Execute(QStringLiteral("INSERT INTO [%1] ([IDPercorso], [Lunghezza]) VALUES (?, 10)").arg(table), 0,
-                               {QLatin1String(place)});
-        CurrentDb->Execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON [%1] BEGIN SELECT RAISE(ABORT, 'sample refused'); END")
-                               .arg(samples),
-                           0, {});
-        CardWindow *card = LoadSampleCard(climb);
-        ASSERT_NE(card, nullptr);
-        auto *grid = card->findChild<QTableView *>(QStringLiteral("DBGrid1"));
-        ASSERT_NE(grid, nullptr);
-        grid->setFocus();
-        for (const auto &[column, text] : {std::pair{0, QStringLiteral("7")}, std::pair{1, QStringLiteral("700")}}) {
-            grid->setCurrentIndex(card->SampleModel()->index(0, column));   // the add row of a card without samples
-            QApplication::processEvents();
-            auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(grid->currentIndex()));
-            ASSERT_NE(editor, nullptr) << column;
-            editor->setText(text);
-        }
-
-        OpenFind();
-        Ctl<QComboBox>("Combo1")->setCurrentIndex(0);
-        Ctl<QLineEdit>("Text1")->setText(QStringLiteral("Bocca"));
-        TestSupport::RealMessageBoxes boxes;
-        QTest::mouseClick(Ctl<QPushButton>("Command1"), Qt::LeftButton);
-        TestSupport::Pump();
-        ASSERT_EQ(boxes.texts.size(), 1) << boxes.texts.join(QLatin1Char('|')).toStdString();
-        EXPECT_TRUE(boxes.texts.first().contains(QStringLiteral("sample refused"))) << boxes.texts.first().toStdString();
-        EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Alpe"));
-        EXPECT_EQ(card->SampleModel()->pendingRow(), 0);
-        EXPECT_EQ(card->SampleModel()->value(0, 1).toDouble(), 700.0);
-        EXPECT_EQ(Rows(samples), 0);
-
-        CurrentDb->Execute(QStringLiteral("DROP TRIGGER refuse"), 0, {});
-        QTest::mouseClick(Ctl<QPushButton>("Command1"), Qt::LeftButton);
-        TestSupport::Pump();
-        EXPECT_EQ(boxes.texts.size(), 1);
-        EXPECT_EQ(qobject_cast<QLineEdit *>(card->Control(QStringLiteral("txtFields(0)")))->text(), QStringLiteral("Bocca"));
-        EXPECT_EQ(Rows(samples), 1);
-        delete m_find;
-        m_find = nullptr;
-        WindowRegistry::Unload(name);
-    }
-}
+INSTANTIATE_TEST_SUITE_P(RefusedBy, FindRefusedSampleRowTest,
+                         ::testing::Values(SampleRowRefusal{"TheGrid", "", false}, SampleRowRefusal{"TheDatabase", "700", true}),
+                         [](const ::testing::TestParamInfo<SampleRowRefusal> &info) { return std::string(info.param.name); });
 
 // The trainings list of an athlete moves to the athlete found.
 TEST_F(FindTest, MovesAnAthleteList)

@@ -25,13 +25,8 @@ namespace {
 constexpr uid_t kUser = 4000, kOther = 4001;
 constexpr gid_t kUserGroup = 4000, kSharedGroup = 4100;
 
-QByteArray Native(const QString &path) { return QFile::encodeName(path); }
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using TestFiles::Native;
+using TestFiles::ReadAll;
 
 void Put(const QString &path, const QByteArray &data, mode_t mode)
 {

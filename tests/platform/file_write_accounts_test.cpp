@@ -40,13 +40,8 @@ namespace {
 constexpr uid_t kUser = 4000, kOther = 4001;
 constexpr gid_t kUserGroup = 4000, kOtherGroup = 4001, kSharedGroup = 4100, kForeignGroup = 4200;
 
-QByteArray Native(const QString &path) { return QFile::encodeName(path); }
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using TestFiles::Native;
+using TestFiles::ReadAll;
 
 // A file of the given mode and, where given, owner.
 void Put(const QString &path, const QByteArray &data, mode_t mode, uid_t uid = uid_t(-1), gid_t gid = gid_t(-1))
@@ -423,7 +418,7 @@ TEST(PrivateFiles, WrittenOnlyToTheCheckedFolder)
     MakeFolder(base, 01777);
     TestSupport::RuntimeDirScope env(Native(base));
     QString why;
-    const QString folder = UserPrivateFolder(&why);
+    const QString folder = OpenUserPrivateFolder(&why).path();
     ASSERT_EQ(folder, base + "/Vettaro") << why.toStdString();
     const QString log = folder + "/LogImport.txt";
     const auto swap = [&](const QString &aside) {

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -41,11 +42,7 @@ QString FailureOf(const QString &path, const QByteArray &data)
     return QString();
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using TestFiles::ReadAll;
 
 mode_t ModeOf(const QString &path)
 {
@@ -64,23 +61,34 @@ TEST(FileWrite, CauseFromTheSystemError)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("a.xml");
-    struct Case { int error; const char *cause; };
-    const Case cases[] = {{ENOSPC, "disk full"}, {EDQUOT, "disk full"}, {EROFS, "read-only"},
-                          {EACCES, "permission denied"}, {EPERM, "permission denied"},
-                          {ENAMETOOLONG, "file name too long"}, {EISDIR, "is a folder"},
-                          {ELOOP, "too many levels of links"}, {EIO, "input/output error"},
-                          {EFBIG, "file too large"}};
+    using files::Cause;
+    struct Case { int error; const char *cause; Cause key; };
+    const Case cases[] = {{ENOSPC, "disk full", Cause::DiskFull}, {EDQUOT, "disk full", Cause::DiskFull},
+                          {EROFS, "read-only", Cause::ReadOnly},
+                          {EACCES, "permission denied", Cause::PermissionDenied},
+                          {EPERM, "permission denied", Cause::PermissionDenied},
+                          {ENAMETOOLONG, "file name too long", Cause::NameTooLong},
+                          {EISDIR, "is a folder", Cause::IsAFolder},
+                          {ELOOP, "too many levels of links", Cause::TooManyLinks},
+                          {EIO, "input/output error", Cause::InputOutputError},
+                          {EFBIG, "file too large", Cause::FileTooLarge}};
     for (const Case &c : cases) {
         // From errno after a short write that Qt reports as "Unknown error" ...
         EXPECT_EQ(FileWrite::Cause(path, c.error, "Unknown error"), c.cause) << c.error;
+        EXPECT_EQ(FileWrite::CauseKey(path, c.error, "Unknown error"), c.key) << c.error;
         // ... or from the system text the file object passed on.
-        EXPECT_EQ(FileWrite::Cause(path, 0, QString::fromLocal8Bit(std::strerror(c.error))), c.cause) << c.error;
+        const QString text = QString::fromLocal8Bit(std::strerror(c.error));
+        EXPECT_EQ(FileWrite::Cause(path, 0, text), c.cause) << c.error;
+        EXPECT_EQ(FileWrite::CauseKey(path, 0, text), c.key) << c.error;
+        EXPECT_EQ(files::CauseKeyOfErrno(c.error), c.key) << c.error;
     }
     // An errno no cause stands for is told by its number, never in the C
     // library's words, which are not the interface's.
     const QString busy = QStringLiteral("system error %1").arg(EBUSY);
     EXPECT_EQ(FileWrite::Cause(path, EBUSY, "Unknown error"), busy);
+    EXPECT_EQ(FileWrite::CauseKey(path, EBUSY, "Unknown error"), Cause::SystemError);
     EXPECT_EQ(FileWrite::Cause(path, 0, QString::fromLocal8Bit(std::strerror(EBUSY))), busy);
+    EXPECT_EQ(files::CauseKeyOfErrno(EBUSY), std::nullopt);
     EXPECT_EQ(files::CauseOfAnyErrno(EBUSY), busy);
     EXPECT_EQ(files::CauseOfAnyErrno(ENOSPC), "disk full");
 }
@@ -188,9 +196,13 @@ TEST(FileWrite, FailingDeviceKeepsTheOldFile)
     QTemporaryDir dir;
     const QString target = dir.filePath("races.xml");
     FileWrite::WriteWhole(target, "old");
-    struct Case { bool failSync; const char *cause; };
-    for (const Case c : {Case{false, "disk full"}, Case{true, "input/output error"}}) {
+    struct Case { bool failSync; const char *cause; files::Cause key; };
+    for (const Case c : {Case{false, "disk full", files::Cause::DiskFull},
+                         Case{true, "input/output error", files::Cause::InputOutputError}}) {
         FailingDevice device(c.failSync);
+        FileWrite::SafeFileWriter out(target);
+        EXPECT_FALSE(out.write(QByteArray(100, 'x')) && out.commit());
+        EXPECT_EQ(out.causeKey(), c.key);
         const QString why = FailureOf(target, QByteArray(100, 'x'));
         EXPECT_TRUE(why.contains(c.cause)) << why.toStdString();
         EXPECT_TRUE(why.contains(target)) << why.toStdString();
@@ -427,8 +439,10 @@ TEST(FileWrite, SecondCommitIsRefused)
     FileWrite::SafeFileWriter out(target);
     ASSERT_TRUE(out.write("<races/>") && out.commit()) << out.errorText().toStdString();
     EXPECT_TRUE(out.errorText().isEmpty());
+    EXPECT_EQ(out.causeKey(), std::nullopt);
     EXPECT_FALSE(out.commit());
     EXPECT_EQ(out.cause(), "already written");
+    EXPECT_EQ(out.causeKey(), files::Cause::AlreadyWritten);
     EXPECT_TRUE(out.errorText().contains(target)) << out.errorText().toStdString();
     EXPECT_FALSE(out.write("more"));
     EXPECT_EQ(ReadAll(target), "<races/>");
@@ -613,9 +627,9 @@ TEST(FileWrite, ANewFileTakenOverIsNeitherCommittedNorRemoved)
                 out.cancel();
             }
         }
-        EXPECT_EQ(ReadAll(target), c.existed ? QByteArray("old") : QByteArray());
+        EXPECT_EQ(ReadAll(target), c.existed ? QByteArray("old") : QByteArray("<missing>"));
         EXPECT_EQ(QFileInfo::exists(target), c.existed);
-        EXPECT_EQ(ReadAll(taken), c.replaced ? QByteArray("theirs") : QByteArray());
+        EXPECT_EQ(ReadAll(taken), c.replaced ? QByteArray("theirs") : QByteArray("<missing>"));
         QStringList left;
         if (c.replaced)
             left << QFileInfo(taken).fileName();

@@ -1,6 +1,7 @@
 // The text profile export of the card windows and the export refusals.
 #include "window_fixture.h"
 
+#include "FileFaults.h"
 #include "core/ProfileExport.h"
 #include "core/Race.h"
 #include "core/XmlRaces.h"
@@ -9,13 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-}
+using TestFiles::ReadAll;
 
 // The card as shown and its samples make the file; it reads back the same,
 // under a decimal-comma locale too.

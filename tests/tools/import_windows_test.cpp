@@ -4,6 +4,7 @@
 #include "records/window_fixture.h"
 
 #include "CoreTestSupport.h"
+#include "FileFaults.h"
 
 #include "core/UserFolders.h"
 #include "core/WindowRegistry.h"
@@ -32,11 +33,7 @@ QByteArray Hash(const QString &path)
     return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1) : QByteArray();
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using TestFiles::ReadAll;
 
 QStringList Items(QListWidget *l)
 {

@@ -248,7 +248,7 @@ TEST(ImportLog, FormatAndFailure)
         return PrivateFolder(::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), path);
     };
     auto read = [&] {
-        QFile f(ImportLogPath(dir.path()));
+        QFile f(QDir(dir.path()).filePath(ImportLogName));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     };
     ASSERT_TRUE(WriteImportLog(held(dir.path()), {}, {}));

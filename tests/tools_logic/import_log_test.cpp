@@ -2,6 +2,7 @@
 // against anyone: a link planted at its name is replaced, not followed, and
 // a folder planted there does not block it.
 #include "CoreTestSupport.h"
+#include "FileFaults.h"
 #include "platform/shell/PrivateFolder.h"
 #include "tools/logic/ImportEngine.h"
 
@@ -21,11 +22,7 @@ mode_t ModeOf(const QString &path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+using TestFiles::ReadAll;
 
 } // namespace
 
@@ -37,13 +34,13 @@ TEST(ImportLogPlace, PrivateFolderBelowRuntimeOrCache)
     {
         TestSupport::RuntimeDirScope env(QFile::encodeName(runtime));
         QString why;
-        const QString folder = UserPrivateFolder(&why);
+        const QString folder = OpenUserPrivateFolder(&why).path();
         EXPECT_EQ(folder, runtime + "/Vettaro") << why.toStdString();
         EXPECT_EQ(ModeOf(folder), 0700u);
 
         // A looser mode is set back.
         ::chmod(QFile::encodeName(folder).constData(), 0755);
-        EXPECT_EQ(UserPrivateFolder(), folder);
+        EXPECT_EQ(OpenUserPrivateFolder().path(), folder);
         EXPECT_EQ(ModeOf(folder), 0700u);
 
         // A link at the folder's name is refused, and what it names is left alone.
@@ -52,7 +49,7 @@ TEST(ImportLogPlace, PrivateFolderBelowRuntimeOrCache)
         ::chmod(QFile::encodeName(elsewhere).constData(), 0755);
         ASSERT_TRUE(QDir(folder).removeRecursively());
         ASSERT_TRUE(QFile::link(elsewhere, folder));
-        EXPECT_TRUE(UserPrivateFolder(&why).isEmpty());
+        EXPECT_FALSE(OpenUserPrivateFolder(&why).isOpen());
         EXPECT_TRUE(why.contains("not a folder")) << why.toStdString();
         EXPECT_TRUE(why.contains(folder)) << why.toStdString();
         EXPECT_EQ(ModeOf(elsewhere), 0755u);
@@ -60,16 +57,16 @@ TEST(ImportLogPlace, PrivateFolderBelowRuntimeOrCache)
 
         // A folder of another user is refused (only root can make one here).
         if (::geteuid() == 0) {
-            ASSERT_FALSE(UserPrivateFolder().isEmpty());
+            ASSERT_TRUE(OpenUserPrivateFolder().isOpen());
             ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), 65534, 65534), 0);
-            EXPECT_TRUE(UserPrivateFolder(&why).isEmpty());
+            EXPECT_FALSE(OpenUserPrivateFolder(&why).isOpen());
             EXPECT_TRUE(why.contains("owned by another user")) << why.toStdString();
         }
     }
     {
         // Without a runtime folder: the cache folder.
         TestSupport::RuntimeDirScope env(QByteArray{});
-        const QString folder = UserPrivateFolder();
+        const QString folder = OpenUserPrivateFolder().path();
         EXPECT_EQ(folder, QDir(qEnvironmentVariable("XDG_CACHE_HOME")).filePath("Vettaro"));
         EXPECT_EQ(ModeOf(folder), 0700u);
     }
@@ -82,7 +79,7 @@ TEST(ImportLogPlace, PlantedLinkOrFolderNeitherFollowedNorBlocking)
     const PrivateFolder held = OpenUserPrivateFolder();
     ASSERT_TRUE(held.isOpen());
     const QString folder = held.path();
-    const QString log = ImportEngine::ImportLogPath(folder);
+    const QString log = QDir(folder).filePath(ImportEngine::ImportLogName);
 
     const QString victim = dir.filePath("victim.txt");
     QFile v(victim);

@@ -5,7 +5,6 @@
 #include "platform/shell/FileWrite.h"
 #include "platform/shell/ReadLimits.h"
 
-#include <QDir>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -375,11 +374,6 @@ Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs,
     return r;
 }
 
-QString ImportLogPath(const QString &folder)
-{
-    return QDir(folder).filePath(QStringLiteral("LogImport.txt"));
-}
-
 bool WriteImportLog(const PrivateFolder &folder, const QStringList &climbs, const QStringList &routes, QString *why)
 {
     QByteArray text;
@@ -388,7 +382,7 @@ bool WriteImportLog(const PrivateFolder &folder, const QStringList &climbs, cons
     text += "\r\n";
     for (const QString &n : routes)
         text += n.toUtf8() + "\r\n";
-    return folder.writeWhole(QStringLiteral("LogImport.txt"), text, why);
+    return folder.writeWhole(QString::fromLatin1(ImportLogName), text, why);
 }
 
 } // namespace ImportEngine

@@ -43,6 +43,9 @@ struct Result {
 Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs, bool routes,
                  Criterion criterion, const Callbacks &callbacks);
 
+// The import log's file name in the user's private folder.
+inline constexpr char ImportLogName[] = "LogImport.txt";
+
 // The import log: the climb names, one empty line, the route names, each line
 // ended by CR LF, UTF-8, written in one piece. Returns false when it could not
 // be written (the previous log is then untouched) and *why says why. The
@@ -51,6 +54,5 @@ Result CopyRaces(dao::Database &source, dao::Database &destination, bool climbs,
 // through the folder's handle, into the folder that was checked.
 bool WriteImportLog(const PrivateFolder &folder, const QStringList &climbs, const QStringList &routes,
                     QString *why = nullptr);
-QString ImportLogPath(const QString &folder);
 
 } // namespace ImportEngine
