@@ -168,7 +168,7 @@ protected:
         m_passwords = std::move(passwords);
         auto *timer = new QTimer(qApp);
         timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer] {
+        QObject::connect(timer, &QTimer::timeout, timer, [this] {
             auto *prompt = qobject_cast<frmPassword *>(QApplication::activeModalWidget());
             if (!prompt || !prompt->isVisible())
                 return;
