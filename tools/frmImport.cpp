@@ -259,7 +259,7 @@ void frmImport::cmdStep2Import_Click()
     Label1->setText(GetLangString(17512));
 
     ImportEngine::Callbacks cb = AbortableCallbacks();
-    cb.confirm = [this](const QString &question) {
+    cb.confirm = [](const QString &question) {
         SetMainPointer(0);
         const bool yes = MsgBox(question, Vb::YesNo + Vb::Question) == Vb::Yes;
         SetMainPointer(11);

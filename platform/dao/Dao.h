@@ -99,7 +99,7 @@ struct FieldDef {
     int size = 0;                 // text: maximum characters (0 = 255); ignored for others
     bool allowZeroLength = true;  // text: "" accepted
     bool required = false;        // NOT NULL
-    QVariant defaultValue;        // invalid = none
+    QVariant defaultValue{};      // invalid = none
 };
 
 struct IndexDef {

@@ -82,7 +82,6 @@ void drainLazy(sqlite3 *h);
 class Stmt {
 public:
     Stmt(sqlite3 *h, const QString &sql, Ctx ctx = Ctx::Query, const QString &shownSql = QString())
-        : m_h(h)
     {
         const QByteArray b = sql.toUtf8();
         const char *tail = nullptr;
@@ -110,7 +109,6 @@ public:
     operator sqlite3_stmt *() const { return m_s; }
 
 private:
-    sqlite3 *m_h;
     sqlite3_stmt *m_s = nullptr;
 };
 

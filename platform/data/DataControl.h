@@ -135,7 +135,7 @@ private:
         QPointer<QWidget> widget;
         QString field;
         QString loaded;        // text put in at the last load
-        TextFormat format;
+        TextFormat format{};
         int maxLength = 0;     // a line edit's own limit on typed text (0: not known yet)
         int applied = 0;       // the limit the control last gave the edit (0: none)
     };

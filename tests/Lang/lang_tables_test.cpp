@@ -234,8 +234,9 @@ TEST(LangTables, EveryCauseOfAFailureIsInEveryTable)
         EXPECT_FALSE(t.texts.value(files::FailureFrameText).isEmpty()) << locale.toStdString();
         for (int i = 0; i < count; ++i) {
             EXPECT_FALSE(t.texts.value(causes[i].text).isEmpty()) << locale.toStdString() << " " << causes[i].text;
-            if (locale == QLatin1String("1033"))
+            if (locale == QLatin1String("1033")) {
                 EXPECT_EQ(t.texts.value(causes[i].text), QString::fromUtf8(causes[i].english));
+            }
         }
     }
     EXPECT_EQ(ReadTable("1033").texts.value(files::FailureFrameText), QStringLiteral("Path/File access error: %1: '%2'"));

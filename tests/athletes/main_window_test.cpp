@@ -230,7 +230,8 @@ TEST_F(AthletesFromMainWindow, EachListShowsItsOwnTotalsAndFiltersItsOwnRows)
 
     // A right click on a grid pops up that list's chart menu.
     for (auto [list, menu] : {std::pair{trainings, "mnuGraficoVelocita"}, std::pair{climbs, "mnuPopUp"}}) {
-        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10));
+        const QPoint at(10, 10);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, list->grid()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->grid()->viewport(), &click);
         ASSERT_NE(w.Menu(QLatin1String(menu)), nullptr);
         EXPECT_TRUE(w.Menu(QLatin1String(menu))->isVisible()) << menu;

@@ -286,8 +286,9 @@ TEST_F(StatesTest, ADuplicateIsToldOnce)
         ASSERT_EQ(m_prompts->messages().size(), 1);
         EXPECT_EQ(grid->currentIndex().row(), 1) << "back on the row, for correction";
         EXPECT_EQ(m->value(1, 0).toString(), QStringLiteral("ITALY"));
-        if (corrected)
+        if (corrected) {
             ASSERT_TRUE(m->setData(m->index(1, 0), QStringLiteral("Chad"), Qt::EditRole));
+        }
         w.close();
         EXPECT_EQ(m_prompts->messages().size(), 1) << m_prompts->messages().join("|").toStdString();
         EXPECT_EQ(States(), corrected ? (QStringList{"Chad", "Italy"}) : QStringList{"Italy"});

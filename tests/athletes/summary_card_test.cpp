@@ -247,8 +247,9 @@ TEST_F(SummaryCardTest, LandscapeFromThePrinterSetUp)
     EXPECT_GT(page.width(), page.height());
     // The title stays centred on the wider page.
     for (const Word &w : words)
-        if (w.text == QLatin1String("Rossi"))
+        if (w.text == QLatin1String("Rossi")) {
             EXPECT_GT(w.x0, 0.3 * page.width());
+        }
 }
 
 // A printer that cannot be written to: nothing is left and the error is shown.

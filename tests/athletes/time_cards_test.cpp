@@ -306,10 +306,12 @@ TEST_P(TimeCardTest, ARefusedValueNeverReplacesTheStoredOne)
         const int number = c.field == 3 ? text(505) : text(506);
         const QString why = c.field == 3 ? GetLangString(number) : FormatLangString(GetLangString(number), {"Front Gear"});
         EXPECT_EQ(boxes.texts, QStringList{why});
-        if (c.then != Then::Moved)   // moved on, the card shows the other row
+        if (c.then != Then::Moved) {   // moved on, the card shows the other row
             EXPECT_EQ(shownBehindBox, stored);
-        if (c.then != Then::Close && c.then != Then::Moved && !c.tab)
+        }
+        if (c.then != Then::Close && c.then != Then::Moved && !c.tab) {
             EXPECT_EQ(Counter(), QStringLiteral("1/2")) << "the card stays on the row, which shows its value again";
+        }
         EXPECT_EQ(Count(QStringLiteral("SELECT * FROM [%1] WHERE IDPercorso = 'Giau' AND Tempo = '01:20:00'").arg(table())
                         + (climb() ? QStringLiteral(" AND Anteriore = 39") : QString())),
                   1);

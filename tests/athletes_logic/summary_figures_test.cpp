@@ -149,8 +149,9 @@ TEST_F(SummaryFigures, EqualWhatTheAthletesListsShow)
             if (f.fromList && OnEdge(*f.fromList, f.decimals))
                 continue;
             EXPECT_EQ(Shown(shown, f.decimals), Shown(f.fromList, f.decimals));
-            if (f.fromList && shown)
+            if (f.fromList && shown) {
                 EXPECT_NEAR(*shown, *f.fromList, 1e-9 * std::max(1.0, std::fabs(*f.fromList)));
+            }
             ++compared;
         }
     }

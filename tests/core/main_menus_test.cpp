@@ -17,8 +17,9 @@ TEST(MainMenus, ButtonsNameExistingItemsAndNamesAreUnique)
             EXPECT_FALSE(names.contains(name)) << item.name;
             names << name;
             // An indexed handler needs the number in the name.
-            if (item.clickAt)
+            if (item.clickAt) {
                 EXPECT_GE(MenuItemIndex(name), 0) << item.name;
+            }
         }
     }
     for (const auto *buttons : {&CommandToolbarButtons(), &DataToolbarButtons()})

@@ -484,7 +484,9 @@ TEST_F(DaoTemplate, NumberFieldChecksAcceptWhatTheEarlierFormAccepted)
             const bool before = accepts(old), now = accepts(fresh);
             const std::string what = std::string(c.decl) + " " + v.value.toString().toStdString();
             EXPECT_EQ(now, before) << what;
-            if (v.mustAccept >= 0) EXPECT_EQ(now, v.mustAccept == 1) << what;
+            if (v.mustAccept >= 0) {
+                EXPECT_EQ(now, v.mustAccept == 1) << what;
+            }
         }
         // Every accepted value is stored alike.
         auto stored = [&](const QString &table) {

@@ -194,10 +194,11 @@ LEFT JOIN (SELECT "IDPersonale" AS "ID", count("IDPercorso") AS "N", sum("Dist2"
             SCOPED_TRACE(QStringLiteral("%1 %2").arg(lists->value(0).toString()).arg(i).toStdString());
             const QVariant a = mine->value(i), b = lists->value(i);
             ASSERT_EQ(a.isNull(), b.isNull());
-            if (i < 3)
+            if (i < 3) {
                 EXPECT_EQ(a, b);
-            else if (!a.isNull())
+            } else if (!a.isNull()) {
                 EXPECT_NEAR(a.toDouble(), b.toDouble(), 1e-12 * std::max(1.0, std::fabs(b.toDouble())));
+            }
         }
     }
     EXPECT_FALSE(mine->next());

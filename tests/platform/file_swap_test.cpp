@@ -68,8 +68,9 @@ TEST(FileSwap, ReplacesTheFileALinkNamesKeepingOwnerGroupAndMode)
     const QString copy = dir.filePath("data/.club.mdb.compact.tmp");
     Put(file, "old", 0640);
     const bool root = ::geteuid() == 0;
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(Native(file).constData(), kUser, kSharedGroup), 0);
+    }
     ASSERT_EQ(::symlink("../data/club.mdb", Native(link).constData()), 0);
     Put(copy, "compacted", 0644);
 

@@ -84,7 +84,7 @@ TEST(IniIndex, AnswersAsTheDocumentDoes)
         doc.setText(text);
         for (qsizetype chars : {0, 1, 12, 247, 100000}) {
             const IniIndex index(text, {{"DATA", keys, 0}, {"Spaced", {"k"}, 0}, {"", keys, 0}, {"note", {}, chars}});
-            for (const QString &section : {"Data", "spaced", "", "None"}) {
+            for (const QString section : {"Data", "spaced", "", "None"}) {
                 for (const QString &key : keys) {
                     bool inDoc = false, inIndex = false;
                     const QString fromDoc = doc.value(section, key, &inDoc);

@@ -580,8 +580,9 @@ TEST_F(ChartWindowTest, FirstPictureSaveStartsInThePicturesFolderOrHome)
     } cases[] = {{"no pictures folder", false, Shell::HomeFolder()}, {"a pictures folder", true, pictures}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        if (c.picturesMade)
+        if (c.picturesMade) {
             ASSERT_TRUE(QDir().mkpath(pictures));
+        }
         const QString start = startOfNextSave(chart);
         EXPECT_EQ(start, c.expected);
         EXPECT_NE(start, programFolder);

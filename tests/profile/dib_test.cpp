@@ -25,7 +25,18 @@ std::unique_ptr<cDIBSection> Columns(std::initializer_list<int> columns, int hei
     dib->CreateFromPicture(image);
     return dib;
 }
-int Blue(const cDIBSection &dib, int x, int row = 0) { return dib.DIBSectionBitsPtr()[row * dib.BytesPerScanLine() + 3 * x]; }
+// The blue byte of pixel x in the row (rows counted from the bottom). A pixel
+// outside the bitmap, or a bitmap without pixels, fails the test and reads -1.
+int Blue(const cDIBSection &dib, int x, int row = 0)
+{
+    const uchar *bits = dib.DIBSectionBitsPtr();
+    if (!bits || x < 0 || x >= dib.Width() || row < 0 || row >= dib.Height()) {
+        ADD_FAILURE() << "pixel (" << x << ", " << row << ") outside a bitmap of " << dib.Width() << " x "
+                      << dib.Height() << (bits ? "" : " without pixels");
+        return -1;
+    }
+    return bits[qsizetype(row) * dib.BytesPerScanLine() + 3 * x];
+}
 } // namespace
 
 TEST(DibSection, RowLengthAndLayout)
@@ -73,13 +84,16 @@ TEST(DibSection, Resample)
     EXPECT_EQ(copy->ToImage(), same->ToImage());
     // Three columns to two: sx = 1, columns 0 and 1 unchanged, column 2 never used.
     auto two = Columns({10, 20, 250})->Resample(2, 2);
+    ASSERT_TRUE(two);
     EXPECT_EQ(Blue(*two, 0), 10);
     EXPECT_EQ(Blue(*two, 1), 20);
     // Two columns 0 and 1 to four: weights 0.25, 0.5, 0.75 round to 0, 0, 1.
     auto four = Columns({0, 1})->Resample(2, 4);
+    ASSERT_TRUE(four);
     EXPECT_EQ((std::vector<int>{Blue(*four, 0), Blue(*four, 1), Blue(*four, 2), Blue(*four, 3)}), (std::vector<int>{0, 0, 0, 1}));
     // Columns 1 and 2 at fraction 0.5 give 2 (half to even).
     auto half = Columns({1, 2})->Resample(2, 4);
+    ASSERT_TRUE(half);
     EXPECT_EQ(Blue(*half, 2), 2);
     // A source one pixel wide has no neighbour.
     EXPECT_THROW(Columns({9})->Resample(2, 3), VbError);

@@ -463,11 +463,13 @@ TEST_P(RecordingWindowLanguages, EveryTextFits)
             continue;
         // A label needs its size hint; a button its text (a style's
         // minimum width says nothing about a one-character caption).
-        if (auto *l = qobject_cast<QLabel *>(c); l && !l->text().isEmpty())
+        if (auto *l = qobject_cast<QLabel *>(c); l && !l->text().isEmpty()) {
             EXPECT_LE(l->sizeHint().width(), l->width()) << c->objectName().toStdString() << " \"" << l->text().toStdString() << '"';
-        if (auto *b = qobject_cast<QAbstractButton *>(c); b && !b->text().isEmpty())
+        }
+        if (auto *b = qobject_cast<QAbstractButton *>(c); b && !b->text().isEmpty()) {
             EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()) + 4, b->width())
                 << c->objectName().toStdString() << " \"" << b->text().toStdString() << '"';
+        }
     }
     QFont bold = Grid()->horizontalHeader()->font();
     bold.setBold(true);

@@ -228,8 +228,9 @@ TEST_F(CardPrintTest, OverWideValuesWrapInsideTheirColumns)
     // The long distance keeps to its column, left of the grade's label.
     const Word grade = find(QStringLiteral("Average"));
     for (const Word &w : words)
-        if (w.text.startsWith(QStringLiteral("14.1")))
+        if (w.text.startsWith(QStringLiteral("14.1"))) {
             EXPECT_LT(w.x1, grade.x0);
+        }
     // The second section's title is below the last line of the place.
     const Word county = find(GetLangString(9518));
     EXPECT_LT(county.y1, find(GetLangString(9519)).y0);

@@ -240,8 +240,9 @@ TEST_P(BothWindows, ListAndSamplesPrintToPdf)
         << text.toStdString();
     EXPECT_TRUE(text.contains(name));
     EXPECT_TRUE(text.contains(QStringLiteral("Other")));
-    if (climb)
+    if (climb) {
         EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("1,200\\s+2,345")))) << "heights in the locale's form";
+    }
     EXPECT_TRUE(text.contains(foot)) << foot.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Stampa del ") + QDate::currentDate().toString(QStringLiteral("dd/MM/yy"))));
     EXPECT_TRUE(text.contains(QStringLiteral("Pag. 1")));

@@ -176,7 +176,7 @@ protected:
         m_passwords = std::move(passwords);
         auto *timer = new QTimer(qApp);
         timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer] {
+        QObject::connect(timer, &QTimer::timeout, timer, [this] {
             auto *prompt = qobject_cast<frmPassword *>(QApplication::activeModalWidget());
             if (!prompt || !prompt->isVisible())
                 return;
@@ -271,10 +271,12 @@ TEST_F(MaintenanceTest, CompactionPasswordsAndBackups)
         else
             EXPECT_EQ(Bytes(path), before) << "a refused file is untouched";
         EXPECT_EQ(QFile::exists(Path(QStringLiteral("case.bak"))), c.backupKept);
-        if (c.backupKept)
+        if (c.backupKept) {
             EXPECT_EQ(Bytes(Path(QStringLiteral("case.bak"))), before);
-        if (c.typed.size() == 2)
+        }
+        if (c.typed.size() == 2) {
             EXPECT_EQ(DbPassword, QStringLiteral("s3cret")) << "Enter acts as OK and types nothing";
+        }
         EXPECT_TRUE(Leftovers().isEmpty()) << Leftovers().join(QLatin1Char(' ')).toStdString();
         delete m_timer;
         m_timer = nullptr;
@@ -378,8 +380,9 @@ TEST_F(MaintenanceTest, CompactionAndRepairRefuseBadFilesAndTheOpenDatabase)
             // The work is done on hidden copies; the reason names the user's file.
             EXPECT_FALSE(Script().shown[0].text.contains(QLatin1String(".tmp"))) << Script().shown[0].text.toStdString();
             EXPECT_EQ(Script().shown[0].style, Vb::Exclamation);
-            if (c.path != open)
+            if (c.path != open) {
                 EXPECT_EQ(Bytes(c.path), before);
+            }
             EXPECT_FALSE(QFile::exists(BackupPathFor(c.path)));
             EXPECT_TRUE(Leftovers().isEmpty());
         }
@@ -593,8 +596,9 @@ TEST_F(MaintenanceTest, CompactionAndRepairKeepOtherWritersOutUntilTheSwap)
         SCOPED_TRACE(repair ? "repair" : "compaction");
         const QString path = MakeDb(QStringLiteral("shared.mdb"), dao::DefaultConnect(), 20000);
         // A damaged index, so the repair too builds a copy and swaps it in.
-        if (repair)
+        if (repair) {
             ASSERT_GT(ZeroPages(path, "ZZZZ0001", 0x0A), 0);
+        }
         std::atomic<bool> done{false};
         MaintenanceResult result;
         std::thread worker([&] {
@@ -754,12 +758,14 @@ TEST_F(MaintenanceTest, ThroughALinkTheToolsWorkOnTheFileItNames)
             db->Close();
         } else {
             MakeDb(QStringLiteral("data/club.mdb"), dao::DefaultConnect());
-            if (c.tool == Repair)
+            if (c.tool == Repair) {
                 ASSERT_GT(ZeroPages(file, "ZZZZ0001", 0x0A), 0);
+            }
         }
         ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
-        if (root)
+        if (root) {
             ASSERT_EQ(::chown(QFile::encodeName(file).constData(), 4000, 4100), 0);
+        }
         const struct stat old = StatOf(file);
         const QByteArray before = Bytes(file);
 
