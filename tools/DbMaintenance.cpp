@@ -89,8 +89,8 @@ void Swap(FileWrite::FileSwap &swap, QString &temp)
     temp.clear();
 }
 
-// Keeps the original as its backup and puts the finished copy temp in its
-// place, while held keeps the original locked. The backup is the file found:
+// Keeps the file as it was as its backup and puts the finished copy temp in its
+// place, while held keeps the file locked. The backup is the file found:
 // a second name of it made from its handle, which costs nothing and never
 // opens the file (which would drop the engine's locks in this process); a
 // copy through the held connection where the file system refuses those. It

@@ -32,7 +32,7 @@ struct MaintenanceResult {
     Status status = Error;
     int number = 0;          // error number when status is Error
     QString description;     // error text when status is Error
-    QString backupPath;      // compaction: the backup of the original, for messages (empty when none)
+    QString backupPath;      // compaction: the backup of the file compacted, for messages (empty when none)
     // The backup itself, removed through its folder should the user decline
     // it (KeptFile::remove), only while its name still holds it.
     std::shared_ptr<FileWrite::KeptFile> backup;
@@ -62,7 +62,7 @@ MaintenanceResult repairFile(const QString &path);
 
 // Turns a file of the first program version (no climbs' samples table) into
 // the current format on a copy that replaces the file only when complete,
-// keeping the original as the backup. Any other file: NotApplicable, untouched.
+// keeping the file as it was as the backup. Any other file: NotApplicable, untouched.
 MaintenanceResult convertFile(const QString &path);
 
 // A test seam: the steps of a tool at which a test may act, on the worker
