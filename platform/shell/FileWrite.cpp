@@ -925,19 +925,22 @@ bool FileSwap::renameOverTarget(const QByteArray &built)
     return true;
 }
 
-bool FileSwap::replaceWith(const QString &built)
+bool FileSwap::prepareCopy(const QString &built, QByteArray *copyName, uid_t *uid, gid_t *gid, mode_t *mode)
 {
     m_kept.reset();
     if (!open())
         return false;
-    const QByteArray copyName = builtName(built);
-    if (copyName.isEmpty())
-        return false;
+    *copyName = builtName(built);
+    return !copyName->isEmpty() && checkTarget(uid, gid, mode) && takeTargetsOwnership(*copyName, *uid, *gid, *mode);
+}
+
+bool FileSwap::replaceWith(const QString &built)
+{
+    QByteArray copyName;
     uid_t uid;
     gid_t gid;
     mode_t mode;
-    return checkTarget(&uid, &gid, &mode) && takeTargetsOwnership(copyName, uid, gid, mode)
-        && renameOverTarget(copyName);
+    return prepareCopy(built, &copyName, &uid, &gid, &mode) && renameOverTarget(copyName);
 }
 
 bool FileSwap::makeBackup(const Backup &backup, uid_t uid, gid_t gid, mode_t mode, QByteArray *working,
@@ -1015,19 +1018,14 @@ bool FileSwap::makeBackup(const Backup &backup, uid_t uid, gid_t gid, mode_t mod
 
 bool FileSwap::replaceWith(const QString &built, const Backup &backup)
 {
-    m_kept.reset();
-    if (!open())
-        return false;
-    const QByteArray copyName = builtName(built);
-    if (copyName.isEmpty())
-        return false;
-    if (!PlainName(backup.name) || backup.name == m_name)
-        return refuse(InFolder(m_folder, backup.name), files::Words(files::Cause::NotBesideTarget));
+    QByteArray copyName;
     uid_t uid;
     gid_t gid;
     mode_t mode;
-    if (!checkTarget(&uid, &gid, &mode) || !takeTargetsOwnership(copyName, uid, gid, mode))
+    if (!prepareCopy(built, &copyName, &uid, &gid, &mode))
         return false;
+    if (!PlainName(backup.name) || backup.name == m_name)
+        return refuse(InFolder(m_folder, backup.name), files::Words(files::Cause::NotBesideTarget));
 
     QByteArray working;
     struct stat made {};

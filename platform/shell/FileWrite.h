@@ -336,6 +336,9 @@ private:
     bool checkTarget(uid_t *uid, gid_t *gid, mode_t *mode);
     // The name of built in the target's folder, or empty after a refusal.
     QByteArray builtName(const QString &built);
+    // Opens the swap, checks the target and gives the built copy its owner,
+    // group and mode: what both forms of replaceWith do before the rename.
+    bool prepareCopy(const QString &built, QByteArray *copyName, uid_t *uid, gid_t *gid, mode_t *mode);
     // Gives the file at name the target's owner, group and mode and syncs it.
     bool takeTargetsOwnership(const QByteArray &name, uid_t uid, gid_t gid, mode_t mode);
     bool renameOverTarget(const QByteArray &built);

@@ -20,6 +20,18 @@ protected:
         AddPlace(climb(), QStringLiteral("Giau"));
         AddPlace(climb(), QStringLiteral("Stelvio"));
     }
+    // Stores two times of ROSSI afresh (Giau with a time, Stelvio without)
+    // and opens the card, active, on them.
+    TimeCard &OpenWithTwoStoredTimes()
+    {
+        CurrentDb->Execute(QStringLiteral("DELETE FROM [%1]").arg(table()), 0, {});
+        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Giau"), QStringLiteral("2026-05-01"),
+                QStringLiteral("01:20:00"));
+        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Stelvio"), QStringLiteral("2026-06-01"));
+        TimeCard &w = OpenTimes(climb());
+        QApplication::setActiveWindow(&w);
+        return w;
+    }
     // Fills a complete new time.
     void Fill()
     {
@@ -271,12 +283,7 @@ TEST_P(TimeCardTest, ARefusedValueNeverReplacesTheStoredOne)
         if (c.field == 4 && !climb())
             continue;
         SCOPED_TRACE(c.name);
-        CurrentDb->Execute(QStringLiteral("DELETE FROM [%1]").arg(table()), 0, {});
-        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Giau"), QStringLiteral("2026-05-01"),
-                QStringLiteral("01:20:00"));
-        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Stelvio"), QStringLiteral("2026-06-01"));
-        TimeCard &w = OpenTimes(climb());
-        QApplication::setActiveWindow(&w);
+        TimeCard &w = OpenWithTwoStoredTimes();
         QLineEdit *field = Txt(c.field);
         const QString stored = field->text();
         ASSERT_FALSE(stored.isEmpty());
@@ -373,12 +380,7 @@ TEST_P(TimeCardTest, APastedNoteIsTakenToTheFieldsSize)
     Seed();
     for (const Then then : {Then::Next, Then::Close, Then::Confirm}) {
         SCOPED_TRACE(then == Then::Next ? "next arrow" : then == Then::Close ? "Close" : "Confirm");
-        CurrentDb->Execute(QStringLiteral("DELETE FROM [%1]").arg(table()), 0, {});
-        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Giau"), QStringLiteral("2026-05-01"),
-                QStringLiteral("01:20:00"));
-        AddTime(climb(), QStringLiteral("ROSSI"), QStringLiteral("Stelvio"), QStringLiteral("2026-06-01"));
-        TimeCard &w = OpenTimes(climb());
-        QApplication::setActiveWindow(&w);
+        TimeCard &w = OpenWithTwoStoredTimes();
         int size = 0;
         for (const dao::FieldInfo &f : Data()->recordset()->Fields())
             if (f.name == QStringLiteral("Note"))
