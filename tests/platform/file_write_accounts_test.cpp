@@ -504,17 +504,29 @@ TEST(FileWriteProtected, AnotherAccountsFileInASharedStickyFolder)
     EXPECT_EQ(ReadAll(shared), "planted");
 }
 
+// A sticky shared folder where another account planted "config", a link to
+// a private folder elsewhere: the configuration home a folder must not be
+// made through.
+struct PlantedConfigLink {
+    PlantedConfigLink()
+    {
+        MakeFolder(sticky, 01777);
+        MakeFolder(elsewhere, 0700);
+        MakeLink(elsewhere, sticky + "/config", kOther);
+    }
+    SharedTemp dir;
+    QString sticky = dir.filePath("sticky"), elsewhere = dir.filePath("elsewhere");
+};
+
 // The settings folder is made as the writer walks: a link another account
 // planted in a shared folder on the way is not followed, and nothing is made
 // where it leads; a missing folder of the user's is made.
 TEST(FileWriteLinks, SettingsFolderMadeOnlyWhereTheWriterWould)
 {
     REQUIRE_ROOT();
-    SharedTemp dir;
-    const QString sticky = dir.filePath("sticky"), elsewhere = dir.filePath("elsewhere");
-    MakeFolder(sticky, 01777);
-    MakeFolder(elsewhere, 0700);
-    MakeLink(elsewhere, sticky + "/config", kOther);
+    const PlantedConfigLink planted;
+    const SharedTemp &dir = planted.dir;
+    const QString &sticky = planted.sticky, &elsewhere = planted.elsewhere;
 
     QString reported;
     SetSettingsFailureHandler([&](const QString &reason) { reported = reason; });
@@ -542,11 +554,9 @@ TEST(FileWriteLinks, SettingsFolderMadeOnlyWhereTheWriterWould)
 TEST(FileWriteLinks, ClassRegistryFolderMadeOnlyWhereTheWriterWould)
 {
     REQUIRE_ROOT();
-    SharedTemp dir;
-    const QString sticky = dir.filePath("sticky"), elsewhere = dir.filePath("elsewhere");
-    MakeFolder(sticky, 01777);
-    MakeFolder(elsewhere, 0700);
-    MakeLink(elsewhere, sticky + "/config", kOther);
+    const PlantedConfigLink planted;
+    const SharedTemp &dir = planted.dir;
+    const QString &sticky = planted.sticky, &elsewhere = planted.elsewhere;
     const QString library = dir.filePath("Lang/VettaroLang1040.so");
     {
         ConfigHomeScope env(Native(sticky + "/config"));
